@@ -1,0 +1,1 @@
+// This module has no code yet; the file only lets the build produce the artefact.
