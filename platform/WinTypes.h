@@ -37,6 +37,9 @@ using VARIANT_BOOL = std::int16_t;
 #define FALSE 0
 #endif
 
+// A time-out that never expires.
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
