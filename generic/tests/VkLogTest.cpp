@@ -1,0 +1,113 @@
+#include "generic/VkLog.h"
+#include "testsupport/TestRoot.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Points the log at the test's own folder.
+class VkLogTest : public qvtest::FreshRootTest {
+protected:
+    void SetUp() override
+    {
+        FreshRootTest::SetUp();
+        const char* old = std::getenv("QUORVANE_LOG_DIR");
+        m_hadOld = old != nullptr;
+        m_old = old ? old : "";
+        setenv("QUORVANE_LOG_DIR", root().c_str(), 1);
+        VkStartLog();
+    }
+    void TearDown() override
+    {
+        if (m_hadOld)
+            setenv("QUORVANE_LOG_DIR", m_old.c_str(), 1);
+        else
+            unsetenv("QUORVANE_LOG_DIR");
+        FreshRootTest::TearDown();
+    }
+    std::string Contents() const
+    {
+        std::ifstream in(root() / "vklog.txt", std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+private:
+    bool m_hadOld = false;
+    std::string m_old;
+};
+
+TEST_F(VkLogTest, WritesFormattedEntries)
+{
+    EXPECT_EQ(VkLogPath(), root() / "vklog.txt");
+    EXPECT_EQ(Contents(), "");
+    VkWriteLog(true, false, "job %ld: %s", 42L, "started");
+    VkWriteLog(false, false, "a");
+    VkWriteLog(true, false, "b%%");
+    EXPECT_EQ(Contents(), "job 42: started\nab%\n");
+}
+
+TEST_F(VkLogTest, TimeStampPrecedesTheText)
+{
+    VkWriteLog(true, true, "%s", "tick");
+    VkWriteLog(false, true, "tock");
+    EXPECT_TRUE(std::regex_match(Contents(), std::regex("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]  tick\n"
+                                                        "[0-2][0-9]:[0-5][0-9]:[0-6][0-9]  tock")))
+        << Contents();
+}
+
+TEST_F(VkLogTest, StartEmptiesTheLog)
+{
+    VkWriteLog(true, false, "old");
+    VkStartLog();
+    VkWriteLog(true, false, "new");
+    EXPECT_EQ(Contents(), "new\n");
+}
+
+// A process that loads the library starts with an empty log.
+TEST_F(VkLogTest, LoadingTheLibraryEmptiesTheLog)
+{
+    VkWriteLog(true, false, "from an earlier run");
+    ASSERT_NE(Contents(), "");
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command =
+        "QUORVANE_LOG_DIR='" + root().string() + "' '" + self + "' --gtest_filter=NoTest.None >/dev/null";
+    EXPECT_EQ(qvtest::RunCommand(command), 0);
+    EXPECT_EQ(Contents(), "");
+}
+
+TEST_F(VkLogTest, ConcurrentWritersNeverMixEntries)
+{
+    constexpr int threads = 8;
+    constexpr int entries = 200;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < threads; ++t) {
+        writers.emplace_back([t] {
+            for (int i = 0; i < entries; ++i)
+                VkWriteLog(true, false, "writer %d entry %03d %s", t, i, "..............................");
+        });
+    }
+    for (auto& w : writers)
+        w.join();
+
+    std::istringstream lines(Contents());
+    std::set<std::string> seen;
+    std::string line;
+    const std::regex shape("writer [0-7] entry [0-9]{3} \\.{30}");
+    while (std::getline(lines, line)) {
+        EXPECT_TRUE(std::regex_match(line, shape)) << line;
+        seen.insert(line);
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(threads * entries));
+}
+
+} // namespace
