@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +42,9 @@ LONG ErrorFor(int rc, LONG otherwise)
         return ERROR_OUTOFMEMORY;
     case SQLITE_CANTOPEN:
         return ERROR_CANTOPEN;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
     default:
         return otherwise;
     }
@@ -144,7 +150,15 @@ class VkRegHive::Txn {
 public:
     Txn(sqlite3* db, bool write) : m_db(db)
     {
-        m_rc = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+        // The busy handler covers nearly every wait; a few states of another
+        // connection (log recovery) answer busy at once and pass soon.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
+        for (int attempt = 0;; ++attempt) {
+            m_rc = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+            if ((m_rc != SQLITE_BUSY && m_rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 + attempt, 50)));
+        }
     }
     ~Txn()
     {
@@ -223,6 +237,21 @@ VkRegHive::~VkRegHive()
 
 LONG VkRegHive::Open()
 {
+    // Processes opening a new hive at the same moment can find it busy
+    // while another one sets it up, even past the busy handler; that passes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
+    for (int attempt = 0;; ++attempt) {
+        LONG rc = OpenOnce();
+        if (rc != ERROR_BUSY || std::chrono::steady_clock::now() > deadline)
+            return rc;
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(2 + attempt, 50)));
+    }
+}
+
+LONG VkRegHive::OpenOnce()
+{
     int rc = sqlite3_open_v2(m_file.c_str(), &m_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
@@ -231,22 +260,17 @@ LONG VkRegHive::Open()
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 0);
 
-    // Check the file is a database (and ours, or empty) before changing it.
-    int appId = 0;
-    {
+    // Reading the header first refuses a file that is no database at all.
+    auto readAppId = [this](int* appId) {
         Stmt s(m_db, "PRAGMA application_id");
-        rc = s.Step();
-        if (rc != SQLITE_ROW)
-            return ErrorFor(rc, ERROR_BADDB);
-        appId = static_cast<int>(s.Int(0));
-    }
-    if (appId != HiveApplicationId) {
-        Stmt s(m_db, "SELECT count(*) FROM sqlite_master");
-        if (s.Step() != SQLITE_ROW)
-            return ERROR_BADDB;
-        if (s.Int(0) != 0)
-            return ERROR_BADDB; // some other database
-    }
+        int src = s.Step();
+        if (src == SQLITE_ROW)
+            *appId = static_cast<int>(s.Int(0));
+        return src;
+    };
+    int appId = 0;
+    if (int src = readAppId(&appId); src != SQLITE_ROW)
+        return ErrorFor(src, ERROR_BADDB);
     rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return ErrorFor(rc, ERROR_CANTOPEN);
@@ -254,16 +278,27 @@ LONG VkRegHive::Open()
     // call returns.
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     if (appId != HiveApplicationId) {
+        // Set up under the write lock, deciding again there: another
+        // process may have set the hive up meanwhile.
         Txn t(m_db, true);
         if (!t.Ok())
             return ErrorFor(t.Rc(), ERROR_CANTWRITE);
-        rc = sqlite3_exec(m_db, SchemaSql, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            return ErrorFor(rc, ERROR_CANTWRITE);
-        rc = sqlite3_exec(m_db, ("PRAGMA application_id=" + std::to_string(HiveApplicationId)).c_str(),
-                          nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK || t.Commit() != SQLITE_OK)
-            return ErrorFor(rc, ERROR_CANTWRITE);
+        if (int src = readAppId(&appId); src != SQLITE_ROW)
+            return ErrorFor(src, ERROR_BADDB);
+        if (appId != HiveApplicationId) {
+            Stmt count(m_db, "SELECT count(*) FROM sqlite_master");
+            if (int src = count.Step(); src != SQLITE_ROW)
+                return ErrorFor(src, ERROR_BADDB);
+            if (count.Int(0) != 0)
+                return ERROR_BADDB; // some other database
+            rc = sqlite3_exec(m_db, SchemaSql, nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                return ErrorFor(rc, ERROR_CANTWRITE);
+            rc = sqlite3_exec(m_db, ("PRAGMA application_id=" + std::to_string(HiveApplicationId)).c_str(),
+                              nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK || (rc = t.Commit()) != SQLITE_OK)
+                return ErrorFor(rc, ERROR_CANTWRITE);
+        }
     }
     if (!StatFile(m_file, &m_device, &m_inode))
         return ERROR_CANTOPEN;

@@ -63,6 +63,7 @@ public:
 private:
     explicit VkRegHive(std::filesystem::path file);
     LONG Open();
+    LONG OpenOnce();
     class Txn;
 
     std::filesystem::path m_file;

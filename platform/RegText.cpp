@@ -381,7 +381,10 @@ VkRegText::ImportResult VkRegText::Import(std::string_view text)
             continue;
         if (!sawHeader) {
             if (line != "REGEDIT4") {
-                fail(at, ERROR_INVALID_DATA, "not a REGEDIT4 file: the first line must be \"REGEDIT4\"");
+                fail(at, ERROR_INVALID_DATA,
+                     StartsWithNoCase(line, "windows registry editor")
+                         ? "only REGEDIT4 files can be read, not version 5 files"
+                         : "not a REGEDIT4 file: the first line must be \"REGEDIT4\"");
                 break;
             }
             sawHeader = true;

@@ -84,7 +84,8 @@ void MakeBranch()
     ASSERT_EQ(Set(key, "EmptyNone", REG_NONE, ""), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, "Qword", 11, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, "name \"with\" \\ and\nline", REG_DWORD, std::string(4, '\0')), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, "Long", REG_BINARY, std::string(200, '\xab')), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, "Long", REG_BINARY, std::string(1000, '\xab')), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, std::string(400, 'n').c_str(), REG_SZ, std::string("long name\0", 10)), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, "Utf8", REG_SZ, "Gr\xc3\xbc\xc3\x9f" "e"), ERROR_SUCCESS);
     HKEY sub = nullptr;
     ASSERT_EQ(RegCreateKeyEx(key, "Sub Key\\Deeper", KEY_ALL_ACCESS, &sub), ERROR_SUCCESS);
@@ -120,7 +121,7 @@ TEST_F(RegText, ExportImportReproducesTheBranchExactly)
     auto r = VkRegText::Import(text);
     ASSERT_EQ(r.status, ERROR_SUCCESS) << r.line << ": " << r.message;
     EXPECT_EQ(r.keys, 4);
-    EXPECT_EQ(r.values, 20);
+    EXPECT_EQ(r.values, 21);
     EXPECT_EQ(DumpPath(HKEY_CURRENT_USER, "Software\\Tarnwick\\RoundTrip"), before);
     std::string again;
     ASSERT_EQ(VkRegText::Export("HKEY_CURRENT_USER\\Software\\Tarnwick\\RoundTrip", &again), ERROR_SUCCESS);
@@ -179,6 +180,7 @@ TEST_F(RegText, MalformedTextIsImportedUpToTheBadLine)
     } cases[] = {
         {"[HKEY_CURRENT_USER\\x]\n", 1, "REGEDIT4"},
         {"", 1, "REGEDIT4"},
+        {"Windows Registry Editor Version 5.00\n", 1, "version 5"},
         {head + "\"bad\"=dword:xyz\n\"after\"=\"2\"\n", 5, "dword"},
         {head + "\"bad\"=dword:123456789\n", 5, "dword"},
         {head + "\"bad\"=\"open\n", 5, "quote"},

@@ -450,6 +450,29 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing)
     }
 }
 
+TEST_F(Registry, ProcessesSettingUpOneNewHiveAtOnceAllSucceed)
+{
+    // Each round starts from no hive file, and every process races to set it up.
+    for (int round = 0; round < 15; ++round) {
+        qvtest::TempRoot fresh;
+        std::vector<pid_t> children;
+        for (int p = 0; p < 6; ++p)
+            children.push_back(Spawn([p] {
+                HKEY k = nullptr;
+                LONG rc = RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Race", KEY_ALL_ACCESS, &k);
+                if (rc == ERROR_SUCCESS)
+                    rc = SetDword(k, ("p" + std::to_string(p)).c_str(), 1);
+                return static_cast<int>(rc == ERROR_SUCCESS ? 0 : 100 + rc % 100);
+            }));
+        for (pid_t c : children)
+            ASSERT_EQ(Wait(c), 0) << "round " << round;
+        HKEY k = nullptr;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Race", KEY_READ, &k), ERROR_SUCCESS);
+        EXPECT_EQ(ValueNames(k).size(), 6u);
+        RegCloseKey(k);
+    }
+}
+
 TEST_F(Registry, ThreadsWritingAtOnceLoseNothing)
 {
     constexpr int Threads = 4, PerThread = 100;
