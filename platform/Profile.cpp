@@ -106,9 +106,11 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
     if (!section)
         return CopyList(profile.SectionNames(), buffer, size);
     if (!key) {
-        if (!profile.HasSection(section))
+        // As Windows does: no entries (or no section) give the default.
+        std::vector<std::string> names = profile.EntryNames(section);
+        if (names.empty() && !def.empty())
             return CopyString(def, buffer, size);
-        return CopyList(profile.EntryNames(section), buffer, size);
+        return CopyList(names, buffer, size);
     }
     if (!*key)
         return CopyString("", buffer, size);

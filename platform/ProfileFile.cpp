@@ -128,11 +128,6 @@ std::vector<std::string> VkProfileFile::SectionNames() const
     return names;
 }
 
-bool VkProfileFile::HasSection(std::string_view section) const
-{
-    return Find(section).first != std::string::npos;
-}
-
 std::vector<std::string> VkProfileFile::EntryNames(std::string_view section) const
 {
     std::vector<std::string> names;

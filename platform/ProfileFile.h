@@ -21,7 +21,6 @@ public:
 
     // Section names in file order, each name once (its first spelling).
     std::vector<std::string> SectionNames() const;
-    bool HasSection(std::string_view section) const;
     // Entry names of the first section so named, each once.
     std::vector<std::string> EntryNames(std::string_view section) const;
     // "name=value" for each entry of the section and the bare text of each

@@ -150,6 +150,10 @@ TEST_F(Profile, ListsAreCutAsWindowsCutsThem)
     EXPECT_EQ(GetPrivateProfileString("defg", nullptr, "", buf, sizeof buf, Path().c_str()), 0u);
     EXPECT_EQ(buf[0], '\0');
     EXPECT_EQ(buf[1], '\0');
+    for (const char* section : {"defg", "missing"}) {
+        EXPECT_EQ(GetPrivateProfileString(section, nullptr, "dflt", buf, sizeof buf, Path().c_str()), 4u);
+        EXPECT_STREQ(buf, "dflt");
+    }
     std::memset(buf, '*', sizeof buf);
     EXPECT_EQ(GetPrivateProfileSection("missing", buf, sizeof buf, Path().c_str()), 0u);
     EXPECT_EQ(buf[0], '\0');
