@@ -90,10 +90,22 @@ bool StorableKey(std::string_view key)
 
 bool StorableSection(std::string_view section) { return !HasLineBreak(section); }
 
+// Keeps exceptions (only memory exhaustion can raise one here) from
+// crossing the library boundary.
+template <class T, class F>
+T Guard(T failed, F body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return failed;
+    }
+}
+
 } // namespace
 
-DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                              DWORD size, const char* file)
+static DWORD GetPrivateProfileStringImpl(const char* section, const char* key, const char* defaultValue,
+                                          char* buffer, DWORD size, const char* file)
 {
     if (!buffer || size == 0)
         return 0;
@@ -118,7 +130,8 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
     return CopyString(value ? StripQuotes(*value) : def, buffer, size);
 }
 
-BOOL WritePrivateProfileString(const char* section, const char* key, const char* value, const char* file)
+static BOOL WritePrivateProfileStringImpl(const char* section, const char* key, const char* value,
+                                          const char* file)
 {
     if (!section)
         return key || value ? FALSE : TRUE; // all null: nothing cached to flush
@@ -139,12 +152,12 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
     return profile.Save(path) ? TRUE : FALSE;
 }
 
-DWORD GetPrivateProfileSectionNames(char* buffer, DWORD size, const char* file)
+static DWORD GetPrivateProfileSectionNamesImpl(char* buffer, DWORD size, const char* file)
 {
     return GetPrivateProfileString(nullptr, nullptr, nullptr, buffer, size, file);
 }
 
-DWORD GetPrivateProfileSection(const char* section, char* buffer, DWORD size, const char* file)
+static DWORD GetPrivateProfileSectionImpl(const char* section, char* buffer, DWORD size, const char* file)
 {
     if (!section || !buffer || size == 0)
         return 0;
@@ -153,7 +166,7 @@ DWORD GetPrivateProfileSection(const char* section, char* buffer, DWORD size, co
     return CopyList(profile.SectionLines(section), buffer, size);
 }
 
-BOOL WritePrivateProfileSection(const char* section, const char* lines, const char* file)
+static BOOL WritePrivateProfileSectionImpl(const char* section, const char* lines, const char* file)
 {
     if (!section || !StorableSection(section))
         return FALSE;
@@ -177,7 +190,7 @@ BOOL WritePrivateProfileSection(const char* section, const char* lines, const ch
     return profile.Save(path) ? TRUE : FALSE;
 }
 
-UINT GetPrivateProfileInt(const char* section, const char* key, INT defaultValue, const char* file)
+static UINT GetPrivateProfileIntImpl(const char* section, const char* key, INT defaultValue, const char* file)
 {
     char buf[64];
     if (!section || !key || GetPrivateProfileString(section, key, "", buf, sizeof buf, file) == 0)
@@ -207,4 +220,37 @@ UINT GetPrivateProfileInt(const char* section, const char* key, INT defaultValue
         value = value * base + d;
     }
     return negative ? 0u - value : value;
+}
+
+DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                              DWORD size, const char* file)
+{
+    return Guard(DWORD{0},
+                 [&] { return GetPrivateProfileStringImpl(section, key, defaultValue, buffer, size, file); });
+}
+
+BOOL WritePrivateProfileString(const char* section, const char* key, const char* value, const char* file)
+{
+    return Guard(FALSE, [&] { return WritePrivateProfileStringImpl(section, key, value, file); });
+}
+
+DWORD GetPrivateProfileSectionNames(char* buffer, DWORD size, const char* file)
+{
+    return Guard(DWORD{0}, [&] { return GetPrivateProfileSectionNamesImpl(buffer, size, file); });
+}
+
+DWORD GetPrivateProfileSection(const char* section, char* buffer, DWORD size, const char* file)
+{
+    return Guard(DWORD{0}, [&] { return GetPrivateProfileSectionImpl(section, buffer, size, file); });
+}
+
+BOOL WritePrivateProfileSection(const char* section, const char* lines, const char* file)
+{
+    return Guard(FALSE, [&] { return WritePrivateProfileSectionImpl(section, lines, file); });
+}
+
+UINT GetPrivateProfileInt(const char* section, const char* key, INT defaultValue, const char* file)
+{
+    return Guard(static_cast<UINT>(defaultValue),
+                 [&] { return GetPrivateProfileIntImpl(section, key, defaultValue, file); });
 }

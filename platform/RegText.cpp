@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -316,11 +317,11 @@ std::string VkRegText::FormatData(DWORD type, std::string_view data, size_t colu
     return out;
 }
 
-LONG VkRegText::Export(std::string_view keyPath, std::string* text)
+static LONG ExportText(std::string_view keyPath, std::string* text)
 {
     HKEY root = nullptr;
     std::string sub;
-    if (!SplitKeyPath(keyPath, &root, &sub))
+    if (!VkRegText::SplitKeyPath(keyPath, &root, &sub))
         return ERROR_FILE_NOT_FOUND;
     std::string path = RegRootName(root);
     if (!StoredSpelling(root, SplitNames(sub), &path))
@@ -348,8 +349,9 @@ LONG VkRegText::DeleteKey(std::string_view keyPath)
     return RegDeleteTree(root, sub.c_str());
 }
 
-VkRegText::ImportResult VkRegText::Import(std::string_view text)
+static VkRegText::ImportResult ImportText(std::string_view text)
 {
+    using ImportResult = VkRegText::ImportResult;
     ImportResult result;
     std::vector<std::string_view> lines;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -404,12 +406,12 @@ VkRegText::ImportResult VkRegText::Import(std::string_view text)
                 path.remove_prefix(1);
             HKEY root = nullptr;
             std::string sub;
-            if (!SplitKeyPath(path, &root, &sub)) {
+            if (!VkRegText::SplitKeyPath(path, &root, &sub)) {
                 fail(at, ERROR_INVALID_DATA, "unknown root key in \"" + std::string(path) + "\"");
                 break;
             }
             if (remove) {
-                LONG rc = DeleteKey(path);
+                LONG rc = VkRegText::DeleteKey(path);
                 if (rc == ERROR_ACCESS_DENIED)
                     fail(at, rc, "a root key cannot be deleted");
                 else if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
@@ -498,4 +500,25 @@ VkRegText::ImportResult VkRegText::Import(std::string_view text)
     if (result.status == ERROR_SUCCESS && !sawHeader)
         fail(0, ERROR_INVALID_DATA, "empty file: no \"REGEDIT4\" line");
     return result;
+}
+
+LONG VkRegText::Export(std::string_view keyPath, std::string* text)
+{
+    try {
+        return ExportText(keyPath, text);
+    } catch (const std::bad_alloc&) {
+        return ERROR_OUTOFMEMORY;
+    }
+}
+
+VkRegText::ImportResult VkRegText::Import(std::string_view text)
+{
+    try {
+        return ImportText(text);
+    } catch (const std::bad_alloc&) {
+        ImportResult r;
+        r.status = ERROR_OUTOFMEMORY;
+        r.message = "out of memory";
+        return r;
+    }
 }

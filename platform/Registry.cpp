@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 #include <unordered_set>
 
@@ -161,9 +162,23 @@ LONG CopyData(const std::string& data, BYTE* buf, DWORD* len)
     return ERROR_SUCCESS;
 }
 
+// Keeps exceptions (only memory exhaustion can raise one here) from
+// crossing the library boundary.
+template <class F>
+LONG Guard(F body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return ERROR_OUTOFMEMORY;
+    } catch (...) {
+        return ERROR_INVALID_PARAMETER;
+    }
+}
+
 } // namespace
 
-LONG RegCreateKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result, DWORD* disposition)
+static LONG RegCreateKeyExImpl(HKEY parent, const char* subKey, REGSAM sam, HKEY* result, DWORD* disposition)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -185,7 +200,7 @@ LONG RegCreateKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result, D
     return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result)
+static LONG RegOpenKeyExImpl(HKEY parent, const char* subKey, REGSAM sam, HKEY* result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -204,7 +219,7 @@ LONG RegOpenKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result)
     return ERROR_SUCCESS;
 }
 
-LONG RegCloseKey(HKEY key)
+static LONG RegCloseKeyImpl(HKEY key)
 {
     if (FindRoot(key))
         return ERROR_SUCCESS;
@@ -217,14 +232,14 @@ LONG RegCloseKey(HKEY key)
     return ERROR_SUCCESS;
 }
 
-LONG RegFlushKey(HKEY key)
+static LONG RegFlushKeyImpl(HKEY key)
 {
     KeyRef ref;
     LONG rc = Resolve(key, &ref);
     return rc == ERROR_SUCCESS ? ref.hive->Exists(ref.id) : rc;
 }
 
-LONG RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* values,
+static LONG RegQueryInfoKeyImpl(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* values,
                      DWORD* maxValueNameLen, DWORD* maxValueLen)
 {
     KeyRef ref;
@@ -247,7 +262,7 @@ LONG RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* value
     return ERROR_SUCCESS;
 }
 
-LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLen)
+static LONG RegEnumKeyExImpl(HKEY key, DWORD index, char* name, DWORD* nameLen)
 {
     if (!name || !nameLen)
         return ERROR_INVALID_PARAMETER;
@@ -261,7 +276,7 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLen)
     return CopyName(found, name, nameLen);
 }
 
-LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameLen, DWORD* type, BYTE* data,
+static LONG RegEnumValueImpl(HKEY key, DWORD index, char* name, DWORD* nameLen, DWORD* type, BYTE* data,
                   DWORD* dataLen)
 {
     if (!name || !nameLen || (data && !dataLen))
@@ -281,7 +296,7 @@ LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameLen, DWORD* type
     return CopyData(bytes, data, dataLen);
 }
 
-LONG RegQueryValueEx(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* dataLen)
+static LONG RegQueryValueExImpl(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* dataLen)
 {
     if (data && !dataLen)
         return ERROR_INVALID_PARAMETER;
@@ -298,7 +313,7 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD*
     return CopyData(bytes, data, dataLen);
 }
 
-LONG RegSetValueEx(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD dataLen)
+static LONG RegSetValueExImpl(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD dataLen)
 {
     if (!data && dataLen)
         return ERROR_INVALID_PARAMETER;
@@ -318,7 +333,7 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD type, const BYTE* data, DWO
     return ref.hive->SetValue(ref.id, NameOf(name), type, bytes);
 }
 
-LONG RegDeleteValue(HKEY key, const char* name)
+static LONG RegDeleteValueImpl(HKEY key, const char* name)
 {
     KeyRef ref;
     LONG rc = Resolve(key, &ref);
@@ -329,7 +344,7 @@ LONG RegDeleteValue(HKEY key, const char* name)
     return ref.hive->DeleteValue(ref.id, NameOf(name));
 }
 
-LONG RegDeleteKey(HKEY parent, const char* subKey)
+static LONG RegDeleteKeyImpl(HKEY parent, const char* subKey)
 {
     std::vector<std::string> names;
     LONG rc = SplitPath(subKey, &names);
@@ -346,7 +361,7 @@ LONG RegDeleteKey(HKEY parent, const char* subKey)
     return ref.hive->DeleteKey(id, false);
 }
 
-LONG RegDeleteTree(HKEY parent, const char* subKey)
+static LONG RegDeleteTreeImpl(HKEY parent, const char* subKey)
 {
     std::vector<std::string> names;
     LONG rc = SplitPath(subKey, &names);
@@ -361,6 +376,70 @@ LONG RegDeleteTree(HKEY parent, const char* subKey)
     if ((rc = ref.hive->Walk(ref.id, names, false, &id)) != ERROR_SUCCESS)
         return rc;
     return ref.hive->DeleteKey(id, true);
+}
+
+LONG RegCreateKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result, DWORD* disposition)
+{
+    return Guard([&] { return RegCreateKeyExImpl(parent, subKey, sam, result, disposition); });
+}
+
+LONG RegOpenKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result)
+{
+    return Guard([&] { return RegOpenKeyExImpl(parent, subKey, sam, result); });
+}
+
+LONG RegCloseKey(HKEY key)
+{
+    return Guard([&] { return RegCloseKeyImpl(key); });
+}
+
+LONG RegFlushKey(HKEY key)
+{
+    return Guard([&] { return RegFlushKeyImpl(key); });
+}
+
+LONG RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* values,
+                     DWORD* maxValueNameLen, DWORD* maxValueLen)
+{
+    return Guard([&] {
+        return RegQueryInfoKeyImpl(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueLen);
+    });
+}
+
+LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLen)
+{
+    return Guard([&] { return RegEnumKeyExImpl(key, index, name, nameLen); });
+}
+
+LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameLen, DWORD* type, BYTE* data,
+                  DWORD* dataLen)
+{
+    return Guard([&] { return RegEnumValueImpl(key, index, name, nameLen, type, data, dataLen); });
+}
+
+LONG RegQueryValueEx(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* dataLen)
+{
+    return Guard([&] { return RegQueryValueExImpl(key, name, type, data, dataLen); });
+}
+
+LONG RegSetValueEx(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD dataLen)
+{
+    return Guard([&] { return RegSetValueExImpl(key, name, type, data, dataLen); });
+}
+
+LONG RegDeleteValue(HKEY key, const char* name)
+{
+    return Guard([&] { return RegDeleteValueImpl(key, name); });
+}
+
+LONG RegDeleteKey(HKEY parent, const char* subKey)
+{
+    return Guard([&] { return RegDeleteKeyImpl(parent, subKey); });
+}
+
+LONG RegDeleteTree(HKEY parent, const char* subKey)
+{
+    return Guard([&] { return RegDeleteTreeImpl(parent, subKey); });
 }
 
 HKEY RegRootFromName(const char* name)
