@@ -54,6 +54,9 @@ LONG RegCreateKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result,
 // A null or empty subKey opens a new handle to parent itself.
 LONG RegOpenKeyEx(HKEY parent, const char* subKey, REGSAM sam, HKEY* result);
 LONG RegCloseKey(HKEY key);
+// Every change is already on disk when its call returns; this only checks
+// that the key is still there.
+LONG RegFlushKey(HKEY key);
 
 // Counts and the longest names and data in bytes, without terminators.
 // Any pointer may be null.

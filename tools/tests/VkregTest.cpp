@@ -1,0 +1,144 @@
+#include "platform/Registry.h"
+#include "testsupport/TestRoot.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+class Vkreg : public qvtest::FreshRootTest {
+protected:
+    // Runs vkreg with args; returns its exit status, output in *out.
+    int Run(const std::string& args, std::string* out = nullptr, bool withStderr = false)
+    {
+        std::string sink;
+        return qvtest::RunCommand(qvtest::BinPath("vkreg").string() + " " + args, out ? out : &sink,
+                                  withStderr);
+    }
+    std::filesystem::path File(const std::string& name) { return root() / name; }
+    void Write(const std::string& name, const std::string& text)
+    {
+        std::ofstream(File(name), std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name)
+    {
+        std::ifstream in(File(name), std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string Q(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+};
+
+// One value of every type, a sub-tree and names that need escaping.
+const char* const EveryType =
+    "REGEDIT4\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool]\n"
+    "@=\"the default\"\n"
+    "\"Text\"=\"a \\\"quoted\\\" C:\\\\path\"\n"
+    "\"Expand\"=hex(2):25,54,4d,50,25,00\n"
+    "\"Binary\"=hex:00,01,fe,ff\n"
+    "\"Number\"=dword:0000002a\n"
+    "\"BigEndian\"=hex(5):00,00,00,2a\n"
+    "\"Link\"=hex(6):5c,00\n"
+    "\"Multi\"=hex(7):6f,6e,65,00,74,77,6f,00,00\n"
+    "\"None\"=hex(0):\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool\\Child]\n"
+    "\"Deep\"=dword:00000001\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool\\Empty]\n"
+    "\n";
+
+TEST_F(Vkreg, RoundTripOfEveryValueType)
+{
+    Write("in.reg", EveryType);
+    ASSERT_EQ(Run("import " + Q(File("in.reg"))), 0);
+
+    // The values really are in the registry with their types.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick\\Tool", KEY_READ, &key), ERROR_SUCCESS);
+    struct Want {
+        const char* name;
+        DWORD type;
+        DWORD size;
+    } wants[] = {{nullptr, REG_SZ, 12},     {"Text", REG_SZ, 19},  {"Expand", REG_EXPAND_SZ, 6},
+                 {"Binary", REG_BINARY, 4}, {"Number", REG_DWORD, 4}, {"BigEndian", REG_DWORD_BIG_ENDIAN, 4},
+                 {"Link", REG_LINK, 2},     {"Multi", REG_MULTI_SZ, 9}, {"None", REG_NONE, 0}};
+    for (const auto& w : wants) {
+        DWORD type = 99, size = 99;
+        ASSERT_EQ(RegQueryValueEx(key, w.name, &type, nullptr, &size), ERROR_SUCCESS) << (w.name ? w.name : "@");
+        EXPECT_EQ(type, w.type) << (w.name ? w.name : "@");
+        EXPECT_EQ(size, w.size) << (w.name ? w.name : "@");
+    }
+    RegCloseKey(key);
+
+    // Export to standard output gives back the very text imported.
+    std::string out;
+    ASSERT_EQ(Run("export 'HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool'", &out), 0);
+    EXPECT_EQ(out, EveryType);
+
+    // Export to a file, delete, import the file: the same branch again.
+    ASSERT_EQ(Run("export 'HKCU\\Software\\Tarnwick\\Tool' " + Q(File("out.reg"))), 0);
+    EXPECT_EQ(Read("out.reg"), EveryType);
+    ASSERT_EQ(Run("delete 'HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool'"), 0);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick\\Tool", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(Run("import " + Q(File("out.reg"))), 0);
+    out.clear();
+    ASSERT_EQ(Run("export 'HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool'", &out), 0);
+    EXPECT_EQ(out, EveryType);
+}
+
+TEST_F(Vkreg, ImportFromStandardInputAndList)
+{
+    Write("in.reg", EveryType);
+    ASSERT_EQ(qvtest::RunCommand(qvtest::BinPath("vkreg").string() + " import - < " + Q(File("in.reg"))), 0);
+    std::string out;
+    ASSERT_EQ(Run("list 'HKEY_CURRENT_USER\\Software\\Tarnwick\\Tool'", &out), 0);
+    for (const char* line : {"(Default)    REG_SZ    the default", "Number    REG_DWORD    0x0000002a (42)",
+                             "Multi    REG_MULTI_SZ    one | two", "Binary    REG_BINARY    00 01 fe ff",
+                             "    Child\\", "    Empty\\"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+}
+
+TEST_F(Vkreg, MalformedFileStopsAtItsBadLine)
+{
+    Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bad]\n\"ok\"=\"1\"\n\"broken\"=hex:0g\n\"later\"=\"2\"\n");
+    std::string err;
+    EXPECT_EQ(Run("import " + Q(File("bad.reg")), &err, true), 1);
+    EXPECT_NE(err.find("bad.reg:5:"), std::string::npos) << err;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Bad", KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, "ok", nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, "later", nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(Vkreg, BadRequestsFailWithAMessage)
+{
+    struct Case {
+        std::string args;
+        const char* message;
+    } cases[] = {
+        {"", "usage"},
+        {"frobnicate", "usage"},
+        {"export", "usage"},
+        {"export 'HKEY_CURRENT_USER\\Software\\Missing'", "does not exist"},
+        {"export 'HKEY_NOWHERE\\x'", "unknown root"},
+        {"export HKCU " + Q(root() / "no/such/dir/out.reg"), "cannot write"},
+        {"import " + Q(root() / "missing.reg"), "cannot read"},
+        {"delete 'HKEY_CURRENT_USER\\Software\\Missing'", "does not exist"},
+        {"delete HKEY_CURRENT_USER", "root key"},
+        {"list 'HKLM\\Nothing'", "does not exist"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(Run(c.args, &out, true), 1) << c.args;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.args << " -> " << out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(root() / "no"));
+}
+
+} // namespace
