@@ -25,7 +25,7 @@ struct OraDateParts {
     int second = 0;  // 0..59
 };
 
-constexpr int64_t kOraDateMin = -210831984000; // -4712-01-01 00:00:00
+constexpr int64_t kOraDateMin = -210831897600; // -4712-01-01 00:00:00
 constexpr int64_t kOraDateMax = 253402300799;  // 9999-12-31 23:59:59
 
 bool IsValidOraDate(int64_t seconds);

@@ -42,7 +42,8 @@ void AddMonths(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (!GotDate(ctx, argv[0], &d) || !Got(ctx, ArgInt(ctx, argv[1], &n)))
         return;
     int64_t r = 0;
-    ResultOrError(ctx, OraAddMonths(d, n, &r), r);
+    const int err = OraAddMonths(d, n, &r);
+    ResultOrError(ctx, err, r);
 }
 
 void LastDay(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -59,7 +60,8 @@ void NextDay(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (!GotDate(ctx, argv[0], &d) || !Got(ctx, ArgText(ctx, argv[1], &name)))
         return;
     int64_t r = 0;
-    ResultOrError(ctx, OraNextDay(d, name, &r), r);
+    const int err = OraNextDay(d, name, &r);
+    ResultOrError(ctx, err, r);
 }
 
 void MonthsBetween(sqlite3_context* ctx, int, sqlite3_value** argv)
