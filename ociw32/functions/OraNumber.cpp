@@ -1,6 +1,7 @@
 #include "ociw32/functions/OraNumber.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,7 @@ struct Model {
     bool eeee = false, roman = false, romanLower = false, tm = false, tmSci = false;
     bool hexLower = false;
     int hex = 0;               // X count (plus leading zeros)
+    bool hexZeros = false;     // "0XX": pad with zeros
     std::string intLayout;     // '9', '0' and ',' before the decimal point
     bool point = false;
     std::string fracLayout;    // '9' and '0' after it
@@ -193,9 +195,17 @@ int ParseModel(const std::string& fmtIn, Model* m)
             break;
         case '9':
         case '0':
-            if (m->hex) { if (c == '0') { m->hex++; break; } return 1481; }
-            if (afterV) m->vDigits++;
-            else if (m->point) m->fracLayout += c;
+            if (m->hex) {
+                if (c != '0')
+                    return 1481;
+                m->hex++;
+                m->hexZeros = true;
+                break;
+            }
+            if (afterV) {
+                m->vDigits++;
+                m->intLayout += c; // shown as integer digits of the scaled value
+            } else if (m->point) m->fracLayout += c;
             else m->intLayout += c;
             break;
         default:
@@ -204,6 +214,7 @@ int ParseModel(const std::string& fmtIn, Model* m)
         ++i;
     }
     if (m->hex && m->intLayout.find_first_not_of('0') == std::string::npos) {
+        m->hexZeros = m->hexZeros || !m->intLayout.empty();
         m->hex += static_cast<int>(m->intLayout.size()); // leading zeros of "0XX"
         m->intLayout.clear();
     }
@@ -309,9 +320,13 @@ bool ParseOracleNumber(const std::string& text, OraNum* value)
     }
     if (k != s.size())
         return false;
-    if (!fractional && digits <= 18) {
-        *value = OraNumFromInt(std::strtoll(s.c_str(), nullptr, 10));
-        return true;
+    if (!fractional) {
+        errno = 0;
+        const long long v = std::strtoll(s.c_str(), nullptr, 10);
+        if (errno == 0) {
+            *value = OraNumFromInt(v);
+            return true;
+        }
     }
     const double d = std::strtod(s.c_str(), nullptr);
     if (!std::isfinite(d))
@@ -356,6 +371,8 @@ int FormatOracleNumberModel(const OraNum& value, const std::string& fmt, std::st
             *out = Hashes(width);
             return 0;
         }
+        if (m.hexZeros)
+            s = std::string(static_cast<size_t>(m.hex) - s.size(), '0') + s;
         *out = m.fm ? s : std::string(width - s.size(), ' ') + s;
         return 0;
     }
