@@ -137,7 +137,7 @@ std::string OraSubstr(const std::string& s, int64_t position, bool hasLength, in
         start = position - 1;
     else if (position == 0)
         start = 0;
-    else if (-position > n)
+    else if (position < -n)
         return {};
     else
         start = n + position;

@@ -197,3 +197,39 @@ TEST_F(OraTextSqlTest, LeastAndGreatest)
         {"ora_least(9223372036854775807, 9223372036854775806)", "I:9223372036854775806"},
     });
 }
+
+TEST_F(OraTextSqlTest, HostileArgumentsGiveResultsNotCrashes)
+{
+    Check(Cases{
+        {"ora_substr('abc', -9223372036854775808)", "NULL"},
+        {"ora_substr('abc', 9223372036854775807, 9223372036854775807)", "NULL"},
+        {"ora_substr('abc', 1, 1e300)", "T:abc"},
+        {"ora_substr('abc', -1e300)", "NULL"},
+        {"ora_instr('abc', 'c', -9223372036854775808)", "I:0"},
+        {"ora_instr('abc', 'c', 1, 9223372036854775807)", "I:0"},
+        {"ora_length(ora_lpad('x', 1e12))", "I:32767"},
+        {"ora_lpad('x', -1e300)", "NULL"},
+        {"ora_add_months(0, 9223372036854775807)",
+         "ORA-01841: (full) year must be between -4713 and +9999, and not be 0"},
+        {"ora_date_add_days(0, 1e300)",
+         "ORA-01841: (full) year must be between -4713 and +9999, and not be 0"},
+        {"ora_to_char_date(9223372036854775807, 'YYYY')",
+         "ORA-01841: (full) year must be between -4713 and +9999, and not be 0"},
+        {"ora_last_day(1e300)", "ORA-01841: (full) year must be between -4713 and +9999, and not be 0"},
+        {"ora_to_char_num(1e300, '999')", "T:####"},
+        {"ora_to_char_num(-1e300)", "T:-1.0000E+300"},
+        {"ora_round_num(1e300, -400)", "I:0"},
+        {"ora_round_num(1.5, 9223372036854775807)", "R:1.5"},
+        {"ora_power(9223372036854775807, 2)", "R:8.507059173e+37"},
+        {"ora_abs(-9223372036854775808)", "R:9.223372037e+18"},
+        {"ora_div(-9223372036854775808, -1)", "R:9.223372037e+18"},
+        {"ora_to_date(ora_rpad('1', 5000, '9'), 'J')",
+         "ORA-01830: date format picture ends before converting entire input string"},
+        {"ora_to_date('01-JAN-2001', ora_rpad('\"', 300, 'x'))", "ORA-01821: date format not recognized"},
+        {"ora_to_number(ora_rpad('9', 400, '9'))", "ORA-01722: invalid number"},
+        {"ora_decode(1, 1)", "ORA-00938: not enough arguments for function"},
+        {"ora_chr(-1)", "ORA-01428: argument '-1' is out of range"},
+        {"ora_substr(x'ff41', 2, 1)", "T:A"},
+        {"ora_length(x'e282')", "I:2"},
+    });
+}
