@@ -29,7 +29,11 @@
 //                             ch defaults to ' ' and must be one character
 //   replace(s, t[, r]) translate(s, from, to) chr(n) ascii(s)
 //   abs ceil floor sign sqrt exp ln log(b, n) mod(m, n) power(m, n)
-//   round_num(n[, d]) trunc_num(n[, d]) div(a, b) (Oracle's '/', ORA-01476)
+//   round_num(n[, d]) trunc_num(n[, d])
+//   add(a, b) sub(a, b) mul(a, b) div(a, b)   Oracle's + - * / on NUMBERs: text
+//                             converts (ORA-01722), '/' never truncates and
+//                             raises ORA-01476 for a zero divisor, results
+//                             keep the 15 significant digits a NUMBER shows
 //   least(a, ...) greatest(a, ...)   typed by the first argument; NULL if any NULL
 //   to_char_num(n[, fmt]) to_char_date(d[, fmt]) to_date(s[, fmt]) to_number(s[, fmt])
 //   add_months(d, n) last_day(d) next_day(d, name) months_between(d1, d2)

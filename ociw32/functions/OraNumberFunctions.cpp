@@ -204,6 +204,34 @@ void Div(sqlite3_context* ctx, int, sqlite3_value** argv)
     ResultDouble(ctx, Decimal15(a.AsDouble() / b.AsDouble()));
 }
 
+// Oracle's '+', '-' and '*': text operands convert (ORA-01722), integers stay
+// exact while they fit, and other results keep the 15 digits a NUMBER shows,
+// so 0.1 + 0.2 equals 0.3 as it does in Oracle.
+template <int Op>
+void Arithmetic(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    OraNum a, b;
+    if (!Got(ctx, ArgNumber(ctx, argv[0], &a)) || !Got(ctx, ArgNumber(ctx, argv[1], &b)))
+        return;
+    if (a.isInt && b.isInt) {
+        int64_t r = 0;
+        const bool overflow = Op == 0   ? __builtin_add_overflow(a.i, b.i, &r)
+                              : Op == 1 ? __builtin_sub_overflow(a.i, b.i, &r)
+                                        : __builtin_mul_overflow(a.i, b.i, &r);
+        if (!overflow) {
+            sqlite3_result_int64(ctx, r);
+            return;
+        }
+    }
+    const double x = a.AsDouble(), y = b.AsDouble();
+    const double r = Op == 0 ? x + y : Op == 1 ? x - y : x * y;
+    if (!std::isfinite(r)) {
+        RaiseOra(ctx, 1426);
+        return;
+    }
+    ResultDouble(ctx, Decimal15(r));
+}
+
 void ToNum(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     OraNum n;
@@ -273,6 +301,9 @@ std::vector<OraFunctionDef> NumberFunctionDefs()
         {"ora_round_num", 2, true, RoundNum},
         {"ora_trunc_num", 1, true, TruncNum},
         {"ora_trunc_num", 2, true, TruncNum},
+        {"ora_add", 2, true, Arithmetic<0>},
+        {"ora_sub", 2, true, Arithmetic<1>},
+        {"ora_mul", 2, true, Arithmetic<2>},
         {"ora_div", 2, true, Div},
         {"ora_to_num", 1, true, ToNum},
         {"ora_to_number", 1, true, ToNumber},
