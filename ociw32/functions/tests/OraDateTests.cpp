@@ -290,3 +290,46 @@ TEST_F(OraDateSqlTest, TextDatesConvertImplicitly)
         {"ora_to_date_implicit('')", "NULL"},
     });
 }
+
+// Job interval expressions composed the way the SQL compiler calls the
+// functions; the fixture's clock says Monday 2026-12-07 10:30:00.
+TEST_F(OraDateSqlTest, ScheduleExpressions)
+{
+    const std::string sysdate = "ora_sysdate()";
+    auto trunc = [](const std::string& e, const std::string& fmt = "") {
+        return "ora_trunc_date(" + e + (fmt.empty() ? "" : ", '" + fmt + "'") + ")";
+    };
+    auto plus = [](const std::string& d, const std::string& n) {
+        return "ora_date_add_days(" + d + ", " + n + ")";
+    };
+    Check(Cases{
+        // TRUNC(NEXT_DAY(LAST_DAY(SYSDATE),'Mon'))+10/24
+        {Show(plus(trunc("ora_next_day(ora_last_day(" + sysdate + "), 'Mon')"), "ora_div(10, 24)")),
+         "T:2027-01-04 10:00:00"},
+        // TO_DATE('1-'||TO_CHAR(ADD_MONTHS(SYSDATE, 1),'MON-YYYY'),'DD-MON-YYYY')
+        {Show("ora_to_date(ora_concat('1-', ora_to_char_date(ora_add_months(" + sysdate +
+              ", 1), 'MON-YYYY')), 'DD-MON-YYYY')"),
+         "T:2027-01-01 00:00:00"},
+        // TRUNC(LAST_DAY(ADD_MONTHS(TRUNC(SYSDATE, 'Q'), 3)))
+        {Show(trunc("ora_last_day(ora_add_months(" + trunc(sysdate, "Q") + ", 3))")),
+         "T:2027-01-31 00:00:00"},
+        // TRUNC(ADD_MONTHS(TRUNC(SYSDATE, 'Q'), 3)-1)
+        {Show(trunc(plus("ora_add_months(" + trunc(sysdate, "Q") + ", 3)", "-1"))),
+         "T:2026-12-31 00:00:00"},
+        // TRUNC(LEAST(NEXT_DAY(SYSDATE,'Mon'),NEXT_DAY(SYSDATE,'Wed'),NEXT_DAY(SYSDATE,'Fri')))
+        {Show(trunc("ora_least(ora_next_day(" + sysdate + ", 'Mon'), ora_next_day(" + sysdate +
+                    ", 'Wed'), ora_next_day(" + sysdate + ", 'Fri'))")),
+         "T:2026-12-09 00:00:00"},
+        // TRUNC(SYSDATE+14)+8.5/24
+        {Show(plus(trunc(plus(sysdate, "14")), "ora_div(8.5, 24)")), "T:2026-12-21 08:30:00"},
+        // TRUNC(SYSDATE,'MI')+1/24
+        {Show(plus(trunc(sysdate, "MI"), "ora_div(1, 24)")), "T:2026-12-07 11:30:00"},
+        // SYSDATE+.020833 is half an hour to the second
+        {Show(plus(sysdate, ".020833")), "T:2026-12-07 11:00:00"},
+        // DECODE(LEAST(SYSDATE+.020833,TRUNC(SYSDATE)+.33333),SYSDATE+.020833,...,...)
+        {Show("ora_decode(ora_least(" + plus(sysdate, ".020833") + ", " + plus(trunc(sysdate), ".33333") +
+              "), " + plus(sysdate, ".020833") + ", " + plus(sysdate, ".020833") + ", " +
+              plus(trunc(plus(sysdate, "1")), ".33333") + ")"),
+         "T:2026-12-08 08:00:00"},
+    });
+}
