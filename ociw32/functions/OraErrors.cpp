@@ -338,6 +338,7 @@ const OraMessage kMessages[] = {
     {12545, "TNS:name lookup failure"},
     {12560, "TNS:protocol adapter error"},
     {12571, "TNS:packet writer failure"},
+    {12899, "value too large for column %s (actual: %s, maximum: %s)"},
     {23319, "parameter value %s is not appropriate"},
     {23420, "interval must evaluate to a time in the future"},
     {23421, "job number %s is not a job in the job queue"},
@@ -361,6 +362,22 @@ const OraMessage* FindMessage(int code)
     return (lo != kMessages + sizeof(kMessages) / sizeof(kMessages[0]) && lo->code == code) ? lo
                                                                                           : nullptr;
 }
+
+// Later wordings of a message and the first major version that sends them.
+struct LaterWording {
+    int code;
+    int sinceVersion;
+    const char* text;
+};
+
+const LaterWording kLaterWordings[] = {
+    {904, 9, "%s: invalid identifier"},
+    {1400, 8, "cannot insert NULL into (%s)"},
+    {1407, 8, "cannot update (%s) to NULL"},
+    {1438, 10, "value larger than specified precision allowed for this column"},
+};
+
+std::string Fill(int code, const std::string& tmpl, std::initializer_list<std::string> args);
 
 std::string Prefix(int code)
 {
@@ -394,7 +411,28 @@ std::string FormatOraError(int code)
 
 std::string FormatOraError(int code, std::initializer_list<std::string> args)
 {
-    const std::string tmpl = OraErrorText(code);
+    return Fill(code, OraErrorText(code), args);
+}
+
+std::string OraServerErrorText(int code, int serverMajorVersion)
+{
+    const char* text = nullptr;
+    for (const LaterWording& w : kLaterWordings)
+        if (w.code == code && serverMajorVersion >= w.sinceVersion)
+            text = w.text;
+    return text ? std::string(text) : OraErrorText(code);
+}
+
+std::string FormatServerOraError(int code, int serverMajorVersion,
+                                 std::initializer_list<std::string> args)
+{
+    return Fill(code, OraServerErrorText(code, serverMajorVersion), args);
+}
+
+namespace {
+
+std::string Fill(int code, const std::string& tmpl, std::initializer_list<std::string> args)
+{
     std::string out = Prefix(code);
     auto next = args.begin();
     for (size_t i = 0; i < tmpl.size(); ++i) {
@@ -408,6 +446,8 @@ std::string FormatOraError(int code, std::initializer_list<std::string> args)
     }
     return out;
 }
+
+} // namespace
 
 int ParseOraErrorCode(const char* message)
 {

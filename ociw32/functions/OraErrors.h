@@ -12,6 +12,15 @@ namespace VkOracle {
 // "Message nnnnn not found; ..." as Oracle's client does.
 std::string OraErrorText(int code);
 
+// The wording a server of the given major version (7, 8, 9, 10, ...) sends:
+// a few messages were reworded with arguments in later releases (ORA-00904
+// "%s: invalid identifier" from 9i, ORA-01400 "cannot insert NULL into (%s)"
+// from 8.0, ...). Arguments are passed already quoted ("\"SCOTT\".\"EMP\"").
+// Errors raised on the client side (TNS, call interface) keep OraErrorText.
+std::string OraServerErrorText(int code, int serverMajorVersion);
+std::string FormatServerOraError(int code, int serverMajorVersion,
+                                 std::initializer_list<std::string> args = {});
+
 // "ORA-%05d: text" with the template text unchanged (no argument filled in).
 std::string FormatOraError(int code);
 

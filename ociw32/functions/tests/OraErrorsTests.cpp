@@ -103,3 +103,19 @@ TEST(OraErrors, CodesParseBackFromMessages)
     EXPECT_EQ(ParseOraErrorCode(""), 0);
     EXPECT_EQ(ParseOraErrorCode(nullptr), 0);
 }
+
+TEST(OraErrors, LaterServersUseLaterWordings)
+{
+    EXPECT_EQ(FormatServerOraError(904, 7, {"\"X\""}), "ORA-00904: invalid column name");
+    EXPECT_EQ(FormatServerOraError(904, 8), "ORA-00904: invalid column name");
+    EXPECT_EQ(FormatServerOraError(904, 10, {"\"EMPNOX\""}), "ORA-00904: \"EMPNOX\": invalid identifier");
+    EXPECT_EQ(FormatServerOraError(1400, 7),
+              "ORA-01400: mandatory (NOT NULL) column is missing or NULL during insert");
+    EXPECT_EQ(FormatServerOraError(1400, 10, {"\"SCOTT\".\"EMP\".\"EMPNO\""}),
+              "ORA-01400: cannot insert NULL into (\"SCOTT\".\"EMP\".\"EMPNO\")");
+    EXPECT_EQ(FormatServerOraError(1438, 8),
+              "ORA-01438: value larger than specified precision allows for this column");
+    EXPECT_EQ(FormatServerOraError(1438, 10),
+              "ORA-01438: value larger than specified precision allowed for this column");
+    EXPECT_EQ(FormatServerOraError(942, 10), "ORA-00942: table or view does not exist");
+}
