@@ -150,6 +150,8 @@ const OraMessage kMessages[] = {
     {1417, "a table may be outer joined to at most one other table"},
     {1418, "specified index does not exist"},
     {1422, "exact fetch returns more than requested number of rows"},
+    {1424, "missing or illegal character following the escape character"},
+    {1425, "escape character must be character string of length 1"},
     {1426, "numeric overflow"},
     {1427, "single-row subquery returns more than one row"},
     {1428, "argument '%s' is out of range"},

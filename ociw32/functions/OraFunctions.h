@@ -28,6 +28,7 @@
 //   trim(s[, ch[, mode]])     mode 'BOTH' (default), 'LEADING' or 'TRAILING';
 //                             ch defaults to ' ' and must be one character
 //   replace(s, t[, r]) translate(s, from, to) chr(n) ascii(s)
+//   like(s, pattern[, escape]) Oracle's LIKE: case-sensitive; 1, 0 or NULL
 //   abs ceil floor sign sqrt exp ln log(b, n) mod(m, n) power(m, n)
 //   round_num(n[, d]) trunc_num(n[, d])
 //   add(a, b) sub(a, b) mul(a, b) div(a, b)   Oracle's + - * / on NUMBERs: text

@@ -257,4 +257,56 @@ std::string OraTranslate(const std::string& s, const std::string& from, const st
     return out;
 }
 
+int OraLike(const std::string& s, const std::string& pattern, const std::string& escape,
+            bool* matches)
+{
+    const std::vector<std::string> esc = Chars(escape);
+    if (esc.size() > 1)
+        return 1425;
+    // The pattern compiled to elements: kind 0 literal, 1 '_', 2 '%'.
+    struct Element {
+        int kind;
+        std::string ch;
+    };
+    std::vector<Element> elements;
+    const std::vector<std::string> p = Chars(pattern);
+    for (size_t k = 0; k < p.size(); ++k) {
+        if (!esc.empty() && p[k] == esc[0]) {
+            if (k + 1 >= p.size() || (p[k + 1] != "%" && p[k + 1] != "_" && p[k + 1] != esc[0]))
+                return 1424;
+            elements.push_back({0, p[++k]});
+        } else if (p[k] == "%") {
+            elements.push_back({2, {}});
+        } else if (p[k] == "_") {
+            elements.push_back({1, {}});
+        } else {
+            elements.push_back({0, p[k]});
+        }
+    }
+    // Greedy match with one backtrack point per '%' (linear in practice).
+    const std::vector<std::string> t = Chars(s);
+    size_t ti = 0, ei = 0;
+    size_t starE = std::string::npos, starT = 0;
+    while (ti < t.size()) {
+        if (ei < elements.size() && elements[ei].kind == 2) {
+            starE = ei++;
+            starT = ti;
+        } else if (ei < elements.size() &&
+                   (elements[ei].kind == 1 || elements[ei].ch == t[ti])) {
+            ++ei;
+            ++ti;
+        } else if (starE != std::string::npos) {
+            ei = starE + 1;
+            ti = ++starT;
+        } else {
+            *matches = false;
+            return 0;
+        }
+    }
+    while (ei < elements.size() && elements[ei].kind == 2)
+        ++ei;
+    *matches = ei == elements.size();
+    return 0;
+}
+
 } // namespace VkOracle

@@ -35,4 +35,11 @@ std::string OraTrimSet(const std::string& s, const std::string& set, bool leadin
 std::string OraReplace(const std::string& s, const std::string& search, const std::string& replacement);
 std::string OraTranslate(const std::string& s, const std::string& from, const std::string& to);
 
+// LIKE: case-sensitive, '%' any run, '_' one character, `escape` (empty for
+// none) makes the next '%', '_' or escape character literal. Returns 0 with
+// *matches set, 1425 for an escape that is not one character, 1424 for an
+// escape followed by anything else.
+int OraLike(const std::string& s, const std::string& pattern, const std::string& escape,
+            bool* matches);
+
 } // namespace VkOracle

@@ -302,6 +302,21 @@ void Ascii(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, cp);
 }
 
+void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    std::string s, pattern, escape;
+    if (!Got(ctx, ArgText(ctx, argv[0], &s)) || !Got(ctx, ArgText(ctx, argv[1], &pattern)))
+        return;
+    if (argc > 2 && !Got(ctx, ArgText(ctx, argv[2], &escape)))
+        return;
+    bool matches = false;
+    if (int err = OraLike(s, pattern, escape, &matches)) {
+        RaiseOra(ctx, err);
+        return;
+    }
+    sqlite3_result_int(ctx, matches ? 1 : 0);
+}
+
 } // namespace
 
 std::vector<OraFunctionDef> TextFunctionDefs()
@@ -337,6 +352,8 @@ std::vector<OraFunctionDef> TextFunctionDefs()
         {"ora_replace", 2, true, Replace},
         {"ora_replace", 3, true, Replace},
         {"ora_translate", 3, true, Translate},
+        {"ora_like", 2, true, Like},
+        {"ora_like", 3, true, Like},
         {"ora_chr", 1, true, Chr},
         {"ora_ascii", 1, true, Ascii},
     };

@@ -233,3 +233,31 @@ TEST_F(OraTextSqlTest, HostileArgumentsGiveResultsNotCrashes)
         {"ora_length(x'e282')", "I:2"},
     });
 }
+
+TEST_F(OraTextSqlTest, LikeIsCaseSensitiveWithEscapes)
+{
+    Check(Cases{
+        {"ora_like('SCOTT', 'SC%')", "I:1"},
+        {"ora_like('SCOTT', 'sc%')", "I:0"},
+        {"ora_like('SCOTT', 'S_O%T')", "I:1"},
+        {"ora_like('SCOTT', '%T')", "I:1"},
+        {"ora_like('SCOTT', '%O%O%')", "I:0"},
+        {"ora_like('SCOTT', '%')", "I:1"},
+        {"ora_like('SCOTT', 'SCOT')", "I:0"},
+        {"ora_like('SCOTT', 'SCOTT_')", "I:0"},
+        {"ora_like('aXbXc', 'a%b%c')", "I:1"},
+        {"ora_like('abcabd', '%abd')", "I:1"},
+        {"ora_like('ÄÖ', '_Ö')", "I:1"},
+        {"ora_like('50%', '50\\%', '\\')", "I:1"},
+        {"ora_like('500', '50\\%', '\\')", "I:0"},
+        {"ora_like('A_B', 'A#_B', '#')", "I:1"},
+        {"ora_like('AxB', 'A#_B', '#')", "I:0"},
+        {"ora_like('A#B', 'A##B', '#')", "I:1"},
+        {"ora_like('AB', 'A#B', '#')", "ORA-01424: missing or illegal character following the escape character"},
+        {"ora_like('AB', 'AB', '##')", "ORA-01425: escape character must be character string of length 1"},
+        {"ora_like(NULL, '%')", "NULL"},
+        {"ora_like('a', NULL)", "NULL"},
+        {"ora_like('a', '')", "NULL"},
+        {"ora_like(123, '1%')", "I:1"},
+    });
+}
