@@ -512,7 +512,7 @@ private:
     int Punct(const Token& t, bool exact)
     {
         const unsigned char fc = static_cast<unsigned char>(t.text[0]);
-        if (std::isspace(fc))
+        if (std::isspace(fc) && !exact)
             return 0; // spaces were skipped already
         if (exact)
             return Cur() == fc ? (++m_pos, 0) : 1861;
@@ -556,7 +556,7 @@ private:
             maxDigits = 4;
         int64_t value = 0;
         int digits = 0;
-        while (!AtEnd() && digits < maxDigits + (t.el == El::YCommaYYY ? 1 : 0)) {
+        while (!AtEnd() && digits < maxDigits) {
             if (t.el == El::YCommaYYY && Cur() == ',' && digits == 1) {
                 ++m_pos;
                 continue;

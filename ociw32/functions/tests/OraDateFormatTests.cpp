@@ -160,6 +160,8 @@ TEST_F(OraDateFormatTest, ToDateFormats)
         {"-0044-03-15", "SYYYY-MM-DD", "-0044-03-15 00:00:00"},
         {"01-01-2001", "FXDD-MM-YYYY", " 2001-01-01 00:00:00"},
         {"1-1-2001", "FXfmDD-MM-YYYY", " 2001-01-01 00:00:00"},
+        {"01-01-2001 10:20", "FXDD-MM-YYYY HH24:MI", " 2001-01-01 10:20:00"},
+        {"2,001-03-04", "Y,YYY-MM-DD", " 2001-03-04 00:00:00"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(Parse(r.text, r.fmt), std::string("T:") + r.out) << r.text << " / " << r.fmt;
@@ -210,6 +212,8 @@ TEST_F(OraDateFormatTest, ToDateErrorsCarryOracleTexts)
         {"01aJAN-2001", "DD-MON-YYYY", "ORA-01861: literal does not match format string"},
         {"01-JAN-2001 y", "DD-MON-YYYY \"x\"", "ORA-01861: literal does not match format string"},
         {"01/01/2001", "FXDD-MM-YYYY", "ORA-01861: literal does not match format string"},
+        {"01-01-2001  10:20", "FXDD-MM-YYYY HH24:MI",
+         "ORA-01858: a non-numeric character was found where a numeric was expected"},
         {"1-1-2001", "FXDD-MM-YYYY",
          "ORA-01862: the numeric value does not match the length of the format item"},
         {"0000", "YYYY", "ORA-01841: (full) year must be between -4713 and +9999, and not be 0"},
