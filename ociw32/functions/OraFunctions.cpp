@@ -66,6 +66,7 @@ void RegisterOracleFunctions(sqlite3* db)
         sqlite3_create_function_v2(db, d.name, d.nArg, flags, session, d.fn, nullptr, nullptr,
                                    nullptr);
     }
+    detail::RegisterAggregates(db, session);
 }
 
 int SetSessionDateFormat(sqlite3* db, const std::string& fmt)

@@ -44,9 +44,12 @@
 //   to_num(x)                 implicit conversion to NUMBER (ORA-01722)
 //   to_date_implicit(x)       implicit conversion to DATE by the session format
 //   sysdate()
-// Aggregates: SQLite's COUNT, SUM, MIN, MAX and AVG already follow Oracle's
-// NULL rules (NULLs skipped; SUM, MIN, MAX and AVG of no rows are NULL), so
-// none are added here.
+// Aggregates: SQLite's COUNT, MIN and MAX follow Oracle's NULL rules as they
+// are (NULLs skipped, MIN/MAX of no rows NULL, COUNT 0). SQLite's SUM and AVG
+// skip NULLs too and give NULL over no rows, but take text as 0 and add
+// doubles without decimal rounding, so use
+//   sum(x) avg(x)             NULLs skipped, NULL over no rows, text converts
+//                             (ORA-01722), INTEGER when whole, DISTINCT works
 //
 // SYSDATE is constant within a statement in Oracle: the engine calls
 // BeginOracleStatement(db) before stepping a statement and

@@ -62,5 +62,6 @@ struct OraFunctionDef {
 std::vector<OraFunctionDef> TextFunctionDefs();
 std::vector<OraFunctionDef> NumberFunctionDefs();
 std::vector<OraFunctionDef> DateFunctionDefs();
+void RegisterAggregates(sqlite3* db, OraSession* session);
 
 } // namespace VkOracle::detail

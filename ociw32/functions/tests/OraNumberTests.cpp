@@ -254,3 +254,25 @@ TEST_F(OraNumberSqlTest, Conversions)
         {"ora_to_char_num(5, NULL)", "NULL"},
     });
 }
+
+TEST_F(OraNumberSqlTest, SumAndAverage)
+{
+    ASSERT_EQ(Query("CREATE TABLE t(g INTEGER, v)"), "NO ROW");
+    ASSERT_EQ(Query("INSERT INTO t VALUES (1, 0.1), (1, 0.2), (1, NULL), (2, 4), (2, 6), (2, '5'),"
+                    " (3, NULL), (4, 'x'), (5, 9223372036854775807), (5, 1), (6, 1), (6, 2)"),
+              "NO ROW");
+    Check(Cases{
+        {"ora_sum(v) = 0.3 FROM t WHERE g = 1", "I:1"},
+        {"ora_avg(v) FROM t WHERE g = 1", "R:0.15"},
+        {"ora_sum(v) FROM t WHERE g = 2", "I:15"},
+        {"ora_avg(v) FROM t WHERE g = 2", "I:5"},
+        {"ora_avg(v) FROM t WHERE g = 6", "R:1.5"},
+        {"ora_sum(v) FROM t WHERE g = 3", "NULL"},
+        {"ora_sum(v) FROM t WHERE g = 99", "NULL"},
+        {"ora_avg(v) FROM t WHERE g = 99", "NULL"},
+        {"COUNT(v) FROM t WHERE g = 99", "I:0"},
+        {"ora_sum(v) FROM t WHERE g = 4", "ORA-01722: invalid number"},
+        {"ora_sum(v) FROM t WHERE g = 5", "R:9.223372037e+18"},
+        {"ora_sum(DISTINCT v) FROM t WHERE g IN (2, 6)", "I:18"},
+    });
+}
