@@ -15,12 +15,12 @@ struct Accumulator {
     int64_t count;
     bool exact;      // every value so far integral and the sum within int64
     int64_t intSum;
-    long double sum; // kept in step for when exactness is lost
+    double sum;      // kept in step for when exactness is lost (Kahan sum;
+    double carry;    // SQLite's aggregate memory is only 8-byte aligned)
 };
 
-double Decimal15(long double v)
+double Decimal15(double d)
 {
-    const double d = static_cast<double>(v);
     if (!std::isfinite(d) || d == 0.0)
         return d;
     char buf[40];
@@ -39,7 +39,10 @@ void Step(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (ArgNumber(ctx, argv[0], &n) != Arg::Value)
         return; // NULL is skipped; an error was raised
     ++acc->count;
-    acc->sum += n.AsDouble();
+    const double y = n.AsDouble() - acc->carry;
+    const double t = acc->sum + y;
+    acc->carry = (t - acc->sum) - y;
+    acc->sum = t;
     if (acc->exact && (!n.isInt || __builtin_add_overflow(acc->intSum, n.i, &acc->intSum)))
         acc->exact = false;
 }
@@ -66,8 +69,8 @@ void AvgFinal(sqlite3_context* ctx)
         sqlite3_result_int64(ctx, acc->intSum / acc->count);
         return;
     }
-    const long double total = acc->exact ? static_cast<long double>(acc->intSum) : acc->sum;
-    ResultDouble(ctx, Decimal15(total / acc->count));
+    const double total = acc->exact ? static_cast<double>(acc->intSum) : acc->sum;
+    ResultDouble(ctx, Decimal15(total / static_cast<double>(acc->count)));
 }
 
 } // namespace
