@@ -341,9 +341,18 @@ int FormatOracleNumberModel(const OraNum& value, const std::string& fmt, std::st
     if (int err = ParseModel(fmt, &m))
         return err;
     if (m.tm) {
-        if (m.tmSci)
-            *out = Scientific(value.AsDouble(), 8);
-        else
+        if (m.tmSci) {
+            // Shortest scientific form: as many digits as the value has.
+            const Decimal d = ToDecimal(value);
+            if (d.digits.empty()) {
+                *out = "0E+00";
+                return 0;
+            }
+            char exp[16];
+            std::snprintf(exp, sizeof exp, "E%+03d", d.exp - 1);
+            *out = (d.negative ? "-" : "") + d.digits.substr(0, 1) +
+                   (d.digits.size() > 1 ? "." + d.digits.substr(1) : "") + exp;
+        } else
             *out = FormatOracleNumber(value);
         return 0;
     }
