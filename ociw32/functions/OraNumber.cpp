@@ -61,11 +61,16 @@ OraNum FromDecimal(const Decimal& d)
 {
     if (d.digits.empty())
         return OraNumFromInt(0);
-    if (d.exp >= static_cast<int>(d.digits.size()) && d.exp <= 18) {
-        int64_t v = 0;
-        for (int k = 0; k < d.exp; ++k)
-            v = v * 10 + (k < static_cast<int>(d.digits.size()) ? d.digits[k] - '0' : 0);
-        return OraNumFromInt(d.negative ? -v : v);
+    if (d.exp >= static_cast<int>(d.digits.size()) && d.exp <= 19) {
+        uint64_t v = 0;
+        bool overflow = false;
+        for (int k = 0; k < d.exp && !overflow; ++k) {
+            const uint64_t digit = k < static_cast<int>(d.digits.size()) ? d.digits[k] - '0' : 0;
+            overflow = __builtin_mul_overflow(v, uint64_t(10), &v) || __builtin_add_overflow(v, digit, &v);
+        }
+        const uint64_t limit = d.negative ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
+        if (!overflow && v <= limit)
+            return OraNumFromInt(d.negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v));
     }
     const std::string text = (d.negative ? "-0." : "0.") + d.digits + "e" + std::to_string(d.exp);
     return OraNumFromDouble(std::strtod(text.c_str(), nullptr));
@@ -570,6 +575,78 @@ int ParseOracleNumberModel(const std::string& textIn, const std::string& fmt, Or
         v = OraNumFromDouble(v.AsDouble() / std::pow(10.0, m.vDigits));
     *value = v;
     return 0;
+}
+
+int EncodeOracleNumber(const OraNum& value, unsigned char out[21])
+{
+    if (!value.isInt && !std::isfinite(value.d))
+        return 0;
+    const Decimal d = ToDecimal(value);
+    if (d.digits.empty()) {
+        out[0] = 0x80;
+        return 1;
+    }
+    // Align the digits to base-100 pairs around the decimal point.
+    std::string digits = d.digits;
+    int exp = d.exp;
+    if (exp % 2 != 0) {
+        digits.insert(digits.begin(), '0');
+        ++exp;
+    }
+    if (digits.size() % 2)
+        digits += '0';
+    const int exponent = exp / 2 - 1;
+    if (exponent > 62 || exponent < -65)
+        return 0;
+    int n = 0;
+    out[n++] = static_cast<unsigned char>(d.negative ? 62 - exponent : 193 + exponent);
+    for (size_t k = 0; k < digits.size() && n < 21; k += 2) {
+        const int pair = (digits[k] - '0') * 10 + (digits[k + 1] - '0');
+        out[n++] = static_cast<unsigned char>(d.negative ? 101 - pair : pair + 1);
+    }
+    if (d.negative && n < 21)
+        out[n++] = 102;
+    return n;
+}
+
+bool DecodeOracleNumber(const unsigned char* bytes, int length, OraNum* value)
+{
+    if (!bytes || length < 1 || length > 22)
+        return false;
+    if (bytes[0] == 0x80) {
+        if (length != 1)
+            return false;
+        *value = OraNumFromInt(0);
+        return true;
+    }
+    const bool negative = (bytes[0] & 0x80) == 0;
+    int end = length;
+    if (negative && end > 1 && bytes[end - 1] == 102)
+        --end;
+    if (end < 2 || end > 21)
+        return false;
+    const int exponent = negative ? 62 - bytes[0] : bytes[0] - 193;
+    Decimal d;
+    d.negative = negative;
+    for (int k = 1; k < end; ++k) {
+        const int pair = negative ? 101 - bytes[k] : bytes[k] - 1;
+        if (pair < 0 || pair > 99)
+            return false;
+        d.digits += static_cast<char>('0' + pair / 10);
+        d.digits += static_cast<char>('0' + pair % 10);
+    }
+    d.exp = (exponent + 1) * 2;
+    // Leading zero of the first pair.
+    size_t lead = 0;
+    while (lead < d.digits.size() && d.digits[lead] == '0')
+        ++lead;
+    if (lead == d.digits.size())
+        return false;
+    d.digits.erase(0, lead);
+    d.exp -= static_cast<int>(lead);
+    StripTrailingZeros(&d);
+    *value = FromDecimal(d);
+    return true;
 }
 
 OraNum OraRoundNumber(const OraNum& value, int places)

@@ -49,4 +49,12 @@ int ParseOracleNumberModel(const std::string& text, const std::string& fmt, OraN
 OraNum OraRoundNumber(const OraNum& value, int places);
 OraNum OraTruncNumber(const OraNum& value, int places);
 
+// Oracle's internal NUMBER bytes (external type 2; VARNUM, type 6, is a
+// length byte followed by them): an exponent byte and base-100 digits, with a
+// 102 terminator on negative values. Encode returns the byte count (1..21),
+// 0 for a value that has no such form; at most 21 bytes are written.
+int EncodeOracleNumber(const OraNum& value, unsigned char out[21]);
+// False for bytes that are no valid NUMBER.
+bool DecodeOracleNumber(const unsigned char* bytes, int length, OraNum* value);
+
 } // namespace VkOracle

@@ -279,3 +279,50 @@ TEST_F(OraNumberSqlTest, SumAndAverage)
         {"ora_sum(DISTINCT v) FROM t WHERE g IN (2, 6)", "I:18"},
     });
 }
+
+TEST(OraNumber, InternalNumberBytes)
+{
+    struct Row {
+        double value;
+        std::vector<int> bytes;
+    } const rows[] = {
+        {0, {128}},
+        {1, {193, 2}},
+        {10, {193, 11}},
+        {100, {194, 2}},
+        {123, {194, 2, 24}},
+        {1234.5, {194, 13, 35, 51}},
+        {0.5, {192, 51}},
+        {0.01, {192, 2}},
+        {-1, {62, 100, 102}},
+        {-123, {61, 100, 78, 102}},
+        {-0.5, {63, 51, 102}},
+        {1e20, {203, 2}},
+        {7788, {194, 78, 89}},
+    };
+    for (const Row& r : rows) {
+        unsigned char out[21] = {};
+        const int n = EncodeOracleNumber(OraNumFromDouble(r.value), out);
+        EXPECT_EQ(std::vector<int>(out, out + n), r.bytes) << r.value;
+        std::vector<unsigned char> in(r.bytes.begin(), r.bytes.end());
+        OraNum back;
+        ASSERT_TRUE(DecodeOracleNumber(in.data(), static_cast<int>(in.size()), &back)) << r.value;
+        EXPECT_DOUBLE_EQ(back.AsDouble(), r.value);
+    }
+    // Integers come back exact, fractions as doubles.
+    unsigned char out[21];
+    const int n = EncodeOracleNumber(OraNumFromInt(9223372036854775807), out);
+    OraNum big;
+    ASSERT_TRUE(DecodeOracleNumber(out, n, &big));
+    EXPECT_TRUE(big.isInt);
+    EXPECT_EQ(big.i, 9223372036854775807);
+
+    const std::vector<std::vector<unsigned char>> bad = {
+        {}, {193}, {128, 1}, {193, 0}, {193, 101}, {62, 102}, {62, 1, 102}, {193, 1},
+        std::vector<unsigned char>(23, 193)};
+    for (const auto& b : bad) {
+        OraNum v;
+        EXPECT_FALSE(DecodeOracleNumber(b.data(), static_cast<int>(b.size()), &v)) << b.size();
+    }
+    EXPECT_FALSE(DecodeOracleNumber(nullptr, 2, &big));
+}
