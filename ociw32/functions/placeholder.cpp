@@ -1,1 +1,0 @@
-// Oracle functions are not written yet; the file only lets the build produce the library.
