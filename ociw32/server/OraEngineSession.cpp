@@ -189,8 +189,8 @@ OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraSta
         break;
     default: {
         plan.kind = OraStatementKind::Ddl;
-        if (!plan.bindNames.empty() && st->kind != SqlStmtKind::AlterSession)
-            return error(1027, 0, {});
+        if (!plan.bindNames.empty() && (st->kind == SqlStmtKind::CreateTable || st->kind == SqlStmtKind::CreateView))
+            return OraResult{1027, "ORA-01027: bind variables not allowed for data definition operations", 0};
         OraDdlExecutor ddl(*m_core);
         OraResult r = ddl.Run(*st, sql);
         if (!r.Ok())
@@ -209,6 +209,7 @@ OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraSta
     if (!compiled.sql.empty()) {
         plan.sql = compiled.sql;
         plan.usesSequences = compiled.usesSequences;
+        plan.rownumCounters = compiled.rownumCounters;
         const int rc = sqlite3_prepare_v2(m_core->Db(), compiled.sql.c_str(), -1, &stmt, nullptr);
         if (rc != SQLITE_OK) {
             OraResult r = m_core->MapError(rc, false);

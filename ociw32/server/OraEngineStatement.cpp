@@ -32,6 +32,8 @@ OraEngineStatement::~OraEngineStatement()
 {
     CloseCursor();
     sqlite3_finalize(m_stmt);
+    for (int id : m_plan.rownumCounters)
+        m_core->m_rownum.erase(id);
 }
 
 void OraEngineStatement::CloseCursor()
@@ -171,6 +173,8 @@ OraResult OraEngineStatement::Execute(uint64_t* rowsProcessed)
         // A query drawing sequence numbers keeps them without opening a transaction.
         m_commitAtEnd = m_plan.kind == OraStatementKind::Query && autocommit;
     }
+    for (int id : m_plan.rownumCounters)
+        m_core->m_rownum[id] = 0;
     BeginOracleStatement(db);
     m_inStatement = true;
     if (m_plan.kind == OraStatementKind::Query) {

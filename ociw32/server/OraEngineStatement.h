@@ -23,6 +23,7 @@ struct OraStatementPlan {
     std::vector<SqlType> types;
     std::vector<std::string> bindNames;
     bool usesSequences = false;
+    std::vector<int> rownumCounters;
     char dml = 0;                     // 'I', 'U', 'D' for DML
     std::string targetOwner, targetTable;
     bool rollbackToSavepoint = false;

@@ -121,6 +121,14 @@ void CurrvalFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, it->second);
 }
 
+void RownumFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    OraSessionCore* core = CoreOf(ctx);
+    const int id = sqlite3_value_int(argv[0]);
+    long long& n = core->m_rownum[id];
+    sqlite3_result_int64(ctx, n);
+}
+
 std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
 
 } // namespace
@@ -151,6 +159,14 @@ void OraSessionCore::RegisterSessionFunctions()
         {"ora_pid_alive", 1, PidAliveFn, SQLITE_INNOCUOUS},
         {"ora_userenv", 1, UserenvFn, SQLITE_INNOCUOUS},
         {"ora_nextval", 2, NextvalFn, 0},
+        {"ora_rownum_cur", 1, RownumFn, 0},
+        {"ora_rownum_peek", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+             sqlite3_result_int64(ctx, CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])] + 1);
+         }, 0},
+        {"ora_rownum_take", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+             ++CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])];
+             sqlite3_result_int(ctx, 1);
+         }, 0},
         {"ora_currval", 2, CurrvalFn, 0},
     };
     for (const Fn& f : fns)

@@ -57,6 +57,8 @@ public:
 
     // Sequence values handed out in this session (CURRVAL).
     std::map<std::string, long long> m_currval;
+    // ROWNUM counters of the query blocks being executed.
+    std::map<int, long long> m_rownum;
 
 private:
     OraSessionCore() = default;

@@ -89,8 +89,23 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     std::vector<std::vector<std::string>> onConds(scope.sources.size());
     std::vector<std::set<int>> onRefs(scope.sources.size());
     std::string limit;
+    std::vector<std::string> rownumConds;
+    // LIMIT stands in for ROWNUM only where rows leave the block as they pass WHERE.
+    bool simpleBlock = select.groupBy.empty() && !select.having && !select.distinct;
+    {
+        std::function<bool(const SqlExpr&)> hasAggregate = [&](const SqlExpr& x) {
+            if (x.kind == SqlExpr::Kind::Func && IsAggregateName(x.text))
+                return true;
+            for (const auto& a : x.args)
+                if (hasAggregate(*a))
+                    return true;
+            return false;
+        };
+        for (const SqlSelectItem& item : select.items)
+            simpleBlock = simpleBlock && !hasAggregate(*item.expr);
+    }
     for (const SqlExprPtr& c : conjuncts) {
-        if (c->kind == SqlExpr::Kind::Compare && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
+        if (simpleBlock && c->kind == SqlExpr::Kind::Compare && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
             const bool left = IsRownum(*c->args[0]);
             const SqlExpr& other = *c->args[left ? 1 : 0];
             std::string op = c->text;
@@ -126,9 +141,16 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         }
         scope.outerUsed.clear();
         scope.refs.clear();
+        scope.sawRownum = false;
+        scope.inWhere = true;
         CExpr e = Expr(*c, scope);
-        if (scope.sawRownum)
-            Fail(976, c->pos);
+        scope.inWhere = false;
+        if (scope.sawRownum) {
+            if (!scope.outerUsed.empty())
+                Fail(976, c->pos);
+            rownumConds.push_back(e.sql);
+            continue;
+        }
         if (scope.outerUsed.size() > 1)
             Fail(1468, c->pos);
         if (scope.outerUsed.size() == 1) {
@@ -223,6 +245,16 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         addColumn(e.sql, item.hasAlias ? item.alias : Heading(*item.expr), t, item.expr.get());
     }
     const bool selectAggregates = scope.sawAggregate;
+    if (scope.rownumId) {
+        // Count a row once it passed every other condition and the ROWNUM ones.
+        std::string cond;
+        for (const std::string& w : where)
+            cond += (cond.empty() ? "" : " AND ") + w;
+        for (const std::string& r : rownumConds)
+            cond += (cond.empty() ? "" : " AND ") + r;
+        const std::string take = "ora_rownum_take(" + std::to_string(scope.rownumId) + ")";
+        where.push_back(cond.empty() ? take : "CASE WHEN " + cond + " THEN " + take + " ELSE 0 END");
+    }
     // GROUP BY / HAVING.
     std::set<std::string> groupKeys;
     std::vector<std::string> group;
@@ -390,6 +422,7 @@ bool SqlCompiler::CompileQuery(const SqlSelect& select, CompiledStatement* out, 
     try {
         out->sql = Query(select, nullptr, &out->columns, false);
         out->usesSequences = m_usesSequences;
+        out->rownumCounters = m_rownumCounters;
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -474,6 +507,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
         }
         out->sql = sql;
         out->usesSequences = m_usesSequences;
+        out->rownumCounters = m_rownumCounters;
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -509,6 +543,7 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;
         out->usesSequences = m_usesSequences;
+        out->rownumCounters = m_rownumCounters;
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -533,6 +568,7 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;
+        out->rownumCounters = m_rownumCounters;
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};

@@ -31,6 +31,7 @@ struct CompiledStatement {
     std::string sql;
     std::vector<CompiledColumn> columns; // select list of a query
     bool usesSequences = false;
+    std::vector<int> rownumCounters; // reset before each execution
 };
 
 class SqlCompiler {
@@ -73,6 +74,8 @@ private:
         bool allowAggregates = false;
         bool sawAggregate = false;
         bool sawRownum = false;
+        bool inWhere = false;
+        int rownumId = 0; // counter of this query block, 0 = none yet
         std::set<int> outerUsed; // sources with (+) in the current conjunct
         std::set<int> refs;      // sources the current conjunct references
     };
@@ -113,6 +116,7 @@ private:
     const std::map<std::string, int>& m_binds;
     int m_aliasCounter = 0;
     bool m_usesSequences = false;
+    std::vector<int> m_rownumCounters;
 };
 
 } // namespace VkOracle

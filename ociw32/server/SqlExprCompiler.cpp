@@ -5,6 +5,7 @@
 #include "ociw32/server/SqliteUtil.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <functional>
@@ -153,8 +154,16 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
         if (e.text == "UID")
             return CExpr{"ora_uid()", NumberType(), false};
         if (e.text == "ROWNUM") {
+            // Rows are numbered as they pass WHERE: a per-execution counter.
             scope.sawRownum = true;
-            return CExpr{"row_number() OVER ()", NumberType(), false};
+            if (!scope.rownumId) {
+                static std::atomic<int> s_next{1};
+                scope.rownumId = s_next++;
+                m_rownumCounters.push_back(scope.rownumId);
+            }
+            const std::string id = std::to_string(scope.rownumId);
+            return CExpr{scope.inWhere ? "ora_rownum_peek(" + id + ")" : "ora_rownum_cur(" + id + ")",
+                         SqlType{SqlBaseType::Number, 22, 0, 0, false}, false};
         }
         if (e.text == "ROWID") {
             if (scope.sources.empty())
