@@ -210,7 +210,7 @@ OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraSta
         plan.sql = compiled.sql;
         plan.usesSequences = compiled.usesSequences;
         plan.rownumCounters = compiled.rownumCounters;
-        const int rc = sqlite3_prepare_v2(m_core->Db(), compiled.sql.c_str(), -1, &stmt, nullptr);
+        const int rc = sqlite3_prepare_v2(m_core->Db(), compiled.sql.c_str(), static_cast<int>(compiled.sql.size()), &stmt, nullptr);
         if (rc != SQLITE_OK) {
             OraResult r = m_core->MapError(rc, false);
             sqlite3_finalize(stmt);

@@ -223,6 +223,9 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
             return OraResult{28000, FormatOraError(28000), 0};
         core->m_userId = q.Int(0);
     }
+    // Version 7 servers (territory AMERICA) default to two-digit YY years.
+    if (core->m_major <= 7)
+        SetSessionDateFormat(db, "DD-MON-YY");
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->RegisterSessionFunctions();
     core->m_catalog->RefreshPrivileges();

@@ -137,6 +137,16 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
     case K::String: {
         SqlType t = TextType(static_cast<int>(e.text.size()));
         t.base = SqlBaseType::Char; // literals compare blank-padded and describe as CHAR
+        if (e.text.find('\0') != std::string::npos) {
+            // A NUL would end the SQLite text early: spell the bytes out.
+            static const char* const kHex = "0123456789ABCDEF";
+            std::string hex;
+            for (unsigned char c : e.text) {
+                hex += kHex[c >> 4];
+                hex += kHex[c & 15];
+            }
+            return CExpr{"CAST(X'" + hex + "' AS TEXT)", t, false};
+        }
         return CExpr{SqlQuote(e.text), t, false};
     }
     case K::Null:

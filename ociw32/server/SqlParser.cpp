@@ -148,12 +148,26 @@ void SqlParser::Finish(const SqlExprPtr& e)
     e->end = m_tokens[last].end;
 }
 
-SqlExprPtr SqlParser::Expr() { return OrExpr(); }
+SqlExprPtr SqlParser::Expr()
+{
+    // Hostile nesting must not exhaust the stack.
+    struct Depth {
+        int& d;
+        explicit Depth(int& depth) : d(depth) { ++d; }
+        ~Depth() { --d; }
+    } depth(m_depth);
+    if (m_depth > 200)
+        Fail(936);
+    return OrExpr();
+}
 
 SqlExprPtr SqlParser::OrExpr()
 {
     SqlExprPtr left = AndExpr();
+    int chain = 0;
     while (IsWord("OR")) {
+        if (++chain > 400) // SQLite's expression depth is bounded
+            Fail(936);
         Next();
         SqlExprPtr e = Make(SqlExpr::Kind::Or, left->pos);
         e->args = {left, AndExpr()};
@@ -166,7 +180,10 @@ SqlExprPtr SqlParser::OrExpr()
 SqlExprPtr SqlParser::AndExpr()
 {
     SqlExprPtr left = NotExpr();
+    int chain = 0;
     while (IsWord("AND")) {
+        if (++chain > 400) // SQLite's expression depth is bounded
+            Fail(936);
         Next();
         SqlExprPtr e = Make(SqlExpr::Kind::And, left->pos);
         e->args = {left, NotExpr()};
@@ -179,6 +196,12 @@ SqlExprPtr SqlParser::AndExpr()
 SqlExprPtr SqlParser::NotExpr()
 {
     if (IsWord("NOT")) {
+        if (++m_depth > 200)
+            Fail(936);
+        struct Restore {
+            int& d;
+            ~Restore() { --d; }
+        } restore{m_depth};
         const int pos = Next().pos;
         SqlExprPtr e = Make(SqlExpr::Kind::Not, pos);
         e->args = {NotExpr()};
@@ -275,7 +298,10 @@ SqlExprPtr SqlParser::Predicate()
 SqlExprPtr SqlParser::Additive()
 {
     SqlExprPtr left = Multiplicative();
+    int chain = 0;
     while (IsOp("+") || IsOp("-") || IsOp("||")) {
+        if (++chain > 400) // SQLite's expression depth is bounded
+            Fail(936);
         const std::string op = Next().text;
         SqlExprPtr e = Make(SqlExpr::Kind::Binary, left->pos);
         e->text = op;
@@ -289,7 +315,10 @@ SqlExprPtr SqlParser::Additive()
 SqlExprPtr SqlParser::Multiplicative()
 {
     SqlExprPtr left = Unary();
+    int chain = 0;
     while (IsOp("*") || IsOp("/")) {
+        if (++chain > 400) // SQLite's expression depth is bounded
+            Fail(936);
         const std::string op = Next().text;
         SqlExprPtr e = Make(SqlExpr::Kind::Binary, left->pos);
         e->text = op;
@@ -302,7 +331,14 @@ SqlExprPtr SqlParser::Multiplicative()
 
 SqlExprPtr SqlParser::Unary()
 {
+    if (m_depth > 200)
+        Fail(936);
     if (IsOp("-") || IsOp("+")) {
+        ++m_depth;
+        struct Restore {
+            int& d;
+            ~Restore() { --d; }
+        } restore{m_depth};
         const SqlToken t = Next();
         SqlExprPtr operand = Unary();
         if (t.text == "+")
@@ -509,6 +545,12 @@ SqlSelectPtr SqlParser::SubqueryInParens()
 
 SqlSelectPtr SqlParser::Query()
 {
+    if (++m_depth > 200)
+        Fail(936);
+    struct Restore {
+        int& d;
+        ~Restore() { --d; }
+    } restore{m_depth};
     SqlSelectPtr first;
     if (IsOp("(")) {
         Next();

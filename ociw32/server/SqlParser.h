@@ -95,6 +95,7 @@ private:
     std::vector<SqlToken> m_tokens;
     SqlTokenError m_lexError;
     size_t m_at = 0;
+    int m_depth = 0; // nesting of expressions and sub-queries
 };
 
 } // namespace VkOracle

@@ -97,6 +97,8 @@ std::string SqlQuoteIdent(const std::string& name)
 {
     std::string out = "\"";
     for (char c : name) {
+        if (c == '\0')
+            continue; // SQLite text ends at NUL; names never need one
         out += c;
         if (c == '"')
             out += '"';
