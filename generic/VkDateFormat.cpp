@@ -1,5 +1,7 @@
 #include "generic/VkDateFormat.h"
 
+#include "platform/Variant.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -9,12 +11,6 @@
 #include <cmath>
 
 namespace {
-
-const qint64 s_epochJulianDay = QDate(1899, 12, 30).toJulianDay();
-
-// The automation date range (years 100 to 9999).
-constexpr double s_minDate = -657434.0;
-constexpr double s_maxDate = 2958465.99999;
 
 bool ToDateTime(double value, QDate& date, QTime& time)
 {
@@ -97,41 +93,35 @@ QString WithoutTimeZone(const QString& format)
 
 } // namespace
 
+// The platform's conversions are the one definition of automation dates.
 bool VkDateFormat::ToAutomationDate(const Parts& p, double& date)
 {
     date = 0.0;
-    const QDate day(p.year, p.month, p.day);
-    if (!day.isValid() || p.year < 100 || p.year > 9999 || p.hour < 0 || p.hour > 23 || p.minute < 0
-        || p.minute > 59 || p.second < 0 || p.second > 59)
+    if (p.year < 100 || p.year > 9999 || p.month < 1 || p.month > 12 || p.day < 1 || p.day > 31 || p.hour < 0
+        || p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59
+        || !QDate(p.year, p.month, p.day).isValid())
         return false;
-    const double days = static_cast<double>(day.toJulianDay() - s_epochJulianDay);
-    const double fraction = (p.hour * 3600.0 + p.minute * 60.0 + p.second) / 86400.0;
-    // Before the epoch the fraction still counts forward from midnight.
-    date = days >= 0 ? days + fraction : days - fraction;
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(p.year);
+    time.wMonth = static_cast<WORD>(p.month);
+    time.wDay = static_cast<WORD>(p.day);
+    time.wHour = static_cast<WORD>(p.hour);
+    time.wMinute = static_cast<WORD>(p.minute);
+    time.wSecond = static_cast<WORD>(p.second);
+    DATE value = 0;
+    if (!SystemTimeToVariantTime(&time, &value))
+        return false;
+    date = value;
     return true;
 }
 
 bool VkDateFormat::FromAutomationDate(double date, Parts& parts)
 {
     parts = Parts{};
-    if (!std::isfinite(date) || date < s_minDate || date > s_maxDate)
+    SYSTEMTIME time{};
+    if (!std::isfinite(date) || !VariantTimeToSystemTime(date, &time))
         return false;
-    double days = std::trunc(date);
-    double fraction = std::fabs(date - days);
-    long long seconds = std::llround(fraction * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        days += date >= 0 ? 1 : -1;
-    }
-    const QDate day = QDate::fromJulianDay(s_epochJulianDay + static_cast<qint64>(days));
-    if (!day.isValid())
-        return false;
-    parts.year = day.year();
-    parts.month = day.month();
-    parts.day = day.day();
-    parts.hour = static_cast<int>(seconds / 3600);
-    parts.minute = static_cast<int>(seconds / 60 % 60);
-    parts.second = static_cast<int>(seconds % 60);
+    parts = {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
     return true;
 }
 
