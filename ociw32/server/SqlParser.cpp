@@ -280,7 +280,6 @@ SqlExprPtr SqlParser::Predicate()
     }
     if (negated) {
         m_at = save;
-        Next();
         Fail(920);
     }
     if (IsWord("IS")) {
