@@ -55,10 +55,6 @@ const char* const kTables[] = {
     " schema_user TEXT NOT NULL, last_date INTEGER, this_date INTEGER, next_date INTEGER NOT NULL,"
     " total_time INTEGER NOT NULL DEFAULT 0, broken TEXT NOT NULL DEFAULT 'N', interval TEXT NOT NULL DEFAULT 'null',"
     " failures INTEGER, what TEXT, nls_env TEXT, misc_env BLOB, instance INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE cat_jobs_running(job INTEGER PRIMARY KEY, sid INTEGER NOT NULL)",
-    "CREATE TABLE cat_sessions(sid INTEGER PRIMARY KEY, serial INTEGER, username TEXT, user_id INTEGER,"
-    " pid INTEGER, logon_time INTEGER, program TEXT, machine TEXT, osuser TEXT, schemaname TEXT,"
-    " status TEXT DEFAULT 'INACTIVE', killed INTEGER DEFAULT 0)",
     "CREATE VIEW cat_my_grantees AS WITH RECURSIVE g(grantee) AS (SELECT ora_user() UNION SELECT 'PUBLIC'"
     " UNION SELECT r.granted_role FROM cat_role_privs r JOIN g ON r.grantee = g.grantee) SELECT grantee FROM g",
     // Objects the session may see: its own, granted ones, PUBLIC synonyms, and
@@ -80,12 +76,22 @@ struct ViewColumn {
     const char* expr;
 };
 
+// The instance file holds what changes with every logon and job run, so
+// that registering a session never waits for another session's transaction.
+const char* const kInstanceTables[] = {
+    "CREATE TABLE IF NOT EXISTS inst.cat_sessions(sid INTEGER PRIMARY KEY, serial INTEGER, username TEXT,"
+    " user_id INTEGER, pid INTEGER, logon_time INTEGER, program TEXT, machine TEXT, osuser TEXT, schemaname TEXT,"
+    " status TEXT DEFAULT 'INACTIVE', killed INTEGER DEFAULT 0)",
+    "CREATE TABLE IF NOT EXISTS inst.cat_jobs_running(job INTEGER PRIMARY KEY, sid INTEGER NOT NULL)",
+};
+
 struct ViewDef {
     const char* name;
     const char* grantee; // PUBLIC or SELECT_CATALOG_ROLE
     int minMajor;
     std::vector<ViewColumn> columns;
     const char* tail;
+    bool instance = false; // a TEMP view per connection over the instance file
 };
 
 #define DDATE(c) "ora_to_char_date(" c ", 'HH24:MI:SS')"
@@ -403,7 +409,7 @@ std::vector<ViewDef> Views()
           {"THIS_DATE", "D", false, 0, "j.this_date"}, {"THIS_SEC", "V8", false, 0, DDATE("j.this_date")},
           {"INSTANCE", "N", false, 8, "0"}},
          " FROM cat_jobs_running r JOIN cat_jobs j ON j.job = r.job"
-         " JOIN cat_sessions s ON s.sid = r.sid WHERE ora_pid_alive(s.pid)"},
+         " JOIN cat_sessions s ON s.sid = r.sid WHERE ora_pid_alive(s.pid)", true},
         {"V_$SESSION", "SELECT_CATALOG_ROLE", 0,
          {{"SADDR", "R8", false, 0, "NULL"}, {"SID", "N", false, 0, "s.sid"}, {"SERIAL#", "N", false, 0, "s.serial"},
           {"AUDSID", "N", false, 0, "s.sid"}, {"PADDR", "R8", false, 0, "NULL"},
@@ -417,7 +423,7 @@ std::vector<ViewDef> Views()
           {"TERMINAL", "V30", false, 0, "'pts/0'"}, {"PROGRAM", "V64", false, 0, "s.program"},
           {"TYPE", "V10", false, 0, "'USER'"}, {"LOGON_TIME", "D", false, 0, "s.logon_time"},
           {"LAST_CALL_ET", "N", false, 0, "0"}},
-         " FROM cat_sessions s WHERE ora_pid_alive(s.pid)"},
+         " FROM cat_sessions s WHERE ora_pid_alive(s.pid)", true},
     };
     return v;
 }
@@ -472,7 +478,37 @@ const char* const kConnectPrivs[] = {"CREATE SESSION", "ALTER SESSION", "CREATE 
 const char* const kResourcePrivs[] = {"CREATE TABLE", "CREATE SEQUENCE", "CREATE PROCEDURE", "CREATE TRIGGER",
                                       "CREATE TYPE", "CREATE CLUSTER"};
 
+std::string ViewSelect(const ViewDef& view, int major)
+{
+    std::string select = "SELECT ";
+    int column = 0;
+    for (const ViewColumn& c : view.columns) {
+        if (major < c.minMajor)
+            continue;
+        select += std::string(column++ ? ", " : "") + c.expr + " AS \"" + c.name + "\"";
+    }
+    return select + view.tail;
+}
+
 } // namespace
+
+bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string* error)
+{
+    if (!Exec(db, "ATTACH DATABASE " + Quote(path) + " AS inst", error))
+        return false;
+    sqlite3_exec(db, "PRAGMA inst.journal_mode = WAL", nullptr, nullptr, nullptr);
+    for (const char* sql : kInstanceTables)
+        if (!Exec(db, sql, error))
+            return false;
+    for (const ViewDef& view : Views()) {
+        if (!view.instance)
+            continue;
+        if (!Exec(db, "CREATE TEMP VIEW IF NOT EXISTS \"SYS." + std::string(view.name) + "\" AS " + ViewSelect(view, major),
+                  error))
+            return false;
+    }
+    return true;
+}
 
 int MajorVersionOf(const std::string& version)
 {
@@ -557,7 +593,7 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
     for (const ViewDef& view : Views()) {
         if (major < view.minMajor)
             continue;
-        std::string select = "SELECT ";
+        const std::string select = ViewSelect(view, major);
         int column = 0;
         for (const ViewColumn& c : view.columns) {
             if (major < c.minMajor)
@@ -568,15 +604,13 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
             if (major <= 7 && type == "VARCHAR2" && length > 2000)
                 length = 2000;
             ++column;
-            select += std::string(column > 1 ? ", " : "") + c.expr + " AS \"" + c.name + "\"";
             if (!Exec(db, "INSERT INTO cat_columns VALUES ('SYS', " + Quote(view.name) + ", " + Quote(c.name) + ", " +
                               std::to_string(column) + ", " + Quote(type) + ", " + std::to_string(length) +
                               ", NULL, NULL, '" + (c.notNull ? "N" : "Y") + "', NULL)",
                       error))
                 return fail();
         }
-        select += view.tail;
-        if (!Exec(db, "CREATE VIEW \"SYS." + std::string(view.name) + "\" AS " + select, error) ||
+        if ((!view.instance && !Exec(db, "CREATE VIEW \"SYS." + std::string(view.name) + "\" AS " + select, error)) ||
             !addObject("SYS", view.name, "VIEW") ||
             !Exec(db, "INSERT INTO cat_views VALUES ('SYS', " + Quote(view.name) + ", " + Quote(select) + ")", error) ||
             !Exec(db, "INSERT INTO cat_tab_privs VALUES (" + Quote(view.grantee) + ", 'SYS', " + Quote(view.name) +

@@ -15,6 +15,10 @@ namespace VkOracle {
 // one transaction; returns false with *error on failure.
 bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error);
 
+// Attaches the instance file (sessions, running jobs) as "inst" and creates
+// the connection's TEMP views over it (V$SESSION, DBA_JOBS_RUNNING).
+bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string* error);
+
 // Major version from a version text ("7.3.4.0.0" -> 7).
 int MajorVersionOf(const std::string& version);
 

@@ -18,6 +18,11 @@ std::string StateFilePath(const OraDatabaseRef& db)
     return db.directory + "/" + db.sid + ".state";
 }
 
+std::string InstanceFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".inst";
+}
+
 bool DatabaseFileExists(const OraDatabaseRef& db)
 {
     struct stat st {};

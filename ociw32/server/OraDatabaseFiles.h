@@ -18,6 +18,8 @@ struct OraInstanceState {
 
 std::string DatabaseFilePath(const OraDatabaseRef& db);
 std::string StateFilePath(const OraDatabaseRef& db);
+// Sessions and running jobs: <dir>/<SID>.inst, a SQLite file of its own.
+std::string InstanceFilePath(const OraDatabaseRef& db);
 bool DatabaseFileExists(const OraDatabaseRef& db);
 
 // A missing or unreadable state file reads as open with the system clock.

@@ -605,12 +605,15 @@ void OraDdlExecutor::Drop(const SqlStatement& st)
             Fail(visible ? 1031 : 942);
     };
     if (type == "INDEX") {
-        SqliteStmt q(db, "SELECT constraint_index FROM cat_indexes WHERE owner = ? AND index_name = ?");
-        q.Bind(1, owner).Bind(2, name);
-        if (!q.Step())
-            Fail(1418);
-        if (q.Int(0))
-            Fail(2429);
+        {
+            // Finished before the DROP: SQLite refuses to drop under a running read.
+            SqliteStmt q(db, "SELECT constraint_index FROM cat_indexes WHERE owner = ? AND index_name = ?");
+            q.Bind(1, owner).Bind(2, name);
+            if (!q.Step())
+                Fail(1418);
+            if (q.Int(0))
+                Fail(2429);
+        }
         requireDrop("INDEX", true);
         for (const char* sql : {"DELETE FROM cat_indexes WHERE owner = ?1 AND index_name = ?2",
                                 "DELETE FROM cat_ind_columns WHERE index_owner = ?1 AND index_name = ?2"}) {

@@ -211,8 +211,8 @@ OraResult OraEngineStatement::Fetch(std::vector<OraValue>* row)
         return OraResult{1403, FormatOraError(1403), 0};
     }
     if (rc != SQLITE_ROW) {
+        // Sequence numbers drawn before the failure stay used, as in Oracle.
         OraResult r = Failure(rc);
-        m_commitAtEnd = false;
         CloseCursor();
         return r;
     }

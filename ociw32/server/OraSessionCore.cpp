@@ -196,7 +196,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return notAvailable();
     std::shared_ptr<OraSessionCore> core(new OraSessionCore());
     core->m_ref = ref;
-    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK)
         return notAvailable();
     sqlite3* db = core->m_db;
@@ -210,6 +210,11 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
             return notAvailable();
         core->m_version = v.Text(0);
         core->m_major = MajorVersionOf(core->m_version);
+    }
+    {
+        std::string error;
+        if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
+            return notAvailable();
     }
     const std::string user = Upper(userIn);
     if (checkPassword && password.empty())
@@ -264,9 +269,16 @@ OraResult OraSessionCore::BeginWrite()
 {
     if (!sqlite3_get_autocommit(m_db))
         return OraResult{};
-    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return MapError(rc, false);
+    // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
+    // the write lock of the database alone.
+    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_db, "UPDATE main.cat_db SET value = value WHERE 0", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        OraResult r = MapError(rc, false);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return r;
+    }
     return OraResult{};
 }
 

@@ -39,8 +39,9 @@ OraObjectRef SqlCompiler::ResolveChecked(const std::vector<std::string>& name, c
         Fail(942, pos);
     if (ref.type != "TABLE" && ref.type != "VIEW")
         Fail(942, pos);
+    // Visible through some other privilege: Oracle says what is missing.
     if (!m_catalog.HasObjectPriv(ref, privilege))
-        Fail(privilege == "SELECT" ? 942 : 1031, pos);
+        Fail(1031, pos);
     return ref;
 }
 

@@ -53,7 +53,8 @@ protected:
     {
         qvtest::FreshRootTest::SetUp();
         m_db = VkOracle::OraDatabaseRef{"TEST", (root() / "oracle" / "db").string()};
-        ASSERT_TRUE(Server().CreateDatabase(m_db, Version()).Ok());
+        const VkOracle::OraResult created = Server().CreateDatabase(m_db, Version());
+        ASSERT_TRUE(created.Ok()) << created.message;
         ASSERT_TRUE(Server().SetClock(m_db, {VkOracle::OraClockMode::Pinned, PinnedNow()}).Ok());
     }
     void TearDown() override

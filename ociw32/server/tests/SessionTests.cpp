@@ -57,6 +57,19 @@ TEST_F(SessionTest, UncommittedWorkStaysPrivateUntilCommit)
     EXPECT_EQ(Run(other, "SELECT COUNT(*) FROM T"), "1");
 }
 
+TEST_F(SessionTest, LogonAndLogoffDoNotWaitForOpenTransactions)
+{
+    EXPECT_EQ(Run("INSERT INTO T (ID) VALUES (9)"), "rows=1"); // holds the write lock
+    for (int i = 0; i < 3; ++i) {
+        std::unique_ptr<VkOracle::OraSession> s;
+        const VkOracle::OraResult r = Server().Logon(m_db, "SYSTEM", "MANAGER", &s);
+        ASSERT_TRUE(r.Ok()) << r.message;
+        EXPECT_EQ(Run(*s, "SELECT COUNT(*) FROM V$SESSION WHERE USERNAME = 'SYSTEM'"), "2");
+    }
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM V$SESSION"), "1");
+    EXPECT_TRUE(System().Commit().Ok());
+}
+
 TEST_F(SessionTest, BreakCancelsARunningQuery)
 {
     VkOracle::OraSession& s = System();
