@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace VkOracle {
@@ -258,10 +259,21 @@ OraResult OraSessionCore::CheckAlive()
 {
     if (m_closed)
         return OraResult{1012, FormatOraError(1012), 0};
-    const OraInstanceState state = ReadInstanceState(m_ref);
-    if (!state.open || !DatabaseFileExists(m_ref))
+    // The state file is re-read only when it changed (it is replaced by rename).
+    struct stat st {};
+    StateKey key;
+    if (::stat(StateFilePath(m_ref).c_str(), &st) == 0)
+        key = StateKey{static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_mtim.tv_sec),
+                       static_cast<int64_t>(st.st_mtim.tv_nsec), static_cast<int64_t>(st.st_size)};
+    if (!m_stateKnown || !(key == m_stateKey)) {
+        const OraInstanceState state = ReadInstanceState(m_ref);
+        m_instanceOpen = state.open && DatabaseFileExists(m_ref);
+        SetConnectionClock(m_db, state.clock);
+        m_stateKey = key;
+        m_stateKnown = true;
+    }
+    if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
-    SetConnectionClock(m_db, state.clock);
     return OraResult{};
 }
 

@@ -77,6 +77,19 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_closed{false};
     std::mutex m_breakLock;
+    struct StateKey {
+        uint64_t inode = 0;
+        int64_t seconds = 0;
+        int64_t nanoseconds = 0;
+        int64_t size = -1;
+        bool operator==(const StateKey& o) const
+        {
+            return inode == o.inode && seconds == o.seconds && nanoseconds == o.nanoseconds && size == o.size;
+        }
+    };
+    StateKey m_stateKey;
+    bool m_stateKnown = false;
+    bool m_instanceOpen = true;
 };
 
 } // namespace VkOracle
