@@ -81,7 +81,7 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
     }
     try {
         switch (st.kind) {
-        case SqlStmtKind::CreateTable: CreateTable(st); break;
+        case SqlStmtKind::CreateTable: CreateTable(st, sql); break;
         case SqlStmtKind::CreateView: CreateView(st, sql); break;
         case SqlStmtKind::CreateIndex: CreateIndex(st); break;
         case SqlStmtKind::CreateSequence: CreateSequence(st); break;
@@ -264,7 +264,23 @@ void OraDdlExecutor::AddConstraint(const std::string& owner, const std::string& 
     }
 }
 
-void OraDdlExecutor::CreateTable(const SqlStatement& st)
+std::vector<std::string> OraDdlExecutor::ColumnChecks(const SqlColumnDef& d)
+{
+    std::vector<std::string> checks;
+    if ((d.type == "VARCHAR2" || d.type == "CHAR" || d.type == "NVARCHAR2" || d.type == "NCHAR" || d.type == "RAW") &&
+        d.length > 0)
+        checks.push_back("CONSTRAINT " + SqlQuoteIdent("~len~" + d.name) + " CHECK (length(" + SqlQuoteIdent(d.name) +
+                         ") <= " + std::to_string(d.length) + ")");
+    if (d.type == "NUMBER" && d.hasPrecision && d.precision > 0 && d.precision - d.scale < 38) {
+        char limit[64];
+        std::snprintf(limit, sizeof limit, "%.17g", std::pow(10.0, d.precision - d.scale));
+        checks.push_back("CONSTRAINT " + SqlQuoteIdent("~prec~" + d.name) + " CHECK (" + SqlQuoteIdent(d.name) +
+                         " IS NULL OR abs(" + SqlQuoteIdent(d.name) + ") < " + limit + ")");
+    }
+    return checks;
+}
+
+void OraDdlExecutor::CreateTable(const SqlStatement& st, const std::string& sql)
 {
     auto [owner, name] = OwnerAndName(st.target);
     if (!m_catalog.UserExists(owner))
@@ -275,7 +291,7 @@ void OraDdlExecutor::CreateTable(const SqlStatement& st)
     std::vector<SqlColumnDef> defs = st.columnDefs;
     std::string selectSql;
     if (st.select) {
-        SqlCompiler compiler(m_catalog, "", {});
+        SqlCompiler compiler(m_catalog, sql, {});
         CompiledStatement compiled;
         SqlCompileError err;
         if (!compiler.CompileQuery(*st.select, &compiled, &err))
@@ -312,16 +328,8 @@ void OraDdlExecutor::CreateTable(const SqlStatement& st)
             if ((c.type == 'N' || c.type == 'P') && std::find(c.columns.begin(), c.columns.end(), d.name) != c.columns.end())
                 notNull = true;
         ddl += (id ? ", " : "") + SqlQuoteIdent(d.name) + (notNull ? " NOT NULL" : "");
-        if ((d.type == "VARCHAR2" || d.type == "CHAR" || d.type == "NVARCHAR2" || d.type == "NCHAR" || d.type == "RAW") &&
-            d.length > 0)
-            checks.push_back("CONSTRAINT " + SqlQuoteIdent("~len~" + d.name) + " CHECK (length(" + SqlQuoteIdent(d.name) +
-                             ") <= " + std::to_string(d.length) + ")");
-        if (d.type == "NUMBER" && d.hasPrecision && d.precision > 0 && d.precision - d.scale < 38) {
-            char limit[64];
-            std::snprintf(limit, sizeof limit, "%.17g", std::pow(10.0, d.precision - d.scale));
-            checks.push_back("CONSTRAINT " + SqlQuoteIdent("~prec~" + d.name) + " CHECK (" + SqlQuoteIdent(d.name) +
-                             " IS NULL OR abs(" + SqlQuoteIdent(d.name) + ") < " + limit + ")");
-        }
+        for (const std::string& check : ColumnChecks(d))
+            checks.push_back(check);
         ++id;
         SqliteStmt c(m_core.Db(), "INSERT INTO cat_columns VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         int length = d.length;

@@ -28,7 +28,9 @@ private:
     int64_t AddObject(const std::string& owner, const std::string& name, const std::string& type) const;
     void RemoveObject(const std::string& owner, const std::string& name, const std::string& type) const;
 
-    void CreateTable(const SqlStatement& st);
+    // CHECK clauses enforcing a column's length and precision in SQLite.
+    static std::vector<std::string> ColumnChecks(const SqlColumnDef& d);
+    void CreateTable(const SqlStatement& st, const std::string& sql);
     void CreateView(const SqlStatement& st, const std::string& sql);
     void CreateIndex(const SqlStatement& st);
     void CreateSequence(const SqlStatement& st);

@@ -350,8 +350,10 @@ void OraDdlExecutor::AlterTable(const SqlStatement& st)
                 if (rows.Step())
                     Fail(1758);
             }
-            Exec("ALTER TABLE " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + " ADD COLUMN " +
-                 SqlQuoteIdent(d.name));
+            std::string column = SqlQuoteIdent(d.name);
+            for (const std::string& check : ColumnChecks(d))
+                column += " " + check;
+            Exec("ALTER TABLE " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + " ADD COLUMN " + column);
             SqliteStmt c(db, "INSERT INTO cat_columns VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
             int length = d.type == "NUMBER" ? 22 : d.type == "DATE" ? 7 : d.length;
             c.Bind(1, ref.owner).Bind(2, ref.name).Bind(3, d.name).Bind(4, ++id).Bind(5, d.type).Bind(6, length);

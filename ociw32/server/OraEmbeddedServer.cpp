@@ -6,6 +6,7 @@
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraDemoContent.h"
 #include "ociw32/server/OraEngineSession.h"
+#include "ociw32/server/OraGuard.h"
 #include "ociw32/server/OraServer.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -88,6 +89,21 @@ public:
                     std::unique_ptr<OraSession>* session) override
     {
         session->reset();
+        return GuardOra([&] { return LogonNow(db, user, password, session); });
+    }
+    OraResult CreateDatabase(const OraDatabaseRef& ref, const std::string& version) override
+    {
+        return GuardOra([&] { return CreateNow(ref, version); });
+    }
+    OraResult LoadDemoContent(const OraDatabaseRef& ref) override
+    {
+        return GuardOra([&] { return LoadDemoNow(ref); });
+    }
+
+private:
+    OraResult LogonNow(const OraDatabaseRef& db, const std::string& user, const std::string& password,
+                       std::unique_ptr<OraSession>* session)
+    {
         std::shared_ptr<OraSessionCore> core;
         OraResult r = OraSessionCore::Open(db, user, password, &core);
         if (!r.Ok())
@@ -96,7 +112,7 @@ public:
         return OraResult{};
     }
 
-    OraResult CreateDatabase(const OraDatabaseRef& ref, const std::string& version) override
+    OraResult CreateNow(const OraDatabaseRef& ref, const std::string& version)
     {
         if (ref.sid.empty() || ref.directory.empty() || MajorVersionOf(version) < 7)
             return Failed(1034, "invalid database name or version");
@@ -133,7 +149,7 @@ public:
         return RunSql(sys, "CREATE SEQUENCE SYS.JOBSEQ START WITH 1 NOCACHE");
     }
 
-    OraResult LoadDemoContent(const OraDatabaseRef& ref) override
+    OraResult LoadDemoNow(const OraDatabaseRef& ref)
     {
         std::shared_ptr<OraSessionCore> core;
         OraResult r = OraSessionCore::OpenInternal(ref, "SYS", &core);
@@ -142,6 +158,7 @@ public:
         return LoadDemoSchema(core);
     }
 
+public:
     OraResult Startup(const OraDatabaseRef& ref) override
     {
         if (!DatabaseFileExists(ref))

@@ -3,6 +3,7 @@
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/server/OraDdlExecutor.h"
 #include "ociw32/server/OraEngineStatement.h"
+#include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqlParser.h"
 
@@ -93,18 +94,18 @@ std::string OraEngineSession::ServerVersion() const
 
 OraResult OraEngineSession::Commit()
 {
-    OraResult alive = m_core->CheckAlive();
-    if (!alive.Ok())
-        return alive;
-    return m_core->Commit();
+    return GuardOra([&] {
+        OraResult alive = m_core->CheckAlive();
+        return alive.Ok() ? m_core->Commit() : alive;
+    });
 }
 
 OraResult OraEngineSession::Rollback()
 {
-    OraResult alive = m_core->CheckAlive();
-    if (!alive.Ok())
-        return alive;
-    return m_core->Rollback();
+    return GuardOra([&] {
+        OraResult alive = m_core->CheckAlive();
+        return alive.Ok() ? m_core->Rollback() : alive;
+    });
 }
 
 void OraEngineSession::Break()
@@ -115,6 +116,11 @@ void OraEngineSession::Break()
 OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraStatement>* statement)
 {
     statement->reset();
+    return GuardOra([&] { return ParseNow(sql, statement); });
+}
+
+OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<OraStatement>* statement)
+{
     OraResult alive = m_core->CheckAlive();
     if (!alive.Ok())
         return alive;

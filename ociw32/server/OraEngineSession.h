@@ -22,6 +22,7 @@ public:
     std::string ServerVersion() const override;
 
 private:
+    OraResult ParseNow(const std::string& sql, std::unique_ptr<OraStatement>* statement);
     std::shared_ptr<OraSessionCore> m_core;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqliteUtil.h"
 
 #include <sqlite3.h>
@@ -129,6 +130,11 @@ OraResult OraEngineStatement::Failure(int rc)
 
 OraResult OraEngineStatement::Execute(uint64_t* rowsProcessed)
 {
+    return GuardOra([&] { return ExecuteNow(rowsProcessed); });
+}
+
+OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
+{
     if (rowsProcessed)
         *rowsProcessed = 0;
     OraResult alive = m_core->CheckAlive();
@@ -200,6 +206,11 @@ OraResult OraEngineStatement::Execute(uint64_t* rowsProcessed)
 }
 
 OraResult OraEngineStatement::Fetch(std::vector<OraValue>* row)
+{
+    return GuardOra([&] { return FetchNow(row); });
+}
+
+OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
 {
     if (!m_open)
         return OraResult{1002, FormatOraError(1002), 0};

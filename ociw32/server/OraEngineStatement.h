@@ -45,6 +45,8 @@ public:
     OraResult BoundValue(const std::string& name, OraValue* value) const override;
 
 private:
+    OraResult ExecuteNow(uint64_t* rowsProcessed);
+    OraResult FetchNow(std::vector<OraValue>* row);
     OraResult BindAll();
     void CloseCursor();
     OraResult Failure(int rc);

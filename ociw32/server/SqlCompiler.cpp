@@ -105,8 +105,11 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         for (const SqlSelectItem& item : select.items)
             simpleBlock = simpleBlock && !hasAggregate(*item.expr);
     }
+    // A grouped query over one table takes its first rows in a sub-query.
+    const bool singleTable = scope.sources.size() == 1 && scope.sources[0].storage[0] != '(';
     for (const SqlExprPtr& c : conjuncts) {
-        if (simpleBlock && c->kind == SqlExpr::Kind::Compare && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
+        if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare &&
+            (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
             const bool left = IsRownum(*c->args[0]);
             const SqlExpr& other = *c->args[left ? 1 : 0];
             std::string op = c->text;
@@ -166,6 +169,16 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         }
     }
     scope.outerUsed.clear();
+    if (!simpleBlock && !limit.empty()) {
+        Source& only = scope.sources[0];
+        std::string inner = "SELECT * FROM " + only.storage + " AS " + only.sqlAlias;
+        for (size_t i = 0; i < where.size(); ++i)
+            inner += (i ? " AND " : " WHERE ") + where[i];
+        inner += " ORDER BY " + only.sqlAlias + ".rowid LIMIT " + limit;
+        only.storage = "(" + inner + ")";
+        where.clear();
+        limit.clear();
+    }
     // FROM in an order where each outer-joined table follows what it joins to.
     std::string from;
     std::vector<bool> placed(scope.sources.size(), false);
@@ -301,8 +314,12 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         sql += (i ? ", " : " GROUP BY ") + group[i];
     if (!having.empty())
         sql += " HAVING " + having;
-    if (!limit.empty())
+    if (!limit.empty()) {
+        // ROWNUM numbers rows in the order the table holds them.
+        if (scope.sources.size() == 1 && scope.sources[0].storage[0] != '(')
+            sql += " ORDER BY " + scope.sources[0].sqlAlias + ".rowid";
         sql += " LIMIT " + limit;
+    }
     return sql;
 }
 
@@ -356,7 +373,7 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
         const std::string wrappedNext = next.find(" LIMIT ") != std::string::npos ? "SELECT * FROM (" + next + ")" : next;
         if (sql.find(" LIMIT ") != std::string::npos && sql.rfind("SELECT * FROM (", 0) != 0)
             sql = "SELECT * FROM (" + sql + ")";
-        sql += " " + op.first + " " + wrappedNext;
+        sql += " " + (op.first == "MINUS" ? std::string("EXCEPT") : op.first) + " " + wrappedNext;
     }
     if (select.orderBy.empty())
         return sql;
@@ -411,8 +428,12 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     if (hasLimit && positionalOnly)
         return "SELECT * FROM (" + sql + ") ORDER BY " + order;
     if (hasLimit) {
-        // ROWNUM counts rows before the sort: move the limit out of the way.
-        const size_t at = sql.rfind(" LIMIT ");
+        // The sort needs the block's own columns: sort before the limit
+        // instead of the table order (ROWNUM then follows the sort).
+        size_t at = sql.rfind(" LIMIT ");
+        const size_t tableOrder = sql.rfind(" ORDER BY ", at);
+        if (tableOrder != std::string::npos && sql.compare(at - 6, 6, ".rowid") == 0)
+            sql.erase(tableOrder, at - tableOrder), at = tableOrder;
         return sql.substr(0, at) + " ORDER BY " + order + sql.substr(at);
     }
     return sql + " ORDER BY " + order;

@@ -109,7 +109,9 @@ std::string SqlCompiler::Heading(const SqlExpr& e) const
 {
     if (e.kind == SqlExpr::Kind::Column && !e.names.empty())
         return e.names.back();
-    std::string text = m_source.substr(static_cast<size_t>(e.pos), static_cast<size_t>(std::max(0, e.end - e.pos)));
+    std::string text;
+    if (e.pos >= 0 && static_cast<size_t>(e.pos) < m_source.size())
+        text = m_source.substr(static_cast<size_t>(e.pos), static_cast<size_t>(std::max(0, e.end - e.pos)));
     std::string out;
     bool quoted = false;
     for (char c : text) {
@@ -556,19 +558,30 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         SqlType resultType = args[2].type;
         if (resultType.IsUnknown() || resultType.base == SqlBaseType::Char)
             resultType = TextType(std::max(1, resultType.size));
+        // Text results convert up front (that cannot fail); number and date
+        // results convert only the value chosen, as Oracle does.
+        const bool convertAfter = resultType.IsNumber() || resultType.IsDate();
+        bool mixed = false;
         int size = 0;
         std::string sql = "ora_decode(" + args[0].sql;
         for (int i = 1; i < n; ++i) {
+            const CExpr& a = args[static_cast<size_t>(i)];
             const bool isResult = (i % 2 == 0) || (i == n - 1);
             if (isResult) {
-                sql += ", " + Coerce(args[static_cast<size_t>(i)], resultType);
-                size = std::max(size, args[static_cast<size_t>(i)].type.IsNumber() ? 40 : args[static_cast<size_t>(i)].type.size);
+                if (convertAfter) {
+                    mixed = mixed || (!a.type.IsUnknown() && a.type.base != resultType.base);
+                    sql += ", " + a.sql;
+                } else {
+                    sql += ", " + Coerce(a, resultType);
+                }
+                size = std::max(size, a.type.IsNumber() ? 40 : a.type.IsDate() ? 75 : a.type.size);
             } else {
-                const CExpr& s = args[static_cast<size_t>(i)];
-                sql += ", " + (args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(s, args[0].type) : s.sql);
+                sql += ", " + (args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
             }
         }
         sql += ")";
+        if (mixed)
+            sql = (resultType.IsNumber() ? "ora_to_num(" : "ora_to_date_implicit(") + sql + ")";
         if (resultType.IsText())
             resultType.size = std::max(1, std::min(size, maxText));
         return CExpr{sql, resultType, agg};

@@ -114,6 +114,11 @@ protected:
     }
     std::string Run(const std::string& sql) { return Run(System(), sql); }
 
+public:
+    std::string RunSql(const std::string& sql) { return Run(System(), sql); }
+
+protected:
+
     // "code@offset" of a statement that must fail at parse.
     std::string ParseError(VkOracle::OraSession& s, const std::string& sql)
     {
