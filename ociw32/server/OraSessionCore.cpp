@@ -197,7 +197,9 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return notAvailable();
     std::shared_ptr<OraSessionCore> core(new OraSessionCore());
     core->m_ref = ref;
-    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+    // One thread uses a session at a time; only Break comes from another
+    // thread, and sqlite3_interrupt needs no connection mutex.
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK)
         return notAvailable();
     sqlite3* db = core->m_db;
