@@ -199,8 +199,8 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_ref = ref;
     // One thread uses a session at a time; only Break comes from another
     // thread, and sqlite3_interrupt needs no connection mutex.
-    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK)
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, flags, nullptr) != SQLITE_OK)
         return notAvailable();
     sqlite3* db = core->m_db;
     sqlite3_busy_timeout(db, 10000);
