@@ -95,6 +95,30 @@ TEST_F(SessionTest, BreakCancelsARunningQuery)
     EXPECT_EQ(Run("SELECT COUNT(*) FROM DUAL"), "1"); // the session goes on
 }
 
+TEST_F(SessionTest, BreakEndsAWaitForAnotherSessionsLock)
+{
+    EXPECT_EQ(Run("INSERT INTO T (ID) VALUES (1)"), "rows=1"); // holds the write lock
+    VkOracle::OraSession& other = Logon("SYSTEM", "MANAGER");
+    std::unique_ptr<VkOracle::OraStatement> st;
+    ASSERT_TRUE(other.Parse("INSERT INTO T (ID) VALUES (2)", &st).Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread writer([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (!done) {
+        other.Break();
+        std::this_thread::yield();
+    }
+    writer.join();
+    EXPECT_EQ(result.code, 1013);
+    EXPECT_TRUE(System().Commit().Ok());
+    EXPECT_EQ(Run(other, "INSERT INTO T (ID) VALUES (2)"), "rows=1"); // the lock is free now
+    EXPECT_TRUE(other.Commit().Ok());
+}
+
 TEST_F(SessionTest, HostileTextsFailCleanly)
 {
     VkOracle::OraSession& s = System();
