@@ -4,21 +4,14 @@
 // (a put hands back exactly what was put) while reading and writing the
 // registry only needs the three conversions below.
 
+#include "registry/VkRegEnums.h"
+
 #include "platform/WinTypes.h"
 
 #include <memory>
 #include <string>
 #include <variant>
 #include <vector>
-
-enum VkRegTypes {
-    dtypePre = -1,
-    dtypeEmpty = 0,
-    dtypeString = 1,
-    dtypeInteger = 2,
-    dtypeBinary = 3,
-    dtypeMax = 4,
-};
 
 class VkRegData {
 public:

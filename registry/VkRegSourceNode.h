@@ -11,13 +11,6 @@
 #include <mutex>
 #include <string>
 
-enum VkRegSources {
-    sourcePre = -1,
-    sourceRegistry = 0,
-    sourceINIFile = 1,
-    sourceMax = 2,
-};
-
 class VkRegSourceNode {
 public:
     VkRegSourceNode() = default;
