@@ -198,11 +198,10 @@ bool WriteKey(HKEY parent, const std::string& subPath, VkRegKeyNode& node, bool 
                 continue;
             }
             ok = false;
-        } else if (force || entry.modified) {
-            if (WriteValue(key, it->first, *entry.item))
-                entry.modified = false;
-            else
-                ok = false;
+        } else if (entry.item->TakeChanged() || force || entry.modified) {
+            // A failed value stays marked for the next write.
+            entry.modified = !WriteValue(key, it->first, *entry.item);
+            ok = ok && !entry.modified;
         }
         ++it;
     }
@@ -279,14 +278,12 @@ bool WriteIni(const std::string& file, VkRegKeyNode& top, bool force)
                     continue;
                 }
                 ok = false;
-            } else if (writeAll || v->second.modified) {
+            } else if (v->second.item->TakeChanged() || writeAll || v->second.modified) {
                 bool converted = true;
                 const std::string text = IniText(*v->second.item, &converted);
-                if (converted &&
-                    WritePrivateProfileString(section.c_str(), v->first.c_str(), text.c_str(), file.c_str()))
-                    v->second.modified = false;
-                else
-                    ok = false;
+                v->second.modified = !(converted && WritePrivateProfileString(section.c_str(), v->first.c_str(),
+                                                                               text.c_str(), file.c_str()));
+                ok = ok && !v->second.modified;
             }
             ++v;
         }

@@ -3,6 +3,7 @@
 #include "registry/VkRegLocks.h"
 
 #include <mutex>
+#include <utility>
 
 namespace {
 using Guard = std::lock_guard<std::recursive_mutex>;
@@ -36,6 +37,7 @@ void VkRegValueNode::PutData(VkRegDataPtr data)
     m_type = data->NaturalType();
     m_data = std::move(data);
     m_needsSplit = true;
+    m_changed = true;
 }
 
 void VkRegValueNode::ReplaceData(VkRegDataPtr data)
@@ -47,6 +49,7 @@ void VkRegValueNode::ReplaceData(VkRegDataPtr data)
     if (m_type == dtypePre)
         m_type = m_data->NaturalType();
     m_needsSplit = true;
+    m_changed = true;
 }
 
 void VkRegValueNode::Load(VkRegDataPtr data, VkRegTypes type)
@@ -57,6 +60,12 @@ void VkRegValueNode::Load(VkRegDataPtr data, VkRegTypes type)
     m_data = std::move(data);
     m_type = type;
     m_needsSplit = true;
+}
+
+bool VkRegValueNode::TakeChanged()
+{
+    Guard guard(VkRegValueLock());
+    return std::exchange(m_changed, false);
 }
 
 int VkRegValueNode::Type() const
@@ -71,6 +80,7 @@ bool VkRegValueNode::SetType(int type)
         return false;
     Guard guard(VkRegValueLock());
     m_type = type;
+    m_changed = true;
     return true;
 }
 
@@ -142,5 +152,6 @@ bool VkRegValueNode::SetSubValue(LONG index, const std::string& part)
     m_data = VkRegPlainData::Text(std::move(text));
     m_type = dtypeString;
     m_needsSplit = true;
+    m_changed = true;
     return true;
 }

@@ -27,6 +27,11 @@ public:
     // The data and type as read from a store.
     void Load(VkRegDataPtr data, VkRegTypes type);
 
+    // True once the data or type was changed other than by Load, until
+    // TakeChanged: a value changed through its own object is written even
+    // though its key's entry was never marked.
+    bool TakeChanged();
+
     int Type() const;
     // Accepts dtypeEmpty to dtypeBinary; false for anything else.
     bool SetType(int type);
@@ -56,6 +61,7 @@ private:
     int m_type = dtypePre;
     std::string m_delimiters = "|";
     bool m_needsSplit = true;
+    bool m_changed = false;
     std::string m_text;
     std::vector<Part> m_parts;
 };

@@ -377,3 +377,23 @@ TEST_F(RegistrySource, ThreadsReadAndWriteConcurrently)
 }
 
 } // namespace
+
+namespace {
+
+// A value changed through its own object, not through its key, still
+// reaches the registry.
+TEST_F(RegistrySource, ValueChangedThroughItsObjectIsWritten)
+{
+    PutText(HKEY_CURRENT_USER, kBranch, "v", "a|b");
+    VkRegKeyPtr app = ReadApp();
+    VkRegValuePtr value = app->ValueObject("v");
+    ASSERT_TRUE(value->SetSubValue(1, "c"));
+    ASSERT_EQ(m_source.Write(app, false), S_OK);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kBranch, "v")->Text(), "a|c");
+    // Once written it is not written again.
+    PutText(HKEY_CURRENT_USER, kBranch, "v", "outside");
+    ASSERT_EQ(m_source.Write(app, false), S_OK);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, kBranch, "v")->Text(), "outside");
+}
+
+} // namespace
