@@ -3,6 +3,7 @@
 #include "generic/CBlowfish.h"
 #include "generic/VkStoreChangedEvent.h"
 
+#include "platform/ComRuntime.h"
 #include "platform/SafeArray.h"
 #include "platform/VkBstr.h"
 #include "platform/VkVariant.h"
@@ -11,7 +12,6 @@
 #include <QObject>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <functional>
 
@@ -25,15 +25,6 @@ bool IsByteArray(const VARIANT& v)
     return v.vt == (VT_ARRAY | VT_UI1) || v.vt == (VT_ARRAY | VT_I1);
 }
 
-// Not wired to the COM runtime's class creation yet: every store stays closed.
-HRESULT StandardSourceFactory(IVkRegSource** source)
-{
-    *source = nullptr;
-    return REGDB_E_CLASSNOTREG;
-}
-
-std::atomic<VkRegSourceFactory> s_sourceFactory{&StandardSourceFactory};
-
 template <class I>
 void SafeRelease(I*& p)
 {
@@ -43,11 +34,6 @@ void SafeRelease(I*& p)
 }
 
 } // namespace
-
-VkRegSourceFactory VkAppStore::SetSourceFactory(VkRegSourceFactory factory)
-{
-    return s_sourceFactory.exchange(factory ? factory : &StandardSourceFactory);
-}
 
 VkAppStore::VkAppStore() = default;
 
@@ -100,7 +86,9 @@ void VkAppStore::Open(const char* companyPath, const char* applicationKey, const
     const std::string home =
         std::string(root ? root : "HKEY_CURRENT_USER\\Software") + "\\" + (companyPath ? companyPath : "");
     IVkRegSource* source = nullptr;
-    if (FAILED(s_sourceFactory.load()(&source)) || !source)
+    if (FAILED(CoCreateInstance(CLSID_VkRegSource, nullptr, CLSCTX_ALL, IID_IVkRegSource,
+                                reinterpret_cast<void**>(&source))) ||
+        !source)
         return;
     IVkRegKey* key = nullptr;
     VkBstr homeText(home);

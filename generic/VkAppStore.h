@@ -22,10 +22,6 @@
 
 class QObject;
 
-// Makes the source object a store opens; the standard one creates
-// CLSID_VkRegSource through the COM runtime.
-using VkRegSourceFactory = HRESULT (*)(IVkRegSource** source);
-
 class VkAppStore {
 public:
     // A closed store.
@@ -76,10 +72,6 @@ public:
     // order of their address, each once. A receiver that is destroyed is
     // dropped.
     void RegisterChange(QObject* receiver, const char* name);
-
-    // Replaces the factory for stores opened from now on (null restores the
-    // standard one); answers the previous one.
-    static VkRegSourceFactory SetSourceFactory(VkRegSourceFactory factory);
 
 private:
     void Release();

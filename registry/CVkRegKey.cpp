@@ -1,6 +1,6 @@
 #include "registry/CVkRegKey.h"
 
-#include "registry/CVkRegModule.h"
+#include "platform/ComObject.h"
 #include "registry/CVkRegValue.h"
 #include "registry/VkRegVariantData.h"
 
@@ -41,12 +41,12 @@ HRESULT HandValue(VkRegValuePtr node, IVkRegValue** out)
 
 CVkRegKey::CVkRegKey(VkRegKeyPtr node) : m_node(std::move(node)), m_keyIter(this), m_valueIter(this)
 {
-    CVkRegObjectCreated();
+    VkModuleLocal::Lock();
 }
 
 CVkRegKey::~CVkRegKey()
 {
-    CVkRegObjectDestroyed();
+    VkModuleLocal::Unlock();
 }
 
 CVkRegKey* CVkRegKey::Wrap(VkRegKeyPtr node)

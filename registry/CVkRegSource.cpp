@@ -1,7 +1,7 @@
 #include "registry/CVkRegSource.h"
 
 #include "registry/CVkRegKey.h"
-#include "registry/CVkRegModule.h"
+#include "platform/ComObject.h"
 
 namespace {
 
@@ -21,12 +21,12 @@ bool IsForced(const VARIANT& force)
 
 CVkRegSource::CVkRegSource()
 {
-    CVkRegObjectCreated();
+    VkModuleLocal::Lock();
 }
 
 CVkRegSource::~CVkRegSource()
 {
-    CVkRegObjectDestroyed();
+    VkModuleLocal::Unlock();
 }
 
 HRESULT CVkRegSource::CreateInstance(IUnknown* outer, REFIID riid, void** object)

@@ -1,6 +1,6 @@
 #include "registry/CVkRegValue.h"
 
-#include "registry/CVkRegModule.h"
+#include "platform/ComObject.h"
 #include "registry/VkRegVariantData.h"
 
 namespace {
@@ -12,12 +12,12 @@ const CVkRegMember kSubValueMembers[] = {{"SubValue", 0}, {"Delimiters", 1}, {"P
 
 CVkRegValue::CVkRegValue(VkRegValuePtr node) : m_node(std::move(node)), m_subValues(this)
 {
-    CVkRegObjectCreated();
+    VkModuleLocal::Lock();
 }
 
 CVkRegValue::~CVkRegValue()
 {
-    CVkRegObjectDestroyed();
+    VkModuleLocal::Unlock();
 }
 
 CVkRegValue* CVkRegValue::Wrap(VkRegValuePtr node)

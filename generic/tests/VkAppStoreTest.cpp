@@ -2,8 +2,6 @@
 #include "generic/CBlowfish.h"
 #include "generic/VkStoreChangedEvent.h"
 
-#include "registry/CVkRegSource.h"
-
 #include "platform/Registry.h"
 #include "testsupport/TestRoot.h"
 
@@ -90,24 +88,14 @@ private:
     std::vector<std::pair<Receiver*, std::string>>* m_log;
 };
 
-HRESULT CreateSource(IVkRegSource** source)
-{
-    return CVkRegSource::CreateInstance(nullptr, IID_IVkRegSource, reinterpret_cast<void**>(source));
-}
-
+// A data root with the registry module registered.
 class AppStore : public qvtest::FreshRootTest {
 protected:
     void SetUp() override
     {
         FreshRootTest::SetUp();
-        m_previous = VkAppStore::SetSourceFactory(&CreateSource);
+        ASSERT_TRUE(qvtest::RegisterModule("VkReg"));
     }
-    void TearDown() override
-    {
-        VkAppStore::SetSourceFactory(m_previous);
-        FreshRootTest::TearDown();
-    }
-    VkRegSourceFactory m_previous = nullptr;
 };
 
 class ClosedStore : public qvtest::FreshRootTest {};

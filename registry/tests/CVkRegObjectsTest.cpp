@@ -1,5 +1,6 @@
 #include "registry/CVkRegKey.h"
-#include "registry/CVkRegModule.h"
+#include "platform/ComObject.h"
+#include "platform/ComPtr.h"
 #include "registry/CVkRegSource.h"
 #include "registry/CVkRegValue.h"
 #include "registry/tests/RegTestHelpers.h"
@@ -13,44 +14,6 @@
 #include <vector>
 
 namespace {
-
-// One reference to an interface, released at the end.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept
-    {
-        std::swap(m_p, other.m_p);
-        return *this;
-    }
-    ~ComPtr() { Reset(); }
-    ComPtr& operator=(std::nullptr_t)
-    {
-        Reset();
-        return *this;
-    }
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    T** ReleaseAndGetAddressOf()
-    {
-        Reset();
-        return &m_p;
-    }
-
-private:
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T* m_p = nullptr;
-};
 
 // Calls a member through IDispatch; args in written order; a put passes
 // its value last, as the named DISPID_PROPERTYPUT argument.
@@ -110,7 +73,7 @@ protected:
     {
         m_app = nullptr;
         m_source = nullptr;
-        EXPECT_TRUE(CVkRegCanUnload());
+        EXPECT_TRUE(VkModuleLocal::LockCount() == 0);
         FreshRootTest::TearDown();
     }
     HRESULT Write(bool force)
