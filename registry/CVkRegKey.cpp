@@ -1,26 +1,17 @@
 #include "registry/CVkRegKey.h"
 
-#include "platform/ComObject.h"
 #include "registry/CVkRegValue.h"
 #include "registry/VkRegVariantData.h"
 
+#include "platform/ComPtr.h"
+#include "platform/VkBstr.h"
+#include "platform/VkVariant.h"
+
 namespace {
 
-const CVkRegMember kKeyMembers[] = {
-    {"Value", 0},           {"Values", 1},        {"Keys", 2},          {"ValueObject", 3},
-    {"Key", 4},             {"TraverseKeyFind", 5}, {"TraverseValueFind", 6}, {"AddKey", 7},
-    {"AddKeyObject", 8},    {"RemoveKey", 9},     {"RemoveValue", 10},  {"Name", 11},
-    {"ValueExists", 12},    {"KeyExists", 13},    {"Clear", 14},        {"RemoveAllValues", 15},
-    {"RemoveAllKeys", 16},
-};
+using Call = VkDispatchCall;
 
-template <class I>
-void Hand(I* object, I** out)
-{
-    *out = object;
-}
-
-// Hands a node out as a new key object; S_FALSE and null when there is none.
+// Hands a node out as a new object; S_FALSE and null when there is none.
 HRESULT HandKey(VkRegKeyPtr node, IVkRegKey** out)
 {
     if (!out)
@@ -37,34 +28,49 @@ HRESULT HandValue(VkRegValuePtr node, IVkRegValue** out)
     return *out ? S_OK : S_FALSE;
 }
 
+// A member taking a name and answering an object (key or value).
+template <class Item>
+VkDispatchTable<CVkRegKey>::Fn ObjectByName(HRESULT (CVkRegKey::*member)(BSTR, Item**))
+{
+    return [member](CVkRegKey& key, Call& c) {
+        BSTR name = nullptr;
+        HRESULT hr = c.GetBstr(0, &name);
+        if (FAILED(hr))
+            return hr;
+        ComPtr<Item> item;
+        hr = (key.*member)(name, item.ReleaseAndGetAddressOf());
+        SysFreeString(name);
+        c.ReturnObject(item.Get());
+        return hr;
+    };
+}
+
+VkDispatchTable<CVkRegKey>::Fn ExistsByName(HRESULT (CVkRegKey::*member)(BSTR, VARIANT_BOOL*))
+{
+    return [member](CVkRegKey& key, Call& c) {
+        BSTR name = nullptr;
+        HRESULT hr = c.GetBstr(0, &name);
+        if (FAILED(hr))
+            return hr;
+        VARIANT_BOOL exists = VARIANT_FALSE;
+        hr = (key.*member)(name, &exists);
+        SysFreeString(name);
+        c.ReturnBool(exists != VARIANT_FALSE);
+        return hr;
+    };
+}
+
 } // namespace
 
-CVkRegKey::CVkRegKey(VkRegKeyPtr node) : m_node(std::move(node)), m_keyIter(this), m_valueIter(this)
-{
-    VkModuleLocal::Lock();
-}
+CVkRegKey::CVkRegKey(VkRegKeyPtr node) : m_node(std::move(node)), m_keyIter(this), m_valueIter(this) {}
 
-CVkRegKey::~CVkRegKey()
+IVkRegKey* CVkRegKey::Wrap(VkRegKeyPtr node)
 {
-    VkModuleLocal::Unlock();
-}
-
-CVkRegKey* CVkRegKey::Wrap(VkRegKeyPtr node)
-{
-    return node ? new CVkRegKey(std::move(node)) : nullptr;
-}
-
-HRESULT CVkRegKey::CreateInstance(IUnknown* outer, REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (outer)
-        return CLASS_E_NOAGGREGATION;
-    CVkRegKey* key = Wrap(std::make_shared<VkRegKeyNode>());
-    HRESULT hr = key->QueryInterface(riid, object);
-    key->Release();
-    return hr;
+    if (!node)
+        return nullptr;
+    auto* key = new CVkRegKey(std::move(node));
+    key->AddRef();
+    return key;
 }
 
 VkRegKeyPtr CVkRegKey::NodeOf(IVkRegKey* key)
@@ -73,161 +79,82 @@ VkRegKeyPtr CVkRegKey::NodeOf(IVkRegKey* key)
     return ours ? ours->m_node : nullptr;
 }
 
-HRESULT CVkRegKey::QueryInterface(REFIID riid, void** object)
+void* CVkRegKey::FindExtraInterface(REFIID riid)
 {
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVkRegKey)
-        *object = static_cast<IVkRegKey*>(this);
-    else if (riid == IID_IVkRegKeyIter)
-        *object = static_cast<IVkRegKeyIter*>(&m_keyIter);
-    else if (riid == IID_IVkRegValueIter)
-        *object = static_cast<IVkRegValueIter*>(&m_valueIter);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    if (riid == IID_IVkRegKeyIter)
+        return static_cast<IVkRegKeyIter*>(&m_keyIter);
+    if (riid == IID_IVkRegValueIter)
+        return static_cast<IVkRegValueIter*>(&m_valueIter);
+    return nullptr;
 }
 
-ULONG CVkRegKey::AddRef()
+const VkDispatchTable<CVkRegKey>& CVkRegKey::DispatchTable()
 {
-    return ++m_refs;
-}
-
-ULONG CVkRegKey::Release()
-{
-    const ULONG refs = --m_refs;
-    if (refs == 0)
-        delete this;
-    return refs;
-}
-
-HRESULT CVkRegKey::GetTypeInfoCount(UINT* count)
-{
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT CVkRegKey::GetTypeInfo(UINT, LCID, ITypeInfo** info)
-{
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CVkRegKey::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
-    return CVkRegNamesToIds(kKeyMembers, names, count, ids);
-}
-
-HRESULT CVkRegKey::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                          UINT* argErr)
-{
-    CVkRegArgs args(flags, params);
-    HRESULT hr = S_OK;
-    const bool put = args.IsPut();
-    // Members without arguments.
-    if (id == 1 || id == 2 || (id >= 14 && id <= 16) || (id == 11 && !put)) {
-        if (FAILED(hr = args.Expect(0, 0)))
-            return hr;
-        LONG count = 0;
-        switch (id) {
-        case 1:
-            hr = get_Values(&count);
-            CVkRegReturnLong(result, count);
-            return hr;
-        case 2:
-            hr = get_Keys(&count);
-            CVkRegReturnLong(result, count);
-            return hr;
-        case 11: {
-            BSTR name = nullptr;
-            hr = get_Name(&name);
-            CVkRegReturnText(result, name);
-            return hr;
-        }
-        case 14:
-            return Clear();
-        case 15:
-            return RemoveAllValues();
-        default:
-            return RemoveAllKeys();
-        }
-    }
-    if (id == 11) {
-        VkBstr name;
-        hr = args.PutText(&name, argErr);
-        return FAILED(hr) ? hr : put_Name(name.Get());
-    }
-    if (id == 8) {
-        if (FAILED(hr = args.Expect(1, 1)))
-            return hr;
-        IVkRegKey* key = nullptr;
-        if (FAILED(hr = args.Object(0, &key, argErr)))
-            return hr;
-        hr = AddKeyObject(key);
-        if (key)
-            key->Release();
-        return hr;
-    }
-    if (id < 0 || id > 13)
-        return DISP_E_MEMBERNOTFOUND;
-    // Members taking a name.
-    if (FAILED(hr = args.Expect(1, 1)))
-        return hr;
-    VkBstr name;
-    if (FAILED(hr = args.Text(0, &name, argErr)))
-        return hr;
-    switch (id) {
-    case 0:
-        if (put) {
-            VkVariant data;
-            hr = args.PutValue(&data);
-            return FAILED(hr) ? hr : put_Value(name.Get(), data);
-        } else {
-            VkVariant data;
-            hr = get_Value(name.Get(), &data);
-            if (hr == S_OK && result)
-                data.Detach(result);
-            return hr;
-        }
-    case 3:
-    case 6:
-    case 10: {
-        IVkRegValue* value = nullptr;
-        hr = id == 3 ? ValueObject(name.Get(), &value)
-                     : id == 6 ? TraverseValueFind(name.Get(), &value) : RemoveValue(name.Get(), &value);
-        CVkRegReturnObject(result, value);
-        return hr;
-    }
-    case 4:
-    case 5:
-    case 7:
-    case 9: {
-        IVkRegKey* key = nullptr;
-        hr = id == 4   ? Key(name.Get(), &key)
-             : id == 5 ? TraverseKeyFind(name.Get(), &key)
-             : id == 7 ? AddKey(name.Get(), &key)
-                       : RemoveKey(name.Get(), &key);
-        CVkRegReturnObject(result, key);
-        return hr;
-    }
-    case 12:
-    case 13: {
-        if (put)
-            return DISP_E_MEMBERNOTFOUND;
-        VARIANT_BOOL exists = VARIANT_FALSE;
-        hr = id == 12 ? get_ValueExists(name.Get(), &exists) : get_KeyExists(name.Get(), &exists);
-        CVkRegReturnBool(result, exists);
-        return hr;
-    }
-    default:
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    static const VkDispatchTable<CVkRegKey> table =
+        VkDispatchTable<CVkRegKey>()
+            .Get(0, "Value",
+                 [](CVkRegKey& key, Call& c) {
+                     std::string name;
+                     HRESULT hr = c.GetText(0, &name);
+                     if (FAILED(hr))
+                         return hr;
+                     VkRegDataPtr data;
+                     if (key.m_node->GetValue(name, &data) != S_OK)
+                         return S_FALSE; // the result stays as it was
+                     VkVariant value;
+                     hr = VkRegVariantData::ToVariant(data, &value);
+                     return FAILED(hr) ? hr : c.ReturnVariant(value);
+                 },
+                 1)
+            .Put(0, "Value",
+                 [](CVkRegKey& key, Call& c) {
+                     BSTR name = nullptr;
+                     VkVariant data;
+                     HRESULT hr = c.GetBstr(0, &name);
+                     if (SUCCEEDED(hr))
+                         hr = c.GetVariant(1, &data);
+                     if (SUCCEEDED(hr))
+                         hr = key.put_Value(name, data);
+                     SysFreeString(name);
+                     return hr;
+                 },
+                 1)
+            .Get(1, "Values", [](CVkRegKey& key, Call& c) { return c.ReturnLong(key.m_node->Values()); })
+            .Get(2, "Keys", [](CVkRegKey& key, Call& c) { return c.ReturnLong(key.m_node->Keys()); })
+            .Method(3, "ValueObject", 1, 1, ObjectByName(&CVkRegKey::ValueObject))
+            .Method(4, "Key", 1, 1, ObjectByName(&CVkRegKey::Key))
+            .Method(5, "TraverseKeyFind", 1, 1, ObjectByName(&CVkRegKey::TraverseKeyFind))
+            .Method(6, "TraverseValueFind", 1, 1, ObjectByName(&CVkRegKey::TraverseValueFind))
+            .Method(7, "AddKey", 1, 1, ObjectByName(&CVkRegKey::AddKey))
+            .Method(8, "AddKeyObject", 1, 1,
+                    [](CVkRegKey& key, Call& c) {
+                        ComPtr<IUnknown> object;
+                        HRESULT hr = c.GetObject(0, object.ReleaseAndGetAddressOf());
+                        if (FAILED(hr))
+                            return hr;
+                        ComPtr<IVkRegKey> sub;
+                        if (!object || FAILED(object->QueryInterface(
+                                           IID_IVkRegKey, reinterpret_cast<void**>(sub.ReleaseAndGetAddressOf()))))
+                            return E_INVALIDARG;
+                        return key.AddKeyObject(sub.Get());
+                    })
+            .Method(9, "RemoveKey", 1, 1, ObjectByName(&CVkRegKey::RemoveKey))
+            .Method(10, "RemoveValue", 1, 1, ObjectByName(&CVkRegKey::RemoveValue))
+            .Get(11, "Name", [](CVkRegKey& key, Call& c) { return c.ReturnText(key.m_node->Name()); })
+            .Put(11, "Name",
+                 [](CVkRegKey& key, Call& c) {
+                     std::string name;
+                     HRESULT hr = c.GetText(0, &name);
+                     if (SUCCEEDED(hr))
+                         key.m_node->SetName(name);
+                     return hr;
+                 })
+            .Get(12, "ValueExists", ExistsByName(&CVkRegKey::get_ValueExists), 1)
+            .Get(13, "KeyExists", ExistsByName(&CVkRegKey::get_KeyExists), 1)
+            .Method(14, "Clear", 0, 0, [](CVkRegKey& key, Call&) { return key.Clear(); })
+            .Method(15, "RemoveAllValues", 0, 0, [](CVkRegKey& key, Call&) { return key.RemoveAllValues(); })
+            .Method(16, "RemoveAllKeys", 0, 0, [](CVkRegKey& key, Call&) { return key.RemoveAllKeys(); });
+    return table;
 }
 
 HRESULT CVkRegKey::get_Value(BSTR name, VARIANT* data)
@@ -295,12 +222,9 @@ HRESULT CVkRegKey::AddKey(BSTR name, IVkRegKey** key)
 {
     if (!key)
         return E_POINTER;
+    *key = nullptr;
     VkRegKeyPtr added = m_node->AddKey(VkBstrToUtf8(name));
-    if (!added) {
-        *key = nullptr;
-        return E_INVALIDARG;
-    }
-    return HandKey(std::move(added), key);
+    return added ? HandKey(std::move(added), key) : E_INVALIDARG;
 }
 
 HRESULT CVkRegKey::AddKeyObject(IVkRegKey* key)
@@ -317,9 +241,7 @@ HRESULT CVkRegKey::RemoveKey(BSTR name, IVkRegKey** key)
     *key = nullptr;
     VkRegKeyPtr removed;
     HRESULT hr = m_node->RemoveKey(VkBstrToUtf8(name), &removed);
-    if (hr == S_OK)
-        Hand<IVkRegKey>(Wrap(std::move(removed)), key);
-    return hr;
+    return hr == S_OK ? HandKey(std::move(removed), key) : hr;
 }
 
 HRESULT CVkRegKey::RemoveValue(BSTR name, IVkRegValue** value)
@@ -329,9 +251,7 @@ HRESULT CVkRegKey::RemoveValue(BSTR name, IVkRegValue** value)
     *value = nullptr;
     VkRegValuePtr removed;
     HRESULT hr = m_node->RemoveValue(VkBstrToUtf8(name), &removed);
-    if (hr == S_OK)
-        Hand<IVkRegValue>(CVkRegValue::Wrap(std::move(removed)), value);
-    return hr;
+    return hr == S_OK ? HandValue(std::move(removed), value) : hr;
 }
 
 HRESULT CVkRegKey::get_Name(BSTR* name)

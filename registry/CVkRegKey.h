@@ -2,30 +2,22 @@
 // The key object: IVkRegKey with its two iterators (IVkRegKeyIter over the
 // sub-keys, IVkRegValueIter over the values) over one key of a key tree.
 
-#include "registry/CVkRegDispatch.h"
 #include "registry/IVkReg.h"
 #include "registry/VkRegKeyNode.h"
 
-#include <atomic>
+#include "platform/ComObject.h"
+#include "platform/DispatchTable.h"
 
-class CVkRegKey final : public IVkRegKey {
+class CVkRegKey final : public VkComObject<CVkRegKey, VkDispatchImpl<CVkRegKey, IVkRegKey>> {
 public:
-    // A new object over node with one reference, for handing out.
-    static CVkRegKey* Wrap(VkRegKeyPtr node);
-    // For the class factory: a new empty key of its own.
-    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object);
+    explicit CVkRegKey(VkRegKeyPtr node = std::make_shared<VkRegKeyNode>());
+
+    // A new object over node with one reference, for handing out; null for
+    // a null node.
+    static IVkRegKey* Wrap(VkRegKeyPtr node);
     // The tree behind a key interface of this module; null for others.
     static VkRegKeyPtr NodeOf(IVkRegKey* key);
-
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* excepInfo, UINT* argErr) override;
+    static const VkDispatchTable<CVkRegKey>& DispatchTable();
 
     HRESULT get_Value(BSTR name, VARIANT* data) override;
     HRESULT put_Value(BSTR name, VARIANT data) override;
@@ -47,58 +39,47 @@ public:
     HRESULT RemoveAllValues() override;
     HRESULT RemoveAllKeys() override;
 
-private:
-    explicit CVkRegKey(VkRegKeyPtr node);
-    ~CVkRegKey();
+protected:
+    void* FindExtraInterface(REFIID riid) override;
 
+private:
     // An iterator interface on the same object; its dispatch has Reset [2]
     // and Next [4].
-    template <class Iter, class Item>
-    struct IterBase : Iter {
+    template <class Self, class Iter, class Item>
+    struct IterBase : VkDispatchImpl<Self, Iter> {
         explicit IterBase(CVkRegKey* owner) : m_owner(owner) {}
+        static const VkDispatchTable<Self>& DispatchTable()
+        {
+            static const VkDispatchTable<Self> table =
+                VkDispatchTable<Self>()
+                    .Method(2, "Reset", 0, 0, [](Self& self, VkDispatchCall&) { return self.Reset(); })
+                    .Method(4, "Next", 0, 0, [](Self& self, VkDispatchCall& c) {
+                        Item* item = nullptr;
+                        HRESULT hr = self.Next(&item);
+                        c.ReturnObject(item);
+                        if (item)
+                            item->Release();
+                        return hr;
+                    });
+            return table;
+        }
         HRESULT QueryInterface(REFIID riid, void** object) override { return m_owner->QueryInterface(riid, object); }
         ULONG AddRef() override { return m_owner->AddRef(); }
         ULONG Release() override { return m_owner->Release(); }
-        HRESULT GetTypeInfoCount(UINT* count) override { return m_owner->GetTypeInfoCount(count); }
-        HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override
-        {
-            return m_owner->GetTypeInfo(index, lcid, info);
-        }
-        HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
-        {
-            static const CVkRegMember kMembers[] = {{"Reset", 2}, {"Next", 4}};
-            return CVkRegNamesToIds(kMembers, names, count, ids);
-        }
-        HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                       UINT*) override
-        {
-            CVkRegArgs args(flags, params);
-            HRESULT hr = args.Expect(0, 0);
-            if (FAILED(hr))
-                return hr;
-            if (args.IsPut() || (id != 2 && id != 4))
-                return DISP_E_MEMBERNOTFOUND;
-            if (id == 2)
-                return this->Reset();
-            Item* item = nullptr;
-            hr = this->Next(&item);
-            CVkRegReturnObject(result, item);
-            return hr;
-        }
+
         CVkRegKey* m_owner;
     };
-    struct KeyIter final : IterBase<IVkRegKeyIter, IVkRegKey> {
+    struct KeyIter final : IterBase<KeyIter, IVkRegKeyIter, IVkRegKey> {
         using IterBase::IterBase;
         HRESULT Reset() override;
         HRESULT Next(IVkRegKey** key) override;
     };
-    struct ValueIter final : IterBase<IVkRegValueIter, IVkRegValue> {
+    struct ValueIter final : IterBase<ValueIter, IVkRegValueIter, IVkRegValue> {
         using IterBase::IterBase;
         HRESULT Reset() override;
         HRESULT Next(IVkRegValue** value) override;
     };
 
-    std::atomic<ULONG> m_refs{1};
     VkRegKeyPtr m_node;
     KeyIter m_keyIter;
     ValueIter m_valueIter;

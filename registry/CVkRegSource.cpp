@@ -1,12 +1,14 @@
 #include "registry/CVkRegSource.h"
 
 #include "registry/CVkRegKey.h"
-#include "platform/ComObject.h"
+
+#include "platform/ComPtr.h"
+#include "platform/VkBstr.h"
+#include "platform/VkVariant.h"
 
 namespace {
 
-const CVkRegMember kSourceMembers[] = {{"Read", 1},  {"Source", 2},       {"HomePath", 3},
-                                       {"Write", 4}, {"WriteDefault", 5}, {"RemoveKey", 6}};
+using Call = VkDispatchCall;
 
 // Only the automation value true counts (an absent flag does not).
 bool IsForced(const VARIANT& force)
@@ -17,138 +19,70 @@ bool IsForced(const VARIANT& force)
            number == VARIANT_TRUE;
 }
 
+// Write, WriteDefault and RemoveKey from a script: the key object, then the
+// optional force flag.
+VkDispatchTable<CVkRegSource>::Fn WithKey(int member)
+{
+    return [member](CVkRegSource& source, Call& c) {
+        ComPtr<IUnknown> object;
+        HRESULT hr = c.GetObject(0, object.ReleaseAndGetAddressOf());
+        if (FAILED(hr))
+            return hr;
+        ComPtr<IVkRegKey> key;
+        if (!object ||
+            FAILED(object->QueryInterface(IID_IVkRegKey, reinterpret_cast<void**>(key.ReleaseAndGetAddressOf()))))
+            return E_INVALIDARG;
+        VkVariant force;
+        if (!c.IsMissing(1))
+            c.GetVariant(1, &force);
+        switch (member) {
+        case 4:
+            return source.Write(key.Get(), force);
+        case 5:
+            return source.WriteDefault(key.Get(), force);
+        default:
+            return source.RemoveKey(key.Get());
+        }
+    };
+}
+
 } // namespace
 
-CVkRegSource::CVkRegSource()
+const VkDispatchTable<CVkRegSource>& CVkRegSource::DispatchTable()
 {
-    VkModuleLocal::Lock();
-}
-
-CVkRegSource::~CVkRegSource()
-{
-    VkModuleLocal::Unlock();
-}
-
-HRESULT CVkRegSource::CreateInstance(IUnknown* outer, REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (outer)
-        return CLASS_E_NOAGGREGATION;
-    CVkRegSource* source = new CVkRegSource;
-    HRESULT hr = source->QueryInterface(riid, object);
-    source->Release();
-    return hr;
-}
-
-HRESULT CVkRegSource::QueryInterface(REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVkRegSource) {
-        *object = static_cast<IVkRegSource*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CVkRegSource::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG CVkRegSource::Release()
-{
-    const ULONG refs = --m_refs;
-    if (refs == 0)
-        delete this;
-    return refs;
-}
-
-HRESULT CVkRegSource::GetTypeInfoCount(UINT* count)
-{
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT CVkRegSource::GetTypeInfo(UINT, LCID, ITypeInfo** info)
-{
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CVkRegSource::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
-    return CVkRegNamesToIds(kSourceMembers, names, count, ids);
-}
-
-HRESULT CVkRegSource::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                             EXCEPINFO*, UINT* argErr)
-{
-    CVkRegArgs args(flags, params);
-    HRESULT hr = S_OK;
-    switch (id) {
-    case 1: {
-        if (FAILED(hr = args.Expect(1, 1)))
-            return hr;
-        VkBstr name;
-        if (FAILED(hr = args.Text(0, &name, argErr)))
-            return hr;
-        IVkRegKey* key = nullptr;
-        hr = Read(name.Get(), &key);
-        CVkRegReturnObject(result, key);
-        return hr;
-    }
-    case 2:
-        if (FAILED(hr = args.Expect(0, 0)))
-            return hr;
-        if (args.IsPut()) {
-            LONG source = 0;
-            hr = args.PutLong(&source, argErr);
-            return FAILED(hr) ? hr : put_Source(static_cast<VkRegSources>(source));
-        } else {
-            VkRegSources source = sourceRegistry;
-            hr = get_Source(&source);
-            CVkRegReturnLong(result, source);
-            return hr;
-        }
-    case 3:
-        if (FAILED(hr = args.Expect(0, 0)))
-            return hr;
-        if (args.IsPut()) {
-            VkBstr path;
-            hr = args.PutText(&path, argErr);
-            return FAILED(hr) ? hr : put_HomePath(path.Get());
-        } else {
-            BSTR path = nullptr;
-            hr = get_HomePath(&path);
-            CVkRegReturnText(result, path);
-            return hr;
-        }
-    case 4:
-    case 5:
-    case 6: {
-        if (FAILED(hr = args.Expect(1, id == 6 ? 1 : 2)))
-            return hr;
-        IVkRegKey* key = nullptr;
-        if (FAILED(hr = args.Object(0, &key, argErr)))
-            return hr;
-        VkVariant force;
-        args.Any(1, &force);
-        hr = id == 4 ? Write(key, force) : id == 5 ? WriteDefault(key, force) : RemoveKey(key);
-        if (key)
-            key->Release();
-        return hr;
-    }
-    default:
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    static const VkDispatchTable<CVkRegSource> table =
+        VkDispatchTable<CVkRegSource>()
+            .Method(1, "Read", 1, 1,
+                    [](CVkRegSource& source, Call& c) {
+                        std::string name;
+                        HRESULT hr = c.GetText(0, &name);
+                        if (FAILED(hr))
+                            return hr;
+                        ComPtr<IVkRegKey> key;
+                        key.Attach(CVkRegKey::Wrap(source.m_source.Read(name)));
+                        c.ReturnObject(key.Get());
+                        return key ? S_OK : S_FALSE;
+                    })
+            .Get(2, "Source", [](CVkRegSource& source, Call& c) { return c.ReturnLong(source.m_source.Source()); })
+            .Put(2, "Source",
+                 [](CVkRegSource& source, Call& c) {
+                     LONG kind = 0;
+                     HRESULT hr = c.GetLong(0, &kind);
+                     return FAILED(hr) ? hr : source.m_source.SetSource(kind);
+                 })
+            .Get(3, "HomePath", [](CVkRegSource& source, Call& c) { return c.ReturnText(source.m_source.HomePath()); })
+            .Put(3, "HomePath",
+                 [](CVkRegSource& source, Call& c) {
+                     std::string path;
+                     HRESULT hr = c.GetText(0, &path);
+                     if (SUCCEEDED(hr))
+                         source.m_source.SetHomePath(path);
+                     return hr;
+                 })
+            .Method(4, "Write", 1, 2, WithKey(4))
+            .Method(5, "WriteDefault", 1, 2, WithKey(5))
+            .Method(6, "RemoveKey", 1, 1, WithKey(6));
+    return table;
 }
 
 HRESULT CVkRegSource::Read(BSTR applicationKey, IVkRegKey** key)
@@ -191,9 +125,7 @@ HRESULT CVkRegSource::Write(IVkRegKey* key, VARIANT force)
     if (!key)
         return E_POINTER;
     VkRegKeyPtr node = CVkRegKey::NodeOf(key);
-    if (!node)
-        return E_INVALIDARG;
-    return m_source.Write(node, IsForced(force));
+    return node ? m_source.Write(node, IsForced(force)) : E_INVALIDARG;
 }
 
 HRESULT CVkRegSource::WriteDefault(IVkRegKey* key, VARIANT force)
@@ -206,7 +138,5 @@ HRESULT CVkRegSource::RemoveKey(IVkRegKey* key)
     if (!key)
         return E_POINTER;
     VkRegKeyPtr node = CVkRegKey::NodeOf(key);
-    if (!node)
-        return E_INVALIDARG;
-    return m_source.RemoveKey(node);
+    return node ? m_source.RemoveKey(node) : E_INVALIDARG;
 }

@@ -1,137 +1,59 @@
 #include "registry/CVkRegValue.h"
 
-#include "platform/ComObject.h"
 #include "registry/VkRegVariantData.h"
 
-namespace {
+#include "platform/VkBstr.h"
+#include "platform/VkVariant.h"
 
-const CVkRegMember kValueMembers[] = {{"Name", 1}, {"Value", 2}, {"Type", 3}};
-const CVkRegMember kSubValueMembers[] = {{"SubValue", 0}, {"Delimiters", 1}, {"Parts", 2}};
+CVkRegValue::CVkRegValue(VkRegValuePtr node) : m_node(std::move(node)), m_subValues(this) {}
 
-} // namespace
-
-CVkRegValue::CVkRegValue(VkRegValuePtr node) : m_node(std::move(node)), m_subValues(this)
+IVkRegValue* CVkRegValue::Wrap(VkRegValuePtr node)
 {
-    VkModuleLocal::Lock();
+    if (!node)
+        return nullptr;
+    auto* value = new CVkRegValue(std::move(node));
+    value->AddRef();
+    return value;
 }
 
-CVkRegValue::~CVkRegValue()
+void* CVkRegValue::FindExtraInterface(REFIID riid)
 {
-    VkModuleLocal::Unlock();
+    return riid == IID_IVkRegSubValues ? static_cast<IVkRegSubValues*>(&m_subValues) : nullptr;
 }
 
-CVkRegValue* CVkRegValue::Wrap(VkRegValuePtr node)
+const VkDispatchTable<CVkRegValue>& CVkRegValue::DispatchTable()
 {
-    return node ? new CVkRegValue(std::move(node)) : nullptr;
-}
-
-HRESULT CVkRegValue::CreateInstance(IUnknown* outer, REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (outer)
-        return CLASS_E_NOAGGREGATION;
-    CVkRegValue* value = Wrap(std::make_shared<VkRegValueNode>());
-    HRESULT hr = value->QueryInterface(riid, object);
-    value->Release();
-    return hr;
-}
-
-HRESULT CVkRegValue::QueryInterface(REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVkRegValue)
-        *object = static_cast<IVkRegValue*>(this);
-    else if (riid == IID_IVkRegSubValues)
-        *object = static_cast<IVkRegSubValues*>(&m_subValues);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG CVkRegValue::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG CVkRegValue::Release()
-{
-    const ULONG refs = --m_refs;
-    if (refs == 0)
-        delete this;
-    return refs;
-}
-
-HRESULT CVkRegValue::GetTypeInfoCount(UINT* count)
-{
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT CVkRegValue::GetTypeInfo(UINT, LCID, ITypeInfo** info)
-{
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CVkRegValue::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
-{
-    return CVkRegNamesToIds(kValueMembers, names, count, ids);
-}
-
-HRESULT CVkRegValue::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                            EXCEPINFO*, UINT* argErr)
-{
-    CVkRegArgs args(flags, params);
-    HRESULT hr = args.Expect(0, 0);
-    if (FAILED(hr))
-        return hr;
-    switch (id) {
-    case 1:
-        if (args.IsPut()) {
-            VkBstr name;
-            hr = args.PutText(&name, argErr);
-            return FAILED(hr) ? hr : put_Name(name.Get());
-        } else {
-            BSTR name = nullptr;
-            hr = get_Name(&name);
-            CVkRegReturnText(result, name);
-            return hr;
-        }
-    case 2:
-        if (args.IsPut()) {
-            VkVariant data;
-            hr = args.PutValue(&data);
-            return FAILED(hr) ? hr : put_Value(data);
-        } else {
-            VkVariant data;
-            hr = get_Value(&data);
-            if (SUCCEEDED(hr) && result)
-                data.Detach(result);
-            return hr;
-        }
-    case 3:
-        if (args.IsPut()) {
-            LONG type = 0;
-            hr = args.PutLong(&type, argErr);
-            return FAILED(hr) ? hr : put_Type(static_cast<VkRegTypes>(type));
-        } else {
-            VkRegTypes type = dtypePre;
-            hr = get_Type(&type);
-            CVkRegReturnLong(result, type);
-            return hr;
-        }
-    default:
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    using Call = VkDispatchCall;
+    static const VkDispatchTable<CVkRegValue> table =
+        VkDispatchTable<CVkRegValue>()
+            .Get(1, "Name", [](CVkRegValue& v, Call& c) { return c.ReturnText(v.m_node->Name()); })
+            .Put(1, "Name",
+                 [](CVkRegValue& v, Call& c) {
+                     std::string name;
+                     HRESULT hr = c.GetText(0, &name);
+                     if (SUCCEEDED(hr))
+                         v.m_node->SetName(name);
+                     return hr;
+                 })
+            .Get(2, "Value",
+                 [](CVkRegValue& v, Call& c) {
+                     VkVariant data;
+                     HRESULT hr = v.get_Value(&data);
+                     return FAILED(hr) ? hr : data.Detach(c.Result());
+                 })
+            .Put(2, "Value",
+                 [](CVkRegValue& v, Call& c) {
+                     VkVariant data;
+                     HRESULT hr = c.GetVariant(0, &data);
+                     return FAILED(hr) ? hr : v.put_Value(data);
+                 })
+            .Get(3, "Type", [](CVkRegValue& v, Call& c) { return c.ReturnLong(v.m_node->Type()); })
+            .Put(3, "Type", [](CVkRegValue& v, Call& c) {
+                LONG type = 0;
+                HRESULT hr = c.GetLong(0, &type);
+                return FAILED(hr) ? hr : v.put_Type(static_cast<VkRegTypes>(type));
+            });
+    return table;
 }
 
 HRESULT CVkRegValue::get_Name(BSTR* name)
@@ -179,60 +101,44 @@ HRESULT CVkRegValue::put_Type(VkRegTypes type)
     return m_node->SetType(type) ? S_OK : E_FAIL;
 }
 
-HRESULT CVkRegValue::SubValues::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+const VkDispatchTable<CVkRegValue::SubValues>& CVkRegValue::SubValues::DispatchTable()
 {
-    return CVkRegNamesToIds(kSubValueMembers, names, count, ids);
-}
-
-HRESULT CVkRegValue::SubValues::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                       EXCEPINFO*, UINT* argErr)
-{
-    CVkRegArgs args(flags, params);
-    HRESULT hr = S_OK;
-    switch (id) {
-    case 0: {
-        if (FAILED(hr = args.Expect(1, 1)))
-            return hr;
-        LONG index = 0;
-        if (FAILED(hr = args.Long(0, &index, argErr)))
-            return hr;
-        if (args.IsPut()) {
-            VkBstr part;
-            hr = args.PutText(&part, argErr);
-            return FAILED(hr) ? hr : put_SubValue(index, part.Get());
-        }
-        BSTR part = nullptr;
-        hr = get_SubValue(index, &part);
-        if (SUCCEEDED(hr))
-            CVkRegReturnText(result, part);
-        return hr;
-    }
-    case 1:
-        if (FAILED(hr = args.Expect(0, 0)))
-            return hr;
-        if (args.IsPut()) {
-            VkBstr delimiters;
-            hr = args.PutText(&delimiters, argErr);
-            return FAILED(hr) ? hr : put_Delimiters(delimiters.Get());
-        } else {
-            BSTR delimiters = nullptr;
-            hr = get_Delimiters(&delimiters);
-            CVkRegReturnText(result, delimiters);
-            return hr;
-        }
-    case 2: {
-        if (FAILED(hr = args.Expect(0, 0)))
-            return hr;
-        if (args.IsPut())
-            return DISP_E_MEMBERNOTFOUND;
-        LONG parts = 0;
-        hr = get_Parts(&parts);
-        CVkRegReturnLong(result, parts);
-        return hr;
-    }
-    default:
-        return DISP_E_MEMBERNOTFOUND;
-    }
+    using Call = VkDispatchCall;
+    static const VkDispatchTable<SubValues> table =
+        VkDispatchTable<SubValues>()
+            .Get(0, "SubValue",
+                 [](SubValues& s, Call& c) {
+                     LONG index = 0;
+                     HRESULT hr = c.GetLong(0, &index);
+                     if (FAILED(hr))
+                         return hr;
+                     std::string part;
+                     return s.m_owner->m_node->SubValue(index, &part) ? c.ReturnText(part) : E_FAIL;
+                 },
+                 1)
+            .Put(0, "SubValue",
+                 [](SubValues& s, Call& c) {
+                     LONG index = 0;
+                     std::string part;
+                     HRESULT hr = c.GetLong(0, &index);
+                     if (SUCCEEDED(hr))
+                         hr = c.GetText(1, &part);
+                     if (FAILED(hr))
+                         return hr;
+                     return s.m_owner->m_node->SetSubValue(index, part) ? S_OK : E_FAIL;
+                 },
+                 1)
+            .Get(1, "Delimiters", [](SubValues& s, Call& c) { return c.ReturnText(s.m_owner->m_node->Delimiters()); })
+            .Put(1, "Delimiters",
+                 [](SubValues& s, Call& c) {
+                     std::string delimiters;
+                     HRESULT hr = c.GetText(0, &delimiters);
+                     if (SUCCEEDED(hr))
+                         s.m_owner->m_node->SetDelimiters(delimiters);
+                     return hr;
+                 })
+            .Get(2, "Parts", [](SubValues& s, Call& c) { return c.ReturnLong(s.m_owner->m_node->Parts()); });
+    return table;
 }
 
 HRESULT CVkRegValue::SubValues::get_SubValue(LONG index, BSTR* part)

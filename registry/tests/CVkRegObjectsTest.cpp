@@ -1,5 +1,5 @@
 #include "registry/CVkRegKey.h"
-#include "platform/ComObject.h"
+#include "platform/ComModule.h"
 #include "platform/ComPtr.h"
 #include "registry/CVkRegSource.h"
 #include "registry/CVkRegValue.h"
@@ -27,6 +27,8 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VkVariant> ar
         params.cNamedArgs = 1;
     }
     VkVariant scratch;
+    if (result)
+        result->Clear(); // Invoke fills the result without freeing what was there
     UINT argErr = 0;
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result ? result : &scratch, nullptr,
                           &argErr);
@@ -62,7 +64,7 @@ protected:
     void SetUp() override
     {
         FreshRootTest::SetUp();
-        m_source = Create<IVkRegSource>(&CVkRegSource::CreateInstance);
+        m_source = Create<IVkRegSource>(&VkCreatorOf<CVkRegSource>);
         VkBstr home("HKEY_CURRENT_USER\\Software\\Tarnwick");
         ASSERT_EQ(m_source->put_HomePath(home.Get()), S_OK);
         VkBstr name("App");
@@ -112,7 +114,7 @@ TEST_F(RegObjects, EveryMemberHasItsNameAndDispatchId)
         EXPECT_EQ(IdOf(iter, "Reset"), 2);
         EXPECT_EQ(IdOf(iter, "NEXT"), 4);
     }
-    auto value = Create<IVkRegValue>(&CVkRegValue::CreateInstance);
+    auto value = Create<IVkRegValue>(&VkCreatorOf<CVkRegValue>);
     EXPECT_EQ(IdOf(value.Get(), "Name"), 1);
     EXPECT_EQ(IdOf(value.Get(), "Value"), 2);
     EXPECT_EQ(IdOf(value.Get(), "Type"), 3);
@@ -377,7 +379,7 @@ TEST_F(RegObjects, IteratorsWalkInNameOrder)
 
 TEST_F(RegObjects, CreatedObjectsJoinATree)
 {
-    auto key = Create<IVkRegKey>(&CVkRegKey::CreateInstance);
+    auto key = Create<IVkRegKey>(&VkCreatorOf<CVkRegKey>);
     ASSERT_EQ(key->put_Name(VkBstr("Made").Get()), S_OK);
     ASSERT_EQ(key->put_Value(VkBstr("v").Get(), VkVariant(LONG(5))), S_OK);
     ASSERT_EQ(m_app->AddKeyObject(key.Get()), S_OK);
@@ -388,7 +390,7 @@ TEST_F(RegObjects, CreatedObjectsJoinATree)
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, REG_DWORD);
 
-    auto value = Create<IVkRegValue>(&CVkRegValue::CreateInstance);
+    auto value = Create<IVkRegValue>(&VkCreatorOf<CVkRegValue>);
     VkRegTypes type = dtypeEmpty;
     ASSERT_EQ(value->get_Type(&type), S_OK);
     EXPECT_EQ(type, dtypePre);
@@ -396,7 +398,7 @@ TEST_F(RegObjects, CreatedObjectsJoinATree)
     EXPECT_EQ(value->put_Type(dtypeBinary), S_OK);
 
     ComPtr<IUnknown> aggregated;
-    EXPECT_EQ(CVkRegKey::CreateInstance(m_app.Get(), IID_IUnknown,
+    EXPECT_EQ(VkCreatorOf<CVkRegKey>(m_app.Get(), IID_IUnknown,
                                         reinterpret_cast<void**>(aggregated.ReleaseAndGetAddressOf())),
               CLASS_E_NOAGGREGATION);
 }
