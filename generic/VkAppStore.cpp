@@ -25,14 +25,6 @@ bool IsByteArray(const VARIANT& v)
     return v.vt == (VT_ARRAY | VT_UI1) || v.vt == (VT_ARRAY | VT_I1);
 }
 
-template <class I>
-void SafeRelease(I*& p)
-{
-    if (p)
-        p->Release();
-    p = nullptr;
-}
-
 } // namespace
 
 VkAppStore::VkAppStore() = default;
@@ -43,30 +35,6 @@ VkAppStore::VkAppStore(const char* companyPath, const char* applicationKey, cons
         Open(companyPath, applicationKey, root);
 }
 
-VkAppStore::VkAppStore(const VkAppStore& other)
-    : m_source(other.m_source), m_appKey(other.m_appKey), m_receivers(other.m_receivers)
-{
-    if (m_source)
-        m_source->AddRef();
-    if (m_appKey)
-        m_appKey->AddRef();
-}
-
-VkAppStore& VkAppStore::operator=(const VkAppStore& other)
-{
-    if (this == &other)
-        return *this;
-    if (other.m_source)
-        other.m_source->AddRef();
-    if (other.m_appKey)
-        other.m_appKey->AddRef();
-    Release();
-    m_source = other.m_source;
-    m_appKey = other.m_appKey;
-    m_receivers = other.m_receivers;
-    return *this;
-}
-
 VkAppStore::~VkAppStore()
 {
     Close(true);
@@ -74,32 +42,24 @@ VkAppStore::~VkAppStore()
 
 void VkAppStore::Initialise() {}
 
-void VkAppStore::Release()
-{
-    SafeRelease(m_appKey);
-    SafeRelease(m_source);
-}
-
 void VkAppStore::Open(const char* companyPath, const char* applicationKey, const char* root)
 {
     Close(true);
     const std::string home =
         std::string(root ? root : "HKEY_CURRENT_USER\\Software") + "\\" + (companyPath ? companyPath : "");
-    IVkRegSource* source = nullptr;
+    ComPtr<IVkRegSource> source;
     if (FAILED(CoCreateInstance(CLSID_VkRegSource, nullptr, CLSCTX_ALL, IID_IVkRegSource,
-                                reinterpret_cast<void**>(&source))) ||
+                                reinterpret_cast<void**>(source.ReleaseAndGetAddressOf()))) ||
         !source)
         return;
-    IVkRegKey* key = nullptr;
+    ComPtr<IVkRegKey> key;
     VkBstr homeText(home);
     VkBstr keyText(applicationKey ? applicationKey : "");
-    if (SUCCEEDED(source->put_HomePath(homeText.Get())) && SUCCEEDED(source->Read(keyText.Get(), &key)) && key) {
+    if (SUCCEEDED(source->put_HomePath(homeText.Get())) &&
+        SUCCEEDED(source->Read(keyText.Get(), key.ReleaseAndGetAddressOf())) && key) {
         m_source = source;
         m_appKey = key;
-        return;
     }
-    SafeRelease(key);
-    SafeRelease(source);
 }
 
 void VkAppStore::UpdateNow()
@@ -107,43 +67,40 @@ void VkAppStore::UpdateNow()
     if (!IsOpen())
         return;
     VkVariant noForce;
-    m_source->Write(m_appKey, noForce);
+    m_source->Write(m_appKey.Get(), noForce);
 }
 
 void VkAppStore::Close(bool)
 {
     UpdateNow();
-    Release();
+    m_appKey = nullptr;
+    m_source = nullptr;
 }
 
-IVkRegKey* VkAppStore::FindSection(const char* section) const
+ComPtr<IVkRegKey> VkAppStore::FindSection(const char* section) const
 {
     if (!IsOpen())
         return nullptr;
-    if (!section) {
-        m_appKey->AddRef();
+    if (!section)
         return m_appKey;
-    }
     VkBstr path(section);
     VARIANT_BOOL exists = VARIANT_FALSE;
-    IVkRegKey* key = nullptr;
+    ComPtr<IVkRegKey> key;
     if (FAILED(m_appKey->get_KeyExists(path.Get(), &exists)) || !exists ||
-        m_appKey->Key(path.Get(), &key) != S_OK)
+        m_appKey->Key(path.Get(), key.ReleaseAndGetAddressOf()) != S_OK)
         return nullptr;
     return key;
 }
 
 bool VkAppStore::GetData(const char* section, const char* name, VARIANT* data) const
 {
-    IVkRegKey* key = FindSection(section);
+    ComPtr<IVkRegKey> key = FindSection(section);
     if (!key)
         return false;
     VkBstr valueName(name ? name : "");
     VARIANT_BOOL exists = VARIANT_FALSE;
-    const bool found = SUCCEEDED(key->get_ValueExists(valueName.Get(), &exists)) && exists &&
-                       key->get_Value(valueName.Get(), data) == S_OK;
-    key->Release();
-    return found;
+    return SUCCEEDED(key->get_ValueExists(valueName.Get(), &exists)) && exists &&
+           key->get_Value(valueName.Get(), data) == S_OK;
 }
 
 std::string VkAppStore::GetString(const char* section, const char* name, const char* defaultValue) const
@@ -186,17 +143,19 @@ bool VkAppStore::GetBool(const char* section, const char* name, bool defaultValu
 RECT VkAppStore::GetRect(const char* section, const char* name, const RECT* defaultValue) const
 {
     const RECT fallback = defaultValue ? *defaultValue : RECT{0, 0, 0, 0};
-    IVkRegKey* key = FindSection(section);
+    ComPtr<IVkRegKey> key = FindSection(section);
     if (!key)
         return fallback;
     VkBstr valueName(name ? name : "");
-    IVkRegValue* value = nullptr;
-    IVkRegSubValues* parts = nullptr;
+    ComPtr<IVkRegValue> value;
+    ComPtr<IVkRegSubValues> parts;
     RECT result = fallback;
     VARIANT_BOOL exists = VARIANT_FALSE;
     if (SUCCEEDED(key->get_ValueExists(valueName.Get(), &exists)) && exists &&
-        key->ValueObject(valueName.Get(), &value) == S_OK && value &&
-        SUCCEEDED(value->QueryInterface(IID_IVkRegSubValues, reinterpret_cast<void**>(&parts))) && parts) {
+        key->ValueObject(valueName.Get(), value.ReleaseAndGetAddressOf()) == S_OK && value &&
+        SUCCEEDED(value->QueryInterface(IID_IVkRegSubValues,
+                                        reinterpret_cast<void**>(parts.ReleaseAndGetAddressOf()))) &&
+        parts) {
         VkBstr comma(",");
         LONG count = 0;
         LONG edges[4] = {};
@@ -214,9 +173,6 @@ RECT VkAppStore::GetRect(const char* section, const char* name, const RECT* defa
         if (ok)
             result = RECT{edges[0], edges[1], edges[2], edges[3]};
     }
-    SafeRelease(parts);
-    SafeRelease(value);
-    key->Release();
     return result;
 }
 
@@ -244,20 +200,16 @@ void VkAppStore::Put(const char* section, const char* name, VARIANT* data)
         VariantClear(data);
         return;
     }
-    IVkRegKey* key = nullptr;
+    ComPtr<IVkRegKey> key = m_appKey;
     if (section) {
         VkBstr path(section);
-        if (m_appKey->AddKey(path.Get(), &key) != S_OK)
+        if (m_appKey->AddKey(path.Get(), key.ReleaseAndGetAddressOf()) != S_OK)
             key = nullptr;
-    } else {
-        m_appKey->AddRef();
-        key = m_appKey;
     }
     bool put = false;
     if (key) {
         VkBstr valueName(name);
         put = SUCCEEDED(key->put_Value(valueName.Get(), *data));
-        key->Release();
     }
     VariantClear(data);
     if (put)

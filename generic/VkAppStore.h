@@ -12,6 +12,7 @@
 
 #include "registry/IVkReg.h"
 
+#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 #include <QPointer>
@@ -29,8 +30,8 @@ public:
     // Opens the store when companyPath and applicationKey are both given;
     // root null means "HKEY_CURRENT_USER\Software".
     VkAppStore(const char* companyPath, const char* applicationKey, const char* root = nullptr);
-    VkAppStore(const VkAppStore& other);
-    VkAppStore& operator=(const VkAppStore& other);
+    VkAppStore(const VkAppStore& other) = default;
+    VkAppStore& operator=(const VkAppStore& other) = default;
     // Close(true).
     virtual ~VkAppStore();
 
@@ -48,8 +49,8 @@ public:
     bool IsOpen() const { return m_source && m_appKey; }
 
     // The source and application key objects, not AddRef'd; null while closed.
-    IVkRegSource* Source() const { return m_source; }
-    IVkRegKey* AppKey() const { return m_appKey; }
+    IVkRegSource* Source() const { return m_source.Get(); }
+    IVkRegKey* AppKey() const { return m_appKey.Get(); }
 
     std::string GetString(const char* section, const char* name, const char* defaultValue) const;
     void SetString(const char* section, const char* name, const char* text);
@@ -74,17 +75,16 @@ public:
     void RegisterChange(QObject* receiver, const char* name);
 
 private:
-    void Release();
     // The value's data; false when the store is closed or there is no such
     // section or value.
     bool GetData(const char* section, const char* name, VARIANT* data) const;
-    // The section's key, AddRef'd, or null.
-    IVkRegKey* FindSection(const char* section) const;
+    // The section's key, or null.
+    ComPtr<IVkRegKey> FindSection(const char* section) const;
     // Puts data (which it clears) and notifies.
     void Put(const char* section, const char* name, VARIANT* data);
     void Notify(const char* name);
 
-    IVkRegSource* m_source = nullptr;
-    IVkRegKey* m_appKey = nullptr;
+    ComPtr<IVkRegSource> m_source;
+    ComPtr<IVkRegKey> m_appKey;
     std::map<std::string, std::vector<QPointer<QObject>>> m_receivers;
 };

@@ -397,3 +397,23 @@ TEST_F(RegistrySource, ValueChangedThroughItsObjectIsWritten)
 }
 
 } // namespace
+
+namespace {
+
+// A damaged INI file is read as far as it makes sense.
+TEST_F(IniSource, DamagedFileIsReadAsFarAsItIsSound)
+{
+    WriteFile("garbage before any section\n[Good]\nkey=value\n\x01\x02\xff binary\n[Broken\nx=1\n"
+              "=no name\n[Last]\nk=v\n");
+    VkRegKeyPtr top = m_source.Read("app.ini");
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(top->KeyExists("Good"));
+    VkRegDataPtr data;
+    ASSERT_EQ(top->Key("Good")->GetValue("key", &data), S_OK);
+    EXPECT_EQ(TextOf(data), "value");
+    ASSERT_TRUE(top->KeyExists("Last"));
+    ASSERT_EQ(top->Key("Last")->GetValue("k", &data), S_OK);
+    EXPECT_EQ(TextOf(data), "v");
+}
+
+} // namespace
