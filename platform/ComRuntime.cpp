@@ -150,9 +150,6 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    // An aggregated object can only be asked for its inner IUnknown.
-    if (outer && !IsEqualIID(riid, IID_IUnknown))
-        return E_INVALIDARG;
     // The factory keeps its module loaded, so no lock is needed (nor
     // wanted: an object's constructor may wait for other threads).
     ComPtr<IClassFactory> factory;

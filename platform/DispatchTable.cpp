@@ -269,8 +269,9 @@ HRESULT VkDispatchTableBase::Invoke(void* self, DISPID id, REFIID riid, LCID lci
 
     // Named arguments come first in rgvarg, so the put value (rgvarg[0])
     // is already the last argument in written order.
+    // The caller's result must be initialised; an old value is freed.
     if (result)
-        VariantInit(result);
+        VariantClear(result);
     VkDispatchCall call(id, flags, lcid, params, result, excepInfo, argErr);
     try {
         return entry->handler(self, call);

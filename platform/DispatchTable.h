@@ -14,7 +14,8 @@
 // Names compare without case. Invoke checks the interface (IID_NULL), the
 // member and its kind (DISP_E_MEMBERNOTFOUND), the argument count
 // (DISP_E_BADPARAMCOUNT) and named arguments (only the put value,
-// DISP_E_NONAMEDARGS otherwise). An exception leaving a handler becomes
+// DISP_E_NONAMEDARGS otherwise). The caller's result VARIANT must be
+// initialised; a value it still holds is cleared. An exception leaving a handler becomes
 // DISP_E_EXCEPTION with its text in the EXCEPINFO.
 
 #include "platform/ComInterfaces.h"

@@ -351,7 +351,7 @@ HRESULT ToText(const VARIANT& s, LCID lcid, WORD flags, BSTR* out)
     case VT_R4: text = VkFormatRealText(s.fltVal, 7, lcid); break;
     case VT_R8: text = VkFormatRealText(s.dblVal, 15, lcid); break;
     case VT_DATE: {
-        HRESULT hr = VkFormatDateText(s.date, lcid, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), &text);
+        HRESULT hr = VkFormatDateText(s.date, lcid, 0, &text);
         if (FAILED(hr))
             return hr;
         break;
@@ -531,4 +531,23 @@ HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID lcid, WORD f
     }
     *dest = result;
     return S_OK;
+}
+
+HRESULT VarBstrFromDate(DATE date, LCID lcid, ULONG flags, BSTR* out)
+{
+    if (!out)
+        return E_INVALIDARG;
+    std::string text;
+    HRESULT hr = VkFormatDateText(date, lcid, static_cast<WORD>(flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY)), &text);
+    if (FAILED(hr))
+        return hr;
+    *out = VkBstrFromUtf8(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT VarDateFromStr(LPCOLESTR text, LCID lcid, ULONG, DATE* out)
+{
+    if (!text || !out)
+        return E_INVALIDARG;
+    return VkParseDateText(VkOleToUtf8(text), lcid, out);
 }

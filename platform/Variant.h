@@ -55,9 +55,9 @@ constexpr WORD VARIANT_NOVALUEPROP = 0x01;
 constexpr WORD VARIANT_ALPHABOOL = 0x02;
 constexpr WORD VARIANT_NOUSEROVERRIDE = 0x04;
 constexpr WORD VARIANT_LOCALBOOL = 0x10;
-// Date-to-text flags (VariantChangeType passes the two through).
-constexpr WORD VAR_TIMEVALUEONLY = 0x01;
-constexpr WORD VAR_DATEVALUEONLY = 0x02;
+// VarBstrFromDate flags.
+constexpr ULONG VAR_TIMEVALUEONLY = 0x01;
+constexpr ULONG VAR_DATEVALUEONLY = 0x02;
 
 struct VARIANT {
     VARTYPE vt;
@@ -124,6 +124,12 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* src);
 // DISP_E_OVERFLOW, DISP_E_BADVARTYPE, E_OUTOFMEMORY.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, WORD flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID lcid, WORD flags, VARTYPE vt);
+
+// A date as text in the locale: both parts, or one with VAR_DATEVALUEONLY
+// / VAR_TIMEVALUEONLY. E_INVALIDARG for a date outside the range.
+HRESULT VarBstrFromDate(DATE date, LCID lcid, ULONG flags, BSTR* out);
+// Text read as a date (DISP_E_TYPEMISMATCH when it is none).
+HRESULT VarDateFromStr(LPCOLESTR text, LCID lcid, ULONG flags, DATE* out);
 
 // Broken-down automation dates (wDayOfWeek: 0 = Sunday).
 struct SYSTEMTIME {

@@ -24,6 +24,13 @@ VkVariant::VkVariant(LONG value)
     lVal = value;
 }
 
+VkVariant::VkVariant(ULONG value)
+{
+    VariantInit(this);
+    vt = VT_UI4;
+    ulVal = value;
+}
+
 VkVariant::VkVariant(int64_t value)
 {
     VariantInit(this);

@@ -16,6 +16,7 @@ public:
     VkVariant(bool value);
     VkVariant(SHORT value);
     VkVariant(LONG value);
+    VkVariant(ULONG value);
     VkVariant(int64_t value);
     VkVariant(uint64_t value);
     VkVariant(BYTE value);

@@ -135,7 +135,7 @@ TEST_F(ComCreation, FailuresAnswerTheirCodes)
     comtest::Sink outer;
     outer.AddRef();
     EXPECT_EQ(CoCreateInstance(CLSID_TestWidget, outer.Identity(), CLSCTX_ALL, IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestWidget, outer.Identity(), CLSCTX_ALL, IID_IDispatch, &p), E_INVALIDARG);
+    EXPECT_EQ(CoCreateInstance(CLSID_TestWidget, outer.Identity(), CLSCTX_ALL, IID_IDispatch, &p), CLASS_E_NOAGGREGATION);
     // A failing FinalConstruct leaves nothing alive.
     EXPECT_EQ(CoCreateInstance(CLSID_TestBroken, nullptr, CLSCTX_ALL, IID_IUnknown, &p), E_FAIL);
     EXPECT_EQ(ModuleLocks(), 0);

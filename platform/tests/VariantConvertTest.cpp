@@ -274,11 +274,21 @@ TEST_F(VariantConvert, DatesAndTextUnitedStates)
 
 TEST_F(VariantConvert, DateFlagsPickOnePart)
 {
-    VkVariant date = VkVariant::Date(45000.75), text;
-    ASSERT_EQ(VariantChangeType(&text, &date, VAR_DATEVALUEONLY, VT_BSTR), S_OK);
-    EXPECT_EQ(Describe(text), "BSTR \"3/15/2023\"");
-    ASSERT_EQ(VariantChangeType(&text, &date, VAR_TIMEVALUEONLY, VT_BSTR), S_OK);
-    EXPECT_EQ(Describe(text), "BSTR \"6:00:00 PM\"");
+    BSTR text = nullptr;
+    ASSERT_EQ(VarBstrFromDate(45000.75, LOCALE_USER_DEFAULT, VAR_DATEVALUEONLY, &text), S_OK);
+    EXPECT_EQ(VkBstrToUtf8(text), "3/15/2023");
+    SysFreeString(text);
+    ASSERT_EQ(VarBstrFromDate(45000.75, LOCALE_USER_DEFAULT, VAR_TIMEVALUEONLY, &text), S_OK);
+    EXPECT_EQ(VkBstrToUtf8(text), "6:00:00 PM");
+    SysFreeString(text);
+    // VariantChangeType's own flags do not cut a date short.
+    VkVariant date = VkVariant::Date(45000.75), out;
+    ASSERT_EQ(VariantChangeType(&out, &date, VARIANT_ALPHABOOL | VARIANT_NOVALUEPROP, VT_BSTR), S_OK);
+    EXPECT_EQ(Describe(out), "BSTR \"3/15/2023 6:00:00 PM\"");
+    DATE d = 0;
+    EXPECT_EQ(VarDateFromStr(u"3/15/2023 6:00 PM", LOCALE_USER_DEFAULT, 0, &d), S_OK);
+    EXPECT_DOUBLE_EQ(d, 45000.75);
+    EXPECT_EQ(VarDateFromStr(u"later", LOCALE_USER_DEFAULT, 0, &d), DISP_E_TYPEMISMATCH);
 }
 
 TEST(VariantConvertGerman, DecimalCommaAndDayFirstDates)
