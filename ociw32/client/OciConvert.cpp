@@ -130,6 +130,8 @@ OciCell OciStoreValue(const OraValue& value, int ftype, unsigned char* buf, int 
             cell.rcode = 932;
             return cell;
         }
+        if (value.kind == OraValue::Kind::Text)
+            return StoreText(value.text, ftype, buf, bufl);
         return StoreText(OciValueText(value), ftype, buf, bufl);
     }
     switch (ftype) {
