@@ -56,15 +56,19 @@ void VkCommandActions::Forget(QObject* gone)
     }
 }
 
-void VkCommandActions::BuildMenuBar(QMenuBar* menuBar, const VkMenuTable& table)
+QList<QAction*> VkCommandActions::BuildMenuBar(QMenuBar* menuBar, const VkMenuTable& table, bool append)
 {
-    menuBar->clear();
+    if (!append)
+        menuBar->clear();
+    QList<QAction*> added;
     std::vector<QMenu*> stack;
     for (const VkMenuDef& def : table) {
         switch (def.kind) {
         case VkMenuDef::Popup: {
             const QString text = QString::fromUtf8(def.text ? def.text : "");
             QMenu* menu = stack.empty() ? menuBar->addMenu(text) : stack.back()->addMenu(text);
+            if (stack.empty())
+                added.push_back(menu->menuAction());
             connect(menu, &QMenu::aboutToShow, this, [this] { UpdateAll(); });
             stack.push_back(menu);
             break;
@@ -81,11 +85,14 @@ void VkCommandActions::BuildMenuBar(QMenuBar* menuBar, const VkMenuTable& table)
             QWidget* owner = stack.empty() ? static_cast<QWidget*>(menuBar) : stack.back();
             QAction* action = CreateAction(def.id, QString::fromUtf8(def.text ? def.text : ""), owner);
             owner->addAction(action);
+            if (stack.empty())
+                added.push_back(action);
             break;
         }
         }
     }
     UpdateAll();
+    return added;
 }
 
 QList<QAction*> VkCommandActions::AddAccelerators(QWidget* window, const VkAccelTable& table)

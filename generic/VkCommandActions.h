@@ -36,8 +36,9 @@ public:
     // A new action for id with the given text, owned by parent.
     QAction* CreateAction(UINT id, const QString& text, QObject* parent);
 
-    // Fills menuBar (emptied first) from the table.
-    void BuildMenuBar(QMenuBar* menuBar, const VkMenuTable& table);
+    // Fills menuBar from the table (emptied first unless append); returns
+    // the top-level items added.
+    QList<QAction*> BuildMenuBar(QMenuBar* menuBar, const VkMenuTable& table, bool append = false);
     // Adds the table's accelerators to window as hidden actions; returns them.
     QList<QAction*> AddAccelerators(QWidget* window, const VkAccelTable& table);
     // Fills toolBar (emptied first) with icon buttons.

@@ -60,6 +60,8 @@ public:
     ~VkMultiDocTemplate() override;
 
     UINT ResourceId() const { return m_resourceId; }
+    // False while the template has no way to make documents.
+    bool CanCreateDocuments() const { return static_cast<bool>(m_makeDocument); }
     void SetMdiArea(QMdiArea* area) { m_area = area; }
     QMdiArea* MdiArea() const { return m_area; }
 

@@ -19,13 +19,30 @@ bool IsFile(const std::filesystem::path& path)
     return std::filesystem::is_regular_file(path, error);
 }
 
+// dir/name, or the entry of dir whose name matches name without regard to
+// case (help paths are written in several spellings).
+std::filesystem::path MatchEntry(const std::filesystem::path& dir, const std::string& name)
+{
+    std::error_code error;
+    if (std::filesystem::exists(dir / name, error))
+        return dir / name;
+    const QString wanted = QString::fromStdString(name);
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        if (QString::fromStdString(entry.path().filename().string()).compare(wanted, Qt::CaseInsensitive) == 0)
+            return entry.path();
+    return dir / name;
+}
+
 } // namespace
 
 std::filesystem::path VkHelpTopicPath(const std::filesystem::path& helpFile, const std::string& topic)
 {
     if (helpFile.empty())
         return {};
-    const std::filesystem::path folder = helpFile.parent_path() / helpFile.stem();
+    const std::filesystem::path file = helpFile.lexically_normal();
+    const std::filesystem::path dir = file.parent_path();
+    const std::filesystem::path folder =
+        MatchEntry(MatchEntry(dir.parent_path(), dir.filename().string()), file.stem().string());
     std::string relative = topic;
     for (char& c : relative)
         if (c == '\\')
