@@ -30,7 +30,12 @@ TwMainFrame::TwMainFrame(TwQuillApp* app) : m_app(app)
         setWindowIcon(app->FrameIcon());
 }
 
-TwMainFrame::~TwMainFrame() = default;
+TwMainFrame::~TwMainFrame()
+{
+    // Child windows going away must not reach a half-destroyed frame.
+    if (m_client)
+        m_client->disconnect(this);
+}
 
 TwMainFrame* TwMainFrame::GetMainWnd()
 {
@@ -73,8 +78,10 @@ bool TwMainFrame::LoadFrame()
     if (m_app && m_app->Actions()) {
         VkCommandActions* actions = m_app->Actions();
         // Both menus live in one bar; the set that applies is shown.
-        m_frameMenus = actions->BuildMenuBar(menuBar(), m_app->FrameMenu());
-        m_docMenus = actions->BuildMenuBar(menuBar(), m_app->DocumentMenu(), true);
+        for (QAction* a : actions->BuildMenuBar(menuBar(), m_app->FrameMenu()))
+            m_frameMenus.push_back(a);
+        for (QAction* a : actions->BuildMenuBar(menuBar(), m_app->DocumentMenu(), true))
+            m_docMenus.push_back(a);
         actions->AddAccelerators(this, m_app->Accelerators());
     }
     MapFrameCommands();
@@ -134,10 +141,12 @@ void TwMainFrame::MapFrameCommands()
 void TwMainFrame::UpdateMenuSet()
 {
     const bool docs = m_client && !m_client->subWindowList().isEmpty() && !m_docMenus.isEmpty();
-    for (QAction* a : m_frameMenus)
-        a->setVisible(!docs);
-    for (QAction* a : m_docMenus)
-        a->setVisible(docs);
+    for (const QPointer<QAction>& a : m_frameMenus)
+        if (a)
+            a->setVisible(!docs);
+    for (const QPointer<QAction>& a : m_docMenus)
+        if (a)
+            a->setVisible(docs);
 }
 
 QList<QAction*> TwMainFrame::CurrentMenuPopups() const

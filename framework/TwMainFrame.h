@@ -8,6 +8,7 @@
 #include "generic/VkMenuTable.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -70,8 +71,8 @@ private:
     TwMDIClientWnd* m_client = nullptr;
     QLabel* m_messagePane = nullptr;
     std::vector<QLabel*> m_indicators;
-    QList<QAction*> m_frameMenus;
-    QList<QAction*> m_docMenus;
+    QList<QPointer<QAction>> m_frameMenus;
+    QList<QPointer<QAction>> m_docMenus;
     bool m_autoTile = false;
     QString m_title;
 };

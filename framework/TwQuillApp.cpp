@@ -72,6 +72,10 @@ TwQuillApp::~TwQuillApp()
     if (m_eventHook && qApp)
         qApp->removeEventFilter(m_eventHook);
     delete m_eventHook;
+    // Documents go before the windows that show them.
+    for (VkMultiDocTemplate* tpl : m_templates)
+        delete tpl;
+    m_templates.clear();
     delete m_mainFrame;
     if (s_app == this)
         s_app = nullptr;

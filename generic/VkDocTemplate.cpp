@@ -93,6 +93,14 @@ QMdiSubWindow* VkMultiDocTemplate::CreateNewFrame(VkDocument* doc, bool visible)
         if (QWidget* view = m_makeView(doc))
             frame->setWidget(view);
     frame->installEventFilter(this);
+    // A frame destroyed by someone else (its MDI area going away) leaves
+    // its document's list at once.
+    connect(frame, &QObject::destroyed, this, [this, frame] {
+        for (VkDocument* d : m_documents) {
+            auto& frames = d->m_frames;
+            frames.erase(std::remove(frames.begin(), frames.end(), frame), frames.end());
+        }
+    });
     m_area->addSubWindow(frame);
     doc->m_frames.push_back(frame);
     doc->UpdateFrameTitles();
