@@ -71,7 +71,12 @@ bool VkShowHelpTopic(QWidget* owner, const std::filesystem::path& helpFile, cons
     if (page.empty())
         return false;
     if (s_window.isNull()) {
-        auto* window = new QWidget(owner, Qt::Window);
+        // Owned by the outermost window, so that it outlives the dialog
+        // that asked for it and closes with the program.
+        QWidget* top = owner ? owner->window() : nullptr;
+        while (top && top->parentWidget())
+            top = top->parentWidget()->window();
+        auto* window = new QWidget(top, Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->setObjectName(QStringLiteral("VkHelpWindow"));
         auto* layout = new QVBoxLayout(window);
