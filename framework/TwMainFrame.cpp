@@ -234,6 +234,13 @@ bool TwMainFrame::event(QEvent* event)
         OnSplashClosed();
         return true;
     }
+    if (event->type() == QEvent::WindowTitleChange && !m_title.isEmpty() && windowTitle() != m_title) {
+        // A maximized child appends its own name; only the stored title
+        // ever shows.
+        QMainWindow::event(event);
+        setWindowTitle(m_title);
+        return true;
+    }
     if (event->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
         if (m_messagePane)

@@ -159,6 +159,7 @@ bool TwQuillApp::InitInstance(const QStringList& args)
         return false;
     for (VkMultiDocTemplate* tpl : m_templates)
         tpl->SetMdiArea(MDIFrame());
+    m_actions->StartIdleUpdates(250);
     m_eventHook = new AppEventHook(this);
     qApp->installEventFilter(m_eventHook);
     // 13. Embedded or automated: no window.
@@ -311,6 +312,8 @@ void TwQuillApp::OnCloseDocument(VkDocument* doc)
     }
     if (m_counted.empty())
         UpdateRecentPaletteMenu(QString(), QString());
+    if (m_actions)
+        m_actions->RequestUpdate();
 }
 
 void TwQuillApp::OnFileNew()
@@ -322,6 +325,8 @@ void TwQuillApp::OnFileNew()
         m_mainFrame->SetTitlePostfix(m_palette ? m_palette->Title() : QString());
         m_mainFrame->UpdateMenuSet();
     }
+    if (m_actions)
+        m_actions->RequestUpdate();
 }
 
 void TwQuillApp::OnViewRefreshall()

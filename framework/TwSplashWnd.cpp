@@ -25,8 +25,11 @@ TwSplashWnd::TwSplashWnd(QWidget* parent)
     setCursor(Qt::ArrowCursor);
     const QSize size = m_pic.IsLoaded() ? m_pic.Size() : QSize(320, 200);
     resize(size);
-    // Centred over the parent's window rectangle, else the screen.
-    QRect over = parent ? parent->frameGeometry() : QRect();
+    // Centred over the parent's window rectangle; a parent not yet placed
+    // (it is about to start maximized) counts as the work area.
+    QRect over;
+    if (parent && (parent->isVisible() || parent->testAttribute(Qt::WA_Resized)))
+        over = parent->frameGeometry();
     if (over.isEmpty() && screen())
         over = screen()->availableGeometry();
     move(over.center() - QPoint(size.width() / 2, size.height() / 2));

@@ -177,6 +177,20 @@ void VkCommandActions::RequestUpdate()
     });
 }
 
+void VkCommandActions::StartIdleUpdates(int intervalMs)
+{
+    if (intervalMs <= 0) {
+        delete m_idle;
+        m_idle = nullptr;
+        return;
+    }
+    if (!m_idle) {
+        m_idle = new QTimer(this);
+        connect(m_idle, &QTimer::timeout, this, [this] { UpdateAll(); });
+    }
+    m_idle->start(intervalMs);
+}
+
 bool VkCommandActions::Execute(UINT id)
 {
     const bool ran = m_router && m_router->Execute(id);

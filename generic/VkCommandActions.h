@@ -17,6 +17,7 @@
 #include <string>
 
 class QAction;
+class QTimer;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -54,6 +55,10 @@ public:
     // The same, once, when the event loop next runs.
     void RequestUpdate();
 
+    // Keeps the states current while the program runs: an update every
+    // intervalMs, as the platform does when idle. 0 stops it.
+    void StartIdleUpdates(int intervalMs);
+
     // Runs id through the router and refreshes the states afterwards.
     bool Execute(UINT id);
 
@@ -66,4 +71,5 @@ private:
     IconLookup m_icons;
     std::multimap<UINT, QPointer<QAction>> m_actions;
     bool m_updatePending = false;
+    QTimer* m_idle = nullptr;
 };

@@ -95,6 +95,10 @@ TEST_F(TwMainFrameTest, TitleCountsOpenQueues)
     EXPECT_EQ(frame->windowTitle(), "Quorvane - Night runs (3 Queues)");
     Windows().front()->close();
     EXPECT_EQ(frame->windowTitle(), "Quorvane - Night runs (2 Queues)");
+    // A maximized child does not put its name into the main title.
+    Windows().front()->showMaximized();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(frame->windowTitle(), "Quorvane - Night runs (2 Queues)");
     frame->SetTitlePostfix(QString());
     EXPECT_EQ(frame->windowTitle(), "Quorvane");
 }

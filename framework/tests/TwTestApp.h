@@ -13,6 +13,14 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include <ostream>
+
+// Readable failures for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace twtest {
 
 class TestFrame : public TwMainFrame {
