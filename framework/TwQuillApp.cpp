@@ -16,6 +16,7 @@
 #include "generic/VkHtmlHelp.h"
 #include "generic/VkModalService.h"
 #include "generic/VkPaths.h"
+#include "platform/ComRuntime.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -104,6 +105,12 @@ std::string TwQuillApp::CommandPrompt(UINT) const
 QImage TwQuillApp::AboutBitmap() const
 {
     return TwAboutBitmap();
+}
+
+bool TwQuillApp::InitOle()
+{
+    m_comInitialised = SUCCEEDED(CoInitialize(nullptr));
+    return m_comInitialised;
 }
 
 std::unique_ptr<TwSettings> TwQuillApp::OpenSettings(const QString&, const QString&)
@@ -200,6 +207,10 @@ int TwQuillApp::ExitInstance()
     }
     if (m_eventHook && qApp)
         qApp->removeEventFilter(m_eventHook);
+    if (m_comInitialised) {
+        CoUninitialize();
+        m_comInitialised = false;
+    }
     return 0;
 }
 

@@ -116,7 +116,7 @@ public:
 
 protected:
     // Initialises the component runtime (start-up step 5).
-    virtual bool InitOle() { return true; }
+    virtual bool InitOle();
     // Opens the program's settings branch.
     virtual std::unique_ptr<TwSettings> OpenSettings(const QString& company, const QString& appKey);
     // Loads the current palette's file at start-up; palette files come
@@ -160,4 +160,5 @@ private:
     bool m_startWithNewPalette = false;
     bool m_autoLoadPalette = true;
     bool m_autoSavePalette = true;
+    bool m_comInitialised = false;
 };
