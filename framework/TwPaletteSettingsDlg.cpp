@@ -61,18 +61,18 @@ TwPaletteSettingsDlg::TwPaletteSettingsDlg(const TwPaletteSettings& settings, co
 
     m_title = new QLineEdit(m_data.title, this);
     m_title->setObjectName(QStringLiteral("title"));
-    auto* titleLabel = new QLabel(tr("Display &title:"), this);
+    auto* titleLabel = new QLabel(TwString(IDS_TW_DLG_DISPLAY_TITLE), this);
     titleLabel->setBuddy(m_title);
 
-    auto* background = new QGroupBox(tr("Background"), this);
-    m_picture = new QRadioButton(tr("&Picture"), background);
+    auto* background = new QGroupBox(TwString(IDS_TW_DLG_BACKGROUND), this);
+    m_picture = new QRadioButton(TwString(IDS_TW_DLG_PICTURE), background);
     m_picture->setObjectName(QStringLiteral("picture"));
-    m_colourRadio = new QRadioButton(tr("&Color"), background);
+    m_colourRadio = new QRadioButton(TwString(IDS_TW_DLG_COLOUR), background);
     m_colourRadio->setObjectName(QStringLiteral("colour"));
     m_pathLabel = new QLabel(TwString(IDS_TW_NONE), background);
     m_pathLabel->setObjectName(QStringLiteral("picturePath"));
     m_pathLabel->setMinimumWidth(220);
-    m_browse = new QPushButton(tr("Browse..."), background);
+    m_browse = new QPushButton(TwString(IDS_TW_DLG_BROWSE), background);
     m_browse->setObjectName(QStringLiteral("browse"));
     m_previewFrame = new PreviewFrame(m_preview, background);
     m_previewFrame->setObjectName(QStringLiteral("preview"));
@@ -89,11 +89,11 @@ TwPaletteSettingsDlg::TwPaletteSettingsDlg(const TwPaletteSettings& settings, co
     grid->addWidget(m_colour, 2, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
 
-    auto* all = new QGroupBox(tr("Settings for all Palettes"), this);
-    m_autoLoad = new QCheckBox(tr("&Autoload last"), all);
+    auto* all = new QGroupBox(TwString(IDS_TW_DLG_ALL_PALETTES), this);
+    m_autoLoad = new QCheckBox(TwString(IDS_TW_DLG_AUTOLOAD), all);
     m_autoLoad->setObjectName(QStringLiteral("autoLoad"));
     m_autoLoad->setChecked(m_data.autoLoad);
-    m_autoSave = new QCheckBox(tr("&Autosave on close"), all);
+    m_autoSave = new QCheckBox(TwString(IDS_TW_DLG_AUTOSAVE), all);
     m_autoSave->setObjectName(QStringLiteral("autoSave"));
     m_autoSave->setChecked(m_data.autoSave);
     auto* checks = new QHBoxLayout(all);

@@ -40,6 +40,14 @@ const VkStringTable& TwStrings()
         {IDS_TW_PALETTE_STEM, "Palette"},
         {IDS_TW_RECENT_PALETTES, "Recent Palettes"},
         {IDS_TW_IDLE_MESSAGE, "For Help, press F1"},
+        {IDS_TW_DLG_DISPLAY_TITLE, "Display &title:"},
+        {IDS_TW_DLG_BACKGROUND, "Background"},
+        {IDS_TW_DLG_PICTURE, "&Picture"},
+        {IDS_TW_DLG_COLOUR, "&Color"},
+        {IDS_TW_DLG_BROWSE, "Browse..."},
+        {IDS_TW_DLG_ALL_PALETTES, "Settings for all Palettes"},
+        {IDS_TW_DLG_AUTOLOAD, "&Autoload last"},
+        {IDS_TW_DLG_AUTOSAVE, "&Autosave on close"},
     };
     return table;
 }

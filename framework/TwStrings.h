@@ -39,6 +39,15 @@ enum TwStringId : UINT {
     IDS_TW_PALETTE_STEM,
     IDS_TW_RECENT_PALETTES,
     IDS_TW_IDLE_MESSAGE,
+    // Controls of the palette settings dialog (resource 1046).
+    IDS_TW_DLG_DISPLAY_TITLE,
+    IDS_TW_DLG_BACKGROUND,
+    IDS_TW_DLG_PICTURE,
+    IDS_TW_DLG_COLOUR,
+    IDS_TW_DLG_BROWSE,
+    IDS_TW_DLG_ALL_PALETTES,
+    IDS_TW_DLG_AUTOLOAD,
+    IDS_TW_DLG_AUTOSAVE,
 };
 
 const VkStringTable& TwStrings();

@@ -1,6 +1,7 @@
 #include "generic/VkAboutBox.h"
 
 #include "generic/VkModalService.h"
+#include "generic/VkStrings.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,7 +14,7 @@ VkAboutBox::VkAboutBox(const QImage& picture, const QString& notice, const QStri
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("VkAboutBox"));
-    setWindowTitle(tr("About %1").arg(longName));
+    setWindowTitle(QString::fromStdString(VkStrings().Format(IDS_VK_ABOUT_CAPTION, longName.toUtf8().constData())));
     auto* top = new QHBoxLayout;
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("picture"));

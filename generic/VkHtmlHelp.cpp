@@ -1,5 +1,7 @@
 #include "generic/VkHtmlHelp.h"
 
+#include "generic/VkStrings.h"
+
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -89,7 +91,7 @@ bool VkShowHelpTopic(QWidget* owner, const std::filesystem::path& helpFile, cons
         s_browser = browser;
     }
     s_browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
-    s_window->setWindowTitle(s_browser->documentTitle().isEmpty() ? QStringLiteral("Help") : s_browser->documentTitle());
+    s_window->setWindowTitle(s_browser->documentTitle().isEmpty() ? VkString(IDS_VK_HELP_CAPTION) : s_browser->documentTitle());
     s_window->show();
     s_window->raise();
     return true;
