@@ -161,8 +161,11 @@ TEST_F(SessionTest, DescribeOfTableColumnsAndExpressions)
     EXPECT_EQ(Describe(s, "SELECT DECODE(ID, 1, 'one', 'other') x, NVL(D, SYSDATE) y, TO_CHAR(ID) z FROM T"),
               "X 1 5 0 0 Y;Y 12 7 0 0 Y;Z 1 40 0 0 Y");
     EXPECT_EQ(Describe(s, "SELECT t.* FROM T t WHERE 1 = 0").substr(0, 9), "ID 2 22 9");
-    EXPECT_EQ(Describe(s, "SELECT a_very_long_column_alias_name_that_is_long FROM (SELECT 1 a_very_long_column_alias_name_that_is_long FROM DUAL)").substr(0, 2),
-              "A_");
+    EXPECT_EQ(Describe(s, "SELECT a_very_long_column_alias_name_that_is_long FROM DUAL"),
+              "ORA-00972: identifier is too long");
+    // Expression headings are cut to 30 characters.
+    EXPECT_EQ(Describe(s, "SELECT 'abcdefghij' || 'abcdefghij' || 'abcdefghij' FROM DUAL").substr(0, 31),
+              "'ABCDEFGHIJ'||'ABCDEFGHIJ'||'A ");
 }
 
 class LegacySessionTest : public EngineTest {
