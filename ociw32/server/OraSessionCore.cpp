@@ -130,6 +130,34 @@ void RownumFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, n);
 }
 
+// The value of a scalar sub-query: its only row, NULL without one.
+struct SingleRow {
+    int64_t rows;
+    sqlite3_value* first;
+};
+
+void SingleRowStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* state = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, sizeof(SingleRow)));
+    if (!state)
+        return;
+    if (state->rows++ == 0)
+        state->first = sqlite3_value_dup(argv[0]);
+}
+
+void SingleRowFinal(sqlite3_context* ctx)
+{
+    auto* state = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, 0));
+    if (!state || state->rows == 0)
+        sqlite3_result_null(ctx);
+    else if (state->rows > 1)
+        Raise(ctx, FormatOraError(1427));
+    else
+        sqlite3_result_value(ctx, state->first);
+    if (state)
+        sqlite3_value_free(state->first);
+}
+
 std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
 
 } // namespace
@@ -172,6 +200,8 @@ void OraSessionCore::RegisterSessionFunctions()
     };
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "ora_single_row", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, this, nullptr, SingleRowStep,
+                               SingleRowFinal, nullptr);
 }
 
 OraResult OraSessionCore::Open(const OraDatabaseRef& ref, const std::string& user, const std::string& password,

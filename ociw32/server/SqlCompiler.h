@@ -89,8 +89,14 @@ private:
 
     std::string Query(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
                       bool positionalNames);
+    // ROWNUM <= n of a block: the row count and the order that numbers rows.
+    struct BlockLimit {
+        std::string count;
+        std::string tableOrder;
+    };
     std::string QueryBlock(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
-                           bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut);
+                           bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut,
+                           BlockLimit* limitOut, const std::vector<std::string>* extraItems = nullptr);
     Source TableSource(const SqlFromItem& item, const std::string& privilege, const std::string& sqlAlias);
     OraObjectRef ResolveChecked(const std::vector<std::string>& name, const std::string& privilege, int pos);
 

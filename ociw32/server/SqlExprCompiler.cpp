@@ -652,7 +652,8 @@ std::string SqlCompiler::SubqueryValue(const SqlSelect& sub, Scope& scope, SqlTy
         Fail(913, sub.pos);
     *type = cols[0].type;
     type->nullable = true;
-    return "(" + sql + ")";
+    // Two rows are one too many (ORA-01427): look at no more than two.
+    return "(SELECT ora_single_row(\"_1\") FROM (" + sql + " LIMIT 2))";
 }
 
 } // namespace VkOracle

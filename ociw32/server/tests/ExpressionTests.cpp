@@ -99,6 +99,9 @@ const Case kJoins[] = {
     {715, "SELECT COUNT(*) FROM (SELECT ID FROM A UNION ALL SELECT ID FROM A)", "6"},
     {716, "SELECT MAX(ID) FROM A WHERE ROWNUM <= 2", "2"},
     {717, "SELECT ROWNUM r, ID FROM A WHERE ROWNUM <= 2 ORDER BY ID DESC", "2|2\n1|1"},
+    {718, "SELECT ID FROM A WHERE ROWNUM <= 1 UNION ALL SELECT A_ID FROM B WHERE ROWNUM <= 2", "1\n1\n1"},
+    {719, "SELECT ID, (SELECT COUNT(*) FROM B WHERE ROWNUM <= 1) FROM A WHERE ROWNUM <= 2 ORDER BY NAME DESC",
+     "2|1\n1|1"},
 };
 
 const Case kErrors[] = {
@@ -123,6 +126,10 @@ const Case kErrors[] = {
     {816, "SELECT A.NOPE FROM A", "ORA-00904: \"A\".\"NOPE\": invalid identifier"},
     {817, "UPDATE A SET NOPE = 1", "ORA-00904: \"NOPE\": invalid identifier"},
     {818, "SELECT * FROM A WHERE ID = 1 FOR UPDATE", "1|one|2026-01-31 08:00:00|1.5"},
+    {819, "SELECT (SELECT TAG FROM B WHERE B.A_ID = A.ID) FROM A ORDER BY ID",
+     "ORA-01427: single-row subquery returns more than one row"},
+    {820, "SELECT ID FROM A WHERE ID = (SELECT A_ID FROM B WHERE TAG = 'x')", "1"},
+    {821, "SELECT (SELECT TAG FROM B WHERE B.A_ID = A.ID) FROM A WHERE ID > 1 ORDER BY ID", "NULL\nNULL"},
 };
 
 void RunCases(ExpressionTest* t, const Case* cases, size_t n)
