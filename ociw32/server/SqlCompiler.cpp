@@ -582,13 +582,14 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
         item.name = st.target;
         item.alias = st.targetAlias;
         item.pos = 7;
-        Source s = TableSource(item, "UPDATE", "t0");
+        const std::string alias = "t" + std::to_string(m_aliasCounter++);
+        Source s = TableSource(item, "UPDATE", alias);
         OraObjectRef ref = m_catalog.Resolve(st.target);
         if (ref.type != "TABLE")
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "UPDATE " + SqlQuoteIdent(s.storage) + " AS t0 SET ";
+        std::string sql = "UPDATE " + SqlQuoteIdent(s.storage) + " AS " + alias + " SET ";
         for (size_t i = 0; i < st.columns.size(); ++i) {
             const OraColumnInfo* col = nullptr;
             for (const OraColumnInfo& c : s.columns)
@@ -618,13 +619,14 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         item.name = st.target;
         item.alias = st.targetAlias;
         item.pos = 7;
-        Source s = TableSource(item, "DELETE", "t0");
+        const std::string alias = "t" + std::to_string(m_aliasCounter++);
+        Source s = TableSource(item, "DELETE", alias);
         OraObjectRef ref = m_catalog.Resolve(st.target);
         if (ref.type != "TABLE")
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS t0";
+        std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS " + alias;
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;

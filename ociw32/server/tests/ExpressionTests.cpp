@@ -156,6 +156,19 @@ TEST_F(ExpressionTest, FailedStatementKeepsTheTransaction)
     EXPECT_EQ(Run("SELECT COUNT(*) FROM A"), "3");
 }
 
+TEST_F(ExpressionTest, ChangesDrivenBySubqueries)
+{
+    EXPECT_EQ(Run("UPDATE A SET NAME = (SELECT MAX(TAG) FROM B WHERE B.A_ID = A.ID) WHERE ID = 1"), "rows=1");
+    EXPECT_EQ(Run("UPDATE A a SET N = (SELECT COUNT(*) FROM B b WHERE b.A_ID = a.ID)"), "rows=3");
+    EXPECT_EQ(Run("SELECT ID, NAME, N FROM A ORDER BY ID"), "1|y|2\n2|two|0\n3|NULL|0");
+    EXPECT_EQ(Run("DELETE FROM B WHERE A_ID NOT IN (SELECT ID FROM A)"), "rows=1");
+    EXPECT_EQ(Run("UPDATE A SET NAME = (SELECT TAG FROM B)"), "ORA-01427: single-row subquery returns more than one row");
+    EXPECT_EQ(Run("INSERT INTO A (ID, NAME) VALUES ((SELECT MAX(ID) + 1 FROM A), 'next')"), "rows=1");
+    EXPECT_EQ(Run("SELECT NAME FROM A WHERE ID = 4"), "next");
+    EXPECT_EQ(Run("UPDATE A SET D = D + 1, N = N * 2 WHERE D IS NOT NULL"), "rows=2");
+    EXPECT_EQ(Run("SELECT TO_CHAR(D, 'DD'), N FROM A WHERE ID = 1"), "01|4");
+}
+
 TEST_F(ExpressionTest, TablesFromQueriesAndAddedColumns)
 {
     EXPECT_EQ(Run("CREATE TABLE C AS SELECT ID, NAME, D FROM A WHERE ID < 3"), "ok");
