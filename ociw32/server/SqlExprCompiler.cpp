@@ -112,12 +112,11 @@ std::string SqlCompiler::Heading(const SqlExpr& e) const
     std::string text;
     if (e.pos >= 0 && static_cast<size_t>(e.pos) < m_source.size())
         text = m_source.substr(static_cast<size_t>(e.pos), static_cast<size_t>(std::max(0, e.end - e.pos)));
+    // Oracle names an expression column by its text without blanks (also
+    // inside literals: 'Hello World' becomes 'HELLOWORLD'), upper-cased.
     std::string out;
-    bool quoted = false;
     for (char c : text) {
-        if (c == '\'')
-            quoted = !quoted;
-        if (!quoted && std::isspace(static_cast<unsigned char>(c)))
+        if (std::isspace(static_cast<unsigned char>(c)))
             continue;
         out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
