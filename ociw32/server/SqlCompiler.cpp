@@ -120,8 +120,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     // A grouped query over one table takes its first rows in a sub-query.
     const bool singleTable = scope.sources.size() == 1 && scope.sources[0].storage[0] != '(';
     for (const SqlExprPtr& c : conjuncts) {
-        if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare &&
-            (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
+        if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare && c->args.size() == 2 &&
+            c->quantifier.empty() && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
             const bool left = IsRownum(*c->args[0]);
             const SqlExpr& other = *c->args[left ? 1 : 0];
             std::string op = c->text;

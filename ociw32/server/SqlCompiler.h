@@ -106,6 +106,7 @@ private:
     CExpr Aggregate(const SqlExpr& e, Scope& scope);
     CExpr Binary(const SqlExpr& e, Scope& scope);
     CExpr Compare(const std::string& op, const CExpr& l, const CExpr& r);
+    CExpr Quantified(const SqlExpr& e, const CExpr& l, Scope& scope);
     static void CompareOperands(const CExpr& l, const CExpr& r, std::string* ls, std::string* rs);
     CExpr Sequence(const std::string& owner, const std::string& name, const std::string& pseudo, int pos);
     std::string SubqueryValue(const SqlSelect& sub, Scope& scope, SqlType* type);

@@ -198,6 +198,8 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
         return Binary(e, scope);
     case K::Compare: {
         CExpr l = Expr(*e.args[0], scope);
+        if (!e.quantifier.empty())
+            return Quantified(e, l, scope);
         CExpr r = Expr(*e.args[1], scope);
         return Compare(e.text, l, r);
     }
@@ -459,6 +461,36 @@ void SqlCompiler::CompareOperands(const CExpr& l, const CExpr& r, std::string* l
     }
     *lsOut = ls;
     *rsOut = rs;
+}
+
+SqlCompiler::CExpr SqlCompiler::Quantified(const SqlExpr& e, const CExpr& l, Scope& scope)
+{
+    const bool all = e.quantifier == "ALL";
+    if (!scope.outerUsed.empty())
+        Fail(1719, e.pos);
+    if (!e.sub) {
+        // A list: ANY is an OR of comparisons, ALL an AND.
+        std::string sql;
+        for (size_t i = 1; i < e.args.size(); ++i)
+            sql += (i > 1 ? (all ? " AND " : " OR ") : "") + Compare(e.text, l, Expr(*e.args[i], scope)).sql;
+        return CExpr{"(" + sql + ")", NumberType(), l.aggregate};
+    }
+    std::vector<CompiledColumn> cols;
+    const std::string sub = Query(*e.sub, &scope, &cols, true);
+    if (cols.size() != 1)
+        Fail(cols.size() > 1 ? 913 : 947, e.sub->pos);
+    const CExpr c{"q.\"_1\"", cols[0].type, false};
+    const std::string cmp = Compare(e.text, l, c).sql;
+    const std::string from = " FROM (" + sub + ") AS q";
+    // Three-valued: a row deciding it, else NULL when a NULL took part.
+    std::string sql;
+    if (all)
+        sql = "CASE WHEN EXISTS (SELECT 1" + from + " WHERE NOT " + cmp + ") THEN 0 WHEN EXISTS (SELECT 1" + from +
+              " WHERE q.\"_1\" IS NULL OR " + l.sql + " IS NULL) THEN NULL ELSE 1 END";
+    else
+        sql = "CASE WHEN EXISTS (SELECT 1" + from + " WHERE " + cmp + ") THEN 1 WHEN EXISTS (SELECT 1" + from +
+              " WHERE q.\"_1\" IS NULL OR " + l.sql + " IS NULL) THEN NULL ELSE 0 END";
+    return CExpr{sql, NumberType(), l.aggregate};
 }
 
 bool SqlCompiler::IsAggregateName(const std::string& name)

@@ -142,7 +142,7 @@ TEST(SqlParserTest, SyntaxErrorsWithOffsets)
         {"drop cluster c", 950, 5},
         {"grant select on t", 941, 17},
         {"select case when 1 = 1 then 2 from dual", 905, 30},
-        {"select 1 from dual where 1 = any (select 1 from dual)", 405, 29},
+        {"select 1 from dual where 1 = any 1", 936, 33},
         {"select 1 from dual;", 911, 18},
         {"select 1 from dual where x = 'y", 1756, 29},
     };
