@@ -51,6 +51,9 @@ TEST(SqlTokenTest, LexicalErrors)
         {"select a234567890123456789012345678901 from dual", 972, 7},
         {"select \"a234567890123456789012345678901\" from dual", 972, 7},
     };
+    VkOracle::SqlTokenError longLiteral;
+    VkOracle::TokenizeSql("select '" + std::string(4001, 'x') + "' from dual", &longLiteral);
+    EXPECT_EQ(longLiteral.code, 1704);
     for (const Case& c : cases) {
         VkOracle::SqlTokenError err;
         VkOracle::TokenizeSql(c.sql, &err);
