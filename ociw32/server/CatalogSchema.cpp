@@ -20,7 +20,7 @@ const char* const kTables[] = {
     " status TEXT NOT NULL DEFAULT 'VALID', UNIQUE(owner, object_name, object_type))",
     "CREATE TABLE cat_columns(owner TEXT, table_name TEXT, column_name TEXT, column_id INTEGER, data_type TEXT,"
     " data_length INTEGER, data_precision INTEGER, data_scale INTEGER, nullable TEXT, data_default TEXT,"
-    " PRIMARY KEY(owner, table_name, column_name))",
+    " PRIMARY KEY(owner, table_name, column_id))", // scans come in column order, as in Oracle
     "CREATE TABLE cat_constraints(owner TEXT, constraint_name TEXT, constraint_type TEXT, table_name TEXT,"
     " search_condition TEXT, r_owner TEXT, r_constraint_name TEXT, delete_rule TEXT, status TEXT DEFAULT 'ENABLED',"
     " generated TEXT DEFAULT 'USER NAME', PRIMARY KEY(owner, constraint_name))",
