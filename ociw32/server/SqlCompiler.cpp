@@ -531,7 +531,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 continue;
             SqlCompiler sub(m_catalog, c.defaultText, m_binds);
             CExpr e = sub.Expr(*d, empty);
-            defaults.push_back(ConvertTo(e.sql, e.type, c.type));
+            defaults.push_back(StoreInto(e.sql, e.type, c.type, ref.owner, ref.name, c.name));
             defaulted.push_back(&c);
         }
         std::string sql = "INSERT INTO " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + "(";
@@ -547,7 +547,8 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 Fail(cols.size() < targets.size() ? 947 : 913, st.select->pos);
             sql += "SELECT ";
             for (size_t i = 0; i < cols.size(); ++i)
-                sql += (i ? ", " : "") + ConvertTo("\"_" + std::to_string(i + 1) + "\"", cols[i].type, targets[i]->type);
+                sql += (i ? ", " : "") + StoreInto("\"_" + std::to_string(i + 1) + "\"", cols[i].type, targets[i]->type,
+                                                        ref.owner, ref.name, targets[i]->name);
             for (size_t i = 0; i < defaults.size(); ++i)
                 sql += (cols.empty() && i == 0 ? "" : ", ") + defaults[i];
             sql += " FROM (" + sub + ")";
@@ -559,7 +560,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
             sql += "VALUES (";
             for (size_t i = 0; i < st.values.size(); ++i) {
                 CExpr e = Expr(*st.values[i], scope);
-                sql += (i ? ", " : "") + ConvertTo(e.sql, e.type, targets[i]->type);
+                sql += (i ? ", " : "") + StoreInto(e.sql, e.type, targets[i]->type, ref.owner, ref.name, targets[i]->name);
             }
             for (size_t i = 0; i < defaults.size(); ++i)
                 sql += (st.values.empty() && i == 0 ? "" : ", ") + defaults[i];
@@ -598,7 +599,8 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
             if (!col)
                 Fail(904, 0, {"\"" + st.columns[i] + "\""});
             CExpr e = Expr(*st.values[i], scope);
-            sql += (i ? ", " : "") + SqlQuoteIdent(col->name) + " = " + ConvertTo(e.sql, e.type, col->type);
+            sql += (i ? ", " : "") + SqlQuoteIdent(col->name) + " = " +
+                   StoreInto(e.sql, e.type, col->type, ref.owner, ref.name, col->name);
         }
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;

@@ -52,6 +52,10 @@ public:
 
     // SQL for converting a value of type `from` to a column of type `to`.
     static std::string ConvertTo(const std::string& sql, const SqlType& from, const SqlType& to);
+    // The same for storing into owner.table.column: text too long for the
+    // column fails with Oracle's error naming the column.
+    static std::string StoreInto(const std::string& sql, const SqlType& from, const SqlType& to, const std::string& owner,
+                                 const std::string& table, const std::string& column);
 
 private:
     struct Failure {

@@ -105,6 +105,16 @@ std::string SqlCompiler::ConvertTo(const std::string& sql, const SqlType& from, 
     return out;
 }
 
+std::string SqlCompiler::StoreInto(const std::string& sql, const SqlType& from, const SqlType& to,
+                                   const std::string& owner, const std::string& table, const std::string& column)
+{
+    const std::string converted = ConvertTo(sql, from, to);
+    if (!to.IsText() || to.size <= 0 || to.base == SqlBaseType::Long)
+        return converted;
+    return "ora_check_length(" + converted + ", " + std::to_string(to.size) + ", " + SqlQuote(owner) + ", " +
+           SqlQuote(table) + ", " + SqlQuote(column) + ")";
+}
+
 std::string SqlCompiler::Heading(const SqlExpr& e) const
 {
     if (e.kind == SqlExpr::Kind::Column && !e.names.empty())
