@@ -81,7 +81,13 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         const std::string alias = "t" + std::to_string(m_aliasCounter++);
         if (item.sub) {
             std::vector<CompiledColumn> cols;
-            const std::string sub = Query(*item.sub, nullptr, &cols, false);
+            const size_t countersBefore = m_rownumCounters.size();
+            std::string sub = Query(*item.sub, nullptr, &cols, false);
+            // SQLite may merge a sub-query into the outer one or push outer
+            // conditions into it; its row order and ROWNUM counting must stay
+            // its own, and a LIMIT keeps it whole.
+            if (!item.sub->orderBy.empty() || m_rownumCounters.size() != countersBefore)
+                sub = "SELECT * FROM (" + sub + ") LIMIT -1";
             Source s;
             s.alias = item.alias;
             s.sqlAlias = alias;
