@@ -307,7 +307,7 @@ SqlStatementPtr SqlParser::CreateStoredUnit(SqlStatementPtr st)
         if (!AcceptWord("IS") && !AcceptWord("AS"))
             Fail(905);
         if (!body) {
-            // Members of the specification; other declarations are skipped.
+            // Members the package declares; other declarations are skipped.
             while (Peek().kind != TokKind::End && !IsWord("END")) {
                 if (IsWord("PROCEDURE") || IsWord("FUNCTION")) {
                     const bool isFunction = Next().text == "FUNCTION";

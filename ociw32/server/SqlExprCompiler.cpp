@@ -13,7 +13,7 @@
 namespace VkOracle {
 namespace {
 
-struct FunctionSpec {
+struct FunctionInfo {
     const char* name;
     const char* target; // SQLite function
     int minArgs;
@@ -21,7 +21,7 @@ struct FunctionSpec {
     char result;        // N number, V text (size of arg 0), D date, F first arg's type
 };
 
-const FunctionSpec kFunctions[] = {
+const FunctionInfo kFunctions[] = {
     {"UPPER", "ora_upper", 1, 1, 'V'}, {"LOWER", "ora_lower", 1, 1, 'V'}, {"INITCAP", "ora_initcap", 1, 1, 'V'},
     {"LENGTH", "ora_length", 1, 1, 'N'}, {"SUBSTR", "ora_substr", 2, 3, 'V'}, {"INSTR", "ora_instr", 2, 4, 'N'},
     {"LPAD", "ora_lpad", 2, 3, 'P'}, {"RPAD", "ora_rpad", 2, 3, 'P'}, {"LTRIM", "ora_ltrim", 1, 2, 'V'},
@@ -633,7 +633,7 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         argc(1, 1);
         return CExpr{"ora_userenv(" + args[0].sql + ")", TextType(64), agg};
     }
-    for (const FunctionSpec& f : kFunctions) {
+    for (const FunctionInfo& f : kFunctions) {
         if (name != f.name)
             continue;
         argc(f.minArgs, f.maxArgs);
