@@ -490,6 +490,9 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
     }
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         return Error(54);
+    // An aggregate over outer columns only, inside a sub-query.
+    if (message.rfind("misuse of aggregate", 0) == 0)
+        return Error(934);
     return OraResult{600, "ORA-00600: internal error code, arguments: [sqlite], [" + message + "]", 0};
 }
 

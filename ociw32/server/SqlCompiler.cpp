@@ -239,9 +239,11 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     std::vector<std::string> items;
     std::vector<const SqlExpr*> itemExprs;
     columns->clear();
+    std::vector<std::string> itemSql;
     auto addColumn = [&](const std::string& sql, const std::string& name, const SqlType& type, const SqlExpr* expr) {
         const std::string alias = positionalNames ? "_" + std::to_string(columns->size() + 1) : name;
         items.push_back(sql + " AS " + SqlQuoteIdent(alias));
+        itemSql.push_back(sql);
         if (selectSql)
             selectSql->push_back(sql);
         columns->push_back(CompiledColumn{name, type});
@@ -320,6 +322,7 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         scopeOut->sources = scope.sources;
         scopeOut->parent = parent;
         scopeOut->allowAggregates = aggregateQuery;
+        scopeOut->groupKeys = groupKeys;
     }
     std::string sql = std::string("SELECT ") + (select.distinct ? "DISTINCT " : "");
     for (size_t i = 0; i < items.size(); ++i)
@@ -327,14 +330,31 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     if (extraItems)
         for (size_t i = 0; i < extraItems->size(); ++i)
             sql += ", " + (*extraItems)[i] + " AS \"_o" + std::to_string(i + 1) + "\"";
+    const size_t tailStart = sql.size();
     if (!from.empty())
         sql += " FROM " + from;
     for (size_t i = 0; i < where.size(); ++i)
         sql += (i ? " AND " : " WHERE ") + where[i];
     for (size_t i = 0; i < group.size(); ++i)
         sql += (i ? ", " : " GROUP BY ") + group[i];
-    if (!having.empty())
+    if (!having.empty() && group.empty() && !selectAggregates) {
+        // HAVING without GROUP BY makes the query one group even when the
+        // select list has no aggregate; SQLite wants one there, so the
+        // condition rides along as a hidden aggregate column.
+        std::string inner = "SELECT ";
+        for (size_t i = 0; i < itemSql.size(); ++i)
+            inner += itemSql[i] + " AS " + SqlQuoteIdent("_" + std::to_string(i + 1)) + ", ";
+        inner += "(" + having + ") AS \"_h\"" + sql.substr(tailStart);
+        std::string outer = "SELECT ";
+        for (size_t i = 0; i < itemSql.size(); ++i)
+            outer += (i ? ", " : "") + SqlQuoteIdent("_" + std::to_string(i + 1)) + " AS " +
+                     SqlQuoteIdent(positionalNames ? "_" + std::to_string(i + 1) : (*columns)[i].name);
+        sql = outer + " FROM (" + inner + ") WHERE \"_h\"";
+        if (scopeOut)
+            scopeOut->singleRow = true;
+    } else if (!having.empty()) {
         sql += " HAVING " + having;
+    }
     if (limitOut) {
         limitOut->count = limit;
         // ROWNUM numbers rows in the order the table holds them.
@@ -406,6 +426,9 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     }
     if (select.orderBy.empty())
         return hasLimit && select.setOps.empty() ? limited(sql, blockLimit) : sql;
+    if (blockScope.singleRow && select.setOps.empty())
+        return sql; // one group at most: nothing to sort
+    const bool grouped = blockScope.allowAggregates; // ORDER BY keys must then be grouped too
     std::string order;
     bool positionalOnly = true;
     std::vector<std::string> hiddenKeys;  // non-positional keys, for a limited block
@@ -442,6 +465,8 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
                     Fail(1785, x.pos);
                 blockScope.allowAggregates = true;
                 CExpr e = Expr(x, blockScope);
+                if (grouped && !IsGroupValid(x, blockScope, blockScope.groupKeys))
+                    Fail(979, x.pos);
                 for (size_t i = 0; i < selectSql.size() && key.empty(); ++i)
                     if (selectSql[i] == e.sql)
                         key = std::to_string(i + 1);

@@ -80,6 +80,8 @@ private:
         bool sawRownum = false;
         bool inWhere = false;
         int rownumId = 0; // counter of this query block, 0 = none yet
+        bool singleRow = false;          // HAVING without GROUP BY: one group at most
+        std::set<std::string> groupKeys; // compiled GROUP BY expressions
         std::set<int> outerUsed; // sources with (+) in the current conjunct
         std::set<int> refs;      // sources the current conjunct references
     };
