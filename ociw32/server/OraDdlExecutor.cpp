@@ -485,7 +485,7 @@ void OraDdlExecutor::CreateSequence(const SqlStatement& st)
     const long long maxV = st.seqHasMax ? st.seqMax : (up ? 999999999999999999LL : -1);
     const long long start = st.seqHasStart ? st.seqStart : (up ? minV : maxV);
     if (minV >= maxV)
-        Fail(4005);
+        Fail(4004);
     if (start < minV)
         Fail(4006);
     if (start > maxV)

@@ -376,12 +376,21 @@ void OraDdlExecutor::AlterTable(const SqlStatement& st)
         q.Bind(1, ref.owner).Bind(2, st.setting).Bind(3, ref.name);
         if (!q.Step())
             Fail(2443);
+        const std::string type = q.Text(0);
+        q.Run(); // finished before any DROP below
         for (const char* sql : {"DELETE FROM cat_constraints WHERE owner = ?1 AND constraint_name = ?2",
-                                "DELETE FROM cat_cons_columns WHERE owner = ?1 AND constraint_name = ?2"}) {
+                                "DELETE FROM cat_cons_columns WHERE owner = ?1 AND constraint_name = ?2",
+                                "DELETE FROM cat_indexes WHERE owner = ?1 AND index_name = ?2 AND constraint_index = 1",
+                                "DELETE FROM cat_ind_columns WHERE index_owner = ?1 AND index_name = ?2",
+                                "DELETE FROM cat_objects WHERE owner = ?1 AND object_name = ?2 AND object_type = 'INDEX'"}) {
             SqliteStmt d(db, sql);
             d.Bind(1, ref.owner).Bind(2, st.setting);
             d.Run();
         }
+        // A key added later has an index of its own; one declared with the
+        // table lives inside the table and goes with it.
+        if (type == "P" || type == "U")
+            Exec("DROP INDEX IF EXISTS " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, st.setting)));
     }
 }
 

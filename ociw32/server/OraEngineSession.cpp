@@ -2,6 +2,7 @@
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/server/OraDdlExecutor.h"
+#include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/OraEngineStatement.h"
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqlCompiler.h"
@@ -128,14 +129,7 @@ OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<Ora
     catalog.RefreshPrivileges();
     const int major = m_core->Major();
     auto error = [&](int code, int pos, const std::vector<std::string>& args) {
-        std::string message;
-        switch (args.size()) {
-        case 0: message = FormatServerOraError(code, major); break;
-        case 1: message = FormatServerOraError(code, major, {args[0]}); break;
-        case 2: message = FormatServerOraError(code, major, {args[0], args[1]}); break;
-        default: message = FormatServerOraError(code, major, {args[0], args[1], args[2]}); break;
-        }
-        return OraResult{code, message, pos};
+        return OraResult{code, EngineErrorMessage(code, major, args), pos};
     };
     SqlParser parser(sql);
     SqlParseError parseError;
@@ -196,7 +190,7 @@ OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<Ora
     default: {
         plan.kind = OraStatementKind::Ddl;
         if (!plan.bindNames.empty() && (st->kind == SqlStmtKind::CreateTable || st->kind == SqlStmtKind::CreateView))
-            return OraResult{1027, "ORA-01027: bind variables not allowed for data definition operations", 0};
+            return error(1027, 0, {});
         OraDdlExecutor ddl(*m_core);
         OraResult r = ddl.Run(*st, sql);
         if (!r.Ok())

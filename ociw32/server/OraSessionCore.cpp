@@ -4,6 +4,7 @@
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraDatabaseFiles.h"
+#include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/SqliteUtil.h"
 
 #include <sqlite3.h>
@@ -411,7 +412,7 @@ int OraSessionCore::BusyWait(void* self, int attempt)
 
 OraResult OraSessionCore::Error(int code, std::initializer_list<std::string> args, int offset) const
 {
-    return OraResult{code, FormatServerOraError(code, m_major, args), offset};
+    return OraResult{code, EngineErrorMessage(code, m_major, args), offset};
 }
 
 OraResult OraSessionCore::MapConstraint(const std::string& message, bool updating) const

@@ -650,7 +650,7 @@ SqlStatementPtr SqlParser::GrantRevoke(bool grant)
         st->target = QualifiedName(903);
     }
     if (!AcceptWord(grant ? "TO" : "FROM"))
-        Fail(grant ? 941 : 987);
+        Fail(grant ? 946 : 987);
     do {
         st->grantees.push_back(IsWord("PUBLIC") ? Next().text : Identifier(987));
     } while (AcceptOp(","));

@@ -143,7 +143,7 @@ TEST(SqlParserTest, SyntaxErrorsWithOffsets)
         {"create table t (a numbr)", 902, 18},
         {"create table t (a varchar2)", 906, 26},
         {"drop cluster c", 950, 5},
-        {"grant select on t", 941, 17},
+        {"grant select on t", 946, 17},
         {"select case when 1 = 1 then 2 from dual", 905, 30},
         {"select 1 from dual where 1 = any 1", 936, 33},
         {"select 1 from dual;", 911, 18},
