@@ -167,3 +167,12 @@ std::string OraCatalog::StorageName(const std::string& owner, const std::string&
 }
 
 } // namespace VkOracle
+
+namespace VkOracle {
+
+std::string OraCatalog::IndexStorageName(const std::string& owner, const std::string& name)
+{
+    return "idx:" + owner + "." + name;
+}
+
+} // namespace VkOracle

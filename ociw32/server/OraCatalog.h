@@ -62,6 +62,8 @@ public:
 
     // The SQLite name of an object's table or view.
     static std::string StorageName(const std::string& owner, const std::string& name);
+    // SQLite keeps indexes and tables in one namespace, Oracle does not.
+    static std::string IndexStorageName(const std::string& owner, const std::string& name);
 
 private:
     sqlite3* m_db;

@@ -165,7 +165,7 @@ void OraDdlExecutor::AddConstraint(const std::string& owner, const std::string& 
         if (sqliteClause)
             *sqliteClause = "CONSTRAINT " + sqliteName + (c.type == 'P' ? " PRIMARY KEY (" : " UNIQUE (") + list + ")";
         else
-            Exec("CREATE UNIQUE INDEX " + SqlQuoteIdent(owner + "." + c.name) + " ON " +
+            Exec("CREATE UNIQUE INDEX " + SqlQuoteIdent(OraCatalog::IndexStorageName(owner, c.name)) + " ON " +
                  SqlQuoteIdent(OraCatalog::StorageName(owner, table)) + "(" + list + ")");
         SqliteStmt idx(m_core.Db(), "INSERT INTO cat_indexes(owner, index_name, table_owner, table_name, uniqueness,"
                                     " constraint_index) VALUES (?, ?, ?, ?, 'UNIQUE', 1)");
@@ -465,7 +465,7 @@ void OraDdlExecutor::CreateIndex(const SqlStatement& st)
     AddObject(owner, name, "INDEX");
     if (sqlite3_exec(m_core.Db(),
                      ("CREATE " + std::string(st.unique ? "UNIQUE " : "") + "INDEX " +
-                      SqlQuoteIdent(OraCatalog::StorageName(owner, name)) + " ON " +
+                      SqlQuoteIdent(OraCatalog::IndexStorageName(owner, name)) + " ON " +
                       SqlQuoteIdent(OraCatalog::StorageName(table.owner, table.name)) + "(" + list + ")")
                          .c_str(),
                      nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -638,7 +638,7 @@ void OraDdlExecutor::Drop(const SqlStatement& st)
             d.Run();
         }
         RemoveObject(owner, name, "INDEX");
-        Exec("DROP INDEX " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
+        Exec("DROP INDEX " + SqlQuoteIdent(OraCatalog::IndexStorageName(owner, name)));
         return;
     }
     if (type == "TRIGGER") {

@@ -390,7 +390,7 @@ void OraDdlExecutor::AlterTable(const SqlStatement& st)
         // A key added later has an index of its own; one declared with the
         // table lives inside the table and goes with it.
         if (type == "P" || type == "U")
-            Exec("DROP INDEX IF EXISTS " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, st.setting)));
+            Exec("DROP INDEX IF EXISTS " + SqlQuoteIdent(OraCatalog::IndexStorageName(ref.owner, st.setting)));
     }
 }
 

@@ -135,6 +135,8 @@ TEST_F(DdlTest, DropsAndTheirErrors)
     EXPECT_EQ(Run(alice, "CREATE INDEX CHILD_X ON CHILD (NOPE)"), "ORA-00904: \"NOPE\": invalid identifier");
     EXPECT_EQ(Run(alice, "DROP TABLE ITEMS"), "ORA-02449: unique/primary keys in table referenced by foreign keys");
     EXPECT_EQ(Run(alice, "DROP INDEX NOPE"), "ORA-01418: specified index does not exist");
+    EXPECT_EQ(Run(alice, "CREATE TABLE CHILD_NOTE (X NUMBER)"), "ok"); // indexes have a namespace of their own
+    EXPECT_EQ(Run(alice, "DROP TABLE CHILD_NOTE"), "ok");
     EXPECT_EQ(Run(alice, "DROP INDEX CHILD_NOTE"), "ok");
     EXPECT_EQ(Run(alice, "DROP TABLE CHILD"), "ok");
     EXPECT_EQ(Run(alice, "DROP TABLE ITEMS"), "ok");
