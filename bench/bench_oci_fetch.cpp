@@ -216,6 +216,8 @@ int main()
     }
 
     void* lib = dlopen("libociw32.so", RTLD_NOW);
+    if (!lib) // the sanitizers' dlopen does not search this program's run path
+        lib = dlopen((bin.parent_path() / "lib" / "libociw32.so").c_str(), RTLD_NOW);
     if (!lib) {
         std::fprintf(stderr, "bench_oci_fetch: %s\n", dlerror());
         return 1;
