@@ -354,7 +354,8 @@ sword ofen(Cda_Def* cursor, sword nrows)
         if (!r.Ok()) {
             c.rowsProcessed += static_cast<uint64_t>(delivered);
             cursor->rpc = static_cast<ub4>(c.rowsProcessed);
-            c.stage = OciCursorState::Stage::Exhausted;
+            // The result set is gone: fetching again needs a new oexec.
+            c.stage = OciCursorState::Stage::Parsed;
             return call.ServerFail(r);
         }
         const size_t i = static_cast<size_t>(delivered);
