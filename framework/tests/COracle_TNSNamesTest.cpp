@@ -185,7 +185,8 @@ TEST_F(TnsNames, LastHomeFallbackAndTheAlternativeFolder)
     SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE", "ORACLE_HOME", "");
     SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE\\ALL_HOMES", "LAST_HOME", "1");
     SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE\\HOME0", "ORACLE_HOME", "/nowhere");
-    SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE\\ALL_HOMES\\HOME1", "ORACLE_HOME", Home().string());
+    SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE\\ALL_HOMES\\HOME1", "ORACLE_HOME", "/nowhere");
+    SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE\\HOME1", "ORACLE_HOME", Home().string());
     WriteFile("net80/ADMIN", "OLD = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = o)(PORT = 1)))\n");
     Names names(true);
     ASSERT_EQ(names.Error(), Names::Loaded);
