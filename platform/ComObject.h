@@ -3,7 +3,7 @@
 // implements COM interfaces, plus the per-binary count of live objects
 // that DllCanUnloadNow answers from.
 //
-//   class CThing : public VkComObject<CThing, IThing, IConnectionPointContainerImpl...>
+//   class CThing : public VkComObject<CThing, VkDispatchImpl<CThing, IThing>, VkConnectionPointContainerImpl>
 //
 // QueryInterface answers IUnknown (always the first interface's), every
 // listed interface and the interfaces each extends (through its

@@ -52,7 +52,10 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 // Creation by "{clsid}" text or by ProgID.
 HRESULT VkCreateInstance(const char* clsidOrProgId, REFIID riid, void** object);
 
-// Unloads the modules that say they can be unloaded.
+// Unloads, at once, the modules that say they can be unloaded. As on
+// Windows, a thread still returning from a module's last Release could be
+// caught; call it where no other thread is releasing that module's objects
+// (the program's idle time).
 void CoFreeUnusedLibraries();
 // Whether the runtime holds modulePath loaded (the path as registered or
 // any spelling of the same file).

@@ -2,6 +2,7 @@
 
 #include "platform/ComObject.h"
 #include "platform/DispatchTable.h"
+#include "platform/Variant.h"
 
 #include <algorithm>
 
@@ -237,9 +238,14 @@ size_t VkConnectionPoint::FireDispatch(DISPID id, std::initializer_list<VARIANT>
         if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.ReleaseAndGetAddressOf()))))
             return;
         ++called;
+        // Events go out as method calls in the system default locale.
+        std::vector<VARIANT> reversed(args.begin(), args.end());
+        std::reverse(reversed.begin(), reversed.end());
+        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         VARIANT result;
         VariantInit(&result);
-        VkInvoke(dispatch.Get(), id, DISPATCH_METHOD, args, &result);
+        UINT argErr = 0;
+        dispatch->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, &argErr);
         VariantClear(&result);
     });
     return called;

@@ -51,8 +51,8 @@ public:
     // Calls fn for each sink (the pointer answering the outgoing interface)
     // as described above.
     void ForEachSink(const std::function<void(IUnknown* sink)>& fn) const;
-    // Calls Invoke(id) on every sink's IDispatch, ignoring sink failures.
-    // Arguments in written order. Answers the number of sinks called.
+    // Calls Invoke(id) as a method, in the system default locale, on every
+    // sink's IDispatch, ignoring sink failures. Arguments in written order. Answers the number of sinks called.
     size_t FireDispatch(DISPID id, std::initializer_list<VARIANT> args = {}) const;
     // Drops every sink (an object shutting down).
     void UnadviseAll();

@@ -114,3 +114,11 @@ constexpr LONG ERROR_CANTOPEN = 1011;
 constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
+
+// A rectangle by its edges, as window positions are kept.
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};

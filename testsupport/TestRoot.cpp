@@ -62,4 +62,11 @@ int RunCommand(const std::string& command, std::string* output, bool withStderr)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool RegisterModule(const std::string& module)
+{
+    const std::string command =
+        "'" + BinPath("regsvr").string() + "' /s '" + LibPath(module + ".so").string() + "'";
+    return RunCommand(command, nullptr, true) == 0;
+}
+
 } // namespace qvtest

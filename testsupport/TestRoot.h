@@ -43,6 +43,10 @@ std::filesystem::path BuildDir();
 std::filesystem::path BinPath(const std::string& program);
 std::filesystem::path LibPath(const std::string& library);
 
+// Registers the build's in-process server module (lib/<module>.so) in the
+// current data root through regsvr; true on success.
+bool RegisterModule(const std::string& module);
+
 // Runs a command line through the shell; returns its exit status and
 // collects standard output (and standard error when asked).
 int RunCommand(const std::string& command, std::string* output = nullptr, bool withStderr = false);

@@ -1,0 +1,20 @@
+#pragma once
+// The program's main frame: the framework's frame plus the tool bar.
+
+#include "framework/TwMainFrame.h"
+
+class QToolBar;
+
+class CMainFrame : public TwMainFrame {
+    Q_OBJECT
+public:
+    explicit CMainFrame(TwQuillApp* app);
+
+    QToolBar* ToolBar() const { return m_toolBar; }
+
+protected:
+    bool CreateToolBars() override;
+
+private:
+    QToolBar* m_toolBar = nullptr;
+};

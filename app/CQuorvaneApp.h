@@ -1,0 +1,21 @@
+#pragma once
+// The program's application: its names, resources, main frame and queue
+// document template.
+
+#include "framework/TwQuillApp.h"
+
+class CQuorvaneApp : public TwQuillApp {
+    Q_OBJECT
+public:
+    CQuorvaneApp();
+
+    void RegisterDocTemplates() override;
+    TwMainFrame* CreateMainFrame() override;
+    void RefreshDocument(VkDocument* doc) override;
+
+    VkMenuTable DocumentMenu() const override;
+    VkAccelTable Accelerators() const override;
+    std::string CommandPrompt(UINT id) const override;
+    QIcon FrameIcon() const override;
+    QIcon CommandIcon(UINT id) const override;
+};

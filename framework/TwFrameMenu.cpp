@@ -1,0 +1,38 @@
+#include "framework/TwFrameMenu.h"
+
+#include "framework/TwCommandIds.h"
+
+const VkMenuTable& TwFrameMenu()
+{
+    static const VkMenuTable menu{
+        VkMenuPopup("&File"),
+        VkMenuItem(ID_PALETTE_NEW, "&New\tCtrl+N"),
+        VkMenuItem(ID_PALETTE_OPEN, "&Open...\tCtrl+O"),
+        VkMenuSeparator(),
+        VkMenuItem(ID_PALETTE_SAVE, "&Save\tCtrl+S"),
+        VkMenuItem(ID_PALETTE_SAVEAS, "Save &As..."),
+        VkMenuSeparator(),
+        VkMenuItem(ID_FILE_NEW, "New &Connection..."),
+        VkMenuSeparator(),
+        VkMenuItem(ID_PALETTE_PROPERTIES, "S&ettings..."),
+        VkMenuSeparator(),
+        VkMenuPopup("&Recent"),
+        VkMenuItem(ID_RECENT_NONE, "None"),
+        VkMenuEnd(),
+        VkMenuSeparator(),
+        VkMenuItem(ID_APP_EXIT, "E&xit"),
+        VkMenuEnd(),
+        VkMenuPopup("&View"),
+        VkMenuItem(ID_VIEW_TOOLBAR, "&Toolbar"),
+        VkMenuItem(ID_VIEW_STATUS_BAR, "&Status Bar"),
+        VkMenuSeparator(),
+        VkMenuItem(ID_TOOLS_ORACLEEXPLORER, "Schema &Explorer"),
+        VkMenuEnd(),
+        VkMenuPopup("&Help"),
+        VkMenuItem(ID_HELP_FINDER, "&Help Topics"),
+        VkMenuSeparator(),
+        VkMenuItem(ID_APP_ABOUT, "&About Quorvane..."),
+        VkMenuEnd(),
+    };
+    return menu;
+}

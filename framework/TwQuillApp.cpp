@@ -1,0 +1,456 @@
+#include "framework/TwQuillApp.h"
+
+#include "framework/TwArtwork.h"
+#include "framework/TwCommandIds.h"
+#include "framework/TwFrameMenu.h"
+#include "framework/TwMDIClientWnd.h"
+#include "framework/TwMainFrame.h"
+#include "framework/TwPalette.h"
+#include "framework/TwPaletteSettingsDlg.h"
+#include "framework/TwSettings.h"
+#include "framework/TwSplashWnd.h"
+#include "framework/TwStrings.h"
+#include "generic/VkAboutBox.h"
+#include "generic/VkCommandActions.h"
+#include "generic/VkDocTemplate.h"
+#include "generic/VkHtmlHelp.h"
+#include "generic/VkModalService.h"
+#include "generic/VkPaths.h"
+#include "platform/ComRuntime.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+
+TwQuillApp* TwQuillApp::s_app = nullptr;
+
+namespace {
+
+// Hands every event of the program to PreTranslateMessage first.
+class AppEventHook : public QObject {
+public:
+    explicit AppEventHook(TwQuillApp* app) : m_app(app) {}
+    bool eventFilter(QObject* target, QEvent* event) override { return m_app->PreTranslateMessage(target, event); }
+
+private:
+    TwQuillApp* m_app;
+};
+
+// rect moved (and shrunk if need be) into the work area of its screen.
+QRect FitToWorkArea(const QRect& rect)
+{
+    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return rect;
+    const QRect work = screen->availableGeometry();
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(work.size()));
+    if (fitted.right() > work.right())
+        fitted.moveRight(work.right());
+    if (fitted.bottom() > work.bottom())
+        fitted.moveBottom(work.bottom());
+    if (fitted.left() < work.left())
+        fitted.moveLeft(work.left());
+    if (fitted.top() < work.top())
+        fitted.moveTop(work.top());
+    return fitted;
+}
+
+} // namespace
+
+TwQuillApp::TwQuillApp()
+{
+    s_app = this;
+    m_router.SetChain([this] { return CommandChain(); });
+    MapAppCommands();
+}
+
+TwQuillApp::~TwQuillApp()
+{
+    if (m_eventHook && qApp)
+        qApp->removeEventFilter(m_eventHook);
+    delete m_eventHook;
+    // Documents go before the windows that show them.
+    for (VkMultiDocTemplate* tpl : m_templates)
+        delete tpl;
+    m_templates.clear();
+    delete m_mainFrame;
+    if (s_app == this)
+        s_app = nullptr;
+}
+
+QString TwQuillApp::Title()
+{
+    return s_app ? s_app->m_title : QString();
+}
+
+TwMDIClientWnd* TwQuillApp::MDIFrame() const
+{
+    return m_mainFrame ? m_mainFrame->MDIClient() : nullptr;
+}
+
+VkMenuTable TwQuillApp::FrameMenu() const
+{
+    return TwFrameMenu();
+}
+
+std::string TwQuillApp::CommandPrompt(UINT) const
+{
+    return {};
+}
+
+QImage TwQuillApp::AboutBitmap() const
+{
+    return TwAboutBitmap();
+}
+
+bool TwQuillApp::InitOle()
+{
+    m_comInitialised = SUCCEEDED(CoInitialize(nullptr));
+    return m_comInitialised;
+}
+
+std::unique_ptr<TwSettings> TwQuillApp::OpenSettings(const QString&, const QString&)
+{
+    return std::make_unique<TwMemorySettings>();
+}
+
+bool TwQuillApp::InitInstance(const QStringList& args)
+{
+    // 1. The current palette.
+    m_palette.reset(OnWantNewPalette());
+    // 3. The help file: "Help" beside the program's folder.
+    m_helpFilePath = VkReplaceLastFolder(VkProgramFolder(), "Help") / m_helpFileName.toStdString();
+    // 4. The command line.
+    m_cmdInfo.Parse(args);
+    TwSplashWnd::EnableSplashScreen(m_cmdInfo.m_bShowSplash && m_cmdInfo.m_screenshotPath.isEmpty());
+    // 5. The component runtime.
+    if (!InitOle()) {
+        VkModalService::MessageBox(nullptr, TwString(IDS_TW_OLE_INIT_FAILED), m_title, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    // 6, 7. Settings.
+    m_settings = OpenSettings(m_company, m_title);
+    if (!m_settings)
+        m_settings = std::make_unique<TwMemorySettings>();
+    const auto name = [](UINT id) { return TwStrings().Load(id); };
+    m_startRect = m_settings->GetRect(nullptr, name(IDS_TW_APPDIMS).c_str(), nullptr);
+    const bool maximized = m_settings->GetBool(nullptr, name(IDS_TW_MAXIMIZED).c_str(), true);
+    const QString lastPalette =
+        QString::fromStdString(m_settings->GetString(nullptr, name(IDS_TW_LAST_PALETTE).c_str(), ""));
+    m_autoLoadPalette = m_settings->GetBool(nullptr, name(IDS_TW_AUTO_LOAD_PALETTE).c_str(), true);
+    m_autoSavePalette = m_settings->GetBool(nullptr, name(IDS_TW_AUTO_SAVE_PALETTE).c_str(), true);
+    m_startWithNewPalette = false;
+    // 8. Which palette to start with.
+    if (!m_autoLoadPalette || QFileInfo(lastPalette).fileName().isEmpty()) {
+        m_startWithNewPalette = true;
+        m_startMaximized = true;
+    } else {
+        m_palette->SetPath(lastPalette);
+        if (!QFileInfo(lastPalette).isFile()) {
+            // The palette keeps the path but is still a new one.
+            m_palette->MarkDefault();
+            m_startWithNewPalette = true;
+        }
+    }
+    // 10. Templates.
+    RegisterDocTemplates();
+    // 11. The main frame.
+    m_actions = new VkCommandActions(&m_router, [this](UINT id) { return CommandPrompt(id); }, this);
+    m_actions->SetIcons([this](UINT id) { return CommandIcon(id); });
+    m_mainFrame = CreateMainFrame();
+    if (!m_mainFrame || !m_mainFrame->LoadFrame())
+        return false;
+    for (VkMultiDocTemplate* tpl : m_templates)
+        tpl->SetMdiArea(MDIFrame());
+    m_actions->StartIdleUpdates(250);
+    m_eventHook = new AppEventHook(this);
+    qApp->installEventFilter(m_eventHook);
+    // 13. Embedded or automated: no window.
+    if (m_cmdInfo.IsEmbeddedOrAutomated())
+        return true;
+    // 14. Placement, splash, show.
+    if (!m_startRect.isEmpty()) {
+        m_mainFrame->setGeometry(FitToWorkArea(m_startRect));
+        if (maximized)
+            m_startMaximized = true;
+    }
+    TwSplashWnd::ShowSplashScreen(m_mainFrame);
+    if (m_startMaximized)
+        m_mainFrame->showMaximized();
+    else
+        m_mainFrame->show();
+    // 15. The explorer tool window.
+    RestoreExplorerTool();
+    // 16. The last palette.
+    if (!m_startWithNewPalette)
+        LoadStartupPalette();
+    // 17, 18.
+    m_mainFrame->SetTitlePostfix(m_palette->Title());
+    UpdateRecentPaletteMenu(QString(), QString());
+    SetMenuText(ID_APP_ABOUT, QStringLiteral("&About %1...").arg(m_title));
+    return true;
+}
+
+int TwQuillApp::ExitInstance()
+{
+    if (m_settings) {
+        const auto name = [](UINT id) { return TwStrings().Load(id); };
+        m_settings->SetString(nullptr, name(IDS_TW_LAST_PALETTE).c_str(),
+                              m_palette ? m_palette->Path().toStdString() : std::string());
+        m_settings->SetBool(nullptr, name(IDS_TW_AUTO_LOAD_PALETTE).c_str(), m_autoLoadPalette);
+        m_settings->SetBool(nullptr, name(IDS_TW_AUTO_SAVE_PALETTE).c_str(), m_autoSavePalette);
+        m_settings->Close();
+    }
+    if (m_eventHook && qApp)
+        qApp->removeEventFilter(m_eventHook);
+    if (m_comInitialised) {
+        CoUninitialize();
+        m_comInitialised = false;
+    }
+    return 0;
+}
+
+bool TwQuillApp::SaveAllModified()
+{
+    if (m_autoSavePalette)
+        SavePalette(false);
+    return true;
+}
+
+bool TwQuillApp::PreTranslateMessage(QObject*, QEvent* event)
+{
+    return TwSplashWnd::PreTranslateAppMessage(event);
+}
+
+void TwQuillApp::WinHelpA(const char* data, UINT command)
+{
+    switch (command) {
+    case HELP_CONTEXT:
+        command = HH_DISPLAY_TOPIC;
+        data = nullptr;
+        break;
+    case HELP_CONTENTS:
+        command = HH_DISPLAY_TOC;
+        break;
+    case HELP_FINDER:
+        command = HH_DISPLAY_TOPIC;
+        break;
+    default:
+        break;
+    }
+    VkHtmlHelp(m_mainFrame, m_helpFilePath, command, data);
+}
+
+void TwQuillApp::OnHelp()
+{
+    WinHelpA(nullptr, HELP_CONTEXT);
+}
+
+TwPalette* TwQuillApp::OnWantNewPalette()
+{
+    return new TwPalette;
+}
+
+std::vector<VkCommandTarget*> TwQuillApp::CommandChain() const
+{
+    std::vector<VkCommandTarget*> chain;
+    if (TwMDIClientWnd* client = MDIFrame()) {
+        if (QMdiSubWindow* active = client->activeSubWindow()) {
+            for (VkMultiDocTemplate* tpl : m_templates)
+                if (VkDocument* doc = tpl->DocumentOfFrame(active))
+                    chain.push_back(doc);
+            if (auto* frame = dynamic_cast<VkCommandTarget*>(active))
+                chain.push_back(frame);
+        }
+    }
+    if (m_mainFrame)
+        chain.push_back(m_mainFrame);
+    chain.push_back(const_cast<TwQuillApp*>(this));
+    return chain;
+}
+
+void TwQuillApp::MapAppCommands()
+{
+    MapCommand(ID_PALETTE_NEW, [this] { OnPaletteNew(); });
+    MapCommand(ID_PALETTE_PROPERTIES, [this] { OnPaletteProperties(); });
+    MapCommand(ID_FILE_NEW, [this] { OnFileNew(); }, [this](VkCmdUI& ui) {
+        ui.Enable(FirstTemplate() && FirstTemplate()->CanCreateDocuments());
+    });
+    auto anyOpen = [this](VkCmdUI& ui) { ui.Enable(OpenDocumentCount() != 0); };
+    MapCommand(ID_VIEW_REFRESHALL, [this] { OnViewRefreshall(); }, anyOpen);
+    MapCommand(ID_FILE_CLOSEALL, [this] { OnFileCloseall(); }, anyOpen);
+    MapCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    MapCommand(ID_APP_EXIT, [this] {
+        if (m_mainFrame)
+            m_mainFrame->close();
+    });
+}
+
+void TwQuillApp::AddDocTemplate(VkMultiDocTemplate* tpl)
+{
+    if (!tpl)
+        return;
+    tpl->setParent(this);
+    if (MDIFrame())
+        tpl->SetMdiArea(MDIFrame());
+    m_templates.push_back(tpl);
+}
+
+VkMultiDocTemplate* TwQuillApp::FirstTemplate() const
+{
+    return m_templates.empty() ? nullptr : m_templates.front();
+}
+
+void TwQuillApp::DocumentCreated(VkDocument* doc)
+{
+    if (doc)
+        m_counted.insert(doc);
+}
+
+void TwQuillApp::OnCloseDocument(VkDocument* doc)
+{
+    if (m_mainFrame)
+        m_mainFrame->DoAutoTile();
+    // Documents abandoned before they were kept were never counted.
+    m_counted.erase(doc);
+    if (m_mainFrame) {
+        m_mainFrame->SetTitlePostfix(m_palette ? m_palette->Title() : QString());
+        m_mainFrame->UpdateMenuSet();
+    }
+    if (m_counted.empty())
+        UpdateRecentPaletteMenu(QString(), QString());
+    if (m_actions)
+        m_actions->RequestUpdate();
+}
+
+void TwQuillApp::OnFileNew()
+{
+    if (VkMultiDocTemplate* tpl = FirstTemplate())
+        tpl->OpenDocumentFile(true);
+    if (m_mainFrame) {
+        m_mainFrame->DoAutoTile();
+        m_mainFrame->SetTitlePostfix(m_palette ? m_palette->Title() : QString());
+        m_mainFrame->UpdateMenuSet();
+    }
+    if (m_actions)
+        m_actions->RequestUpdate();
+}
+
+void TwQuillApp::OnViewRefreshall()
+{
+    VkMultiDocTemplate* tpl = FirstTemplate();
+    if (!tpl)
+        return;
+    const std::vector<VkDocument*> docs = tpl->Documents();
+    for (VkDocument* doc : docs)
+        RefreshDocument(doc);
+}
+
+void TwQuillApp::OnFileCloseall()
+{
+    if (!CanCloseAll())
+        return;
+    if (VkMultiDocTemplate* tpl = FirstTemplate())
+        tpl->CloseAllDocuments();
+}
+
+void TwQuillApp::OnAppAbout()
+{
+    VkAboutBox about(AboutBitmap(), TwString(IDS_TW_NOTICE), m_versionText, m_longName, TwString(IDS_TW_WEB_ADDRESS),
+                     m_mainFrame);
+    about.DoModal();
+}
+
+void TwQuillApp::SetMenuText(UINT id, const QString& text)
+{
+    if (!m_mainFrame)
+        return;
+    for (QAction* popup : m_mainFrame->CurrentMenuPopups()) {
+        for (QAction* item : popup->menu()->actions()) {
+            if (VkCommandActions::CommandId(item) == id && !item->menu()) {
+                item->setText(text);
+                return;
+            }
+        }
+    }
+}
+
+bool TwQuillApp::CanCloseAll()
+{
+    const QByteArray path = (m_palette ? m_palette->Path() : QString()).toUtf8();
+    const QString text = QString::fromStdString(TwStrings().Format(IDS_TW_SAVE_PALETTE_FIRST, path.constData()));
+    switch (VkModalService::MessageBox(m_mainFrame, text, m_title, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        SavePalette(m_palette && m_palette->IsDefault());
+        return true;
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TwQuillApp::ConfirmPaletteChange(TwPalette* newPalette, bool ask)
+{
+    if (ask && !CanCloseAll())
+        return false;
+    if (VkMultiDocTemplate* tpl = FirstTemplate())
+        tpl->CloseAllDocuments();
+    m_palette.reset(newPalette);
+    if (MDIFrame())
+        MDIFrame()->viewport()->update();
+    return true;
+}
+
+bool TwQuillApp::DoPaletteProperties(TwPalette* palette, bool isNew)
+{
+    if (!palette)
+        return false;
+    TwPaletteSettingsDlg dialog(TwPaletteSettings::From(*palette, m_autoLoadPalette, m_autoSavePalette, isNew),
+                                m_title, m_mainFrame);
+    if (VkModalService::DoModal(&dialog) != QDialog::Accepted)
+        return false;
+    const TwPaletteSettings& chosen = dialog.Settings();
+    m_autoLoadPalette = chosen.autoLoad;
+    m_autoSavePalette = chosen.autoSave;
+    chosen.ApplyTo(*palette);
+    return true;
+}
+
+void TwQuillApp::DoPaletteNew(bool withoutAsking)
+{
+    std::unique_ptr<TwPalette> palette(OnWantNewPalette());
+    if (!DoPaletteProperties(palette.get(), true))
+        return;
+    TwPalette* candidate = palette.release();
+    if (!ConfirmPaletteChange(candidate, !withoutAsking)) {
+        delete candidate;
+        return;
+    }
+    if (m_mainFrame) {
+        m_mainFrame->update();
+        if (MDIFrame())
+            MDIFrame()->viewport()->update();
+        m_mainFrame->SetTitlePostfix(m_palette->Title());
+    }
+    OnFileNew();
+}
+
+void TwQuillApp::OnPaletteNew()
+{
+    DoPaletteNew(false);
+}
+
+void TwQuillApp::OnPaletteProperties()
+{
+    if (!DoPaletteProperties(m_palette.get(), false))
+        return;
+    if (MDIFrame())
+        MDIFrame()->viewport()->update();
+    if (m_mainFrame)
+        m_mainFrame->SetTitlePostfix(m_palette->Title());
+}

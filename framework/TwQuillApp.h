@@ -1,0 +1,164 @@
+#pragma once
+// The base application: product strings, start-up and shut-down, the
+// current palette, the shell's commands and help. The program derives its
+// application from it and supplies the document template, the main frame,
+// its resources and the refresh of one queue.
+
+#include "framework/TwCommandLineInfo.h"
+#include "generic/VkCommand.h"
+#include "generic/VkMenuTable.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class QEvent;
+class TwMainFrame;
+class TwMDIClientWnd;
+class TwPalette;
+class TwSettings;
+class VkCommandActions;
+class VkDocument;
+class VkMultiDocTemplate;
+
+class TwQuillApp : public QObject, public VkCommandTarget {
+    Q_OBJECT
+public:
+    TwQuillApp();
+    ~TwQuillApp() override;
+
+    // The one application object.
+    static TwQuillApp* App() { return s_app; }
+    static QString Title();
+
+    // Start-up; false ends the program. args without the program name.
+    virtual bool InitInstance(const QStringList& args);
+    // Writes the application's settings and closes the store; the exit code.
+    virtual int ExitInstance();
+    // Saves the palette when auto save is on; false keeps the program open.
+    virtual bool SaveAllModified();
+    // Offered every event first: the splash, then Qt's own handling.
+    virtual bool PreTranslateMessage(QObject* target, QEvent* event);
+    // The classic help call, mapped to the HTML help window.
+    virtual void WinHelpA(const char* data, UINT command);
+
+    // Slot order of the original interface.
+    virtual void DoPaletteNew(bool withoutAsking);
+    virtual void RegisterDocTemplates() = 0;
+    virtual TwMainFrame* CreateMainFrame() = 0;
+    virtual void RefreshDocument(VkDocument* doc) = 0;
+    virtual TwPalette* OnWantNewPalette();
+    virtual void OnPaletteOpenSuccess(TwPalette*) {}
+    virtual void OnHelp();
+
+    // Resources the program supplies.
+    virtual VkMenuTable FrameMenu() const;
+    virtual VkMenuTable DocumentMenu() const { return {}; }
+    virtual VkAccelTable Accelerators() const { return {}; }
+    // The prompt of a command ("status\ntip") from the program's strings.
+    virtual std::string CommandPrompt(UINT id) const;
+    virtual QIcon FrameIcon() const { return {}; }
+    // The tool bar picture of a command; null for none.
+    virtual QIcon CommandIcon(UINT) const { return {}; }
+    virtual QImage AboutBitmap() const;
+
+    TwMainFrame* MainFrame() const { return m_mainFrame; }
+    TwMDIClientWnd* MDIFrame() const;
+    TwPalette* CurrentPalette() const { return m_palette.get(); }
+    TwSettings* Settings() const { return m_settings.get(); }
+    VkCommandActions* Actions() const { return m_actions; }
+    const VkCommandRouter& Router() const { return m_router; }
+    const TwCommandLineInfo& CommandLine() const { return m_cmdInfo; }
+
+    const QString& DocumentName() const { return m_docName; }
+    const std::filesystem::path& HelpFilePath() const { return m_helpFilePath; }
+    bool StartWithNewPalette() const { return m_startWithNewPalette; }
+    bool AutoLoadPalette() const { return m_autoLoadPalette; }
+    bool AutoSavePalette() const { return m_autoSavePalette; }
+    // The rectangle and state read at start-up.
+    QRect StartRect() const { return m_startRect; }
+    bool StartMaximized() const { return m_startMaximized; }
+
+    void SetMenuText(UINT id, const QString& text);
+    bool ConfirmPaletteChange(TwPalette* newPalette, bool ask);
+    bool CanCloseAll();
+    bool DoPaletteProperties(TwPalette* palette, bool isNew);
+
+    // Templates; the first is the queue template.
+    void AddDocTemplate(VkMultiDocTemplate* tpl);
+    VkMultiDocTemplate* FirstTemplate() const;
+    // The queue documents that finished their creation.
+    int OpenDocumentCount() const { return static_cast<int>(m_counted.size()); }
+    // Called by a queue document once it is created and kept.
+    void DocumentCreated(VkDocument* doc);
+    // Called by every queue document after it closed.
+    void OnCloseDocument(VkDocument* doc);
+
+    // Commands.
+    void OnFileNew();
+    void OnViewRefreshall();
+    void OnFileCloseall();
+    void OnAppAbout();
+    void OnPaletteNew();
+    void OnPaletteProperties();
+
+    // Hooks for the explorer tool window; nothing to do without one.
+    virtual void HandleFrameMinimize(bool) {}
+    virtual void SaveExplorerTool() {}
+
+protected:
+    // Initialises the component runtime (start-up step 5).
+    virtual bool InitOle();
+    // Opens the program's settings branch.
+    virtual std::unique_ptr<TwSettings> OpenSettings(const QString& company, const QString& appKey);
+    // Loads the current palette's file at start-up; palette files come
+    // with their own commands.
+    virtual bool LoadStartupPalette() { return false; }
+    // Saves the current palette (asking for a path when asked).
+    virtual bool SavePalette(bool) { return false; }
+    // Rebuilds the Recent palettes menu.
+    virtual void UpdateRecentPaletteMenu(const QString&, const QString&) {}
+    // Brings the explorer tool window back as it was at the last exit.
+    virtual void RestoreExplorerTool() {}
+
+    // The eight product strings, set by the program.
+    QString m_helpFileName;
+    QString m_title;
+    QString m_company;
+    QString m_docName;
+    QString m_longName;
+    QString m_versionText;
+    QString m_paletteExt;
+    QString m_paletteFilter;
+
+private:
+    void MapAppCommands();
+    std::vector<VkCommandTarget*> CommandChain() const;
+
+    static TwQuillApp* s_app;
+
+    TwCommandLineInfo m_cmdInfo;
+    std::filesystem::path m_helpFilePath;
+    std::unique_ptr<TwSettings> m_settings;
+    std::unique_ptr<TwPalette> m_palette;
+    std::vector<VkMultiDocTemplate*> m_templates;
+    std::set<VkDocument*> m_counted;
+    TwMainFrame* m_mainFrame = nullptr;
+    VkCommandRouter m_router;
+    VkCommandActions* m_actions = nullptr;
+    QObject* m_eventHook = nullptr;
+    QRect m_startRect;
+    bool m_startMaximized = false;
+    bool m_startWithNewPalette = false;
+    bool m_autoLoadPalette = true;
+    bool m_autoSavePalette = true;
+    bool m_comInitialised = false;
+};

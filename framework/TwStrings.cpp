@@ -1,0 +1,58 @@
+#include "framework/TwStrings.h"
+
+const VkStringTable& TwStrings()
+{
+    static const VkStringTable table{
+        {IDS_TW_OLE_INIT_FAILED,
+         "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+        {IDS_TW_NOTICE, "Copyright \xC2\xA9 Tarnwick. All rights reserved."},
+        {IDS_TW_WEB_ADDRESS, "https://www.tarnwick.example/quorvane"},
+        {IDS_TW_PICTURE_DEFEXT, "bmp"},
+        {IDS_TW_PICTURE_FILTER,
+         "Picture Files (*.bmp; *.gif; *.jpg)|*.bmp;*.gif; *.jpg|Bitmap Files (*.bmp)|*.bmp|GIF Files "
+         "(*.gif)|*.gif|JPG Files (*.jpg)|*.jpg|All Files (*.*)|*.*||"},
+        {IDS_TW_PALETTE_PATH, "Path: %s"},
+        {IDS_TW_NONE_SPECIFIED, "-none specified-"},
+        {IDS_TW_AUTO_LOAD_PALETTE, "Auto Load Palette"},
+        {IDS_TW_AUTO_SAVE_PALETTE, "Auto Save Palette"},
+        {IDS_TW_LAST_PALETTE, "Last Palette"},
+        {IDS_TW_NEW_PALETTE_HEADER,
+         "Enter settings for new Palette and press Continue.\r\nA Palette is an arrangement of one or more job "
+         "queues."},
+        {IDS_TW_BAD_PICTURE,
+         "The file \"%s\" is not of a supported picture type or the file is corrupt.\nPlease select another file."},
+        {IDS_TW_SAVE_PALETTE_FIRST, "Do you want to save the current Palette first (\"%s\")?"},
+        {IDS_TW_APPDIMS, "AppDims"},
+        {IDS_TW_MAXIMIZED, "Maximized"},
+        {IDS_TW_AUTOTILE, "AutoTile"},
+        {IDS_TW_BAD_PALETTE_FILE, "The file \"%s\" is not a valid Palette file. File not opened."},
+        {IDS_TW_PALETTE_SETTINGS, "Palette Settings"},
+        {IDS_TW_NEW_PALETTE_SETTINGS, "NEW Palette Settings"},
+        {IDS_TW_CONTINUE, "Continue"},
+        {IDS_TW_UNSPECIFIED, "Unspecified"},
+        {IDS_TW_NONE, "None"},
+        {IDS_TW_SELECT_PICTURE, "Select Picture"},
+        {IDS_TW_SELECT, "Select"},
+        {IDS_TW_PALETTE_HELP_FILE, "..\\help\\twgen.chm"},
+        {IDS_TW_PALETTE_HELP_TOPIC, "text\\PaletteSettings.txt"},
+        {IDS_TW_FRAME_TITLE_MANY, "%s - %s (%ld %ss)"},
+        {IDS_TW_FRAME_TITLE_ONE, "%s - %s (1 %s)"},
+        {IDS_TW_PALETTE_STEM, "Palette"},
+        {IDS_TW_RECENT_PALETTES, "Recent Palettes"},
+        {IDS_TW_IDLE_MESSAGE, "For Help, press F1"},
+        {IDS_TW_DLG_DISPLAY_TITLE, "Display &title:"},
+        {IDS_TW_DLG_BACKGROUND, "Background"},
+        {IDS_TW_DLG_PICTURE, "&Picture"},
+        {IDS_TW_DLG_COLOUR, "&Color"},
+        {IDS_TW_DLG_BROWSE, "Browse..."},
+        {IDS_TW_DLG_ALL_PALETTES, "Settings for all Palettes"},
+        {IDS_TW_DLG_AUTOLOAD, "&Autoload last"},
+        {IDS_TW_DLG_AUTOSAVE, "&Autosave on close"},
+    };
+    return table;
+}
+
+QString TwString(UINT id)
+{
+    return QString::fromStdString(TwStrings().Load(id));
+}
