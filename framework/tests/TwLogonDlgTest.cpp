@@ -201,6 +201,15 @@ TEST_F(TwLogonDlgTest, NamesFileMessagesAndRefresh)
               "No names available in TNSNAMES.ORA file (located in '" + folder + "'). Please correct and press 'Refresh'.");
     EXPECT_EQ(dlg.messageIcon(), TwLogonDlg::MessageIcon::Warning);
 
+    const fs::path file = root() / "oracle/network/ADMIN/tnsnames.ora";
+    fs::remove(file);
+    fs::create_symlink("/proc/self/mem", file); // opens, but cannot be read
+    dlg.refreshButton()->click();
+    EXPECT_EQ(dlg.messageLabel()->text(), "Exception while accessing TNSNAMES.ORA file.");
+    EXPECT_EQ(dlg.messageIcon(), TwLogonDlg::MessageIcon::Error);
+    EXPECT_EQ(dlg.databaseCombo()->count(), 0);
+
+    fs::remove(file);
     WriteNames(s_names);
     dlg.refreshButton()->click();
     EXPECT_EQ(Items(dlg.databaseCombo()), (QStringList{"ORCL", "OTHER"}));
