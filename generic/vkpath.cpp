@@ -4,6 +4,7 @@
 
 #include <QStandardPaths>
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -69,7 +70,10 @@ vkpath vkpath::Special(SpecialFolder which)
     vkpath path;
     switch (which) {
     case SpecialFolder::Documents: {
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        // While a data root is chosen (tests), never the user's own files.
+        const QString documents = std::getenv("QUORVANE_ROOT")
+            ? QString()
+            : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         std::error_code error;
         if (!documents.isEmpty() && fs::is_directory(documents.toStdString(), error))
             path.m_folder = documents.toStdString();
