@@ -1,6 +1,8 @@
 #include "registry/CVkRegKey.h"
 #include "platform/ComModule.h"
 #include "platform/ComPtr.h"
+#include "platform/DispatchTable.h"
+#include "platform/Profile.h"
 #include "registry/CVkRegSource.h"
 #include "registry/CVkRegValue.h"
 #include "registry/tests/RegTestHelpers.h"
@@ -9,6 +11,7 @@
 #include "platform/VkVariant.h"
 #include "testsupport/TestRoot.h"
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -417,6 +420,67 @@ TEST_F(RegObjects, RemovedThroughTheInterfaceLeavesAtTheWrite)
     EXPECT_FALSE(regtest::Get(HKEY_CURRENT_USER, kBranch, "gone"));
     EXPECT_EQ(m_source->RemoveKey(m_app.Get()), S_OK);
     EXPECT_FALSE(regtest::KeyExists(HKEY_CURRENT_USER, kBranch));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RegObjects, LookupsByNameThroughIDispatch)
+{
+    ComPtr<IVkRegKey> deep;
+    ASSERT_EQ(m_app->AddKey(VkBstr("A\\Deep").Get(), deep.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(deep->put_Value(VkBstr("needle").Get(), VkVariant("found")), S_OK);
+    IDispatch* app = m_app.Get();
+    struct Case {
+        const char* member;
+        const char* name;
+        HRESULT hr;
+        bool object;
+    };
+    const Case cases[] = {
+        {"Key", "A\\Deep", S_OK, true},          {"Key", "Nope", S_FALSE, false},
+        {"TraverseKeyFind", "Deep", S_OK, true}, {"TraverseKeyFind", "Nope", S_FALSE, false},
+        {"TraverseValueFind", "needle", S_OK, true}, {"ValueObject", "needle", S_FALSE, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.member) + " " + c.name);
+        VkVariant result;
+        EXPECT_EQ(VkInvokeByName(app, c.member, DISPATCH_METHOD, {VkVariant(c.name)}, &result), c.hr);
+        EXPECT_EQ(result.vt == VT_DISPATCH && result.pdispVal != nullptr, c.object);
+    }
+    VkVariant value;
+    ASSERT_EQ(VkInvokeByName(app, "TraverseValueFind", DISPATCH_METHOD, {VkVariant("needle")}, &value), S_OK);
+    VkVariant data;
+    ASSERT_EQ(VkInvokeByName(value.pdispVal, "Value", DISPATCH_PROPERTYGET, {}, &data), S_OK);
+    EXPECT_EQ(VkBstrToUtf8(data.bstrVal), "found");
+    VkVariant parts;
+    ASSERT_EQ(VkInvokeByName(value.pdispVal, "Parts", DISPATCH_PROPERTYGET, {}, &parts), DISP_E_UNKNOWNNAME);
+
+    ASSERT_EQ(VkInvokeByName(app, "RemoveAllKeys", DISPATCH_METHOD), S_OK);
+    VkVariant keys;
+    ASSERT_EQ(VkInvokeByName(app, "Keys", DISPATCH_PROPERTYGET, {}, &keys), S_OK);
+    EXPECT_EQ(keys.lVal, 0);
+}
+
+TEST_F(RegObjects, IniFileThroughTheSource)
+{
+    ASSERT_EQ(m_source->put_Source(sourceINIFile), S_OK);
+    ASSERT_EQ(m_source->put_HomePath(VkBstr(root().string()).Get()), S_OK);
+    ComPtr<IVkRegKey> top;
+    EXPECT_EQ(m_source->Read(VkBstr("settings.ini").Get(), top.ReleaseAndGetAddressOf()), S_FALSE);
+    { std::ofstream(root() / "settings.ini") << "[Window]\nLeft=10\n"; }
+    ASSERT_EQ(m_source->Read(VkBstr("settings.ini").Get(), top.ReleaseAndGetAddressOf()), S_OK);
+    ComPtr<IVkRegKey> window;
+    ASSERT_EQ(top->Key(VkBstr("Window").Get(), window.ReleaseAndGetAddressOf()), S_OK);
+    VkVariant left;
+    ASSERT_EQ(window->get_Value(VkBstr("Left").Get(), &left), S_OK);
+    EXPECT_EQ(left.vt, VT_BSTR);
+    ASSERT_EQ(window->put_Value(VkBstr("Top").Get(), VkVariant(LONG(20))), S_OK);
+    ASSERT_EQ(m_source->Write(top.Get(), VkVariant()), S_OK);
+    char buffer[32] = {};
+    GetPrivateProfileString("Window", "Top", "", buffer, sizeof buffer, (root() / "settings.ini").c_str());
+    EXPECT_STREQ(buffer, "20");
 }
 
 } // namespace

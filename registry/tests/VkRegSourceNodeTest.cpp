@@ -4,6 +4,7 @@
 #include "platform/Profile.h"
 #include "testsupport/TestRoot.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -414,6 +415,50 @@ TEST_F(IniSource, DamagedFileIsReadAsFarAsItIsSound)
     ASSERT_TRUE(top->KeyExists("Last"));
     ASSERT_EQ(top->Key("Last")->GetValue("k", &data), S_OK);
     EXPECT_EQ(TextOf(data), "v");
+}
+
+} // namespace
+
+namespace {
+
+// One tree changed by several threads while another keeps writing it: no
+// deadlock, and the last write holds every value.
+TEST_F(RegistrySource, WritingWhileOthersChangeTheTree)
+{
+    VkRegKeyPtr app = ReadApp();
+    ASSERT_NE(app, nullptr);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        while (!done)
+            m_source.Write(app, false);
+    });
+    std::vector<std::thread> changers;
+    for (int t = 0; t < 3; ++t) {
+        changers.emplace_back([app, t] {
+            for (int i = 0; i < 200; ++i) {
+                VkRegKeyPtr key = app->AddKey("C" + std::to_string(t) + "\\Deep");
+                key->PutValue("v" + std::to_string(i % 10), VkRegPlainData::Number(i));
+                if (VkRegValuePtr value = key->ValueObject("v0"))
+                    value->SetDelimiters(i % 2 ? "," : "|");
+                if (i % 25 == 0)
+                    key->RemoveValue("v9", nullptr);
+            }
+        });
+    }
+    for (auto& changer : changers)
+        changer.join();
+    done = true;
+    writer.join();
+    ASSERT_EQ(m_source.Write(app, false), S_OK);
+    VkRegKeyPtr again = ReadApp();
+    for (int t = 0; t < 3; ++t) {
+        VkRegKeyPtr key = again->Key("C" + std::to_string(t) + "\\Deep");
+        ASSERT_NE(key, nullptr);
+        EXPECT_EQ(key->Values(), 10);
+        LONG n = 0;
+        ASSERT_TRUE(key->ValueObject("v9")->Data()->ToInt32(&n));
+        EXPECT_EQ(n, 199);
+    }
 }
 
 } // namespace

@@ -1,0 +1,136 @@
+#include "ociw32/names/OraConnectResolver.h"
+
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/names/OraHome.h"
+#include "ociw32/names/OraTnsNames.h"
+
+#include <cctype>
+#include <unistd.h>
+
+namespace VkOracle {
+
+namespace {
+
+OraResult Fail(int code)
+{
+    return OraResult{code, FormatOraError(code), 0};
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Trim(const std::string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string FirstLabel(const std::string& host)
+{
+    return host.substr(0, host.find('.'));
+}
+
+OraResult ResolveEntry(const OraTnsEntry& entry, const std::filesystem::path& home, OraDatabaseRef* db)
+{
+    // Addresses are tried in order; the first on this machine answers.
+    if (!entry.addresses.empty()) {
+        bool anyKnownProtocol = false;
+        bool reachable = false;
+        for (const OraTnsAddress& a : entry.addresses) {
+            if (a.protocol == OraTnsAddress::Ipc) {
+                reachable = true;
+            } else if (a.protocol == OraTnsAddress::Tcp) {
+                anyKnownProtocol = true;
+                reachable = IsThisMachine(a.hostOrKey);
+            }
+            if (reachable)
+                break;
+        }
+        if (!reachable)
+            return Fail(anyKnownProtocol ? 12541 : 12560);
+    }
+    if (home.empty())
+        return Fail(12154);
+    if (!entry.sid.empty()) {
+        db->sid = entry.sid;
+    } else if (!entry.serviceName.empty()) {
+        // A service name may carry the database's domain ("DEMO.WORLD").
+        std::error_code ec;
+        const std::filesystem::path whole = OraDatabaseDir(home, entry.serviceName);
+        db->sid = std::filesystem::is_directory(whole, ec) ? entry.serviceName
+                                                           : FirstLabel(entry.serviceName);
+    } else {
+        return Fail(12504);
+    }
+    const std::filesystem::path dir = OraDatabaseDir(home, db->sid);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        return Fail(entry.sid.empty() ? 12514 : 12505);
+    db->sid = dir.filename().string();
+    db->directory = dir.string();
+    return OraResult{};
+}
+
+} // namespace
+
+bool IsThisMachine(const std::string& hostText)
+{
+    const std::string host = Lower(Trim(hostText));
+    if (host.empty())
+        return false;
+    if (host == "localhost" || host == "localhost.localdomain" || host == "::1"
+        || host.rfind("127.", 0) == 0)
+        return true;
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return false;
+    const std::string self = Lower(name);
+    if (self.empty())
+        return false;
+    if (host == self)
+        return true;
+    // "box" and "box.example.com" name the same machine when either is ours.
+    if (self.find('.') == std::string::npos)
+        return FirstLabel(host) == self;
+    return FirstLabel(self) == host;
+}
+
+OraResult ResolveOraConnect(const std::string& connectText, OraDatabaseRef* db)
+{
+    *db = OraDatabaseRef{};
+    std::string connect = Trim(connectText);
+    if (connect.empty()) {
+        connect = Trim(OraRegistryString("", "LOCAL"));
+        if (connect.empty())
+            return Fail(12560);
+    }
+    const std::filesystem::path home = OraRegisteredHome();
+    OraTnsEntry entry;
+    if (connect.front() == '(') {
+        std::string name;
+        if (!OraTnsNames::ParseEntry("CONNECT=" + connect, &name, &entry))
+            return Fail(12154);
+        return ResolveEntry(entry, home, db);
+    }
+    if (home.empty())
+        return Fail(12154);
+    const std::filesystem::path file = OraTnsNamesFile(home);
+    if (file.empty())
+        return Fail(12154);
+    OraTnsNames names;
+    names.Load(file);
+    const OraTnsEntry* found = names.Find(connect);
+    if (!found)
+        return Fail(12154);
+    return ResolveEntry(*found, home, db);
+}
+
+} // namespace VkOracle

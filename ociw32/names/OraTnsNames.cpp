@@ -1,0 +1,188 @@
+#include "ociw32/names/OraTnsNames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace VkOracle {
+
+namespace {
+
+constexpr size_t kMaxLine = 4095;
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Trim(const std::string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::vector<std::string> Tokens(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::string piece;
+    auto flush = [&] {
+        std::string t = Trim(piece);
+        if (!t.empty())
+            out.push_back(t);
+        piece.clear();
+    };
+    for (char c : text) {
+        if (c == '(' || c == ')' || c == '=') {
+            flush();
+            out.push_back(std::string(1, c));
+        } else if (c == '\n' || c == '\t' || c == '\r') {
+            flush();
+        } else {
+            piece += c;
+        }
+    }
+    flush();
+    return out;
+}
+
+bool IsDelimiter(const std::string& t)
+{
+    return t == "(" || t == ")" || t == "=";
+}
+
+// Leading decimal integer of a text, 0 when none.
+int LeadingInt(const std::string& s)
+{
+    long v = 0;
+    size_t i = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < 1000000) {
+        v = v * 10 + (s[i] - '0');
+        ++i;
+    }
+    return static_cast<int>(v);
+}
+
+} // namespace
+
+bool OraTnsNames::ParseEntry(const std::string& text, std::string* name, OraTnsEntry* entry)
+{
+    name->clear();
+    *entry = OraTnsEntry{};
+    const std::vector<std::string> tokens = Tokens(text);
+    OraTnsAddress* address = nullptr;
+    bool inConnectData = false;
+    for (size_t i = 1; i + 1 < tokens.size(); ++i) {
+        if (tokens[i] != "=")
+            continue;
+        if (IsDelimiter(tokens[i - 1]))
+            return false;
+        const std::string key = Upper(tokens[i - 1]);
+        const std::string value = tokens[i + 1] == "(" ? std::string() : tokens[i + 1];
+        if (name->empty()) {
+            *name = key;
+            continue;
+        }
+        if (key == "ADDRESS") {
+            entry->addresses.emplace_back();
+            address = &entry->addresses.back();
+            inConnectData = false;
+        } else if (key == "CONNECT_DATA") {
+            address = nullptr;
+            inConnectData = true;
+        } else if (address) {
+            if (key == "PROTOCOL")
+                address->protocol = value == "TCP" ? OraTnsAddress::Tcp
+                                  : value == "IPC" ? OraTnsAddress::Ipc
+                                                   : OraTnsAddress::Unknown;
+            else if (key == "HOST" || key == "KEY")
+                address->hostOrKey = value;
+            else if (key == "PORT")
+                address->port = LeadingInt(value);
+        } else if (inConnectData) {
+            if (key == "SID")
+                entry->sid = value;
+            else if (key == "SERVICE_NAME")
+                entry->serviceName = value;
+        }
+    }
+    return true;
+}
+
+OraTnsNames::Status OraTnsNames::Load(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return Status::NotFound;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return Status::NotFound;
+    return Load(in);
+}
+
+OraTnsNames::Status OraTnsNames::Load(std::istream& in)
+{
+    m_entries.clear();
+    std::string pending;
+    std::string line;
+    while (true) {
+        line.clear();
+        char c;
+        bool any = false;
+        bool tooLong = false;
+        while (in.get(c)) {
+            any = true;
+            if (c == '\n')
+                break;
+            if (line.size() >= kMaxLine) {
+                tooLong = true;
+                break;
+            }
+            line += c;
+        }
+        if (!any || tooLong)
+            break;
+        size_t start = 0;
+        while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start])))
+            ++start;
+        if (start == line.size() || line[start] == '#')
+            continue;
+        pending.append(line, start, std::string::npos);
+
+        const auto opens = std::count(pending.begin(), pending.end(), '(');
+        const auto closes = std::count(pending.begin(), pending.end(), ')');
+        if (opens < 1 || closes < opens)
+            continue;
+        long seen = 0;
+        size_t end = 0;
+        for (size_t i = 0; i < pending.size(); ++i) {
+            if (pending[i] == ')' && ++seen == opens) {
+                end = i;
+                break;
+            }
+        }
+        std::string name;
+        OraTnsEntry entry;
+        if (!ParseEntry(pending.substr(0, end + 1), &name, &entry))
+            return Status::Corrupt;
+        if (!name.empty())
+            m_entries[name] = std::move(entry);
+        pending.erase(0, end + 1);
+    }
+    if (in.bad())
+        return Status::ReadError;
+    return Status::Loaded;
+}
+
+const OraTnsEntry* OraTnsNames::Find(const std::string& name) const
+{
+    auto it = m_entries.find(Upper(Trim(name)));
+    return it == m_entries.end() ? nullptr : &it->second;
+}
+
+} // namespace VkOracle

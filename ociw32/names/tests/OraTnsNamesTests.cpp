@@ -1,0 +1,110 @@
+#include "ociw32/names/OraTnsNames.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace VkOracle;
+
+namespace {
+
+OraTnsNames Parse(const std::string& text, OraTnsNames::Status* status = nullptr)
+{
+    OraTnsNames names;
+    std::istringstream in(text);
+    OraTnsNames::Status s = names.Load(in);
+    if (status)
+        *status = s;
+    return names;
+}
+
+} // namespace
+
+TEST(OraTnsNames, OneLineEntry)
+{
+    OraTnsNames::Status status;
+    OraTnsNames names = Parse(
+        "X=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=h1)(PORT=1521))(CONNECT_DATA=(SID=ORCL)))\n",
+        &status);
+    EXPECT_EQ(status, OraTnsNames::Status::Loaded);
+    ASSERT_EQ(names.Entries().size(), 1u);
+    const OraTnsEntry* e = names.Find("X");
+    ASSERT_NE(e, nullptr);
+    ASSERT_EQ(e->addresses.size(), 1u);
+    EXPECT_EQ(e->addresses[0].protocol, OraTnsAddress::Tcp);
+    EXPECT_EQ(e->addresses[0].hostOrKey, "h1");
+    EXPECT_EQ(e->addresses[0].port, 1521);
+    EXPECT_EQ(e->sid, "ORCL");
+}
+
+TEST(OraTnsNames, MultiLineEntriesWithCommentsAndTwoAddresses)
+{
+    const char* text =
+        "# the demo databases\n"
+        "demo =\n"
+        "  (DESCRIPTION =\n"
+        "    # first the local listener\n"
+        "    (ADDRESS_LIST =\n"
+        "      (ADDRESS = (PROTOCOL = TCP)(HOST = localhost)(PORT = 1521))\n"
+        "      (ADDRESS = (PROTOCOL = IPC)(KEY = EXTPROC0))\n"
+        "    )\n"
+        "    (CONNECT_DATA = (SERVICE_NAME = demo.world) # kept as text\n"
+        "    )\n"
+        "  )\n"
+        "\n"
+        "OTHER = (DESCRIPTION = (ADDRESS = (PROTOCOL = tcp)(HOST = far)(PORT = 15x21))\n"
+        "  (CONNECT_DATA = (SID = O1)))\n";
+    OraTnsNames names = Parse(text);
+    ASSERT_EQ(names.Entries().size(), 2u);
+    EXPECT_EQ(names.Entries().begin()->first, "DEMO");
+    const OraTnsEntry* demo = names.Find("demo");
+    ASSERT_NE(demo, nullptr);
+    ASSERT_EQ(demo->addresses.size(), 2u);
+    EXPECT_EQ(demo->addresses[0].hostOrKey, "localhost");
+    EXPECT_EQ(demo->addresses[1].protocol, OraTnsAddress::Ipc);
+    EXPECT_EQ(demo->addresses[1].hostOrKey, "EXTPROC0");
+    EXPECT_EQ(demo->serviceName, "demo.world");
+    const OraTnsEntry* other = names.Find("OTHER");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->addresses[0].protocol, OraTnsAddress::Unknown);
+    EXPECT_EQ(other->addresses[0].port, 15);
+    EXPECT_EQ(other->sid, "O1");
+}
+
+TEST(OraTnsNames, DamagedFiles)
+{
+    struct Case {
+        const char* text;
+        OraTnsNames::Status status;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        // an unbalanced tail is dropped, the entries before it stay
+        {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A)))\nB=(DESCRIPTION=(ADDRESS=\n", OraTnsNames::Status::Loaded, {"A"}},
+        // a parameter without a name ends the reading
+        {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A)))\nB=(DESCRIPTION=(=X))\nC=(D=(SID=C))\n",
+         OraTnsNames::Status::Corrupt, {"A"}},
+        // two entries on one line read as one
+        {"A=(X=(SID=1))B=(X=(SID=2))\n", OraTnsNames::Status::Loaded, {"A"}},
+        // a word broken over two lines is joined
+        {"LONG\nNAME=(DESCRIPTION=(CONNECT_DATA=(SID=L)))\n", OraTnsNames::Status::Loaded, {"LONGNAME"}},
+        {"", OraTnsNames::Status::Loaded, {}},
+        {"garbage without parentheses\n", OraTnsNames::Status::Loaded, {}},
+    };
+    for (const Case& c : cases) {
+        OraTnsNames::Status status;
+        OraTnsNames names = Parse(c.text, &status);
+        EXPECT_EQ(status, c.status) << c.text;
+        std::vector<std::string> got;
+        for (const auto& [name, entry] : names.Entries())
+            got.push_back(name);
+        EXPECT_EQ(got, c.names) << c.text;
+    }
+}
+
+TEST(OraTnsNames, LaterEntryReplacesEarlierOfSameName)
+{
+    OraTnsNames names = Parse("A=(D=(CONNECT_DATA=(SID=ONE)))\na=(D=(CONNECT_DATA=(SID=TWO)))\n");
+    ASSERT_NE(names.Find("A"), nullptr);
+    EXPECT_EQ(names.Find("A")->sid, "TWO");
+}

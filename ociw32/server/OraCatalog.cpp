@@ -1,0 +1,169 @@
+#include "ociw32/server/OraCatalog.h"
+
+#include "ociw32/server/SqliteUtil.h"
+
+#include <algorithm>
+
+namespace VkOracle {
+
+OraCatalog::OraCatalog(sqlite3* db, std::string user, int majorVersion)
+    : m_db(db), m_user(user), m_schema(std::move(user)), m_major(majorVersion)
+{
+    RefreshPrivileges();
+}
+
+void OraCatalog::RefreshPrivileges()
+{
+    m_grantees.clear();
+    m_sysPrivs.clear();
+    SqliteStmt g(m_db, "SELECT grantee FROM cat_my_grantees");
+    while (g.Step())
+        m_grantees.push_back(g.Text(0));
+    SqliteStmt p(m_db, "SELECT DISTINCT privilege FROM cat_sys_privs WHERE grantee IN (SELECT grantee FROM cat_my_grantees)");
+    while (p.Step())
+        m_sysPrivs.push_back(p.Text(0));
+}
+
+bool OraCatalog::HasSysPriv(const std::string& privilege) const
+{
+    return IsSys() || std::find(m_sysPrivs.begin(), m_sysPrivs.end(), privilege) != m_sysPrivs.end();
+}
+
+OraObjectRef OraCatalog::Find(const std::string& owner, const std::string& name) const
+{
+    OraObjectRef ref;
+    SqliteStmt q(m_db, "SELECT object_type, object_id FROM cat_objects WHERE owner = ? AND object_name = ?"
+                       " AND object_type NOT IN ('INDEX', 'TRIGGER', 'PACKAGE BODY', 'TYPE BODY')");
+    q.Bind(1, owner).Bind(2, name);
+    if (q.Step()) {
+        ref.found = true;
+        ref.owner = owner;
+        ref.name = name;
+        ref.type = q.Text(0);
+        ref.id = q.Int(1);
+    }
+    return ref;
+}
+
+OraObjectRef OraCatalog::Resolve(const std::vector<std::string>& name) const
+{
+    OraObjectRef ref;
+    if (name.empty() || name.size() > 2)
+        return ref;
+    if (name.size() == 2) {
+        ref = Find(name[0], name[1]);
+    } else {
+        ref = Find(m_schema, name[0]);
+        if (!ref.found)
+            ref = Find("PUBLIC", name[0]);
+    }
+    // Follow synonym chains (bounded against loops).
+    for (int hops = 0; ref.found && ref.type == "SYNONYM" && hops < 10; ++hops) {
+        SqliteStmt s(m_db, "SELECT table_owner, table_name FROM cat_synonyms WHERE owner = ? AND synonym_name = ?");
+        s.Bind(1, ref.owner).Bind(2, ref.name);
+        if (!s.Step())
+            return OraObjectRef{};
+        const std::string owner = s.Text(0), target = s.Text(1);
+        ref = Find(owner, target);
+    }
+    if (ref.type == "SYNONYM")
+        return OraObjectRef{};
+    return ref;
+}
+
+bool OraCatalog::CanSee(const OraObjectRef& object) const
+{
+    if (!object.found)
+        return false;
+    if (IsSys() || object.owner == m_user)
+        return true;
+    if (object.owner != "SYS" && (HasSysPriv("SELECT ANY TABLE") || HasSysPriv("EXECUTE ANY PROCEDURE")))
+        return true;
+    std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND grantee IN (";
+    for (size_t i = 0; i < m_grantees.size(); ++i)
+        sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
+    sql += ")";
+    SqliteStmt q(m_db, sql);
+    q.Bind(1, object.owner).Bind(2, object.name);
+    return q.Step();
+}
+
+bool OraCatalog::HasObjectPriv(const OraObjectRef& object, const std::string& privilege) const
+{
+    if (IsSys() || object.owner == m_user)
+        return true;
+    if (object.owner != "SYS") {
+        if (privilege == "EXECUTE" ? HasSysPriv("EXECUTE ANY PROCEDURE")
+                                   : HasSysPriv(privilege + " ANY " + (object.type == "SEQUENCE" ? "SEQUENCE" : "TABLE")))
+            return true;
+    }
+    std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND privilege IN (?, 'ALL')"
+                      " AND grantee IN (";
+    for (size_t i = 0; i < m_grantees.size(); ++i)
+        sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
+    sql += ")";
+    SqliteStmt q(m_db, sql);
+    q.Bind(1, object.owner).Bind(2, object.name).Bind(3, privilege);
+    return q.Step();
+}
+
+std::vector<OraColumnInfo> OraCatalog::Columns(const std::string& owner, const std::string& table) const
+{
+    std::vector<OraColumnInfo> cols;
+    SqliteStmt q(m_db, "SELECT column_name, data_type, data_length, data_precision, data_scale, nullable, data_default"
+                       " FROM cat_columns WHERE owner = ? AND table_name = ? ORDER BY column_id");
+    q.Bind(1, owner).Bind(2, table);
+    while (q.Step()) {
+        OraColumnInfo c;
+        c.name = q.Text(0);
+        c.type = SqlTypeFromCatalog(q.Text(1), static_cast<int>(q.Int(2)), static_cast<int>(q.Int(3)),
+                                    static_cast<int>(q.Int(4)), q.Text(5) != "N");
+        c.defaultText = q.Text(6);
+        cols.push_back(c);
+    }
+    return cols;
+}
+
+bool OraCatalog::UserExists(const std::string& name, bool* isRole) const
+{
+    SqliteStmt q(m_db, "SELECT is_role FROM cat_users WHERE username = ?");
+    q.Bind(1, name);
+    if (!q.Step())
+        return false;
+    if (isRole)
+        *isRole = q.Int(0) != 0;
+    return true;
+}
+
+bool OraCatalog::NameInUse(const std::string& owner, const std::string& name) const
+{
+    return Find(owner, name).found;
+}
+
+int64_t OraCatalog::NextObjectId() const
+{
+    SqliteStmt q(m_db, "SELECT max(object_id) FROM cat_objects");
+    int64_t id = q.Step() ? q.Int(0) + 1 : 1000;
+    return std::max<int64_t>(id, 1000);
+}
+
+std::string OraCatalog::GeneratedConstraintName() const
+{
+    SqliteStmt q(m_db, "SELECT count(*) FROM cat_constraints");
+    int64_t n = q.Step() ? q.Int(0) : 0;
+    for (;;) {
+        std::string name = std::to_string(5001 + n++);
+        name = "SYS_C" + std::string(name.size() < 6 ? 6 - name.size() : 0, '0') + name;
+        SqliteStmt e(m_db, "SELECT 1 FROM cat_constraints WHERE constraint_name = ?");
+        e.Bind(1, name);
+        if (!e.Step())
+            return name;
+    }
+}
+
+std::string OraCatalog::StorageName(const std::string& owner, const std::string& name)
+{
+    return owner + "." + name;
+}
+
+} // namespace VkOracle

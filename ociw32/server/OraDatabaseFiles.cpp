@@ -1,0 +1,79 @@
+#include "ociw32/server/OraDatabaseFiles.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace VkOracle {
+
+std::string DatabaseFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".db";
+}
+
+std::string StateFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".state";
+}
+
+std::string InstanceFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".inst";
+}
+
+bool DatabaseFileExists(const OraDatabaseRef& db)
+{
+    struct stat st {};
+    return !db.sid.empty() && ::stat(DatabaseFilePath(db).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+OraInstanceState ReadInstanceState(const OraDatabaseRef& db)
+{
+    OraInstanceState state;
+    std::ifstream in(StateFilePath(db));
+    std::string word;
+    while (in >> word) {
+        if (word == "SHUTDOWN")
+            state.open = false;
+        else if (word == "OPEN")
+            state.open = true;
+        else if (word == "PINNED" || word == "OFFSET") {
+            long long value = 0;
+            if (in >> value) {
+                state.clock.mode = word == "PINNED" ? OraClockMode::Pinned : OraClockMode::Offset;
+                state.clock.value = value;
+            }
+        } else if (word == "SYSTEM") {
+            state.clock = OraClockSetting{};
+        }
+    }
+    return state;
+}
+
+bool WriteInstanceState(const OraDatabaseRef& db, const OraInstanceState& state)
+{
+    const std::string path = StateFilePath(db);
+    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        if (!out)
+            return false;
+        out << (state.open ? "OPEN" : "SHUTDOWN") << "\n";
+        switch (state.clock.mode) {
+        case OraClockMode::System: out << "SYSTEM\n"; break;
+        case OraClockMode::Pinned: out << "PINNED " << state.clock.value << "\n"; break;
+        case OraClockMode::Offset: out << "OFFSET " << state.clock.value << "\n"; break;
+        }
+        if (!out.flush())
+            return false;
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace VkOracle

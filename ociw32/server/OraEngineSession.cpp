@@ -1,0 +1,267 @@
+#include "ociw32/server/OraEngineSession.h"
+
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/server/OraDdlExecutor.h"
+#include "ociw32/server/OraEngineStatement.h"
+#include "ociw32/server/OraGuard.h"
+#include "ociw32/server/SqlCompiler.h"
+#include "ociw32/server/SqlParser.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace VkOracle {
+namespace {
+
+int FunctionCodeOf(SqlStmtKind kind)
+{
+    switch (kind) {
+    case SqlStmtKind::CreateTable: return 1;
+    case SqlStmtKind::Insert: return 3;
+    case SqlStmtKind::Select: return 4;
+    case SqlStmtKind::Update: return 5;
+    case SqlStmtKind::Drop: return 8;
+    case SqlStmtKind::Delete: return 9;
+    case SqlStmtKind::CreateView: return 10;
+    case SqlStmtKind::CreateRole: return 12;
+    case SqlStmtKind::CreateSequence: return 13;
+    case SqlStmtKind::Grant: return 17;
+    case SqlStmtKind::Revoke: return 18;
+    case SqlStmtKind::CreateSynonym: return 19;
+    case SqlStmtKind::CreateIndex: return 9 + 11;
+    case SqlStmtKind::AlterTable: return 15;
+    case SqlStmtKind::Lock: return 26;
+    case SqlStmtKind::Block: return 34;
+    case SqlStmtKind::AlterSystem: return 49;
+    case SqlStmtKind::CreateUser: return 51;
+    case SqlStmtKind::AlterSession: return 52;
+    case SqlStmtKind::AlterUser: return 43;
+    case SqlStmtKind::Commit: return 54;
+    case SqlStmtKind::Rollback: return 55;
+    case SqlStmtKind::Savepoint: return 56;
+    default: return 0;
+    }
+}
+
+// PL/SQL arrives with the job queue; until then a block names its first
+// identifier as undeclared, which is what Oracle says for a missing package.
+OraResult BlockNotSupported(const std::string& sql)
+{
+    SqlTokenError lexError;
+    std::vector<SqlToken> tokens = TokenizeSql(sql, &lexError);
+    size_t i = 0;
+    while (i < tokens.size() && tokens[i].kind == TokKind::Ident &&
+           (tokens[i].text == "BEGIN" || tokens[i].text == "DECLARE"))
+        ++i;
+    std::string name = i < tokens.size() ? tokens[i].text : "END";
+    int pos = i < tokens.size() ? tokens[i].pos : 0;
+    while (i + 2 < tokens.size() && tokens[i + 1].kind == TokKind::Op && tokens[i + 1].text == "." &&
+           tokens[i + 2].kind == TokKind::Ident) {
+        name += "." + tokens[i + 2].text;
+        i += 2;
+    }
+    int line = 1, column = 1;
+    for (int k = 0; k < pos && k < static_cast<int>(sql.size()); ++k) {
+        if (sql[static_cast<size_t>(k)] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    const std::string where = "line " + std::to_string(line) + ", column " + std::to_string(column) + ":\n";
+    return OraResult{6550, "ORA-06550: " + where + "PLS-00201: identifier '" + name + "' must be declared\nORA-06550: " +
+                               where + "PL/SQL: Statement ignored",
+                     pos};
+}
+
+} // namespace
+
+OraEngineSession::OraEngineSession(std::shared_ptr<OraSessionCore> core) : m_core(std::move(core)) {}
+
+OraEngineSession::~OraEngineSession()
+{
+    m_core->Close();
+}
+
+std::string OraEngineSession::ServerVersion() const
+{
+    return m_core->Version();
+}
+
+OraResult OraEngineSession::Commit()
+{
+    return GuardOra([&] {
+        OraResult alive = m_core->CheckAlive();
+        return alive.Ok() ? m_core->Commit() : alive;
+    });
+}
+
+OraResult OraEngineSession::Rollback()
+{
+    return GuardOra([&] {
+        OraResult alive = m_core->CheckAlive();
+        return alive.Ok() ? m_core->Rollback() : alive;
+    });
+}
+
+void OraEngineSession::Break()
+{
+    m_core->Break();
+}
+
+OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraStatement>* statement)
+{
+    statement->reset();
+    return GuardOra([&] { return ParseNow(sql, statement); });
+}
+
+OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<OraStatement>* statement)
+{
+    OraResult alive = m_core->CheckAlive();
+    if (!alive.Ok())
+        return alive;
+    OraCatalog& catalog = m_core->Catalog();
+    catalog.RefreshPrivileges();
+    const int major = m_core->Major();
+    auto error = [&](int code, int pos, const std::vector<std::string>& args) {
+        std::string message;
+        switch (args.size()) {
+        case 0: message = FormatServerOraError(code, major); break;
+        case 1: message = FormatServerOraError(code, major, {args[0]}); break;
+        case 2: message = FormatServerOraError(code, major, {args[0], args[1]}); break;
+        default: message = FormatServerOraError(code, major, {args[0], args[1], args[2]}); break;
+        }
+        return OraResult{code, message, pos};
+    };
+    SqlParser parser(sql);
+    SqlParseError parseError;
+    SqlStatementPtr st = parser.ParseStatement(&parseError);
+    if (!st)
+        return error(parseError.code, parseError.pos, {});
+    OraStatementPlan plan;
+    plan.functionCode = FunctionCodeOf(st->kind);
+    // Placeholders in order of first appearance.
+    std::map<std::string, int> binds;
+    {
+        SqlTokenError lexError;
+        for (const SqlToken& t : TokenizeSql(sql, &lexError)) {
+            if (t.kind == TokKind::Bind && !binds.count(t.text)) {
+                binds[t.text] = static_cast<int>(plan.bindNames.size()) + 1;
+                plan.bindNames.push_back(t.text);
+            }
+        }
+    }
+    if (st->kind == SqlStmtKind::Block)
+        return BlockNotSupported(sql);
+    SqlCompiler compiler(catalog, sql, binds);
+    CompiledStatement compiled;
+    SqlCompileError compileError;
+    bool ok = true;
+    switch (st->kind) {
+    case SqlStmtKind::Select:
+        plan.kind = OraStatementKind::Query;
+        ok = compiler.CompileQuery(*st->select, &compiled, &compileError);
+        break;
+    case SqlStmtKind::Insert:
+        plan.kind = OraStatementKind::Insert;
+        plan.dml = 'I';
+        ok = compiler.CompileInsert(*st, &compiled, &compileError);
+        break;
+    case SqlStmtKind::Update:
+        plan.kind = OraStatementKind::Update;
+        plan.dml = 'U';
+        ok = compiler.CompileUpdate(*st, &compiled, &compileError);
+        break;
+    case SqlStmtKind::Delete:
+        plan.kind = OraStatementKind::Delete;
+        plan.dml = 'D';
+        ok = compiler.CompileDelete(*st, &compiled, &compileError);
+        break;
+    case SqlStmtKind::Commit:
+        plan.kind = OraStatementKind::Commit;
+        break;
+    case SqlStmtKind::Rollback:
+        plan.kind = OraStatementKind::Rollback;
+        plan.rollbackToSavepoint = !st->setting.empty();
+        plan.savepoint = st->setting;
+        break;
+    case SqlStmtKind::Savepoint:
+        plan.kind = OraStatementKind::Other;
+        plan.savepoint = st->setting;
+        break;
+    default: {
+        plan.kind = OraStatementKind::Ddl;
+        if (!plan.bindNames.empty() && (st->kind == SqlStmtKind::CreateTable || st->kind == SqlStmtKind::CreateView))
+            return OraResult{1027, "ORA-01027: bind variables not allowed for data definition operations", 0};
+        OraDdlExecutor ddl(*m_core);
+        OraResult r = ddl.Run(*st, sql);
+        if (!r.Ok())
+            return r;
+        break;
+    }
+    }
+    if (!ok)
+        return error(compileError.code, compileError.pos, compileError.args);
+    if (plan.dml) {
+        OraObjectRef ref = catalog.Resolve(st->target);
+        plan.targetOwner = ref.owner;
+        plan.targetTable = ref.name;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (!compiled.sql.empty()) {
+        plan.sql = compiled.sql;
+        plan.usesSequences = compiled.usesSequences;
+        plan.rownumCounters = compiled.rownumCounters;
+        const int rc = sqlite3_prepare_v2(m_core->Db(), compiled.sql.c_str(), static_cast<int>(compiled.sql.size()), &stmt, nullptr);
+        if (rc != SQLITE_OK) {
+            OraResult r = m_core->MapError(rc, false);
+            sqlite3_finalize(stmt);
+            return r;
+        }
+        for (const CompiledColumn& c : compiled.columns) {
+            OraColumnDesc d;
+            d.name = c.name;
+            d.dbType = SqlTypeCode(c.type);
+            d.dbSize = c.type.IsNumber() ? 22 : c.type.IsDate() ? 7 : c.type.size;
+            d.precision = c.type.IsNumber() ? c.type.precision : 0;
+            d.scale = c.type.IsNumber() ? c.type.scale : 0;
+            d.nullable = c.type.nullable;
+            if (d.dbType == 96 && c.type.base == SqlBaseType::Char && d.dbSize == 0)
+                d.dbSize = 1;
+            plan.columns.push_back(d);
+            plan.types.push_back(c.type);
+        }
+    }
+    *statement = std::make_unique<OraEngineStatement>(m_core, std::move(plan), stmt);
+    return OraResult{};
+}
+
+OraResult RunSql(OraSession& session, const std::string& sql, uint64_t* rows)
+{
+    std::unique_ptr<OraStatement> st;
+    OraResult r = session.Parse(sql, &st);
+    if (!r.Ok())
+        return r;
+    uint64_t n = 0;
+    r = st->Execute(&n);
+    if (!r.Ok())
+        return r;
+    if (st->Kind() == OraStatementKind::Query) {
+        std::vector<OraValue> row;
+        n = 0;
+        while ((r = st->Fetch(&row)).Ok())
+            ++n;
+        if (r.code != 1403)
+            return r;
+        r = OraResult{};
+    }
+    if (rows)
+        *rows = n;
+    return r;
+}
+
+} // namespace VkOracle

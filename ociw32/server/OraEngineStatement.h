@@ -1,0 +1,64 @@
+#pragma once
+// A parsed statement of an engine session: a compiled SQLite statement that
+// is bound, executed and stepped row by row (queries are never materialised),
+// or a statement the session already carried out at parse time (DDL).
+
+#include "ociw32/server/OraServer.h"
+#include "ociw32/server/OraSessionCore.h"
+#include "ociw32/server/SqlType.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace VkOracle {
+
+struct OraStatementPlan {
+    OraStatementKind kind = OraStatementKind::Other;
+    int functionCode = 0;
+    std::string sql;                  // compiled SQLite text (queries and DML)
+    std::vector<OraColumnDesc> columns;
+    std::vector<SqlType> types;
+    std::vector<std::string> bindNames;
+    bool usesSequences = false;
+    std::vector<int> rownumCounters;
+    char dml = 0;                     // 'I', 'U', 'D' for DML
+    std::string targetOwner, targetTable;
+    bool rollbackToSavepoint = false;
+    std::string savepoint;
+};
+
+class OraEngineStatement final : public OraStatement {
+public:
+    OraEngineStatement(std::shared_ptr<OraSessionCore> core, OraStatementPlan plan, sqlite3_stmt* stmt);
+    ~OraEngineStatement() override;
+
+    OraStatementKind Kind() const override { return m_plan.kind; }
+    int FunctionCode() const override { return m_plan.functionCode; }
+    const std::vector<OraColumnDesc>& Columns() const override { return m_plan.columns; }
+    std::vector<std::string> BindNames() const override { return m_plan.bindNames; }
+    OraResult Bind(const std::string& name, const OraValue& value) override;
+    OraResult Execute(uint64_t* rowsProcessed) override;
+    OraResult Fetch(std::vector<OraValue>* row) override;
+    OraResult BoundValue(const std::string& name, OraValue* value) const override;
+
+private:
+    OraResult ExecuteNow(uint64_t* rowsProcessed);
+    OraResult FetchNow(std::vector<OraValue>* row);
+    OraResult BindAll();
+    void CloseCursor();
+    OraResult Failure(int rc);
+
+    std::shared_ptr<OraSessionCore> m_core;
+    OraStatementPlan m_plan;
+    sqlite3_stmt* m_stmt = nullptr;
+    std::vector<OraValue> m_values;
+    std::vector<bool> m_bound;
+    bool m_open = false;
+    bool m_inStatement = false;
+    bool m_commitAtEnd = false;
+};
+
+} // namespace VkOracle

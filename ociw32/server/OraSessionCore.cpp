@@ -1,0 +1,420 @@
+#include "ociw32/server/OraSessionCore.h"
+
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/CatalogSchema.h"
+#include "ociw32/server/OraDatabaseFiles.h"
+#include "ociw32/server/SqliteUtil.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace VkOracle {
+namespace {
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+OraSessionCore* CoreOf(sqlite3_context* ctx)
+{
+    return static_cast<OraSessionCore*>(sqlite3_user_data(ctx));
+}
+
+std::string ArgString(sqlite3_value* v)
+{
+    const unsigned char* t = sqlite3_value_text(v);
+    return t ? reinterpret_cast<const char*>(t) : "";
+}
+
+void Raise(sqlite3_context* ctx, const std::string& message)
+{
+    sqlite3_result_error(ctx, message.c_str(), -1);
+}
+
+void UserFn(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const std::string& user = CoreOf(ctx)->Catalog().User();
+    sqlite3_result_text(ctx, user.c_str(), -1, SQLITE_TRANSIENT);
+}
+
+void SidFn(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int64(ctx, CoreOf(ctx)->Sid());
+}
+
+void HasPrivFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    sqlite3_result_int(ctx, CoreOf(ctx)->Catalog().HasSysPriv(ArgString(argv[0])) ? 1 : 0);
+}
+
+void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const pid_t pid = static_cast<pid_t>(sqlite3_value_int64(argv[0]));
+    const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    sqlite3_result_int(ctx, alive ? 1 : 0);
+}
+
+void UserenvFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const std::string what = Upper(ArgString(argv[0]));
+    if (what == "SESSIONID")
+        sqlite3_result_int64(ctx, CoreOf(ctx)->Sid());
+    else if (what == "LANGUAGE")
+        sqlite3_result_text(ctx, "AMERICAN_AMERICA.WE8ISO8859P1", -1, SQLITE_STATIC);
+    else if (what == "TERMINAL")
+        sqlite3_result_text(ctx, "pts/0", -1, SQLITE_STATIC);
+    else if (what == "SCHEMAID" || what == "ISDBA")
+        sqlite3_result_text(ctx, CoreOf(ctx)->Catalog().HasSysPriv("ALTER SYSTEM") ? "TRUE" : "FALSE", -1, SQLITE_STATIC);
+    else
+        sqlite3_result_null(ctx);
+}
+
+void NextvalFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    OraSessionCore* core = CoreOf(ctx);
+    const std::string owner = ArgString(argv[0]), name = ArgString(argv[1]);
+    SqliteStmt q(core->Db(), "SELECT min_value, max_value, increment_by, cycle_flag, last_number FROM cat_sequences"
+                             " WHERE sequence_owner = ? AND sequence_name = ?");
+    q.Bind(1, owner).Bind(2, name);
+    if (!q.Step()) {
+        Raise(ctx, FormatOraError(2289));
+        return;
+    }
+    const long long minV = q.Int(0), maxV = q.Int(1), inc = q.Int(2), last = q.Int(4);
+    const bool cycle = q.Text(3) == "Y";
+    long long value = last;
+    if ((inc > 0 && value > maxV) || (inc < 0 && value < minV)) {
+        if (!cycle) {
+            Raise(ctx, FormatOraError(8004, {owner + "." + name, inc > 0 ? "exceeds" : "goes below",
+                                             inc > 0 ? "MAX" : "MIN"}));
+            return;
+        }
+        value = inc > 0 ? minV : maxV;
+    }
+    SqliteStmt u(core->Db(), "UPDATE cat_sequences SET last_number = ? WHERE sequence_owner = ? AND sequence_name = ?");
+    u.Bind(1, static_cast<int64_t>(value + inc)).Bind(2, owner).Bind(3, name);
+    if (!u.Run()) {
+        Raise(ctx, FormatOraError(54));
+        return;
+    }
+    core->m_currval[owner + "." + name] = value;
+    sqlite3_result_int64(ctx, value);
+}
+
+void CurrvalFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    OraSessionCore* core = CoreOf(ctx);
+    const std::string key = ArgString(argv[0]) + "." + ArgString(argv[1]);
+    auto it = core->m_currval.find(key);
+    if (it == core->m_currval.end()) {
+        Raise(ctx, FormatOraError(8002, {key}));
+        return;
+    }
+    sqlite3_result_int64(ctx, it->second);
+}
+
+void RownumFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    OraSessionCore* core = CoreOf(ctx);
+    const int id = sqlite3_value_int(argv[0]);
+    long long& n = core->m_rownum[id];
+    sqlite3_result_int64(ctx, n);
+}
+
+std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
+
+} // namespace
+
+OraSessionCore::~OraSessionCore()
+{
+    Close();
+    sqlite3_close_v2(m_db);
+}
+
+void OraSessionCore::RegisterSessionFunctions()
+{
+    struct Fn {
+        const char* name;
+        int n;
+        void (*fn)(sqlite3_context*, int, sqlite3_value**);
+        int flags;
+    };
+    const Fn fns[] = {
+        {"ora_user", 0, UserFn, SQLITE_INNOCUOUS},
+        {"ora_uid", 0, [](sqlite3_context* ctx, int, sqlite3_value**) {
+             SqliteStmt q(CoreOf(ctx)->Db(), "SELECT user_id FROM cat_users WHERE username = ?");
+             q.Bind(1, CoreOf(ctx)->Catalog().User());
+             sqlite3_result_int64(ctx, q.Step() ? q.Int(0) : 0);
+         }, SQLITE_INNOCUOUS},
+        {"ora_sid", 0, SidFn, SQLITE_INNOCUOUS},
+        {"ora_has_priv", 1, HasPrivFn, SQLITE_INNOCUOUS},
+        {"ora_pid_alive", 1, PidAliveFn, SQLITE_INNOCUOUS},
+        {"ora_userenv", 1, UserenvFn, SQLITE_INNOCUOUS},
+        {"ora_nextval", 2, NextvalFn, 0},
+        {"ora_rownum_cur", 1, RownumFn, 0},
+        {"ora_rownum_peek", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+             sqlite3_result_int64(ctx, CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])] + 1);
+         }, 0},
+        {"ora_rownum_take", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+             ++CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])];
+             sqlite3_result_int(ctx, 1);
+         }, 0},
+        {"ora_currval", 2, CurrvalFn, 0},
+    };
+    for (const Fn& f : fns)
+        sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
+}
+
+OraResult OraSessionCore::Open(const OraDatabaseRef& ref, const std::string& user, const std::string& password,
+                               std::shared_ptr<OraSessionCore>* core)
+{
+    return OpenChecked(ref, user, password, true, core);
+}
+
+OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::string& user,
+                                       std::shared_ptr<OraSessionCore>* core)
+{
+    return OpenChecked(ref, user, std::string(), false, core);
+}
+
+OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::string& userIn, const std::string& password,
+                                      bool checkPassword, std::shared_ptr<OraSessionCore>* out)
+{
+    auto notAvailable = [] { return OraResult{1034, FormatOraError(1034), 0}; };
+    if (!DatabaseFileExists(ref))
+        return notAvailable();
+    const OraInstanceState state = ReadInstanceState(ref);
+    if (!state.open)
+        return notAvailable();
+    std::shared_ptr<OraSessionCore> core(new OraSessionCore());
+    core->m_ref = ref;
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+        return notAvailable();
+    sqlite3* db = core->m_db;
+    sqlite3_busy_timeout(db, 10000);
+    SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
+    RegisterOracleFunctions(db);
+    SetConnectionClock(db, state.clock);
+    {
+        SqliteStmt v(db, "SELECT value FROM cat_db WHERE key = 'version'");
+        if (!v.Step())
+            return notAvailable();
+        core->m_version = v.Text(0);
+        core->m_major = MajorVersionOf(core->m_version);
+    }
+    {
+        std::string error;
+        if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
+            return notAvailable();
+    }
+    const std::string user = Upper(userIn);
+    if (checkPassword && password.empty())
+        return OraResult{1005, FormatOraError(1005), 0};
+    {
+        SqliteStmt q(db, "SELECT user_id, password, account_status FROM cat_users WHERE username = ? AND is_role = 0");
+        q.Bind(1, user);
+        if (!q.Step() || (checkPassword && Upper(q.Text(1)) != Upper(password)))
+            return OraResult{1017, FormatOraError(1017), 0};
+        if (checkPassword && q.Text(2).find("LOCKED") != std::string::npos)
+            return OraResult{28000, FormatOraError(28000), 0};
+        core->m_userId = q.Int(0);
+    }
+    // Version 7 servers (territory AMERICA) default to two-digit YY years.
+    if (core->m_major <= 7)
+        SetSessionDateFormat(db, "DD-MON-YY");
+    core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
+    core->RegisterSessionFunctions();
+    core->m_catalog->RefreshPrivileges();
+    if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
+        return OraResult{1045, FormatOraError(1045, {user}), 0};
+    // Register in V$SESSION, dropping rows of processes that died.
+    SqliteExec(db, "DELETE FROM cat_sessions WHERE NOT ora_pid_alive(pid)");
+    char host[256] = "localhost";
+    ::gethostname(host, sizeof host - 1);
+    const char* osUser = std::getenv("USER");
+    SqliteStmt ins(db, "INSERT INTO cat_sessions(sid, serial, username, user_id, pid, logon_time, program, machine,"
+                       " osuser, schemaname) SELECT coalesce(max(sid), 6) + 1, abs(random() % 30000) + 1, ?, ?, ?, ?, ?,"
+                       " ?, ?, ? FROM cat_sessions");
+    ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
+    ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
+    ins.Bind(8, user);
+    if (!ins.Run())
+        return OraResult{1034, FormatOraError(1034), 0};
+    core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+    *out = core;
+    return OraResult{};
+}
+
+OraResult OraSessionCore::CheckAlive()
+{
+    if (m_closed)
+        return OraResult{1012, FormatOraError(1012), 0};
+    // The state file is re-read only when it changed (it is replaced by rename).
+    struct stat st {};
+    StateKey key;
+    if (::stat(StateFilePath(m_ref).c_str(), &st) == 0)
+        key = StateKey{static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_mtim.tv_sec),
+                       static_cast<int64_t>(st.st_mtim.tv_nsec), static_cast<int64_t>(st.st_size)};
+    if (!m_stateKnown || !(key == m_stateKey)) {
+        const OraInstanceState state = ReadInstanceState(m_ref);
+        m_instanceOpen = state.open && DatabaseFileExists(m_ref);
+        SetConnectionClock(m_db, state.clock);
+        m_stateKey = key;
+        m_stateKnown = true;
+    }
+    if (!m_instanceOpen)
+        return OraResult{3114, FormatOraError(3114), 0};
+    return OraResult{};
+}
+
+OraResult OraSessionCore::BeginWrite()
+{
+    if (!sqlite3_get_autocommit(m_db))
+        return OraResult{};
+    // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
+    // the write lock of the database alone.
+    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_db, "UPDATE main.cat_db SET value = value WHERE 0", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        OraResult r = MapError(rc, false);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return r;
+    }
+    return OraResult{};
+}
+
+OraResult OraSessionCore::Commit()
+{
+    if (sqlite3_get_autocommit(m_db))
+        return OraResult{};
+    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        OraResult r = MapError(rc, false);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return r;
+    }
+    return OraResult{};
+}
+
+OraResult OraSessionCore::Rollback()
+{
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return OraResult{};
+}
+
+void OraSessionCore::Close()
+{
+    if (m_closed.exchange(true))
+        return;
+    if (!m_db)
+        return;
+    Rollback();
+    SqliteStmt del(m_db, "DELETE FROM cat_sessions WHERE sid = ?");
+    del.Bind(1, static_cast<int64_t>(m_sid));
+    del.Run();
+}
+
+void OraSessionCore::Break()
+{
+    std::lock_guard<std::mutex> guard(m_breakLock);
+    if (m_running && m_db)
+        sqlite3_interrupt(m_db);
+}
+
+OraResult OraSessionCore::Error(int code, std::initializer_list<std::string> args, int offset) const
+{
+    return OraResult{code, FormatServerOraError(code, m_major, args), offset};
+}
+
+OraResult OraSessionCore::MapConstraint(const std::string& message, bool updating) const
+{
+    auto after = [&](const char* prefix) {
+        const size_t at = message.find(prefix);
+        return at == std::string::npos ? std::string() : message.substr(at + std::strlen(prefix));
+    };
+    std::string rest = after("NOT NULL constraint failed: ");
+    if (!rest.empty()) {
+        const size_t first = rest.find('.'), last = rest.rfind('.');
+        const std::string owner = rest.substr(0, first);
+        const std::string table = rest.substr(first + 1, last - first - 1);
+        const std::string column = rest.substr(last + 1);
+        return Error(updating ? 1407 : 1400, {Quoted(owner) + "." + Quoted(table) + "." + Quoted(column)});
+    }
+    rest = after("UNIQUE constraint failed: ");
+    if (rest.empty())
+        rest = after("PRIMARY KEY constraint failed: ");
+    if (!rest.empty()) {
+        std::vector<std::string> columns;
+        std::string owner, table;
+        size_t start = 0;
+        while (start < rest.size()) {
+            size_t end = rest.find(", ", start);
+            const std::string part = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            const size_t first = part.find('.'), last = part.rfind('.');
+            owner = part.substr(0, first);
+            table = part.substr(first + 1, last - first - 1);
+            columns.push_back(part.substr(last + 1));
+            if (end == std::string::npos)
+                break;
+            start = end + 2;
+        }
+        std::string list;
+        for (const std::string& c : columns)
+            list += (list.empty() ? "" : ",") + c;
+        SqliteStmt q(m_db, "SELECT c.constraint_name FROM cat_constraints c WHERE c.owner = ?1 AND c.table_name = ?2"
+                           " AND c.constraint_type IN ('P','U') AND (SELECT group_concat(column_name, ',') FROM"
+                           " (SELECT column_name FROM cat_cons_columns cc WHERE cc.owner = c.owner AND"
+                           " cc.constraint_name = c.constraint_name ORDER BY position)) = ?3"
+                           " UNION ALL SELECT i.index_name FROM cat_indexes i WHERE i.table_owner = ?1 AND"
+                           " i.table_name = ?2 AND i.uniqueness = 'UNIQUE' AND (SELECT group_concat(column_name, ',')"
+                           " FROM (SELECT column_name FROM cat_ind_columns ic WHERE ic.index_owner = i.owner AND"
+                           " ic.index_name = i.index_name ORDER BY column_position)) = ?3");
+        q.Bind(1, owner).Bind(2, table).Bind(3, list);
+        const std::string name = q.Step() ? q.Text(0) : "SYS_C000000";
+        return Error(1, {owner, name});
+    }
+    rest = after("CHECK constraint failed: ");
+    if (!rest.empty()) {
+        if (rest.rfind("~len~", 0) == 0)
+            return Error(1401);
+        if (rest.rfind("~prec~", 0) == 0)
+            return Error(1438);
+        const size_t dot = rest.find('.');
+        return Error(2290, {rest.substr(0, dot), dot == std::string::npos ? rest : rest.substr(dot + 1)});
+    }
+    return Error(0);
+}
+
+OraResult OraSessionCore::MapError(int rc, bool updating) const
+{
+    const std::string message = sqlite3_errmsg(m_db);
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_INTERRUPT)
+        return Error(1013);
+    if (const int code = ParseOraErrorCode(message.c_str()))
+        return OraResult{code, message, 0};
+    if (primary == SQLITE_CONSTRAINT) {
+        if (message.find("FOREIGN KEY") != std::string::npos)
+            return Error(2291, {m_catalog ? m_catalog->Schema() : "SYS", "FK"});
+        OraResult r = MapConstraint(message, updating);
+        if (r.code)
+            return r;
+    }
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return Error(54);
+    return OraResult{600, "ORA-00600: internal error code, arguments: [sqlite], [" + message + "]", 0};
+}
+
+} // namespace VkOracle

@@ -1,0 +1,95 @@
+#pragma once
+// The state one session shares with its statements: its own SQLite
+// connection (so uncommitted work stays private), its catalogue view, the
+// session functions (USER, privileges, sequences), Oracle's transaction
+// rules and the mapping of SQLite failures to Oracle errors.
+
+#include "ociw32/server/OraCatalog.h"
+#include "ociw32/server/OraServer.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+struct sqlite3;
+
+namespace VkOracle {
+
+class OraSessionCore {
+public:
+    ~OraSessionCore();
+
+    // Opens the connection, checks the password and account, registers the
+    // session. The core is usable only when the result is Ok.
+    static OraResult Open(const OraDatabaseRef& ref, const std::string& user, const std::string& password,
+                          std::shared_ptr<OraSessionCore>* core);
+    // The server's own logon (provisioning): no password check.
+    static OraResult OpenInternal(const OraDatabaseRef& ref, const std::string& user,
+                                  std::shared_ptr<OraSessionCore>* core);
+
+    sqlite3* Db() const { return m_db; }
+    OraCatalog& Catalog() { return *m_catalog; }
+    int Major() const { return m_major; }
+    const std::string& Version() const { return m_version; }
+    int Sid() const { return m_sid; }
+    const OraDatabaseRef& Ref() const { return m_ref; }
+
+    // Fails with 3114 once the session is closed or its instance shut down;
+    // also picks up clock changes made by other processes.
+    OraResult CheckAlive();
+    // Starts Oracle's implicit transaction before a change (write lock first,
+    // so a later commit never meets a newer snapshot).
+    OraResult BeginWrite();
+    OraResult Commit();
+    OraResult Rollback();
+    // Ends the session: rolls back, unregisters, refuses further calls.
+    void Close();
+    bool Closed() const { return m_closed; }
+
+    void Break();
+    void SetRunning(bool running) { m_running = running; }
+
+    // Oracle's error for the connection's last SQLite failure.
+    OraResult MapError(int rc, bool updating) const;
+    OraResult Error(int code, std::initializer_list<std::string> args = {}, int offset = 0) const;
+
+    // Sequence values handed out in this session (CURRVAL).
+    std::map<std::string, long long> m_currval;
+    // ROWNUM counters of the query blocks being executed.
+    std::map<int, long long> m_rownum;
+
+private:
+    OraSessionCore() = default;
+    static OraResult OpenChecked(const OraDatabaseRef& ref, const std::string& user, const std::string& password,
+                                 bool checkPassword, std::shared_ptr<OraSessionCore>* core);
+    void RegisterSessionFunctions();
+    OraResult MapConstraint(const std::string& message, bool updating) const;
+
+    OraDatabaseRef m_ref;
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<OraCatalog> m_catalog;
+    std::string m_version;
+    int m_major = 10;
+    int m_sid = 0;
+    int64_t m_userId = 0;
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_closed{false};
+    std::mutex m_breakLock;
+    struct StateKey {
+        uint64_t inode = 0;
+        int64_t seconds = 0;
+        int64_t nanoseconds = 0;
+        int64_t size = -1;
+        bool operator==(const StateKey& o) const
+        {
+            return inode == o.inode && seconds == o.seconds && nanoseconds == o.nanoseconds && size == o.size;
+        }
+    };
+    StateKey m_stateKey;
+    bool m_stateKnown = false;
+    bool m_instanceOpen = true;
+};
+
+} // namespace VkOracle

@@ -1,0 +1,122 @@
+#pragma once
+// Resolver, type checker and code generator of the Oracle front end: takes a
+// parsed statement, resolves every name against the catalogue with the
+// session's privileges, types every expression with Oracle's rules and
+// produces one SQLite statement that uses the ora_* functions.
+
+#include "ociw32/server/OraCatalog.h"
+#include "ociw32/server/SqlAst.h"
+#include "ociw32/server/SqlType.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace VkOracle {
+
+struct SqlCompileError {
+    int code = 0;
+    int pos = 0;
+    std::vector<std::string> args;
+};
+
+struct CompiledColumn {
+    std::string name;
+    SqlType type;
+};
+
+struct CompiledStatement {
+    std::string sql;
+    std::vector<CompiledColumn> columns; // select list of a query
+    bool usesSequences = false;
+    std::vector<int> rownumCounters; // reset before each execution
+};
+
+class SqlCompiler {
+public:
+    // `binds` maps placeholder names (upper case) to their SQLite parameter
+    // numbers; `source` is the statement text (for column headings).
+    SqlCompiler(const OraCatalog& catalog, const std::string& source, const std::map<std::string, int>& binds);
+
+    bool CompileQuery(const SqlSelect& select, CompiledStatement* out, SqlCompileError* error);
+    bool CompileInsert(const SqlStatement& st, CompiledStatement* out, SqlCompileError* error);
+    bool CompileUpdate(const SqlStatement& st, CompiledStatement* out, SqlCompileError* error);
+    bool CompileDelete(const SqlStatement& st, CompiledStatement* out, SqlCompileError* error);
+    // A CHECK condition over one table's columns, in bare column names.
+    bool CompileCheck(const SqlExpr& condition, const std::vector<OraColumnInfo>& columns, std::string* sql,
+                      SqlCompileError* error);
+    // An expression converted to a column's type (defaults, job intervals).
+    bool CompileStandalone(const SqlExpr& expr, std::string* sql, SqlType* type, SqlCompileError* error);
+
+    // SQL for converting a value of type `from` to a column of type `to`.
+    static std::string ConvertTo(const std::string& sql, const SqlType& from, const SqlType& to);
+
+private:
+    struct Failure {
+        int code;
+        int pos;
+        std::vector<std::string> args;
+    };
+    struct Source {
+        std::string alias;     // name used to qualify columns (alias or table name)
+        std::string owner;     // for schema.table.column
+        std::string table;
+        std::string sqlAlias;  // SQLite alias, empty for bare columns
+        std::vector<OraColumnInfo> columns;
+        bool outer = false;
+        std::string storage;   // SQLite table name, or "(subquery)"
+    };
+    struct Scope {
+        std::vector<Source> sources;
+        Scope* parent = nullptr;
+        bool allowAggregates = false;
+        bool sawAggregate = false;
+        bool sawRownum = false;
+        bool inWhere = false;
+        int rownumId = 0; // counter of this query block, 0 = none yet
+        std::set<int> outerUsed; // sources with (+) in the current conjunct
+        std::set<int> refs;      // sources the current conjunct references
+    };
+    struct CExpr {
+        std::string sql;
+        SqlType type;
+        bool aggregate = false;
+    };
+
+    [[noreturn]] void Fail(int code, int pos, std::vector<std::string> args = {}) const;
+
+    std::string Query(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
+                      bool positionalNames);
+    std::string QueryBlock(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
+                           bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut);
+    Source TableSource(const SqlFromItem& item, const std::string& privilege, const std::string& sqlAlias);
+    OraObjectRef ResolveChecked(const std::vector<std::string>& name, const std::string& privilege, int pos);
+
+    CExpr Expr(const SqlExpr& e, Scope& scope);
+    CExpr Column(const SqlExpr& e, Scope& scope);
+    CExpr Function(const SqlExpr& e, Scope& scope);
+    CExpr Aggregate(const SqlExpr& e, Scope& scope);
+    CExpr Binary(const SqlExpr& e, Scope& scope);
+    CExpr Compare(const std::string& op, const CExpr& l, const CExpr& r);
+    static void CompareOperands(const CExpr& l, const CExpr& r, std::string* ls, std::string* rs);
+    CExpr Sequence(const std::string& owner, const std::string& name, const std::string& pseudo, int pos);
+    std::string SubqueryValue(const SqlSelect& sub, Scope& scope, SqlType* type);
+    std::string Heading(const SqlExpr& e) const;
+    bool IsGroupValid(const SqlExpr& e, Scope& scope, const std::set<std::string>& groupKeys);
+    static std::string AsText(const CExpr& e);
+    static std::string AsNumber(const CExpr& e);
+    static std::string AsDate(const CExpr& e);
+    static std::string Coerce(const CExpr& e, const SqlType& to);
+    static bool IsAggregateName(const std::string& name);
+
+    const OraCatalog& m_catalog;
+    std::string m_source;
+    const std::map<std::string, int>& m_binds;
+    int m_aliasCounter = 0;
+    bool m_usesSequences = false;
+    std::vector<int> m_rownumCounters;
+};
+
+} // namespace VkOracle

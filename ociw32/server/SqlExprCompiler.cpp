@@ -1,0 +1,658 @@
+// Expressions of the compiler: name resolution, Oracle's typing and
+// implicit conversions, built-in functions.
+#include "ociw32/server/SqlCompiler.h"
+
+#include "ociw32/server/SqliteUtil.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+
+namespace VkOracle {
+namespace {
+
+struct FunctionSpec {
+    const char* name;
+    const char* target; // SQLite function
+    int minArgs;
+    int maxArgs;
+    char result;        // N number, V text (size of arg 0), D date, F first arg's type
+};
+
+const FunctionSpec kFunctions[] = {
+    {"UPPER", "ora_upper", 1, 1, 'V'}, {"LOWER", "ora_lower", 1, 1, 'V'}, {"INITCAP", "ora_initcap", 1, 1, 'V'},
+    {"LENGTH", "ora_length", 1, 1, 'N'}, {"SUBSTR", "ora_substr", 2, 3, 'V'}, {"INSTR", "ora_instr", 2, 4, 'N'},
+    {"LPAD", "ora_lpad", 2, 3, 'P'}, {"RPAD", "ora_rpad", 2, 3, 'P'}, {"LTRIM", "ora_ltrim", 1, 2, 'V'},
+    {"RTRIM", "ora_rtrim", 1, 2, 'V'}, {"TRIM", "ora_trim", 1, 3, 'V'}, {"REPLACE", "ora_replace", 2, 3, 'V'},
+    {"TRANSLATE", "ora_translate", 3, 3, 'V'}, {"CHR", "ora_chr", 1, 1, '1'}, {"ASCII", "ora_ascii", 1, 1, 'N'},
+    {"CONCAT", "ora_concat", 2, 2, 'C'}, {"ABS", "ora_abs", 1, 1, 'N'}, {"CEIL", "ora_ceil", 1, 1, 'N'},
+    {"FLOOR", "ora_floor", 1, 1, 'N'}, {"SIGN", "ora_sign", 1, 1, 'N'}, {"SQRT", "ora_sqrt", 1, 1, 'N'},
+    {"EXP", "ora_exp", 1, 1, 'N'}, {"LN", "ora_ln", 1, 1, 'N'}, {"LOG", "ora_log", 2, 2, 'N'},
+    {"MOD", "ora_mod", 2, 2, 'N'}, {"POWER", "ora_power", 2, 2, 'N'}, {"TO_NUMBER", "ora_to_number", 1, 2, 'N'},
+    {"TO_DATE", "ora_to_date", 1, 2, 'D'}, {"ADD_MONTHS", "ora_add_months", 2, 2, 'D'},
+    {"LAST_DAY", "ora_last_day", 1, 1, 'D'}, {"NEXT_DAY", "ora_next_day", 2, 2, 'D'},
+    {"MONTHS_BETWEEN", "ora_months_between", 2, 2, 'N'}, {"NVL", "ora_nvl", 2, 2, 'F'},
+    {"NVL2", "ora_nvl2", 3, 3, 'S'}, {"COALESCE", "ora_coalesce", 1, 255, 'F'},
+    {"LEAST", "ora_least", 1, 255, 'F'}, {"GREATEST", "ora_greatest", 1, 255, 'F'},
+    {"VSIZE", "ora_length", 1, 1, 'N'},
+};
+
+bool IsDateArgFunction(const std::string& name)
+{
+    return name == "ADD_MONTHS" || name == "LAST_DAY" || name == "NEXT_DAY" || name == "MONTHS_BETWEEN";
+}
+
+} // namespace
+
+SqlCompiler::SqlCompiler(const OraCatalog& catalog, const std::string& source, const std::map<std::string, int>& binds)
+    : m_catalog(catalog), m_source(source), m_binds(binds)
+{
+}
+
+void SqlCompiler::Fail(int code, int pos, std::vector<std::string> args) const
+{
+    throw Failure{code, pos, std::move(args)};
+}
+
+std::string SqlCompiler::AsText(const CExpr& e)
+{
+    if (e.type.IsDate())
+        return "ora_to_char_date(" + e.sql + ")";
+    return e.sql;
+}
+
+std::string SqlCompiler::AsNumber(const CExpr& e)
+{
+    if (e.type.IsNumber())
+        return e.sql;
+    if (e.type.IsDate())
+        return e.sql; // reported as 932 by callers that care
+    return "ora_to_num(" + e.sql + ")";
+}
+
+std::string SqlCompiler::AsDate(const CExpr& e)
+{
+    if (e.type.IsDate())
+        return e.sql;
+    return "ora_to_date_implicit(" + e.sql + ")";
+}
+
+std::string SqlCompiler::Coerce(const CExpr& e, const SqlType& to)
+{
+    if (to.IsNumber())
+        return AsNumber(e);
+    if (to.IsDate())
+        return AsDate(e);
+    if (to.IsText() && e.type.IsNumber())
+        return "ora_to_char_num(" + e.sql + ")";
+    if (to.IsText())
+        return AsText(e);
+    return e.sql;
+}
+
+std::string SqlCompiler::ConvertTo(const std::string& sql, const SqlType& from, const SqlType& to)
+{
+    CExpr e{sql, from, false};
+    std::string out = Coerce(e, to);
+    if (to.IsNumber() && to.precision > 0 && to.scale != 0)
+        out = "ora_round_num(" + out + ", " + std::to_string(to.scale) + ")";
+    else if (to.IsNumber() && to.precision > 0 && to.scale == 0)
+        out = "ora_round_num(" + out + ")";
+    if (to.base == SqlBaseType::Char && to.size > 0)
+        out = "ora_rpad(" + out + ", " + std::to_string(to.size) + ")";
+    return out;
+}
+
+std::string SqlCompiler::Heading(const SqlExpr& e) const
+{
+    if (e.kind == SqlExpr::Kind::Column && !e.names.empty())
+        return e.names.back();
+    std::string text;
+    if (e.pos >= 0 && static_cast<size_t>(e.pos) < m_source.size())
+        text = m_source.substr(static_cast<size_t>(e.pos), static_cast<size_t>(std::max(0, e.end - e.pos)));
+    std::string out;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '\'')
+            quoted = !quoted;
+        if (!quoted && std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (out.size() > 30)
+        out.resize(30);
+    return out;
+}
+
+SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
+{
+    using K = SqlExpr::Kind;
+    switch (e.kind) {
+    case K::Number: {
+        std::string t = e.text;
+        // 1e3 and .5 are fine for SQLite; integral values stay integers.
+        return CExpr{t.find_first_of(".eE") == std::string::npos && t.size() > 18 ? "CAST('" + t + "' AS REAL)" : t,
+                     NumberType(), false};
+    }
+    case K::String: {
+        SqlType t = TextType(static_cast<int>(e.text.size()));
+        t.base = SqlBaseType::Char; // literals compare blank-padded and describe as CHAR
+        if (e.text.find('\0') != std::string::npos) {
+            // A NUL would end the SQLite text early: spell the bytes out.
+            static const char* const kHex = "0123456789ABCDEF";
+            std::string hex;
+            for (unsigned char c : e.text) {
+                hex += kHex[c >> 4];
+                hex += kHex[c & 15];
+            }
+            return CExpr{"CAST(X'" + hex + "' AS TEXT)", t, false};
+        }
+        return CExpr{SqlQuote(e.text), t, false};
+    }
+    case K::Null:
+        return CExpr{"NULL", SqlType{}, false};
+    case K::Bind: {
+        auto it = m_binds.find(e.text);
+        const int index = it == m_binds.end() ? 0 : it->second;
+        return CExpr{"?" + std::to_string(index), TextType(m_catalog.Major() <= 7 ? 2000 : 4000), false};
+    }
+    case K::Pseudo:
+        if (e.text == "SYSDATE")
+            return CExpr{"ora_sysdate()", SqlType{SqlBaseType::Date, 7, 0, 0, false}, false};
+        if (e.text == "USER")
+            return CExpr{"ora_user()", SqlType{SqlBaseType::Varchar2, 30, 0, 0, false}, false};
+        if (e.text == "UID")
+            return CExpr{"ora_uid()", NumberType(), false};
+        if (e.text == "ROWNUM") {
+            // Rows are numbered as they pass WHERE: a per-execution counter.
+            scope.sawRownum = true;
+            if (!scope.rownumId) {
+                static std::atomic<int> s_next{1};
+                scope.rownumId = s_next++;
+                m_rownumCounters.push_back(scope.rownumId);
+            }
+            const std::string id = std::to_string(scope.rownumId);
+            return CExpr{scope.inWhere ? "ora_rownum_peek(" + id + ")" : "ora_rownum_cur(" + id + ")",
+                         SqlType{SqlBaseType::Number, 22, 0, 0, false}, false};
+        }
+        if (e.text == "ROWID") {
+            if (scope.sources.empty())
+                Fail(904, e.pos, {"\"ROWID\""});
+            const Source& s = scope.sources.front();
+            return CExpr{(s.sqlAlias.empty() ? "" : s.sqlAlias + ".") + "rowid", SqlType{SqlBaseType::Rowid, 18, 0, 0, false},
+                         false};
+        }
+        Fail(976, e.pos);
+    case K::Column:
+        return Column(e, scope);
+    case K::Star:
+        Fail(936, e.pos);
+    case K::Negate: {
+        CExpr a = Expr(*e.args[0], scope);
+        if (a.type.IsDate())
+            Fail(932, e.pos, {"NUMBER", "DATE"});
+        return CExpr{"ora_sub(0, " + a.sql + ")", NumberType(), a.aggregate};
+    }
+    case K::Binary:
+        return Binary(e, scope);
+    case K::Compare: {
+        CExpr l = Expr(*e.args[0], scope);
+        CExpr r = Expr(*e.args[1], scope);
+        return Compare(e.text, l, r);
+    }
+    case K::And:
+    case K::Or: {
+        CExpr l = Expr(*e.args[0], scope);
+        CExpr r = Expr(*e.args[1], scope);
+        if (e.kind == K::Or && !scope.outerUsed.empty())
+            Fail(1719, e.pos);
+        return CExpr{"(" + l.sql + (e.kind == K::And ? " AND " : " OR ") + r.sql + ")", NumberType(),
+                     l.aggregate || r.aggregate};
+    }
+    case K::Not: {
+        CExpr a = Expr(*e.args[0], scope);
+        return CExpr{"(NOT " + a.sql + ")", NumberType(), a.aggregate};
+    }
+    case K::Like: {
+        CExpr v = Expr(*e.args[0], scope);
+        CExpr p = Expr(*e.args[1], scope);
+        std::string sql = "ora_like(" + AsText(v) + ", " + AsText(p);
+        if (e.args.size() > 2)
+            sql += ", " + AsText(Expr(*e.args[2], scope));
+        sql += ")";
+        return CExpr{e.negated ? "(NOT " + sql + ")" : sql, NumberType(), v.aggregate || p.aggregate};
+    }
+    case K::Between: {
+        CExpr v = Expr(*e.args[0], scope);
+        CExpr lo = Expr(*e.args[1], scope);
+        CExpr hi = Expr(*e.args[2], scope);
+        CExpr a = Compare(">=", v, lo);
+        CExpr b = Compare("<=", v, hi);
+        std::string sql = "(" + a.sql + " AND " + b.sql + ")";
+        return CExpr{e.negated ? "(NOT " + sql + ")" : sql, NumberType(), v.aggregate};
+    }
+    case K::In: {
+        CExpr v = Expr(*e.args[0], scope);
+        if (!scope.outerUsed.empty())
+            Fail(1719, e.pos);
+        std::string sql;
+        if (e.sub) {
+            Scope inner;
+            inner.parent = &scope;
+            std::vector<CompiledColumn> cols;
+            const std::string sub = Query(*e.sub, &scope, &cols, true);
+            if (cols.size() != 1)
+                Fail(cols.size() > 1 ? 913 : 947, e.sub->pos);
+            CExpr first{"x", cols[0].type, false};
+            std::string conv = "\"_1\"";
+            if (v.type.IsNumber() && !cols[0].type.IsNumber())
+                conv = "ora_to_num(\"_1\")";
+            else if (v.type.IsDate() && !cols[0].type.IsDate())
+                conv = "ora_to_date_implicit(\"_1\")";
+            std::string lhs = v.sql;
+            if (cols[0].type.IsNumber() && !v.type.IsNumber())
+                lhs = AsNumber(v);
+            sql = "(" + lhs + " IN (SELECT " + conv + " FROM (" + sub + ")))";
+        } else {
+            std::string list, lhs;
+            for (size_t i = 1; i < e.args.size(); ++i) {
+                CExpr item = Expr(*e.args[i], scope);
+                std::string ls, rs;
+                CompareOperands(v, item, &ls, &rs);
+                list += (i > 1 ? ", " : "") + rs;
+                if (i == 1)
+                    lhs = ls;
+            }
+            sql = lhs;
+            sql = "(" + sql + " IN (" + list + "))";
+        }
+        return CExpr{e.negated ? "(NOT " + sql + ")" : sql, NumberType(), v.aggregate};
+    }
+    case K::IsNull: {
+        CExpr a = Expr(*e.args[0], scope);
+        return CExpr{"(" + a.sql + (e.negated ? " IS NOT NULL)" : " IS NULL)"), NumberType(), a.aggregate};
+    }
+    case K::Exists: {
+        std::vector<CompiledColumn> cols;
+        return CExpr{"EXISTS (" + Query(*e.sub, &scope, &cols, true) + ")", NumberType(), false};
+    }
+    case K::Subquery: {
+        SqlType t;
+        const std::string sql = SubqueryValue(*e.sub, scope, &t);
+        return CExpr{sql, t, false};
+    }
+    case K::Func:
+        return Function(e, scope);
+    case K::Case: {
+        size_t i = 0;
+        std::string sql = "CASE";
+        CExpr operand;
+        if (e.hasOperand) {
+            operand = Expr(*e.args[0], scope);
+            i = 1;
+        }
+        SqlType resultType;
+        bool first = true;
+        bool aggregate = false;
+        const size_t pairsEnd = e.hasElse ? e.args.size() - 1 : e.args.size();
+        std::vector<std::pair<std::string, CExpr>> branches;
+        for (; i + 2 <= pairsEnd; i += 2) {
+            CExpr when = Expr(*e.args[i], scope);
+            CExpr then = Expr(*e.args[i + 1], scope);
+            aggregate = aggregate || when.aggregate || then.aggregate;
+            std::string cond = e.hasOperand ? Compare("=", operand, when).sql : when.sql;
+            if (first && !then.type.IsUnknown()) {
+                resultType = then.type;
+                first = false;
+            }
+            branches.emplace_back(cond, then);
+        }
+        if (resultType.base == SqlBaseType::Char)
+            resultType.base = SqlBaseType::Varchar2;
+        for (auto& b : branches)
+            sql += " WHEN " + b.first + " THEN " + Coerce(b.second, resultType);
+        if (e.hasElse) {
+            CExpr other = Expr(*e.args.back(), scope);
+            sql += " ELSE " + Coerce(other, resultType);
+        }
+        sql += " END";
+        return CExpr{sql, resultType, aggregate};
+    }
+    }
+    Fail(936, e.pos);
+}
+
+SqlCompiler::CExpr SqlCompiler::Column(const SqlExpr& e, Scope& scope)
+{
+    const std::vector<std::string>& n = e.names;
+    const std::string& last = n.back();
+    // Sequence pseudo columns: seq.NEXTVAL, schema.seq.CURRVAL.
+    if ((last == "NEXTVAL" || last == "CURRVAL") && n.size() >= 2) {
+        bool isSource = false;
+        for (Scope* s = &scope; s && !isSource; s = s->parent)
+            for (const Source& src : s->sources)
+                isSource = isSource || (n.size() == 2 && src.alias == n[0]);
+        if (!isSource) {
+            std::vector<std::string> name(n.begin(), n.end() - 1);
+            OraObjectRef ref = m_catalog.Resolve(name);
+            if (ref.found && ref.type == "SEQUENCE") {
+                if (!m_catalog.HasObjectPriv(ref, "SELECT"))
+                    Fail(m_catalog.CanSee(ref) ? 1031 : 2289, e.pos);
+                return Sequence(ref.owner, ref.name, last, e.pos);
+            }
+            if (!ref.found || !m_catalog.CanSee(ref))
+                Fail(2289, e.pos);
+        }
+    }
+    int depth = 0;
+    for (Scope* s = &scope; s; s = s->parent, ++depth) {
+        int foundIndex = -1;
+        const OraColumnInfo* found = nullptr;
+        for (size_t i = 0; i < s->sources.size(); ++i) {
+            const Source& src = s->sources[i];
+            if (n.size() == 2 && src.alias != n[0])
+                continue;
+            if (n.size() == 3 && !(src.owner == n[0] && src.table == n[1] && src.alias == n[1]))
+                continue;
+            for (const OraColumnInfo& c : src.columns) {
+                if (c.name == last) {
+                    if (found && n.size() == 1)
+                        Fail(918, e.pos);
+                    found = &c;
+                    foundIndex = static_cast<int>(i);
+                    if (depth == 0)
+                        scope.refs.insert(foundIndex);
+                }
+            }
+        }
+        if (found) {
+            const Source& src = s->sources[static_cast<size_t>(foundIndex)];
+            if (e.outer && depth == 0)
+                scope.outerUsed.insert(foundIndex);
+            std::string sql = (src.sqlAlias.empty() ? "" : src.sqlAlias + ".") + SqlQuoteIdent(found->name);
+            SqlType t = found->type;
+            if (src.outer)
+                t.nullable = true;
+            return CExpr{sql, t, false};
+        }
+    }
+    std::string shown;
+    for (size_t i = 0; i < n.size(); ++i)
+        shown += (i ? "." : "") + std::string("\"") + n[i] + "\"";
+    Fail(904, e.pos, {shown});
+}
+
+SqlCompiler::CExpr SqlCompiler::Sequence(const std::string& owner, const std::string& name, const std::string& pseudo,
+                                         int)
+{
+    m_usesSequences = true;
+    return CExpr{std::string(pseudo == "NEXTVAL" ? "ora_nextval(" : "ora_currval(") + SqlQuote(owner) + ", " +
+                     SqlQuote(name) + ")",
+                 NumberType(), false};
+}
+
+SqlCompiler::CExpr SqlCompiler::Binary(const SqlExpr& e, Scope& scope)
+{
+    CExpr l = Expr(*e.args[0], scope);
+    CExpr r = Expr(*e.args[1], scope);
+    const bool agg = l.aggregate || r.aggregate;
+    if (e.text == "||") {
+        int size = std::min(4000, std::max(1, l.type.IsDate() ? 75 : l.type.IsNumber() ? 40 : l.type.size) +
+                                      std::max(1, r.type.IsDate() ? 75 : r.type.IsNumber() ? 40 : r.type.size));
+        if (m_catalog.Major() <= 7)
+            size = std::min(size, 2000);
+        return CExpr{"ora_concat(" + AsText(l) + ", " + AsText(r) + ")", TextType(size), agg};
+    }
+    const bool ld = l.type.IsDate(), rd = r.type.IsDate();
+    if (e.text == "+") {
+        if (ld && rd)
+            Fail(975, e.pos);
+        if (ld)
+            return CExpr{"ora_date_add_days(" + l.sql + ", " + AsNumber(r) + ")", DateType(), agg};
+        if (rd)
+            return CExpr{"ora_date_add_days(" + r.sql + ", " + AsNumber(l) + ")", DateType(), agg};
+        return CExpr{"ora_add(" + l.sql + ", " + r.sql + ")", NumberType(), agg};
+    }
+    if (e.text == "-") {
+        if (ld && rd)
+            return CExpr{"ora_date_diff(" + l.sql + ", " + r.sql + ")", NumberType(), agg};
+        if (ld)
+            return CExpr{"ora_date_add_days(" + l.sql + ", ora_sub(0, " + AsNumber(r) + "))", DateType(), agg};
+        if (rd)
+            Fail(932, e.pos, {"NUMBER", "DATE"});
+        return CExpr{"ora_sub(" + l.sql + ", " + r.sql + ")", NumberType(), agg};
+    }
+    if (ld || rd)
+        Fail(932, e.pos, {"NUMBER", "DATE"});
+    return CExpr{std::string(e.text == "*" ? "ora_mul(" : "ora_div(") + l.sql + ", " + r.sql + ")", NumberType(), agg};
+}
+
+SqlCompiler::CExpr SqlCompiler::Compare(const std::string& op, const CExpr& l, const CExpr& r)
+{
+    std::string ls, rs;
+    CompareOperands(l, r, &ls, &rs);
+    return CExpr{"(" + ls + " " + op + " " + rs + ")", NumberType(), l.aggregate || r.aggregate};
+}
+
+void SqlCompiler::CompareOperands(const CExpr& l, const CExpr& r, std::string* lsOut, std::string* rsOut)
+{
+    std::string ls = l.sql, rs = r.sql;
+    const SqlType& lt = l.type;
+    const SqlType& rt = r.type;
+    if (lt.IsDate() && !rt.IsDate() && !rt.IsUnknown())
+        rs = AsDate(r);
+    else if (rt.IsDate() && !lt.IsDate() && !lt.IsUnknown())
+        ls = AsDate(l);
+    else if (lt.IsDate() && rt.IsUnknown())
+        rs = AsDate(r);
+    else if (rt.IsDate() && lt.IsUnknown())
+        ls = AsDate(l);
+    else if (lt.IsNumber() && !rt.IsNumber())
+        rs = AsNumber(r);
+    else if (rt.IsNumber() && !lt.IsNumber())
+        ls = AsNumber(l);
+    else if ((lt.base == SqlBaseType::Char && rt.base == SqlBaseType::Char)) {
+        // Blank-padded comparison between CHAR values and literals.
+        ls = "rtrim(" + ls + ", ' ')";
+        rs = "rtrim(" + rs + ", ' ')";
+    }
+    *lsOut = ls;
+    *rsOut = rs;
+}
+
+bool SqlCompiler::IsAggregateName(const std::string& name)
+{
+    return name == "COUNT" || name == "SUM" || name == "AVG" || name == "MIN" || name == "MAX";
+}
+
+SqlCompiler::CExpr SqlCompiler::Aggregate(const SqlExpr& e, Scope& scope)
+{
+    if (!scope.allowAggregates)
+        Fail(934, e.pos);
+    scope.sawAggregate = true;
+    if (e.star) {
+        if (e.text != "COUNT")
+            Fail(936, e.pos);
+        return CExpr{"count(*)", SqlType{SqlBaseType::Number, 22, 0, 0, false}, true};
+    }
+    if (e.args.size() != 1)
+        Fail(909, e.pos);
+    // Aggregates do not nest without GROUP BY tricks we do not need.
+    const bool saved = scope.allowAggregates;
+    scope.allowAggregates = false;
+    CExpr a;
+    try {
+        a = Expr(*e.args[0], scope);
+    } catch (const Failure& f) {
+        scope.allowAggregates = saved;
+        if (f.code == 934)
+            throw Failure{935, f.pos, {}};
+        throw;
+    }
+    scope.allowAggregates = saved;
+    const std::string distinct = e.distinct ? "DISTINCT " : "";
+    if (e.text == "COUNT")
+        return CExpr{"count(" + distinct + a.sql + ")", SqlType{SqlBaseType::Number, 22, 0, 0, false}, true};
+    if (e.text == "SUM" || e.text == "AVG") {
+        if (a.type.IsDate())
+            Fail(932, e.pos, {"NUMBER", "DATE"});
+        return CExpr{std::string(e.text == "SUM" ? "ora_sum(" : "ora_avg(") + distinct + a.sql + ")",
+                     NumberType(), true};
+    }
+    SqlType t = a.type;
+    if (t.base == SqlBaseType::Char)
+        t.base = SqlBaseType::Varchar2;
+    t.nullable = true;
+    return CExpr{(e.text == "MIN" ? "min(" : "max(") + distinct + a.sql + ")", t, true};
+}
+
+SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
+{
+    const std::string& name = e.text;
+    if (IsAggregateName(name))
+        return Aggregate(e, scope);
+    std::vector<CExpr> args;
+    bool agg = false;
+    for (const auto& a : e.args) {
+        args.push_back(Expr(*a, scope));
+        agg = agg || args.back().aggregate;
+    }
+    const int n = static_cast<int>(args.size());
+    auto argc = [&](int lo, int hi) {
+        if (n < lo || n > hi)
+            Fail(n < lo ? 938 : 939, e.pos);
+    };
+    auto join = [&](size_t from, const std::function<std::string(const CExpr&)>& conv) {
+        std::string s;
+        for (size_t i = from; i < args.size(); ++i)
+            s += ", " + conv(args[i]);
+        return s;
+    };
+    const int maxText = m_catalog.Major() <= 7 ? 2000 : 4000;
+    if (name == "TO_CHAR") {
+        argc(1, 3);
+        if (args[0].type.IsDate())
+            return CExpr{"ora_to_char_date(" + args[0].sql + (n > 1 ? ", " + AsText(args[1]) : "") + ")",
+                         TextType(m_catalog.Major() <= 7 ? 75 : 75), agg};
+        if (args[0].type.IsNumber())
+            return CExpr{"ora_to_char_num(" + args[0].sql + (n > 1 ? ", " + AsText(args[1]) : "") + ")",
+                         TextType(n > 1 ? 64 : 40), agg};
+        SqlType t = args[0].type.IsUnknown() ? TextType(maxText) : args[0].type;
+        t.base = SqlBaseType::Varchar2;
+        if (n > 1 && args[0].type.IsUnknown())
+            return CExpr{"ora_to_char_num(ora_to_num(" + args[0].sql + "), " + AsText(args[1]) + ")", TextType(64),
+                         agg};
+        return CExpr{args[0].sql, t, agg};
+    }
+    if (name == "ROUND" || name == "TRUNC") {
+        argc(1, 2);
+        const std::string base = name == "ROUND" ? "ora_round_" : "ora_trunc_";
+        if (args[0].type.IsDate())
+            return CExpr{base + "date(" + args[0].sql + join(1, AsText) + ")", DateType(), agg};
+        return CExpr{base + "num(" + args[0].sql + join(1, AsNumber) + ")", NumberType(), agg};
+    }
+    if (name == "DECODE") {
+        argc(3, 255);
+        SqlType resultType = args[2].type;
+        if (resultType.IsUnknown() || resultType.base == SqlBaseType::Char)
+            resultType = TextType(std::max(1, resultType.size));
+        // Text results convert up front (that cannot fail); number and date
+        // results convert only the value chosen, as Oracle does.
+        const bool convertAfter = resultType.IsNumber() || resultType.IsDate();
+        bool mixed = false;
+        int size = 0;
+        std::string sql = "ora_decode(" + args[0].sql;
+        for (int i = 1; i < n; ++i) {
+            const CExpr& a = args[static_cast<size_t>(i)];
+            const bool isResult = (i % 2 == 0) || (i == n - 1);
+            if (isResult) {
+                if (convertAfter) {
+                    mixed = mixed || (!a.type.IsUnknown() && a.type.base != resultType.base);
+                    sql += ", " + a.sql;
+                } else {
+                    sql += ", " + Coerce(a, resultType);
+                }
+                size = std::max(size, a.type.IsNumber() ? 40 : a.type.IsDate() ? 75 : a.type.size);
+            } else {
+                sql += ", " + (args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
+            }
+        }
+        sql += ")";
+        if (mixed)
+            sql = (resultType.IsNumber() ? "ora_to_num(" : "ora_to_date_implicit(") + sql + ")";
+        if (resultType.IsText())
+            resultType.size = std::max(1, std::min(size, maxText));
+        return CExpr{sql, resultType, agg};
+    }
+    if (name == "SYSDATE" || name == "USER")
+        Fail(923, e.pos);
+    if (name == "USERENV") {
+        argc(1, 1);
+        return CExpr{"ora_userenv(" + args[0].sql + ")", TextType(64), agg};
+    }
+    for (const FunctionSpec& f : kFunctions) {
+        if (name != f.name)
+            continue;
+        argc(f.minArgs, f.maxArgs);
+        std::string sql = std::string(f.target) + "(";
+        SqlType first = args.empty() ? SqlType{} : args[0].type;
+        for (int i = 0; i < n; ++i) {
+            const CExpr& a = args[static_cast<size_t>(i)];
+            std::string s = a.sql;
+            if (f.result == 'F' || f.result == 'S') {
+                const SqlType& target = f.result == 'S' && i > 0 ? args[1].type : first;
+                if (!(f.result == 'S' && i == 0))
+                    s = target.IsUnknown() ? a.sql : Coerce(a, target);
+            } else if (IsDateArgFunction(name) && i == 0) {
+                s = AsDate(a);
+            } else if (name == "MONTHS_BETWEEN") {
+                s = AsDate(a);
+            } else if (a.type.IsDate()) {
+                s = AsText(a);
+            }
+            sql += (i ? ", " : "") + s;
+        }
+        sql += ")";
+        SqlType t;
+        switch (f.result) {
+        case 'N': t = NumberType(); break;
+        case 'D': t = DateType(); break;
+        case 'F': t = first.IsUnknown() && n > 1 ? args[1].type : first; break;
+        case 'S': t = args[1].type; break;
+        case '1': t = TextType(1); break;
+        case 'P': {
+            int len = maxText;
+            if (e.args[1]->kind == SqlExpr::Kind::Number)
+                len = std::max(1, std::min(maxText, std::atoi(e.args[1]->text.c_str())));
+            t = TextType(len);
+            break;
+        }
+        case 'C': t = TextType(std::min(maxText, args[0].type.size + args[1].type.size)); break;
+        default:
+            t = TextType(first.IsText() ? std::max(1, first.size) : first.IsDate() ? 75 : first.IsNumber() ? 40 : maxText);
+            if (t.size == 0)
+                t.size = maxText;
+            break;
+        }
+        if (t.base == SqlBaseType::Char)
+            t.base = SqlBaseType::Varchar2;
+        t.nullable = true;
+        return CExpr{sql, t, agg};
+    }
+    Fail(904, e.pos, {"\"" + name + "\""});
+}
+
+std::string SqlCompiler::SubqueryValue(const SqlSelect& sub, Scope& scope, SqlType* type)
+{
+    std::vector<CompiledColumn> cols;
+    const std::string sql = Query(sub, &scope, &cols, true);
+    if (cols.size() != 1)
+        Fail(913, sub.pos);
+    *type = cols[0].type;
+    type->nullable = true;
+    return "(" + sql + ")";
+}
+
+} // namespace VkOracle

@@ -1,0 +1,48 @@
+#include "ociw32/tools/ocisql/OciLibrary.h"
+
+#include <dlfcn.h>
+
+namespace VkOracle {
+
+bool OciFunctions::Complete() const
+{
+    return opinit && olog && ologof && oopen && oparse && oclose && ocom && odescr && oerhms
+        && oexec && odefin && ofen;
+}
+
+bool LoadOciLibrary(const std::string& file, OciFunctions* f, std::string* error)
+{
+    // Kept loaded for the life of the process.
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        *error = why ? why : "cannot load " + file;
+        return false;
+    }
+    auto get = [&](auto* slot, const char* name) {
+        *slot = reinterpret_cast<std::remove_reference_t<decltype(*slot)>>(dlsym(handle, name));
+    };
+    get(&f->opinit, "opinit");
+    get(&f->olog, "olog");
+    get(&f->ologof, "ologof");
+    get(&f->oopen, "oopen");
+    get(&f->oparse, "oparse");
+    get(&f->oclose, "oclose");
+    get(&f->ocom, "ocom");
+    get(&f->odescr, "odescr");
+    get(&f->oerhms, "oerhms");
+    get(&f->obndrv, "obndrv");
+    get(&f->oexec, "oexec");
+    get(&f->odefin, "odefin");
+    get(&f->ofen, "ofen");
+    get(&f->onbtst, "onbtst");
+    get(&f->onbset, "onbset");
+    get(&f->obreak, "obreak");
+    if (!f->Complete()) {
+        *error = file + " lacks call-interface entry points";
+        return false;
+    }
+    return true;
+}
+
+} // namespace VkOracle

@@ -1,0 +1,94 @@
+// ocisql: a small SQL client over the call-interface library.
+//   ocisql [--tsv | --describe] [-c TEXT] user/password@alias
+// Statements come from standard input (ended by ';', blocks by a '/' line)
+// or from -c. Exit status 1 when anything failed.
+
+#include "ociw32/tools/ocisql/OciLibrary.h"
+#include "ociw32/tools/ocisql/OciSqlRunner.h"
+#include "ociw32/tools/ocisql/OciSqlScript.h"
+
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace VkOracle;
+
+namespace {
+
+int Usage()
+{
+    std::cerr << "usage: ocisql [--tsv | --describe] [-c STATEMENT] USER/PASSWORD@ALIAS\n"
+                 "Statements are read from standard input unless -c gives one; end each with ';',\n"
+                 "or a PL/SQL block with a line holding '/'.\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    OciSqlRunner::Mode mode = OciSqlRunner::Mode::Aligned;
+    std::optional<std::string> command;
+    std::string connect;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--tsv") {
+            mode = OciSqlRunner::Mode::Tsv;
+        } else if (arg == "--describe") {
+            mode = OciSqlRunner::Mode::Describe;
+        } else if (arg == "-c" || arg == "--command") {
+            if (i + 1 >= argc)
+                return Usage();
+            command = argv[++i];
+        } else if (arg == "-h" || arg == "--help") {
+            Usage();
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "ocisql: unknown option " << arg << "\n";
+            return Usage();
+        } else if (connect.empty()) {
+            connect = arg;
+        } else {
+            return Usage();
+        }
+    }
+    if (connect.empty())
+        return Usage();
+
+    OciFunctions functions;
+    std::string error;
+    if (!LoadOciLibrary("libociw32.so", &functions, &error)) {
+        std::cerr << "ocisql: the Oracle client library is not available: " << error << "\n";
+        return 1;
+    }
+
+    OciSqlRunner runner(functions, mode, std::cout, std::cerr);
+    if (!runner.Connect(connect))
+        return 1;
+    bool failed = false;
+    if (command) {
+        const std::string statement = OciSqlScript::SingleStatement(*command);
+        if (!statement.empty())
+            failed |= !runner.Run(statement);
+    } else {
+        OciSqlScript script;
+        std::string line;
+        std::vector<std::string> statements;
+        bool more = true;
+        while (more && std::getline(std::cin, line)) {
+            more = script.AddLine(line, &statements);
+            for (const std::string& s : statements)
+                failed |= !runner.Run(s);
+            statements.clear();
+        }
+        if (more) {
+            script.Finish(&statements);
+            for (const std::string& s : statements)
+                failed |= !runner.Run(s);
+        }
+    }
+    failed |= !runner.Finish();
+    return failed ? 1 : 0;
+}

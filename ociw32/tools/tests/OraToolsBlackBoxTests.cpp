@@ -1,0 +1,96 @@
+// oradmin and ocisql as programs, run on the test's own data root.
+
+#include "ociw32/names/OraHome.h"
+#include "ociw32/names/OraTnsNames.h"
+#include "testsupport/TestRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace VkOracle;
+
+namespace {
+
+std::string Tool(const std::string& name)
+{
+    return qvtest::BinPath(name).string();
+}
+
+std::string Slurp(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+class OraToolsTest : public qvtest::FreshRootTest {};
+
+TEST_F(OraToolsTest, DemoWritesTheHomeRegistryAndAliasesOnce)
+{
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo", &output, true);
+    const std::filesystem::path home = OraRegisteredHome();
+    EXPECT_EQ(home, root() / "oracle");
+    EXPECT_EQ(OraRegistryString("ALL_HOMES", "LAST_HOME"), "0");
+    EXPECT_EQ(OraRegistryString("HOME0", "ORACLE_HOME"), home.string());
+
+    const std::filesystem::path file = home / "network" / "ADMIN" / "tnsnames.ora";
+    OraTnsNames names;
+    ASSERT_EQ(names.Load(file), OraTnsNames::Status::Loaded);
+    ASSERT_EQ(names.Entries().size(), 4u);
+    EXPECT_EQ(names.Find("DEMO")->serviceName, "DEMO");
+    EXPECT_EQ(names.Find("LEGACY")->sid, "LEGACY");
+    EXPECT_EQ(names.Find("DOWN")->sid, "DOWN");
+    ASSERT_EQ(names.Find("REMOTE")->addresses.size(), 1u);
+    EXPECT_EQ(names.Find("REMOTE")->addresses[0].protocol, OraTnsAddress::Tcp);
+    EXPECT_EQ(names.Find("REMOTE")->addresses[0].hostOrKey, "dbserver.example.com");
+
+    // A second run keeps the user's edits and adds back only what is missing.
+    const std::string edited = "# mine\nDEMO = (DESCRIPTION = (CONNECT_DATA = (SID = DEMO)))\n";
+    std::ofstream(file) << edited;
+    qvtest::RunCommand(Tool("oradmin") + " demo", &output, true);
+    const std::string text = Slurp(file);
+    EXPECT_EQ(text.rfind(edited, 0), 0u);
+    ASSERT_EQ(names.Load(file), OraTnsNames::Status::Loaded);
+    EXPECT_EQ(names.Entries().size(), 4u);
+    EXPECT_EQ(names.Find("DEMO")->addresses.size(), 0u);
+}
+
+TEST_F(OraToolsTest, UsageErrors)
+{
+    const char* lines[] = {"", "frobnicate", "create", "create 9LIVES", "create X --version",
+                           "clock DEMO pin not-a-date", "clock DEMO offset 5y", "clock DEMO"};
+    for (const char* args : lines) {
+        std::string output; // RunCommand appends
+        EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
+        EXPECT_FALSE(output.empty()) << args;
+    }
+    std::string output;
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " status", &output, true), 1);
+    EXPECT_NE(output.find("oradmin demo"), std::string::npos) << output;
+}
+
+TEST_F(OraToolsTest, OcisqlReportsConnectErrorsLikeOracle)
+{
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo", &output, true);
+    struct Case {
+        const char* connect;
+        const char* message;
+    } cases[] = {
+        {"scott/tiger@NOSUCH", "ORA-12154: TNS:could not resolve service name\n"},
+        {"scott/tiger@REMOTE", "ORA-12541: TNS:no listener\n"},
+    };
+    for (const Case& c : cases) {
+        output.clear();
+        EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " -c 'select 1 from dual' " + c.connect + " 2>&1 >/dev/null", &output), 1);
+        EXPECT_EQ(output, c.message);
+    }
+    EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " --bogus x 2>&1", &output), 2);
+    EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " 2>&1", &output), 2);
+}
