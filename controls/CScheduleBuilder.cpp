@@ -140,10 +140,8 @@ std::string CScheduleBuilder::DropLeadingZeros(std::string text)
 CScheduleResult CScheduleBuilder::Build(const CScheduleSettings& s) const
 {
     if (s.start < CScheduleSettings::StartNow || s.start > CScheduleSettings::StartByRepeat
-        || s.repeat < CScheduleSettings::RepeatNever || s.repeat > CScheduleSettings::RepeatDayDate) {
-        CScheduleResult result = UserDefined();
-        return result;
-    }
+        || s.repeat < CScheduleSettings::RepeatNever || s.repeat > CScheduleSettings::RepeatDayDate)
+        return UserDefined();
     if (s.start == CScheduleSettings::StartOn) {
         double unused = 0;
         if (!VkDateFormat::ToAutomationDate(s.startMoment, unused))
