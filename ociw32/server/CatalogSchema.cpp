@@ -98,8 +98,6 @@ struct ViewDef {
 
 std::vector<ViewDef> Views()
 {
-    const char* objTail = "";
-    (void)objTail;
     std::vector<ViewColumn> objectCols = {
         {"OWNER", "V30", true, 0, "o.owner"},
         {"OBJECT_NAME", "V128", true, 0, "o.object_name"},

@@ -568,6 +568,14 @@ void OraDdlExecutor::DropTableOrView(const std::string& owner, const std::string
         v.Bind(1, owner).Bind(2, name);
         v.Run();
     }
+    // Views over it stop working: Oracle shows them INVALID.
+    {
+        SqliteStmt dependents(db, "UPDATE cat_objects SET status = 'INVALID' WHERE object_type = 'VIEW' AND"
+                                  " (owner || '.' || object_name) IN (SELECT name FROM sqlite_master WHERE"
+                                  " type = 'view' AND instr(sql, ?) > 0)");
+        dependents.Bind(1, SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
+        dependents.Run();
+    }
     for (const char* sql : {"DELETE FROM cat_columns WHERE owner = ?1 AND table_name = ?2",
                             "DELETE FROM cat_tab_privs WHERE owner = ?1 AND table_name = ?2"}) {
         SqliteStmt q(db, sql);

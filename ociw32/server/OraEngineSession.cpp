@@ -31,7 +31,7 @@ int FunctionCodeOf(SqlStmtKind kind)
     case SqlStmtKind::Grant: return 17;
     case SqlStmtKind::Revoke: return 18;
     case SqlStmtKind::CreateSynonym: return 19;
-    case SqlStmtKind::CreateIndex: return 9 + 11;
+    case SqlStmtKind::CreateIndex: return 20;
     case SqlStmtKind::AlterTable: return 15;
     case SqlStmtKind::Lock: return 26;
     case SqlStmtKind::Block: return 34;

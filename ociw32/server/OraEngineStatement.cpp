@@ -173,7 +173,9 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     const bool writes = m_plan.kind != OraStatementKind::Query || m_plan.usesSequences;
     if (writes) {
         const bool autocommit = sqlite3_get_autocommit(db) != 0;
+        m_core->SetRunning(true); // waiting for the write lock can be broken
         OraResult begun = m_core->BeginWrite();
+        m_core->SetRunning(false);
         if (!begun.Ok())
             return begun;
         // A query drawing sequence numbers keeps them without opening a transaction.

@@ -197,11 +197,15 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return notAvailable();
     std::shared_ptr<OraSessionCore> core(new OraSessionCore());
     core->m_ref = ref;
-    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK)
+    // One thread uses a session at a time; only Break comes from another
+    // thread, and sqlite3_interrupt needs no connection mutex.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, flags, nullptr) != SQLITE_OK)
         return notAvailable();
     sqlite3* db = core->m_db;
-    sqlite3_busy_timeout(db, 10000);
+    // Waiting for another session's write lock ends after 10 s (ORA-00054)
+    // or as soon as the session is broken.
+    sqlite3_busy_handler(db, &OraSessionCore::BusyWait, core.get());
     SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
@@ -329,8 +333,27 @@ void OraSessionCore::Close()
 void OraSessionCore::Break()
 {
     std::lock_guard<std::mutex> guard(m_breakLock);
-    if (m_running && m_db)
+    if (m_running && m_db) {
+        m_breakRequested = true;
         sqlite3_interrupt(m_db);
+    }
+}
+
+void OraSessionCore::SetRunning(bool running)
+{
+    std::lock_guard<std::mutex> guard(m_breakLock);
+    m_running = running;
+    if (!running)
+        m_breakRequested = false;
+}
+
+int OraSessionCore::BusyWait(void* self, int attempt)
+{
+    auto* core = static_cast<OraSessionCore*>(self);
+    if (core->m_breakRequested || attempt >= 1000)
+        return 0;
+    ::usleep(10000);
+    return 1;
 }
 
 OraResult OraSessionCore::Error(int code, std::initializer_list<std::string> args, int offset) const
@@ -401,7 +424,7 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
 {
     const std::string message = sqlite3_errmsg(m_db);
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT)
+    if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && m_breakRequested))
         return Error(1013);
     if (const int code = ParseOraErrorCode(message.c_str()))
         return OraResult{code, message, 0};

@@ -49,7 +49,7 @@ public:
     bool Closed() const { return m_closed; }
 
     void Break();
-    void SetRunning(bool running) { m_running = running; }
+    void SetRunning(bool running);
 
     // Oracle's error for the connection's last SQLite failure.
     OraResult MapError(int rc, bool updating) const;
@@ -74,7 +74,10 @@ private:
     int m_major = 10;
     int m_sid = 0;
     int64_t m_userId = 0;
+    static int BusyWait(void* self, int attempt);
+
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_breakRequested{false};
     std::atomic<bool> m_closed{false};
     std::mutex m_breakLock;
     struct StateKey {

@@ -39,6 +39,17 @@ OraObjectRef SqlCompiler::ResolveChecked(const std::vector<std::string>& name, c
         Fail(942, pos);
     if (ref.type != "TABLE" && ref.type != "VIEW")
         Fail(942, pos);
+    if (ref.type == "VIEW") {
+        // An invalid view works again once what it reads exists again.
+        SqliteStmt status(m_catalog.Db(), "SELECT status FROM cat_objects WHERE object_id = ?");
+        status.Bind(1, ref.id);
+        if (status.Step() && status.Text(0) == "INVALID") {
+            SqliteStmt probe(m_catalog.Db(),
+                             "SELECT * FROM " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + " LIMIT 0");
+            if (!probe.Ok())
+                Fail(4063, pos, {"view \"" + ref.owner + "\".\"" + ref.name + "\""});
+        }
+    }
     // Visible through some other privilege: Oracle says what is missing.
     if (!m_catalog.HasObjectPriv(ref, privilege))
         Fail(1031, pos);

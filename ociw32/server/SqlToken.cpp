@@ -44,6 +44,10 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
         if (IsIdentStart(c)) {
             while (i < n && IsIdentChar(static_cast<unsigned char>(sql[i])))
                 ++i;
+            if (i - start > 30) {
+                *error = SqlTokenError{972, start};
+                break;
+            }
             push(TokKind::Ident, Upper(sql.substr(start, i - start)), start, i);
             continue;
         }
@@ -96,6 +100,10 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
             const size_t close = sql.find('"', static_cast<size_t>(i) + 1);
             if (close == std::string::npos || close == static_cast<size_t>(i) + 1) {
                 *error = SqlTokenError{close == std::string::npos ? 1740 : 1741, start};
+                break;
+            }
+            if (close - start - 1 > 30) {
+                *error = SqlTokenError{972, start};
                 break;
             }
             i = static_cast<int>(close) + 1;

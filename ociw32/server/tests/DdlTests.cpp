@@ -120,6 +120,15 @@ TEST_F(DdlTest, DropsAndTheirErrors)
     EXPECT_EQ(Run(alice, "DROP TABLE CHILD"), "ok");
     EXPECT_EQ(Run(alice, "DROP TABLE ITEMS"), "ok");
     EXPECT_EQ(Run(alice, "DROP TABLE ITEMS"), "ORA-00942: table or view does not exist");
+    EXPECT_EQ(Run(alice, "CREATE TABLE BASE (A NUMBER)"), "ok");
+    EXPECT_EQ(Run(alice, "CREATE VIEW ON_BASE AS SELECT A FROM BASE"), "ok");
+    EXPECT_EQ(Run(alice, "DROP TABLE BASE"), "ok");
+    EXPECT_EQ(Run(alice, "SELECT STATUS FROM USER_OBJECTS WHERE OBJECT_NAME = 'ON_BASE'"), "INVALID");
+    EXPECT_EQ(Run(alice, "SELECT * FROM ON_BASE"), "ORA-04063: view \"ALICE\".\"ON_BASE\" has errors");
+    EXPECT_EQ(Run(alice, "CREATE TABLE BASE (A NUMBER)"), "ok");
+    EXPECT_EQ(Run(alice, "SELECT COUNT(*) FROM ON_BASE"), "0");
+    EXPECT_EQ(Run(alice, "DROP VIEW ON_BASE"), "ok");
+    EXPECT_EQ(Run(alice, "DROP TABLE BASE"), "ok");
     EXPECT_EQ(Run(alice, "DROP SEQUENCE NOPE"), "ORA-02289: sequence does not exist");
     EXPECT_EQ(Run(alice, "DROP PROCEDURE NOPE"), "ORA-04043: object NOPE does not exist");
     EXPECT_EQ(Run(alice, "SELECT COUNT(*) FROM USER_OBJECTS"), "0");

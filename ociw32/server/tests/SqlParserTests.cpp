@@ -48,6 +48,8 @@ TEST(SqlTokenTest, LexicalErrors)
         {"select \"\" from dual", 1741, 7},
         {"select 1 # 2", 911, 9},
         {"select ?", 911, 7},
+        {"select a234567890123456789012345678901 from dual", 972, 7},
+        {"select \"a234567890123456789012345678901\" from dual", 972, 7},
     };
     for (const Case& c : cases) {
         VkOracle::SqlTokenError err;
