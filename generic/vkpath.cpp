@@ -1,10 +1,8 @@
 #include "generic/vkpath.h"
-#include "generic/VkPaths.h"
 
+#include "generic/VkPaths.h"
 #include "platform/DataRoot.h"
 
-
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 

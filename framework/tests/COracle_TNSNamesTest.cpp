@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 #include "testsupport/TestRoot.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -244,6 +245,28 @@ TEST_F(TnsNames, AReadErrorIsError4)
     EXPECT_EQ(names.Load(), Names::ReadFailed);
     EXPECT_EQ(names.Error(), Names::ReadFailed);
     EXPECT_EQ(names.Count(), 0);
+}
+
+TEST_F(TnsNames, HostileTextNeverCrashes)
+{
+    // Deterministic noise made of the parser's own punctuation, words,
+    // comments, blanks, NULs and long runs.
+    const char alphabet[] = "((((())))===#  \t\r\nADDRESSHOSTPORTSIDKEY\x01\xff\0";
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 200; ++round) {
+        std::string content;
+        const int length = 1 + static_cast<int>(seed % 5000);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            content += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        Install(content);
+        Names names(true);
+        EXPECT_TRUE(names.Error() == Names::Loaded || names.Error() == Names::Corrupt) << round;
+        std::string name;
+        while (names.Next(name))
+            EXPECT_NE(names.GetNameData(name), nullptr);
+    }
 }
 
 TEST_F(TnsNames, CopiesAreDeepAndIterateOnTheirOwn)
