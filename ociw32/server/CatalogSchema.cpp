@@ -20,7 +20,7 @@ const char* const kTables[] = {
     " status TEXT NOT NULL DEFAULT 'VALID', UNIQUE(owner, object_name, object_type))",
     "CREATE TABLE cat_columns(owner TEXT, table_name TEXT, column_name TEXT, column_id INTEGER, data_type TEXT,"
     " data_length INTEGER, data_precision INTEGER, data_scale INTEGER, nullable TEXT, data_default TEXT,"
-    " PRIMARY KEY(owner, table_name, column_name))",
+    " PRIMARY KEY(owner, table_name, column_id))", // scans come in column order, as in Oracle
     "CREATE TABLE cat_constraints(owner TEXT, constraint_name TEXT, constraint_type TEXT, table_name TEXT,"
     " search_condition TEXT, r_owner TEXT, r_constraint_name TEXT, delete_rule TEXT, status TEXT DEFAULT 'ENABLED',"
     " generated TEXT DEFAULT 'USER NAME', PRIMARY KEY(owner, constraint_name))",
@@ -322,9 +322,16 @@ std::vector<ViewDef> Views()
          " FROM cat_arguments a WHERE EXISTS (SELECT 1 FROM cat_visible_objects o WHERE o.object_id = a.object_id)"},
         {"ALL_SOURCE", "PUBLIC", 0,
          {{"OWNER", "V30", true, 0, "s.owner"}, {"NAME", "V30", true, 0, "s.name"}, {"TYPE", "V12", false, 0, "s.type"},
-          {"LINE", "N", true, 0, "1"}, {"TEXT", "V4000", false, 0, "s.text"}},
-         " FROM cat_source s WHERE EXISTS (SELECT 1 FROM cat_visible_objects o WHERE o.owner = s.owner"
-         " AND o.object_name = s.name AND o.object_type = s.type)"},
+          {"LINE", "N", true, 0, "s.line"}, {"TEXT", "V4000", false, 0, "s.text"}},
+         // One row per line, each with its newline, as Oracle keeps source.
+         " FROM (WITH RECURSIVE l(owner, name, type, line, text, rest) AS ("
+         "SELECT owner, name, type, 1, CASE WHEN instr(text, char(10)) > 0 THEN substr(text, 1, instr(text, char(10)))"
+         " ELSE text END, CASE WHEN instr(text, char(10)) > 0 THEN substr(text, instr(text, char(10)) + 1) END"
+         " FROM cat_source UNION ALL SELECT owner, name, type, line + 1, CASE WHEN instr(rest, char(10)) > 0 THEN"
+         " substr(rest, 1, instr(rest, char(10))) ELSE rest END, CASE WHEN instr(rest, char(10)) > 0 THEN"
+         " substr(rest, instr(rest, char(10)) + 1) END FROM l WHERE rest IS NOT NULL AND rest <> '')"
+         " SELECT owner, name, type, line, text FROM l) s WHERE EXISTS (SELECT 1 FROM cat_visible_objects o"
+         " WHERE o.owner = s.owner AND o.object_name = s.name AND o.object_type = s.type)"},
         {"ALL_OBJECT_TABLES", "PUBLIC", 8,
          {{"OWNER", "V30", true, 8, "NULL"}, {"TABLE_NAME", "V30", true, 8, "NULL"},
           {"TABLE_TYPE_OWNER", "V30", false, 8, "NULL"}, {"TABLE_TYPE", "V30", false, 8, "NULL"},

@@ -472,8 +472,8 @@ void OraDdlExecutor::CreateStoredUnit(const SqlStatement& st)
                                                                       : "PACKAGE BODY";
     sqlite3* db = m_core.Db();
     if (type == "PACKAGE BODY") {
-        OraObjectRef spec = m_catalog.Find(owner, name);
-        if (!spec.found || spec.type != "PACKAGE")
+        OraObjectRef package = m_catalog.Find(owner, name);
+        if (!package.found || package.type != "PACKAGE")
             Fail(4043, {name});
         SqliteStmt existing(db, "SELECT 1 FROM cat_objects WHERE owner = ? AND object_name = ? AND object_type = 'PACKAGE BODY'");
         existing.Bind(1, owner).Bind(2, name);

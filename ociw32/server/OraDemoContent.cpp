@@ -248,8 +248,12 @@ OraResult LoadJobs(sqlite3* db, int64_t now)
 
 OraResult LoadDemoSchema(const std::shared_ptr<OraSessionCore>& sysCore)
 {
-    if (sysCore->Catalog().UserExists("SCOTT"))
-        return OraResult{};
+    {
+        // Loaded once; a load that failed half-way fails again visibly.
+        SqliteStmt done(sysCore->Db(), "SELECT 1 FROM cat_db WHERE key = 'demo_loaded'");
+        if (done.Step())
+            return OraResult{};
+    }
     OraEngineSession sys(sysCore);
     OraResult r = RunScript(sys, kSysScript, std::size(kSysScript));
     if (!r.Ok())
@@ -284,6 +288,8 @@ OraResult LoadDemoSchema(const std::shared_ptr<OraSessionCore>& sysCore)
     r = sysCore->BeginWrite();
     if (r.Ok())
         r = LoadJobs(sysCore->Db(), now);
+    if (r.Ok() && !SqliteExec(sysCore->Db(), "INSERT INTO cat_db VALUES ('demo_loaded', '1')"))
+        r = OraResult{600, "ORA-00600: internal error code, arguments: [demo marker]", 0};
     if (!r.Ok()) {
         sysCore->Rollback();
         return r;

@@ -121,7 +121,10 @@ private:
         CreationLock lock(ref);
         if (DatabaseFileExists(ref) && !VersionOf(ref).empty())
             return OraResult{};
-        ::unlink(DatabaseFilePath(ref).c_str());
+        // Leftovers of an earlier, broken database must not be replayed into the new one.
+        for (const std::string& path : {DatabaseFilePath(ref), DatabaseFilePath(ref) + "-wal", DatabaseFilePath(ref) + "-shm",
+                                        InstanceFilePath(ref), InstanceFilePath(ref) + "-wal", InstanceFilePath(ref) + "-shm"})
+            ::unlink(path.c_str());
         sqlite3* db = nullptr;
         if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
             SQLITE_OK) {

@@ -214,6 +214,8 @@ OraResult OraEngineStatement::Fetch(std::vector<OraValue>* row)
 
 OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
 {
+    if (m_core->Closed())
+        return OraResult{1012, FormatOraError(1012), 0};
     if (!m_open)
         return OraResult{1002, FormatOraError(1002), 0};
     m_core->SetRunning(true);

@@ -24,6 +24,8 @@ std::string Upper(std::string s)
     return s;
 }
 
+std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
+
 OraSessionCore* CoreOf(sqlite3_context* ctx)
 {
     return static_cast<OraSessionCore*>(sqlite3_user_data(ctx));
@@ -130,7 +132,55 @@ void RownumFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, n);
 }
 
-std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
+// ora_check_length(value, maximum, owner, table, column): the value, or
+// Oracle's error for text longer than the column (in bytes).
+void CheckLengthFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    const int64_t maximum = sqlite3_value_int64(argv[1]);
+    if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const int64_t actual = sqlite3_value_bytes(argv[0]);
+        if (actual > maximum) {
+            if (CoreOf(ctx)->Major() >= 10) {
+                const std::string column = Quoted(ArgString(argv[2])) + "." + Quoted(ArgString(argv[3])) + "." +
+                                           Quoted(ArgString(argv[4]));
+                Raise(ctx, FormatOraError(12899, {column, std::to_string(actual), std::to_string(maximum)}));
+            } else {
+                Raise(ctx, FormatOraError(1401));
+            }
+            return;
+        }
+    }
+    sqlite3_result_value(ctx, argv[0]);
+}
+
+// The value of a scalar sub-query: its only row, NULL without one.
+struct SingleRow {
+    int64_t rows;
+    sqlite3_value* first;
+};
+
+void SingleRowStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* state = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, sizeof(SingleRow)));
+    if (!state)
+        return;
+    if (state->rows++ == 0)
+        state->first = sqlite3_value_dup(argv[0]);
+}
+
+void SingleRowFinal(sqlite3_context* ctx)
+{
+    auto* state = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, 0));
+    if (!state || state->rows == 0)
+        sqlite3_result_null(ctx);
+    else if (state->rows > 1)
+        Raise(ctx, FormatOraError(1427));
+    else
+        sqlite3_result_value(ctx, state->first);
+    if (state)
+        sqlite3_value_free(state->first);
+}
 
 } // namespace
 
@@ -161,6 +211,7 @@ void OraSessionCore::RegisterSessionFunctions()
         {"ora_userenv", 1, UserenvFn, SQLITE_INNOCUOUS},
         {"ora_nextval", 2, NextvalFn, 0},
         {"ora_rownum_cur", 1, RownumFn, 0},
+        {"ora_check_length", 5, CheckLengthFn, SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC},
         {"ora_rownum_peek", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
              sqlite3_result_int64(ctx, CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])] + 1);
          }, 0},
@@ -172,6 +223,8 @@ void OraSessionCore::RegisterSessionFunctions()
     };
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "ora_single_row", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, this, nullptr, SingleRowStep,
+                               SingleRowFinal, nullptr);
 }
 
 OraResult OraSessionCore::Open(const OraDatabaseRef& ref, const std::string& user, const std::string& password,

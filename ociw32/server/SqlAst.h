@@ -22,7 +22,7 @@ struct SqlExpr {
         Bind,      // text = name (upper case)
         Negate,    // args[0]
         Binary,    // text = + - * / ||
-        Compare,   // text = = <> < > <= >=; subqueryAll/Any for ANY/ALL not supported
+        Compare,   // text = = <> < > <= >=; with `quantifier` ANY/ALL over args[1..] or sub
         And, Or, Not,
         Like,      // args = value, pattern[, escape]; negated
         In,        // args[0] value, args[1..] list, or sub; negated
@@ -45,6 +45,7 @@ struct SqlExpr {
     bool outer = false;      // column followed by (+)
     bool hasOperand = false; // CASE x WHEN ...
     bool hasElse = false;
+    std::string quantifier; // ANY or ALL (SOME is ANY) for a quantified comparison
     int pos = 0;
     int end = 0;
 };

@@ -71,7 +71,8 @@ SqlCompiler::Source SqlCompiler::TableSource(const SqlFromItem& item, const std:
 }
 
 std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
-                                    bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut)
+                                    bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut,
+                                    BlockLimit* limitOut, const std::vector<std::string>* extraItems)
 {
     Scope scope;
     scope.parent = parent;
@@ -80,7 +81,13 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         const std::string alias = "t" + std::to_string(m_aliasCounter++);
         if (item.sub) {
             std::vector<CompiledColumn> cols;
-            const std::string sub = Query(*item.sub, nullptr, &cols, false);
+            const size_t countersBefore = m_rownumCounters.size();
+            std::string sub = Query(*item.sub, nullptr, &cols, false);
+            // SQLite may merge a sub-query into the outer one or push outer
+            // conditions into it; its row order and ROWNUM counting must stay
+            // its own, and a LIMIT keeps it whole.
+            if (!item.sub->orderBy.empty() || m_rownumCounters.size() != countersBefore)
+                sub = "SELECT * FROM (" + sub + ") LIMIT -1";
             Source s;
             s.alias = item.alias;
             s.sqlAlias = alias;
@@ -119,8 +126,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     // A grouped query over one table takes its first rows in a sub-query.
     const bool singleTable = scope.sources.size() == 1 && scope.sources[0].storage[0] != '(';
     for (const SqlExprPtr& c : conjuncts) {
-        if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare &&
-            (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
+        if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare && c->args.size() == 2 &&
+            c->quantifier.empty() && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
             const bool left = IsRownum(*c->args[0]);
             const SqlExpr& other = *c->args[left ? 1 : 0];
             std::string op = c->text;
@@ -317,6 +324,9 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     std::string sql = std::string("SELECT ") + (select.distinct ? "DISTINCT " : "");
     for (size_t i = 0; i < items.size(); ++i)
         sql += (i ? ", " : "") + items[i];
+    if (extraItems)
+        for (size_t i = 0; i < extraItems->size(); ++i)
+            sql += ", " + (*extraItems)[i] + " AS \"_o" + std::to_string(i + 1) + "\"";
     if (!from.empty())
         sql += " FROM " + from;
     for (size_t i = 0; i < where.size(); ++i)
@@ -325,11 +335,11 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         sql += (i ? ", " : " GROUP BY ") + group[i];
     if (!having.empty())
         sql += " HAVING " + having;
-    if (!limit.empty()) {
+    if (limitOut) {
+        limitOut->count = limit;
         // ROWNUM numbers rows in the order the table holds them.
-        if (scope.sources.size() == 1 && scope.sources[0].storage[0] != '(')
-            sql += " ORDER BY " + scope.sources[0].sqlAlias + ".rowid";
-        sql += " LIMIT " + limit;
+        if (!limit.empty() && scope.sources.size() == 1 && scope.sources[0].storage[0] != '(')
+            limitOut->tableOrder = scope.sources[0].sqlAlias + ".rowid";
     }
     return sql;
 }
@@ -364,11 +374,20 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
 {
     Scope blockScope;
     std::vector<std::string> selectSql;
-    std::string sql = QueryBlock(select, parent, columns, positionalNames, &selectSql, &blockScope);
-    const bool hasLimit = sql.find(" LIMIT ") != std::string::npos && select.setOps.empty();
+    BlockLimit blockLimit;
+    const int firstAlias = m_aliasCounter;
+    std::string sql = QueryBlock(select, parent, columns, positionalNames, &selectSql, &blockScope, &blockLimit);
+    const bool hasLimit = !blockLimit.count.empty();
+    // A block's first rows in table order, as ROWNUM takes them.
+    auto limited = [](const std::string& block, const BlockLimit& l) {
+        return block + (l.tableOrder.empty() ? "" : " ORDER BY " + l.tableOrder) + " LIMIT " + l.count;
+    };
+    if (hasLimit && !select.setOps.empty())
+        sql = "SELECT * FROM (" + limited(sql, blockLimit) + ")";
     for (const auto& op : select.setOps) {
         std::vector<CompiledColumn> cols;
-        const std::string next = QueryBlock(*op.second, parent, &cols, positionalNames, nullptr, nullptr);
+        BlockLimit nextLimit;
+        std::string next = QueryBlock(*op.second, parent, &cols, positionalNames, nullptr, nullptr, &nextLimit);
         if (cols.size() != columns->size())
             Fail(1789, op.second->pos);
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -381,17 +400,19 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
                 (*columns)[i].type.size = std::max((*columns)[i].type.size, b.size);
         }
         // SQLite applies LIMIT to the whole compound: keep each block's own.
-        const std::string wrappedNext = next.find(" LIMIT ") != std::string::npos ? "SELECT * FROM (" + next + ")" : next;
-        if (sql.find(" LIMIT ") != std::string::npos && sql.rfind("SELECT * FROM (", 0) != 0)
-            sql = "SELECT * FROM (" + sql + ")";
-        sql += " " + (op.first == "MINUS" ? std::string("EXCEPT") : op.first) + " " + wrappedNext;
+        if (!nextLimit.count.empty())
+            next = "SELECT * FROM (" + limited(next, nextLimit) + ")";
+        sql += " " + (op.first == "MINUS" ? std::string("EXCEPT") : op.first) + " " + next;
     }
     if (select.orderBy.empty())
-        return sql;
+        return hasLimit && select.setOps.empty() ? limited(sql, blockLimit) : sql;
     std::string order;
     bool positionalOnly = true;
+    std::vector<std::string> hiddenKeys;  // non-positional keys, for a limited block
+    std::string hiddenOrder;             // the same ORDER BY over "_N" and "_oN" columns
     for (const SqlOrderItem& item : select.orderBy) {
         std::string key;
+        std::string hiddenKey;
         const SqlExpr& x = *item.expr;
         if (x.kind == SqlExpr::Kind::Number) {
             const int n = std::atoi(x.text.c_str());
@@ -429,23 +450,35 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
                         Fail(1791, x.pos);
                     key = e.sql;
                     positionalOnly = false;
+                    hiddenKeys.push_back(e.sql);
+                    hiddenKey = "\"_o" + std::to_string(hiddenKeys.size()) + "\"";
                 }
             }
         }
         const bool nullsFirst = item.nulls == 1 || (item.nulls == 0 && item.desc);
-        order += (order.empty() ? "" : ", ") + key + (item.desc ? " DESC" : " ASC") +
-                 (nullsFirst ? " NULLS FIRST" : " NULLS LAST");
+        const std::string direction =
+            std::string(item.desc ? " DESC" : " ASC") + (nullsFirst ? " NULLS FIRST" : " NULLS LAST");
+        order += (order.empty() ? "" : ", ") + key + direction;
+        if (hiddenKey.empty())
+            hiddenKey = key.find_first_not_of("0123456789") == std::string::npos ? "\"_" + key + "\"" : key;
+        hiddenOrder += (hiddenOrder.empty() ? "" : ", ") + hiddenKey + direction;
     }
-    if (hasLimit && positionalOnly)
-        return "SELECT * FROM (" + sql + ") ORDER BY " + order;
-    if (hasLimit) {
-        // The sort needs the block's own columns: sort before the limit
-        // instead of the table order (ROWNUM then follows the sort).
-        size_t at = sql.rfind(" LIMIT ");
-        const size_t tableOrder = sql.rfind(" ORDER BY ", at);
-        if (tableOrder != std::string::npos && sql.compare(at - 6, 6, ".rowid") == 0)
-            sql.erase(tableOrder, at - tableOrder), at = tableOrder;
-        return sql.substr(0, at) + " ORDER BY " + order + sql.substr(at);
+    if (hasLimit && select.setOps.empty()) {
+        if (positionalOnly)
+            return "SELECT * FROM (" + limited(sql, blockLimit) + ") ORDER BY " + order;
+        // The sort needs expressions the select list lacks: the limited block
+        // carries them as hidden columns, sorted on outside.
+        const int aliasesAfter = m_aliasCounter;
+        m_aliasCounter = firstAlias; // compile the same aliases again
+        std::vector<CompiledColumn> cols;
+        BlockLimit limit;
+        const std::string inner = QueryBlock(select, parent, &cols, true, nullptr, nullptr, &limit, &hiddenKeys);
+        m_aliasCounter = std::max(m_aliasCounter, aliasesAfter);
+        std::string outer = "SELECT ";
+        for (size_t i = 0; i < cols.size(); ++i)
+            outer += (i ? ", " : "") + SqlQuoteIdent("_" + std::to_string(i + 1)) + " AS " +
+                     SqlQuoteIdent(positionalNames ? "_" + std::to_string(i + 1) : cols[i].name);
+        return outer + " FROM (" + limited(inner, limit) + ") ORDER BY " + hiddenOrder;
     }
     return sql + " ORDER BY " + order;
 }
@@ -504,7 +537,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 continue;
             SqlCompiler sub(m_catalog, c.defaultText, m_binds);
             CExpr e = sub.Expr(*d, empty);
-            defaults.push_back(ConvertTo(e.sql, e.type, c.type));
+            defaults.push_back(StoreInto(e.sql, e.type, c.type, ref.owner, ref.name, c.name));
             defaulted.push_back(&c);
         }
         std::string sql = "INSERT INTO " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + "(";
@@ -520,7 +553,8 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 Fail(cols.size() < targets.size() ? 947 : 913, st.select->pos);
             sql += "SELECT ";
             for (size_t i = 0; i < cols.size(); ++i)
-                sql += (i ? ", " : "") + ConvertTo("\"_" + std::to_string(i + 1) + "\"", cols[i].type, targets[i]->type);
+                sql += (i ? ", " : "") + StoreInto("\"_" + std::to_string(i + 1) + "\"", cols[i].type, targets[i]->type,
+                                                        ref.owner, ref.name, targets[i]->name);
             for (size_t i = 0; i < defaults.size(); ++i)
                 sql += (cols.empty() && i == 0 ? "" : ", ") + defaults[i];
             sql += " FROM (" + sub + ")";
@@ -532,7 +566,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
             sql += "VALUES (";
             for (size_t i = 0; i < st.values.size(); ++i) {
                 CExpr e = Expr(*st.values[i], scope);
-                sql += (i ? ", " : "") + ConvertTo(e.sql, e.type, targets[i]->type);
+                sql += (i ? ", " : "") + StoreInto(e.sql, e.type, targets[i]->type, ref.owner, ref.name, targets[i]->name);
             }
             for (size_t i = 0; i < defaults.size(); ++i)
                 sql += (st.values.empty() && i == 0 ? "" : ", ") + defaults[i];
@@ -555,13 +589,14 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
         item.name = st.target;
         item.alias = st.targetAlias;
         item.pos = 7;
-        Source s = TableSource(item, "UPDATE", "t0");
+        const std::string alias = "t" + std::to_string(m_aliasCounter++);
+        Source s = TableSource(item, "UPDATE", alias);
         OraObjectRef ref = m_catalog.Resolve(st.target);
         if (ref.type != "TABLE")
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "UPDATE " + SqlQuoteIdent(s.storage) + " AS t0 SET ";
+        std::string sql = "UPDATE " + SqlQuoteIdent(s.storage) + " AS " + alias + " SET ";
         for (size_t i = 0; i < st.columns.size(); ++i) {
             const OraColumnInfo* col = nullptr;
             for (const OraColumnInfo& c : s.columns)
@@ -570,7 +605,8 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
             if (!col)
                 Fail(904, 0, {"\"" + st.columns[i] + "\""});
             CExpr e = Expr(*st.values[i], scope);
-            sql += (i ? ", " : "") + SqlQuoteIdent(col->name) + " = " + ConvertTo(e.sql, e.type, col->type);
+            sql += (i ? ", " : "") + SqlQuoteIdent(col->name) + " = " +
+                   StoreInto(e.sql, e.type, col->type, ref.owner, ref.name, col->name);
         }
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
@@ -591,13 +627,14 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         item.name = st.target;
         item.alias = st.targetAlias;
         item.pos = 7;
-        Source s = TableSource(item, "DELETE", "t0");
+        const std::string alias = "t" + std::to_string(m_aliasCounter++);
+        Source s = TableSource(item, "DELETE", alias);
         OraObjectRef ref = m_catalog.Resolve(st.target);
         if (ref.type != "TABLE")
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS t0";
+        std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS " + alias;
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;

@@ -52,6 +52,10 @@ public:
 
     // SQL for converting a value of type `from` to a column of type `to`.
     static std::string ConvertTo(const std::string& sql, const SqlType& from, const SqlType& to);
+    // The same for storing into owner.table.column: text too long for the
+    // column fails with Oracle's error naming the column.
+    static std::string StoreInto(const std::string& sql, const SqlType& from, const SqlType& to, const std::string& owner,
+                                 const std::string& table, const std::string& column);
 
 private:
     struct Failure {
@@ -89,8 +93,14 @@ private:
 
     std::string Query(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
                       bool positionalNames);
+    // ROWNUM <= n of a block: the row count and the order that numbers rows.
+    struct BlockLimit {
+        std::string count;
+        std::string tableOrder;
+    };
     std::string QueryBlock(const SqlSelect& select, Scope* parent, std::vector<CompiledColumn>* columns,
-                           bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut);
+                           bool positionalNames, std::vector<std::string>* selectSql, Scope* scopeOut,
+                           BlockLimit* limitOut, const std::vector<std::string>* extraItems = nullptr);
     Source TableSource(const SqlFromItem& item, const std::string& privilege, const std::string& sqlAlias);
     OraObjectRef ResolveChecked(const std::vector<std::string>& name, const std::string& privilege, int pos);
 
@@ -100,6 +110,7 @@ private:
     CExpr Aggregate(const SqlExpr& e, Scope& scope);
     CExpr Binary(const SqlExpr& e, Scope& scope);
     CExpr Compare(const std::string& op, const CExpr& l, const CExpr& r);
+    CExpr Quantified(const SqlExpr& e, const CExpr& l, Scope& scope);
     static void CompareOperands(const CExpr& l, const CExpr& r, std::string* ls, std::string* rs);
     CExpr Sequence(const std::string& owner, const std::string& name, const std::string& pseudo, int pos);
     std::string SubqueryValue(const SqlSelect& sub, Scope& scope, SqlType* type);

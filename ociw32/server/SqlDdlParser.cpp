@@ -297,6 +297,8 @@ SqlSubprogramDef SqlParser::SubprogramHeader(bool isFunction)
 
 SqlStatementPtr SqlParser::CreateStoredUnit(SqlStatementPtr st)
 {
+    // The stored source starts at the unit's keyword, as USER_SOURCE shows it.
+    const int sourceStart = Peek().pos;
     const std::string what = Next().text; // PROCEDURE FUNCTION PACKAGE
     if (what == "PACKAGE") {
         const bool body = AcceptWord("BODY");
@@ -304,9 +306,8 @@ SqlStatementPtr SqlParser::CreateStoredUnit(SqlStatementPtr st)
         st->target = QualifiedName(903);
         if (!AcceptWord("IS") && !AcceptWord("AS"))
             Fail(905);
-        const int bodyStart = Peek().pos;
         if (!body) {
-            // Members of the specification; other declarations are skipped.
+            // Members the package declares; other declarations are skipped.
             while (Peek().kind != TokKind::End && !IsWord("END")) {
                 if (IsWord("PROCEDURE") || IsWord("FUNCTION")) {
                     const bool isFunction = Next().text == "FUNCTION";
@@ -317,7 +318,7 @@ SqlStatementPtr SqlParser::CreateStoredUnit(SqlStatementPtr st)
                 AcceptOp(";");
             }
         }
-        st->body = m_sql.substr(static_cast<size_t>(bodyStart));
+        st->body = m_sql.substr(static_cast<size_t>(sourceStart));
         m_at = m_tokens.size() - 1;
         return st;
     }
@@ -340,7 +341,7 @@ SqlStatementPtr SqlParser::CreateStoredUnit(SqlStatementPtr st)
     st->subprograms.push_back(def);
     if (!AcceptWord("IS") && !AcceptWord("AS"))
         Fail(905);
-    st->body = m_sql.substr(static_cast<size_t>(Peek().pos));
+    st->body = m_sql.substr(static_cast<size_t>(sourceStart));
     m_at = m_tokens.size() - 1;
     return st;
 }
@@ -394,6 +395,7 @@ SqlStatementPtr SqlParser::CreateTrigger(SqlStatementPtr st)
 
 SqlStatementPtr SqlParser::CreateType(SqlStatementPtr st)
 {
+    const int sourceStart = Peek(-1).pos; // TYPE
     const bool body = AcceptWord("BODY");
     st->kind = SqlStmtKind::CreateType;
     st->target = QualifiedName(903);
@@ -415,7 +417,7 @@ SqlStatementPtr SqlParser::CreateType(SqlStatementPtr st)
             st->typeElement = QualifiedName(902).back();
         }
     }
-    st->body = m_sql.substr(static_cast<size_t>(Peek(-1).end));
+    st->body = m_sql.substr(static_cast<size_t>(sourceStart));
     m_at = m_tokens.size() - 1;
     return st;
 }

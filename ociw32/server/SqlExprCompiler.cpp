@@ -13,7 +13,7 @@
 namespace VkOracle {
 namespace {
 
-struct FunctionSpec {
+struct FunctionInfo {
     const char* name;
     const char* target; // SQLite function
     int minArgs;
@@ -21,7 +21,7 @@ struct FunctionSpec {
     char result;        // N number, V text (size of arg 0), D date, F first arg's type
 };
 
-const FunctionSpec kFunctions[] = {
+const FunctionInfo kFunctions[] = {
     {"UPPER", "ora_upper", 1, 1, 'V'}, {"LOWER", "ora_lower", 1, 1, 'V'}, {"INITCAP", "ora_initcap", 1, 1, 'V'},
     {"LENGTH", "ora_length", 1, 1, 'N'}, {"SUBSTR", "ora_substr", 2, 3, 'V'}, {"INSTR", "ora_instr", 2, 4, 'N'},
     {"LPAD", "ora_lpad", 2, 3, 'P'}, {"RPAD", "ora_rpad", 2, 3, 'P'}, {"LTRIM", "ora_ltrim", 1, 2, 'V'},
@@ -105,6 +105,16 @@ std::string SqlCompiler::ConvertTo(const std::string& sql, const SqlType& from, 
     return out;
 }
 
+std::string SqlCompiler::StoreInto(const std::string& sql, const SqlType& from, const SqlType& to,
+                                   const std::string& owner, const std::string& table, const std::string& column)
+{
+    const std::string converted = ConvertTo(sql, from, to);
+    if (!to.IsText() || to.size <= 0 || to.base == SqlBaseType::Long)
+        return converted;
+    return "ora_check_length(" + converted + ", " + std::to_string(to.size) + ", " + SqlQuote(owner) + ", " +
+           SqlQuote(table) + ", " + SqlQuote(column) + ")";
+}
+
 std::string SqlCompiler::Heading(const SqlExpr& e) const
 {
     if (e.kind == SqlExpr::Kind::Column && !e.names.empty())
@@ -112,12 +122,11 @@ std::string SqlCompiler::Heading(const SqlExpr& e) const
     std::string text;
     if (e.pos >= 0 && static_cast<size_t>(e.pos) < m_source.size())
         text = m_source.substr(static_cast<size_t>(e.pos), static_cast<size_t>(std::max(0, e.end - e.pos)));
+    // Oracle names an expression column by its text without blanks (also
+    // inside literals: 'Hello World' becomes 'HELLOWORLD'), upper-cased.
     std::string out;
-    bool quoted = false;
     for (char c : text) {
-        if (c == '\'')
-            quoted = !quoted;
-        if (!quoted && std::isspace(static_cast<unsigned char>(c)))
+        if (std::isspace(static_cast<unsigned char>(c)))
             continue;
         out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
@@ -199,6 +208,8 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
         return Binary(e, scope);
     case K::Compare: {
         CExpr l = Expr(*e.args[0], scope);
+        if (!e.quantifier.empty())
+            return Quantified(e, l, scope);
         CExpr r = Expr(*e.args[1], scope);
         return Compare(e.text, l, r);
     }
@@ -462,6 +473,36 @@ void SqlCompiler::CompareOperands(const CExpr& l, const CExpr& r, std::string* l
     *rsOut = rs;
 }
 
+SqlCompiler::CExpr SqlCompiler::Quantified(const SqlExpr& e, const CExpr& l, Scope& scope)
+{
+    const bool all = e.quantifier == "ALL";
+    if (!scope.outerUsed.empty())
+        Fail(1719, e.pos);
+    if (!e.sub) {
+        // A list: ANY is an OR of comparisons, ALL an AND.
+        std::string sql;
+        for (size_t i = 1; i < e.args.size(); ++i)
+            sql += (i > 1 ? (all ? " AND " : " OR ") : "") + Compare(e.text, l, Expr(*e.args[i], scope)).sql;
+        return CExpr{"(" + sql + ")", NumberType(), l.aggregate};
+    }
+    std::vector<CompiledColumn> cols;
+    const std::string sub = Query(*e.sub, &scope, &cols, true);
+    if (cols.size() != 1)
+        Fail(cols.size() > 1 ? 913 : 947, e.sub->pos);
+    const CExpr c{"q.\"_1\"", cols[0].type, false};
+    const std::string cmp = Compare(e.text, l, c).sql;
+    const std::string from = " FROM (" + sub + ") AS q";
+    // Three-valued: a row deciding it, else NULL when a NULL took part.
+    std::string sql;
+    if (all)
+        sql = "CASE WHEN EXISTS (SELECT 1" + from + " WHERE NOT " + cmp + ") THEN 0 WHEN EXISTS (SELECT 1" + from +
+              " WHERE q.\"_1\" IS NULL OR " + l.sql + " IS NULL) THEN NULL ELSE 1 END";
+    else
+        sql = "CASE WHEN EXISTS (SELECT 1" + from + " WHERE " + cmp + ") THEN 1 WHEN EXISTS (SELECT 1" + from +
+              " WHERE q.\"_1\" IS NULL OR " + l.sql + " IS NULL) THEN NULL ELSE 0 END";
+    return CExpr{sql, NumberType(), l.aggregate};
+}
+
 bool SqlCompiler::IsAggregateName(const std::string& name)
 {
     return name == "COUNT" || name == "SUM" || name == "AVG" || name == "MIN" || name == "MAX";
@@ -592,7 +633,7 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         argc(1, 1);
         return CExpr{"ora_userenv(" + args[0].sql + ")", TextType(64), agg};
     }
-    for (const FunctionSpec& f : kFunctions) {
+    for (const FunctionInfo& f : kFunctions) {
         if (name != f.name)
             continue;
         argc(f.minArgs, f.maxArgs);
@@ -652,7 +693,8 @@ std::string SqlCompiler::SubqueryValue(const SqlSelect& sub, Scope& scope, SqlTy
         Fail(913, sub.pos);
     *type = cols[0].type;
     type->nullable = true;
-    return "(" + sql + ")";
+    // Two rows are one too many (ORA-01427): look at no more than two.
+    return "(SELECT ora_single_row(\"_1\") FROM (" + sql + " LIMIT 2))";
 }
 
 } // namespace VkOracle

@@ -228,8 +228,21 @@ SqlExprPtr SqlParser::Predicate()
             Next();
             SqlExprPtr e = Make(SqlExpr::Kind::Compare, left->pos);
             e->text = (std::strcmp(op, "!=") == 0 || std::strcmp(op, "^=") == 0) ? "<>" : op;
-            if (IsWord("ANY") || IsWord("SOME") || IsWord("ALL"))
-                Fail(405);
+            if (IsWord("ANY") || IsWord("SOME") || IsWord("ALL")) {
+                e->quantifier = Next().text == "ALL" ? "ALL" : "ANY";
+                ExpectOp("(", 936);
+                e->args = {left};
+                if (StartsQuery()) {
+                    e->sub = SubqueryInParens();
+                } else {
+                    do {
+                        e->args.push_back(Expr());
+                    } while (AcceptOp(","));
+                    ExpectOp(")", 907);
+                }
+                Finish(e);
+                return e;
+            }
             e->args = {left, Additive()};
             Finish(e);
             return e;

@@ -93,6 +93,10 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
                 *error = SqlTokenError{1756, start};
                 break;
             }
+            if (value.size() > 4000) {
+                *error = SqlTokenError{1704, start};
+                break;
+            }
             push(TokKind::String, value, start, i);
             continue;
         }

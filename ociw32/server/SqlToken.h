@@ -18,7 +18,7 @@ struct SqlToken {
 };
 
 struct SqlTokenError {
-    int code = 0; // 0 = none; 911, 972, 1740, 1741, 1756
+    int code = 0; // 0 = none; 911, 972, 1704, 1740, 1741, 1756
     int pos = 0;
 };
 

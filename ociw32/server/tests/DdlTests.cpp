@@ -107,6 +107,25 @@ TEST_F(DdlTest, SynonymsViewsAndSequences)
     EXPECT_EQ(Run(alice, "SELECT NOSUCH.NEXTVAL FROM DUAL"), "ORA-02289: sequence does not exist");
 }
 
+TEST_F(DdlTest, StoredUnitsKeepTheirSourceAndArguments)
+{
+    VkOracle::OraSession& alice = *m_alice;
+    EXPECT_EQ(Run(alice, "CREATE OR REPLACE PROCEDURE P (A IN NUMBER, B OUT VARCHAR2) IS\nBEGIN\n  B := TO_CHAR(A);\nEND;"),
+              "ok");
+    EXPECT_EQ(Run(alice, "SELECT LINE, TEXT FROM ALL_SOURCE WHERE NAME = 'P' ORDER BY LINE"),
+              "1|PROCEDURE P (A IN NUMBER, B OUT VARCHAR2) IS\n\n2|BEGIN\n\n3|  B := TO_CHAR(A);\n\n4|END;");
+    EXPECT_EQ(Run(alice, "SELECT ARGUMENT_NAME, POSITION, IN_OUT, DATA_TYPE FROM ALL_ARGUMENTS WHERE OBJECT_NAME = 'P'"
+                         " ORDER BY SEQUENCE"),
+              "A|1|IN|NUMBER\nB|2|OUT|VARCHAR2");
+    EXPECT_EQ(Run(alice, "CREATE PROCEDURE P IS BEGIN NULL; END;"), "ORA-00955: name is already used by an existing object");
+    EXPECT_EQ(Run(alice, "CREATE OR REPLACE FUNCTION F RETURN DATE IS BEGIN RETURN SYSDATE; END;"), "ok");
+    EXPECT_EQ(Run(alice, "SELECT POSITION, ARGUMENT_NAME, IN_OUT, DATA_TYPE FROM ALL_ARGUMENTS WHERE OBJECT_NAME = 'F'"),
+              "0|NULL|OUT|DATE");
+    EXPECT_EQ(Run(alice, "CREATE PACKAGE BODY NOPKG IS END;"), "ORA-04043: object NOPKG does not exist");
+    EXPECT_EQ(Run(alice, "DROP FUNCTION F"), "ok");
+    EXPECT_EQ(Run(alice, "SELECT COUNT(*) FROM ALL_ARGUMENTS WHERE OBJECT_NAME = 'F'"), "0");
+}
+
 TEST_F(DdlTest, DropsAndTheirErrors)
 {
     VkOracle::OraSession& alice = *m_alice;

@@ -78,6 +78,7 @@ TEST_F(DualTest, DescribeNamesAndTypes)
     EXPECT_EQ(Describe(s, "SELECT SYSDATE FROM DUAL"), "SYSDATE 12 7 0 0 N");
     EXPECT_EQ(Describe(s, "SELECT DUMMY, dummy x FROM DUAL"), "DUMMY 1 1 0 0 Y;X 1 1 0 0 Y");
     EXPECT_EQ(Describe(s, "SELECT count( * ) FROM DUAL"), "COUNT(*) 2 22 0 0 N");
+    EXPECT_EQ(Describe(s, "SELECT 'Hello World' FROM DUAL"), "'HELLOWORLD' 96 11 0 0 Y");
 }
 
 TEST_F(DualTest, BindsByName)

@@ -99,6 +99,13 @@ const Case kJoins[] = {
     {715, "SELECT COUNT(*) FROM (SELECT ID FROM A UNION ALL SELECT ID FROM A)", "6"},
     {716, "SELECT MAX(ID) FROM A WHERE ROWNUM <= 2", "2"},
     {717, "SELECT ROWNUM r, ID FROM A WHERE ROWNUM <= 2 ORDER BY ID DESC", "2|2\n1|1"},
+    {722, "SELECT * FROM (SELECT ROWNUM RN, x.NAME FROM (SELECT * FROM A ORDER BY N DESC) x) WHERE RN BETWEEN 2 AND 3",
+     "2|one\n3|NULL"},
+    {720, "SELECT COUNT(*) FROM A a, B b WHERE a.ID = b.A_ID AND ROWNUM <= 1", "1"},
+    {721, "SELECT DISTINCT A_ID FROM B WHERE ROWNUM <= 2", "1"},
+    {718, "SELECT ID FROM A WHERE ROWNUM <= 1 UNION ALL SELECT A_ID FROM B WHERE ROWNUM <= 2", "1\n1\n1"},
+    {719, "SELECT ID, (SELECT COUNT(*) FROM B WHERE ROWNUM <= 1) FROM A WHERE ROWNUM <= 2 ORDER BY NAME DESC",
+     "2|1\n1|1"},
 };
 
 const Case kErrors[] = {
@@ -123,6 +130,17 @@ const Case kErrors[] = {
     {816, "SELECT A.NOPE FROM A", "ORA-00904: \"A\".\"NOPE\": invalid identifier"},
     {817, "UPDATE A SET NOPE = 1", "ORA-00904: \"NOPE\": invalid identifier"},
     {818, "SELECT * FROM A WHERE ID = 1 FOR UPDATE", "1|one|2026-01-31 08:00:00|1.5"},
+    {819, "SELECT (SELECT TAG FROM B WHERE B.A_ID = A.ID) FROM A ORDER BY ID",
+     "ORA-01427: single-row subquery returns more than one row"},
+    {820, "SELECT ID FROM A WHERE ID = (SELECT A_ID FROM B WHERE TAG = 'x')", "1"},
+ {822, "SELECT ID FROM A WHERE ID > ALL (SELECT A_ID FROM B WHERE A_ID < 5) ORDER BY 1", "2\n3"},
+    {823, "SELECT ID FROM A WHERE ID = ANY (SELECT A_ID FROM B)", "1"},
+    {824, "SELECT ID FROM A WHERE ID <> ALL (1, 3)", "2"},
+    {825, "SELECT ID FROM A WHERE ID = SOME (2, 3) ORDER BY 1", "2\n3"},
+    {826, "SELECT COUNT(*) FROM A WHERE ID > ALL (SELECT ID FROM A WHERE 1 = 0)", "3"},
+    {827, "SELECT COUNT(*) FROM A WHERE NOT (ID < ALL (SELECT N FROM A))", "3"},
+    {828, "SELECT COUNT(*) FROM A WHERE NOT (ID > ALL (SELECT N FROM A))", "1"}, // NULL keeps 2 and 3 out
+    {821, "SELECT (SELECT TAG FROM B WHERE B.A_ID = A.ID) FROM A WHERE ID > 1 ORDER BY ID", "NULL\nNULL"},
 };
 
 void RunCases(ExpressionTest* t, const Case* cases, size_t n)
@@ -147,6 +165,19 @@ TEST_F(ExpressionTest, FailedStatementKeepsTheTransaction)
     EXPECT_EQ(Run("SELECT COUNT(*) FROM A"), "4");
     EXPECT_EQ(Run("ROLLBACK"), "ok");
     EXPECT_EQ(Run("SELECT COUNT(*) FROM A"), "3");
+}
+
+TEST_F(ExpressionTest, ChangesDrivenBySubqueries)
+{
+    EXPECT_EQ(Run("UPDATE A SET NAME = (SELECT MAX(TAG) FROM B WHERE B.A_ID = A.ID) WHERE ID = 1"), "rows=1");
+    EXPECT_EQ(Run("UPDATE A a SET N = (SELECT COUNT(*) FROM B b WHERE b.A_ID = a.ID)"), "rows=3");
+    EXPECT_EQ(Run("SELECT ID, NAME, N FROM A ORDER BY ID"), "1|y|2\n2|two|0\n3|NULL|0");
+    EXPECT_EQ(Run("DELETE FROM B WHERE A_ID NOT IN (SELECT ID FROM A)"), "rows=1");
+    EXPECT_EQ(Run("UPDATE A SET NAME = (SELECT TAG FROM B)"), "ORA-01427: single-row subquery returns more than one row");
+    EXPECT_EQ(Run("INSERT INTO A (ID, NAME) VALUES ((SELECT MAX(ID) + 1 FROM A), 'next')"), "rows=1");
+    EXPECT_EQ(Run("SELECT NAME FROM A WHERE ID = 4"), "next");
+    EXPECT_EQ(Run("UPDATE A SET D = D + 1, N = N * 2 WHERE D IS NOT NULL"), "rows=2");
+    EXPECT_EQ(Run("SELECT TO_CHAR(D, 'DD'), N FROM A WHERE ID = 1"), "01|4");
 }
 
 TEST_F(ExpressionTest, TablesFromQueriesAndAddedColumns)

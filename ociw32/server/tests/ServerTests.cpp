@@ -49,6 +49,20 @@ TEST_F(ServerTest, BadRequestsFailWithoutCreatingAnything)
     EXPECT_EQ(Server().LoadDemoContent(Ref("NONE")).code, 1034);
 }
 
+TEST_F(ServerTest, DamagedStateFileReadsAsOpenOnTheSystemClock)
+{
+    const VkOracle::OraDatabaseRef db = Ref("STATE");
+    ASSERT_TRUE(Server().CreateDatabase(db, "10.2.0.1.0").Ok());
+    ASSERT_TRUE(Server().Shutdown(db).Ok());
+    std::ofstream(root() / "db" / "STATE.state", std::ios::trunc) << "PINNED banana\n\x01\x02 OFFSET";
+    EXPECT_EQ(Server().Status(db), "OPEN 10.2.0.1.0");
+    std::unique_ptr<VkOracle::OraSession> s;
+    ASSERT_TRUE(Server().Logon(db, "SYSTEM", "MANAGER", &s).Ok());
+    uint64_t rows = 0;
+    EXPECT_TRUE(VkOracle::RunSql(*s, "SELECT SYSDATE FROM DUAL", &rows).Ok());
+    EXPECT_EQ(rows, 1u);
+}
+
 TEST_F(ServerTest, ClockPinnedAndOffsetForEverySession)
 {
     const VkOracle::OraDatabaseRef db = Ref("CLK");

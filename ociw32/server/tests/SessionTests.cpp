@@ -179,6 +179,8 @@ TEST_F(LegacySessionTest, VersionSevenWordingAndDateFormat)
     EXPECT_EQ(Run("SELECT TO_CHAR(SYSDATE) FROM DUAL"), "07-DEC-26");
     EXPECT_EQ(Run("CREATE TABLE N (X NUMBER NOT NULL)"), "ok");
     EXPECT_EQ(Run("INSERT INTO N VALUES (NULL)"), "ORA-01400: mandatory (NOT NULL) column is missing or NULL during insert");
+    EXPECT_EQ(Run("CREATE TABLE S (X VARCHAR2(3))"), "ok");
+    EXPECT_EQ(Run("INSERT INTO S VALUES ('abcd')"), "ORA-01401: inserted value too large for column");
     EXPECT_EQ(Run("SELECT COUNT(*) FROM ALL_TAB_COLUMNS WHERE TABLE_NAME = 'ALL_TABLES' AND COLUMN_NAME = 'PARTITIONED'"),
               "0");
     EXPECT_EQ(Run("SELECT DATA_TYPE_MOD FROM ALL_TAB_COLUMNS"), "ORA-00904: invalid column name");

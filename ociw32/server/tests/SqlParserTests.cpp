@@ -51,6 +51,9 @@ TEST(SqlTokenTest, LexicalErrors)
         {"select a234567890123456789012345678901 from dual", 972, 7},
         {"select \"a234567890123456789012345678901\" from dual", 972, 7},
     };
+    VkOracle::SqlTokenError longLiteral;
+    VkOracle::TokenizeSql("select '" + std::string(4001, 'x') + "' from dual", &longLiteral);
+    EXPECT_EQ(longLiteral.code, 1704);
     for (const Case& c : cases) {
         VkOracle::SqlTokenError err;
         VkOracle::TokenizeSql(c.sql, &err);
@@ -142,7 +145,7 @@ TEST(SqlParserTest, SyntaxErrorsWithOffsets)
         {"drop cluster c", 950, 5},
         {"grant select on t", 941, 17},
         {"select case when 1 = 1 then 2 from dual", 905, 30},
-        {"select 1 from dual where 1 = any (select 1 from dual)", 405, 29},
+        {"select 1 from dual where 1 = any 1", 936, 33},
         {"select 1 from dual;", 911, 18},
         {"select 1 from dual where x = 'y", 1756, 29},
     };

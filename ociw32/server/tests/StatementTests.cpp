@@ -120,8 +120,13 @@ TEST_F(StatementTest, StatementsOutliveTheirSession)
     std::unique_ptr<VkOracle::OraStatement> q;
     ASSERT_TRUE(s->Parse("SELECT COUNT(*) FROM T", &q).Ok());
     EXPECT_EQ(Run(*s, "INSERT INTO T (ID) VALUES (1)"), "rows=1");
-    s.reset(); // logoff rolls back what was not committed
+    std::unique_ptr<VkOracle::OraStatement> open;
+    ASSERT_TRUE(s->Parse("SELECT ID FROM T", &open).Ok());
     uint64_t rows = 0;
+    ASSERT_TRUE(open->Execute(&rows).Ok());
+    s.reset(); // logoff rolls back what was not committed
+    std::vector<VkOracle::OraValue> row;
+    EXPECT_EQ(open->Fetch(&row).code, 1012);
     EXPECT_EQ(q->Execute(&rows).code, 1012);
     q.reset();
     EXPECT_EQ(Run("SELECT COUNT(*) FROM T"), "0");
