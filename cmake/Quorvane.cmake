@@ -37,6 +37,38 @@ function(qv_add_tests name)
   target_link_libraries(${name} PRIVATE qv_build_flags ${_support} ${ARGN})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVANE_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                TIMEOUT 300)
+endfunction()
+
+# With Ninja, a target's moc step only re-runs when a header it already knew
+# changes, so a header added to a globbed module would never be moc'ed in an
+# existing build. When a target's header list changes, its moc stamp goes, and
+# the next build runs moc again.
+function(qv_autogen_follows_sources dir)
+  get_property(_targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(_t ${_targets})
+    get_target_property(_moc ${_t} AUTOMOC)
+    get_target_property(_type ${_t} TYPE)
+    if(NOT _moc OR _type STREQUAL "INTERFACE_LIBRARY" OR _type STREQUAL "UTILITY")
+      continue()
+    endif()
+    get_target_property(_src ${_t} SOURCES)
+    get_target_property(_bin ${_t} BINARY_DIR)
+    list(FILTER _src INCLUDE REGEX "\\.h$")
+    list(JOIN _src "\n" _text)
+    set(_list ${_bin}/${_t}_headers.txt)
+    set(_old "")
+    if(EXISTS ${_list})
+      file(READ ${_list} _old)
+    endif()
+    if(NOT _old STREQUAL _text)
+      file(WRITE ${_list} "${_text}")
+      file(REMOVE ${_bin}/${_t}_autogen/timestamp)
+    endif()
+  endforeach()
+  get_property(_subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(_d ${_subdirs})
+    qv_autogen_follows_sources(${_d})
+  endforeach()
 endfunction()

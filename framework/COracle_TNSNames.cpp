@@ -79,8 +79,9 @@ std::string OracleHome()
         return {};
     std::string last;
     ReadValue(allHomes.key, "LAST_HOME", last);
+    // The homes themselves are keys of their own beside ALL_HOMES.
     KeyHolder lastHome;
-    if (RegOpenKeyEx(allHomes.key, ("HOME" + last).c_str(), KEY_READ, &lastHome.key) != ERROR_SUCCESS)
+    if (RegOpenKeyEx(oracle.key, ("HOME" + last).c_str(), KEY_READ, &lastHome.key) != ERROR_SUCCESS)
         return {};
     ReadValue(lastHome.key, "ORACLE_HOME", home);
     return home;

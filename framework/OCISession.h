@@ -10,6 +10,7 @@
 
 #include "ociw32/include/oci7.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -81,7 +82,8 @@ private:
     std::optional<std::string> m_database;
     Lda_Def m_lda{};
     ub1 m_hda[HDA_SIZE]{};
-    bool m_connected = false;
+    // Read by Break() from another thread.
+    std::atomic<bool> m_connected{false};
     std::int32_t m_openCursors = 0;
     std::string m_version;
 };

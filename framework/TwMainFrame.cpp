@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
 
@@ -68,12 +69,14 @@ bool TwMainFrame::LoadFrame()
         pane->setFrameShadow(QFrame::Sunken);
         pane->setAlignment(Qt::AlignCenter);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
-        // Lock key states are not reported by the window system here; the
-        // indicators stay dim until they are.
-        pane->setEnabled(false);
         bar->addPermanentWidget(pane);
         m_indicators.push_back(pane);
     }
+    ShowKeyStates(TwKeyStates::Query());
+    // The lock keys change outside the program too; look now and then.
+    auto* keyWatch = new QTimer(this);
+    connect(keyWatch, &QTimer::timeout, this, [this] { ShowKeyStates(TwKeyStates::Query()); });
+    keyWatch->start(300);
 
     if (m_app && m_app->Actions()) {
         VkCommandActions* actions = m_app->Actions();
@@ -95,6 +98,13 @@ bool TwMainFrame::LoadFrame()
 QLabel* TwMainFrame::IndicatorPane(int index) const
 {
     return index >= 0 && index < static_cast<int>(m_indicators.size()) ? m_indicators[index] : nullptr;
+}
+
+void TwMainFrame::ShowKeyStates(const std::optional<TwKeyStates>& states)
+{
+    const bool on[] = {states && states->capsLock, states && states->numLock, states && states->scrollLock};
+    for (std::size_t i = 0; i < m_indicators.size() && i < 3; ++i)
+        m_indicators[i]->setEnabled(on[i]);
 }
 
 void TwMainFrame::MapFrameCommands()

@@ -4,6 +4,7 @@
 // number of open queues, automatic tiling, and the first steps of closing.
 // The program's frame adds the tool bar (CreateToolBars).
 
+#include "framework/TwKeyStates.h"
 #include "generic/VkCommand.h"
 #include "generic/VkMenuTable.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -51,6 +53,10 @@ public:
     void UpdateMenuSet();
     // The top-level popups of the menu shown now.
     QList<QAction*> CurrentMenuPopups() const;
+
+    // Lights the CAP, NUM and SCRL indicators as states says; all dim when
+    // the platform does not tell.
+    void ShowKeyStates(const std::optional<TwKeyStates>& states);
 
     // The normal (restored) rectangle of the frame.
     QRect NormalRect() const;

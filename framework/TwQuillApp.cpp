@@ -1,5 +1,6 @@
 #include "framework/TwQuillApp.h"
 
+#include "framework/TwAppStoreSettings.h"
 #include "framework/TwArtwork.h"
 #include "framework/TwCommandIds.h"
 #include "framework/TwFrameMenu.h"
@@ -113,9 +114,9 @@ bool TwQuillApp::InitOle()
     return m_comInitialised;
 }
 
-std::unique_ptr<TwSettings> TwQuillApp::OpenSettings(const QString&, const QString&)
+std::unique_ptr<TwSettings> TwQuillApp::OpenSettings(const QString& company, const QString& appKey)
 {
-    return std::make_unique<TwMemorySettings>();
+    return std::make_unique<TwAppStoreSettings>(company.toStdString(), appKey.toStdString());
 }
 
 bool TwQuillApp::InitInstance(const QStringList& args)

@@ -2,7 +2,8 @@
 // The shell's view of its settings store: typed values in sections of the
 // program's branch (a null section is the branch itself). Gets never fail
 // (they answer the default); sets change memory until UpdateNow or Close.
-// The program's store implements it; tests use the memory store.
+// TwAppStoreSettings puts it on the registry through the settings store;
+// tests use the memory store.
 
 #include "platform/WinTypes.h"
 

@@ -1,8 +1,7 @@
 #include "generic/vkpath.h"
 
+#include "generic/VkPaths.h"
 #include "platform/DataRoot.h"
-
-#include <QStandardPaths>
 
 #include <filesystem>
 #include <system_error>
@@ -68,15 +67,9 @@ vkpath vkpath::Special(SpecialFolder which)
 {
     vkpath path;
     switch (which) {
-    case SpecialFolder::Documents: {
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        std::error_code error;
-        if (!documents.isEmpty() && fs::is_directory(documents.toStdString(), error))
-            path.m_folder = documents.toStdString();
-        else
-            path.m_folder = VkDataRootDir("documents").string();
+    case SpecialFolder::Documents:
+        path.m_folder = VkPersonalFolder().string();
         break;
-    }
     case SpecialFolder::Temp: {
         std::error_code error;
         const fs::path temp = fs::temp_directory_path(error);

@@ -32,8 +32,8 @@ public:
     bool Copy(const vkpath& target, bool overwrite = true) const;
     bool Delete() const;
 
-    // A folder of the user's ("Documents" follows the data root unless the
-    // user has one of their own).
+    // A folder of the user's ("Documents" is the data root's while
+    // QUORVANE_ROOT is set or the user has none).
     static vkpath Special(SpecialFolder which);
 
     bool operator==(const vkpath& other) const { return FullPath() == other.FullPath(); }

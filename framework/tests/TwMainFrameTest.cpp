@@ -211,6 +211,16 @@ TEST_F(TwMainFrameTest, StatusBarPanesAndPrompts)
         ASSERT_NE(frame->IndicatorPane(i), nullptr);
         EXPECT_EQ(frame->IndicatorPane(i)->text(), names[i]);
     }
+    // The offscreen platform does not tell the lock keys: all dim.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(frame->IndicatorPane(i)->isEnabled()) << i;
+    frame->ShowKeyStates(TwKeyStates::FromIndicatorBits(0x1 | 0x4));
+    EXPECT_TRUE(frame->IndicatorPane(0)->isEnabled());
+    EXPECT_FALSE(frame->IndicatorPane(1)->isEnabled());
+    EXPECT_TRUE(frame->IndicatorPane(2)->isEnabled());
+    frame->ShowKeyStates(std::nullopt);
+    EXPECT_FALSE(frame->IndicatorPane(0)->isEnabled());
+
     // Hovering a command shows its status text; leaving it, the idle text.
     QAction* autoTile = app->Actions()->Actions(ID_WINDOW_AUTOTILE).front();
     EXPECT_EQ(autoTile->toolTip(), "Auto Tile");

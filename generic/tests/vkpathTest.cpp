@@ -50,7 +50,7 @@ TEST_F(VkPath, SpecialFolders)
 {
     EXPECT_EQ(vkpath::Special(vkpath::SpecialFolder::AppData).Folder(), root().string());
     EXPECT_FALSE(vkpath::Special(vkpath::SpecialFolder::Temp).Folder().empty());
-    EXPECT_FALSE(vkpath::Special(vkpath::SpecialFolder::Documents).Folder().empty());
+    EXPECT_EQ(vkpath::Special(vkpath::SpecialFolder::Documents).Folder(), (root() / "documents").string());
 }
 
 } // namespace

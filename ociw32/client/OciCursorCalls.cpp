@@ -344,6 +344,7 @@ sword ofen(Cda_Def* cursor, sword nrows)
     int delivered = 0;
     int rowError = 0;
     bool end = false;
+    const OraValue null;
     while (delivered < wanted) {
         OraResult r = c.statement->Fetch(&row);
         if (r.code == 1403) {
@@ -353,13 +354,13 @@ sword ofen(Cda_Def* cursor, sword nrows)
         if (!r.Ok()) {
             c.rowsProcessed += static_cast<uint64_t>(delivered);
             cursor->rpc = static_cast<ub4>(c.rowsProcessed);
-            c.stage = OciCursorState::Stage::Exhausted;
+            // The result set is gone: fetching again needs a new oexec.
+            c.stage = OciCursorState::Stage::Parsed;
             return call.ServerFail(r);
         }
         const size_t i = static_cast<size_t>(delivered);
         for (auto& [pos, d] : c.defines) {
             const size_t col = static_cast<size_t>(pos - 1);
-            const OraValue null;
             const OraValue& v = col < row.size() ? row[col] : null;
             unsigned char* cellBuf = d.buf ? d.buf + i * static_cast<size_t>(d.bufl) : nullptr;
             OciCell cell;

@@ -1,4 +1,5 @@
 #include "ociw32/functions/OraNumber.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <cctype>
 #include <cerrno>
@@ -124,14 +125,6 @@ std::string Scientific(double v, int fracDigits)
     return buf;
 }
 
-std::string Upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // A number format model taken apart.
 struct Model {
     bool fm = false, blankZero = false, dollar = false, local = false, iso = false;
@@ -148,7 +141,7 @@ struct Model {
 
 int ParseModel(const std::string& fmtIn, Model* m)
 {
-    const std::string f = Upper(fmtIn);
+    const std::string f = AsciiUpper(fmtIn);
     size_t i = 0;
     bool afterV = false;
     auto at = [&](const char* s) { return f.compare(i, std::char_traits<char>::length(s), s) == 0; };

@@ -3,6 +3,7 @@
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/names/OraHome.h"
 #include "ociw32/names/OraTnsNames.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <cctype>
 #include <unistd.h>
@@ -14,23 +15,6 @@ namespace {
 OraResult Fail(int code)
 {
     return OraResult{code, FormatOraError(code), 0};
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
 }
 
 std::string FirstLabel(const std::string& host)
@@ -83,7 +67,7 @@ OraResult ResolveEntry(const OraTnsEntry& entry, const std::filesystem::path& ho
 
 bool IsThisMachine(const std::string& hostText)
 {
-    const std::string host = Lower(Trim(hostText));
+    const std::string host = AsciiLower(AsciiTrim(hostText));
     if (host.empty())
         return false;
     if (host == "localhost" || host == "localhost.localdomain" || host == "::1"
@@ -92,7 +76,7 @@ bool IsThisMachine(const std::string& hostText)
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0)
         return false;
-    const std::string self = Lower(name);
+    const std::string self = AsciiLower(name);
     if (self.empty())
         return false;
     if (host == self)
@@ -106,9 +90,9 @@ bool IsThisMachine(const std::string& hostText)
 OraResult ResolveOraConnect(const std::string& connectText, OraDatabaseRef* db)
 {
     *db = OraDatabaseRef{};
-    std::string connect = Trim(connectText);
+    std::string connect = AsciiTrim(connectText);
     if (connect.empty()) {
-        connect = Trim(OraRegistryString("", "LOCAL"));
+        connect = AsciiTrim(OraRegistryString("", "LOCAL"));
         if (connect.empty())
             return Fail(12560);
     }

@@ -1,6 +1,7 @@
 #include "ociw32/names/OraHome.h"
 
 #include "platform/Registry.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <cctype>
 #include <vector>
@@ -8,13 +9,6 @@
 namespace VkOracle {
 
 namespace {
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string ReadString(HKEY key, const char* name)
 {
@@ -99,10 +93,10 @@ std::filesystem::path OraDatabasesDir(const std::filesystem::path& home)
 std::filesystem::path OraDatabaseDir(const std::filesystem::path& home, const std::string& sid)
 {
     const std::filesystem::path dir = OraDatabasesDir(home);
-    const std::string wanted = Upper(sid);
+    const std::string wanted = AsciiUpper(sid);
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec) && Upper(it->path().filename().string()) == wanted)
+        if (it->is_directory(ec) && AsciiUpper(it->path().filename().string()) == wanted)
             return it->path();
     }
     return dir / wanted;

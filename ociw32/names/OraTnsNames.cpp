@@ -1,4 +1,5 @@
 #include "ociw32/names/OraTnsNames.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,29 +11,12 @@ namespace {
 
 constexpr size_t kMaxLine = 4095;
 
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
 std::vector<std::string> Tokens(const std::string& text)
 {
     std::vector<std::string> out;
     std::string piece;
     auto flush = [&] {
-        std::string t = Trim(piece);
+        std::string t = AsciiTrim(piece);
         if (!t.empty())
             out.push_back(t);
         piece.clear();
@@ -82,7 +66,7 @@ bool OraTnsNames::ParseEntry(const std::string& text, std::string* name, OraTnsE
             continue;
         if (IsDelimiter(tokens[i - 1]))
             return false;
-        const std::string key = Upper(tokens[i - 1]);
+        const std::string key = AsciiUpper(tokens[i - 1]);
         const std::string value = tokens[i + 1] == "(" ? std::string() : tokens[i + 1];
         if (name->empty()) {
             *name = key;
@@ -181,7 +165,7 @@ OraTnsNames::Status OraTnsNames::Load(std::istream& in)
 
 const OraTnsEntry* OraTnsNames::Find(const std::string& name) const
 {
-    auto it = m_entries.find(Upper(Trim(name)));
+    auto it = m_entries.find(AsciiUpper(AsciiTrim(name)));
     return it == m_entries.end() ? nullptr : &it->second;
 }
 

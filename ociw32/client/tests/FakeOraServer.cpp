@@ -2,6 +2,7 @@
 
 #include "ociw32/functions/OraDate.h"
 #include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,13 +17,6 @@ namespace {
 OraResult Error(int code, int offset = 0)
 {
     return OraResult{code, FormatOraError(code), offset};
-}
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 OraValue Num(double d)
@@ -110,7 +104,7 @@ public:
     std::vector<std::string> BindNames() const override { return m_bindNames; }
     OraResult Bind(const std::string& name, const OraValue& value) override
     {
-        std::string key = Upper(name);
+        std::string key = AsciiUpper(name);
         if (!key.empty() && key[0] == ':')
             key.erase(0, 1);
         auto it = std::find(m_bindNames.begin(), m_bindNames.end(), key);
@@ -191,7 +185,7 @@ public:
     }
     OraResult BoundValue(const std::string& name, OraValue* value) const override
     {
-        auto it = m_bound.find(Upper(name));
+        auto it = m_bound.find(AsciiUpper(name));
         if (it == m_bound.end())
             return Error(1036);
         *value = it->second;
@@ -215,7 +209,7 @@ public:
 
     OraResult Parse(const std::string& sqlText, std::unique_ptr<OraStatement>* statement) override
     {
-        const std::string sql = Upper(sqlText);
+        const std::string sql = AsciiUpper(sqlText);
         std::vector<std::string> binds;
         for (size_t i = 0; i < sql.size(); ++i) {
             if (sql[i] != ':')
@@ -295,11 +289,11 @@ OraResult FakeOraServer::Logon(const OraDatabaseRef& db, const std::string& user
         std::lock_guard<std::mutex> lock(sidMutex);
         lastSid = db.sid;
     }
-    if (Upper(db.sid) == "DOWN")
+    if (AsciiUpper(db.sid) == "DOWN")
         return Error(1034);
-    if (Upper(user) == "LOCKED")
+    if (AsciiUpper(user) == "LOCKED")
         return Error(28000);
-    if (Upper(user) != "SCOTT" || Upper(password) != "TIGER")
+    if (AsciiUpper(user) != "SCOTT" || AsciiUpper(password) != "TIGER")
         return Error(1017);
     session->reset(new FakeSession(this));
     return {};

@@ -171,6 +171,7 @@ TEST_F(OciTest, BreakCancelsAFetchRunningOnAnotherThread)
     fetcher.join();
     EXPECT_EQ(fetchResult, -1013);
     EXPECT_EQ(m_cda.rc, 1013);
+    EXPECT_EQ(ofen(&m_cda, 1), -1002); // cancelled: no rows until executed again
     // The session is still usable.
     ASSERT_EQ(oparse(&m_cda, T("SELECT * FROM ROWS2"), -1, 0, 1), 0);
     EXPECT_EQ(oexec(&m_cda), 0);

@@ -1,6 +1,7 @@
 #include "ociw32/tools/ocisql/OciLibrary.h"
 
 #include <dlfcn.h>
+#include <filesystem>
 
 namespace VkOracle {
 
@@ -12,12 +13,23 @@ bool OciFunctions::Complete() const
 
 bool LoadOciLibrary(const std::string& file, OciFunctions* f, std::string* error)
 {
-    // Kept loaded for the life of the process.
+    // Kept loaded for the life of the process. The system's search order
+    // comes first; the build's lib/ folder beside bin/ is the fallback for
+    // when the loader cannot use this program's run path (as under the
+    // address sanitizer, whose dlopen searches from its own library).
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
         *error = why ? why : "cannot load " + file;
-        return false;
+        std::error_code ec;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec && file.find('/') == std::string::npos) {
+            const std::filesystem::path beside = self.parent_path().parent_path() / "lib" / file;
+            handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+        }
+        if (!handle)
+            return false;
+        error->clear();
     }
     auto get = [&](auto* slot, const char* name) {
         *slot = reinterpret_cast<std::remove_reference_t<decltype(*slot)>>(dlsym(handle, name));

@@ -1,4 +1,5 @@
 #include "ociw32/tools/ocisql/OciSqlRunner.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,13 +16,6 @@ text* T(const std::string& s)
     return reinterpret_cast<text*>(const_cast<char*>(s.c_str()));
 }
 
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::vector<std::string> Words(const std::string& text, size_t count)
 {
     std::vector<std::string> words;
@@ -34,7 +28,7 @@ std::vector<std::string> Words(const std::string& text, size_t count)
             ++j;
         if (j == i)
             break;
-        words.push_back(Upper(text.substr(i, j - i)));
+        words.push_back(AsciiUpper(text.substr(i, j - i)));
         i = j;
     }
     return words;

@@ -1,4 +1,5 @@
 #include "ociw32/tools/ocisql/OciSqlScript.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <cctype>
 #include <sstream>
@@ -6,23 +7,6 @@
 namespace VkOracle {
 
 namespace {
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The first words of a text, upper case, skipping comments.
 std::vector<std::string> FirstWords(const std::string& text, size_t count)
@@ -43,7 +27,7 @@ std::vector<std::string> FirstWords(const std::string& text, size_t count)
             size_t j = i;
             while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_'))
                 ++j;
-            words.push_back(Upper(text.substr(i, j - i)));
+            words.push_back(AsciiUpper(text.substr(i, j - i)));
             i = j;
         } else {
             break;
@@ -75,17 +59,17 @@ bool OciSqlScript::IsBlock(const std::string& text)
 
 std::string OciSqlScript::SingleStatement(const std::string& text)
 {
-    std::string s = Trim(text);
+    std::string s = AsciiTrim(text);
     if (!IsBlock(s) && !s.empty() && s.back() == ';') {
         s.pop_back();
-        s = Trim(s);
+        s = AsciiTrim(s);
     }
     return s;
 }
 
 void OciSqlScript::Emit(std::vector<std::string>* out)
 {
-    std::string s = Trim(m_buffer);
+    std::string s = AsciiTrim(m_buffer);
     m_buffer.clear();
     m_inQuote = false;
     m_inComment = false;
@@ -98,14 +82,14 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
     std::string line = rawLine;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    const std::string trimmed = Trim(line);
-    const bool atStart = Trim(m_buffer).empty() && !m_inQuote && !m_inComment;
+    const std::string trimmed = AsciiTrim(line);
+    const bool atStart = AsciiTrim(m_buffer).empty() && !m_inQuote && !m_inComment;
     if (trimmed == "/") {
         Emit(out);
         return true;
     }
     if (atStart) {
-        const std::string word = Upper(trimmed);
+        const std::string word = AsciiUpper(trimmed);
         if (word == "EXIT" || word == "QUIT" || word == "EXIT;" || word == "QUIT;")
             return false;
         // Blank lines, comment lines and remarks between statements.
@@ -143,7 +127,7 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
             Emit(out);
             ++i;
             // What follows on the line starts the next statement.
-            const std::string rest = Trim(line.substr(i));
+            const std::string rest = AsciiTrim(line.substr(i));
             if (!rest.empty())
                 return AddLine(rest, out);
             return true;
@@ -156,7 +140,7 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
 
 void OciSqlScript::Finish(std::vector<std::string>* out)
 {
-    std::string s = Trim(m_buffer);
+    std::string s = AsciiTrim(m_buffer);
     if (!IsBlock(s) && !s.empty() && s.back() == ';')
         s.pop_back();
     m_buffer = s;

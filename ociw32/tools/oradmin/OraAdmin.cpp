@@ -7,6 +7,7 @@
 #include "ociw32/names/OraTnsNames.h"
 #include "ociw32/tools/oradmin/OraDemoNames.h"
 #include "platform/DataRoot.h"
+#include "ociw32/functions/OraAscii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,13 +17,6 @@
 namespace VkOracle {
 
 namespace {
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool ValidSid(const std::string& sid)
 {
@@ -219,7 +213,7 @@ int OraAdmin::Demo()
 
 int OraAdmin::Create(const std::string& sidText, const std::string& version)
 {
-    const std::string sid = Upper(sidText);
+    const std::string sid = AsciiUpper(sidText);
     if (!ValidSid(sid)) {
         m_err << "oradmin: \"" << sidText << "\" is no valid SID (a letter, then letters, digits or _)\n";
         return 2;

@@ -1,0 +1,101 @@
+#pragma once
+// The control module's string table.
+
+#include "generic/VkStringTable.h"
+
+#include <QString>
+
+enum QVCtrlStringId : UINT {
+    IDS_QV_CAPTION = 100, // caption of the scheduler control's message boxes
+
+    // Schedule builder: descriptions and messages.
+    IDS_SCH_START_NOW = 4000,
+    IDS_SCH_START_ON,
+    IDS_SCH_RUN_ASAP,
+    IDS_SCH_RUN_ONCE_AT,
+    IDS_SCH_EVERY_AT,
+    IDS_SCH_EVERY_FROM_END,
+    IDS_SCH_START_EVERY_AT,
+    IDS_SCH_START_EVERY_FROM_END,
+    IDS_SCH_PREFIX_RUN,
+    IDS_SCH_PREFIX_THEN_RUN,
+    IDS_SCH_FIRST_WEEKDAY_MONTH,
+    IDS_SCH_LAST_WEEKDAY_MONTH,
+    IDS_SCH_FIRST_WEEKDAY_QUARTER,
+    IDS_SCH_LAST_WEEKDAY_QUARTER,
+    IDS_SCH_EVERY_WEEKDAYS,
+    IDS_SCH_LIST_SEPARATOR,
+    IDS_SCH_LIST_LAST,
+    IDS_SCH_FIRST_DAY_MONTH,
+    IDS_SCH_LAST_DAY_MONTH,
+    IDS_SCH_FIRST_DAY_QUARTER,
+    IDS_SCH_LAST_DAY_QUARTER,
+    IDS_SCH_ON_THE,
+    IDS_SCH_DAY_OF_MONTH_TAIL,
+    IDS_SCH_SUFFIX_ST,
+    IDS_SCH_SUFFIX_ND,
+    IDS_SCH_SUFFIX_RD,
+    IDS_SCH_SUFFIX_TH,
+    IDS_SCH_AT,
+    IDS_SCH_EVERY_DAY,
+    IDS_SCH_BETWEEN,
+    IDS_SCH_END_BEFORE_START,
+    IDS_SCH_TOO_LONG,
+    IDS_SCH_CHARS_USED,
+    IDS_SCH_USER_DEFINED,
+    IDS_SCH_INVALID,
+
+    // Schedule builder: expressions.
+    IDS_SCH_SYSDATE = 4100,
+    IDS_SCH_DATE_LITERAL,
+    IDS_SCH_UNIT_SECONDS,
+    IDS_SCH_UNIT_MINUTES,
+    IDS_SCH_UNIT_HOURS,
+    IDS_SCH_UNIT_DAYS,
+    IDS_SCH_UNIT_WEEKS,
+    IDS_SCH_UNIT_MONTHS,
+    IDS_SCH_UNIT_YEARS,
+    IDS_SCH_DECIMAL_UNIT,
+    IDS_SCH_AT_HOURS,
+    IDS_SCH_TRUNC_AT,
+    IDS_SCH_FIRST_WEEKDAY_MONTH_SQL,
+    IDS_SCH_LAST_WEEKDAY_MONTH_SQL,
+    IDS_SCH_FIRST_WEEKDAY_QUARTER_SQL,
+    IDS_SCH_LAST_WEEKDAY_QUARTER_SQL,
+    IDS_SCH_NEXT_DAY_SQL,
+    IDS_SCH_FIRST_DAY_MONTH_SQL,
+    IDS_SCH_LAST_DAY_MONTH_SQL,
+    IDS_SCH_FIRST_DAY_QUARTER_SQL,
+    IDS_SCH_LAST_DAY_QUARTER_SQL,
+    IDS_SCH_DAY_OF_MONTH_SQL,
+    IDS_SCH_EVERY_DAY_SQL,
+    IDS_SCH_TODAY_AT_SQL,
+    IDS_SCH_TOMORROW_AT_SQL,
+    IDS_SCH_INTRADAY_SQL,
+
+    // Unit names, weekday names.
+    IDS_SCH_SECONDS = 4200, // then minutes ... years
+    IDS_SCH_MON_SHORT = 4210, // then Tue ... Sun
+    IDS_SCH_MON_LONG = 4220,  // then Tuesday ... Sunday
+
+    // Schedule page and day picker captions.
+    IDS_SCH_WHEN_TO_START = 4300,
+    IDS_SCH_NOW,
+    IDS_SCH_ON,
+    IDS_SCH_BY_REPEAT,
+    IDS_SCH_WHEN_TO_REPEAT,
+    IDS_SCH_NEVER,
+    IDS_SCH_EVERY,
+    IDS_SCH_EVERY_DAY_DATE,
+    IDS_SCH_AT_LABEL,
+    IDS_SCH_UNTIL,
+    IDS_SCH_REPEAT_EVERY,
+    IDS_SCH_TAB_CAPTION,
+
+    // Day picker buttons: text and tool tip as "text\ntool tip", by button id.
+    IDS_DIS_BUTTON_BASE = 6000, // + button id (2001 ... 2130)
+};
+
+const VkStringTable& QVCtrlStrings();
+// Shorthand for QVCtrlStrings().Load(id) as a QString.
+QString QVCtrlString(UINT id);

@@ -1,0 +1,246 @@
+// Sessions, cursors and the TNS names reader against the real client
+// library and the demo databases that "oradmin demo" provisions in the
+// test's fresh data root.
+
+#include "framework/COracle_TNSNames.h"
+#include "framework/OCISession.h"
+#include "framework/TwHostDetails.h"
+#include "framework/VkOCIW32Lib.h"
+#include "generic/VkDateFormat.h"
+#include "testsupport/TestRoot.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using VkOracle::OCISession;
+using QueryData = OCISession::OCIQueryData;
+
+namespace {
+
+// Provisions the demo home; true when its databases could be created.
+bool ProvisionDemo(std::string* output = nullptr)
+{
+    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", output, true) == 0;
+}
+
+std::unique_ptr<OCISession> Session(const char* user, const char* password, const char* database)
+{
+    auto session = std::make_unique<OCISession>(true);
+    session->SetUserName(user);
+    session->SetPassword(password);
+    session->SetDatabase(database);
+    session->Connect();
+    return session;
+}
+
+TEST(RealClientLibrary, IsBoundWithAllEntryPoints)
+{
+    ASSERT_TRUE(VkOracle::IsOracleAvailable());
+    const auto& lib = VkOracle::OCIW32();
+    const void* points[] = {(void*)lib.opinit, (void*)lib.olog,   (void*)lib.ologof, (void*)lib.oopen,
+                            (void*)lib.oparse, (void*)lib.oclose, (void*)lib.ocom,   (void*)lib.odescr,
+                            (void*)lib.oerhms, (void*)lib.obndrv, (void*)lib.oexec,  (void*)lib.odefin,
+                            (void*)lib.ofen,   (void*)lib.onbtst, (void*)lib.onbset, (void*)lib.obreak};
+    for (const void* point : points)
+        EXPECT_NE(point, nullptr);
+    OCISession session(true);
+    EXPECT_TRUE(OCISession::InitialisedThreaded());
+}
+
+TEST(RealClientLibrary, UnknownAliasFailsWithItsCodeAndText)
+{
+    ProvisionDemo();
+    auto session = Session("scott", "tiger", "NO_SUCH_ALIAS");
+    EXPECT_FALSE(session->Connected());
+    EXPECT_EQ(session->OracleError(), 12154);
+    EXPECT_EQ(session->Error().rfind("ORA-12154: ", 0), 0u) << session->Error();
+    EXPECT_NE(session->Error().back(), '\n');
+}
+
+TEST(RealClientLibrary, NamesReaderListsTheDemoAliases)
+{
+    ProvisionDemo();
+    COracle_TNSNames names(true);
+    ASSERT_EQ(names.Error(), COracle_TNSNames::Loaded);
+    std::vector<std::string> all;
+    std::string name;
+    while (names.Next(name))
+        all.push_back(name);
+    for (const char* alias : {"DEMO", "DOWN", "LEGACY"})
+        EXPECT_NE(std::find(all.begin(), all.end(), alias), all.end()) << alias;
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+    EXPECT_EQ(TwHostDetailsText(names, "LEGACY"),
+              "Host details:\n\nAddress: TCP (port 1521) on 127.0.0.1\nSID: LEGACY\n");
+    EXPECT_EQ(TwHostDetailsText(names, "DEMO"),
+              "Host details:\n\nAddress: TCP (port 1521) on localhost\nService Name: DEMO\n");
+    EXPECT_EQ(names.Directory(), std::string(std::getenv("QUORVANE_ROOT")) + "/oracle/network/ADMIN");
+}
+
+// The rest needs the embedded server's databases.
+class DemoDatabase : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string output;
+        if (!ProvisionDemo(&output))
+            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+        m_session = Session("scott", "tiger", "DEMO");
+        ASSERT_TRUE(m_session->Connected()) << m_session->Error();
+    }
+
+    std::unique_ptr<QueryData> Sql(OCISession::OCICursor& cursor, const char* sql)
+    {
+        std::unique_ptr<QueryData> data(cursor.Sql(sql));
+        EXPECT_TRUE(data) << sql << ": " << cursor.Error();
+        return data;
+    }
+
+    std::unique_ptr<OCISession> m_session;
+};
+
+TEST_F(DemoDatabase, LogonFailuresCarryTheServersCodeAndText)
+{
+    const struct {
+        const char* user;
+        const char* password;
+        const char* database;
+        int code;
+    } cases[] = {{"scott", "wrong", "DEMO", 1017}, {"scott", "tiger", "DOWN", 1034}, {"scott", "tiger", "NOWHERE", 12154}};
+    for (const auto& c : cases) {
+        auto session = Session(c.user, c.password, c.database);
+        EXPECT_FALSE(session->Connected()) << c.database;
+        EXPECT_EQ(session->OracleError(), c.code) << c.database;
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", c.code);
+        EXPECT_EQ(session->Error().rfind(prefix, 0), 0u) << session->Error();
+    }
+    auto whole = Session("scott/tiger@DEMO", nullptr, nullptr);
+    EXPECT_TRUE(whole->Connected()) << whole->Error();
+}
+
+TEST_F(DemoDatabase, MajorVersions)
+{
+    EXPECT_TRUE(m_session->SetVersion());
+    EXPECT_EQ(m_session->MajorVersion(), 10);
+    auto legacy = Session("scott", "tiger", "LEGACY");
+    ASSERT_TRUE(legacy->Connected()) << legacy->Error();
+    EXPECT_TRUE(legacy->SetVersion());
+    EXPECT_EQ(legacy->MajorVersion(), 7);
+    EXPECT_GT(m_session->GetServerDateTime(), 36526.0);
+}
+
+TEST_F(DemoDatabase, FetchesInArraysOf50)
+{
+    auto cursor = m_session->Cursor();
+    auto create = Sql(cursor, "CREATE TABLE qv_rows (n NUMBER, label VARCHAR2(30))");
+    ASSERT_TRUE(create);
+    auto insert = Sql(cursor, "INSERT INTO qv_rows VALUES (:n, 'row')");
+    ASSERT_TRUE(insert);
+    for (double n = 1; n <= 120; ++n)
+        ASSERT_TRUE(insert->Execute(":n", &n)) << cursor.Error();
+    auto select = Sql(cursor, "SELECT n, label FROM qv_rows ORDER BY n");
+    ASSERT_TRUE(select);
+    const long expected[] = {50, 50, 20, 0};
+    long first = 1;
+    for (long rows : expected) {
+        EXPECT_EQ(select->Fetch(50), rows) << cursor.Error();
+        if (rows > 0) {
+            EXPECT_EQ(select->GetLong(0, 0), first);
+        }
+        first += rows;
+    }
+    EXPECT_EQ(select->TotalRows(), 120);
+    EXPECT_EQ(select->GetString(0, 1), "");
+}
+
+TEST_F(DemoDatabase, CellGetters)
+{
+    auto cursor = m_session->Cursor();
+    auto data = Sql(cursor,
+                    "SELECT 'Yes' a, 'N' b, '0' c, '42abc' d, TO_NUMBER(NULL) e, TO_CHAR(NULL) f, "
+                    "TO_DATE('31-12-1999 23:59:58', 'DD-MM-YYYY HH24:MI:SS') g, TO_DATE(NULL) h, "
+                    "42.5 abcdefghijklmnopqrstuvwxy FROM dual");
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->Fetch(10), 1) << cursor.Error();
+    EXPECT_EQ(data->GetLong(0, 0), 1);
+    EXPECT_TRUE(data->GetBoolean(0, 0));
+    EXPECT_FALSE(data->GetBoolean(0, 1));
+    EXPECT_FALSE(data->GetBoolean(0, 2));
+    EXPECT_EQ(data->GetLong(0, 3), 42);
+    EXPECT_EQ(data->GetLong(0, 4), 0);
+    EXPECT_EQ(data->GetString(0, 4), "0");
+    EXPECT_EQ(data->GetString(0, 5), "");
+    double expected = 0;
+    ASSERT_TRUE(VkDateFormat::ToAutomationDate({1999, 12, 31, 23, 59, 58}, expected));
+    EXPECT_EQ(data->GetDate(0, 6), expected);
+    EXPECT_EQ(data->GetDate(0, 7), 0.0);
+    EXPECT_EQ(data->ColumnIndexFromName("ABCDEFGHIJKLMNOPQRSTUVWXY"), -1);
+    EXPECT_EQ(data->ColumnIndexFromName("ABCDEFGHIJKLMNOPQRST"), 8);
+    EXPECT_DOUBLE_EQ(data->GetFloat(0, 8), 42.5);
+}
+
+TEST_F(DemoDatabase, ExecuteBindsNamedDoublesInAndOut)
+{
+    auto cursor = m_session->Cursor();
+    std::unique_ptr<QueryData> block(cursor.Sql("BEGIN :jobno := :jobno * 10 + :step; END;"));
+    if (!block && cursor.Error().find("PLS-00201: identifier 'JOBNO'") != std::string::npos)
+        GTEST_SKIP() << "the demo server's PL/SQL has no bind variables yet";
+    ASSERT_TRUE(block) << cursor.Error();
+    double job = 4, step = 2;
+    ASSERT_TRUE(block->Execute(":jobno", &job, ":step", &step)) << cursor.Error();
+    EXPECT_EQ(job, 42.0);
+    EXPECT_EQ(step, 2.0);
+}
+
+TEST_F(DemoDatabase, SubmitsAJobThroughAnOutBind)
+{
+    auto cursor = m_session->Cursor();
+    std::unique_ptr<QueryData> submit(cursor.Sql("BEGIN DBMS_JOB.SUBMIT(:jobno, 'null;', SYSDATE + 1, NULL); END;"));
+    if (!submit && cursor.Error().find("PLS-00201: identifier 'DBMS_JOB.SUBMIT'") != std::string::npos)
+        GTEST_SKIP() << "the demo server has no DBMS_JOB yet";
+    ASSERT_TRUE(submit) << cursor.Error();
+    double job = 0;
+    ASSERT_TRUE(submit->Execute(":jobno", &job)) << cursor.Error();
+    EXPECT_GT(job, 0.0);
+    // Committed: another session sees the job.
+    auto other = Session("scott", "tiger", "DEMO");
+    auto otherCursor = other->Cursor();
+    const std::string sql = "SELECT COUNT(*) FROM user_jobs WHERE job = " + std::to_string(static_cast<long>(job));
+    std::unique_ptr<QueryData> count(otherCursor.Sql(sql.c_str()));
+    ASSERT_TRUE(count) << otherCursor.Error();
+    ASSERT_EQ(count->Fetch(1), 1);
+    EXPECT_EQ(count->GetLong(0, 0), 1);
+    std::unique_ptr<QueryData> copy(count->GetCopy());
+    count->Drop();
+    EXPECT_EQ(copy->GetLong(0, 0), 1);
+}
+
+TEST_F(DemoDatabase, SeveralSessionsOnSeveralThreads)
+{
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&failures, t] {
+            auto session = Session("scott", "tiger", t % 2 ? "LEGACY" : "DEMO");
+            if (!session->Connected()) {
+                ++failures;
+                return;
+            }
+            for (int round = 0; round < 5; ++round) {
+                auto cursor = session->Cursor();
+                std::unique_ptr<QueryData> data(cursor.Sql("SELECT SYSDATE FROM dual"));
+                if (!data || data->Fetch(1) != 1 || data->GetDate(0, 0) <= 0.0)
+                    ++failures;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+} // namespace
