@@ -6,6 +6,7 @@
 #include "controls/CJobQueryColumns.h"
 #include "controls/CJobQueueWorker.h"
 #include "controls/QVCtrlStrings.h"
+#include "generic/VkModalService.h"
 #include "testsupport/TestRoot.h"
 
 #include <QCoreApplication>
@@ -476,6 +477,79 @@ TEST_F(JobQueueWorker, IdleConnectedWorkerAsksForARefreshOnce)
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.lists.size() >= 2; }));
     // Every automatic refresh came through JLM_QUEUE and was read.
     EXPECT_GE(std::count(m_receiver.queued.begin(), m_receiver.queued.end(), ReqRefresh), 2);
+}
+
+int Oradmin(const std::string& arguments)
+{
+    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
+}
+
+// A database shut down under a connected queue: the refresh fails with the
+// instance unavailable, the worker asks for a disconnect and a connect, and
+// the connect fails until the database is open again; a reconnect with the
+// same details then reads the list again.
+TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
+{
+    ConnectScott();
+    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    const int logins = m_logins;
+    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), ReqDisconnect), m_receiver.queued.end());
+    EXPECT_TRUE(m_worker->LastFailed());
+    EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
+    EXPECT_EQ(m_receiver.lists.size(), 1u);
+
+    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_TRUE(m_worker->PostRequest(ReqConnect, nullptr, nullptr, true)) << m_worker->LastMessage();
+    EXPECT_TRUE(m_worker->IsConnected());
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver.lists.size() == 2; }));
+    ASSERT_TRUE(m_receiver.lists[1]);
+    EXPECT_EQ(m_receiver.lists[1]->m_jobs.size(), 9u);
+}
+
+// Answers the shutdown question: Retry a number of times, then Cancel.
+class ShutdownAnswers : public VkModalAnswerer {
+public:
+    int retries = 0;
+    std::vector<QString> texts;
+    std::function<void()> beforeLast;
+    int OnMessageBox(const VkMessageBoxRequest& request) override
+    {
+        texts.push_back(request.text);
+        EXPECT_EQ(request.style, MB_RETRYCANCEL | MB_ICONQUESTION);
+        EXPECT_EQ(request.caption, "Job Scheduler");
+        if (static_cast<int>(texts.size()) <= retries)
+            return IDRETRY;
+        if (beforeLast)
+            beforeLast();
+        return IDCANCEL;
+    }
+    bool OnFileDialog(VkFileDialogRequest&) override { return false; }
+    int OnDialog(QDialog*) override { return 0; }
+};
+
+TEST_F(JobQueueWorker, StopAsksInRoundsWhileTheWorkerIsBusy)
+{
+    ConnectScott();
+    m_worker->SetReplyTimeout(100);
+    m_holdKind = ReqParse;
+    m_gate.Hold();
+    const std::string sql = "select 1 from dual";
+    ASSERT_TRUE(m_worker->PostRequest(ReqParse, &sql));
+    ASSERT_TRUE(m_gate.Reached());
+
+    ShutdownAnswers answers;
+    answers.retries = 2;
+    answers.beforeLast = [this] { m_gate.Release(); };
+    VkModalService::SetAnswerer(&answers);
+    m_worker->Stop();
+    VkModalService::SetAnswerer(nullptr);
+    ASSERT_EQ(answers.texts.size(), 3u);
+    EXPECT_EQ(answers.texts[0], "Still waiting for a thread to terminate.\nSelect 'Retry' to continue waiting. "
+                                "Select 'Cancel' to terminate the thread.");
+    EXPECT_FALSE(m_worker->Started());
+    EXPECT_EQ(m_handled.back(), ReqShutdown);
 }
 
 TEST(CJobQueryColumns, ChoosesTheListQueryByViewAndAdministratorView)
