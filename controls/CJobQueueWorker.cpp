@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <QThread>
 
 #include <algorithm>
 
@@ -20,24 +19,29 @@ const VkStringTable& Texts()
     return QVCtrlStrings();
 }
 
-void DefaultViewWarning(const std::string& text)
+} // namespace
+
+CJobQueueWorker::CJobQueueWorker(QObject* receiver) : m_receiver(receiver) {}
+
+void CJobQueueWorker::ShowViewWarning(const std::string& text)
 {
-    auto show = [&text] {
-        VkModalService::MessageBox(nullptr, QString::fromStdString(text), QVCtrlString(IDS_QV_CAPTION),
-                                   MB_OK | MB_ICONEXCLAMATION);
-    };
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
-    if (QThread::currentThread() == app->thread())
-        show();
-    else
-        QMetaObject::invokeMethod(app, show, Qt::BlockingQueuedConnection);
+    // The box belongs to the user interface thread; the worker waits for it
+    // to close, or for the stop flag, since a user interface that is
+    // stopping the worker cannot show it.
+    auto closed = std::make_shared<VkEvent>(true, false);
+    QMetaObject::invokeMethod(
+        app,
+        [text, closed] {
+            VkModalService::MessageBox(nullptr, QString::fromStdString(text), QVCtrlString(IDS_QV_CAPTION),
+                                       MB_OK | MB_ICONEXCLAMATION);
+            closed->Set();
+        },
+        Qt::QueuedConnection);
+    VkWaitForMultiple({closed.get(), &m_stopEvent}, INFINITE);
 }
-
-} // namespace
-
-CJobQueueWorker::CJobQueueWorker(QObject* receiver) : m_receiver(receiver), m_viewWarning(DefaultViewWarning) {}
 
 CJobQueueWorker::~CJobQueueWorker()
 {

@@ -59,8 +59,8 @@ public:
     // Raised on the worker thread whenever a connect or disconnect ends.
     void SetLoginHandler(std::function<void()> handler);
     // Shows the missing-view warning and returns when it was dismissed;
-    // called on the worker thread. The default asks the modal service on the
-    // user interface thread.
+    // called on the worker thread. Without one (or after null) the modal
+    // service shows it on the user interface thread.
     void SetViewWarningHandler(std::function<void(const std::string&)> handler);
     // Called on the worker thread before each request is handled (tests hold
     // the worker busy with it).
@@ -133,6 +133,7 @@ private:
     void HandleRun(const Request& request);
     void RunJob(std::string connect, CJobListData job, std::shared_ptr<RunThread> entry);
     void ReadSchemaUsers();
+    void ShowViewWarning(const std::string& text);
     bool ProbeRunningView();
     void RereadJob(LONG jobNumber);
     void QueueReconnect();

@@ -185,6 +185,8 @@ void CJobQueueWorker::HandleConnect(const Request& request)
             }
             if (warn)
                 warn(Texts().Load(IDS_JW_VIEW_WARNING));
+            else
+                ShowViewWarning(Texts().Load(IDS_JW_VIEW_WARNING));
         }
         Post(JLM_QUEUE, ReqRefresh);
     }

@@ -297,6 +297,35 @@ TEST_F(JobQueueWorker, UserWithoutTheRunningViewIsWarnedAndSeesOwnJobsOnly)
     EXPECT_EQ(m_warnings.size(), 1u);
 }
 
+// Records message boxes and answers OK.
+class BoxRecorder : public VkModalAnswerer {
+public:
+    std::vector<VkMessageBoxRequest> boxes;
+    int OnMessageBox(const VkMessageBoxRequest& request) override
+    {
+        boxes.push_back(request);
+        return IDOK;
+    }
+    bool OnFileDialog(VkFileDialogRequest&) override { return false; }
+    int OnDialog(QDialog*) override { return 0; }
+};
+
+TEST_F(JobQueueWorker, MissingViewWarningGoesThroughTheModalServiceOnTheUserInterfaceThread)
+{
+    BoxRecorder boxes;
+    VkModalService::SetAnswerer(&boxes);
+    m_worker->SetViewWarningHandler(nullptr);
+    ConnectAs("appuser", "appuser", "DEMO");
+    ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
+    VkModalService::SetAnswerer(nullptr);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.toStdString(), QVCtrlStrings().Load(IDS_JW_VIEW_WARNING));
+    EXPECT_TRUE(boxes.boxes[0].text.endsWith("Grant select on sys.dba_jobs_running to <user / PUBLIC> ;"));
+    EXPECT_EQ(boxes.boxes[0].caption, "Job Scheduler");
+    EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_EQ(boxes.boxes[0].owner, nullptr);
+}
+
 TEST_F(JobQueueWorker, SynchronousRequestTimesOutAndALateAnswerIsNotTakenForTheNext)
 {
     ConnectScott();
