@@ -15,7 +15,6 @@
 #include <atomic>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>

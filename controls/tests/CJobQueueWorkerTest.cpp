@@ -297,6 +297,28 @@ TEST_F(JobQueueWorker, UserWithoutTheRunningViewIsWarnedAndSeesOwnJobsOnly)
     EXPECT_EQ(m_warnings.size(), 1u);
 }
 
+TEST_F(JobQueueWorker, UserWithoutJobsGetsAnEmptyList)
+{
+    {
+        OCISession system(true);
+        system.SetUserName("system/manager@DEMO");
+        ASSERT_TRUE(system.Connect()) << system.Error();
+        for (const char* sql : {"CREATE USER NOJOBS IDENTIFIED BY NOJOBS", "GRANT CONNECT TO NOJOBS"}) {
+            auto cursor = system.Cursor();
+            std::unique_ptr<OCISession::OCIQueryData> data(cursor.Sql(sql));
+            ASSERT_TRUE(data) << sql << ": " << cursor.Error();
+            data->Execute();
+        }
+    }
+    ConnectAs("nojobs", "nojobs", "DEMO");
+    ASSERT_TRUE(m_worker->IsConnected()) << m_worker->LastMessage();
+    ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
+    EXPECT_FALSE(m_receiver.lists[0]); // none: the shown list is emptied
+    EXPECT_EQ(m_receiver.statuses.back().m_text, "Retrieved 0 jobs");
+    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
+    EXPECT_FALSE(m_worker->LastFailed());
+}
+
 // Records message boxes and answers OK.
 class BoxRecorder : public VkModalAnswerer {
 public:
