@@ -22,12 +22,12 @@ QMessageBox::Icon IconOf(UINT style)
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int id;
 };
 
-QList<ButtonSpec> ButtonsOf(UINT style)
+QList<ButtonChoice> ButtonsOf(UINT style)
 {
     switch (style & MB_TYPEMASK) {
     case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
@@ -69,16 +69,16 @@ int VkModalService::MessageBox(const VkMessageBoxRequest& request)
     if (s_answerer)
         return s_answerer->OnMessageBox(request);
     QMessageBox box(IconOf(request.style), request.caption, request.text, QMessageBox::NoButton, request.owner);
-    const QList<ButtonSpec> buttons = ButtonsOf(request.style);
+    const QList<ButtonChoice> buttons = ButtonsOf(request.style);
     QMessageBox::StandardButtons all;
-    for (const ButtonSpec& spec : buttons)
-        all |= spec.button;
+    for (const ButtonChoice& choice : buttons)
+        all |= choice.button;
     box.setStandardButtons(all);
     box.setDefaultButton(buttons.front().button);
     const int pressed = box.exec();
-    for (const ButtonSpec& spec : buttons)
-        if (pressed == spec.button)
-            return spec.id;
+    for (const ButtonChoice& choice : buttons)
+        if (pressed == choice.button)
+            return choice.id;
     // Closed without a button: what Escape would give.
     const UINT type = request.style & MB_TYPEMASK;
     return type == MB_OK ? IDOK : type == MB_YESNO ? IDNO : IDCANCEL;
