@@ -297,19 +297,23 @@ TEST_F(JobQueueWorker, UserWithoutTheRunningViewIsWarnedAndSeesOwnJobsOnly)
     EXPECT_EQ(m_warnings.size(), 1u);
 }
 
+// Runs statements as an administrator of the demo database.
+void RunAs(const char* logon, std::initializer_list<const char*> statements)
+{
+    OCISession session(true);
+    session.SetUserName(logon);
+    ASSERT_TRUE(session.Connect()) << session.Error();
+    for (const char* sql : statements) {
+        auto cursor = session.Cursor();
+        std::unique_ptr<OCISession::OCIQueryData> data(cursor.Sql(sql));
+        ASSERT_TRUE(data) << sql << ": " << cursor.Error();
+        data->Execute();
+    }
+}
+
 TEST_F(JobQueueWorker, UserWithoutJobsGetsAnEmptyList)
 {
-    {
-        OCISession system(true);
-        system.SetUserName("system/manager@DEMO");
-        ASSERT_TRUE(system.Connect()) << system.Error();
-        for (const char* sql : {"CREATE USER NOJOBS IDENTIFIED BY NOJOBS", "GRANT CONNECT TO NOJOBS"}) {
-            auto cursor = system.Cursor();
-            std::unique_ptr<OCISession::OCIQueryData> data(cursor.Sql(sql));
-            ASSERT_TRUE(data) << sql << ": " << cursor.Error();
-            data->Execute();
-        }
-    }
+    RunAs("system/manager@DEMO", {"CREATE USER NOJOBS IDENTIFIED BY NOJOBS", "GRANT CONNECT TO NOJOBS"});
     ConnectAs("nojobs", "nojobs", "DEMO");
     ASSERT_TRUE(m_worker->IsConnected()) << m_worker->LastMessage();
     ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
@@ -317,6 +321,30 @@ TEST_F(JobQueueWorker, UserWithoutJobsGetsAnEmptyList)
     EXPECT_EQ(m_receiver.statuses.back().m_text, "Retrieved 0 jobs");
     EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
     EXPECT_FALSE(m_worker->LastFailed());
+}
+
+// The running view is visible but the administrator's job view is not: the
+// list query keeps failing on a sound connection. One reconnect, then the
+// error stays on the status bar instead of a reconnect loop.
+TEST_F(JobQueueWorker, ListQueryThatKeepsFailingReconnectsOnlyOnce)
+{
+    RunAs("sys/change_on_install@DEMO", {"CREATE USER HALFWAY IDENTIFIED BY HALFWAY", "GRANT CONNECT TO HALFWAY",
+                                         "GRANT SELECT ON SYS.DBA_JOBS_RUNNING TO HALFWAY"});
+    m_worker->SetAdministratorView(true);
+    ConnectAs("halfway", "halfway", "DEMO");
+    ASSERT_TRUE(m_worker->IsConnected()) << m_worker->LastMessage();
+    EXPECT_TRUE(m_worker->RunningViewVisible());
+    auto failures = [this] {
+        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
+                             [](const auto& s) { return s.m_text.rfind("ORA-00942", 0) == 0; });
+    };
+    ASSERT_TRUE(WaitUntil([&] { return failures() == 2; }));
+    Drain();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failures(), 2);
+    EXPECT_EQ(std::count(m_receiver.queued.begin(), m_receiver.queued.end(), ReqConnect), 1);
+    EXPECT_TRUE(m_receiver.lists.empty());
+    EXPECT_TRUE(m_worker->IsConnected());
 }
 
 // Records message boxes and answers OK.
