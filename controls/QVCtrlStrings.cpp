@@ -124,6 +124,55 @@ const VkStringTable& QVCtrlStrings()
          "weekday specified"},
         {IDS_DIS_BUTTON_BASE + 2016, "Month\nRun on first or last day of every month"},
         {IDS_DIS_BUTTON_BASE + 2017, "Quarter\nRun on first or last day of every quarter"},
+
+        {IDS_JW_NO_CLIENT,
+         "Oracle client not installed or corrupt. OCIW32.DLL is not available - please correct and retry."},
+        {IDS_JW_CONNECTING, "Connecting (host is \"%s\")"},
+        {IDS_JW_CONNECTED, "Connected"},
+        {IDS_JW_NOT_CONNECTED_TIP, "Not connected. Double-click here to retry."},
+        {IDS_JW_VIEW_WARNING,
+         "This user account does not have access to all tables neccesary for Quorvane to run with all features - "
+         "running jobs will not be color coded.\n\nFor full access, run the following statement as the SYS "
+         "user:\n\nGrant select on sys.dba_jobs_running to <user / PUBLIC> ;"},
+        {IDS_JW_RETRIEVING, "Retrieving Job Queue information"},
+        {IDS_JW_RETRIEVED, "Retrieved %ld jobs"},
+        {IDS_JW_SUBMITTED, "Execute completed. Job number %ld has been added to this queue."},
+        {IDS_JW_MODIFIED, "Execute completed. Job number %ld has been successfully modified."},
+        {IDS_JW_RUN_FAILED, "WARNING: Job number %ld failed to run. Job may not exist - press F5 to refresh list."},
+        {IDS_JW_TIMED_OUT, "Timed out waiting for a response."},
+        {IDS_JW_NOT_CONNECTED, "Not connected."},
+        {IDS_JW_STILL_WAITING,
+         "Still waiting for a thread to terminate.\nSelect 'Retry' to continue waiting. Select 'Cancel' to "
+         "terminate the thread."},
+        {IDS_JW_DISCONNECTED, "Disconnected"},
+
+        {IDS_JW_SQL_SCHEMA_USERS,
+         "SELECT USERNAME FROM ALL_USERS WHERE EXISTS (SELECT null FROM ALL_OBJECTS WHERE OWNER =USERNAME) ORDER BY "
+         "USERNAME"},
+        {IDS_JW_SQL_RUNNING_VIEW,
+         "select OBJECT_NAME from all_objects where object_name = 'DBA_JOBS_RUNNING' and OBJECT_TYPE = 'VIEW'"},
+        {IDS_JW_SQL_JOBS_ALL_RUNNING,
+         "SELECT j.JOB, j.LAST_DATE, j.NEXT_DATE, j.THIS_DATE, j.WHAT, j.INTERVAL, j.BROKEN, j.FAILURES, j.LOG_USER, "
+         "j.PRIV_USER, j.SCHEMA_USER, j.TOTAL_TIME, DECODE(r.sid, NULL, 'No', 'Yes') RUNNING  FROM sys.dba_jobs j, sys.dba_jobs_running r where j.job = "
+         "r.job (+)"},
+        {IDS_JW_SQL_JOBS_OWN_RUNNING,
+         "SELECT j.JOB, j.LAST_DATE, j.NEXT_DATE, j.THIS_DATE, j.WHAT, j.INTERVAL, j.BROKEN, j.FAILURES, j.LOG_USER, "
+         "j.PRIV_USER, j.SCHEMA_USER, j.TOTAL_TIME, DECODE(r.sid, NULL, 'No', 'Yes') RUNNING  FROM sys.user_jobs j, sys.dba_jobs_running r where j.job = "
+         "r.job (+)"},
+        {IDS_JW_SQL_JOBS_OWN, "SELECT j.JOB, j.LAST_DATE, j.NEXT_DATE, j.THIS_DATE, j.WHAT, j.INTERVAL, j.BROKEN, j.FAILURES, j.LOG_USER, "
+         "j.PRIV_USER, j.SCHEMA_USER, j.TOTAL_TIME  FROM sys.user_jobs j"},
+        {IDS_JW_SQL_JOB_BY_NUMBER, "SELECT j.JOB, j.LAST_DATE, j.NEXT_DATE, j.THIS_DATE, j.WHAT, j.INTERVAL, j.BROKEN, j.FAILURES, j.LOG_USER, "
+         "j.PRIV_USER, j.SCHEMA_USER, j.TOTAL_TIME  FROM sys.user_jobs j WHERE j.job = %ld"},
+        {IDS_JW_SQL_SET_SCHEMA, "ALTER SESSION SET CURRENT_SCHEMA=%s"},
+        {IDS_JW_SQL_REMOVE, "BEGIN DBMS_JOB.REMOVE(%ld); END;"},
+        {IDS_JW_SQL_RUN, "BEGIN DBMS_JOB.RUN(%ld);END;"},
+        {IDS_JW_SQL_BROKEN, "BEGIN DBMS_JOB.BROKEN(%ld, %s); END;"},
+        {IDS_JW_SQL_TRUE, "TRUE"},
+        {IDS_JW_SQL_FALSE, "FALSE"},
+        {IDS_JW_SQL_FIND_SESSION,
+         "select s.sid, s.serial# from dba_jobs_running r, v$session s where r.job=%ld and r.sid = s.sid"},
+        {IDS_JW_SQL_KILL_SESSION, "alter system kill session '%ld, %ld'"},
+        {IDS_JW_SQL_JOBNO_BIND, ":jobno"},
     };
     return table;
 }

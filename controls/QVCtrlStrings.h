@@ -94,6 +94,39 @@ enum QVCtrlStringId : UINT {
 
     // Day picker buttons: text and tool tip as "text\ntool tip", by button id.
     IDS_DIS_BUTTON_BASE = 6000, // + button id (2001 ... 2130)
+
+    // Background query worker: status texts and messages.
+    IDS_JW_NO_CLIENT = 5000,
+    IDS_JW_CONNECTING,
+    IDS_JW_CONNECTED,
+    IDS_JW_NOT_CONNECTED_TIP,
+    IDS_JW_VIEW_WARNING,
+    IDS_JW_RETRIEVING,
+    IDS_JW_RETRIEVED,
+    IDS_JW_SUBMITTED,
+    IDS_JW_MODIFIED,
+    IDS_JW_RUN_FAILED,
+    IDS_JW_TIMED_OUT,
+    IDS_JW_NOT_CONNECTED,
+    IDS_JW_STILL_WAITING,
+    IDS_JW_DISCONNECTED,
+
+    // Background query worker: the statements it sends.
+    IDS_JW_SQL_SCHEMA_USERS = 5100,
+    IDS_JW_SQL_RUNNING_VIEW,
+    IDS_JW_SQL_JOBS_ALL_RUNNING,
+    IDS_JW_SQL_JOBS_OWN_RUNNING,
+    IDS_JW_SQL_JOBS_OWN,
+    IDS_JW_SQL_JOB_BY_NUMBER,
+    IDS_JW_SQL_SET_SCHEMA,
+    IDS_JW_SQL_REMOVE,
+    IDS_JW_SQL_RUN,
+    IDS_JW_SQL_BROKEN,
+    IDS_JW_SQL_TRUE,
+    IDS_JW_SQL_FALSE,
+    IDS_JW_SQL_FIND_SESSION,
+    IDS_JW_SQL_KILL_SESSION,
+    IDS_JW_SQL_JOBNO_BIND,
 };
 
 const VkStringTable& QVCtrlStrings();
