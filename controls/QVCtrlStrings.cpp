@@ -173,6 +173,11 @@ const VkStringTable& QVCtrlStrings()
          "select s.sid, s.serial# from dba_jobs_running r, v$session s where r.job=%ld and r.sid = s.sid"},
         {IDS_JW_SQL_KILL_SESSION, "alter system kill session '%ld, %ld'"},
         {IDS_JW_SQL_JOBNO_BIND, ":jobno"},
+
+        {IDS_EX_ERROR_ITEM, "ERROR: %s"},
+        {IDS_EX_NO_DBA_ACCESS,
+         "The current  user (%s) does not have read access to the neccesary views for this operation. Ask your "
+         "Administrator to grant SELECT access to the views SYS.DBA_ROLE_PRIVS and SYS.DBA_SYS_PRIVS.\n"},
     };
     return table;
 }

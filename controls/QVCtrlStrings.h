@@ -127,6 +127,10 @@ enum QVCtrlStringId : UINT {
     IDS_JW_SQL_FIND_SESSION,
     IDS_JW_SQL_KILL_SESSION,
     IDS_JW_SQL_JOBNO_BIND,
+
+    // Schema explorer.
+    IDS_EX_ERROR_ITEM = 7000,
+    IDS_EX_NO_DBA_ACCESS,
 };
 
 const VkStringTable& QVCtrlStrings();
