@@ -287,6 +287,23 @@ void CJobListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
         emit commandRequested(ID_JL_MODIFY);
 }
 
+QByteArray CJobListCtrl::SaveLayout() const
+{
+    return horizontalHeader()->saveState();
+}
+
+bool CJobListCtrl::RestoreLayout(const QByteArray& layout)
+{
+    if (layout.isEmpty() || !horizontalHeader()->restoreState(layout))
+        return false;
+    // Every column stays reachable whatever the saved state said.
+    for (int i = 0; i < CJobListModel::kColumnCount; ++i)
+        if (columnWidth(i) <= 0)
+            setColumnWidth(i, CJobListModel::Columns()[static_cast<size_t>(i)].width);
+    sortByColumn(horizontalHeader()->sortIndicatorSection(), horizontalHeader()->sortIndicatorOrder());
+    return true;
+}
+
 void CJobListCtrl::BeginInteraction()
 {
     m_worker->BeginInteraction();

@@ -10,6 +10,7 @@
 #include "controls/CJobListModel.h"
 #include "controls/CJobQueueWorker.h"
 
+#include <QPointer>
 #include <QTableView>
 #include <QTimer>
 
@@ -75,6 +76,11 @@ public:
     void BeginInteraction();
     void EndInteraction();
 
+    // The column layout (order, widths) and sort state, for the control's
+    // saved state; Restore is false, changing nothing, for data it cannot read.
+    QByteArray SaveLayout() const;
+    bool RestoreLayout(const QByteArray& layout);
+
     // One step of the flashing (normally the flash timer's).
     void FlashStep();
     bool FlashTimerActive() const { return m_flash.isActive(); }
@@ -97,7 +103,7 @@ private:
 
     CJobListModel m_model;
     std::unique_ptr<CJobQueueWorker> m_worker;
-    CJobListStatusCtrl* m_status = nullptr;
+    QPointer<CJobListStatusCtrl> m_status; // a sibling; may go first
     bool m_adminView = false;
     QTimer m_flash;
     MenuRunner m_menuRunner;

@@ -258,6 +258,28 @@ TEST_F(JobListCtrl, StatusBarCanBeHiddenAndGivesItsHeightToTheList)
     EXPECT_EQ(dlg.HelpTopic(), "text\\QueueLogon.txt");
 }
 
+TEST_F(JobListCtrl, LayoutAndSortStateTravelWithTheSavedState)
+{
+    Send(&list(), JLM_NEWLIST, 0, List(Numbered(1, 4)));
+    list().setColumnWidth(CJobListModel::ColumnIndex(CJobListModel::ColWhat), 321);
+    list().sortByColumn(CJobListModel::ColumnIndex(CJobListModel::ColJob), Qt::DescendingOrder);
+    const QByteArray saved = list().SaveLayout();
+
+    CSchedulerMainDlg other;
+    CJobListCtrl& restored = other.List();
+    Send(&restored, JLM_NEWLIST, 0, List(Numbered(1, 4)));
+    EXPECT_EQ(restored.Model().Job(0).m_jobNumber, 1);
+    ASSERT_TRUE(restored.RestoreLayout(saved));
+    EXPECT_EQ(restored.columnWidth(CJobListModel::ColumnIndex(CJobListModel::ColWhat)), 321);
+    EXPECT_EQ(restored.Model().Job(0).m_jobNumber, 4);
+    EXPECT_EQ(restored.Model().SortOrder(), Qt::DescendingOrder);
+
+    // Garbage changes nothing.
+    EXPECT_FALSE(restored.RestoreLayout(QByteArray("not a layout")));
+    EXPECT_FALSE(restored.RestoreLayout(QByteArray()));
+    EXPECT_EQ(restored.columnWidth(CJobListModel::ColumnIndex(CJobListModel::ColWhat)), 321);
+}
+
 // A queue on the demo database, as the user sees it.
 class JobListOnDemo : public ::testing::Test {
 protected:
@@ -273,6 +295,7 @@ protected:
     }
     void TearDown() override
     {
+        open.Set();
         if (dlg)
             list().Worker().Stop([] { return true; });
         dlg.reset();
@@ -293,6 +316,7 @@ protected:
     VkModalScript modal;
     std::unique_ptr<CSchedulerMainDlg> dlg;
     std::vector<std::string> warnings;
+    VkEvent reached{true, false}, open{true, false}; // holds the worker in a request
 };
 
 TEST_F(JobListOnDemo, ConnectedQueueShowsItsJobsColouredWithVersionAndServerTime)
@@ -338,6 +362,11 @@ TEST_F(JobListOnDemo, ConnectedQueueShowsItsJobsColouredWithVersionAndServerTime
     QTest::keyClick(&list(), Qt::Key_Delete);
     ASSERT_EQ(commands.count(), 2);
     EXPECT_EQ(commands[1][0].toUInt(), static_cast<UINT>(ID_JL_REMOVE));
+
+    // The refresh key reads the list again.
+    QTest::keyClick(&list(), Qt::Key_F5);
+    ASSERT_TRUE(WaitUntil([&] { return resets.count() == 2; }));
+    EXPECT_EQ(list().Model().rowCount(), 9);
     EXPECT_EQ(modal.Unexpected(), 0);
 }
 
@@ -364,6 +393,31 @@ TEST_F(JobListOnDemo, ListWaitsWhileTheMenuIsOpen)
     QCoreApplication::sendEvent(list().viewport(), &event);
     ASSERT_TRUE(WaitUntil([&] { return resets.count() == 1; }));
     EXPECT_EQ(list().Model().rowCount(), 9);
+}
+
+TEST_F(JobListOnDemo, ClosingWhileTheWorkerIsBusyAsksWhetherToKeepWaiting)
+{
+    ConnectAndWaitForList("scott", "tiger", 9);
+    // Hold the worker inside its next request until the user answers.
+    list().Worker().SetRequestHook([&](LONG kind) {
+        if (kind == ReqRefresh) {
+            reached.Set();
+            open.Wait();
+        }
+    });
+    ASSERT_TRUE(list().RequestRefresh());
+    ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
+    list().Worker().SetReplyTimeout(50); // the length of one waiting round
+    modal.AnswerMessage([&](const VkMessageBoxRequest& request) {
+        EXPECT_TRUE(request.text.startsWith("Still waiting for a thread to terminate."));
+        EXPECT_EQ(request.caption, "Job Scheduler");
+        EXPECT_EQ(request.style & MB_TYPEMASK, static_cast<UINT>(MB_RETRYCANCEL));
+        open.Set();
+        return IDRETRY;
+    });
+    dlg.reset(); // the list stops its worker as it goes
+    EXPECT_EQ(modal.Messages().size(), 1u);
+    EXPECT_TRUE(modal.Exhausted());
 }
 
 TEST_F(JobListOnDemo, FailedLogonOffersReconnectAndTheImageRetries)
