@@ -395,6 +395,20 @@ TEST_F(JobListOnDemo, ListWaitsWhileTheMenuIsOpen)
     EXPECT_EQ(list().Model().rowCount(), 9);
 }
 
+TEST_F(JobListOnDemo, IdleQueueRefreshesItselfAndKeepsTheSelection)
+{
+    list().Worker().SetRefreshInterval(1);
+    ConnectAndWaitForList("scott", "tiger", 9);
+    const LONG selected = list().Model().Job(5).m_jobNumber;
+    list().SelectJobs({selected});
+    QSignalSpy resets(&list().Model(), &QAbstractItemModel::modelReset);
+    // No request from here: the worker's idle time-out asks the list for one.
+    ASSERT_TRUE(WaitUntil([&] { return resets.count() >= 2; }));
+    EXPECT_EQ(list().Model().rowCount(), 9);
+    EXPECT_EQ(list().SelectedJobNumbers(), (std::vector<LONG>{selected}));
+    list().Worker().SetRefreshInterval(CJobQueueWorker::kNeverRefresh);
+}
+
 TEST_F(JobListOnDemo, ClosingWhileTheWorkerIsBusyAsksWhetherToKeepWaiting)
 {
     ConnectAndWaitForList("scott", "tiger", 9);
