@@ -51,14 +51,16 @@ register_modules() {
   [ -x "$regsvr" ] || return 0
   for m in "$build_dir"/lib/VkReg.so "$build_dir"/lib/QVCtrl.so "$build_dir"/lib/TwQlVw.so; do
     [ -f "$m" ] || continue
-    # Modules not yet built out export no registration entry point.
-    nm -D --defined-only "$m" 2>/dev/null | grep -q ' DllRegisterServer$' || continue
+    # Modules not yet built out export no registration entry point. (grep
+    # reads all of nm's output: with pipefail, grep -q would fail the test.)
+    nm -D --defined-only "$m" 2>/dev/null | grep ' DllRegisterServer$' >/dev/null || continue
     "$regsvr" "$m"
   done
 }
 provision_demo() {
   local oradmin="$build_dir/bin/oradmin"
-  [ -x "$oradmin" ] && "$oradmin" demo || true
+  [ -x "$oradmin" ] || return 0
+  "$oradmin" demo || echo "warning: the demo Oracle home could not be set up; Quorvane runs, but connecting to the demo databases will fail" >&2
 }
 
 case "$mode" in
