@@ -47,15 +47,7 @@ cmake --build "$build_dir" -j "$(nproc)"
 # Register the in-process modules and provision the demo Oracle home in the
 # data root ($QUORVANE_ROOT, default ~/.local/share/quorvane).
 register_modules() {
-  local regsvr="$build_dir/bin/regsvr"
-  [ -x "$regsvr" ] || return 0
-  for m in "$build_dir"/lib/VkReg.so "$build_dir"/lib/QVCtrl.so "$build_dir"/lib/TwQlVw.so; do
-    [ -f "$m" ] || continue
-    # Modules not yet built out export no registration entry point. (grep
-    # reads all of nm's output: with pipefail, grep -q would fail the test.)
-    nm -D --defined-only "$m" 2>/dev/null | grep ' DllRegisterServer$' >/dev/null || continue
-    "$regsvr" "$m"
-  done
+  bash scripts/register-modules.sh "$build_dir"
 }
 provision_demo() {
   local oradmin="$build_dir/bin/oradmin"
