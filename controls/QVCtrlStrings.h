@@ -161,6 +161,9 @@ enum QVCtrlStringId : UINT {
     // Schema explorer.
     IDS_EX_ERROR_ITEM = 7000,
     IDS_EX_NO_DBA_ACCESS,
+    IDS_EX_TOOL_HOST, // tool bar buttons: "text\ntool tip"
+    IDS_EX_TOOL_RESET,
+    IDS_EX_TOOL_HELP,
 };
 
 const VkStringTable& QVCtrlStrings();
