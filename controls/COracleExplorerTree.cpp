@@ -256,3 +256,8 @@ QMimeData* COracleExplorerTree::mimeData(const QList<QTreeWidgetItem*>& items) c
     data->setText(QString::fromStdString(text));
     return data;
 }
+
+Qt::DropActions COracleExplorerTree::supportedDropActions() const
+{
+    return Qt::CopyAction;
+}

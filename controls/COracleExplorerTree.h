@@ -54,6 +54,8 @@ public:
 protected:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+    // Drags copy: a target taking a move must never remove tree items.
+    Qt::DropActions supportedDropActions() const override;
 
 private:
     void OnExpanded(QTreeWidgetItem* item);

@@ -166,6 +166,8 @@ TEST_F(ExplorerTree, TablesAndColumnsDragAsSelect)
     EXPECT_EQ(Mime(columns), "<none>");
     EXPECT_EQ(Mime(Child(emp, "Indexes")), "<none>");
     EXPECT_EQ(m_tree->model()->mimeTypes(), QStringList{"text/plain"});
+    // A drop that moves would otherwise take the item out of the tree.
+    EXPECT_EQ(m_tree->model()->supportedDragActions(), Qt::CopyAction);
 }
 
 TEST_F(ExplorerTree, ProceduresFunctionsAndPackageMembersDragAsCallBlocks)
