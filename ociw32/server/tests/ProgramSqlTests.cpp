@@ -132,16 +132,6 @@ TEST_P(ProgramSqlTest, ConnectionAndJobQueries)
     EXPECT_NE(sessions.find("APPUSER|INACTIVE"), std::string::npos) << sessions;
 }
 
-TEST_P(ProgramSqlTest, BlocksWaitForPlsql)
-{
-    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
-    std::unique_ptr<VkOracle::OraStatement> st;
-    VkOracle::OraResult r = scott.Parse("BEGIN DBMS_JOB.RUN(1);END;", &st);
-    EXPECT_EQ(r.code, 6550);
-    EXPECT_EQ(r.message.substr(0, r.message.find("\nORA-")),
-              "ORA-06550: line 1, column 7:\nPLS-00201: identifier 'DBMS_JOB.RUN' must be declared");
-}
-
 INSTANTIATE_TEST_SUITE_P(Versions, ProgramSqlTest, ::testing::Values("10.2.0.1.0", "7.3.4.0.0"));
 
 } // namespace
