@@ -4,6 +4,9 @@
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/SqliteUtil.h"
+
+#include <sqlite3.h>
 
 #include <cctype>
 
@@ -77,10 +80,23 @@ OraResult PlsqlStatement::Execute(uint64_t* rowsProcessed)
         for (const auto& [name, bound] : m_bound)
             if (!bound)
                 return OraResult{1008, FormatOraError(1008), 0};
+        // A block is one statement: failing, it undoes its own work (back to
+        // its last COMMIT), not the caller's earlier work.
+        sqlite3* db = m_core->Db();
+        const bool inTransaction = !sqlite3_get_autocommit(db);
+        if (inTransaction && !SqliteExec(db, "SAVEPOINT qv_plsql_block"))
+            return m_core->MapError(sqlite3_errcode(db), false);
         PlsqlInterpreter interpreter(m_core);
         OraResult r = interpreter.Run(*m_unit, &m_values);
-        if (r.Ok() && rowsProcessed)
+        if (!r.Ok()) {
+            if (!sqlite3_get_autocommit(db) &&
+                !(inTransaction && SqliteExec(db, "ROLLBACK TO qv_plsql_block")))
+                m_core->Rollback();
+        } else if (rowsProcessed) {
             *rowsProcessed = 1; // a block reports one "row" processed
+        }
+        if (!sqlite3_get_autocommit(db))
+            SqliteExec(db, "RELEASE qv_plsql_block");
         return r;
     });
 }

@@ -129,7 +129,7 @@ TEST_F(PlsqlTest, ReportsErrorsAsOracleLaysThemOut)
          "ORA-06550: line 1, column 7:\nPL/SQL: ORA-00942: table or view does not exist\n"
          "ORA-06550: line 1, column 7:\nPL/SQL: SQL Statement ignored", nullptr, nullptr},
         {"BEGIN INSERT INTO T (N) VALUES (1); raise_application_error(-20005, 'undo'); END;",
-         "ORA-20005: undo\nORA-06512: at line 1", "SELECT COUNT(*) FROM T", "1"},
+         "ORA-20005: undo\nORA-06512: at line 1", "SELECT COUNT(*) FROM T", "0"},
     };
     for (const BlockCase& c : cases) {
         SCOPED_TRACE(c.block);
@@ -138,6 +138,24 @@ TEST_F(PlsqlTest, ReportsErrorsAsOracleLaysThemOut)
             EXPECT_EQ(Run(Scott(), c.query), c.rows);
         }
     }
+}
+
+TEST_F(PlsqlTest, AFailingBlockUndoesOnlyItsOwnWork)
+{
+    ASSERT_EQ(Run(Scott(), "INSERT INTO T (N) VALUES (1)"), "rows=1");
+    EXPECT_EQ(Block("BEGIN INSERT INTO T (N) VALUES (2); raise_application_error(-20001, 'x'); END;").substr(0, 9),
+              "ORA-20001");
+    EXPECT_EQ(Run(Scott(), "SELECT N FROM T"), "1");
+    // Work committed inside the block stays; what follows the commit goes.
+    EXPECT_EQ(Block("BEGIN INSERT INTO T (N) VALUES (3); COMMIT; INSERT INTO T (N) VALUES (4);"
+                    " raise_application_error(-20001, 'x'); END;").substr(0, 9),
+              "ORA-20001");
+    EXPECT_EQ(Run(Scott(), "SELECT N FROM T ORDER BY N"), "1\n3");
+    // A handled error keeps everything, and a later block is not affected.
+    EXPECT_EQ(Block("BEGIN INSERT INTO T (N) VALUES (5); raise_application_error(-20001, 'x');"
+                    " EXCEPTION WHEN OTHERS THEN NULL; END;"), "ok");
+    ASSERT_TRUE(Scott().Rollback().Ok());
+    EXPECT_EQ(Run(Scott(), "SELECT N FROM T ORDER BY N"), "1\n3");
 }
 
 TEST_F(PlsqlTest, SyntaxErrorsNameTheSymbolAndPosition)
