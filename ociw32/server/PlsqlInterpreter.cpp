@@ -317,6 +317,8 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     Frame& frame = m_frames.back();
     frame.token = st.token;
     const bool checking = frame.checking;
+    if (!checking && m_core->TakeBlockBreak())
+        Raise(1013, FormatOraError(1013));
     switch (st.kind) {
     case PlsqlStmt::Kind::Null:
         return;
@@ -436,6 +438,8 @@ void PlsqlInterpreter::RunLoop(const PlsqlStmt& st, PlsqlScope* scope)
         const OraResult alive = m_core->CheckAlive();
         if (!alive.Ok())
             RaiseResult(alive);
+        if (m_core->TakeBlockBreak())
+            Raise(1013, FormatOraError(1013));
         if (st.kind == PlsqlStmt::Kind::For) {
             if ((step > 0 && i > to) || (step < 0 && i < to))
                 return;

@@ -87,7 +87,9 @@ OraResult PlsqlStatement::Execute(uint64_t* rowsProcessed)
         if (inTransaction && !SqliteExec(db, "SAVEPOINT qv_plsql_block"))
             return m_core->MapError(sqlite3_errcode(db), false);
         PlsqlInterpreter interpreter(m_core);
+        m_core->SetInBlock(true);
         OraResult r = interpreter.Run(*m_unit, &m_values);
+        m_core->SetInBlock(false);
         if (!r.Ok()) {
             if (!sqlite3_get_autocommit(db) &&
                 !(inTransaction && SqliteExec(db, "ROLLBACK TO qv_plsql_block")))

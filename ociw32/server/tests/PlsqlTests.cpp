@@ -3,6 +3,9 @@
 // Oracle's layout.
 #include "EngineFixture.h"
 
+#include <atomic>
+#include <thread>
+
 namespace oraenginetest {
 namespace {
 
@@ -156,6 +159,27 @@ TEST_F(PlsqlTest, AFailingBlockUndoesOnlyItsOwnWork)
                     " EXCEPTION WHEN OTHERS THEN NULL; END;"), "ok");
     ASSERT_TRUE(Scott().Rollback().Ok());
     EXPECT_EQ(Run(Scott(), "SELECT N FROM T ORDER BY N"), "1\n3");
+}
+
+TEST_F(PlsqlTest, BreakStopsAnEndlessLoop)
+{
+    std::unique_ptr<VkOracle::OraStatement> st;
+    ASSERT_TRUE(Scott().Parse("DECLARE i NUMBER := 0; BEGIN LOOP i := i + 1; END LOOP; END;", &st).Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread runner([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (!done) {
+        Scott().Break();
+        std::this_thread::yield();
+    }
+    runner.join();
+    EXPECT_EQ(result.message, "ORA-01013: user requested cancel of current operation\nORA-06512: at line 1");
+    // The session carries on.
+    EXPECT_EQ(Block("BEGIN NULL; END;"), "ok");
 }
 
 TEST_F(PlsqlTest, SyntaxErrorsNameTheSymbolAndPosition)
