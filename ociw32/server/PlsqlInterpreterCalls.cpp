@@ -81,7 +81,8 @@ std::vector<PlsqlArg> PlsqlInterpreter::Arguments(const std::vector<PlsqlParam>&
             a.value = v->value;
             continue;
         }
-        a.value = EvalValue(span, scope, BaseOfType(params[p].type));
+        const char base = BaseOfType(params[p].type);
+        a.value = Convert(EvalValue(span, scope, base), base, call.token);
     }
     for (size_t p = 0; p < params.size(); ++p)
         if (!args[p].given && (!params[p].optional || params[p].mode != "IN"))

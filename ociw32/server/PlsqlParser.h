@@ -2,6 +2,16 @@
 // PL/SQL parser for the subset the engine runs: anonymous blocks, stored
 // procedures and functions, package bodies. Syntax errors come back in
 // Oracle's PLS-00103 form with the token where parsing stopped.
+//
+// The subset: DECLARE with scalar variables, constants and exceptions
+// (NUMBER and its subtypes, VARCHAR2/CHAR, DATE, BOOLEAN, %TYPE taken as
+// untyped); nested blocks; := assignments; IF/ELSIF/ELSE; LOOP, WHILE,
+// numeric FOR, EXIT [WHEN]; NULL; RETURN; RAISE [name]; procedure calls
+// with positional and named arguments; INSERT, UPDATE, DELETE, SELECT ...
+// INTO, COMMIT, ROLLBACK, SAVEPOINT, LOCK; EXCEPTION handlers (OTHERS,
+// the predefined exceptions, declared ones) with SQLCODE and SQLERRM;
+// SQL%ROWCOUNT/FOUND/NOTFOUND. Not supported: cursors, records,
+// collections, local subprograms, dynamic SQL, package state.
 
 #include "ociw32/server/PlsqlAst.h"
 

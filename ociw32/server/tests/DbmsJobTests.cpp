@@ -91,6 +91,8 @@ TEST_F(DbmsJobTest, ChangesOnlyOwnJobs)
         {"BEGIN DBMS_JOB.WHAT(3, 'refresh_stats;'); END;", "ok", 3, "WHAT", "refresh_stats;"},
         {"BEGIN DBMS_JOB.INTERVAL(3, 'SYSDATE + 7'); END;", "ok", 3, "INTERVAL", "SYSDATE + 7"},
         {"BEGIN DBMS_JOB.NEXT_DATE(3, SYSDATE + 1); END;", "ok", 3, "NEXT_DATE", "2026-12-08 10:30:00"},
+        {"BEGIN DBMS_JOB.NEXT_DATE(3, '09-DEC-26'); END;", "ok", 3, "NEXT_DATE", "2026-12-09 00:00:00"},
+        {"BEGIN DBMS_JOB.NEXT_DATE(3, 'soon'); END;", "ORA-01858: a non-numeric character was found where a numeric was expected", 3, "NEXT_DATE", "2026-12-09 00:00:00"},
         {"BEGIN DBMS_JOB.BROKEN(5, TRUE); END;", "ok", 5, "BROKEN, NEXT_DATE", "Y|4000-01-01 00:00:00"},
         {"BEGIN DBMS_JOB.BROKEN(6, FALSE); END;", "ok", 6, "BROKEN, NEXT_DATE, FAILURES", "N|2026-12-07 10:30:00|16"},
         {"BEGIN DBMS_JOB.REMOVE(2); END;", "ok", 2, "COUNT(*)", "0"},
