@@ -346,6 +346,13 @@ PlsqlSpan PlsqlParser::ExprUntil(std::initializer_list<const char*> words, std::
 
 PlsqlStmtPtr PlsqlParser::Statement()
 {
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(++d) {}
+        ~DepthGuard() { --depth; }
+    } guard(m_depth);
+    if (m_depth > 200)
+        throw Failure{Peek().pos, "PLS-00123: program too large (Diana nodes)"};
     auto st = std::make_shared<PlsqlStmt>();
     st->token = m_at;
     const SqlToken& t = Peek();

@@ -60,6 +60,7 @@ private:
 
     PlsqlUnit* m_unit;
     size_t m_at = 0;
+    int m_depth = 0; // nesting of statements, bounded to keep the stack safe
 };
 
 } // namespace VkOracle

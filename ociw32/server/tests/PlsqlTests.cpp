@@ -182,6 +182,48 @@ TEST_F(PlsqlTest, BreakStopsAnEndlessLoop)
     EXPECT_EQ(Block("BEGIN NULL; END;"), "ok");
 }
 
+TEST_F(PlsqlTest, RunsTheBlocksTheExplorerDragsOut)
+{
+    // A function's return value and a procedure's OUT argument, as dragged
+    // (carriage returns removed, wrapped as a job body is checked).
+    EXPECT_EQ(Block("BEGIN /* FUNCTION: EMP_COUNT (from SCHEMA SCOTT) */\n\nDECLARE\n\tv_EMP_COUNT_return NUMBER;\n"
+                    "BEGIN\n\tv_EMP_COUNT_return\t:= scott.EMP_COUNT(\n\t\t10 );\nEND; END;"),
+              "ok");
+    EXPECT_EQ(Block("/* PROCEDURE: GET_EMP_NAME (from SCHEMA SCOTT) */\n\nDECLARE\n\tout_p_ename_varchar2 VARCHAR2;\n"
+                    "BEGIN\n\tscott.GET_EMP_NAME(\n\t\tin_p_empno_number ,\n\t\tout_p_ename_varchar2 );\nEND;"),
+              "ORA-06550: line 6, column 2:\nPLS-00201: identifier 'IN_P_EMPNO_NUMBER' must be declared\n"
+              "ORA-06550: line 6, column 2:\nPL/SQL: Statement ignored");
+    EXPECT_EQ(Block("BEGIN scott.emp_pkg.adjust(10, 5, :rows); END;", {{"rows", {}}}), "ok");
+}
+
+TEST_F(PlsqlTest, HostileTextFailsCleanly)
+{
+    std::string deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "BEGIN ";
+    const std::string texts[] = {
+        deep,
+        "BEGIN " + std::string(20000, '(') + " END;",
+        "BEGIN x := " + std::string(3000, '(') + "1" + std::string(3000, ')') + "; END;",
+        "DECLARE",
+        "BEGIN 'unterminated END;",
+        "BEGIN \"\" := 1; END;",
+        "BEGIN NULL; END; trailing",
+        "DECLARE x NUMBER := ; BEGIN NULL; END;",
+        "BEGIN RAISE; END;",
+        "BEGIN FOR i IN 1.. LOOP NULL; END LOOP; END;",
+        "BEGIN :x; END;",
+        "BEGIN dbms_job.submit(); END;",
+        "BEGIN dbms_job.run(1, 2, 3, 4); END;",
+        "BEGIN raise_application_error(-1, 'x'); END;",
+    };
+    for (const std::string& t : texts) {
+        SCOPED_TRACE(t.substr(0, 60));
+        const std::string result = Block(t);
+        EXPECT_EQ(result.substr(0, 4), "ORA-") << result;
+    }
+}
+
 TEST_F(PlsqlTest, SyntaxErrorsNameTheSymbolAndPosition)
 {
     const struct {
