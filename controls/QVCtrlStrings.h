@@ -127,6 +127,43 @@ enum QVCtrlStringId : UINT {
     IDS_JW_SQL_FIND_SESSION,
     IDS_JW_SQL_KILL_SESSION,
     IDS_JW_SQL_JOBNO_BIND,
+
+    // Job list: column captions and tool tips by column identifier.
+    IDS_JL_COLUMN_CAPTION = 5200, // + column id (0 ... 12)
+    IDS_JL_COLUMN_TIP = 5220,     // + column id (0 ... 12)
+
+    // Job list: cells, menu, captions and status bar.
+    IDS_JL_YES = 5300,
+    IDS_JL_NO,
+    IDS_JL_MENU_NEW,
+    IDS_JL_MENU_MODIFY,
+    IDS_JL_MENU_IMPORT_EXPORT,
+    IDS_JL_MENU_EXPORT,
+    IDS_JL_MENU_IMPORT,
+    IDS_JL_MENU_REMOVE,
+    IDS_JL_MENU_RUN,
+    IDS_JL_MENU_STOP,
+    IDS_JL_MENU_STOP_ALL,
+    IDS_JL_MENU_BREAK,
+    IDS_JL_MENU_UNBREAK,
+    IDS_JL_MENU_BREAK_UNBREAK,
+    IDS_JL_MENU_RECONNECT,
+    IDS_JL_MENU_CHANGE_CONNECTION,
+    IDS_JL_MENU_PROPERTIES,
+    IDS_JL_QUEUE_CAPTION,
+    IDS_JL_QUEUE_CAPTION_LEADING,
+    IDS_JL_VERSION_PANE,
+    IDS_JL_VERSION_TIP,
+    IDS_JL_SERVER_TIME_TIP,
+    IDS_JL_HELP_FILE,
+    IDS_JL_HELP_TOPIC,
+
+    // Schema explorer.
+    IDS_EX_ERROR_ITEM = 7000,
+    IDS_EX_NO_DBA_ACCESS,
+    IDS_EX_TOOL_HOST, // tool bar buttons: "text\ntool tip"
+    IDS_EX_TOOL_RESET,
+    IDS_EX_TOOL_HELP,
 };
 
 const VkStringTable& QVCtrlStrings();

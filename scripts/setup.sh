@@ -47,18 +47,12 @@ cmake --build "$build_dir" -j "$(nproc)"
 # Register the in-process modules and provision the demo Oracle home in the
 # data root ($QUORVANE_ROOT, default ~/.local/share/quorvane).
 register_modules() {
-  local regsvr="$build_dir/bin/regsvr"
-  [ -x "$regsvr" ] || return 0
-  for m in "$build_dir"/lib/VkReg.so "$build_dir"/lib/QVCtrl.so "$build_dir"/lib/TwQlVw.so; do
-    [ -f "$m" ] || continue
-    # Modules not yet built out export no registration entry point.
-    nm -D --defined-only "$m" 2>/dev/null | grep -q ' DllRegisterServer$' || continue
-    "$regsvr" "$m"
-  done
+  bash scripts/register-modules.sh "$build_dir"
 }
 provision_demo() {
   local oradmin="$build_dir/bin/oradmin"
-  [ -x "$oradmin" ] && "$oradmin" demo || true
+  [ -x "$oradmin" ] || return 0
+  "$oradmin" demo || echo "warning: the demo Oracle home could not be set up; Quorvane runs, but connecting to the demo databases will fail" >&2
 }
 
 case "$mode" in

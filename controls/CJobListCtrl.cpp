@@ -1,0 +1,329 @@
+#include "controls/CJobListCtrl.h"
+
+#include "controls/CJobListStatusCtrl.h"
+#include "controls/QVCtrlStrings.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+#include <algorithm>
+
+CJobListCtrl::CJobListCtrl(QWidget* parent)
+    : QTableView(parent), m_worker(std::make_unique<CJobQueueWorker>(this))
+{
+    setModel(&m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setShowGrid(false);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setHighlightSections(false);
+    const auto& columns = CJobListModel::Columns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        setColumnWidth(static_cast<int>(i), columns[i].width);
+    setSortingEnabled(true);
+    sortByColumn(CJobListModel::ColumnIndex(CJobListModel::ColJob), Qt::AscendingOrder);
+    m_model.SetBandColours(CJobListModel::BandColours(palette().color(QPalette::Active, QPalette::Highlight)));
+
+    m_flash.setInterval(kFlashMs);
+    connect(&m_flash, &QTimer::timeout, this, &CJobListCtrl::FlashStep);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &CJobListCtrl::UpdateFlashTimer);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, &CJobListCtrl::UpdateFlashTimer);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &CJobListCtrl::UpdateFlashTimer);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &CJobListCtrl::UpdateFlashTimer);
+
+    m_menuRunner = [](QMenu& menu, const QPoint& pos) { return menu.exec(pos); };
+}
+
+CJobListCtrl::~CJobListCtrl()
+{
+    // The worker posts to this window: it must end before the window does.
+    m_worker->Stop();
+}
+
+void CJobListCtrl::SetLogon(const std::string& host, const std::string& user, const std::string& password)
+{
+    m_worker->SetLogon(host, user, password);
+}
+
+void CJobListCtrl::SetAdministratorView(bool on)
+{
+    m_adminView = on;
+    m_worker->SetAdministratorView(on);
+}
+
+bool CJobListCtrl::Connect()
+{
+    return m_worker->Connect();
+}
+
+bool CJobListCtrl::Reconnect()
+{
+    if (m_worker->ConnectionState() != 1)
+        return false;
+    return m_worker->Connect();
+}
+
+bool CJobListCtrl::RequestRefresh()
+{
+    return m_worker->PostRequest(ReqRefresh);
+}
+
+bool CJobListCtrl::event(QEvent* event)
+{
+    if (auto* message = dynamic_cast<VkMessageEvent*>(event)) {
+        switch (message->Message()) {
+        case JLM_STATUS:
+        case JLM_NEWLIST:
+        case JLM_QUEUE:
+        case JLM_JOBUPDATE:
+        case JLM_JOBREMOVED:
+        case JLM_VERSION:
+        case JLM_SERVERTIME:
+            HandleMessage(*message);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QTableView::event(event);
+}
+
+void CJobListCtrl::HandleMessage(VkMessageEvent& message)
+{
+    switch (message.Message()) {
+    case JLM_STATUS:
+        if (auto status = message.TakeRecord<CJobStatusRecord>(); status && m_status)
+            m_status->ApplyStatus(*status);
+        break;
+    case JLM_NEWLIST:
+        InstallList(message.TakeRecord<CJobNewListRecord>());
+        break;
+    case JLM_QUEUE: {
+        const auto text = message.TakeRecord<CJobTextRecord>();
+        m_worker->PostRequest(static_cast<LONG>(message.WParam()), text ? &text->m_text : nullptr);
+        break;
+    }
+    case JLM_JOBUPDATE:
+        if (const auto update = message.TakeRecord<CJobUpdateRecord>())
+            m_model.UpdateJob(static_cast<int>(message.WParam()), update->m_job);
+        break;
+    case JLM_JOBREMOVED:
+        m_model.RemoveJob(static_cast<LONG>(message.WParam()));
+        break;
+    case JLM_VERSION:
+        if (const auto version = message.TakeRecord<CJobTextRecord>(); version && m_status)
+            m_status->SetVersion(version->m_text);
+        break;
+    case JLM_SERVERTIME:
+        if (const auto time = message.TakeRecord<CJobDateRecord>(); time && m_status)
+            m_status->SetServerTime(time->m_date, CJobListStatusCtrl::LocalNow());
+        break;
+    default:
+        break;
+    }
+}
+
+void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)
+{
+    if (!list) {
+        m_model.Clear();
+        return;
+    }
+    auto& installing = CJobQueueWorker::InstallingCounter();
+    ++installing;
+    setEnabled(false);
+    const std::vector<LONG> selected = SelectedJobNumbers();
+    const int horizontal = horizontalScrollBar()->value();
+    const int vertical = verticalScrollBar()->value();
+    const QModelIndex current = currentIndex();
+    const LONG currentJob = current.isValid() ? m_model.Job(current.row()).m_jobNumber : -1;
+    const int currentColumn = current.isValid() ? current.column() : 0;
+
+    m_model.InstallList(std::move(list->m_jobs));
+    if (const int row = m_model.FindRow(currentJob); row >= 0)
+        selectionModel()->setCurrentIndex(m_model.index(row, currentColumn), QItemSelectionModel::NoUpdate);
+    SelectJobs(selected);
+
+    // The scroll ranges follow the new rows only once measured.
+    updateGeometries();
+    horizontalScrollBar()->setValue(horizontal);
+    verticalScrollBar()->setValue(vertical);
+    setEnabled(true);
+    --installing;
+}
+
+std::vector<int> CJobListCtrl::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<LONG> CJobListCtrl::SelectedJobNumbers() const
+{
+    std::vector<LONG> jobs;
+    for (int row : SelectedRows())
+        jobs.push_back(m_model.Job(row).m_jobNumber);
+    return jobs;
+}
+
+void CJobListCtrl::SelectJobs(const std::vector<LONG>& jobNumbers)
+{
+    QItemSelection selection;
+    for (LONG job : jobNumbers) {
+        const int row = m_model.FindRow(job);
+        if (row >= 0)
+            selection.select(m_model.index(row, 0), m_model.index(row, CJobListModel::kColumnCount - 1));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void CJobListCtrl::CountSelected(CountMode mode, int& with, int& without) const
+{
+    with = without = 0;
+    for (int row : SelectedRows()) {
+        const CJobListData& job = m_model.Job(row);
+        const bool flag = mode == CountRunning ? job.m_running != 0 : job.m_broken;
+        ++(flag ? with : without);
+    }
+}
+
+QString CJobListCtrl::QueueCaption(const QString& leading) const
+{
+    const std::string host = m_worker->Host();
+    const std::string user = m_worker->UserName();
+    if (leading.isEmpty())
+        return QString::fromStdString(QVCtrlStrings().Format(IDS_JL_QUEUE_CAPTION, host.c_str(), user.c_str()));
+    const std::string lead = leading.toStdString();
+    return QString::fromStdString(
+        QVCtrlStrings().Format(IDS_JL_QUEUE_CAPTION_LEADING, lead.c_str(), host.c_str(), user.c_str()));
+}
+
+std::vector<CJobListMenuItem> CJobListCtrl::MenuItems() const
+{
+    CJobListMenuState state;
+    state.connection = m_worker->ConnectionState();
+    state.rows = m_model.rowCount();
+    int without = 0;
+    CountSelected(CountRunning, state.selectedRunning, without);
+    state.selected = state.selectedRunning + without;
+    CountSelected(CountBroken, state.selectedBroken, without);
+    return CJobListMenu::Build(state);
+}
+
+void CJobListCtrl::FillMenu(QMenu& menu, const std::vector<CJobListMenuItem>& items)
+{
+    for (const CJobListMenuItem& item : items) {
+        if (item.separator) {
+            // Never two separators in a row, nor one at the top.
+            if (!menu.actions().isEmpty() && !menu.actions().constLast()->isSeparator())
+                menu.addSeparator();
+        } else if (!item.children.empty()) {
+            FillMenu(*menu.addMenu(item.text), item.children);
+        } else {
+            QAction* action = menu.addAction(item.text);
+            action->setData(item.command);
+            action->setEnabled(item.enabled);
+        }
+    }
+}
+
+void CJobListCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!isEnabled())
+        return;
+    QMenu menu(this);
+    FillMenu(menu, MenuItems());
+    BeginInteraction();
+    QAction* chosen = m_menuRunner ? m_menuRunner(menu, event->globalPos()) : nullptr;
+    EndInteraction();
+    if (chosen && chosen->data().isValid())
+        OnCommand(chosen->data().toUInt());
+    event->accept();
+}
+
+void CJobListCtrl::OnCommand(UINT command)
+{
+    switch (command) {
+    case ID_JL_NONE:
+        break;
+    case ID_JL_RECONNECT:
+        Reconnect();
+        break;
+    default:
+        emit commandRequested(command);
+        break;
+    }
+}
+
+void CJobListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier) {
+        RequestRefresh();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        if (IsConnected() && !SelectedRows().empty())
+            emit commandRequested(ID_JL_REMOVE);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CJobListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (IsConnected() && SelectedRows().size() == 1)
+        emit commandRequested(ID_JL_MODIFY);
+}
+
+QByteArray CJobListCtrl::SaveLayout() const
+{
+    return horizontalHeader()->saveState();
+}
+
+bool CJobListCtrl::RestoreLayout(const QByteArray& layout)
+{
+    if (layout.isEmpty() || !horizontalHeader()->restoreState(layout))
+        return false;
+    // Every column stays reachable whatever the saved state said.
+    for (int i = 0; i < CJobListModel::kColumnCount; ++i)
+        if (columnWidth(i) <= 0)
+            setColumnWidth(i, CJobListModel::Columns()[static_cast<size_t>(i)].width);
+    sortByColumn(horizontalHeader()->sortIndicatorSection(), horizontalHeader()->sortIndicatorOrder());
+    return true;
+}
+
+void CJobListCtrl::BeginInteraction()
+{
+    m_worker->BeginInteraction();
+}
+
+void CJobListCtrl::EndInteraction()
+{
+    m_worker->EndInteraction();
+}
+
+void CJobListCtrl::FlashStep()
+{
+    m_model.ToggleFlashPhase();
+}
+
+void CJobListCtrl::UpdateFlashTimer()
+{
+    const bool needed = m_model.FlashEffects() && m_model.HasFlashingRows();
+    if (needed && !m_flash.isActive())
+        m_flash.start();
+    else if (!needed && m_flash.isActive())
+        m_flash.stop();
+}
