@@ -3,8 +3,13 @@
 #include "controls/QVCtrlStrings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <map>
+#include <utility>
 
 CQueueLogonDlg::CQueueLogonDlg(const QString& titlePrefix, QWidget* parent) : TwLogonDlg(parent)
 {
@@ -12,7 +17,15 @@ CQueueLogonDlg::CQueueLogonDlg(const QString& titlePrefix, QWidget* parent) : Tw
     const std::string title = QVCtrlStrings().Load(IDS_QD_LOGON_TITLE);
     SetCaption(QString::fromStdString(QVCtrlStrings().Format(IDS_QD_TITLE_FORMAT, prefix.c_str(), title.c_str())));
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);
-    checkBox()->setObjectName("ctl423");
+    // Context help of the single controls.
+    const std::pair<QWidget*, int> controls[] = {
+        {userCombo(), 286},    {passwordEdit(), 284},    {databaseCombo(), 285},
+        {messageLabel(), 291}, {refreshButton(), 3},     {checkBox(), 423},
+    };
+    for (const auto& [widget, id] : controls) {
+        widget->setObjectName(QString("ctl%1").arg(id));
+        widget->setProperty("helpContext", HelpContextOf(id));
+    }
     ApplyHelp();
 }
 

@@ -156,6 +156,9 @@ TEST_F(QueueConnection, DialogShowsTheQueuesTextsNamesAndHostDetails)
                                               {285, 72}, {291, 73}, {3, 74},   {423, 75},  {1, 0}};
     for (const auto& [id, context] : contexts)
         EXPECT_EQ(CQueueLogonDlg::HelpContextOf(id), context) << id;
+    CQueueLogonDlg dlg("Queue", nullptr);
+    EXPECT_EQ(dlg.checkBox()->property("helpContext").toUInt(), 75u);
+    EXPECT_EQ(dlg.refreshButton()->property("helpContext").toUInt(), 74u);
 }
 
 TEST_F(QueueConnection, ConnectWithAdministratorViewShowsEveryJobAndRemembersTheUser)
@@ -261,4 +264,25 @@ TEST_F(QueueConnection, ChangedIntervalRefreshesOnceAtOnce)
     std::string error;
     EXPECT_TRUE(list().Worker().TestSql("SELECT SYSDATE FROM DUAL", error)) << error;
     EXPECT_EQ(refreshes, before + 1);
+}
+
+TEST_F(QueueConnection, ReconnectWhileConnectingDoesNothing)
+{
+    // The missing-view warning comes while the logon is still in progress:
+    // hold the worker there.
+    VkEvent reached{true, false}, release{true, false};
+    list().Worker().SetViewWarningHandler([&](const std::string&) {
+        reached.Set();
+        release.Wait(60000);
+    });
+    list().SetLogon("DEMO", "appuser", "appuser");
+    ASSERT_TRUE(CQueueConnection::Connect(list(), false));
+    ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
+    EXPECT_EQ(list().Worker().ConnectionState(), -1);
+    EXPECT_FALSE(CQueueConnection::Reconnect(list()));
+    EXPECT_EQ(list().Worker().QueuedRequests(), 0u);
+    release.Set();
+    ASSERT_TRUE(WaitUntil([&] { return list().Model().rowCount() == 2 && statusText() == "Retrieved 2 jobs"; }));
+    EXPECT_TRUE(list().IsConnected());
+    EXPECT_FALSE(CQueueConnection::Reconnect(list()));
 }
