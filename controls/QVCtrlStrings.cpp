@@ -225,6 +225,14 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JL_HELP_FILE, "..\\help\\qvctrl.chm"},
         {IDS_JL_HELP_TOPIC, "text\\QueueLogon.txt"},
 
+        {IDS_EX_ERROR_ITEM, "ERROR: %s"},
+        {IDS_EX_NO_DBA_ACCESS,
+         "The current  user (%s) does not have read access to the neccesary views for this operation. Ask your "
+         "Administrator to grant SELECT access to the views SYS.DBA_ROLE_PRIVS and SYS.DBA_SYS_PRIVS.\n"},
+        {IDS_EX_TOOL_HOST, "Host\nSet or change server for connection."},
+        {IDS_EX_TOOL_RESET, "Reset\nReset contents (usually in response to changes on the server)."},
+        {IDS_EX_TOOL_HELP, "Help\nHelp on using the Schema Explorer."},
+
         {IDS_QD_TITLE_PREFIX, "Queue"},
         {IDS_QD_LOGON_TITLE, "Logon"},
         {IDS_QD_TITLE_FORMAT, "%s %s"},

@@ -158,6 +158,13 @@ enum QVCtrlStringId : UINT {
     IDS_JL_HELP_FILE,
     IDS_JL_HELP_TOPIC,
 
+    // Schema explorer.
+    IDS_EX_ERROR_ITEM = 7000,
+    IDS_EX_NO_DBA_ACCESS,
+    IDS_EX_TOOL_HOST, // tool bar buttons: "text\ntool tip"
+    IDS_EX_TOOL_RESET,
+    IDS_EX_TOOL_HELP,
+
     // Queue connection and properties dialogs.
     IDS_QD_TITLE_PREFIX = 5700,
     IDS_QD_LOGON_TITLE,
