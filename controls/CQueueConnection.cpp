@@ -12,6 +12,9 @@
 
 bool CQueueConnection::Connect(CJobListCtrl& list, bool askForDetails)
 {
+    // A worker that is shutting down takes no connection: do not ask for one.
+    if (list.Worker().Stopping())
+        return false;
     if (askForDetails) {
         CQueueLogonDlg dlg(QVCtrlString(IDS_QD_TITLE_PREFIX), &list);
         dlg.SetAdministratorView(list.AdministratorView());

@@ -279,3 +279,13 @@ TEST_F(QueueProperties, TheListsPropertiesCommandOpensTheDialogOnceAttached)
     EXPECT_FALSE(CQueueConnection::OnCommand(queue, ID_JL_NEW));
     EXPECT_EQ(modal.Unexpected(), 0);
 }
+
+TEST_F(QueueProperties, ConnectFailsWithoutAskingWhenTheWorkerCannotRun)
+{
+    list().Worker().Stop([] { return true; });
+    EXPECT_FALSE(CQueueConnection::Connect(list(), true));
+    EXPECT_FALSE(CQueueConnection::Connect(list(), false));
+    EXPECT_FALSE(CQueueConnection::Reconnect(list()));
+    EXPECT_TRUE(modal.Dialogs().empty());
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
