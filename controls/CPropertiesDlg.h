@@ -8,7 +8,6 @@
 
 #include <QDialog>
 
-#include <map>
 
 class QCheckBox;
 class QDialogButtonBox;
