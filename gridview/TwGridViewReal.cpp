@@ -1,0 +1,155 @@
+#include "gridview/TwGridViewReal.h"
+
+#include "gridview/TwQlVwStrings.h"
+#include "gridview/TwQuillGrid.h"
+#include "gridview/TwQuillGridState.h"
+
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+TwGridViewReal::TwGridViewReal(QWidget* parent)
+    : QWidget(parent),
+      m_splitter(new QSplitter(Qt::Vertical, this)),
+      m_edit(new QPlainTextEdit(m_splitter)),
+      m_grid(new TwQuillGrid(m_splitter)),
+      m_title(TwQlVwString(IDS_GV_DEFAULT_TITLE))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+    m_splitter->addWidget(m_edit);
+    m_splitter->addWidget(m_grid);
+    m_splitter->setStretchFactor(1, 1);
+    m_edit->setPlainText(QString::fromStdString(Worker().SqlText()));
+    connect(m_grid, &TwQuillGrid::loginFinished, this, &TwGridViewReal::loginFinished);
+    connect(m_grid, &TwQuillGrid::runStateChanged, this, &TwGridViewReal::runStateChanged);
+}
+
+TwGridViewReal::~TwGridViewReal() = default;
+
+TwQuillGridWorker& TwGridViewReal::Worker()
+{
+    return m_grid->Worker();
+}
+
+void TwGridViewReal::SetLogon(const std::string& host, const std::string& user, const std::string& password)
+{
+    Worker().SetLogon(host, user, password);
+}
+
+bool TwGridViewReal::Login()
+{
+    return Worker().Connect();
+}
+
+bool TwGridViewReal::Connected()
+{
+    return Worker().IsConnected();
+}
+
+bool TwGridViewReal::Run()
+{
+    const std::string text = m_edit->toPlainText().toStdString();
+    Worker().SetSqlText(text);
+    return Worker().PostRequest(GvReqRun, &text);
+}
+
+bool TwGridViewReal::Refresh()
+{
+    return Worker().PostRequest(GvReqRefresh);
+}
+
+void TwGridViewReal::Pause()
+{
+    Worker().TogglePause();
+}
+
+void TwGridViewReal::Stop()
+{
+    Worker().StopRun();
+}
+
+void TwGridViewReal::Abort()
+{
+    Worker().AbortRun();
+}
+
+void TwGridViewReal::Reset()
+{
+    m_edit->clear();
+    Worker().SetSqlText(std::string());
+    m_grid->Clear();
+}
+
+std::vector<BYTE> TwGridViewReal::SaveState(bool includeConnection)
+{
+    TwQuillGridState state;
+    m_grid->CaptureList(state);
+    state.host = Worker().Host();
+    state.user = Worker().UserName();
+    state.password = Worker().Password();
+    state.refreshInterval = Worker().RefreshInterval();
+    state.maximumRows = Worker().MaximumRows();
+    state.monitorMode = Worker().MonitorMode() ? 1 : 0;
+    state.sqlText = m_edit->toPlainText().toStdString();
+    return state.ToBytes(includeConnection);
+}
+
+bool TwGridViewReal::LoadState(const std::vector<BYTE>& bytes, bool includeConnection, std::string& error)
+{
+    TwQuillGridState state;
+    if (!TwQuillGridState::FromBytes(bytes, includeConnection, state, error))
+        return false;
+    m_grid->RestoreList(state);
+    Worker().SetLogon(state.host, state.user, state.password);
+    Worker().SetRefreshInterval(state.refreshInterval);
+    Worker().SetMaximumRows(state.maximumRows);
+    Worker().SetMonitorMode(state.monitorMode != 0);
+    Worker().SetSqlText(state.sqlText);
+    m_edit->setPlainText(QString::fromStdString(state.sqlText));
+    return true;
+}
+
+bool TwGridViewReal::Running()
+{
+    return Worker().RunState() == GvRunning;
+}
+
+bool TwGridViewReal::Paused()
+{
+    return Worker().RunState() == GvPaused;
+}
+
+bool TwGridViewReal::Idle()
+{
+    return Worker().RunState() == GvIdle;
+}
+
+bool TwGridViewReal::MonitorMode()
+{
+    return Worker().MonitorMode();
+}
+
+void TwGridViewReal::SetMonitorMode(bool on)
+{
+    Worker().SetMonitorMode(on);
+}
+
+bool TwGridViewReal::SQLVisible() const
+{
+    return !m_edit->isHidden();
+}
+
+void TwGridViewReal::SetSQLVisible(bool visible)
+{
+    m_edit->setHidden(!visible);
+}
+
+void TwGridViewReal::SetTitle(const QString& title)
+{
+    if (title == m_title)
+        return;
+    m_title = title;
+    emit titleChanged();
+}
