@@ -227,6 +227,27 @@ TEST_F(GridWorker, ParseAndFetchErrorsReportTheServersTextAndPostNoResult)
     }
 }
 
+TEST_F(GridWorker, RunSwitchesToTheNamedSchemaFirstAndStopsWhenItCannot)
+{
+    ConnectScott();
+    const std::string text = "SELECT COUNT(*) FROM EMP";
+    const std::string scott = "SCOTT";
+    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text, false, &scott));
+    ASSERT_TRUE(WaitUntil([&] { return !m_receiver.results.empty(); }));
+    EXPECT_EQ(m_receiver.results.front()->m_rows.at(0).at(0), "14");
+
+    m_receiver.results.clear();
+    m_receiver.statuses.clear();
+    const std::string missing = "NO_SUCH_SCHEMA";
+    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text, false, &missing));
+    std::string error;
+    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_receiver.results.empty());
+    ASSERT_FALSE(m_receiver.statuses.empty());
+    EXPECT_NE(m_receiver.statuses.back().m_text.find("ORA-"), std::string::npos) << m_receiver.statuses.back().m_text;
+}
+
 TEST_F(GridWorker, RefreshRunsTheGridsOwnText)
 {
     ConnectScott();
