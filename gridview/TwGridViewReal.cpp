@@ -1,6 +1,9 @@
 #include "gridview/TwGridViewReal.h"
 
+#include "generic/VkModalService.h"
+#include "gridview/TwPropertiesDlg.h"
 #include "gridview/TwQlVwStrings.h"
+#include "gridview/TwQuillGridStatusCtrl.h"
 #include "gridview/TwQuillGrid.h"
 #include "gridview/TwQuillGridState.h"
 
@@ -80,6 +83,35 @@ void TwGridViewReal::Reset()
     m_edit->clear();
     Worker().SetSqlText(std::string());
     m_grid->Clear();
+}
+
+TwGridProperties TwGridViewReal::Properties()
+{
+    TwGridProperties properties;
+    properties.refreshInterval = Worker().RefreshInterval();
+    properties.maximumRows = Worker().MaximumRows();
+    properties.title = m_title;
+    properties.showStatusBar = !m_grid->StatusCtrl()->isHidden();
+    properties.showAlerts = m_showAlerts;
+    return properties;
+}
+
+void TwGridViewReal::SetProperties(const TwGridProperties& properties)
+{
+    Worker().SetRefreshInterval(properties.refreshInterval);
+    Worker().SetMaximumRows(properties.maximumRows);
+    m_grid->StatusCtrl()->setHidden(!properties.showStatusBar);
+    m_showAlerts = properties.showAlerts;
+    SetTitle(properties.title);
+}
+
+bool TwGridViewReal::Interactive_Properties()
+{
+    TwPropertiesDlg dialog(Properties(), this);
+    if (VkModalService::DoModal(&dialog) != QDialog::Accepted)
+        return false;
+    SetProperties(dialog.Properties());
+    return true;
 }
 
 std::vector<BYTE> TwGridViewReal::SaveState(bool includeConnection)

@@ -3,6 +3,7 @@
 // operations of the grid control (run, pause, stop, abort, refresh,
 // monitor mode, title) and hands every server call to the grid's worker.
 
+#include "gridview/TwGridProperties.h"
 #include "gridview/TwQuillGridMessages.h"
 
 #include <QWidget>
@@ -41,6 +42,11 @@ public:
     // Empties the SQL text and the grid.
     void Reset();
 
+    TwGridProperties Properties();
+    void SetProperties(const TwGridProperties& properties);
+    // The properties dialog; true when the user changed the settings.
+    bool Interactive_Properties();
+
     // The persisted state; without the connection the logon details and
     // the cells are stored blank. Loading refuses damaged bytes and then
     // changes nothing.
@@ -68,4 +74,5 @@ private:
     QPlainTextEdit* m_edit;
     TwQuillGrid* m_grid;
     QString m_title;
+    bool m_showAlerts = true;
 };

@@ -34,6 +34,31 @@ const VkStringTable& TwQlVwStrings()
         {IDS_GV_DEFAULT_TITLE, "Untitled"},
         {IDS_GV_SQL_SET_SCHEMA, "ALTER SESSION SET CURRENT_SCHEMA=%s"},
         {IDS_GV_EXECUTED, "Statement executed"},
+
+        {IDS_GV_PROP_TITLE, "Properties"},
+        {IDS_GV_PROP_REFRESH_GROUP, "Refresh Settings (Monitor mode)"},
+        {IDS_GV_PROP_MANUAL, "&Manual"},
+        {IDS_GV_PROP_FIXED, "&Fixed Interval"},
+        {IDS_GV_PROP_TIMEOUT, "&Timeout (seconds): "},
+        {IDS_GV_PROP_LIMITS_GROUP, "Limits"},
+        {IDS_GV_PROP_LIMIT_ROWS, "Limit the number of rows processed"},
+        {IDS_GV_PROP_MAX_ROWS, "Maximum Rows:"},
+        {IDS_GV_PROP_MISC_GROUP, "Miscellaneous"},
+        {IDS_GV_PROP_VIEW_TITLE, "Title:"},
+        {IDS_GV_PROP_SHOW_STATUS, "Show status bar"},
+        {IDS_GV_PROP_SHOW_ALERTS, "Show Alerts indicators"},
+        {IDS_GV_PROP_NOTE,
+         "NOTE: For best performance, avoid low timeout intervals. You can refresh at any time by pressing F5."},
+
+        {IDS_GV_CELL_TITLE, "Cell PL/SQL"},
+        {IDS_GV_CELL_TEXT, "&Cell Text:"},
+        {IDS_GV_CELL_DESCRIPTION, "&Description:"},
+        {IDS_GV_CELL_CODE, "&Enter PL/SQL Code:"},
+        {IDS_GV_CELL_SAVE, "Save"},
+        {IDS_GV_CELL_CANCEL, "Cancel"},
+        {IDS_GV_CELL_DELETE, "Delete"},
+        {IDS_GV_CELL_HELP, "Help"},
+        {IDS_GV_CELL_ALERTS, "&Alerts..."},
     };
     return table;
 }
