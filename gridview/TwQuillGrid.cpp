@@ -1,6 +1,7 @@
 #include "gridview/TwQuillGrid.h"
 
 #include "generic/VkModalService.h"
+#include "gridview/TwCellSqlDlg.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridStatusCtrl.h"
 
@@ -10,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -113,6 +115,45 @@ void TwQuillGrid::InstallResult(const TwGridResultRecord& result)
     if (HasDuplicateNames(result.m_columns))
         VkModalService::MessageBox(this, TwQlVwString(IDS_GV_DUPLICATE_COLUMNS), TwQlVwString(IDS_GV_CAPTION),
                                    MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool TwQuillGrid::EditCellSql(int row, int column)
+{
+    QTableWidgetItem* cell = m_table->item(row, column);
+    if (!cell)
+        return false;
+    const int delivered = cell->data(kDeliveredRole).toInt();
+    std::vector<TwCellSqlItem> items = m_worker->CellSqlItems();
+    auto found = std::find_if(items.begin(), items.end(), [&](const TwCellSqlItem& item) {
+        return item.row == delivered && item.column == column;
+    });
+    TwCellSqlItem item;
+    if (found != items.end()) {
+        item = *found;
+    } else {
+        item.row = delivered;
+        item.column = column;
+        item.cellText = cell->text().toStdString();
+    }
+    TwCellSqlDlg dialog(item, this);
+    const int result = VkModalService::DoModal(&dialog);
+    if (result == TwCellSqlDlg::kDeleted) {
+        if (found == items.end())
+            return false;
+        items.erase(found);
+    } else if (result == QDialog::Accepted) {
+        item = dialog.Item();
+        if (found != items.end())
+            *found = item;
+        else
+            items.push_back(item);
+        cell->setText(QString::fromStdString(item.cellText));
+        cell->setToolTip(QString::fromStdString(item.description));
+    } else {
+        return false;
+    }
+    m_worker->SetCellSqlItems(std::move(items));
+    return true;
 }
 
 void TwQuillGrid::CaptureList(TwQuillGridState& state) const

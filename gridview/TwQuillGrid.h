@@ -29,6 +29,11 @@ public:
     // Replaces the shown rows, keeping the scroll position and the sort.
     void InstallResult(const TwGridResultRecord& result);
 
+    // Opens the "Cell PL/SQL" dialog for the shown cell; Save attaches its
+    // SQL to the cell (shown after every run), Delete removes it. True when
+    // the cell's SQL changed.
+    bool EditCellSql(int row, int column);
+
     // The list's part of the persisted state: columns, widths and cells
     // in the shown order.
     void CaptureList(TwQuillGridState& state) const;

@@ -13,8 +13,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 
@@ -201,6 +204,48 @@ TEST_F(GridView, PersistWithoutConnectionLeavesNoDetailsForLogin)
     // Damaged bytes change nothing.
     EXPECT_FALSE(connected->LoadState({1, 2, 3}, true, error));
     EXPECT_EQ(connected->Worker().UserName(), "scott");
+}
+
+} // namespace
+
+namespace {
+
+// A cell's SQL is attached, changed and removed through the "Cell PL/SQL"
+// dialog, and the next run fills the cell from it.
+TEST_F(GridView, CellSqlDialogAttachesAndDeletesACellsSql)
+{
+    Login();
+    RunAndWait("SELECT DEPTNO, DNAME FROM DEPT ORDER BY DEPTNO");
+    m_script.AnswerDialog([](QDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Cell PL/SQL");
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("cellText")->text(), "ACCOUNTING");
+        dialog->findChild<QLineEdit*>("cellText")->setText("staff");
+        dialog->findChild<QLineEdit*>("description")->setText("people in 10");
+        dialog->findChild<QPlainTextEdit*>("sql")->setPlainText("SELECT COUNT(*) FROM EMP WHERE DEPTNO = 10");
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_TRUE(m_view->Grid()->EditCellSql(0, 1));
+    EXPECT_EQ(Cell(0, 1), "staff");
+    ASSERT_EQ(m_view->Worker().CellSqlItems().size(), 1u);
+    EXPECT_EQ(m_view->Worker().CellSqlItems()[0].description, "people in 10");
+    RunAndWait("SELECT DEPTNO, DNAME FROM DEPT ORDER BY DEPTNO");
+    EXPECT_EQ(Cell(0, 1), "3");
+
+    // Cancel keeps it, Delete removes it.
+    m_script.AnswerDialog([](QDialog*) { return static_cast<int>(QDialog::Rejected); });
+    EXPECT_FALSE(m_view->Grid()->EditCellSql(0, 1));
+    EXPECT_EQ(m_view->Worker().CellSqlItems().size(), 1u);
+    m_script.AnswerDialog([](QDialog* dialog) {
+        EXPECT_EQ(dialog->findChild<QPlainTextEdit*>("sql")->toPlainText(),
+                  "SELECT COUNT(*) FROM EMP WHERE DEPTNO = 10");
+        dialog->findChild<QPushButton*>("delete")->click();
+        return dialog->result();
+    });
+    EXPECT_TRUE(m_view->Grid()->EditCellSql(0, 1));
+    EXPECT_TRUE(m_view->Worker().CellSqlItems().empty());
+    RunAndWait("SELECT DEPTNO, DNAME FROM DEPT ORDER BY DEPTNO");
+    EXPECT_EQ(Cell(0, 1), "ACCOUNTING");
+    EXPECT_EQ(m_script.Unexpected(), 0);
 }
 
 } // namespace
