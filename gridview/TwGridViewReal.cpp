@@ -1,5 +1,6 @@
 #include "gridview/TwGridViewReal.h"
 
+#include "framework/TwLogonDlg.h"
 #include "generic/VkModalService.h"
 #include "gridview/TwPropertiesDlg.h"
 #include "gridview/TwQlVwStrings.h"
@@ -44,6 +45,18 @@ void TwGridViewReal::SetLogon(const std::string& host, const std::string& user, 
 bool TwGridViewReal::Login()
 {
     return Worker().Connect();
+}
+
+bool TwGridViewReal::Interactive_Login()
+{
+    TwLogonDlg dialog(this);
+    dialog.SetUser(Worker().UserName());
+    dialog.SetPassword(Worker().Password());
+    dialog.SetDatabase(Worker().Host());
+    if (VkModalService::DoModal(&dialog) != QDialog::Accepted)
+        return false;
+    SetLogon(dialog.Database(), dialog.User(), dialog.Password());
+    return Login();
 }
 
 bool TwGridViewReal::Connected()

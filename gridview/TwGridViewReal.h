@@ -30,6 +30,9 @@ public:
     void SetLogon(const std::string& host, const std::string& user, const std::string& password);
     // Connects with the stored details.
     bool Login();
+    // The framework's logon dialog with the stored details; on OK the
+    // details change and the grid connects with them. False on Cancel.
+    bool Interactive_Login();
     bool Connected();
 
     // Takes the SQL text from the edit and runs it.

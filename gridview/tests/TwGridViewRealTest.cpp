@@ -2,6 +2,7 @@
 // the edit runs on the grid's worker and its rows land in the grid; the
 // grid's warnings go through the modal service.
 
+#include "framework/TwLogonDlg.h"
 #include "generic/VkModalScript.h"
 #include "gridview/TwGridViewReal.h"
 #include "gridview/TwQlVwStrings.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QComboBox>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -245,6 +247,34 @@ TEST_F(GridView, CellSqlDialogAttachesAndDeletesACellsSql)
     EXPECT_TRUE(m_view->Worker().CellSqlItems().empty());
     RunAndWait("SELECT DEPTNO, DNAME FROM DEPT ORDER BY DEPTNO");
     EXPECT_EQ(Cell(0, 1), "ACCOUNTING");
+    EXPECT_EQ(m_script.Unexpected(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GridView, InteractiveLoginConnectsWithTheDetailsGivenAndCancelChangesNothing)
+{
+    m_script.AnswerDialog([](QDialog*) { return static_cast<int>(QDialog::Rejected); });
+    EXPECT_FALSE(m_view->Interactive_Login());
+    EXPECT_TRUE(m_view->Worker().UserName().empty());
+
+    m_script.AnswerDialog([](QDialog* dialog) {
+        auto* logon = qobject_cast<TwLogonDlg*>(dialog);
+        EXPECT_NE(logon, nullptr);
+        if (!logon)
+            return static_cast<int>(QDialog::Rejected);
+        logon->userCombo()->setEditText("scott");
+        logon->passwordEdit()->setText("tiger");
+        logon->databaseCombo()->setEditText("DEMO");
+        return static_cast<int>(QDialog::Accepted);
+    });
+    QSignalSpy logins(m_view.get(), &TwGridViewReal::loginFinished);
+    ASSERT_TRUE(m_view->Interactive_Login());
+    ASSERT_TRUE(WaitUntil([&] { return logins.count() > 0; }));
+    EXPECT_TRUE(m_view->Connected()) << m_view->Worker().LastMessage();
+    EXPECT_EQ(m_view->Worker().Host(), "DEMO");
     EXPECT_EQ(m_script.Unexpected(), 0);
 }
 
