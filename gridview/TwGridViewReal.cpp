@@ -8,7 +8,10 @@
 #include "gridview/TwQuillGrid.h"
 #include "gridview/TwQuillGridState.h"
 
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTableWidget>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -26,6 +29,16 @@ TwGridViewReal::TwGridViewReal(QWidget* parent)
     m_splitter->addWidget(m_grid);
     m_splitter->setStretchFactor(1, 1);
     m_edit->setPlainText(QString::fromStdString(Worker().SqlText()));
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, [this] { Refresh(); });
+    QTableWidget* table = m_grid->Table();
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table, &QWidget::customContextMenuRequested, this, [this, table](const QPoint& at) {
+        const QModelIndex index = table->indexAt(at);
+        QMenu* menu = ContextMenu(index.isValid() ? index.row() : -1, index.isValid() ? index.column() : -1);
+        menu->exec(table->viewport()->mapToGlobal(at));
+        menu->deleteLater();
+    });
     connect(m_grid, &TwQuillGrid::loginFinished, this, &TwGridViewReal::loginFinished);
     connect(m_grid, &TwQuillGrid::runStateChanged, this, &TwGridViewReal::runStateChanged);
 }
@@ -154,6 +167,23 @@ bool TwGridViewReal::LoadState(const std::vector<BYTE>& bytes, bool includeConne
     Worker().SetSqlText(state.sqlText);
     m_edit->setPlainText(QString::fromStdString(state.sqlText));
     return true;
+}
+
+QMenu* TwGridViewReal::ContextMenu(int row, int column)
+{
+    auto* menu = new QMenu(this);
+    connect(menu->addAction(TwQlVwString(IDS_GV_MENU_CONNECTION)), &QAction::triggered, this,
+            [this] { Interactive_Login(); });
+    QAction* cellSql = menu->addAction(TwQlVwString(IDS_GV_MENU_CELL_SQL));
+    cellSql->setEnabled(row >= 0 && column >= 0);
+    connect(cellSql, &QAction::triggered, this, [this, row, column] { m_grid->EditCellSql(row, column); });
+    QAction* refresh = menu->addAction(TwQlVwString(IDS_GV_MENU_REFRESH));
+    refresh->setEnabled(Connected());
+    connect(refresh, &QAction::triggered, this, [this] { Refresh(); });
+    menu->addSeparator();
+    connect(menu->addAction(TwQlVwString(IDS_GV_MENU_PROPERTIES)), &QAction::triggered, this,
+            [this] { Interactive_Properties(); });
+    return menu;
 }
 
 bool TwGridViewReal::Running()

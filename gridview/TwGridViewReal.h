@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class TwQuillGrid;
@@ -55,6 +56,10 @@ public:
     // changes nothing.
     std::vector<BYTE> SaveState(bool includeConnection);
     bool LoadState(const std::vector<BYTE>& bytes, bool includeConnection, std::string& error);
+
+    // The grid's context menu for the shown cell (row and column -1 when
+    // none): change connection, cell SQL, refresh, properties.
+    QMenu* ContextMenu(int row, int column);
 
     bool Running();
     bool Paused();

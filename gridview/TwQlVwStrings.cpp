@@ -59,6 +59,11 @@ const VkStringTable& TwQlVwStrings()
         {IDS_GV_CELL_DELETE, "Delete"},
         {IDS_GV_CELL_HELP, "Help"},
         {IDS_GV_CELL_ALERTS, "&Alerts..."},
+
+        {IDS_GV_MENU_CONNECTION, "Change Connection..."},
+        {IDS_GV_MENU_CELL_SQL, "Cell PL/SQL..."},
+        {IDS_GV_MENU_REFRESH, "Refresh\tF5"},
+        {IDS_GV_MENU_PROPERTIES, "Properties..."},
     };
     return table;
 }

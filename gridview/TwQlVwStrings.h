@@ -57,6 +57,12 @@ enum TwQlVwStringId : UINT {
     IDS_GV_CELL_DELETE,
     IDS_GV_CELL_HELP,
     IDS_GV_CELL_ALERTS,
+
+    // Grid's context menu.
+    IDS_GV_MENU_CONNECTION,
+    IDS_GV_MENU_CELL_SQL,
+    IDS_GV_MENU_REFRESH,
+    IDS_GV_MENU_PROPERTIES,
 };
 
 const VkStringTable& TwQlVwStrings();

@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -275,6 +276,44 @@ TEST_F(GridView, InteractiveLoginConnectsWithTheDetailsGivenAndCancelChangesNoth
     ASSERT_TRUE(WaitUntil([&] { return logins.count() > 0; }));
     EXPECT_TRUE(m_view->Connected()) << m_view->Worker().LastMessage();
     EXPECT_EQ(m_view->Worker().Host(), "DEMO");
+    EXPECT_EQ(m_script.Unexpected(), 0);
+}
+
+} // namespace
+
+namespace {
+
+QAction* FindAction(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+TEST_F(GridView, ContextMenuReachesConnectionCellSqlRefreshAndProperties)
+{
+    std::unique_ptr<QMenu> empty(m_view->ContextMenu(-1, -1));
+    ASSERT_NE(FindAction(empty.get(), "Change Connection..."), nullptr);
+    EXPECT_FALSE(FindAction(empty.get(), "Cell PL/SQL...")->isEnabled());
+    EXPECT_FALSE(FindAction(empty.get(), "Refresh\tF5")->isEnabled());
+
+    Login();
+    RunAndWait("SELECT DNAME FROM DEPT");
+    std::unique_ptr<QMenu> onCell(m_view->ContextMenu(1, 0));
+    EXPECT_TRUE(FindAction(onCell.get(), "Cell PL/SQL...")->isEnabled());
+    EXPECT_TRUE(FindAction(onCell.get(), "Refresh\tF5")->isEnabled());
+    m_script.AnswerDialog([](QDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Cell PL/SQL");
+        return static_cast<int>(QDialog::Rejected);
+    });
+    FindAction(onCell.get(), "Cell PL/SQL...")->trigger();
+    m_script.AnswerDialog([](QDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Properties");
+        return static_cast<int>(QDialog::Rejected);
+    });
+    FindAction(onCell.get(), "Properties...")->trigger();
+    EXPECT_TRUE(m_script.Exhausted());
     EXPECT_EQ(m_script.Unexpected(), 0);
 }
 
