@@ -108,6 +108,8 @@ private:
     void HandleRun(const std::string& text, const std::string& schema);
     void RunStatement(const std::string& text, const std::string& schema);
     void HandleParse(Request& request, bool evaluate);
+    void QueueReconnect();
+    void ReportCursorError(const VkOracle::OCISession::OCICursor& cursor);
     // False when there was no item to process.
     bool ProcessCellSql();
     bool SetRunState(LONG state);

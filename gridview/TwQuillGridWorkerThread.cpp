@@ -194,12 +194,26 @@ void TwQuillGridWorker::HandleDisconnect(bool report)
     RaiseLogin();
 }
 
+void TwQuillGridWorker::QueueReconnect()
+{
+    if (m_session->Connected())
+        Post(GVM_QUEUE, GvReqDisconnect);
+    Post(GVM_QUEUE, GvReqConnect);
+}
+
+void TwQuillGridWorker::ReportCursorError(const VkOracle::OCISession::OCICursor& cursor)
+{
+    Report(cursor.Error(), IDB_GV_DONE, true);
+    // A statement that found the connection gone gets it back at once
+    // rather than failing again at the next run.
+    if (ConnectionLost(cursor.OracleError()))
+        QueueReconnect();
+}
+
 void TwQuillGridWorker::HandleRun(const std::string& text, const std::string& schema)
 {
     if (ConnectionLost(m_session->OracleError())) {
-        if (m_session->Connected())
-            Post(GVM_QUEUE, GvReqDisconnect);
-        Post(GVM_QUEUE, GvReqConnect);
+        QueueReconnect();
         return;
     }
     RunStatement(text, schema);
@@ -219,13 +233,13 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
         const std::string alter = Texts().Format(IDS_GV_SQL_SET_SCHEMA, schema.c_str());
         std::unique_ptr<QueryData> switched(cursor.Sql(alter.c_str()));
         if (!switched || !switched->Execute()) {
-            Report(cursor.Error(), IDB_GV_DONE, true);
+            ReportCursorError(cursor);
             return;
         }
     }
     std::unique_ptr<QueryData> data(cursor.Sql(text.c_str()));
     if (!data) {
-        Report(cursor.Error(), IDB_GV_DONE, true);
+        ReportCursorError(cursor);
         return;
     }
     auto result = std::make_unique<TwGridResultRecord>();
@@ -234,7 +248,7 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
     if (data->Columns() == 0) {
         // Not a query: run it once (which commits) and show an empty grid.
         if (!data->Execute()) {
-            Report(cursor.Error(), IDB_GV_DONE, true);
+            ReportCursorError(cursor);
             return;
         }
         Report(Texts().Load(IDS_GV_EXECUTED), IDB_GV_DONE, false);
@@ -263,7 +277,7 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
         if (got <= 0) {
             const int error = cursor.OracleError();
             if (error != 0 && error != OCI_NO_DATA_FOUND) {
-                Report(cursor.Error(), IDB_GV_DONE, true);
+                ReportCursorError(cursor);
                 return;
             }
             break;

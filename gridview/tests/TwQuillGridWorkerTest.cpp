@@ -248,6 +248,35 @@ TEST_F(GridWorker, RunSwitchesToTheNamedSchemaFirstAndStopsWhenItCannot)
     EXPECT_NE(m_receiver.statuses.back().m_text.find("ORA-"), std::string::npos) << m_receiver.statuses.back().m_text;
 }
 
+int Oradmin(const std::string& arguments)
+{
+    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
+}
+
+// A database shut down under a connected grid: the run fails with the
+// instance unavailable, the worker asks for a disconnect and a connect,
+// which fails until the database is open again.
+TEST_F(GridWorker, DownDatabaseAtRunReconnectsAndRunsAgainWhenOpen)
+{
+    ConnectScott();
+    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    const int logins = m_logins;
+    const std::string text = "SELECT * FROM DEPT";
+    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), GvReqDisconnect),
+              m_receiver.queued.end());
+    EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
+    EXPECT_TRUE(m_receiver.results.empty());
+
+    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_TRUE(m_worker->PostRequest(GvReqConnect, nullptr, true)) << m_worker->LastMessage();
+    EXPECT_TRUE(m_worker->IsConnected());
+    RunAndWait(text);
+    ASSERT_EQ(m_receiver.results.size(), 1u);
+    EXPECT_EQ(m_receiver.results.front()->m_rows.size(), 4u);
+}
+
 TEST_F(GridWorker, RefreshRunsTheGridsOwnText)
 {
     ConnectScott();
