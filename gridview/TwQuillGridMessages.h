@@ -18,6 +18,7 @@ enum TwGridRequestKind : LONG {
     GvReqRun = 4,      // the text given with the request
     GvReqParse = 5,
     GvReqEvaluate = 6, // parse, execute and fetch one row
+    GvReqNothing = 7,  // and higher: only wakes the worker
 };
 
 // Run states.

@@ -55,6 +55,13 @@ std::string TwQuillGridWorker::SqlText() const
     return m_sqlText;
 }
 
+void TwQuillGridWorker::SetMonitorMode(bool on)
+{
+    // A worker waiting without limit must learn that its wait is timed now.
+    if (!m_monitorMode.exchange(on) && on && m_thread.Joinable())
+        PostRequest(GvReqNothing);
+}
+
 void TwQuillGridWorker::SetLoginHandler(std::function<void()> handler)
 {
     std::lock_guard guard(m_lock);

@@ -54,7 +54,8 @@ public:
     // Seconds; kManualRefresh for none.
     void SetRefreshInterval(DWORD seconds) { m_refreshInterval = seconds; }
     DWORD RefreshInterval() const { return m_refreshInterval; }
-    void SetMonitorMode(bool on) { m_monitorMode = on; }
+    // Turning it on starts the monitor's wait at once.
+    void SetMonitorMode(bool on);
     bool MonitorMode() const { return m_monitorMode; }
 
     // Raised on the worker thread whenever a connect or disconnect ends.

@@ -3,6 +3,7 @@
 // events: a row hook pauses or stops a run at a known row, and the tests
 // wait for posted messages, never for time.
 
+#include "generic/VkModalScript.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridWorker.h"
 #include "testsupport/TestRoot.h"
@@ -394,6 +395,20 @@ TEST_F(GridWorker, MonitorModeRunsAtConnectAndAgainAfterTheInterval)
     EXPECT_EQ(m_receiver.results.back()->m_rows.size(), 4u);
 }
 
+TEST_F(GridWorker, MonitorModeTurnedOnWhileConnectedStartsRefreshing)
+{
+    m_worker->SetRefreshInterval(1);
+    m_worker->SetSqlText("SELECT DNAME FROM DEPT");
+    ConnectScott();
+    std::string error;
+    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_receiver.queued.empty());
+    m_worker->SetMonitorMode(true);
+    ASSERT_TRUE(WaitUntil([this] { return !m_receiver.results.empty(); }));
+    EXPECT_EQ(m_receiver.queued.front(), GvReqRefresh);
+}
+
 TEST_F(GridWorker, SynchronousRequestsAnswerAndTimeOutWhileTheWorkerIsHeld)
 {
     ConnectScott();
@@ -417,6 +432,38 @@ TEST_F(GridWorker, SynchronousRequestsAnswerAndTimeOutWhileTheWorkerIsHeld)
     m_worker->SetReplyTimeout(TwQuillGridWorker::kReplyTimeoutMs);
     m_worker->AbortRun();
     EXPECT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+}
+
+// A worker held inside a row keeps the shutdown waiting; after each round
+// the user is asked, through the modal service, whether to keep waiting.
+TEST_F(GridWorker, ShutdownOfABusyWorkerAsksWhetherToKeepWaiting)
+{
+    ConnectScott();
+    VkEvent release{true, false};
+    VkEvent held{true, false};
+    m_worker->SetRowHook([&](long rows) {
+        if (rows == 3) {
+            held.Set();
+            release.Wait();
+        }
+    });
+    const std::string text = "SELECT * FROM AUDIT_LOG";
+    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
+    ASSERT_EQ(held.Wait(60000), VkWaitResult::Signalled);
+    VkModalScript script;
+    script.AnswerMessage([&](const VkMessageBoxRequest& request) {
+        EXPECT_EQ(request.text.toStdString(), Text(IDS_GV_STILL_WAITING));
+        EXPECT_EQ(request.caption.toStdString(), "Tarnwick");
+        EXPECT_EQ(request.style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONQUESTION));
+        release.Set();
+        return IDRETRY;
+    });
+    m_worker->SetReplyTimeout(50);
+    m_worker->Shutdown();
+    EXPECT_EQ(script.Messages().size(), 1u);
+    EXPECT_EQ(script.Unexpected(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_receiver.results.empty());
 }
 
 TEST_F(GridWorker, ShutdownWakesAPausedRunAndPostsNoResult)
