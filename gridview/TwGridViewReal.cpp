@@ -106,6 +106,8 @@ void TwGridViewReal::Abort()
 
 void TwGridViewReal::Reset()
 {
+    // A run still going on would fill the grid again.
+    Abort();
     m_edit->clear();
     Worker().SetSqlText(std::string());
     m_grid->Clear();

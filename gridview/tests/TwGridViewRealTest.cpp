@@ -157,6 +157,26 @@ TEST_F(GridView, ResetEmptiesTheTextAndTheGridAndHidingTheEditKeepsTheGrid)
     EXPECT_TRUE(m_view->SQLVisible());
 }
 
+TEST_F(GridView, ResetDuringARunAbortsItSoTheGridStaysEmpty)
+{
+    Login();
+    m_view->Worker().SetRowHook([this](long rows) {
+        if (rows == 10)
+            m_view->Worker().TogglePause();
+    });
+    QSignalSpy states(m_view.get(), &TwGridViewReal::runStateChanged);
+    m_view->SqlEdit()->setPlainText("SELECT * FROM AUDIT_LOG");
+    ASSERT_TRUE(m_view->Run());
+    ASSERT_TRUE(WaitUntil([&] { return m_view->Paused(); }));
+    m_view->Reset();
+    ASSERT_TRUE(WaitUntil([&] { return !states.isEmpty() && states.last().at(0).toInt() == GvIdle; }));
+    std::string error;
+    ASSERT_TRUE(m_view->Worker().TestSql("select 1 from dual", error)) << error;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_view->Grid()->Table()->rowCount(), 0);
+    EXPECT_EQ(m_view->Grid()->StatusCtrl()->StatusText(), TwQlVwString(IDS_GV_ABORTED));
+}
+
 TEST_F(GridView, LoginWithoutDetailsShowsHowToGiveThem)
 {
     QSignalSpy logins(m_view.get(), &TwGridViewReal::loginFinished);
