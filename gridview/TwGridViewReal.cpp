@@ -39,6 +39,10 @@ TwGridViewReal::TwGridViewReal(QWidget* parent)
         menu->exec(table->viewport()->mapToGlobal(at));
         menu->deleteLater();
     });
+    connect(m_grid->StatusCtrl(), &TwQuillGridStatusCtrl::reconnectRequested, this, [this] {
+        if (Worker().ConnectionState() == 1)
+            Login();
+    });
     connect(m_grid, &TwQuillGrid::loginFinished, this, &TwGridViewReal::loginFinished);
     connect(m_grid, &TwQuillGrid::runStateChanged, this, &TwGridViewReal::runStateChanged);
 }

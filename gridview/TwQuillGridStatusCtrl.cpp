@@ -40,6 +40,13 @@ void TwQuillGridStatusCtrl::SetServerTime(DATE serverTime)
                                            + VkDateFormat::FormatDateToTimeFormat(serverTime, true)));
 }
 
+void TwQuillGridStatusCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (m_image == IDB_GV_NOT_CONNECTED)
+        emit reconnectRequested();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
 QString TwQuillGridStatusCtrl::StatusText() const
 {
     return m_text->text();

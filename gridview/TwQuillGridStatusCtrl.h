@@ -24,6 +24,13 @@ public:
     QString VersionText() const;
     QString ServerTimeText() const;
 
+signals:
+    // A double-click on the status bar while not connected.
+    void reconnectRequested();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
     QLabel* m_text;
     QLabel* m_version;

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTest>
 
 #include <functional>
 
@@ -187,6 +188,20 @@ TEST_F(GridView, LoginWithoutDetailsShowsHowToGiveThem)
         return m_view->Grid()->StatusCtrl()->StatusText() == TwQlVwString(IDS_GV_NO_DETAILS);
     }));
     EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_GV_NOT_CONNECTED);
+    EXPECT_EQ(m_view->Grid()->StatusCtrl()->StatusTip(), TwQlVwString(IDS_GV_NOT_CONNECTED_TIP));
+
+    // Given details, a double-click on the status bar connects.
+    m_view->SetLogon("DEMO", "scott", "tiger");
+    QTest::mouseDClick(m_view->Grid()->StatusCtrl(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return logins.count() > 1; }));
+    EXPECT_TRUE(m_view->Connected()) << m_view->Worker().LastMessage();
+    EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_GV_DONE);
+    // Connected, a double-click does nothing.
+    QTest::mouseDClick(m_view->Grid()->StatusCtrl(), Qt::LeftButton);
+    std::string error;
+    ASSERT_TRUE(m_view->Worker().TestSql("select 1 from dual", error)) << error;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(logins.count(), 2);
 }
 
 } // namespace
