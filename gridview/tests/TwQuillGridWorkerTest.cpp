@@ -128,6 +128,11 @@ protected:
         ASSERT_TRUE(m_worker->Connect());
         ASSERT_TRUE(WaitUntil([this] { return m_logins > 0; }));
         ASSERT_TRUE(m_worker->IsConnected()) << m_worker->LastMessage();
+        // The login is raised on the worker thread, maybe before the
+        // connect's statuses were delivered here; take them now.
+        std::string error;
+        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        QCoreApplication::processEvents();
     }
 
     // Runs text and waits until the worker is idle again.
