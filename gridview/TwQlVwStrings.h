@@ -1,0 +1,69 @@
+#pragma once
+// The grid view module's string table.
+
+#include "generic/VkStringTable.h"
+
+#include <QString>
+
+enum TwQlVwStringId : UINT {
+    IDS_GV_TIMED_OUT = 354,
+    IDS_GV_NO_CLIENT = 358,
+    IDS_GV_NO_DETAILS = 371,
+
+    IDS_GV_CAPTION = 400, // caption of the grid's message boxes
+    IDS_GV_CONNECTING,
+    IDS_GV_CONNECTED,
+    IDS_GV_NOT_CONNECTED_TIP,
+    IDS_GV_DISCONNECTED,
+    IDS_GV_NOT_CONNECTED,
+    IDS_GV_RUNNING_SQL,
+    IDS_GV_RETRIEVED,
+    IDS_GV_FETCH_LIMIT,
+    IDS_GV_STOPPED,
+    IDS_GV_ABORTED,
+    IDS_GV_PAUSED,
+    IDS_GV_PROCESSING_CELL,
+    IDS_GV_CELL_ERROR,
+    IDS_GV_CELL_EMPTY,
+    IDS_GV_DUPLICATE_COLUMNS,
+    IDS_GV_STILL_WAITING,
+    IDS_GV_DEFAULT_SQL,
+    IDS_GV_DEFAULT_TITLE,
+    IDS_GV_SQL_SET_SCHEMA,
+    IDS_GV_EXECUTED,
+
+    // Properties dialog.
+    IDS_GV_PROP_TITLE,
+    IDS_GV_PROP_REFRESH_GROUP,
+    IDS_GV_PROP_MANUAL,
+    IDS_GV_PROP_FIXED,
+    IDS_GV_PROP_TIMEOUT,
+    IDS_GV_PROP_LIMITS_GROUP,
+    IDS_GV_PROP_LIMIT_ROWS,
+    IDS_GV_PROP_MAX_ROWS,
+    IDS_GV_PROP_MISC_GROUP,
+    IDS_GV_PROP_VIEW_TITLE,
+    IDS_GV_PROP_SHOW_STATUS,
+    IDS_GV_PROP_SHOW_ALERTS,
+    IDS_GV_PROP_NOTE,
+
+    // Cell PL/SQL dialog.
+    IDS_GV_CELL_TITLE,
+    IDS_GV_CELL_TEXT,
+    IDS_GV_CELL_DESCRIPTION,
+    IDS_GV_CELL_CODE,
+    IDS_GV_CELL_SAVE,
+    IDS_GV_CELL_CANCEL,
+    IDS_GV_CELL_DELETE,
+    IDS_GV_CELL_HELP,
+    IDS_GV_CELL_ALERTS,
+
+    // Grid's context menu.
+    IDS_GV_MENU_CONNECTION,
+    IDS_GV_MENU_CELL_SQL,
+    IDS_GV_MENU_REFRESH,
+    IDS_GV_MENU_PROPERTIES,
+};
+
+const VkStringTable& TwQlVwStrings();
+QString TwQlVwString(UINT id);
