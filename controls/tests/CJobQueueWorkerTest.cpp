@@ -424,32 +424,32 @@ TEST_F(JobQueueWorker, EvaluateHandsOverTheFirstRow)
     }
 }
 
-// The demo server has no PL/SQL yet: these requests are built in full and
-// here meet the server's refusal, which must come back through the normal
-// failure path.
+// Blocks the server refuses (an undeclared procedure, another user's job)
+// come back through the normal failure path.
 TEST_F(JobQueueWorker, PlsqlRequestsReportTheServersRefusal)
 {
     ConnectScott();
-    const CJobListData job = m_receiver.lists[0]->m_jobs[0];
+    CJobListData job = m_receiver.lists[0]->m_jobs[0];
+    job.m_jobNumber = 10; // APPUSER's job: not in SCOTT's queue
     std::string error;
 
-    EXPECT_FALSE(m_worker->TestSql("BEGIN NULL; END;", error));
+    EXPECT_FALSE(m_worker->TestSql("BEGIN no_such_proc; END;", error));
     EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
 
     m_receiver.statuses.clear();
     error.clear();
-    EXPECT_EQ(m_worker->Submit("DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(:jobno, 'null;', SYSDATE, 'SYSDATE+1'); END;",
+    EXPECT_EQ(m_worker->Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'no_such_proc;', SYSDATE, 'SYSDATE+1'); END;",
                                "SCOTT", error),
               0);
-    EXPECT_EQ(error.rfind("ORA-", 0), 0u) << error;
+    EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.size() >= 2; }));
     EXPECT_EQ(m_receiver.statuses[0].m_text, "Retrieving Job Queue information");
     EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
     EXPECT_EQ(m_receiver.statuses.back().m_text, error);
 
     error.clear();
-    EXPECT_EQ(m_worker->Change("BEGIN DBMS_JOB.CHANGE(1, 'null;', SYSDATE, NULL); END;", job, error), 0);
-    EXPECT_EQ(error.rfind("ORA-", 0), 0u) << error;
+    EXPECT_EQ(m_worker->Change("BEGIN DBMS_JOB.CHANGE(10, 'null;', SYSDATE, NULL); END;", job, error), 0);
+    EXPECT_EQ(error.rfind("ORA-23421", 0), 0u) << error;
 
     // Remove and break are silent on the status bar; a waiting caller still
     // learns the outcome, and no row is touched.
@@ -457,17 +457,22 @@ TEST_F(JobQueueWorker, PlsqlRequestsReportTheServersRefusal)
     const size_t statuses = m_receiver.statuses.size();
     EXPECT_FALSE(m_worker->PostRequest(ReqRemove, nullptr, &job, true));
     EXPECT_FALSE(m_worker->PostRequest(ReqToggleBroken, nullptr, &job, true));
-    EXPECT_EQ(m_worker->LastMessage().rfind("ORA-", 0), 0u) << m_worker->LastMessage();
+    EXPECT_EQ(m_worker->LastMessage().rfind("ORA-23421", 0), 0u) << m_worker->LastMessage();
 
-    // A run gets its own thread and session, which ends at the refused block.
+    // A run gets its own thread and session; the row shows running, then
+    // as it was, and a warning tells that the run failed.
     ASSERT_TRUE(m_worker->PostRequest(ReqRun, nullptr, &job));
     Drain();
     m_worker->Stop([] { return true; });
     EXPECT_EQ(m_worker->RunningJobs(), 0u);
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.removed.empty());
-    EXPECT_TRUE(m_receiver.updates.empty());
-    EXPECT_EQ(m_receiver.statuses.size(), statuses);
+    ASSERT_EQ(m_receiver.updates.size(), 2u);
+    EXPECT_TRUE(m_receiver.updates[0].second.m_running);
+    EXPECT_EQ(m_receiver.updates[1].second, job);
+    ASSERT_EQ(m_receiver.statuses.size(), statuses + 1);
+    EXPECT_EQ(m_receiver.statuses.back().m_text,
+              "WARNING: Job number 10 failed to run. Job may not exist - press F5 to refresh list.");
 }
 
 TEST_F(JobQueueWorker, StopForAJobThatIsNotRunningReportsNothingFurther)

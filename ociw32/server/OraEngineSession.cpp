@@ -7,6 +7,7 @@
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqlParser.h"
+#include "ociw32/server/PlsqlStatement.h"
 
 #include <sqlite3.h>
 
@@ -45,38 +46,6 @@ int FunctionCodeOf(SqlStmtKind kind)
     case SqlStmtKind::Savepoint: return 56;
     default: return 0;
     }
-}
-
-// PL/SQL arrives with the job queue; until then a block names its first
-// identifier as undeclared, which is what Oracle says for a missing package.
-OraResult BlockNotSupported(const std::string& sql)
-{
-    SqlTokenError lexError;
-    std::vector<SqlToken> tokens = TokenizeSql(sql, &lexError);
-    size_t i = 0;
-    while (i < tokens.size() && tokens[i].kind == TokKind::Ident &&
-           (tokens[i].text == "BEGIN" || tokens[i].text == "DECLARE"))
-        ++i;
-    std::string name = i < tokens.size() ? tokens[i].text : "END";
-    int pos = i < tokens.size() ? tokens[i].pos : 0;
-    while (i + 2 < tokens.size() && tokens[i + 1].kind == TokKind::Op && tokens[i + 1].text == "." &&
-           tokens[i + 2].kind == TokKind::Ident) {
-        name += "." + tokens[i + 2].text;
-        i += 2;
-    }
-    int line = 1, column = 1;
-    for (int k = 0; k < pos && k < static_cast<int>(sql.size()); ++k) {
-        if (sql[static_cast<size_t>(k)] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    const std::string where = "line " + std::to_string(line) + ", column " + std::to_string(column) + ":\n";
-    return OraResult{6550, "ORA-06550: " + where + "PLS-00201: identifier '" + name + "' must be declared\nORA-06550: " +
-                               where + "PL/SQL: Statement ignored",
-                     pos};
 }
 
 } // namespace
@@ -122,6 +91,12 @@ OraResult OraEngineSession::Parse(const std::string& sql, std::unique_ptr<OraSta
 
 OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<OraStatement>* statement)
 {
+    return ParseOnCore(m_core, sql, statement);
+}
+
+OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::string& sql,
+                      std::unique_ptr<OraStatement>* statement)
+{
     OraResult alive = m_core->CheckAlive();
     if (!alive.Ok())
         return alive;
@@ -150,7 +125,7 @@ OraResult OraEngineSession::ParseNow(const std::string& sql, std::unique_ptr<Ora
         }
     }
     if (st->kind == SqlStmtKind::Block)
-        return BlockNotSupported(sql);
+        return PlsqlStatement::Parse(m_core, sql, statement);
     SqlCompiler compiler(catalog, sql, binds);
     CompiledStatement compiled;
     SqlCompileError compileError;

@@ -26,6 +26,11 @@ private:
     std::shared_ptr<OraSessionCore> m_core;
 };
 
+// Parses a statement on a session's core: what Parse does, for the PL/SQL
+// interpreter's embedded SQL.
+OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& core, const std::string& sql,
+                      std::unique_ptr<OraStatement>* statement);
+
 // Runs one SQL statement on a session to completion (DDL, DML, or a query
 // whose rows are dropped). For provisioning and tests.
 OraResult RunSql(OraSession& session, const std::string& sql, uint64_t* rows = nullptr);

@@ -387,10 +387,19 @@ void OraSessionCore::Close()
 void OraSessionCore::Break()
 {
     std::lock_guard<std::mutex> guard(m_breakLock);
+    if (m_inBlock)
+        m_blockBreak = true;
     if (m_running && m_db) {
         m_breakRequested = true;
         sqlite3_interrupt(m_db);
     }
+}
+
+void OraSessionCore::SetInBlock(bool inBlock)
+{
+    std::lock_guard<std::mutex> guard(m_breakLock);
+    m_inBlock = inBlock;
+    m_blockBreak = false;
 }
 
 void OraSessionCore::SetRunning(bool running)

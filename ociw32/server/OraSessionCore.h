@@ -50,6 +50,10 @@ public:
 
     void Break();
     void SetRunning(bool running);
+    // A PL/SQL block is running: Break also stops it between statements.
+    void SetInBlock(bool inBlock);
+    // Takes a break request made while a block runs (true once per request).
+    bool TakeBlockBreak() { return m_blockBreak.exchange(false); }
 
     // Oracle's error for the connection's last SQLite failure.
     OraResult MapError(int rc, bool updating) const;
@@ -79,6 +83,8 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_breakRequested{false};
     std::atomic<bool> m_closed{false};
+    std::atomic<bool> m_inBlock{false};
+    std::atomic<bool> m_blockBreak{false};
     std::mutex m_breakLock;
     struct StateKey {
         uint64_t inode = 0;

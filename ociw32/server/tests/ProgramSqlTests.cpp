@@ -132,14 +132,43 @@ TEST_P(ProgramSqlTest, ConnectionAndJobQueries)
     EXPECT_NE(sessions.find("APPUSER|INACTIVE"), std::string::npos) << sessions;
 }
 
-TEST_P(ProgramSqlTest, BlocksWaitForPlsql)
+// The job calls the program sends, in the form for the server's version.
+TEST_P(ProgramSqlTest, JobCallsRunOnEveryVersion)
 {
     VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
     std::unique_ptr<VkOracle::OraStatement> st;
-    VkOracle::OraResult r = scott.Parse("BEGIN DBMS_JOB.RUN(1);END;", &st);
-    EXPECT_EQ(r.code, 6550);
-    EXPECT_EQ(r.message.substr(0, r.message.find("\nORA-")),
-              "ORA-06550: line 1, column 7:\nPLS-00201: identifier 'DBMS_JOB.RUN' must be declared");
+    const std::string submit =
+        Legacy() ? "BEGIN DBMS_JOB.SUBMIT(:jobno, 'log_action(''X'');', TO_DATE('8/12/2026 7:5:0', 'DD/MM/YYYY HH24:MI:SS'),"
+                   " 'SYSDATE+1', FALSE); END;"
+                 : "BEGIN DBMS_JOB.SUBMIT(:jobno, 'log_action(''X'');', TO_DATE('8/12/2026 7:5:0', 'DD/MM/YYYY HH24:MI:SS'),"
+                   " 'SYSDATE+1', FALSE, 0, FALSE); END;";
+    VkOracle::OraResult r = scott.Parse(submit, &st);
+    ASSERT_TRUE(r.Ok()) << r.message;
+    ASSERT_TRUE(st->Bind(":jobno", VkOracle::OraValue{}).Ok());
+    uint64_t rows = 0;
+    r = st->Execute(&rows);
+    ASSERT_TRUE(r.Ok()) << r.message;
+    VkOracle::OraValue job;
+    ASSERT_TRUE(st->BoundValue("jobno", &job).Ok());
+    EXPECT_EQ(ValueText(job), "13");
+    const struct {
+        const char* sql;
+        const char* result;
+    } steps[] = {
+        {"BEGIN DBMS_JOB.CHANGE(13, 'refresh_stats;', TO_DATE('9/12/2026 8:0:0', 'DD/MM/YYYY HH24:MI:SS'), 'SYSDATE+2');END;", "ok"},
+        {"SELECT WHAT, INTERVAL, NEXT_DATE FROM USER_JOBS WHERE JOB = 13", "refresh_stats;|SYSDATE+2|2026-12-09 08:00:00"},
+        {"BEGIN DBMS_JOB.BROKEN(13, TRUE); END;", "ok"},
+        {"SELECT BROKEN FROM USER_JOBS WHERE JOB = 13", "Y"},
+        {"BEGIN DBMS_JOB.RUN(13);END;", "ok"},
+        {"SELECT BROKEN, FAILURES, LAST_DATE, NEXT_DATE FROM USER_JOBS WHERE JOB = 13",
+         "N|0|2026-12-07 10:30:00|2026-12-09 10:30:00"},
+        {"BEGIN DBMS_JOB.REMOVE(13); END;", "ok"},
+        {"SELECT COUNT(*) FROM USER_JOBS WHERE JOB = 13", "0"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.sql);
+        EXPECT_EQ(Run(scott, step.sql), step.result);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ProgramSqlTest, ::testing::Values("10.2.0.1.0", "7.3.4.0.0"));

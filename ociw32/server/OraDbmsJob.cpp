@@ -1,0 +1,352 @@
+#include "ociw32/server/OraDbmsJob.h"
+
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/SqliteUtil.h"
+
+#include <algorithm>
+
+namespace VkOracle {
+namespace {
+
+const int64_t kYear4000 = 64060588800; // 01-JAN-4000, the next date of a broken job
+const char* const kNlsEnv = "NLS_LANGUAGE='AMERICAN' NLS_TERRITORY='AMERICA' NLS_CURRENCY='$' NLS_ISO_CURRENCY='AMERICA'"
+                            " NLS_NUMERIC_CHARACTERS='.,' NLS_DATE_FORMAT='DD-MON-RR' NLS_DATE_LANGUAGE='AMERICAN'"
+                            " NLS_SORT='BINARY'";
+
+PlsqlParam In(const char* name, const char* type, bool optional = false)
+{
+    PlsqlParam p;
+    p.name = name;
+    p.type = type;
+    p.optional = optional;
+    return p;
+}
+
+int64_t IntOf(const OraValue& v)
+{
+    if (v.kind != OraValue::Kind::Number)
+        return 0;
+    return v.number.isInt ? v.number.i : static_cast<int64_t>(v.number.d);
+}
+
+bool IsTrue(const OraValue& v)
+{
+    return v.kind == OraValue::Kind::Number && IntOf(v) != 0;
+}
+
+void BindValue(SqliteStmt& q, int index, const OraValue& v)
+{
+    switch (v.kind) {
+    case OraValue::Kind::Null: q.BindNull(index); break;
+    case OraValue::Kind::Number: q.Bind(index, IntOf(v)); break;
+    case OraValue::Kind::Text: q.Bind(index, v.text); break;
+    case OraValue::Kind::Date: q.Bind(index, v.date); break;
+    }
+}
+
+// The variables a job's WHAT sees: job, next_date and broken.
+std::map<std::string, PlsqlVar> JobVariables(int64_t job, int64_t nextDate)
+{
+    std::map<std::string, PlsqlVar> vars;
+    PlsqlVar j;
+    j.base = 'N';
+    j.constant = true;
+    j.value.kind = OraValue::Kind::Number;
+    j.value.number = OraNumFromInt(job);
+    vars["JOB"] = j;
+    PlsqlVar d;
+    d.base = 'D';
+    d.value.kind = OraValue::Kind::Date;
+    d.value.date = nextDate;
+    vars["NEXT_DATE"] = d;
+    PlsqlVar b;
+    b.base = 'B';
+    b.value.kind = OraValue::Kind::Number;
+    b.value.number = OraNumFromInt(0);
+    vars["BROKEN"] = b;
+    return vars;
+}
+
+} // namespace
+
+int64_t OraDbmsJob::OwnJob(const OraValue& job)
+{
+    const int64_t number = IntOf(job);
+    OraSessionCore& core = m_in.Core();
+    SqliteStmt q(core.Db(), "SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?");
+    q.Bind(1, number).Bind(2, core.Catalog().User());
+    if (job.kind == OraValue::Kind::Null || !q.Step())
+        PlsqlInterpreter::Raise(23421, FormatOraError(23421, {job.kind == OraValue::Kind::Null ? "" : std::to_string(number)}));
+    return number;
+}
+
+void OraDbmsJob::CheckWhat(const OraValue& what)
+{
+    if (what.kind == OraValue::Kind::Null)
+        return;
+    OraResult r = m_in.Compile("BEGIN " + what.text + " END;", JobVariables(0, 0), nullptr);
+    if (!r.Ok())
+        PlsqlInterpreter::RaiseResult(r);
+}
+
+void OraDbmsJob::CheckInterval(const OraValue& interval)
+{
+    if (interval.kind == OraValue::Kind::Null)
+        return;
+    OraValue value;
+    OraResult r = m_in.EvaluateSql(interval.text, &value);
+    if (!r.Ok())
+        PlsqlInterpreter::RaiseResult(r);
+    const int64_t now = OracleSysdate(m_in.Core().Db());
+    if ((value.kind == OraValue::Kind::Date && value.date < now) ||
+        (value.kind != OraValue::Kind::Date && value.kind != OraValue::Kind::Null))
+        PlsqlInterpreter::Raise(23420, FormatOraError(23420));
+}
+
+void OraDbmsJob::Update(int64_t job, const std::string& assignments, const OraValue& a, const OraValue& b)
+{
+    OraSessionCore& core = m_in.Core();
+    OraResult begun = core.BeginWrite();
+    if (!begun.Ok())
+        PlsqlInterpreter::RaiseResult(begun);
+    SqliteStmt q(core.Db(), "UPDATE cat_jobs SET " + assignments + " WHERE job = ?3");
+    BindValue(q, 1, a);
+    BindValue(q, 2, b);
+    q.Bind(3, job);
+    if (!q.Run())
+        PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), true));
+}
+
+bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, PlsqlScope* scope)
+{
+    const std::string name = "DBMS_JOB." + procedure;
+    std::vector<PlsqlParam> params;
+    const bool submit = procedure == "SUBMIT" || procedure == "ISUBMIT";
+    if (submit) {
+        PlsqlParam job = In("JOB", "NUMBER");
+        if (procedure == "SUBMIT")
+            job.mode = "OUT";
+        params = {job, In("WHAT", "VARCHAR2"), In("NEXT_DATE", "DATE", true), In("INTERVAL", "VARCHAR2", true),
+                  In("NO_PARSE", "BOOLEAN", true)};
+        if (procedure == "SUBMIT") {
+            params.push_back(In("INSTANCE", "NUMBER", true));
+            params.push_back(In("FORCE", "BOOLEAN", true));
+        }
+    } else if (procedure == "CHANGE") {
+        params = {In("JOB", "NUMBER"), In("WHAT", "VARCHAR2"), In("NEXT_DATE", "DATE"), In("INTERVAL", "VARCHAR2"),
+                  In("INSTANCE", "NUMBER", true), In("FORCE", "BOOLEAN", true)};
+    } else if (procedure == "WHAT") {
+        params = {In("JOB", "NUMBER"), In("WHAT", "VARCHAR2")};
+    } else if (procedure == "NEXT_DATE") {
+        params = {In("JOB", "NUMBER"), In("NEXT_DATE", "DATE")};
+    } else if (procedure == "INTERVAL") {
+        params = {In("JOB", "NUMBER"), In("INTERVAL", "VARCHAR2")};
+    } else if (procedure == "INSTANCE") {
+        params = {In("JOB", "NUMBER"), In("INSTANCE", "NUMBER"), In("FORCE", "BOOLEAN", true)};
+    } else if (procedure == "BROKEN") {
+        params = {In("JOB", "NUMBER"), In("BROKEN", "BOOLEAN"), In("NEXT_DATE", "DATE", true)};
+    } else if (procedure == "REMOVE") {
+        params = {In("JOB", "NUMBER")};
+    } else if (procedure == "RUN") {
+        params = {In("JOB", "NUMBER"), In("FORCE", "BOOLEAN", true)};
+    } else {
+        return false;
+    }
+    std::vector<PlsqlArg> args = m_in.Arguments(params, call, scope, name);
+    if (m_in.Checking())
+        return true;
+    OraSessionCore& core = m_in.Core();
+    sqlite3* db = core.Db();
+    const int64_t now = OracleSysdate(db);
+    OraValue nowValue;
+    nowValue.kind = OraValue::Kind::Date;
+    nowValue.date = now;
+    if (submit) {
+        const OraValue& what = args[1].value;
+        const OraValue next = args[2].given && args[2].value.kind != OraValue::Kind::Null ? args[2].value : nowValue;
+        OraValue interval = args[3].given ? args[3].value : OraValue{OraValue::Kind::Text, {}, "null", 0};
+        if (interval.kind == OraValue::Kind::Null)
+            interval = OraValue{OraValue::Kind::Text, {}, "null", 0};
+        if (what.kind == OraValue::Kind::Null)
+            PlsqlInterpreter::Raise(6502, FormatOraError(6502));
+        if (!(args[4].given && IsTrue(args[4].value)))
+            CheckWhat(what);
+        CheckInterval(interval);
+        const int64_t instance = procedure == "SUBMIT" && args[5].given ? IntOf(args[5].value) : 0;
+        if (instance < 0)
+            PlsqlInterpreter::Raise(23319, "ORA-23319: parameter value \"" + std::to_string(instance) +
+                                               "\" is not appropriate");
+        OraResult begun = core.BeginWrite();
+        if (!begun.Ok())
+            PlsqlInterpreter::RaiseResult(begun);
+        int64_t number = IntOf(args[0].value);
+        if (procedure == "SUBMIT") {
+            SqliteStmt seq(db, "SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND sequence_name = 'JOBSEQ'");
+            number = seq.Step() ? seq.Int(0) : 1;
+            SqliteStmt bump(db, "UPDATE cat_sequences SET last_number = last_number + 1 WHERE sequence_owner = 'SYS'"
+                                " AND sequence_name = 'JOBSEQ'");
+            bump.Run();
+        }
+        SqliteStmt q(db, "INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
+                         " total_time, broken, interval, failures, what, nls_env, misc_env, instance)"
+                         " VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?, x'0102000200000000', ?)");
+        const std::string user = core.Catalog().User();
+        q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
+        q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
+        q.Bind(8, std::string(kNlsEnv)).Bind(9, instance);
+        if (!q.Run())
+            PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), false));
+        OraValue out;
+        out.kind = OraValue::Kind::Number;
+        out.number = OraNumFromInt(number);
+        m_in.WriteBack(args[0], out, call.token);
+        return true;
+    }
+    const int64_t job = OwnJob(args[0].value);
+    if (procedure == "CHANGE") {
+        CheckWhat(args[1].value);
+        CheckInterval(args[3].value);
+        Update(job, "what = COALESCE(?1, what), next_date = COALESCE(?2, next_date)", args[1].value, args[2].value);
+        if (args[3].value.kind != OraValue::Kind::Null)
+            Update(job, "interval = ?1", args[3].value);
+        if (args[4].given && args[4].value.kind != OraValue::Kind::Null)
+            Update(job, "instance = ?1", args[4].value);
+    } else if (procedure == "WHAT") {
+        if (args[1].value.kind == OraValue::Kind::Null)
+            PlsqlInterpreter::Raise(6502, FormatOraError(6502));
+        CheckWhat(args[1].value);
+        Update(job, "what = ?1", args[1].value);
+    } else if (procedure == "NEXT_DATE") {
+        if (args[1].value.kind == OraValue::Kind::Null)
+            PlsqlInterpreter::Raise(1400, "ORA-01400: cannot insert NULL into (\"SYS\".\"JOB$\".\"NEXT_DATE\")");
+        Update(job, "next_date = ?1", args[1].value);
+    } else if (procedure == "INTERVAL") {
+        const OraValue interval = args[1].value.kind == OraValue::Kind::Null ? OraValue{OraValue::Kind::Text, {}, "null", 0}
+                                                                             : args[1].value;
+        CheckInterval(interval);
+        Update(job, "interval = ?1", interval);
+    } else if (procedure == "INSTANCE") {
+        Update(job, "instance = ?1", args[1].value);
+    } else if (procedure == "BROKEN") {
+        if (IsTrue(args[1].value)) {
+            OraValue year4000;
+            year4000.kind = OraValue::Kind::Date;
+            year4000.date = kYear4000;
+            Update(job, "broken = 'Y', next_date = ?1", year4000);
+        } else {
+            const OraValue next = args[2].given && args[2].value.kind != OraValue::Kind::Null ? args[2].value : nowValue;
+            Update(job, "broken = 'N', next_date = ?1", next);
+        }
+    } else if (procedure == "REMOVE") {
+        OraResult begun = core.BeginWrite();
+        if (!begun.Ok())
+            PlsqlInterpreter::RaiseResult(begun);
+        SqliteStmt q(db, "DELETE FROM cat_jobs WHERE job = ?");
+        q.Bind(1, job);
+        q.Run();
+    } else if (procedure == "RUN") {
+        OraResult r = RunJob(job);
+        if (!r.Ok())
+            PlsqlInterpreter::Raise(12011, FormatOraError(12011, {"1"}) + "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406" +
+                                               "\nORA-06512: at \"SYS.DBMS_JOB\", line 272");
+    }
+    return true;
+}
+
+OraResult OraDbmsJob::RunJob(int64_t job)
+{
+    OraSessionCore& core = m_in.Core();
+    sqlite3* db = core.Db();
+    OraResult r = core.Commit(); // RUN commits the caller's work first
+    if (!r.Ok())
+        return r;
+    std::string what, interval, schema;
+    int64_t failures = 0, storedNext = 0;
+    {
+        SqliteStmt q(db, "SELECT what, interval, schema_user, COALESCE(failures, 0), next_date FROM cat_jobs WHERE job = ?");
+        q.Bind(1, job);
+        if (!q.Step())
+            return OraResult{23421, FormatOraError(23421, {std::to_string(job)}), 0};
+        what = q.Text(0);
+        interval = q.Text(1);
+        schema = q.Text(2);
+        failures = q.Int(3);
+        storedNext = q.Int(4);
+    }
+    const int64_t start = OracleSysdate(db);
+    // The interval is evaluated just before the job starts.
+    OraValue next;
+    r = m_in.EvaluateSql(interval.empty() ? "null" : interval, &next);
+    if (r.Ok() && next.kind != OraValue::Kind::Date && next.kind != OraValue::Kind::Null)
+        r = OraResult{23420, FormatOraError(23420), 0};
+    if (r.Ok()) {
+        r = core.BeginWrite();
+        if (r.Ok()) {
+            SqliteStmt mark(db, "UPDATE cat_jobs SET this_date = ? WHERE job = ?");
+            mark.Bind(1, start).Bind(2, job);
+            mark.Run();
+            SqliteStmt running(db, "INSERT OR REPLACE INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
+            running.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+            running.Run();
+            r = core.Commit();
+        }
+    }
+    std::map<std::string, PlsqlVar> vars = JobVariables(job, storedNext);
+    if (r.Ok()) {
+        std::shared_ptr<PlsqlUnit> unit;
+        const std::string savedSchema = core.Catalog().Schema();
+        core.Catalog().SetSchema(schema);
+        PlsqlInterpreter runner(m_in.CorePtr());
+        r = runner.Compile("BEGIN " + what + " END;", vars, &unit);
+        if (r.Ok())
+            r = runner.RunWith(*unit, &vars);
+        core.Catalog().SetSchema(savedSchema);
+    }
+    const int64_t end = OracleSysdate(db);
+    if (r.Ok()) {
+        r = core.Commit();
+    } else {
+        core.Rollback();
+    }
+    OraResult book = core.BeginWrite();
+    if (!book.Ok())
+        return book;
+    if (r.Ok()) {
+        const bool broken = IsTrue(vars["BROKEN"].value);
+        const OraValue& leftNext = vars["NEXT_DATE"].value;
+        // A job that changed next_date itself keeps that date.
+        if (leftNext.kind == OraValue::Kind::Date && leftNext.date != storedNext)
+            next = leftNext;
+        if (next.kind == OraValue::Kind::Null && !broken) {
+            SqliteStmt del(db, "DELETE FROM cat_jobs WHERE job = ?");
+            del.Bind(1, job);
+            del.Run();
+        } else {
+            SqliteStmt q(db, "UPDATE cat_jobs SET last_date = ?1, this_date = NULL, next_date = ?2, failures = 0,"
+                             " broken = ?3, total_time = total_time + ?4 WHERE job = ?5");
+            q.Bind(1, start).Bind(2, broken ? kYear4000 : next.date).Bind(3, std::string(broken ? "Y" : "N"));
+            q.Bind(4, end - start).Bind(5, job);
+            q.Run();
+        }
+    } else {
+        ++failures;
+        // Retries back off 1, 2, 4 ... minutes, never beyond the normal interval.
+        int64_t retry = start + 60 * (int64_t{1} << std::min<int64_t>(failures - 1, 20));
+        if (next.kind == OraValue::Kind::Date && next.date < retry)
+            retry = next.date;
+        const bool broken = failures >= 16;
+        SqliteStmt q(db, "UPDATE cat_jobs SET this_date = NULL, failures = ?1,"
+                         " next_date = CASE WHEN ?3 OR broken = 'Y' THEN ?6 ELSE ?2 END, broken = CASE WHEN ?3 THEN 'Y' ELSE broken END, total_time = total_time + ?4 WHERE job = ?5");
+        q.Bind(1, failures).Bind(2, retry).Bind(3, static_cast<int64_t>(broken));
+        q.Bind(4, end - start).Bind(5, job).Bind(6, kYear4000);
+        q.Run();
+    }
+    SqliteStmt done(db, "DELETE FROM inst.cat_jobs_running WHERE job = ?");
+    done.Bind(1, job);
+    done.Run();
+    book = core.Commit();
+    return r.Ok() ? book : r;
+}
+
+} // namespace VkOracle

@@ -1,0 +1,333 @@
+// The interpreter's expressions and embedded SQL: the text goes to the SQL
+// engine with variables replaced by binds.
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/server/OraEngineSession.h"
+#include "ociw32/server/PlsqlInterpreter.h"
+
+#include <set>
+
+namespace VkOracle {
+namespace {
+
+OraValue NumberValue(int64_t n)
+{
+    OraValue v;
+    v.kind = OraValue::Kind::Number;
+    v.number = OraNumFromInt(n);
+    return v;
+}
+
+OraValue TextValue(const std::string& s)
+{
+    OraValue v;
+    if (!s.empty()) {
+        v.kind = OraValue::Kind::Text;
+        v.text = s;
+    }
+    return v;
+}
+
+// 'X' out of `ORA-00904: "X": invalid identifier`.
+std::string InvalidIdentifier(const std::string& message)
+{
+    const size_t open = message.find('"');
+    const size_t close = open == std::string::npos ? open : message.find('"', open + 1);
+    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
+}
+
+} // namespace
+
+std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip)
+{
+    const PlsqlUnit& u = *m_frames.back().unit;
+    const std::vector<SqlToken>& t = u.tokens;
+    std::string out;
+    std::map<const PlsqlVar*, std::string> named;
+    auto bind = [&](const OraValue& v) {
+        binds->push_back(v);
+        return ":B" + std::to_string(binds->size());
+    };
+    auto isOp = [&](size_t i, const char* op) { return i < t.size() && t[i].kind == TokKind::Op && t[i].text == op; };
+    // In SQL a column of a table the statement names wins over a variable,
+    // except inside VALUES (...), where no column is in scope.
+    std::set<std::string> columns = SqlColumnsInScope(span);
+    int prevEnd = -1;
+    int valuesDepth = -1, depth = 0;
+    std::set<std::string> noColumns;
+    for (size_t i = span.begin; i < span.end; ++i) {
+        if (t[i].kind == TokKind::Op && t[i].text == "(")
+            ++depth;
+        if (t[i].kind == TokKind::Op && t[i].text == ")" && --depth == valuesDepth)
+            valuesDepth = -1;
+        if (t[i].kind == TokKind::Ident && t[i].text == "VALUES")
+            valuesDepth = depth;
+        const std::set<std::string>& inScope = valuesDepth >= 0 ? noColumns : columns;
+        if (!skip.Empty() && i >= skip.begin && i < skip.end) {
+            prevEnd = t[i].end;
+            continue;
+        }
+        if (prevEnd >= 0 && t[i].pos > prevEnd)
+            out += u.source.substr(static_cast<size_t>(prevEnd), static_cast<size_t>(t[i].pos - prevEnd));
+        else if (prevEnd >= 0)
+            out += " ";
+        prevEnd = t[i].end;
+        const std::string raw = u.source.substr(static_cast<size_t>(t[i].pos), static_cast<size_t>(t[i].end - t[i].pos));
+        const bool qualified = i > span.begin && isOp(i - 1, ".");
+        if (t[i].kind == TokKind::Bind) {
+            PlsqlVar* v = scope->Find(":" + t[i].text);
+            if (!v)
+                CompileFail(i, "PLS-00049: bad bind variable '" + t[i].text + "'");
+            auto it = named.find(v);
+            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
+            out += v->base == 'B' ? "(" + b + " = 1)" : b;
+            continue;
+        }
+        if (t[i].kind != TokKind::Ident || qualified || isOp(i + 1, ".") || isOp(i + 1, "=>")) {
+            out += raw;
+            continue;
+        }
+        const std::string& w = t[i].text;
+        if (w == "SQL" && isOp(i + 1, "%") && i + 2 < span.end) {
+            const std::string attr = t[i + 2].text;
+            const bool any = m_rowCount >= 0;
+            if (attr == "ROWCOUNT")
+                out += any ? bind(NumberValue(m_rowCount)) : "NULL";
+            else if (attr == "FOUND")
+                out += any ? (m_rowCount > 0 ? "(1=1)" : "(1=0)") : "(NULL=1)";
+            else if (attr == "NOTFOUND")
+                out += any ? (m_rowCount > 0 ? "(1=0)" : "(1=1)") : "(NULL=1)";
+            else if (attr == "ISOPEN")
+                out += "(1=0)";
+            else
+                CompileFail(i, "PLS-00207: identifier '" + attr + "', applied to implicit cursor SQL, is not a legal cursor attribute");
+            prevEnd = t[i + 2].end;
+            i += 2;
+            continue;
+        }
+        if (w == "TRUE" || w == "FALSE") {
+            out += w == "TRUE" ? "(1=1)" : "(1=0)";
+            continue;
+        }
+        if (PlsqlVar* v = scope->Find(w); v && !v->exception && !isOp(i + 1, "(") && !inScope.count(w)) {
+            auto it = named.find(v);
+            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
+            out += v->base == 'B' ? "(" + b + " = 1)" : b;
+            continue;
+        }
+        if (w == "SQLCODE") {
+            out += bind(NumberValue(m_inHandler ? (m_current.code == 6510 ? 1 : -m_current.code) : 0));
+            continue;
+        }
+        if (w == "SQLERRM" && !isOp(i + 1, "(")) {
+            std::string text = m_inHandler ? m_current.message.substr(0, m_current.message.find('\n'))
+                                           : "ORA-0000: normal, successful completion";
+            if (m_inHandler && !m_current.userName.empty())
+                text = "User-Defined Exception";
+            out += bind(TextValue(text));
+            continue;
+        }
+        out += raw;
+    }
+    return out;
+}
+
+std::set<std::string> PlsqlInterpreter::SqlColumnsInScope(PlsqlSpan span) const
+{
+    std::set<std::string> columns;
+    const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+    auto word = [&](size_t i) { return i < span.end && t[i].kind == TokKind::Ident ? t[i].text : std::string(); };
+    const std::string first = word(span.begin);
+    if (first != "SELECT" && first != "INSERT" && first != "UPDATE" && first != "DELETE")
+        return columns;
+    OraCatalog& catalog = m_core->Catalog();
+    for (size_t i = span.begin; i + 1 < span.end; ++i) {
+        const std::string w = word(i);
+        if (w != "FROM" && w != "INTO" && w != "UPDATE" && w != "JOIN")
+            continue;
+        std::vector<std::string> name{word(i + 1)};
+        if (name[0].empty())
+            continue;
+        if (i + 3 < span.end && t[i + 2].kind == TokKind::Op && t[i + 2].text == "." && !word(i + 3).empty())
+            name.push_back(word(i + 3));
+        OraObjectRef ref = catalog.Resolve(name);
+        if (!ref.found)
+            continue;
+        for (const OraColumnInfo& c : catalog.Columns(ref.owner, ref.name))
+            columns.insert(c.name);
+    }
+    return columns;
+}
+
+OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token)
+{
+    const bool checking = m_frames.back().checking;
+    std::unique_ptr<OraStatement> st;
+    OraResult r = ParseOnCore(m_core, sql, &st);
+    if (!r.Ok()) {
+        if (r.code == 904)
+            CompileFail(token, "PLS-00201: identifier '" + InvalidIdentifier(r.message) + "' must be declared");
+        if (checking || r.code == 6550)
+            CompileFail(token, "PLS-00103: " + r.message.substr(0, r.message.find('\n')));
+        RaiseResult(r);
+    }
+    if (checking)
+        return OraValue{};
+    for (size_t i = 0; i < binds.size(); ++i)
+        st->Bind("B" + std::to_string(i + 1), binds[i]);
+    uint64_t rows = 0;
+    r = st->Execute(&rows);
+    std::vector<OraValue> row;
+    if (r.Ok())
+        r = st->Fetch(&row);
+    if (!r.Ok())
+        RaiseResult(r);
+    return row.empty() ? OraValue{} : row[0];
+}
+
+OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted)
+{
+    const size_t token = m_frames.back().token;
+    if (wanted == 'B') {
+        const int c = EvalCondition(span, scope);
+        return c < 0 ? OraValue{} : NumberValue(c);
+    }
+    std::vector<std::string> name;
+    PlsqlStmt call;
+    if (IsFunctionCall(span, scope, &name, &call))
+        return Call(name, call, scope, true);
+    std::vector<OraValue> binds;
+    const std::string text = Rewrite(span, scope, &binds);
+    return RunQueryValue("SELECT " + text + " FROM DUAL", binds, token);
+}
+
+int PlsqlInterpreter::EvalCondition(PlsqlSpan span, PlsqlScope* scope)
+{
+    std::vector<OraValue> binds;
+    const std::string text = Rewrite(span, scope, &binds);
+    const OraValue v = RunQueryValue("SELECT CASE WHEN " + text + " THEN 1 WHEN NOT (" + text + ") THEN 0 END FROM DUAL",
+                                     binds, m_frames.back().token);
+    if (v.kind == OraValue::Kind::Null)
+        return -1;
+    return v.kind == OraValue::Kind::Number && (v.number.isInt ? v.number.i != 0 : v.number.d != 0) ? 1 : 0;
+}
+
+bool PlsqlInterpreter::IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call)
+{
+    const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+    size_t i = span.begin;
+    if (t[i].kind != TokKind::Ident || scope->Find(t[i].text))
+        return false;
+    name->push_back(t[i++].text);
+    while (i + 1 < span.end && t[i].kind == TokKind::Op && t[i].text == "." && t[i + 1].kind == TokKind::Ident) {
+        name->push_back(t[i + 1].text);
+        i += 2;
+    }
+    if (i < span.end) {
+        if (!(t[i].kind == TokKind::Op && t[i].text == "(") || !(t[span.end - 1].kind == TokKind::Op && t[span.end - 1].text == ")"))
+            return false;
+        int depth = 0;
+        size_t start = i + 1;
+        for (size_t k = i; k < span.end; ++k) {
+            if (t[k].kind != TokKind::Op)
+                continue;
+            if (t[k].text == "(")
+                ++depth;
+            else if (t[k].text == ")" && --depth == 0 && k != span.end - 1)
+                return false; // "f(x) + 1": leave it to SQL
+            if ((depth == 1 && t[k].text == ",") || (depth == 0 && k == span.end - 1)) {
+                if (k > start) {
+                    std::string argName;
+                    if (k > start + 1 && t[start + 1].kind == TokKind::Op && t[start + 1].text == "=>") {
+                        argName = t[start].text;
+                        start += 2;
+                    }
+                    call->argNames.push_back(argName);
+                    call->args.push_back(PlsqlSpan{start, k});
+                }
+                start = k + 1;
+            }
+        }
+    }
+    // Only the schema's stored functions; SQL's own functions stay with SQL.
+    std::vector<std::string> unit = *name;
+    OraCatalog& catalog = m_core->Catalog();
+    for (size_t n = unit.size(); n > 0; --n) {
+        OraObjectRef ref = catalog.Resolve(std::vector<std::string>(unit.begin(), unit.begin() + static_cast<long>(n)));
+        if (ref.found && (ref.type == "FUNCTION" || ref.type == "PACKAGE")) {
+            call->token = t[span.begin].pos >= 0 ? span.begin : 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
+{
+    const bool checking = m_frames.back().checking;
+    std::vector<OraValue> binds;
+    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause);
+    std::vector<PlsqlVar*> targets;
+    for (const std::string& name : st.into)
+        targets.push_back(Variable(scope, name, st.token));
+    std::unique_ptr<OraStatement> stmt;
+    OraResult r = ParseOnCore(m_core, text, &stmt);
+    if (!r.Ok()) {
+        if (checking || r.code == 942 || r.code == 904)
+            CompileFail(st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
+        RaiseResult(r);
+    }
+    const bool query = stmt->Kind() == OraStatementKind::Query;
+    if (query && targets.empty())
+        CompileFail(st.token, "PLS-00428: an INTO clause is expected in this SELECT statement");
+    if (query && stmt->Columns().size() != targets.size())
+        CompileFail(st.token, stmt->Columns().size() < targets.size() ? "PL/SQL: ORA-00947: not enough values"
+                                                                        : "PL/SQL: ORA-00913: too many values",
+                    true);
+    if (checking)
+        return;
+    for (size_t i = 0; i < binds.size(); ++i)
+        stmt->Bind("B" + std::to_string(i + 1), binds[i]);
+    uint64_t rows = 0;
+    r = stmt->Execute(&rows);
+    if (!r.Ok())
+        RaiseResult(r);
+    if (!query) {
+        m_rowCount = static_cast<int64_t>(rows);
+        return;
+    }
+    std::vector<OraValue> row, extra;
+    r = stmt->Fetch(&row);
+    if (r.code == 1403) {
+        m_rowCount = 0;
+        Raise(1403, FormatOraError(1403));
+    }
+    if (!r.Ok())
+        RaiseResult(r);
+    r = stmt->Fetch(&extra);
+    if (r.Ok()) {
+        m_rowCount = 2;
+        Raise(1422, FormatOraError(1422));
+    }
+    if (r.code != 1403)
+        RaiseResult(r);
+    m_rowCount = 1;
+    for (size_t i = 0; i < targets.size(); ++i)
+        Assign(targets[i], st.into[i], row[i], st.token);
+}
+
+OraResult PlsqlInterpreter::EvaluateSql(const std::string& expression, OraValue* value)
+{
+    std::unique_ptr<OraStatement> st;
+    OraResult r = ParseOnCore(m_core, "SELECT " + expression + " FROM DUAL", &st);
+    uint64_t rows = 0;
+    if (r.Ok())
+        r = st->Execute(&rows);
+    std::vector<OraValue> row;
+    if (r.Ok())
+        r = st->Fetch(&row);
+    if (r.Ok())
+        *value = row.empty() ? OraValue{} : row[0];
+    return r;
+}
+
+} // namespace VkOracle

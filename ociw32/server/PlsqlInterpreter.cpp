@@ -1,0 +1,460 @@
+#include "ociw32/server/PlsqlInterpreter.h"
+
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraNumber.h"
+#include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/OraEngineSession.h"
+#include "ociw32/server/PlsqlParser.h"
+
+#include <cstdlib>
+
+namespace VkOracle {
+namespace {
+
+struct CompileFailure {
+    int pos;
+    std::string text;
+};
+
+char BaseOf(const std::string& type, int* maxLength)
+{
+    *maxLength = 0;
+    const std::string head = type.substr(0, type.find('('));
+    static const char* const kNumbers[] = {"NUMBER", "INTEGER", "INT", "BINARY_INTEGER", "PLS_INTEGER", "FLOAT",
+                                           "NATURAL", "POSITIVE", "DECIMAL", "SMALLINT", "REAL", "NUMERIC",
+                                           "SIGNTYPE", "NATURALN", "POSITIVEN", "DOUBLE", "BINARY_DOUBLE"};
+    for (const char* n : kNumbers)
+        if (head == n)
+            return 'N';
+    if (head == "VARCHAR2" || head == "VARCHAR" || head == "CHAR" || head == "NVARCHAR2" || head == "NCHAR" ||
+        head == "STRING" || head == "LONG" || head == "ROWID") {
+        const size_t open = type.find('(');
+        if (open != std::string::npos)
+            *maxLength = std::atoi(type.c_str() + open + 1);
+        else if (head == "CHAR" || head == "NCHAR")
+            *maxLength = 1;
+        return 'T';
+    }
+    if (head == "DATE" || head == "TIMESTAMP")
+        return 'D';
+    if (head == "BOOLEAN")
+        return 'B';
+    return '?';
+}
+
+const std::map<std::string, int>& PredefinedExceptions()
+{
+    static const std::map<std::string, int> kMap = {
+        {"NO_DATA_FOUND", 1403}, {"TOO_MANY_ROWS", 1422}, {"ZERO_DIVIDE", 1476}, {"DUP_VAL_ON_INDEX", 1},
+        {"VALUE_ERROR", 6502},   {"INVALID_NUMBER", 1722}, {"INVALID_CURSOR", 1001}, {"LOGIN_DENIED", 1017},
+        {"NOT_LOGGED_ON", 1012}, {"TIMEOUT_ON_RESOURCE", 51}, {"PROGRAM_ERROR", 6501}, {"STORAGE_ERROR", 6500},
+        {"CURSOR_ALREADY_OPEN", 6511}, {"ROWTYPE_MISMATCH", 6504}, {"CASE_NOT_FOUND", 6592}};
+    return kMap;
+}
+
+} // namespace
+
+PlsqlVar* PlsqlScope::Find(const std::string& name)
+{
+    for (PlsqlScope* s = this; s; s = s->parent) {
+        auto it = s->vars.find(name);
+        if (it != s->vars.end())
+            return &it->second;
+    }
+    return nullptr;
+}
+
+PlsqlInterpreter::PlsqlInterpreter(std::shared_ptr<OraSessionCore> core)
+    : m_core(std::move(core)), m_jobs(std::make_unique<OraDbmsJob>(*this))
+{
+}
+
+PlsqlInterpreter::~PlsqlInterpreter() = default;
+
+void PlsqlInterpreter::Raise(int code, const std::string& message)
+{
+    throw PlsqlRaise{code, message, std::string()};
+}
+
+void PlsqlInterpreter::RaiseResult(const OraResult& r)
+{
+    throw PlsqlRaise{r.code, r.message, std::string()};
+}
+
+std::string PlsqlInterpreter::Where() const
+{
+    const Frame& f = m_frames.back();
+    const int pos = f.token < f.unit->tokens.size() ? f.unit->tokens[f.token].pos : 0;
+    const std::string line = std::to_string(PlsqlLineOf(f.unit->source, pos));
+    return f.unit->label.empty() ? "ORA-06512: at line " + line
+                                 : "ORA-06512: at \"" + f.unit->label + "\", line " + line;
+}
+
+void PlsqlInterpreter::CompileFail(size_t token, const std::string& text, bool sqlStatement) const
+{
+    const PlsqlUnit& u = *m_frames.back().unit;
+    const int pos = token < u.tokens.size() ? u.tokens[token].pos : 0;
+    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, pos, sqlStatement ? "PL/SQL: SQL Statement ignored"
+                                                                                    : "PL/SQL: Statement ignored");
+    throw CompileFailure{pos, msg};
+}
+
+OraResult PlsqlInterpreter::Compile(const std::string& source, const std::map<std::string, PlsqlVar>& vars,
+                                    std::shared_ptr<PlsqlUnit>* unit)
+{
+    auto u = std::make_shared<PlsqlUnit>();
+    PlsqlCompileError error;
+    if (!PlsqlParser::ParseBlock(source, u.get(), &error))
+        return OraResult{6550, PlsqlErrorMessage(source, error.pos, error.text), error.pos};
+    PlsqlScope root;
+    root.vars = vars;
+    m_frames.push_back(Frame{u.get(), 0, true, 0});
+    OraResult result;
+    try {
+        RunBlock(u->block, &root);
+    } catch (const CompileFailure& f) {
+        result = OraResult{6550, PlsqlErrorMessage(source, f.pos, f.text), f.pos};
+    } catch (const PlsqlRaise& e) {
+        result = OraResult{e.code, e.message, 0};
+    }
+    m_frames.pop_back();
+    if (result.Ok() && unit)
+        *unit = std::move(u);
+    return result;
+}
+
+OraResult PlsqlInterpreter::Check(const PlsqlUnit& unit)
+{
+    PlsqlScope root;
+    for (const SqlToken& t : unit.tokens)
+        if (t.kind == TokKind::Bind)
+            root.vars[":" + t.text] = PlsqlVar{};
+    m_frames.push_back(Frame{&unit, 0, true, 0});
+    OraResult result;
+    try {
+        RunBlock(unit.block, &root);
+    } catch (const CompileFailure& f) {
+        result = OraResult{6550, PlsqlErrorMessage(unit.source, f.pos, f.text), f.pos};
+    } catch (const PlsqlRaise& e) {
+        result = OraResult{e.code, e.message, 0};
+    }
+    m_frames.pop_back();
+    return result;
+}
+
+OraResult PlsqlInterpreter::Run(const PlsqlUnit& unit, std::map<std::string, OraValue>* hostBinds)
+{
+    std::map<std::string, PlsqlVar> vars;
+    for (auto& [name, value] : *hostBinds) {
+        PlsqlVar v;
+        v.value = value;
+        vars[":" + name] = v;
+    }
+    OraResult r = RunWith(unit, &vars);
+    for (auto& [name, value] : *hostBinds)
+        value = vars[":" + name].value;
+    return r;
+}
+
+OraResult PlsqlInterpreter::RunWith(const PlsqlUnit& unit, std::map<std::string, PlsqlVar>* vars)
+{
+    PlsqlScope root;
+    root.vars = *vars;
+    m_frames.push_back(Frame{&unit, 0, false, 0});
+    OraResult result;
+    try {
+        RunBlock(unit.block, &root);
+    } catch (const PlsqlRaise& e) {
+        result = OraResult{e.code, e.message + "\n" + Where(), 0};
+    } catch (const CompileFailure& f) {
+        result = OraResult{6550, PlsqlErrorMessage(unit.source, f.pos, f.text), f.pos};
+    } catch (const ReturnSignal&) {
+    }
+    m_frames.pop_back();
+    *vars = root.vars;
+    return result;
+}
+
+void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
+{
+    for (const PlsqlVarDecl& d : block.decls) {
+        m_frames.back().token = d.token;
+        PlsqlVar v;
+        if (d.type == "EXCEPTION") {
+            v.exception = true;
+            scope->vars[d.name] = v;
+            continue;
+        }
+        v.base = BaseOf(d.type, &v.maxLength);
+        if (v.base == '?' && d.type.find('%') == std::string::npos && d.type != "SYS_REFCURSOR")
+            CompileFail(d.token, "PLS-00201: identifier '" + d.type + "' must be declared");
+        v.notNull = d.notNull;
+        if (!d.init.Empty()) {
+            OraValue value = EvalValue(d.init, scope, v.base);
+            Assign(&v, d.name, value, d.token);
+        } else if (d.constant || d.notNull) {
+            CompileFail(d.token, "PLS-00218: a variable declared NOT NULL must have an initialization assignment");
+        }
+        v.constant = d.constant;
+        scope->vars[d.name] = v;
+    }
+}
+
+void PlsqlInterpreter::RunBlock(const PlsqlBlock& block, PlsqlScope* parent)
+{
+    PlsqlScope scope;
+    scope.parent = parent;
+    Frame& frame = m_frames.back();
+    if (frame.checking) {
+        Declare(block, &scope);
+        RunList(block.body, &scope);
+        for (const PlsqlHandler& h : block.handlers) {
+            for (const std::string& n : h.names)
+                if (n != "OTHERS" && !PredefinedExceptions().count(n) && !(scope.Find(n) && scope.Find(n)->exception))
+                    CompileFail(frame.token, "PLS-00201: identifier '" + n + "' must be declared");
+            RunList(h.body, &scope);
+        }
+        return;
+    }
+    try {
+        Declare(block, &scope);
+        RunList(block.body, &scope);
+    } catch (const PlsqlRaise& e) {
+        for (const PlsqlHandler& h : block.handlers) {
+            if (!Handles(h, e, &scope))
+                continue;
+            const PlsqlRaise saved = m_current;
+            const bool wasInHandler = m_inHandler;
+            m_current = e;
+            m_inHandler = true;
+            try {
+                RunList(h.body, &scope);
+            } catch (...) {
+                m_current = saved;
+                m_inHandler = wasInHandler;
+                throw;
+            }
+            m_current = saved;
+            m_inHandler = wasInHandler;
+            return;
+        }
+        throw;
+    }
+}
+
+bool PlsqlInterpreter::Handles(const PlsqlHandler& h, const PlsqlRaise& e, PlsqlScope* scope) const
+{
+    for (const std::string& n : h.names) {
+        if (n == "OTHERS")
+            return true;
+        auto it = PredefinedExceptions().find(n);
+        if (it != PredefinedExceptions().end() && it->second == e.code && e.userName.empty())
+            return true;
+        if (!e.userName.empty() && e.userName == n && scope->Find(n))
+            return true;
+    }
+    return false;
+}
+
+void PlsqlInterpreter::RunList(const PlsqlStmtList& list, PlsqlScope* scope)
+{
+    for (const PlsqlStmtPtr& st : list)
+        RunStatement(*st, scope);
+}
+
+PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name, size_t token)
+{
+    PlsqlVar* v = scope->Find(name);
+    if (!v || v->exception)
+        CompileFail(token, "PLS-00201: identifier '" + name + "' must be declared");
+    return v;
+}
+
+void PlsqlInterpreter::Assign(PlsqlVar* var, const std::string& name, OraValue value, size_t token)
+{
+    if (var->constant)
+        CompileFail(token, "PLS-00363: expression '" + name + "' cannot be used as an assignment target");
+    if (m_frames.back().checking)
+        return;
+    value = Convert(value, var->base, token);
+    if (var->notNull && value.kind == OraValue::Kind::Null)
+        Raise(6502, "ORA-06502: PL/SQL: numeric or value error");
+    if (var->maxLength > 0 && value.kind == OraValue::Kind::Text && static_cast<int>(value.text.size()) > var->maxLength)
+        Raise(6502, "ORA-06502: PL/SQL: numeric or value error: character string buffer too small");
+    var->value = std::move(value);
+}
+
+OraValue PlsqlInterpreter::Convert(const OraValue& v, char base, size_t token)
+{
+    if (v.kind == OraValue::Kind::Null || base == '?' || base == 'B')
+        return v;
+    if (base == 'T' && v.kind == OraValue::Kind::Text)
+        return v;
+    if (base == 'N' && v.kind == OraValue::Kind::Number)
+        return v;
+    if (base == 'D' && v.kind == OraValue::Kind::Date)
+        return v;
+    if (base == 'N' && v.kind == OraValue::Kind::Text) {
+        OraValue out;
+        out.kind = OraValue::Kind::Number;
+        if (!ParseOracleNumber(v.text, &out.number))
+            Raise(6502, "ORA-06502: PL/SQL: numeric or value error: character to number conversion error");
+        return out;
+    }
+    if (base == 'T' && v.kind == OraValue::Kind::Number) {
+        OraValue out;
+        out.kind = OraValue::Kind::Text;
+        out.text = FormatOracleNumber(v.number);
+        return out;
+    }
+    // Dates to and from text follow the session's date format.
+    const char* fn = base == 'D' ? "TO_DATE" : base == 'T' ? "TO_CHAR" : "TO_NUMBER";
+    return RunQueryValue(std::string("SELECT ") + fn + "(:B1) FROM DUAL", {v}, token);
+}
+
+void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
+{
+    Frame& frame = m_frames.back();
+    frame.token = st.token;
+    const bool checking = frame.checking;
+    if (!checking && m_core->TakeBlockBreak())
+        Raise(1013, FormatOraError(1013));
+    switch (st.kind) {
+    case PlsqlStmt::Kind::Null:
+        return;
+    case PlsqlStmt::Kind::Assign: {
+        PlsqlVar* var = Variable(scope, st.target, st.token);
+        OraValue v = EvalValue(st.expr, scope, var->base);
+        Assign(var, st.target, v, st.token);
+        return;
+    }
+    case PlsqlStmt::Kind::Call:
+        Call(st.name, st, scope, false);
+        return;
+    case PlsqlStmt::Kind::If:
+        for (const PlsqlIfBranch& b : st.branches) {
+            frame.token = st.token;
+            if (checking) {
+                if (!b.condition.Empty())
+                    EvalCondition(b.condition, scope);
+                RunList(b.body, scope);
+                continue;
+            }
+            if (b.condition.Empty() || EvalCondition(b.condition, scope) == 1) {
+                RunList(b.body, scope);
+                return;
+            }
+        }
+        return;
+    case PlsqlStmt::Kind::Loop:
+    case PlsqlStmt::Kind::While:
+    case PlsqlStmt::Kind::For:
+        RunLoop(st, scope);
+        return;
+    case PlsqlStmt::Kind::Exit:
+        if (checking) {
+            if (!st.expr.Empty())
+                EvalCondition(st.expr, scope);
+            return;
+        }
+        if (st.expr.Empty() || EvalCondition(st.expr, scope) == 1)
+            throw LoopExit{};
+        return;
+    case PlsqlStmt::Kind::Sql:
+        RunSqlStatement(st, scope);
+        return;
+    case PlsqlStmt::Kind::Raise: {
+        if (st.name.empty()) {
+            if (!m_inHandler && !checking)
+                CompileFail(st.token, "PLS-00367: a RAISE statement with no exception name must be inside an exception handler");
+            if (!checking)
+                throw m_current;
+            return;
+        }
+        const std::string n = st.name.back();
+        auto it = PredefinedExceptions().find(n);
+        PlsqlVar* user = scope->Find(n);
+        if (user && user->exception) {
+            if (!checking)
+                throw PlsqlRaise{6510, "ORA-06510: PL/SQL: unhandled user-defined exception", n};
+            return;
+        }
+        if (it == PredefinedExceptions().end())
+            CompileFail(st.token, "PLS-00201: identifier '" + n + "' must be declared");
+        if (!checking)
+            Raise(it->second, FormatOraError(it->second));
+        return;
+    }
+    case PlsqlStmt::Kind::Return:
+        if (!st.expr.Empty()) {
+            PlsqlVar* result = scope->Find("%RESULT");
+            if (!result)
+                CompileFail(st.token, "PLS-00372: In a procedure, RETURN statement cannot contain an expression");
+            OraValue v = EvalValue(st.expr, scope, result->base);
+            Assign(result, "RETURN", v, st.token);
+        }
+        if (!checking)
+            throw ReturnSignal{};
+        return;
+    case PlsqlStmt::Kind::Block:
+        RunBlock(*st.block, scope);
+        return;
+    }
+}
+
+void PlsqlInterpreter::RunLoop(const PlsqlStmt& st, PlsqlScope* scope)
+{
+    Frame& frame = m_frames.back();
+    PlsqlScope loopScope;
+    loopScope.parent = scope;
+    int64_t from = 0, to = -1, step = 1;
+    if (st.kind == PlsqlStmt::Kind::For) {
+        PlsqlVar counter;
+        counter.base = 'N';
+        loopScope.vars[st.target] = counter;
+        if (!frame.checking) {
+            OraValue lo = Convert(EvalValue(st.expr, scope, 'N'), 'N', st.token);
+            OraValue hi = Convert(EvalValue(st.upper, scope, 'N'), 'N', st.token);
+            if (lo.kind == OraValue::Kind::Null || hi.kind == OraValue::Kind::Null)
+                Raise(6502, "ORA-06502: PL/SQL: numeric or value error");
+            from = lo.number.isInt ? lo.number.i : static_cast<int64_t>(lo.number.d + 0.5);
+            to = hi.number.isInt ? hi.number.i : static_cast<int64_t>(hi.number.d + 0.5);
+            if (st.reverse) {
+                std::swap(from, to);
+                step = -1;
+            }
+        } else {
+            EvalValue(st.expr, scope, 'N');
+            EvalValue(st.upper, scope, 'N');
+        }
+    }
+    if (frame.checking) {
+        if (st.kind == PlsqlStmt::Kind::While)
+            EvalCondition(st.expr, scope);
+        RunList(st.body, &loopScope);
+        return;
+    }
+    for (int64_t i = from;; i += step) {
+        const OraResult alive = m_core->CheckAlive();
+        if (!alive.Ok())
+            RaiseResult(alive);
+        if (m_core->TakeBlockBreak())
+            Raise(1013, FormatOraError(1013));
+        if (st.kind == PlsqlStmt::Kind::For) {
+            if ((step > 0 && i > to) || (step < 0 && i < to))
+                return;
+            loopScope.vars[st.target].value = OraValue{OraValue::Kind::Number, OraNumFromInt(i), {}, 0};
+        } else if (st.kind == PlsqlStmt::Kind::While) {
+            frame.token = st.token;
+            if (EvalCondition(st.expr, scope) != 1)
+                return;
+        }
+        try {
+            RunList(st.body, &loopScope);
+        } catch (const LoopExit&) {
+            return;
+        }
+    }
+}
+
+} // namespace VkOracle

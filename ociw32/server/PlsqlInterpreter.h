@@ -1,0 +1,138 @@
+#pragma once
+// Runs PL/SQL on an engine session. Expressions and embedded SQL go to the
+// session's own SQL engine with the block's variables as binds; calls reach
+// RAISE_APPLICATION_ERROR, DBMS_OUTPUT (discarded), DBMS_JOB and the
+// schema's stored procedures, functions and package members.
+
+#include "ociw32/server/OraServer.h"
+#include "ociw32/server/OraSessionCore.h"
+#include "ociw32/server/PlsqlAst.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace VkOracle {
+
+// A PL/SQL exception on its way out: Oracle's code (positive), the whole
+// message stack so far, and for a user-defined exception its name.
+struct PlsqlRaise {
+    int code = 0;
+    std::string message;
+    std::string userName;
+};
+
+struct PlsqlVar {
+    char base = '?'; // N number, T text, D date, B boolean, ? as assigned
+    int maxLength = 0;
+    bool constant = false;
+    bool notNull = false;
+    bool exception = false;
+    OraValue value;
+};
+
+struct PlsqlScope {
+    std::map<std::string, PlsqlVar> vars;
+    PlsqlScope* parent = nullptr;
+    PlsqlVar* Find(const std::string& name);
+};
+
+class OraDbmsJob;
+
+// One argument of a call after matching it to its parameter.
+struct PlsqlArg {
+    bool given = false;
+    OraValue value;
+    PlsqlVar* target = nullptr; // OUT and IN OUT: the caller's variable
+    std::string targetName;
+};
+
+class PlsqlInterpreter {
+public:
+    explicit PlsqlInterpreter(std::shared_ptr<OraSessionCore> core);
+    ~PlsqlInterpreter();
+
+    // Compile-time checks of a parsed anonymous block: names of calls and
+    // variables, embedded SQL. Host binds are the block's ":name"s.
+    OraResult Check(const PlsqlUnit& unit);
+    // Runs an anonymous block; `hostBinds` (upper-case names, no colon) are
+    // read and written back.
+    OraResult Run(const PlsqlUnit& unit, std::map<std::string, OraValue>* hostBinds);
+    // Runs a block with `vars` predeclared (the job wrapper); they are written back.
+    OraResult RunWith(const PlsqlUnit& unit, std::map<std::string, PlsqlVar>* vars);
+    // Parses and checks `source` as a block with `vars` predeclared.
+    OraResult Compile(const std::string& source, const std::map<std::string, PlsqlVar>& vars,
+                      std::shared_ptr<PlsqlUnit>* unit);
+
+    // Evaluates a SQL expression on its own ("SYSDATE + 1").
+    OraResult EvaluateSql(const std::string& expression, OraValue* value);
+
+    OraSessionCore& Core() { return *m_core; }
+    const std::shared_ptr<OraSessionCore>& CorePtr() const { return m_core; }
+
+    // For the built-in packages: raises an Oracle error as PL/SQL does.
+    [[noreturn]] static void Raise(int code, const std::string& message);
+    [[noreturn]] static void RaiseResult(const OraResult& r);
+
+private:
+    struct Frame {
+        const PlsqlUnit* unit = nullptr;
+        size_t token = 0; // statement running, for ORA-06512
+        bool checking = false;
+        int depth = 0;
+    };
+    struct LoopExit {};
+    struct ReturnSignal {};
+
+    // Blocks and statements
+    void RunBlock(const PlsqlBlock& block, PlsqlScope* parent);
+    void Declare(const PlsqlBlock& block, PlsqlScope* scope);
+    void RunList(const PlsqlStmtList& list, PlsqlScope* scope);
+    void RunStatement(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunLoop(const PlsqlStmt& st, PlsqlScope* scope);
+    bool Handles(const PlsqlHandler& h, const PlsqlRaise& e, PlsqlScope* scope) const;
+    void Assign(PlsqlVar* var, const std::string& name, OraValue value, size_t token);
+    PlsqlVar* Variable(PlsqlScope* scope, const std::string& name, size_t token);
+
+    // Expressions
+    std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {});
+    OraValue EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted = '?');
+    int EvalCondition(PlsqlSpan span, PlsqlScope* scope); // 1 true, 0 false, -1 null
+    std::set<std::string> SqlColumnsInScope(PlsqlSpan span) const;
+    OraValue RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token);
+    bool IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call);
+    OraValue Convert(const OraValue& v, char base, size_t token);
+
+    // Calls (PlsqlInterpreterCalls.cpp)
+    OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);
+    bool CallBuiltin(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
+    OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
+                        bool wantResult, bool* found);
+    std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);
+    // Matches the call's arguments to `params`, evaluating IN values and
+    // finding the variables that OUT parameters write to.
+    std::vector<PlsqlArg> Arguments(const std::vector<PlsqlParam>& params, const PlsqlStmt& call, PlsqlScope* scope,
+                                    const std::string& callName);
+    void WriteBack(PlsqlArg& arg, const OraValue& value, size_t token);
+    bool Checking() const { return m_frames.back().checking; }
+    [[noreturn]] void Undeclared(const std::vector<std::string>& name, size_t token) const;
+
+    // Errors
+    [[noreturn]] void CompileFail(size_t token, const std::string& text, bool sqlStatement = false) const;
+    std::string Where() const;
+
+    std::shared_ptr<OraSessionCore> m_core;
+    std::unique_ptr<OraDbmsJob> m_jobs;
+    std::vector<Frame> m_frames;
+    PlsqlRaise m_current; // the exception a handler is running for (SQLCODE, SQLERRM, RAISE;)
+    bool m_inHandler = false;
+    int64_t m_rowCount = -1;
+    std::map<std::string, std::shared_ptr<PlsqlUnit>> m_units;
+
+    friend class OraDbmsJob;
+};
+
+} // namespace VkOracle

@@ -1,0 +1,287 @@
+// The interpreter's calls: the built-in procedures, DBMS_JOB and the
+// schema's stored units (run with their owner's name resolution).
+#include "ociw32/functions/OraErrors.h"
+#include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/PlsqlInterpreter.h"
+#include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/SqliteUtil.h"
+
+namespace VkOracle {
+namespace {
+
+std::string Joined(const std::vector<std::string>& name)
+{
+    std::string out;
+    for (const std::string& n : name)
+        out += (out.empty() ? "" : ".") + n;
+    return out;
+}
+
+char BaseOfType(const std::string& type)
+{
+    const std::string head = type.substr(0, type.find('('));
+    if (head == "VARCHAR2" || head == "VARCHAR" || head == "CHAR" || head == "STRING" || head == "LONG")
+        return 'T';
+    if (head == "DATE")
+        return 'D';
+    if (head == "BOOLEAN")
+        return 'B';
+    if (head.find('%') != std::string::npos)
+        return '?';
+    return 'N';
+}
+
+} // namespace
+
+void PlsqlInterpreter::Undeclared(const std::vector<std::string>& name, size_t token) const
+{
+    CompileFail(token, "PLS-00201: identifier '" + Joined(name) + "' must be declared");
+}
+
+std::vector<PlsqlArg> PlsqlInterpreter::Arguments(const std::vector<PlsqlParam>& params, const PlsqlStmt& call,
+                                                  PlsqlScope* scope, const std::string& callName)
+{
+    std::vector<PlsqlArg> args(params.size());
+    const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+    auto wrong = [&] {
+        CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to '" + callName + "'");
+    };
+    size_t position = 0;
+    for (size_t i = 0; i < call.args.size(); ++i) {
+        size_t p = position;
+        if (!call.argNames[i].empty()) {
+            for (p = 0; p < params.size() && params[p].name != call.argNames[i]; ++p) {
+            }
+        } else {
+            ++position;
+        }
+        if (p >= params.size() || args[p].given)
+            wrong();
+        PlsqlArg& a = args[p];
+        a.given = true;
+        const PlsqlSpan span = call.args[i];
+        if (params[p].mode != "IN") {
+            const bool single = span.end == span.begin + 1 &&
+                                (t[span.begin].kind == TokKind::Ident || t[span.begin].kind == TokKind::Bind);
+            const std::string name = single ? (t[span.begin].kind == TokKind::Bind ? ":" : "") + t[span.begin].text
+                                            : std::string();
+            PlsqlVar* v = single ? scope->Find(name) : nullptr;
+            if (!v) {
+                if (single && t[span.begin].kind == TokKind::Ident && t[span.begin].text != "NULL")
+                    Undeclared({name}, call.token);
+                CompileFail(call.token, "PLS-00363: expression '" +
+                                            m_frames.back().unit->source.substr(static_cast<size_t>(t[span.begin].pos),
+                                                                                static_cast<size_t>(t[span.end - 1].end - t[span.begin].pos)) +
+                                            "' cannot be used as an assignment target");
+            }
+            if (v->constant)
+                CompileFail(call.token, "PLS-00363: expression '" + name + "' cannot be used as an assignment target");
+            a.target = v;
+            a.targetName = name;
+            a.value = v->value;
+            continue;
+        }
+        const char base = BaseOfType(params[p].type);
+        a.value = Convert(EvalValue(span, scope, base), base, call.token);
+    }
+    for (size_t p = 0; p < params.size(); ++p)
+        if (!args[p].given && (!params[p].optional || params[p].mode != "IN"))
+            wrong();
+    return args;
+}
+
+void PlsqlInterpreter::WriteBack(PlsqlArg& arg, const OraValue& value, size_t token)
+{
+    if (arg.target)
+        Assign(arg.target, arg.targetName, value, token);
+}
+
+OraValue PlsqlInterpreter::Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
+                                bool wantResult)
+{
+    if (!wantResult && CallBuiltin(name, call, scope))
+        return OraValue{};
+    bool found = false;
+    OraValue v = CallStored(name, call, scope, wantResult, &found);
+    if (!found)
+        Undeclared(name, call.token);
+    return v;
+}
+
+bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, const PlsqlStmt& call, PlsqlScope* scope)
+{
+    std::vector<std::string> name = fullName;
+    if (name.size() == 3 && name[0] == "SYS")
+        name.erase(name.begin());
+    if (name.size() == 1 && name[0] == "RAISE_APPLICATION_ERROR") {
+        std::vector<PlsqlParam> params = {{"NUM", "IN", "NUMBER", {}}, {"MSG", "IN", "VARCHAR2", {}},
+                                          {"KEEPERRORSTACK", "IN", "BOOLEAN", {}, true}};
+        std::vector<PlsqlArg> args = Arguments(params, call, scope, "RAISE_APPLICATION_ERROR");
+        if (Checking())
+            return true;
+        const OraValue& num = args[0].value;
+        const int64_t code = num.kind == OraValue::Kind::Number
+                                 ? (num.number.isInt ? num.number.i : static_cast<int64_t>(num.number.d))
+                                 : 0;
+        if (code > -20000 || code < -20999)
+            Raise(21000, "ORA-21000: error number argument to raise_application_error of " + std::to_string(code) +
+                             " is out of range");
+        Raise(static_cast<int>(-code), "ORA-" + std::to_string(-code) + ": " + args[1].value.text);
+    }
+    if (name.size() == 2 && name[0] == "DBMS_OUTPUT") {
+        // Output is not collected by this server; the arguments are still checked.
+        for (const PlsqlSpan& a : call.args)
+            EvalValue(a, scope);
+        return true;
+    }
+    if (name.size() == 2 && name[0] == "DBMS_JOB") {
+        if (!m_jobs->Call(name[1], call, scope))
+            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        return true;
+    }
+    return false;
+}
+
+std::shared_ptr<PlsqlUnit> PlsqlInterpreter::StoredUnit(const std::string& owner, const std::string& name,
+                                                        const std::string& type)
+{
+    const std::string key = owner + "." + name + "." + type;
+    auto it = m_units.find(key);
+    if (it != m_units.end())
+        return it->second;
+    SqliteStmt q(m_core->Db(), "SELECT text FROM cat_source WHERE owner = ? AND name = ? AND type = ?");
+    q.Bind(1, owner).Bind(2, name).Bind(3, type);
+    if (!q.Step())
+        return nullptr;
+    auto unit = std::make_shared<PlsqlUnit>();
+    PlsqlCompileError error;
+    if (!PlsqlParser::ParseStored(q.Text(0), unit.get(), &error))
+        Raise(6575, "ORA-06575: Package or function " + name + " is in an invalid state");
+    unit->label = owner + "." + name;
+    m_units[key] = unit;
+    return unit;
+}
+
+OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
+                                      bool wantResult, bool* found)
+{
+    *found = false;
+    OraCatalog& catalog = m_core->Catalog();
+    OraObjectRef ref;
+    std::string member;
+    for (size_t n = name.size(); n > 0 && !ref.found; --n) {
+        OraObjectRef r = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
+        if (!r.found)
+            continue;
+        const bool standalone = r.type == "PROCEDURE" || r.type == "FUNCTION";
+        if ((standalone && n == name.size()) || (r.type == "PACKAGE" && n + 1 == name.size())) {
+            ref = r;
+            member = r.type == "PACKAGE" ? name.back() : r.name;
+        }
+    }
+    if (!ref.found || (ref.owner != catalog.User() && !catalog.HasObjectPriv(ref, "EXECUTE")))
+        return OraValue{};
+    *found = true;
+    std::shared_ptr<PlsqlUnit> unit = StoredUnit(ref.owner, ref.name, ref.type == "PACKAGE" ? "PACKAGE BODY" : ref.type);
+    if (!unit)
+        Raise(4067, "ORA-04067: not executed, package body \"" + ref.owner + "." + ref.name + "\" does not exist");
+    // Overloads: the member whose parameters take the arguments given.
+    const PlsqlSubprogram* sub = nullptr;
+    std::vector<PlsqlArg> args;
+    size_t candidates = 0;
+    for (const PlsqlSubprogram& s : unit->subprograms)
+        candidates += s.name == member && s.isFunction == wantResult;
+    for (const PlsqlSubprogram& s : unit->subprograms) {
+        if (s.name != member || s.isFunction != wantResult)
+            continue;
+        if (call.args.size() > s.params.size())
+            continue;
+        // Overloads differ by the types of literal arguments.
+        bool fits = true;
+        for (size_t i = 0; i < call.args.size() && fits && candidates > 1; ++i) {
+            if (!call.argNames[i].empty() || s.params[i].mode != "IN" || call.args[i].end != call.args[i].begin + 1)
+                continue;
+            const TokKind kind = m_frames.back().unit->tokens[call.args[i].begin].kind;
+            const char base = BaseOfType(s.params[i].type);
+            fits = !((base == 'T' && kind == TokKind::Number) || (base == 'N' && kind == TokKind::String));
+        }
+        if (!fits)
+            continue;
+        if (candidates == 1) {
+            args = Arguments(s.params, call, scope, member);
+            sub = &s;
+            break;
+        }
+        try {
+            args = Arguments(s.params, call, scope, member);
+        } catch (...) {
+            continue;
+        }
+        sub = &s;
+        break;
+    }
+    if (!sub) {
+        for (const PlsqlSubprogram& s : unit->subprograms)
+            if (s.name == member && s.isFunction != wantResult)
+                CompileFail(call.token, wantResult ? "PLS-00222: no function with name '" + member + "' exists in this scope"
+                                                   : "PLS-00221: '" + member + "' is not a procedure or is undefined");
+        CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to '" + member + "'");
+    }
+    if (Checking())
+        return OraValue{};
+    if (m_frames.size() > 50)
+        Raise(36, "ORA-00036: maximum number of recursive SQL levels (50) exceeded");
+
+    PlsqlScope root;
+    m_frames.push_back(Frame{unit.get(), sub->token, false, 0});
+    const std::string schema = catalog.Schema();
+    catalog.SetSchema(ref.owner); // definer's rights
+    OraValue result;
+    try {
+        for (size_t p = 0; p < sub->params.size(); ++p) {
+            const PlsqlParam& param = sub->params[p];
+            PlsqlVar v;
+            v.base = BaseOfType(param.type);
+            v.constant = param.mode == "IN";
+            if (param.mode == "OUT")
+                v.value = OraValue{};
+            else if (args[p].given)
+                v.value = Convert(args[p].value, v.base, sub->token);
+            else
+                v.value = EvalValue(param.defaultValue, &root, v.base);
+            root.vars[param.name] = v;
+        }
+        if (sub->isFunction) {
+            PlsqlVar r;
+            r.base = BaseOfType(sub->returnType);
+            root.vars["%RESULT"] = r;
+        }
+        bool returned = false;
+        try {
+            RunBlock(sub->block, &root);
+        } catch (const ReturnSignal&) {
+            returned = true;
+        }
+        if (sub->isFunction && !returned)
+            Raise(6503, "ORA-06503: PL/SQL: Function returned without value");
+        if (sub->isFunction)
+            result = root.vars["%RESULT"].value;
+    } catch (PlsqlRaise& e) {
+        e.message += "\n" + Where();
+        m_frames.pop_back();
+        catalog.SetSchema(schema);
+        throw;
+    } catch (...) {
+        m_frames.pop_back();
+        catalog.SetSchema(schema);
+        throw;
+    }
+    m_frames.pop_back();
+    catalog.SetSchema(schema);
+    for (size_t p = 0; p < sub->params.size(); ++p)
+        if (sub->params[p].mode != "IN")
+            WriteBack(args[p], root.vars[sub->params[p].name].value, call.token);
+    return result;
+}
+
+} // namespace VkOracle
