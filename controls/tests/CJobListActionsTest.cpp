@@ -297,6 +297,92 @@ TEST_F(JobListActionsOnDemo, EachActionQueuesOneRequestPerSelectedJob)
     EXPECT_TRUE(modal.Exhausted());
 }
 
+TEST_F(JobListActionsOnDemo, BreakFlipsEachSelectedJobFromItsOwnState)
+{
+    auto broken = [&](LONG job) { return list().Model().Job(list().FindRow(job)).m_broken; };
+    ASSERT_TRUE(broken(6));
+    ASSERT_FALSE(broken(7));
+    ASSERT_TRUE(broken(8));
+    list().SelectJobs({6, 7, 8});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_BREAK);
+    EXPECT_EQ(modal.Messages().at(0).text,
+              "2 broken jobs and 1 unbroken job selected. Do you want to toggle these job states now?");
+    // Each job is read again and its row updated, without a refresh.
+    ASSERT_TRUE(WaitUntil([&] { return !broken(6) && broken(7) && !broken(8); }));
+    EXPECT_EQ(Kinds(), (std::vector<LONG>{ReqToggleBroken, ReqToggleBroken, ReqToggleBroken}));
+}
+
+TEST_F(JobListActionsOnDemo, RemovedJobsLeaveTheListWithoutARefresh)
+{
+    list().SelectJobs({2, 9});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_REMOVE);
+    ASSERT_TRUE(WaitUntil([&] { return list().Model().rowCount() == 7; }));
+    EXPECT_EQ(list().FindRow(2), -1);
+    EXPECT_EQ(list().FindRow(9), -1);
+    EXPECT_EQ(Kinds(), (std::vector<LONG>{ReqRemove, ReqRemove}));
+
+    // A job that is gone already: the remove fails, nothing is shown, and
+    // the row stays until the next refresh.
+    list().AddJob(Job(2), true);
+    list().SelectJobs({2});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_REMOVE);
+    ASSERT_TRUE(WaitUntil([&] { return Kinds().size() == 3 && list().Worker().QueuedRequests() == 0; }));
+    list().RequestRefresh();
+    ASSERT_TRUE(WaitUntil([&] { return Kinds().size() == 4 && statusText() == "Retrieved 7 jobs"; }))
+        << statusText().toStdString();
+    EXPECT_EQ(modal.Messages().size(), 2u);
+    EXPECT_EQ(list().FindRow(2), -1);
+}
+
+TEST_F(JobListActionsOnDemo, RunOfAJobThatIsGoneLeavesTheWarning)
+{
+    list().AddJob(Job(999), true);
+    list().SelectJobs({999});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_RUN);
+    ASSERT_TRUE(WaitUntil([&] {
+        return statusText() == "WARNING: Job number 999 failed to run. Job may not exist - press F5 to refresh list.";
+    })) << statusText().toStdString();
+    // The row went back to its state as handed over.
+    ASSERT_TRUE(WaitUntil([&] { return list().Worker().RunningJobs() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list().Model().Job(list().FindRow(999)).m_running, 0);
+}
+
+TEST_F(JobListActionsOnDemo, RunOfAJobRunsItAndTheNextRefreshShowsIt)
+{
+    const LONG job = list().Model().Job(0).m_jobNumber;
+    const CJobListData before = list().Model().Job(0);
+    list().SelectJobs({job});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_RUN);
+    EXPECT_EQ(modal.Messages().at(0).text, "Do you want to run this job now?");
+    ASSERT_TRUE(WaitUntil([&] { return Kinds().size() == 1 && list().Worker().RunningJobs() == 0; }));
+    list().RequestRefresh();
+    ASSERT_TRUE(WaitUntil([&] { return list().Model().Job(list().FindRow(job)).m_lastDate > before.m_lastDate; }))
+        << statusText().toStdString();
+    EXPECT_EQ(list().Model().Job(list().FindRow(job)).m_running, 0);
+    EXPECT_EQ(statusText().toStdString().find("WARNING"), std::string::npos);
+}
+
+TEST_F(JobListActionsOnDemo, StoppingJobsThatAreNotRunningChangesNothing)
+{
+    const CJobListData before = list().Model().Job(list().FindRow(1));
+    list().SelectJobs({1, 2});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_STOP);
+    EXPECT_EQ(modal.Messages().at(0).text, "0 running jobs selected. Do you want to stop these job now?");
+    ASSERT_TRUE(WaitUntil([&] { return Kinds().size() == 2 && list().Worker().QueuedRequests() == 0; }));
+    // No session was found: no error, the busy text stays until the next status.
+    ASSERT_TRUE(WaitUntil([&] { return statusText() == "Retrieving Job Queue information"; }))
+        << statusText().toStdString();
+    EXPECT_FALSE(list().Worker().LastFailed());
+    EXPECT_EQ(list().Model().Job(list().FindRow(1)), before);
+}
+
 TEST_F(JobListActionsOnDemo, DeleteKeyRemovesAfterTheQuestionAndNoPostsNothing)
 {
     list().SelectJobs({4});
