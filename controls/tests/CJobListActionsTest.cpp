@@ -20,6 +20,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <mutex>
@@ -311,6 +312,25 @@ TEST_F(JobListActionsOnDemo, BreakFlipsEachSelectedJobFromItsOwnState)
     // Each job is read again and its row updated, without a refresh.
     ASSERT_TRUE(WaitUntil([&] { return !broken(6) && broken(7) && !broken(8); }));
     EXPECT_EQ(Kinds(), (std::vector<LONG>{ReqToggleBroken, ReqToggleBroken, ReqToggleBroken}));
+}
+
+TEST_F(JobListActionsOnDemo, NoListIsInstalledWhileTheQuestionIsOpen)
+{
+    QSignalSpy resets(&list().Model(), &QAbstractItemModel::modelReset);
+    list().SelectJobs({7});
+    modal.AnswerMessage([&](const VkMessageBoxRequest&) {
+        // A refresh is read meanwhile but not handed over.
+        dlg->StatusBar().ApplyStatus(CJobStatusRecord());
+        EXPECT_TRUE(list().RequestRefresh());
+        EXPECT_TRUE(WaitUntil([&] { return statusText() == "Retrieved 9 jobs"; }));
+        EXPECT_EQ(resets.count(), 0);
+        return IDYES;
+    });
+    list().OnCommand(ID_JL_BREAK);
+    // The list comes once the question closed, and the break queued behind it.
+    ASSERT_TRUE(WaitUntil([&] { return resets.count() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return list().Model().Job(list().FindRow(7)).m_broken; }));
+    EXPECT_EQ(Kinds(), (std::vector<LONG>{ReqRefresh, ReqToggleBroken}));
 }
 
 TEST_F(JobListActionsOnDemo, RemovedJobsLeaveTheListWithoutARefresh)
