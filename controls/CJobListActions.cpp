@@ -85,6 +85,9 @@ std::unique_ptr<QMimeData> CJobListActions::RenderSelection() const
 
 bool CJobListActions::CopySelected()
 {
+    // Copying nothing leaves the clipboard as it was.
+    if (m_list->SelectedRows().empty())
+        return false;
     std::unique_ptr<QMimeData> data = RenderSelection();
     if (!data)
         return false;

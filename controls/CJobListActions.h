@@ -33,8 +33,8 @@ public:
     // Carries out a job list command; false for commands of other parts.
     bool OnCommand(UINT command);
 
-    // Copies the selected jobs to the clipboard; false when nothing could be
-    // rendered.
+    // Copies the selected jobs to the clipboard; false, leaving the
+    // clipboard alone, without a selection or when nothing could be rendered.
     bool CopySelected();
     bool CanPaste() const;
     // Pastes the clipboard's jobs; false when it holds none or the paste

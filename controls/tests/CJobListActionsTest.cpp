@@ -152,6 +152,11 @@ TEST_F(JobListActions, CopyPutsTextAndJobsOnTheClipboardAndPasteHandsThemOn)
     EXPECT_EQ(paste.asked, (std::vector<std::string>{"2 DEMO -> DEMO"}));
     EXPECT_EQ(paste.saved, (std::vector<LONG>{2, 4}));
 
+    // Copying no selection keeps the clipboard.
+    list().SelectJobs({});
+    EXPECT_FALSE(actions().CopySelected());
+    EXPECT_TRUE(actions().CanPaste());
+
     // Plain text on the clipboard is not pasted.
     QApplication::clipboard()->setText("2\tjob_2;");
     EXPECT_FALSE(actions().CanPaste());
