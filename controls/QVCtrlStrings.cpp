@@ -225,6 +225,32 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JL_HELP_FILE, "..\\help\\qvctrl.chm"},
         {IDS_JL_HELP_TOPIC, "text\\QueueLogon.txt"},
 
+        {IDS_EX_ERROR_ITEM, "ERROR: %s"},
+        {IDS_EX_NO_DBA_ACCESS,
+         "The current  user (%s) does not have read access to the neccesary views for this operation. Ask your "
+         "Administrator to grant SELECT access to the views SYS.DBA_ROLE_PRIVS and SYS.DBA_SYS_PRIVS.\n"},
+        {IDS_EX_TOOL_HOST, "Host\nSet or change server for connection."},
+        {IDS_EX_TOOL_RESET, "Reset\nReset contents (usually in response to changes on the server)."},
+        {IDS_EX_TOOL_HELP, "Help\nHelp on using the Schema Explorer."},
+
+        {IDS_QD_TITLE_PREFIX, "Queue"},
+        {IDS_QD_LOGON_TITLE, "Logon"},
+        {IDS_QD_TITLE_FORMAT, "%s %s"},
+        {IDS_QD_ADMIN_VIEW, "&Administrator View"},
+        {IDS_QD_LOGON_HELP_TOPIC, "text\\QueueLogon.txt"},
+        {IDS_QD_PROPS_TITLE, "Properties"},
+        {IDS_QD_REFRESH_GROUP, "Refresh Settings"},
+        {IDS_QD_MANUAL, "&Manual"},
+        {IDS_QD_FIXED, "&Fixed Interval"},
+        {IDS_QD_TIMEOUT, "&Timeout (seconds): "},
+        {IDS_QD_NOTE, "NOTE: For best performance, avoid low timeout intervals. You can refresh at any time by "
+                      "pressing F5."},
+        {IDS_QD_MISC_GROUP, "Miscellaneous"},
+        {IDS_QD_SHOW_STATUS_BAR, "Show status bar"},
+        {IDS_QD_FLASH_ALERTS, "Flash job alerts"},
+        {IDS_QD_HELP, "Help"},
+        {IDS_QD_PROPS_HELP_TOPIC, "text\\QueueProps.txt"},
+
         {IDS_JA_RUN_ONE, "Do you want to run this job now?"},
         {IDS_JA_RUN_MANY, "%ld jobs selected.Do you want to run these jobs now."},
         {IDS_JA_REMOVE_ONE, "Are you sure you want to remove this job?"},

@@ -158,8 +158,33 @@ enum QVCtrlStringId : UINT {
     IDS_JL_HELP_FILE,
     IDS_JL_HELP_TOPIC,
 
+    // Schema explorer.
+    IDS_EX_ERROR_ITEM = 7000,
+    IDS_EX_NO_DBA_ACCESS,
+    IDS_EX_TOOL_HOST, // tool bar buttons: "text\ntool tip"
+    IDS_EX_TOOL_RESET,
+    IDS_EX_TOOL_HELP,
+
+    // Queue connection and properties dialogs.
+    IDS_QD_TITLE_PREFIX = 5700,
+    IDS_QD_LOGON_TITLE,
+    IDS_QD_TITLE_FORMAT,
+    IDS_QD_ADMIN_VIEW,
+    IDS_QD_LOGON_HELP_TOPIC,
+    IDS_QD_PROPS_TITLE,
+    IDS_QD_REFRESH_GROUP,
+    IDS_QD_MANUAL,
+    IDS_QD_FIXED,
+    IDS_QD_TIMEOUT,
+    IDS_QD_NOTE,
+    IDS_QD_MISC_GROUP,
+    IDS_QD_SHOW_STATUS_BAR,
+    IDS_QD_FLASH_ALERTS,
+    IDS_QD_HELP,
+    IDS_QD_PROPS_HELP_TOPIC,
+
     // Job actions: questions and the clipboard format.
-    IDS_JA_RUN_ONE = 5700,
+    IDS_JA_RUN_ONE = 5800,
     IDS_JA_RUN_MANY,
     IDS_JA_REMOVE_ONE,
     IDS_JA_REMOVE_MANY,

@@ -13,6 +13,9 @@ namespace VkOracle {
 
 namespace {
 
+// How much of a LONG's text a cell holds (returned lengths are 16-bit).
+constexpr int kLongTextBytes = 32760;
+
 // Truncates toward zero, clamped to the range of long (a plain conversion
 // of an out-of-range double is undefined).
 long TruncatedLong(double value)
@@ -109,7 +112,9 @@ int OCISession::OCIColumn::ExternalType() const
     case SQLT_NUM:
         return SQLT_FLT;
     case SQLT_LNG:
-        return SQLT_INT;
+        // LONG is Oracle's long text (view texts, trigger bodies, check
+        // conditions): fetched as an integer it could only fail.
+        return SQLT_STR;
     case SQLT_DAT:
         return SQLT_DAT;
     default:
@@ -121,7 +126,8 @@ int OCISession::OCIColumn::CellSize() const
 {
     switch (ExternalType()) {
     case SQLT_STR:
-        return m_describedSize + 1;
+        // A LONG describes no size; its text is read up to a fixed length.
+        return m_internalType == SQLT_LNG ? kLongTextBytes + 1 : m_describedSize + 1;
     case SQLT_FLT:
         return 8;
     case SQLT_INT:

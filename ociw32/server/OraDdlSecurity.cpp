@@ -291,6 +291,17 @@ void OraDdlExecutor::AlterSystem(const SqlStatement& st)
         return;
     if (!m_catalog.HasSysPriv("ALTER SYSTEM"))
         Fail(1031);
+    if (st.setting == "JOB_QUEUE_PROCESSES" || st.setting == "JOB_QUEUE_INTERVAL") {
+        const long value = std::strtol(st.settingValue.c_str(), nullptr, 10);
+        const bool processes = st.setting == "JOB_QUEUE_PROCESSES";
+        if (value < (processes ? 0 : 1) || value > (processes ? 1000 : 3600))
+            Fail(2097, {st.setting});
+        SqliteStmt q(m_core.Db(), "INSERT OR REPLACE INTO cat_db VALUES (?, ?)");
+        q.Bind(1, processes ? std::string("job_queue_processes") : std::string("job_queue_interval"));
+        q.Bind(2, std::to_string(value));
+        q.Run();
+        return;
+    }
     if (st.setting != "KILL")
         return;
     const std::string& v = st.settingValue;

@@ -7,6 +7,7 @@
 #include "ociw32/server/OraDemoContent.h"
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/OraGuard.h"
+#include "ociw32/server/OraJobQueue.h"
 #include "ociw32/server/OraServer.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -108,6 +109,7 @@ private:
         OraResult r = OraSessionCore::Open(db, user, password, &core);
         if (!r.Ok())
             return r;
+        OraJobQueue::Instance().Ensure(db, core->Db());
         *session = std::make_unique<OraEngineSession>(core);
         return OraResult{};
     }
@@ -175,6 +177,7 @@ public:
     {
         if (!DatabaseFileExists(ref))
             return Failed(1034);
+        OraJobQueue::Instance().Stop(ref);
         OraInstanceState state = ReadInstanceState(ref);
         state.open = false;
         return WriteInstanceState(ref, state) ? OraResult{} : Failed(1034);

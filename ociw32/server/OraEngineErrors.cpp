@@ -16,6 +16,8 @@ const EngineText kEngineTexts[] = {
     {940, "invalid ALTER command"},
     {1086, "savepoint '%s' never established"},
     {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
+    {2017, "integer value required"},
+    {2097, "parameter cannot be modified because specified value is invalid"},
     {2429, "cannot drop index used for enforcement of unique/primary key"},
     {4002, "INCREMENT must be a non-zero integer"},
     {4004, "MINVALUE must be less than MAXVALUE"},

@@ -561,13 +561,21 @@ SqlStatementPtr SqlParser::Alter()
     }
     if (AcceptWord("SYSTEM")) {
         st->kind = SqlStmtKind::AlterSystem;
-        st->setting = Identifier(2065);
+        st->setting = AcceptWord("SET") ? std::string("SET") : Identifier(2065);
         if (st->setting == "KILL") {
             ExpectWord("SESSION", 905);
             if (Peek().kind != TokKind::String)
                 Fail(26);
             st->settingValue = Next().text;
             AcceptWord("IMMEDIATE");
+        } else if (st->setting == "SET" && (IsWord("JOB_QUEUE_PROCESSES") || IsWord("JOB_QUEUE_INTERVAL"))) {
+            st->setting = Next().text;
+            ExpectOp("=", 922);
+            if (Peek().kind != TokKind::Number)
+                Fail(2017);
+            st->settingValue = Next().text;
+            while (Peek().kind != TokKind::End)
+                Next(); // SCOPE = ...
         } else {
             while (Peek().kind != TokKind::End)
                 Next();

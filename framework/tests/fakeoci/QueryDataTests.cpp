@@ -73,7 +73,7 @@ TEST_F(OciQuery, DescribesTypesSizesAndBuffers)
         const char* name;
         int internal, external, size;
     } expected[] = {{"NUM", 2, 4, 8}, {"TXT", 1, 5, 11}, {"DAT", 12, 12, 7},
-                    {"CNT", 8, 3, 4}, {"CH", 96, 5, 6},  {"RAWC", 23, 24, 4}};
+                    {"CNT", 8, 5, 32761}, {"CH", 96, 5, 6},  {"RAWC", 23, 24, 4}};
     ASSERT_EQ(data->Columns(), 6);
     for (int i = 0; i < 6; ++i) {
         auto column = data->Column(i);
@@ -87,7 +87,7 @@ TEST_F(OciQuery, DescribesTypesSizesAndBuffers)
     EXPECT_TRUE(data->Column(0).IsFloat());
     EXPECT_TRUE(data->Column(1).IsString());
     EXPECT_TRUE(data->Column(2).IsDate());
-    EXPECT_TRUE(data->Column(3).IsLong());
+    EXPECT_TRUE(data->Column(3).IsString()); // LONG text
     EXPECT_EQ(data->Column(0).DataBuffer(), nullptr);
     EXPECT_EQ(data->Fetch(4), 4);
     EXPECT_NE(data->Column(1).DataBuffer(), nullptr);

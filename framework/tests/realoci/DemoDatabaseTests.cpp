@@ -184,6 +184,19 @@ TEST_F(DemoDatabase, CellGetters)
     EXPECT_DOUBLE_EQ(data->GetFloat(0, 8), 42.5);
 }
 
+// LONG columns (check conditions, view texts) read as their text.
+TEST_F(DemoDatabase, LongColumnsReadAsText)
+{
+    auto cursor = m_session->Cursor();
+    auto data = Sql(cursor,
+                    "SELECT search_condition FROM user_constraints "
+                    "WHERE constraint_name = 'CK_PROJECTS_STATUS'");
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->Fetch(10), 1) << cursor.Error();
+    EXPECT_TRUE(data->Column(0).IsString());
+    EXPECT_EQ(data->GetString(0, 0), "STATUS IN ('A', 'H', 'C')");
+}
+
 TEST_F(DemoDatabase, ExecuteBindsNamedDoublesInAndOut)
 {
     auto cursor = m_session->Cursor();

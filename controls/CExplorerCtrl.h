@@ -1,0 +1,95 @@
+#pragma once
+// "QVCtrl.ExplorerCtrl": the schema explorer as an automation control. A
+// thin shell over its window (tool bar and schema tree): the dispatch
+// members forward to the tree, and OnLogin is raised on the connection
+// points whenever a connect starts or ends and after a disconnect.
+
+#include "platform/ComInterfaces.h"
+#include "platform/ComModule.h"
+#include "platform/ComObject.h"
+#include "platform/ConnectionPoint.h"
+#include "platform/DispatchTable.h"
+
+#include <functional>
+#include <memory>
+
+class CExplorerReal;
+
+constexpr CLSID CLSID_ExplorerCtrl = {0x34EF699F, 0x58DC, 0x465B, {0xAA, 0x05, 0x71, 0xA7, 0xB9, 0xAF, 0xA0, 0x3B}};
+constexpr IID IID_IExplorerCtrl = {0x057A50F1, 0x3492, 0x490B, {0x84, 0x0A, 0xCB, 0x0E, 0xE9, 0xA6, 0xE0, 0x43}};
+constexpr IID DIID__IExplorerCtrlEvents = {0x33062C2F, 0xC55E, 0x4A50, {0xBA, 0x23, 0xE5, 0xDA, 0xCC, 0xA3, 0xD5, 0x72}};
+
+enum ExplorerDispId : DISPID {
+    DISPID_EX_INTERACTIVE_LOGIN = 1,
+    DISPID_EX_CONNECTED = 2,
+    DISPID_EX_PERSIST = 3,
+    DISPID_EX_LOGIN = 4,
+    DISPID_EX_GETIUNKNOWN = 5,
+    DISPID_EX_RECONNECT = 6,
+    DISPID_EX_DISCONNECT = 7,
+    DISPID_EX_DATABASE = 8,
+    DISPID_EX_USERNAME = 9,
+    DISPID_EX_PASSWORD = 10,
+    DISPID_EX_RESET = 11,
+    DISPID_EX_CONNECTING = 12,
+};
+constexpr DISPID DISPID_EX_ONLOGIN = 1; // of _IExplorerCtrlEvents
+
+struct IExplorerCtrl : IDispatch {
+    static constexpr IID Iid() { return IID_IExplorerCtrl; }
+    using BaseInterface = IDispatch;
+    virtual HRESULT Interactive_Login(VARIANT_BOOL* pReturn) = 0;
+    virtual HRESULT Connected(VARIANT_BOOL* pRet) = 0;
+    virtual HRESULT Persist(IUnknown* pStream, VARIANT_BOOL bLoad) = 0;
+    virtual HRESULT Login() = 0;
+    virtual HRESULT GetIUnknown(IUnknown** ppunk) = 0;
+    virtual HRESULT Reconnect() = 0;
+    virtual HRESULT Disconnect() = 0;
+    virtual HRESULT get_Database(BSTR* value) = 0;
+    virtual HRESULT put_Database(BSTR value) = 0;
+    virtual HRESULT get_UserName(BSTR* value) = 0;
+    virtual HRESULT put_UserName(BSTR value) = 0;
+    virtual HRESULT get_Password(BSTR* value) = 0;
+    virtual HRESULT put_Password(BSTR value) = 0;
+    virtual HRESULT Reset() = 0;
+    virtual HRESULT Connecting(VARIANT_BOOL* pbReturn) = 0;
+};
+
+class CExplorerCtrl final
+    : public VkComObject<CExplorerCtrl, VkDispatchImpl<CExplorerCtrl, IExplorerCtrl>, VkConnectionPointContainerImpl> {
+public:
+    CExplorerCtrl();
+    ~CExplorerCtrl() override;
+
+    static const VkDispatchTable<CExplorerCtrl>& DispatchTable();
+    // The module's class table entry and its registry keys.
+    static const VkClassEntry& ClassEntry();
+
+    // The control's window, for its host.
+    CExplorerReal* Window() const { return m_window.get(); }
+
+    // The queue log-on dialog that Interactive_Login shows: true with host,
+    // user and password filled when confirmed. Set by whoever provides it.
+    using LogonDialog = std::function<bool(std::string& host, std::string& user, std::string& password)>;
+    static void SetLogonDialog(LogonDialog dialog);
+
+    HRESULT Interactive_Login(VARIANT_BOOL* pReturn) override;
+    HRESULT Connected(VARIANT_BOOL* pRet) override;
+    HRESULT Persist(IUnknown* pStream, VARIANT_BOOL bLoad) override;
+    HRESULT Login() override;
+    HRESULT GetIUnknown(IUnknown** ppunk) override;
+    HRESULT Reconnect() override;
+    HRESULT Disconnect() override;
+    HRESULT get_Database(BSTR* value) override;
+    HRESULT put_Database(BSTR value) override;
+    HRESULT get_UserName(BSTR* value) override;
+    HRESULT put_UserName(BSTR value) override;
+    HRESULT get_Password(BSTR* value) override;
+    HRESULT put_Password(BSTR value) override;
+    HRESULT Reset() override;
+    HRESULT Connecting(VARIANT_BOOL* pbReturn) override;
+
+private:
+    VkConnectionPoint m_events{this, DIID__IExplorerCtrlEvents};
+    std::unique_ptr<CExplorerReal> m_window;
+};

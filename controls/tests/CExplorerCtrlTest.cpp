@@ -1,0 +1,201 @@
+// The explorer control through its dispatch interface, as a host drives it:
+// properties, Login/Reconnect/Disconnect/Reset, Connected/Connecting and
+// the OnLogin event on the connection points.
+
+#include "controls/CExplorerCtrl.h"
+#include "controls/CExplorerReal.h"
+#include "controls/COracleExplorerTree.h"
+#include "platform/ComPtr.h"
+#include "platform/VkVariant.h"
+#include "testsupport/TestRoot.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+
+#include <atomic>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer limit(60000);
+    while (!done()) {
+        if (limit.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+// Notes OnLogin, as a host's sink does (it is called on the tree's thread).
+class LoginSink final : public VkComObject<LoginSink, VkDispatchImpl<LoginSink, IDispatch>> {
+public:
+    static const VkDispatchTable<LoginSink>& DispatchTable()
+    {
+        static const VkDispatchTable<LoginSink> table = VkDispatchTable<LoginSink>().Method(
+            DISPID_EX_ONLOGIN, "OnLogin", 0, 0, [](LoginSink& s, VkDispatchCall&) {
+                ++s.logins;
+                return S_OK;
+            });
+        return table;
+    }
+    std::atomic<int> logins{0};
+
+protected:
+    void* FindExtraInterface(REFIID riid) override
+    {
+        return IsEqualIID(riid, DIID__IExplorerCtrlEvents) ? static_cast<IDispatch*>(this) : nullptr;
+    }
+};
+
+class ExplorerCtrl : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(VkCreateObject<CExplorerCtrl>(IID_IDispatch, reinterpret_cast<void**>(m_control.GetAddressOf())), S_OK);
+        m_sink = ComPtr<LoginSink>(new LoginSink);
+        ASSERT_EQ(VkAdvise(m_control.Get(), DIID__IExplorerCtrlEvents, m_sink.Get(), &m_cookie), S_OK);
+    }
+
+    void TearDown() override
+    {
+        if (m_control)
+            VkUnadvise(m_control.Get(), DIID__IExplorerCtrlEvents, m_cookie);
+    }
+
+    HRESULT Call(DISPID id, std::initializer_list<VARIANT> args = {}, VARIANT* result = nullptr)
+    {
+        return VkInvoke(m_control.Get(), id, DISPATCH_METHOD, args, result);
+    }
+
+    bool Flag(DISPID id)
+    {
+        VkVariant result;
+        EXPECT_EQ(Call(id, {}, &result), S_OK);
+        bool value = false;
+        EXPECT_EQ(result.ToBool(&value), S_OK);
+        return value;
+    }
+
+    std::string Get(DISPID id)
+    {
+        VkVariant result;
+        EXPECT_EQ(VkInvoke(m_control.Get(), id, DISPATCH_PROPERTYGET, {}, &result), S_OK);
+        std::string text;
+        result.ToText(&text);
+        return text;
+    }
+
+    void Put(DISPID id, const char* value)
+    {
+        EXPECT_EQ(VkInvoke(m_control.Get(), id, DISPATCH_PROPERTYPUT, {VkVariant(value)}), S_OK);
+    }
+
+    CExplorerReal* Window() { return static_cast<CExplorerCtrl*>(static_cast<IExplorerCtrl*>(m_control.Get()))->Window(); }
+
+    ComPtr<IDispatch> m_control;
+    ComPtr<LoginSink> m_sink;
+    DWORD m_cookie = 0;
+};
+
+TEST_F(ExplorerCtrl, PropertiesOnlyStoreTheirText)
+{
+    const DISPID ids[] = {DISPID_EX_DATABASE, DISPID_EX_USERNAME, DISPID_EX_PASSWORD};
+    const char* values[] = {"LEGACY", "scott", "ti'ger"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Get(ids[i]), "");
+        Put(ids[i], values[i]);
+        EXPECT_EQ(Get(ids[i]), values[i]);
+    }
+    EXPECT_EQ(Window()->Tree()->ConnectString(), "scott/ti'ger@LEGACY");
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTING));
+    EXPECT_EQ(m_sink->logins.load(), 0);
+    // Persist does nothing; Reset and Disconnect while not connected do nothing.
+    EXPECT_EQ(Call(DISPID_EX_PERSIST, {VkVariant(static_cast<IUnknown*>(nullptr)), VkVariant(true)}), S_OK);
+    EXPECT_EQ(Call(DISPID_EX_RESET), S_OK);
+    EXPECT_EQ(Call(DISPID_EX_DISCONNECT), S_OK);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Window()->Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_sink->logins.load(), 0);
+}
+
+TEST_F(ExplorerCtrl, GetIUnknownAnswersTheControlItself)
+{
+    VkVariant result;
+    ASSERT_EQ(Call(DISPID_EX_GETIUNKNOWN, {}, &result), S_OK);
+    ASSERT_EQ(result.vt, VT_DISPATCH);
+    ComPtr<IUnknown> fromResult, own;
+    ASSERT_EQ(result.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(fromResult.GetAddressOf())), S_OK);
+    ASSERT_EQ(m_control->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(own.GetAddressOf())), S_OK);
+    EXPECT_EQ(fromResult.Get(), own.Get());
+}
+
+TEST_F(ExplorerCtrl, InteractiveLoginWithoutTheDialogConfirmedChangesNothing)
+{
+    VkVariant result;
+    ASSERT_EQ(Call(DISPID_EX_INTERACTIVE_LOGIN, {}, &result), S_OK);
+    bool confirmed = true;
+    result.ToBool(&confirmed);
+    EXPECT_FALSE(confirmed);
+
+    CExplorerCtrl::SetLogonDialog([](std::string& host, std::string& user, std::string& password) {
+        host = "NO_SUCH_ALIAS";
+        user = "scott";
+        password = "tiger";
+        return true;
+    });
+    VkVariant again;
+    ASSERT_EQ(Call(DISPID_EX_INTERACTIVE_LOGIN, {}, &again), S_OK);
+    CExplorerCtrl::SetLogonDialog(nullptr);
+    again.ToBool(&confirmed);
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(Get(DISPID_EX_DATABASE), "NO_SUCH_ALIAS");
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 2; }));
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTING));
+}
+
+TEST_F(ExplorerCtrl, LoginReconnectAndDisconnectRaiseOnLogin)
+{
+    std::string output;
+    if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
+        GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+    Put(DISPID_EX_DATABASE, "DEMO");
+    Put(DISPID_EX_USERNAME, "scott");
+    Put(DISPID_EX_PASSWORD, "tiger");
+    ASSERT_EQ(Call(DISPID_EX_LOGIN), S_OK);
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 2 && !Flag(DISPID_EX_CONNECTING); }));
+    EXPECT_TRUE(Flag(DISPID_EX_CONNECTED));
+    EXPECT_EQ(m_sink->logins.load(), 2);
+    COracleExplorerTree* tree = Window()->Tree();
+    ASSERT_TRUE(WaitUntil([tree] { return tree->topLevelItemCount() == 2 && tree->topLevelItem(1)->childCount() > 0; }));
+
+    // Reconnect: a disconnect (one event), then connecting and connected.
+    ASSERT_EQ(Call(DISPID_EX_RECONNECT), S_OK);
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 5 && !Flag(DISPID_EX_CONNECTING); }));
+    EXPECT_TRUE(Flag(DISPID_EX_CONNECTED));
+    EXPECT_EQ(m_sink->logins.load(), 5);
+
+    ASSERT_EQ(Call(DISPID_EX_DISCONNECT), S_OK);
+    ASSERT_TRUE(WaitUntil([this, tree] { return m_sink->logins >= 6 && tree->topLevelItemCount() == 0; }));
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
+}
+
+TEST(ExplorerCtrlClass, RegistersAsTheExplorerControl)
+{
+    const VkClassEntry& entry = CExplorerCtrl::ClassEntry();
+    EXPECT_STREQ(entry.description, "ExplorerCtrl Class");
+    EXPECT_STREQ(entry.progId, "QVCtrl.ExplorerCtrl");
+    EXPECT_EQ(entry.version, 1);
+    EXPECT_STREQ(entry.threadingModel, "Apartment");
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(entry.create(nullptr, IID_IUnknown, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
+    ComPtr<IExplorerCtrl> control;
+    EXPECT_EQ(object->QueryInterface(IID_IExplorerCtrl, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
+    ComPtr<IConnectionPointContainer> points;
+    EXPECT_EQ(object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(points.GetAddressOf())), S_OK);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+// Job queue processes: a pass runs the due, unbroken jobs in their owners'
+// sessions; the background thread runs only when the parameter asks.
+#include "EngineFixture.h"
+
+#include "ociw32/server/OraJobQueue.h"
+
+#include <chrono>
+#include <thread>
+
+namespace oraenginetest {
+namespace {
+
+class JobQueueTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
+        ASSERT_TRUE(r.Ok()) << r.message;
+    }
+    void TearDown() override
+    {
+        VkOracle::OraJobQueue::Instance().Stop(m_db);
+        EngineTest::TearDown();
+    }
+    std::string Jobs(const char* where)
+    {
+        return Run(System(), std::string("SELECT JOB, LAST_DATE, FAILURES FROM DBA_JOBS WHERE ") + where + " ORDER BY JOB");
+    }
+};
+
+TEST_F(JobQueueTest, APassRunsTheDueUnbrokenJobsOnce)
+{
+    EXPECT_EQ(VkOracle::OraJobQueue::RunDueJobs(m_db), 3);
+    EXPECT_EQ(Jobs("LAST_DATE = SYSDATE"), "1|2026-12-07 10:30:00|0\n9|2026-12-07 10:30:00|0\n11|2026-12-07 10:30:00|0");
+    // Their next dates are in the future now; the broken ones never ran.
+    EXPECT_EQ(VkOracle::OraJobQueue::RunDueJobs(m_db), 0);
+    EXPECT_EQ(Jobs("BROKEN = 'Y'"), "6|2026-11-17 10:30:00|16\n8|2026-11-07 10:30:00|0");
+    // A failing job counts its failure and the pass goes on.
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    ASSERT_EQ(Run(scott, "BEGIN DBMS_JOB.NEXT_DATE(4, SYSDATE); DBMS_JOB.NEXT_DATE(5, SYSDATE); COMMIT; END;"), "ok");
+    EXPECT_EQ(VkOracle::OraJobQueue::RunDueJobs(m_db), 2);
+    EXPECT_EQ(Jobs("JOB IN (4, 5)"), "4|2026-12-05 10:30:00|4\n5|2026-12-07 10:30:00|0");
+    EXPECT_EQ(Run(System(), "SELECT COUNT(*) FROM SYS.DBA_JOBS_RUNNING"), "0");
+}
+
+TEST_F(JobQueueTest, ParametersNeedAlterSystemAndSensibleValues)
+{
+    const struct {
+        const char* user;
+        const char* sql;
+        const char* result;
+    } cases[] = {
+        {"APPUSER", "ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1", "ORA-01031: insufficient privileges"},
+        {"SYSTEM", "ALTER SYSTEM SET JOB_QUEUE_PROCESSES = -1", "ORA-02017: integer value required"},
+        {"SYSTEM", "ALTER SYSTEM SET JOB_QUEUE_INTERVAL = 0",
+         "ORA-02097: parameter cannot be modified because specified value is invalid"},
+        {"SYSTEM", "ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 'x'", "ORA-02017: integer value required"},
+        {"SYSTEM", "ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0", "ok"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        VkOracle::OraSession& s = std::string(c.user) == "APPUSER" ? Logon("APPUSER", "APPUSER") : System();
+        EXPECT_EQ(Run(s, c.sql), c.result);
+    }
+}
+
+TEST_F(JobQueueTest, TheQueueThreadRunsDueJobsWhenEnabled)
+{
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_INTERVAL = 1"), "ok");
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    Logon("SCOTT", "TIGER"); // a logon starts the queue of the database
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::string ran;
+    while (std::chrono::steady_clock::now() < deadline) {
+        ran = Run("SELECT COUNT(*) FROM DBA_JOBS WHERE LAST_DATE = SYSDATE");
+        if (ran == "3")
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(ran, "3");
+    ASSERT_TRUE(Server().Shutdown(m_db).Ok()); // stops the thread
+}
+
+} // namespace
+} // namespace oraenginetest
