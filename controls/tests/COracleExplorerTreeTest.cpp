@@ -110,8 +110,12 @@ TEST_F(ExplorerTree, ConnectingShowsBothRootsWithTheCategoriesOfTheVersion)
     for (auto [host, categories] : {std::pair{"DEMO", 21}, std::pair{"LEGACY", 13}}) {
         SCOPED_TRACE(host);
         if (m_tree->Connected()) {
+            // The worker raises OnLogin just after it changes state: wait
+            // for the disconnect's own call before counting afresh.
+            m_logins = 0;
             m_tree->Disconnect();
-            ASSERT_TRUE(WaitUntil([this] { return !m_tree->Connected() && m_tree->topLevelItemCount() == 0; }));
+            ASSERT_TRUE(WaitUntil(
+                [this] { return !m_tree->Connected() && m_tree->topLevelItemCount() == 0 && m_logins == 1; }));
         }
         m_logins = 0;
         LogOn(host);
