@@ -1,5 +1,6 @@
 #include "controls/CJobListCtrl.h"
 
+#include "controls/CJobListActions.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/QVCtrlStrings.h"
 
@@ -38,6 +39,7 @@ CJobListCtrl::CJobListCtrl(QWidget* parent)
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &CJobListCtrl::UpdateFlashTimer);
 
     m_menuRunner = [](QMenu& menu, const QPoint& pos) { return menu.exec(pos); };
+    m_actions = new CJobListActions(this);
 }
 
 CJobListCtrl::~CJobListCtrl()

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class CJobListActions;
 class CJobListStatusCtrl;
 class QMenu;
 
@@ -38,6 +39,8 @@ public:
 
     CJobQueueWorker& Worker() { return *m_worker; }
     CJobListModel& Model() { return m_model; }
+    // Run, remove, stop, break, copy, paste and drag of the selected jobs.
+    CJobListActions& Actions() { return *m_actions; }
     void SetStatusBar(CJobListStatusCtrl* status) { m_status = status; }
 
     // Logon details, kept by the worker.
@@ -107,4 +110,5 @@ private:
     bool m_adminView = false;
     QTimer m_flash;
     MenuRunner m_menuRunner;
+    CJobListActions* m_actions = nullptr; // a child
 };

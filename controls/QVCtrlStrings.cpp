@@ -250,6 +250,22 @@ const VkStringTable& QVCtrlStrings()
         {IDS_QD_FLASH_ALERTS, "Flash job alerts"},
         {IDS_QD_HELP, "Help"},
         {IDS_QD_PROPS_HELP_TOPIC, "text\\QueueProps.txt"},
+
+        {IDS_JA_RUN_ONE, "Do you want to run this job now?"},
+        {IDS_JA_RUN_MANY, "%ld jobs selected.Do you want to run these jobs now."},
+        {IDS_JA_REMOVE_ONE, "Are you sure you want to remove this job?"},
+        {IDS_JA_REMOVE_MANY, "%ld jobs selelected. Are you sure you want to remove these jobs now?"},
+        {IDS_JA_STOP_ONE, "Do you want to stop this job now?"},
+        {IDS_JA_STOP_MANY, "%ld running jobs selected. Do you want to stop these job now?"},
+        {IDS_JA_BREAK_ONE, " Do you want to break this job now?"},
+        {IDS_JA_BREAK_MANY, "%ld jobs selected. Do you want to break these jobs now?"},
+        {IDS_JA_UNBREAK_ONE, "1 job selected. Do you want to unbreak this job now?"},
+        {IDS_JA_UNBREAK_MANY, "%ld jobs selected. Do you want to unbreak these jobs now?"},
+        {IDS_JA_TOGGLE, "%ld broken %s and %ld unbroken %s selected. Do you want to toggle these job states now?"},
+        {IDS_JA_JOB, "job"},
+        {IDS_JA_JOBS, "jobs"},
+        {IDS_JA_STOP_ALL, "Are you sure you want to stop all the running jobs in this queue?"},
+        {IDS_JA_CLIPBOARD_FORMAT, "Quorvane JLData"},
     };
     return table;
 }

@@ -182,6 +182,23 @@ enum QVCtrlStringId : UINT {
     IDS_QD_FLASH_ALERTS,
     IDS_QD_HELP,
     IDS_QD_PROPS_HELP_TOPIC,
+
+    // Job actions: questions and the clipboard format.
+    IDS_JA_RUN_ONE = 5800,
+    IDS_JA_RUN_MANY,
+    IDS_JA_REMOVE_ONE,
+    IDS_JA_REMOVE_MANY,
+    IDS_JA_STOP_ONE,
+    IDS_JA_STOP_MANY,
+    IDS_JA_BREAK_ONE,
+    IDS_JA_BREAK_MANY,
+    IDS_JA_UNBREAK_ONE,
+    IDS_JA_UNBREAK_MANY,
+    IDS_JA_TOGGLE,
+    IDS_JA_JOB,
+    IDS_JA_JOBS,
+    IDS_JA_STOP_ALL,
+    IDS_JA_CLIPBOARD_FORMAT,
 };
 
 const VkStringTable& QVCtrlStrings();

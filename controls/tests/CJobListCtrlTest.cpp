@@ -359,9 +359,13 @@ TEST_F(JobListOnDemo, ConnectedQueueShowsItsJobsColouredWithVersionAndServerTime
     QTest::mouseDClick(list().viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     ASSERT_EQ(commands.count(), 1);
     EXPECT_EQ(commands[0][0].toUInt(), static_cast<UINT>(ID_JL_MODIFY));
+    // The delete key asks before removing; No keeps the job.
+    modal.AnswerMessage(IDNO);
     QTest::keyClick(&list(), Qt::Key_Delete);
     ASSERT_EQ(commands.count(), 2);
     EXPECT_EQ(commands[1][0].toUInt(), static_cast<UINT>(ID_JL_REMOVE));
+    ASSERT_EQ(modal.Messages().size(), 1u);
+    EXPECT_EQ(modal.Messages()[0].text, "Are you sure you want to remove this job?");
 
     // The refresh key reads the list again.
     QTest::keyClick(&list(), Qt::Key_F5);
