@@ -48,38 +48,6 @@ CJobQueueWorker::~CJobQueueWorker()
     Stop([] { return true; });
 }
 
-void CJobQueueWorker::SetLogon(const std::string& host, const std::string& user, const std::string& password)
-{
-    std::lock_guard guard(m_lock);
-    m_host = host;
-    m_user = user;
-    m_password = password;
-}
-
-std::string CJobQueueWorker::Host() const
-{
-    std::lock_guard guard(m_lock);
-    return m_host;
-}
-
-std::string CJobQueueWorker::UserName() const
-{
-    std::lock_guard guard(m_lock);
-    return m_user;
-}
-
-std::string CJobQueueWorker::ConnectString() const
-{
-    std::lock_guard guard(m_lock);
-    return m_user + "/" + m_password + "@" + m_host;
-}
-
-void CJobQueueWorker::SetLoginHandler(std::function<void()> handler)
-{
-    std::lock_guard guard(m_lock);
-    m_onLogin = std::move(handler);
-}
-
 void CJobQueueWorker::SetViewWarningHandler(std::function<void(const std::string&)> handler)
 {
     std::lock_guard guard(m_lock);
@@ -183,24 +151,6 @@ LONG CJobQueueWorker::Change(const std::string& block, const CJobListData& job, 
     return 0;
 }
 
-LONG CJobQueueWorker::ConnectionState() const
-{
-    std::lock_guard guard(m_lock);
-    return m_connectionState;
-}
-
-std::string CJobQueueWorker::LastMessage() const
-{
-    std::lock_guard guard(m_lock);
-    return m_lastMessage;
-}
-
-bool CJobQueueWorker::LastFailed() const
-{
-    std::lock_guard guard(m_lock);
-    return m_lastFailed;
-}
-
 std::vector<std::string> CJobQueueWorker::SchemaUsers() const
 {
     std::lock_guard guard(m_lock);
@@ -236,30 +186,6 @@ std::atomic<int>& CJobQueueWorker::InstallingCounter()
 {
     static std::atomic<int> counter{0};
     return counter;
-}
-
-void CJobQueueWorker::SetLast(const std::string& message, bool failed)
-{
-    std::lock_guard guard(m_lock);
-    m_lastMessage = message;
-    m_lastFailed = failed;
-}
-
-void CJobQueueWorker::SetConnectionState(LONG state)
-{
-    std::lock_guard guard(m_lock);
-    m_connectionState = state;
-}
-
-void CJobQueueWorker::RaiseLogin()
-{
-    std::function<void()> handler;
-    {
-        std::lock_guard guard(m_lock);
-        handler = m_onLogin;
-    }
-    if (handler)
-        handler();
 }
 
 void CJobQueueWorker::Post(UINT message, WPARAM wParam, std::unique_ptr<VkMessageRecord> record)

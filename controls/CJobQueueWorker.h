@@ -10,6 +10,7 @@
 #include "controls/CJobListData.h"
 #include "controls/CJobQueueMessages.h"
 #include "framework/OCISession.h"
+#include "framework/TwWorkerState.h"
 #include "platform/SyncObjects.h"
 
 #include <atomic>
@@ -31,7 +32,7 @@ struct CJobRequestOutcome {
     std::unique_ptr<VkOracle::OCISession::OCIQueryData> evaluation;
 };
 
-class CJobQueueWorker {
+class CJobQueueWorker : public TwWorkerState {
 public:
     static constexpr DWORD kReplyTimeoutMs = 20000;
     static constexpr DWORD kNeverRefresh = 0xFFFFFFFF;
@@ -44,19 +45,11 @@ public:
     CJobQueueWorker(const CJobQueueWorker&) = delete;
     CJobQueueWorker& operator=(const CJobQueueWorker&) = delete;
 
-    // Logon details; the connect string is "user/password@host".
-    void SetLogon(const std::string& host, const std::string& user, const std::string& password);
-    std::string Host() const;
-    std::string UserName() const;
-    std::string ConnectString() const;
-
     void SetAdministratorView(bool on) { m_adminView = on; }
     // Seconds; kNeverRefresh for no automatic refresh.
     void SetRefreshInterval(DWORD seconds) { m_refreshInterval = seconds; }
     DWORD RefreshInterval() const { return m_refreshInterval; }
     void SetWarnAboutView(bool warn) { m_warnAboutView = warn; }
-    // Raised on the worker thread whenever a connect or disconnect ends.
-    void SetLoginHandler(std::function<void()> handler);
     // Shows the missing-view warning and returns when it was dismissed;
     // called on the worker thread. Without one (or after null) the modal
     // service shows it on the user interface thread.
@@ -86,11 +79,8 @@ public:
     LONG Change(const std::string& block, const CJobListData& job, std::string& error);
 
     // -1 connecting, 0 connected, 1 not connected.
-    LONG ConnectionState() const;
     bool IsConnected() const { return ConnectionState() == 0; }
     bool Started() const { return m_thread.Joinable(); }
-    std::string LastMessage() const;
-    bool LastFailed() const;
     long ServerMajorVersion() const { return m_majorVersion; }
     bool RunningViewVisible() const { return m_runningViewVisible; }
     std::vector<std::string> SchemaUsers() const;
@@ -142,22 +132,15 @@ private:
     void Report(const std::string& text, LONG image, bool failed, LONG frames = 1, bool animate = false,
                 bool bounce = false, const std::string& tip = std::string());
     void ReportBusy();
-    void SetLast(const std::string& message, bool failed);
-    void SetConnectionState(LONG state);
-    void RaiseLogin();
     void Post(UINT message, WPARAM wParam, std::unique_ptr<VkMessageRecord> record = nullptr);
 
     QObject* m_receiver;
 
-    mutable std::mutex m_lock; // queue, connection state, last message
     std::deque<std::unique_ptr<Request>> m_queue;
     VkSemaphore m_pending{0, kMaxQueued};
     VkEvent m_listAccepted{true, true};
     VkEvent m_stopEvent{true, false};
     VkThread m_thread;
-    LONG m_connectionState = 1;
-    std::string m_lastMessage;
-    bool m_lastFailed = false;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_stopped{false};
     std::atomic<DWORD> m_refreshInterval{100};
@@ -166,8 +149,6 @@ private:
     std::atomic<DWORD> m_replyTimeout{kReplyTimeoutMs};
     int m_interactionHolds = 0; // user interface thread only
 
-    std::string m_host, m_user, m_password; // under m_lock
-    std::function<void()> m_onLogin;
     std::function<void(const std::string&)> m_viewWarning;
     std::function<void(LONG)> m_requestHook;
 

@@ -17,32 +17,6 @@ TwQuillGridWorker::~TwQuillGridWorker()
     Shutdown([] { return true; });
 }
 
-void TwQuillGridWorker::SetLogon(const std::string& host, const std::string& user, const std::string& password)
-{
-    std::lock_guard guard(m_lock);
-    m_host = host;
-    m_user = user;
-    m_password = password;
-}
-
-std::string TwQuillGridWorker::Host() const
-{
-    std::lock_guard guard(m_lock);
-    return m_host;
-}
-
-std::string TwQuillGridWorker::UserName() const
-{
-    std::lock_guard guard(m_lock);
-    return m_user;
-}
-
-std::string TwQuillGridWorker::Password() const
-{
-    std::lock_guard guard(m_lock);
-    return m_password;
-}
-
 void TwQuillGridWorker::SetSqlText(const std::string& text)
 {
     std::lock_guard guard(m_lock);
@@ -60,12 +34,6 @@ void TwQuillGridWorker::SetMonitorMode(bool on)
     // A worker waiting without limit must learn that its wait is timed now.
     if (!m_monitorMode.exchange(on) && on && m_thread.Joinable())
         PostRequest(GvReqNothing);
-}
-
-void TwQuillGridWorker::SetLoginHandler(std::function<void()> handler)
-{
-    std::lock_guard guard(m_lock);
-    m_onLogin = std::move(handler);
 }
 
 void TwQuillGridWorker::SetRowHook(std::function<void(long)> hook)
@@ -206,52 +174,10 @@ std::vector<TwCellSqlItem> TwQuillGridWorker::CellSqlItems() const
     return m_cellItems;
 }
 
-LONG TwQuillGridWorker::ConnectionState() const
-{
-    std::lock_guard guard(m_lock);
-    return m_connectionState;
-}
-
-std::string TwQuillGridWorker::LastMessage() const
-{
-    std::lock_guard guard(m_lock);
-    return m_lastMessage;
-}
-
-bool TwQuillGridWorker::LastFailed() const
-{
-    std::lock_guard guard(m_lock);
-    return m_lastFailed;
-}
-
 std::string TwQuillGridWorker::ServerVersion() const
 {
     std::lock_guard guard(m_lock);
     return m_version;
-}
-
-void TwQuillGridWorker::SetLast(const std::string& message, bool failed)
-{
-    std::lock_guard guard(m_lock);
-    m_lastMessage = message;
-    m_lastFailed = failed;
-}
-
-void TwQuillGridWorker::SetConnectionState(LONG state)
-{
-    std::lock_guard guard(m_lock);
-    m_connectionState = state;
-}
-
-void TwQuillGridWorker::RaiseLogin()
-{
-    std::function<void()> handler;
-    {
-        std::lock_guard guard(m_lock);
-        handler = m_onLogin;
-    }
-    if (handler)
-        handler();
 }
 
 void TwQuillGridWorker::Post(UINT message, WPARAM wParam, std::unique_ptr<VkMessageRecord> record)

@@ -6,6 +6,7 @@
 // monitor mode is on the statement re-runs after each refresh interval.
 
 #include "framework/OCISession.h"
+#include "framework/TwWorkerState.h"
 #include "gridview/TwCellSqlItem.h"
 #include "gridview/TwQuillGridMessages.h"
 #include "platform/SyncObjects.h"
@@ -28,7 +29,7 @@ struct TwGridRequestOutcome {
     std::unique_ptr<VkOracle::OCISession::OCIQueryData> evaluation;
 };
 
-class TwQuillGridWorker {
+class TwQuillGridWorker : public TwWorkerState {
 public:
     static constexpr DWORD kReplyTimeoutMs = 20000;
     static constexpr DWORD kManualRefresh = 0xFFFFFFFF;
@@ -40,11 +41,6 @@ public:
     ~TwQuillGridWorker();
     TwQuillGridWorker(const TwQuillGridWorker&) = delete;
     TwQuillGridWorker& operator=(const TwQuillGridWorker&) = delete;
-
-    void SetLogon(const std::string& host, const std::string& user, const std::string& password);
-    std::string Host() const;
-    std::string UserName() const;
-    std::string Password() const;
 
     void SetSqlText(const std::string& text);
     std::string SqlText() const;
@@ -58,8 +54,6 @@ public:
     void SetMonitorMode(bool on);
     bool MonitorMode() const { return m_monitorMode; }
 
-    // Raised on the worker thread whenever a connect or disconnect ends.
-    void SetLoginHandler(std::function<void()> handler);
     // Called on the worker thread after each row a run adds, with the rows
     // so far (tests pause or stop a run at a known row with it).
     void SetRowHook(std::function<void(long rows)> hook);
@@ -87,10 +81,7 @@ public:
     std::vector<TwCellSqlItem> CellSqlItems() const;
 
     // -1 connecting, 0 connected, 1 not connected.
-    LONG ConnectionState() const;
     bool IsConnected() const { return ConnectionState() == 0; }
-    std::string LastMessage() const;
-    bool LastFailed() const;
     std::string ServerVersion() const;
 
     // Stop flag, shutdown request, then a wait in rounds of the reply
@@ -117,21 +108,14 @@ private:
 
     void Report(const std::string& text, LONG image, bool failed, LONG frames = 1, bool animate = false,
                 bool bounce = false, const std::string& tip = std::string());
-    void SetLast(const std::string& message, bool failed);
-    void SetConnectionState(LONG state);
-    void RaiseLogin();
     void Post(UINT message, WPARAM wParam, std::unique_ptr<VkMessageRecord> record = nullptr);
 
     QObject* m_receiver;
 
-    mutable std::mutex m_lock; // queue, connection state, last message, details
     std::deque<std::unique_ptr<Request>> m_queue;
     VkSemaphore m_pending{0, kMaxQueued};
     VkEvent m_stopEvent{true, false};
     VkThread m_thread;
-    LONG m_connectionState = 1;
-    std::string m_lastMessage;
-    bool m_lastFailed = false;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_stopped{false};
     std::atomic<DWORD> m_replyTimeout{kReplyTimeoutMs};
@@ -139,10 +123,8 @@ private:
     std::atomic<LONG> m_maximumRows{-1};
     std::atomic<bool> m_monitorMode{false};
 
-    std::string m_host, m_user, m_password; // under m_lock
     std::string m_sqlText;                  // under m_lock
     std::string m_version;                  // under m_lock
-    std::function<void()> m_onLogin;
     std::function<void(long)> m_rowHook;
 
     mutable std::mutex m_runStateLock;
