@@ -35,7 +35,9 @@ TEST(GridWorkerWithoutClient, ConnectReportsTheMissingLibrary)
     worker.SetLogon("DEMO", "scott", "tiger");
     ASSERT_TRUE(worker.Connect());
     QDeadlineTimer limit(60000);
-    while (receiver.statuses.empty() && !limit.hasExpired())
+    // The login notification comes from the worker thread just after the
+    // status is posted: wait for both.
+    while ((receiver.statuses.empty() || logins == 0) && !limit.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     ASSERT_EQ(receiver.statuses.size(), 1u);
     EXPECT_EQ(receiver.statuses[0].m_text,
