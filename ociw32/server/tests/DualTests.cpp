@@ -5,12 +5,6 @@
 namespace oraenginetest {
 namespace {
 
-struct Case {
-    int id;
-    const char* sql;
-    const char* expected;
-};
-
 const Case kCases[] = {
     {101, "SELECT 1 FROM DUAL", "1"},
     {102, "SELECT 1 + 2 * 3 FROM DUAL", "7"},

@@ -30,6 +30,14 @@ inline int64_t PinnedNow()
     return s;
 }
 
+// A numbered conformance case: a statement and the rows it must give (or
+// the error it must raise).
+struct Case {
+    int id;
+    const char* sql;
+    const char* expected;
+};
+
 inline std::string ValueText(const VkOracle::OraValue& v)
 {
     switch (v.kind) {

@@ -6,12 +6,6 @@
 namespace oraenginetest {
 namespace {
 
-struct Case {
-    int id;
-    const char* sql;
-    const char* expected;
-};
-
 class ExpressionTest : public EngineTest {
 protected:
     void SetUp() override

@@ -5,12 +5,6 @@
 namespace oraenginetest {
 namespace {
 
-struct Case {
-    int id;
-    const char* sql;
-    const char* expected;
-};
-
 class DemoTest : public EngineTest {
 protected:
     void SetUp() override
