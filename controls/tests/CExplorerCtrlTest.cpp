@@ -161,7 +161,7 @@ TEST_F(ExplorerCtrl, LoginReconnectAndDisconnectRaiseOnLogin)
 {
     std::string output;
     if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-        GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+        FAIL() << "the demo databases could not be provisioned:\n" << output;
     Put(DISPID_EX_DATABASE, "DEMO");
     Put(DISPID_EX_USERNAME, "scott");
     Put(DISPID_EX_PASSWORD, "tiger");

@@ -64,7 +64,7 @@ TEST(ExplorerReal, ResetReloadsTheConnectedTree)
 {
     std::string output;
     if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-        GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+        FAIL() << "the demo databases could not be provisioned:\n" << output;
     CExplorerReal window;
     window.show();
     COracleExplorerTree* tree = window.Tree();

@@ -16,7 +16,7 @@ protected:
     {
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         m_worker = std::make_unique<CExplorerWorker>(
             [this](CExplorerReply reply) {
                 std::lock_guard guard(m_lock);

@@ -228,7 +228,7 @@ protected:
     {
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         dlg = std::make_unique<CSchedulerMainDlg>();
         dlg->resize(800, 300);
         dlg->show();

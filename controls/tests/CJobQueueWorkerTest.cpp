@@ -113,7 +113,7 @@ protected:
     {
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         m_worker = std::make_unique<CJobQueueWorker>(&m_receiver);
         m_receiver.worker = m_worker.get();
         m_worker->SetLoginHandler([this] { ++m_logins; });

@@ -38,7 +38,7 @@ protected:
     {
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         m_tree = std::make_unique<COracleExplorerTree>();
         m_tree->SetLoginHandler([this] { ++m_logins; });
         m_tree->resize(400, 600);

@@ -66,7 +66,7 @@ protected:
         FreshRootTest::SetUp();
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         ASSERT_TRUE(qvtest::RegisterModule("VkReg"));
         queue = std::make_unique<CSchedulerMainDlg>();
         queue->resize(800, 300);

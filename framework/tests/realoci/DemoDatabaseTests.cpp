@@ -88,7 +88,7 @@ protected:
     {
         std::string output;
         if (!ProvisionDemo(&output))
-            GTEST_SKIP() << "the demo databases could not be provisioned:\n" << output;
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
         m_session = Session("scott", "tiger", "DEMO");
         ASSERT_TRUE(m_session->Connected()) << m_session->Error();
     }
