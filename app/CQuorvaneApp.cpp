@@ -3,10 +3,20 @@
 #include "app/CArtwork.h"
 #include "app/CMainFrame.h"
 #include "app/CQuorvaneResources.h"
+#include "app/CQuorvaneDoc.h"
 #include "app/CQuorvaneStrings.h"
+#include "app/CQuorvaneView.h"
+#include "app/CSchedulerCtrl.h"
 #include "framework/TwChildFrame.h"
 #include "framework/TwSplashWnd.h"
+#include "framework/TwCommandIds.h"
 #include "generic/VkDocTemplate.h"
+#include "generic/VkModalService.h"
+#include "platform/Archive.h"
+#include "platform/ArchiveException.h"
+#include "platform/ArchiveFile.h"
+
+#include <QMdiArea>
 
 CQuorvaneApp::CQuorvaneApp()
 {
@@ -19,15 +29,51 @@ CQuorvaneApp::CQuorvaneApp()
     m_paletteExt = QStringLiteral("qvp");
     m_paletteFilter = QStringLiteral("Quorvane Palette Files (*.qvp)|*.qvp|All Files (*.*)|*.*||");
     TwSplashWnd::m_pic.SetImage(QvSplashPicture(m_title, m_versionText));
+    // Open (Ctrl+O) reads a saved queue while no queue window is active;
+    // an active queue document swallows it.
+    MapCommand(ID_FILE_OPEN, [this] { OnQueueOpen(); });
 }
 
 void CQuorvaneApp::RegisterDocTemplates()
 {
     TwChildFrame::m_hIcon = QvQueueIcon();
-    // The queue document and its view join the template with the scheduler
-    // control; until then the template makes no documents and Connect New
-    // Queue stays disabled.
-    AddDocTemplate(new VkMultiDocTemplate(IDR_QUEUETYPE, {}, [](VkDocument*) { return new TwChildFrame; }, {}));
+    AddDocTemplate(new VkMultiDocTemplate(
+        IDR_QUEUETYPE, [] { return new CQuorvaneDoc; }, [](VkDocument*) { return new TwChildFrame; },
+        [](VkDocument* doc) { return new CQuorvaneView(static_cast<CQuorvaneDoc*>(doc)); }));
+}
+
+void CQuorvaneApp::OnQueueOpen()
+{
+    VkMultiDocTemplate* tpl = FirstTemplate();
+    if (!tpl)
+        return;
+    VkFileDialogRequest request;
+    request.owner = MainFrame();
+    request.mustExist = true;
+    if (!VkModalService::FileDialog(request) || request.path.isEmpty())
+        return;
+    const std::string path = request.path.toStdString();
+    CQuorvaneDoc::OpeningSaved opening;
+    auto* doc = static_cast<CQuorvaneDoc*>(tpl->OpenDocumentFile(false));
+    if (!doc)
+        return;
+    try {
+        CFile file;
+        CFileException error;
+        if (!file.Open(path.c_str(), CFile::modeRead, &error))
+            throw CFileException(error);
+        CArchive ar(&file, CArchive::load);
+        doc->Serialize(ar);
+    } catch (const CException&) {
+        doc->OnCloseDocument();
+        VkModalService::MessageBox(MainFrame(), QString::fromStdString(QvStrings().Format(IDS_QV_BAD_QUEUE_FILE, path.c_str())),
+                                   Title(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    for (QMdiSubWindow* frame : doc->Frames())
+        frame->show();
+    DocumentCreated(doc);
+    AfterDocumentOpened();
 }
 
 TwMainFrame* CQuorvaneApp::CreateMainFrame()
@@ -35,10 +81,10 @@ TwMainFrame* CQuorvaneApp::CreateMainFrame()
     return new CMainFrame(this);
 }
 
-void CQuorvaneApp::RefreshDocument(VkDocument*)
+void CQuorvaneApp::RefreshDocument(VkDocument* doc)
 {
-    // Refreshing asks the queue's scheduler control, which queue documents
-    // bring along.
+    if (auto* queue = dynamic_cast<CQuorvaneDoc*>(doc); queue && queue->Control())
+        queue->Control()->Refresh();
 }
 
 VkMenuTable CQuorvaneApp::DocumentMenu() const

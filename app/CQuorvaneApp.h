@@ -18,4 +18,7 @@ public:
     std::string CommandPrompt(UINT id) const override;
     QIcon FrameIcon() const override;
     QIcon CommandIcon(UINT id) const override;
+
+    // Opens a queue saved on its own (Ctrl+O while no queue is active).
+    void OnQueueOpen();
 };

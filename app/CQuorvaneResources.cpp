@@ -4,13 +4,13 @@ const VkMenuTable& QvQueueMenu()
 {
     static const VkMenuTable menu{
         VkMenuPopup("&File"),
-        VkMenuItem(32818, "&New\tCtrl+N"),
-        VkMenuItem(32816, "&Open...\tCtrl+O"),
+        VkMenuItem(32818, "&New"),
+        VkMenuItem(32816, "&Open..."),
         VkMenuSeparator(),
-        VkMenuItem(32822, "&Save\tCtrl+S"),
+        VkMenuItem(32822, "&Save"),
         VkMenuItem(32817, "Save &As..."),
         VkMenuSeparator(),
-        VkMenuItem(57600, "Connect New &Queue..."),
+        VkMenuItem(57600, "Connect New &Queue...\tCtrl+N"),
         VkMenuSeparator(),
         VkMenuItem(32772, "&Import..."),
         VkMenuItem(32771, "E&xport..."),
@@ -37,7 +37,7 @@ const VkMenuTable& QvQueueMenu()
         VkMenuItem(141, "Refresh &All"),
         VkMenuEnd(),
         VkMenuPopup("&Queue"),
-        VkMenuItem(57600, "Connect New &Queue..."),
+        VkMenuItem(57600, "Connect New &Queue...\tCtrl+N"),
         VkMenuSeparator(),
         VkMenuItem(1057, "&Disconnect"),
         VkMenuItem(1058, "&Reconnect"),
@@ -46,7 +46,7 @@ const VkMenuTable& QvQueueMenu()
         VkMenuItem(57602, "&Close"),
         VkMenuItem(138, "Close &All Queues"),
         VkMenuSeparator(),
-        VkMenuItem(32773, "&Properties..."),
+        VkMenuItem(32773, "&Properties...\tAlt+Enter"),
         VkMenuEnd(),
         VkMenuPopup("&Jobs"),
         VkMenuItem(32775, "&New..."),
@@ -82,7 +82,7 @@ const VkAccelTable& QvAccelerators()
         {"Ctrl+X", 57635},   {"Ctrl+V", 57637},        {"Shift+Ins", 57637}, {"Alt+Backspace", 57643},
         {"Ctrl+Z", 57643},   {"Ctrl+N", 57600},        {"Ctrl+O", 57601},    {"Ctrl+P", 57607},
         {"Ctrl+S", 57603},   {"F1", 57670},            {"F6", 57680},        {"Shift+F6", 57681},
-        {"F5", 133},         {"Alt+Return", 32773},
+        {"F5", 133},         {"Alt+Return", 32773},    {"Alt+Enter", 32773},
     };
     return accels;
 }

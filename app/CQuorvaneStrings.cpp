@@ -23,6 +23,10 @@ const VkStringTable& QvStrings()
         {57670, "Display help for current task or command\nHelp"},
         {57669, "Display help for clicked on buttons, menus and windows\nHelp"},
         {57664, "Display program information, version number and copyright\nAbout"},
+        // Messages.
+        {1008, "This queue is logged on. Are you sure you want to close it now?"},
+        {1009, "The queue could not be read from \"%s\": the file is damaged or is not a saved queue."},
+        {1010, "The queue could not be written to \"%s\"."},
         // Queue commands.
         {133, "Refresh the active job queue now\nRefresh"},
         {1057, "Disconnect the active job queue\nDisconnect Queue"},

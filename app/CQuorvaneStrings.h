@@ -6,5 +6,8 @@
 constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDR_QUEUETYPE = 127;
 constexpr UINT IDS_QV_FRAME_TITLE = 57344;
+constexpr UINT IDS_QV_CLOSE_LOGGED_ON = 1008;
+constexpr UINT IDS_QV_BAD_QUEUE_FILE = 1009;
+constexpr UINT IDS_QV_QUEUE_WRITE_FAILED = 1010;
 
 const VkStringTable& QvStrings();

@@ -2,9 +2,26 @@
 
 #include "controls/CExplorerReal.h"
 #include "controls/COracleExplorerTree.h"
+#include "controls/CQueueLogonDlg.h"
+#include "controls/QVCtrlStrings.h"
+#include "generic/VkModalService.h"
 #include "platform/VkBstr.h"
 
 namespace {
+
+// The queue logon dialog titled for the explorer, without the
+// administrator view.
+bool ShowExplorerLogon(QWidget* owner, std::string& host, std::string& user, std::string& password)
+{
+    CQueueLogonDlg dlg(QVCtrlString(IDS_EX_LOGON_PREFIX), owner);
+    dlg.SetOfferAdministratorView(false);
+    if (VkModalService::DoModal(&dlg) != QDialog::Accepted)
+        return false;
+    host = dlg.Host();
+    user = dlg.User();
+    password = dlg.Password();
+    return true;
+}
 
 CExplorerCtrl::LogonDialog& Dialog()
 {
@@ -73,7 +90,9 @@ HRESULT CExplorerCtrl::Interactive_Login(VARIANT_BOOL* pReturn)
     *pReturn = VARIANT_FALSE;
     COracleExplorerTree* tree = m_window->Tree();
     std::string host = tree->Database(), user = tree->UserName(), password = tree->Password();
-    if (!Dialog() || !Dialog()(host, user, password))
+    const bool confirmed =
+        Dialog() ? Dialog()(host, user, password) : ShowExplorerLogon(m_window.get(), host, user, password);
+    if (!confirmed)
         return S_OK;
     tree->SetDatabase(host);
     tree->SetUserName(user);

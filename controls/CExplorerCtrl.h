@@ -68,8 +68,9 @@ public:
     // The control's window, for its host.
     CExplorerReal* Window() const { return m_window.get(); }
 
-    // The queue log-on dialog that Interactive_Login shows: true with host,
-    // user and password filled when confirmed. Set by whoever provides it.
+    // Replaces the logon dialog that Interactive_Login shows (the queue
+    // logon dialog titled "Explorer Logon"): true with host, user and
+    // password filled when confirmed. Null restores that dialog.
     using LogonDialog = std::function<bool(std::string& host, std::string& user, std::string& password)>;
     static void SetLogonDialog(LogonDialog dialog);
 

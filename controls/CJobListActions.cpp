@@ -97,7 +97,8 @@ bool CJobListActions::CopySelected()
 
 bool CJobListActions::CanPaste() const
 {
-    return CJobClipboard::HasJobs(QApplication::clipboard()->mimeData());
+    // Without a paste target nothing would be made of a paste: not offered.
+    return m_pasteTarget && CJobClipboard::HasJobs(QApplication::clipboard()->mimeData());
 }
 
 bool CJobListActions::DoPaste()
@@ -198,7 +199,8 @@ bool CJobListActions::FilterViewport(QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (CJobClipboard::HasJobs(drag->mimeData())) {
+        // A drop nothing would come of is refused, not shown as a copy.
+        if (m_pasteTarget && CJobClipboard::HasJobs(drag->mimeData())) {
             drag->setDropAction(Qt::CopyAction);
             drag->accept();
         } else {
@@ -208,7 +210,7 @@ bool CJobListActions::FilterViewport(QEvent* event)
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!CJobClipboard::HasJobs(drop->mimeData())) {
+        if (!m_pasteTarget || !CJobClipboard::HasJobs(drop->mimeData())) {
             drop->ignore();
             return true;
         }

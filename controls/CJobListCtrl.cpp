@@ -3,6 +3,7 @@
 #include "controls/CJobListActions.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/QVCtrlStrings.h"
+#include "platform/Archive.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 CJobListCtrl::CJobListCtrl(QWidget* parent)
     : QTableView(parent), m_worker(std::make_unique<CJobQueueWorker>(this))
 {
+    setObjectName(QStringLiteral("JobList"));
     setModel(&m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -328,4 +330,60 @@ void CJobListCtrl::UpdateFlashTimer()
         m_flash.start();
     else if (!needed && m_flash.isActive())
         m_flash.stop();
+}
+
+CJobListViewState CJobListCtrl::ViewState() const
+{
+    CJobListViewState state;
+    if (testAttribute(Qt::WA_SetFont))
+        state.font = font().toString();
+    const QPalette& colours = palette();
+    if (colours.isBrushSet(QPalette::Active, QPalette::Text))
+        state.textColour = colours.color(QPalette::Active, QPalette::Text).rgba();
+    if (colours.isBrushSet(QPalette::Active, QPalette::Base))
+        state.backColour = colours.color(QPalette::Active, QPalette::Base).rgba();
+    state.flashEffects = m_model.FlashEffects();
+    state.columnLayout = SaveLayout();
+    return state;
+}
+
+void CJobListCtrl::ApplyViewState(const CJobListViewState& state)
+{
+    QFont chosen;
+    if (!state.font.isEmpty() && chosen.fromString(state.font))
+        setFont(chosen);
+    QPalette colours = palette();
+    if (state.textColour)
+        colours.setColor(QPalette::Text, QColor::fromRgba(state.textColour));
+    if (state.backColour)
+        colours.setColor(QPalette::Base, QColor::fromRgba(state.backColour));
+    setPalette(colours);
+    m_model.SetFlashEffects(state.flashEffects);
+    RestoreLayout(state.columnLayout);
+}
+
+void CJobListCtrl::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        CJobListViewState state = ViewState();
+        state.Serialize(ar);
+        ar << m_worker->Host() << m_worker->UserName() << m_worker->Password();
+        ar << static_cast<LONG>(m_adminView ? 1 : 0);
+        ar << static_cast<DWORD>(m_worker->RefreshInterval());
+        return;
+    }
+    CJobListViewState state;
+    state.Serialize(ar);
+    ApplyViewState(state);
+    const std::string host = ar.ReadString();
+    const std::string user = ar.ReadString();
+    const std::string password = ar.ReadString();
+    SetLogon(host, user, password);
+    LONG adminView = 0;
+    ar >> adminView;
+    SetAdministratorView(adminView != 0);
+    DWORD interval = 0;
+    ar >> interval;
+    m_worker->SetRefreshInterval(interval);
+    m_worker->SetWarnAboutView(false);
 }

@@ -8,6 +8,7 @@
 
 #include "controls/CJobListMenu.h"
 #include "controls/CJobListModel.h"
+#include "controls/CJobListViewState.h"
 #include "controls/CJobQueueWorker.h"
 
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+class CArchive;
 class CJobListActions;
 class CJobListStatusCtrl;
 class QMenu;
@@ -83,6 +85,14 @@ public:
     // saved state; Restore is false, changing nothing, for data it cannot read.
     QByteArray SaveLayout() const;
     bool RestoreLayout(const QByteArray& layout);
+    // Font, colours, flash switch and column layout as saved with the queue.
+    CJobListViewState ViewState() const;
+    void ApplyViewState(const CJobListViewState& state);
+    // The saved queue: the view state, then host, user name, password (plain
+    // text), administrator view (32-bit) and refresh interval (32-bit).
+    // Loading also turns the missing-view warning off. Loading throws
+    // CArchiveException for damaged data; what was read until then stays.
+    void Serialize(CArchive& ar);
 
     // One step of the flashing (normally the flash timer's).
     void FlashStep();

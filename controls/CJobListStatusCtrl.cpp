@@ -1,5 +1,6 @@
 #include "controls/CJobListStatusCtrl.h"
 
+#include "controls/CJobStatusArt.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkDateFormat.h"
 
@@ -13,17 +14,6 @@ namespace {
 
 const char* const kBlanks = "  ";
 
-QColor ImageColour(LONG image)
-{
-    switch (image) {
-    case IDB_JW_CONNECTING: return QColor(230, 180, 0);
-    case IDB_JW_BUSY: return QColor(0, 120, 220);
-    case IDB_JW_DONE: return QColor(0, 170, 0);
-    case IDB_JW_NOT_CONNECTED: return QColor(200, 0, 0);
-    default: return QColor(120, 120, 120);
-    }
-}
-
 } // namespace
 
 CJobListStatusCtrl::CJobListStatusCtrl(QWidget* parent) : QWidget(parent)
@@ -35,6 +25,8 @@ CJobListStatusCtrl::CJobListStatusCtrl(QWidget* parent) : QWidget(parent)
     const int widths[] = {150, 80, 60, 100};
     for (int i = 0; i < 4; ++i) {
         auto* pane = new QLabel(this);
+        static const char* const names[] = {"statusText", "statusVersion", "statusTime", "statusImage"};
+        pane->setObjectName(QString::fromLatin1(names[i]));
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
         pane->setMinimumWidth(widths[i]);
@@ -71,24 +63,7 @@ DATE CJobListStatusCtrl::LocalNow()
 
 QPixmap CJobListStatusCtrl::StatusImage(LONG image, int frames)
 {
-    // Drawn rather than loaded: a dot per frame that moves along the strip,
-    // on the transparent colour.
-    const int size = 16;
-    frames = std::max(1, frames);
-    QImage strip(size * frames, size, QImage::Format_ARGB32);
-    strip.fill(QColor(255, 0, 255));
-    QPainter painter(&strip);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    for (int f = 0; f < frames; ++f) {
-        painter.setBrush(ImageColour(image));
-        const int inset = frames == 1 ? 2 : 2 + (f % 3);
-        painter.drawEllipse(QRect(f * size + inset, inset, size - 2 * inset, size - 2 * inset));
-    }
-    painter.end();
-    QPixmap pixmap = QPixmap::fromImage(strip);
-    pixmap.setMask(pixmap.createMaskFromColor(QColor(255, 0, 255)));
-    return pixmap;
+    return QPixmap::fromImage(CJobStatusArt::Strip(image, frames));
 }
 
 void CJobListStatusCtrl::LoadFrames(LONG image, int frames)

@@ -232,6 +232,7 @@ const VkStringTable& QVCtrlStrings()
         {IDS_EX_TOOL_HOST, "Host\nSet or change server for connection."},
         {IDS_EX_TOOL_RESET, "Reset\nReset contents (usually in response to changes on the server)."},
         {IDS_EX_TOOL_HELP, "Help\nHelp on using the Schema Explorer."},
+        {IDS_EX_LOGON_PREFIX, "Explorer"},
 
         {IDS_QD_TITLE_PREFIX, "Queue"},
         {IDS_QD_LOGON_TITLE, "Logon"},

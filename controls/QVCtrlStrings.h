@@ -164,6 +164,7 @@ enum QVCtrlStringId : UINT {
     IDS_EX_TOOL_HOST, // tool bar buttons: "text\ntool tip"
     IDS_EX_TOOL_RESET,
     IDS_EX_TOOL_HELP,
+    IDS_EX_LOGON_PREFIX, // title prefix of the explorer's logon dialog
 
     // Queue connection and properties dialogs.
     IDS_QD_TITLE_PREFIX = 5700,

@@ -6,13 +6,13 @@ const VkMenuTable& TwFrameMenu()
 {
     static const VkMenuTable menu{
         VkMenuPopup("&File"),
-        VkMenuItem(ID_PALETTE_NEW, "&New\tCtrl+N"),
-        VkMenuItem(ID_PALETTE_OPEN, "&Open...\tCtrl+O"),
+        VkMenuItem(ID_PALETTE_NEW, "&New"),
+        VkMenuItem(ID_PALETTE_OPEN, "&Open..."),
         VkMenuSeparator(),
-        VkMenuItem(ID_PALETTE_SAVE, "&Save\tCtrl+S"),
+        VkMenuItem(ID_PALETTE_SAVE, "&Save"),
         VkMenuItem(ID_PALETTE_SAVEAS, "Save &As..."),
         VkMenuSeparator(),
-        VkMenuItem(ID_FILE_NEW, "New &Connection..."),
+        VkMenuItem(ID_FILE_NEW, "New &Connection...\tCtrl+N"),
         VkMenuSeparator(),
         VkMenuItem(ID_PALETTE_PROPERTIES, "S&ettings..."),
         VkMenuSeparator(),

@@ -332,6 +332,11 @@ void TwQuillApp::OnFileNew()
 {
     if (VkMultiDocTemplate* tpl = FirstTemplate())
         tpl->OpenDocumentFile(true);
+    AfterDocumentOpened();
+}
+
+void TwQuillApp::AfterDocumentOpened()
+{
     if (m_mainFrame) {
         m_mainFrame->DoAutoTile();
         m_mainFrame->SetTitlePostfix(m_palette ? m_palette->Title() : QString());

@@ -101,6 +101,8 @@ public:
     void DocumentCreated(VkDocument* doc);
     // Called by every queue document after it closed.
     void OnCloseDocument(VkDocument* doc);
+    // Re-tiles, retitles and updates the menus after a queue window opened.
+    void AfterDocumentOpened();
 
     // Commands.
     void OnFileNew();

@@ -4,6 +4,7 @@
 #include "app/CQuorvaneResources.h"
 #include "app/CQuorvaneStrings.h"
 #include "framework/TwCommandIds.h"
+#include "framework/TwFrameMenu.h"
 #include "framework/TwPaletteSettingsDlg.h"
 #include "framework/TwSplashWnd.h"
 #include "generic/VkCommandActions.h"
@@ -16,10 +17,13 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QImage>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
+
+#include <map>
 #include <QToolBar>
 
 namespace {
@@ -69,8 +73,8 @@ TEST_F(CQuorvaneAppTest, FrameMenuWhileNoQueueIsOpen)
     EXPECT_EQ(tops, (QStringList{"&File", "&View", "&Help"}));
     ASSERT_NE(Popup("&File"), nullptr);
     EXPECT_EQ(Items(Popup("&File")),
-              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "&Save\tCtrl+S", "Save &As...", "-",
-                           "New &Connection...", "-", "S&ettings...", "-", "&Recent", "-", "E&xit"}));
+              (QStringList{"&New", "&Open...", "-", "&Save", "Save &As...", "-",
+                           "New &Connection...\tCtrl+N", "-", "S&ettings...", "-", "&Recent", "-", "E&xit"}));
     EXPECT_EQ(Items(Popup("&View")), (QStringList{"&Toolbar", "&Status Bar", "-", "Schema &Explorer"}));
     EXPECT_EQ(Items(Popup("&Help")), (QStringList{"&Help Topics", "-", "&About Quorvane..."}));
     EXPECT_EQ(frame->windowTitle(), "Quorvane - Palette1 (0 Queues)");
@@ -215,6 +219,34 @@ TEST(CQuorvaneProgram, EmbeddedStartEndsWithoutAWindow)
                                               qvtest::BinPath("quorvane").string() + "' -Embedding",
                                           &output, true);
     EXPECT_EQ(status, 0) << output;
+}
+
+} // namespace
+
+namespace {
+
+// Every key a menu item shows sends that item's command, in both menus.
+TEST(CQuorvaneMenuKeys, MenusShowOnlyKeysThatRunTheirItem)
+{
+    std::map<QString, UINT> accelerators;
+    for (const VkAccelDef& accel : QvAccelerators())
+        accelerators[QKeySequence(QString::fromLatin1(accel.key)).toString()] = accel.id;
+    int keysShown = 0;
+    for (const VkMenuTable* table : {&QvQueueMenu(), &TwFrameMenu()}) {
+        for (const VkMenuDef& item : *table) {
+            if (item.kind != VkMenuDef::Item)
+                continue;
+            const QString text = QString::fromLatin1(item.text);
+            const qsizetype tab = text.indexOf('\t');
+            if (tab < 0)
+                continue;
+            ++keysShown;
+            const QString key = QKeySequence(text.mid(tab + 1)).toString();
+            ASSERT_TRUE(accelerators.count(key)) << text.toStdString();
+            EXPECT_EQ(accelerators[key], item.id) << text.toStdString();
+        }
+    }
+    EXPECT_GE(keysShown, 7);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // the OnLogin event on the connection points.
 
 #include "controls/CExplorerCtrl.h"
+#include "controls/CQueueLogonDlg.h"
+#include "generic/VkModalScript.h"
 #include "controls/CExplorerReal.h"
 #include "controls/COracleExplorerTree.h"
 #include "platform/ComPtr.h"
@@ -134,11 +136,27 @@ TEST_F(ExplorerCtrl, GetIUnknownAnswersTheControlItself)
 
 TEST_F(ExplorerCtrl, InteractiveLoginWithoutTheDialogConfirmedChangesNothing)
 {
+    // The explorer's own logon dialog: the queue logon titled for it, without
+    // the administrator view; cancelled here.
     VkVariant result;
-    ASSERT_EQ(Call(DISPID_EX_INTERACTIVE_LOGIN, {}, &result), S_OK);
     bool confirmed = true;
+    {
+        VkModalScript modal;
+        modal.AnswerDialog([](QDialog* d) {
+            auto* dlg = dynamic_cast<CQueueLogonDlg*>(d);
+            EXPECT_NE(dlg, nullptr);
+            if (dlg) {
+                EXPECT_EQ(dlg->windowTitle(), "Explorer Logon");
+                EXPECT_FALSE(dlg->AdministratorViewOffered());
+            }
+            return int(QDialog::Rejected);
+        });
+        ASSERT_EQ(Call(DISPID_EX_INTERACTIVE_LOGIN, {}, &result), S_OK);
+        EXPECT_TRUE(modal.Exhausted());
+    }
     result.ToBool(&confirmed);
     EXPECT_FALSE(confirmed);
+    EXPECT_EQ(Get(DISPID_EX_DATABASE), "");
 
     CExplorerCtrl::SetLogonDialog([](std::string& host, std::string& user, std::string& password) {
         host = "NO_SUCH_ALIAS";

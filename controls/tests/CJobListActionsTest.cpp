@@ -133,7 +133,8 @@ TEST_F(JobListActions, CopyPutsTextAndJobsOnTheClipboardAndPasteHandsThemOn)
     ASSERT_TRUE(data);
     EXPECT_EQ(data->text(), list().Model().RowsAsText(list().SelectedRows()));
     EXPECT_TRUE(data->text().startsWith("2\t"));
-    ASSERT_TRUE(actions().CanPaste());
+    // No one to create the jobs yet: paste is not offered and does nothing.
+    EXPECT_FALSE(actions().CanPaste());
     CJobTransferList copied;
     ASSERT_TRUE(CJobClipboard::Read(CJobClipboard::JobsBlock(data), copied));
     EXPECT_EQ(copied.m_sourceHost, "DEMO");
@@ -141,13 +142,13 @@ TEST_F(JobListActions, CopyPutsTextAndJobsOnTheClipboardAndPasteHandsThemOn)
     EXPECT_EQ(*copied.m_items[0], list().Model().Job(list().FindRow(2)));
     EXPECT_EQ(*copied.m_items[1], list().Model().Job(list().FindRow(4)));
 
-    // No one to create the jobs yet: nothing is pasted.
     EXPECT_FALSE(actions().DoPaste());
 
     // Into the same queue: the source host shown is the queue's own.
     RecordingPaste paste;
     paste.host = "DEMO";
     actions().SetPasteTarget(&paste);
+    EXPECT_TRUE(actions().CanPaste());
     QTest::keySequence(&list(), QKeySequence::Paste);
     EXPECT_EQ(paste.asked, (std::vector<std::string>{"2 DEMO -> DEMO"}));
     EXPECT_EQ(paste.saved, (std::vector<LONG>{2, 4}));
@@ -187,6 +188,20 @@ TEST_F(JobListActions, DragStartsOnlyFromAConnectedQueue)
     QTest::mouseRelease(list().viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(list().SelectedJobNumbers(), (std::vector<LONG>{2}));
     EXPECT_EQ(drags, 0);
+}
+
+TEST_F(JobListActions, WithoutAPasteTargetDropsAreRefused)
+{
+    QWidget* viewport = list().viewport();
+    const QPoint at = viewport->rect().center();
+    const std::unique_ptr<QMimeData> jobs = CJobClipboard::Render(QString(), "PROD", {Job(70)});
+    ASSERT_TRUE(jobs);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, jobs.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, jobs.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    EXPECT_FALSE(drop.isAccepted());
 }
 
 TEST_F(JobListActions, DropsAcceptOnlyJobs)

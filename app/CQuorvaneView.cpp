@@ -1,0 +1,104 @@
+#include "app/CQuorvaneView.h"
+
+#include "app/CQuorvaneDoc.h"
+#include "app/CSchedulerCtrl.h"
+#include "app/CSchedulerCtrlEventSink.h"
+#include "controls/ISchedulerCtrl.h"
+#include "framework/TwQuillApp.h"
+#include "generic/VkPostedMessage.h"
+#include "generic/VkWndRecord.h"
+#include "platform/Archive.h"
+#include "platform/ConnectionPoint.h"
+
+#include <QCoreApplication>
+#include <QResizeEvent>
+
+CQuorvaneView::CQuorvaneView(CQuorvaneDoc* doc, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_cookie(CSchedulerCtrlEventSink::kNoCookie)
+{
+    setObjectName(QStringLiteral("QuorvaneView"));
+    auto* control = new CSchedulerCtrl(this);
+    control->setGeometry(0, 0, 300, 300);
+    if (!control->Create()) {
+        // The window stays empty; the document never gets a control.
+        delete control;
+        return;
+    }
+    m_control = control;
+    m_control->show();
+    Advise();
+    // No explorer tool window is handed over yet.
+    m_control->SetExternalExplorer(0);
+    if (m_doc)
+        m_doc->SetControl(m_control);
+}
+
+CQuorvaneView::~CQuorvaneView()
+{
+    CloseControl();
+}
+
+CSchedulerCtrl* CQuorvaneView::Control() const
+{
+    return m_control;
+}
+
+void CQuorvaneView::Advise()
+{
+    ComPtr<IUnknown> unknown = m_control->GetIUnknown();
+    if (!unknown)
+        return;
+    m_sink = ComPtr<CSchedulerCtrlEventSink>(new CSchedulerCtrlEventSink(this));
+    DWORD cookie = 0;
+    if (SUCCEEDED(VkAdvise(unknown.Get(), DIID__ISchedulerCtrlEvents, m_sink.Get(), &cookie)))
+        m_cookie = cookie;
+}
+
+void CQuorvaneView::Unadvise()
+{
+    if (m_sink)
+        m_sink->Detach();
+    if (m_control && m_cookie != CSchedulerCtrlEventSink::kNoCookie)
+        if (ComPtr<IUnknown> unknown = m_control->GetIUnknown())
+            VkUnadvise(unknown.Get(), DIID__ISchedulerCtrlEvents, m_cookie);
+    m_cookie = CSchedulerCtrlEventSink::kNoCookie;
+    m_sink = nullptr;
+}
+
+void CQuorvaneView::CloseControl()
+{
+    if (!m_control)
+        return;
+    Unadvise();
+    m_control->DestroyControl();
+    // A login notice still on its way finds no one.
+    QCoreApplication::removePostedEvents(this, static_cast<int>(UWM_QUEUE_LOGIN));
+}
+
+bool CQuorvaneView::event(QEvent* event)
+{
+    if (event->type() == static_cast<QEvent::Type>(UWM_QUEUE_LOGIN)) {
+        if (m_doc && m_control && m_control->HasControl())
+            m_doc->UpdateTitle(m_control->Connected() ? CQuorvaneDoc::TitleConnected : CQuorvaneDoc::TitleNotConnected);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CQuorvaneView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_control) {
+        m_control->setGeometry(rect());
+        if (m_doc)
+            m_doc->SetControl(m_control);
+    }
+}
+
+void CQuorvaneView::Serialize(CArchive& ar)
+{
+    SerializeWnd(ar, this, true);
+    // After a load the frame lays the control out again at its own size.
+    if (ar.IsLoading() && parentWidget())
+        QCoreApplication::postEvent(parentWidget(), new QEvent(QEvent::LayoutRequest));
+}

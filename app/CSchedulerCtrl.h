@@ -1,0 +1,79 @@
+#pragma once
+// The program's window around one hosted job scheduler control: creating
+// it creates the control by its class identifier and places the control's
+// window inside; every call goes through the control's dispatch interface
+// by dispatch id. Without a registered control the window stays empty and
+// every call answers its default.
+
+#include "platform/ComInterfaces.h"
+#include "platform/ComPtr.h"
+#include "platform/WinTypes.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <string>
+
+struct IVkControlWindow;
+
+class CSchedulerCtrl : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CSchedulerCtrl(QWidget* parent = nullptr);
+    // Closes the control's window (ending its worker) before the window goes.
+    ~CSchedulerCtrl() override;
+
+    // Creates the control; false when it cannot be created (not registered,
+    // or its window cannot be made).
+    bool Create();
+    bool HasControl() const { return static_cast<bool>(m_dispatch); }
+    IDispatch* Dispatch() const { return m_dispatch.Get(); }
+    // Ends the control's background work and closes its window; later calls
+    // answer their defaults.
+    void DestroyControl();
+
+    void Interactive_Export();
+    void Interactive_Import();
+    void Interactive_Properties();
+    void StopAll();
+    void StopSelected();
+    void DeleteSelected();
+    void CopySelected();
+    void DoPaste();
+    LONG SelectionCount();
+    bool CanPaste();
+    void Interactive_New();
+    void Interactive_NewWizard();
+    void Interactive_Modify();
+    void RunSelected();
+    void BreakSelected();
+    bool Interactive_Login();
+    std::string Database();
+    std::string UserName();
+    void Refresh();
+    bool Connected();
+    LONG Items();
+    // false when the control refused the stream (E_FAIL) or is missing.
+    bool Persist(IUnknown* stream, bool load);
+    void Login();
+    // The control's IUnknown, with a reference of its own for the caller.
+    ComPtr<IUnknown> GetIUnknown();
+    void Reconnect();
+    void Disconnect();
+    void SetExternalExplorer(LONG window);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    HRESULT Call(DISPID id, std::initializer_list<VARIANT> args = {}, VARIANT* result = nullptr,
+                 WORD flags = DISPATCH_METHOD);
+    bool CallBool(DISPID id);
+    LONG CallLong(DISPID id, WORD flags = DISPATCH_METHOD);
+    std::string GetText(DISPID id);
+
+    ComPtr<IDispatch> m_dispatch;
+    ComPtr<IVkControlWindow> m_window;
+    QPointer<QWidget> m_controlWindow;
+};

@@ -1,0 +1,362 @@
+// Queue windows through the running program: the registered scheduler
+// control on the demo databases, driven by the program's own commands.
+
+#include "app/CMainFrame.h"
+#include "app/CQuorvaneApp.h"
+#include "app/CQuorvaneDoc.h"
+#include "app/CQuorvaneView.h"
+#include "app/CSchedulerCtrl.h"
+#include "framework/TwCommandIds.h"
+#include "framework/TwLogonDlg.h"
+#include "framework/TwMDIClientWnd.h"
+#include "generic/VkCommandActions.h"
+#include "generic/VkDocTemplate.h"
+#include "generic/VkModalScript.h"
+#include "testsupport/TestRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <functional>
+
+namespace {
+
+// Processes events until done() holds; false after a generous limit (a hang
+// is a failure, not a timing assumption).
+bool WaitUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer limit(60000);
+    while (!done()) {
+        if (limit.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+int Threads()
+{
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator()));
+}
+
+std::string Sql(const std::string& connect, const std::string& statement)
+{
+    std::string output;
+    qvtest::RunCommand("'" + qvtest::BinPath("ocisql").string() + "' " + connect + " --tsv -c \"" + statement + "\"",
+                       &output);
+    return output;
+}
+
+class QueueWindows : public qvtest::FreshRootTest {
+protected:
+    void SetUp() override
+    {
+        FreshRootTest::SetUp();
+        std::string output;
+        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
+            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        ASSERT_TRUE(qvtest::RegisterModule("VkReg"));
+        ASSERT_TRUE(qvtest::RegisterModule("QVCtrl"));
+        app = std::make_unique<CQuorvaneApp>();
+        ASSERT_TRUE(app->InitInstance({"-nologo"}));
+        frame = static_cast<CMainFrame*>(app->MainFrame());
+        frame->resize(1000, 700);
+        frame->show();
+        threadsAtStart = Threads();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        FreshRootTest::TearDown();
+    }
+
+    // Answers the next logon dialog; a null user cancels it.
+    void AnswerLogon(const char* user, const QString& password = {}, const QString& database = {})
+    {
+        modal.AnswerDialog([=](QDialog* d) {
+            auto* dlg = dynamic_cast<TwLogonDlg*>(d);
+            EXPECT_NE(dlg, nullptr);
+            if (!dlg || !user)
+                return int(QDialog::Rejected);
+            dlg->userCombo()->lineEdit()->setText(QString::fromLatin1(user));
+            dlg->passwordEdit()->setText(password);
+            const int index = dlg->databaseCombo()->findText(database);
+            EXPECT_GE(index, 0) << database.toStdString();
+            dlg->databaseCombo()->setCurrentIndex(index);
+            emit dlg->databaseCombo()->activated(index);
+            return int(QDialog::Accepted);
+        });
+    }
+
+    // Connect New Queue as the menu runs it; the new document or null.
+    CQuorvaneDoc* NewQueue(const char* user, const QString& password = {}, const QString& database = {})
+    {
+        AnswerLogon(user, password, database);
+        const int before = Template()->DocumentCount();
+        EXPECT_TRUE(app->Router().Update(ID_FILE_NEW).IsEnabled());
+        EXPECT_TRUE(app->Router().Execute(ID_FILE_NEW));
+        if (Template()->DocumentCount() == before)
+            return nullptr;
+        return static_cast<CQuorvaneDoc*>(Template()->Documents().back());
+    }
+    VkMultiDocTemplate* Template() const { return app->FirstTemplate(); }
+    static CQuorvaneView* View(CQuorvaneDoc* doc) { return doc->Views().at(0); }
+    static QTableView* List(CQuorvaneDoc* doc) { return View(doc)->findChild<QTableView*>("JobList"); }
+    static QString Status(CQuorvaneDoc* doc) { return View(doc)->findChild<QLabel*>("statusText")->text(); }
+    bool Enabled(UINT id) const { return app->Router().Update(id).IsEnabled(); }
+    void Activate(CQuorvaneDoc* doc)
+    {
+        app->MDIFrame()->setActiveSubWindow(doc->Frames().at(0));
+        ASSERT_EQ(app->MDIFrame()->activeSubWindow(), doc->Frames().at(0));
+    }
+    static bool Connected(CQuorvaneDoc* doc, const QString& title)
+    {
+        return doc->GetTitle() == title && doc->Control()->Items() > 0;
+    }
+    static void SelectJobs(CQuorvaneDoc* doc, std::initializer_list<int> jobs)
+    {
+        QTableView* list = List(doc);
+        list->clearSelection();
+        QAbstractItemModel* model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            for (int job : jobs)
+                if (model->index(row, 0).data().toInt() == job)
+                    list->selectionModel()->select(model->index(row, 0),
+                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    VkModalScript modal;
+    std::unique_ptr<CQuorvaneApp> app;
+    CMainFrame* frame = nullptr;
+    int threadsAtStart = 0;
+};
+
+TEST_F(QueueWindows, CancelledLogonLeavesNoWindowAndNoCount)
+{
+    const QString title = frame->windowTitle();
+    EXPECT_EQ(NewQueue(nullptr), nullptr);
+    EXPECT_EQ(Template()->DocumentCount(), 0);
+    EXPECT_EQ(app->OpenDocumentCount(), 0);
+    EXPECT_TRUE(app->MDIFrame()->subWindowList().isEmpty());
+    EXPECT_EQ(frame->windowTitle(), title);
+    EXPECT_EQ(modal.Dialogs().size(), 1u);
+}
+
+TEST_F(QueueWindows, ScottOnDemoShowsHisJobsConnected)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(app->OpenDocumentCount(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); })) << doc->GetTitle().toStdString();
+    EXPECT_TRUE(frame->windowTitle().endsWith("(1 Queue)")) << frame->windowTitle().toStdString();
+    EXPECT_EQ(doc->Control()->Items(), 9);
+    EXPECT_EQ(frame->CurrentMenuPopups().size(), 7);
+    EXPECT_EQ(modal.Unexpected(), 0);
+    // The status bar knows the server.
+    EXPECT_TRUE(WaitUntil([&] { return !View(doc)->findChild<QLabel*>("statusVersion")->text().isEmpty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !View(doc)->findChild<QLabel*>("statusTime")->text().isEmpty(); }));
+}
+
+TEST_F(QueueWindows, FailedLogonsShowNotConnectedAndTheError)
+{
+    CQuorvaneDoc* wrong = NewQueue("scott", "wrong", "DEMO");
+    ASSERT_NE(wrong, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return wrong->GetTitle() == "SCOTT (DEMO) - NOT Connected"; }))
+        << wrong->GetTitle().toStdString();
+    EXPECT_TRUE(Status(wrong).contains("ORA-01017")) << Status(wrong).toStdString();
+
+    CQuorvaneDoc* down = NewQueue("scott", "tiger", "DOWN");
+    ASSERT_NE(down, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return down->GetTitle() == "SCOTT (DOWN) - NOT Connected"; }));
+    EXPECT_TRUE(Status(down).contains("ORA-01034")) << Status(down).toStdString();
+
+    // Not connected: only what needs no connection, and the ways back.
+    Activate(down);
+    for (UINT id : {57634u, 57637u, 32782u, 32774u, 32771u, 32777u, 32772u, 32775u, 32781u, 32778u, 32783u, 32779u,
+                    1057u})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (UINT id : {133u, 32773u, 1058u, 1059u})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, CommandsFollowConnectionAndSelection)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    Activate(doc);
+
+    SelectJobs(doc, {});
+    EXPECT_EQ(doc->Control()->SelectionCount(), 0);
+    for (UINT id : {57634u, 32782u, 32781u, 32778u, 32783u, 32779u, 1058u, 1059u, 57637u})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (UINT id : {133u, 32773u, 32774u, 32771u, 32777u, 32772u, 32775u, 1057u})
+        EXPECT_TRUE(Enabled(id)) << id;
+
+    SelectJobs(doc, {2});
+    for (UINT id : {57634u, 32782u, 32781u, 32778u, 32783u, 32779u})
+        EXPECT_TRUE(Enabled(id)) << id;
+
+    SelectJobs(doc, {2, 3});
+    EXPECT_EQ(doc->Control()->SelectionCount(), 2);
+    EXPECT_FALSE(Enabled(32781));
+    for (UINT id : {57634u, 32782u, 32778u, 32783u, 32779u})
+        EXPECT_TRUE(Enabled(id)) << id;
+
+    // Nothing can take a paste yet: Paste stays off even with jobs copied.
+    ASSERT_TRUE(app->Router().Execute(57634));
+    EXPECT_FALSE(Enabled(57637));
+
+    // Disconnect, then Reconnect through the menu.
+    ASSERT_TRUE(app->Router().Execute(1057));
+    ASSERT_TRUE(WaitUntil([&] { return doc->GetTitle() == "SCOTT (DEMO) - NOT Connected"; }));
+    EXPECT_TRUE(Enabled(1058));
+    EXPECT_FALSE(Enabled(1057));
+    ASSERT_TRUE(app->Router().Execute(1058));
+    ASSERT_TRUE(WaitUntil([&] { return doc->GetTitle() == "SCOTT (DEMO) - Connected"; }));
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, RunBreakAndDeleteReachTheServer)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    Activate(doc);
+    const std::string scott = "scott/tiger@DEMO";
+
+    SelectJobs(doc, {3});
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32779)); // break
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, "select broken from user_jobs where job = 3") == "BROKEN\nY\n"; }));
+
+    SelectJobs(doc, {1});
+    const std::string before = Sql(scott, "select last_date from user_jobs where job = 1");
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32778)); // run
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, "select last_date from user_jobs where job = 1") != before; }));
+
+    SelectJobs(doc, {7});
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32782)); // delete
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, "select count(*) from user_jobs where job = 7") == "COUNT(*)\n0\n"; }));
+    ASSERT_TRUE(WaitUntil([&] { return doc->Control()->Items() == 8; }));
+
+    // F5 reads the list again.
+    ASSERT_TRUE(app->Router().Execute(133));
+    EXPECT_EQ(modal.Messages().size(), 3u);
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, ClosingAsksOnlyWhileConnected)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    QMdiSubWindow* window = doc->Frames().at(0);
+
+    modal.AnswerMessage(IDNO);
+    window->close();
+    ASSERT_EQ(modal.Messages().size(), 1u);
+    EXPECT_EQ(modal.Messages()[0].text, "This queue is logged on. Are you sure you want to close it now?");
+    EXPECT_EQ(modal.Messages()[0].caption, "Quorvane");
+    EXPECT_EQ(Template()->DocumentCount(), 1);
+
+    Activate(doc);
+    ASSERT_TRUE(app->Router().Execute(1057));
+    ASSERT_TRUE(WaitUntil([&] { return doc->GetTitle() == "SCOTT (DEMO) - NOT Connected"; }));
+    window->close();
+    EXPECT_EQ(modal.Messages().size(), 1u);
+    ASSERT_TRUE(WaitUntil([&] { return Template()->DocumentCount() == 0; }));
+    EXPECT_EQ(app->OpenDocumentCount(), 0);
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, TwoDatabasesAtOnceAndClosingOneKeepsTheOther)
+{
+    CQuorvaneDoc* demo = NewQueue("scott", "tiger", "DEMO");
+    CQuorvaneDoc* legacy = NewQueue("scott", "tiger", "LEGACY");
+    ASSERT_TRUE(demo && legacy);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(demo, "SCOTT (DEMO) - Connected"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Connected(legacy, "SCOTT (LEGACY) - Connected"); }));
+    EXPECT_TRUE(frame->windowTitle().endsWith("(2 Queues)")) << frame->windowTitle().toStdString();
+
+    // Closing DEMO from the Queue menu (no question) leaves LEGACY working.
+    Activate(demo);
+    ASSERT_TRUE(app->Router().Execute(ID_FILE_CLOSE));
+    ASSERT_TRUE(WaitUntil([&] { return Template()->DocumentCount() == 1; }));
+    Sql("scott/tiger@LEGACY", "begin dbms_job.remove(7); end;");
+    Activate(legacy);
+    ASSERT_TRUE(app->Router().Execute(133));
+    ASSERT_TRUE(WaitUntil([&] { return legacy->Control()->Items() == 8; }));
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, ASavedQueueOpensAndLogsOnWithoutADialog)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    Activate(doc);
+    const QString path = QString::fromStdString((root() / "scott.queue").string());
+    modal.AnswerFile(path);
+    ASSERT_TRUE(app->Router().Execute(ID_FILE_SAVE));
+    // While a queue is active, Open does nothing.
+    ASSERT_TRUE(app->Router().Execute(ID_FILE_OPEN));
+    EXPECT_EQ(modal.FileDialogs().size(), 1u);
+
+    modal.AnswerMessage(IDYES);
+    doc->Frames().at(0)->close();
+    ASSERT_TRUE(WaitUntil([&] { return Template()->DocumentCount() == 0; }));
+
+    modal.AnswerFile(path);
+    ASSERT_TRUE(app->Router().Execute(ID_FILE_OPEN));
+    ASSERT_EQ(Template()->DocumentCount(), 1);
+    auto* again = static_cast<CQuorvaneDoc*>(Template()->Documents().front());
+    ASSERT_TRUE(WaitUntil([&] { return Connected(again, "SCOTT (DEMO) - Connected"); }));
+    EXPECT_EQ(modal.Dialogs().size(), 1u); // only the first logon
+    EXPECT_EQ(app->OpenDocumentCount(), 1);
+
+    // A damaged file is refused with a message and leaves no window.
+    const std::string bad = (root() / "bad.queue").string();
+    {
+        FILE* f = std::fopen(bad.c_str(), "wb");
+        std::fputs("not a queue at all", f);
+        std::fclose(f);
+    }
+    app->MDIFrame()->setActiveSubWindow(nullptr);
+    modal.AnswerFile(QString::fromStdString(bad));
+    modal.AnswerMessage(IDOK);
+    app->OnQueueOpen();
+    EXPECT_EQ(Template()->DocumentCount(), 1);
+    ASSERT_EQ(modal.Messages().size(), 2u);
+    EXPECT_TRUE(modal.Messages()[1].text.contains("damaged")) << modal.Messages()[1].text.toStdString();
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, ClosingTheProgramWithConnectedQueuesEndsEveryWorker)
+{
+    CQuorvaneDoc* demo = NewQueue("scott", "tiger", "DEMO");
+    CQuorvaneDoc* legacy = NewQueue("system", "manager", "LEGACY");
+    ASSERT_TRUE(demo && legacy);
+    ASSERT_TRUE(WaitUntil([&] { return demo->GetTitle() == "SCOTT (DEMO) - Connected"; }));
+    ASSERT_TRUE(WaitUntil([&] { return legacy->GetTitle() == "SYSTEM (LEGACY) - Connected"; }));
+    // Every worker (and the server threads it started) ends with the program.
+    app.reset();
+    EXPECT_TRUE(WaitUntil([&] { return Threads() <= threadsAtStart; })) << Threads() << " > " << threadsAtStart;
+}
+
+} // namespace
