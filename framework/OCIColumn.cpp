@@ -4,7 +4,6 @@
 #include "platform/VkNumberText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>

@@ -525,9 +525,7 @@ private:
     int Literal(const Token& t)
     {
         for (size_t k = 0; k < t.text.size(); ++k) {
-            if (m_pos + k >= m_text.size() ||
-                VkAsciiToUpper(m_text[m_pos + k]) !=
-                    VkAsciiToUpper(t.text[k]))
+            if (m_pos + k >= m_text.size() || VkAsciiToUpper(m_text[m_pos + k]) != VkAsciiToUpper(t.text[k]))
                 return 1861;
         }
         m_pos += t.text.size();
