@@ -125,7 +125,9 @@ HRESULT CExplorerCtrl::GetIUnknown(IUnknown** ppunk)
 {
     if (!ppunk)
         return E_POINTER;
+    // An interface handed out carries its own reference, as COM callers expect.
     *ppunk = Identity();
+    (*ppunk)->AddRef();
     return S_OK;
 }
 

@@ -35,23 +35,37 @@ enum ExplorerDispId : DISPID {
 };
 constexpr DISPID DISPID_EX_ONLOGIN = 1; // of _IExplorerCtrlEvents
 
+// Every method answers E_POINTER for a null out-pointer and otherwise S_OK:
+// connecting runs on the explorer's worker, and its outcome arrives as OnLogin.
 struct IExplorerCtrl : IDispatch {
     static constexpr IID Iid() { return IID_IExplorerCtrl; }
     using BaseInterface = IDispatch;
+    // Shows the log-on dialog and, when confirmed, connects with what was entered; *pReturn false when cancelled.
     virtual HRESULT Interactive_Login(VARIANT_BOOL* pReturn) = 0;
+    // Whether the explorer holds an open session.
     virtual HRESULT Connected(VARIANT_BOOL* pRet) = 0;
+    // Accepted and ignored: the explorer keeps no state in its host's stream.
     virtual HRESULT Persist(IUnknown* pStream, VARIANT_BOOL bLoad) = 0;
+    // Starts connecting with the current database, user and password (disconnecting first).
     virtual HRESULT Login() = 0;
+    // The control's own IUnknown, with a reference the caller releases.
     virtual HRESULT GetIUnknown(IUnknown** ppunk) = 0;
+    // The same as Login.
     virtual HRESULT Reconnect() = 0;
+    // Starts closing the session; nothing when not connected.
     virtual HRESULT Disconnect() = 0;
+    // The connect string (alias) used by the next Login.
     virtual HRESULT get_Database(BSTR* value) = 0;
     virtual HRESULT put_Database(BSTR value) = 0;
+    // The user name used by the next Login.
     virtual HRESULT get_UserName(BSTR* value) = 0;
     virtual HRESULT put_UserName(BSTR value) = 0;
+    // The password used by the next Login.
     virtual HRESULT get_Password(BSTR* value) = 0;
     virtual HRESULT put_Password(BSTR value) = 0;
+    // Reloads the tree from its roots; nothing when not connected.
     virtual HRESULT Reset() = 0;
+    // Whether a connect is under way.
     virtual HRESULT Connecting(VARIANT_BOOL* pbReturn) = 0;
 };
 

@@ -1,18 +1,13 @@
 #include "controls/CExplorerDragText.h"
 
+#include "platform/VkAscii.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 namespace {
 
 const char kReturnValue[] = "[return value]";
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 std::vector<std::string> SplitBlanks(const std::string& text)
 {
@@ -73,10 +68,10 @@ std::string CExplorerDragText::CallBlock(bool function, const std::string& objec
         }
         if (parts.size() < 3)
             continue;
-        std::string direction = Lower(parts[1]);
+        std::string direction = VkAsciiLower(parts[1]);
         std::replace(direction.begin(), direction.end(), '/', '_');
         const std::string& type = parts[2];
-        const std::string variable = direction + "_" + Lower(parts[0]).substr(0, 10) + "_" + Lower(type.substr(0, type.find('(')));
+        const std::string variable = direction + "_" + VkAsciiLower(parts[0]).substr(0, 10) + "_" + VkAsciiLower(type.substr(0, type.find('(')));
         if (direction == "out" || direction == "in_out")
             text += "\t" + variable + " " + type + ";\r\n";
         callVariables.push_back(variable);
@@ -84,9 +79,9 @@ std::string CExplorerDragText::CallBlock(bool function, const std::string& objec
     std::string argumentList;
     for (size_t i = 0; i < callVariables.size(); ++i)
         argumentList += "\r\n\t\t" + callVariables[i] + (i + 1 < callVariables.size() ? " ," : " ");
-    std::string qualifier = Lower(schema);
+    std::string qualifier = VkAsciiLower(schema);
     if (!package.empty())
-        qualifier += "." + Lower(package);
+        qualifier += "." + VkAsciiLower(package);
     text += "BEGIN\r\n\t" + returnPrefix + qualifier + "." + objectName + "(" + argumentList + ");\r\nEND;";
     return text;
 }

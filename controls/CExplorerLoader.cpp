@@ -2,9 +2,9 @@
 
 #include "controls/CSchemaQueries.h"
 #include "framework/OCISession.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 using VkOracle::OCISession;
@@ -25,7 +25,7 @@ const CExplorerNode* Nearest(const std::vector<CExplorerNode>& path, std::initia
 // Identifiers and overloads go into the text unquoted, so only digits pass.
 std::string Number(const std::string& text)
 {
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (text.empty() || !std::all_of(text.begin(), text.end(), VkIsAsciiDigit))
         return "NULL";
     return text;
 }
@@ -33,7 +33,7 @@ std::string Number(const std::string& text)
 bool SameName(const std::string& a, const char* b)
 {
     return a.size() == std::char_traits<char>::length(b)
-        && std::equal(a.begin(), a.end(), b, [](char x, char y) { return std::toupper(static_cast<unsigned char>(x)) == y; });
+        && std::equal(a.begin(), a.end(), b, [](char x, char y) { return VkAsciiToUpper(x) == y; });
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "controls/CJobQueryColumns.h"
 
 #include "controls/QVCtrlStrings.h"
+#include "platform/VkAscii.h"
 
-#include <cctype>
 
 using QueryData = VkOracle::OCISession::OCIQueryData;
 
@@ -21,7 +21,7 @@ bool CJobQueryColumns::Flag(const std::string& cell)
 {
     if (cell.empty())
         return false;
-    const char first = static_cast<char>(std::toupper(static_cast<unsigned char>(cell[0])));
+    const char first = VkAsciiToUpper(cell[0]);
     if (first == 'Y' || first == 'T')
         return true;
     if (first == 'N' || first == 'F')

@@ -1,6 +1,6 @@
 #include "controls/CQueueProperties.h"
 
-#include <cctype>
+#include "platform/VkAscii.h"
 
 CQueueProperties CQueueProperties::FromQueue(DWORD refreshInterval, bool statusBarShown, bool flashEffects,
                                              const std::string& heading)
@@ -40,9 +40,9 @@ LONG CQueueProperties::ParseInterval(const std::string& text)
     long long value = 0;
     bool any = false;
     for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c)))
+        if (VkIsAsciiSpace(c))
             continue;
-        if (!std::isdigit(static_cast<unsigned char>(c)))
+        if (!VkIsAsciiDigit(c))
             return 0;
         any = true;
         value = value * 10 + (c - '0');

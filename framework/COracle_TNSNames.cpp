@@ -1,9 +1,9 @@
 #include "framework/COracle_TNSNames.h"
 
 #include "platform/Registry.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -12,13 +12,6 @@ namespace {
 
 // Lines longer than this end the reading as if the file ended there.
 constexpr std::size_t s_maxLine = 4095;
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trimmed(const std::string& text)
 {
@@ -292,7 +285,7 @@ bool COracle_TNSNames::ParseEntry(const std::string& entry)
             continue;
         if (IsDelimiter(tokens[i - 1]))
             return false;
-        const std::string name = Upper(tokens[i - 1]);
+        const std::string name = VkAsciiUpper(tokens[i - 1]);
         // A value that is itself punctuation is no value.
         const std::string value = IsDelimiter(tokens[i + 1]) ? std::string() : tokens[i + 1];
         if (!record) {

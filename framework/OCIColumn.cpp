@@ -1,9 +1,9 @@
 #include "framework/OCISession.h"
 
 #include "generic/VkDateFormat.h"
+#include "platform/VkNumberText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -266,7 +266,7 @@ double OCISession::OCIColumn::GetFloat(long row) const
         const std::string text = Text(cell, length);
         if (StartsWithYes(text))
             return 1.0;
-        return std::strtod(text.c_str(), nullptr);
+        return VkStrtod(text.c_str());
     }
     default:
         return 0.0;
@@ -286,9 +286,7 @@ std::string OCISession::OCIColumn::GetString(long row) const
         return std::to_string(value);
     }
     case SQLT_FLT: {
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", FloatValue(cell, length));
-        return text;
+        return VkFormatDouble(FloatValue(cell, length), std::chars_format::general, 6);
     }
     case SQLT_STR:
         return length == 0 ? std::string() : Text(cell, length);

@@ -1,4 +1,5 @@
 #include "registry/VkRegData.h"
+#include "platform/VkNumberText.h"
 
 #include <cerrno>
 #include <cmath>
@@ -71,7 +72,7 @@ bool VkRegTextToInt32(const std::string& text, LONG* out)
     }
     errno = 0;
     char* stop = nullptr;
-    const double value = std::strtod(core.c_str(), &stop);
+    const double value = VkStrtod(core.c_str(), &stop);
     if (stop != core.c_str() + core.size() || errno == ERANGE || !std::isfinite(value))
         return false;
     const double rounded = std::nearbyint(value); // the default mode rounds half to even

@@ -4,11 +4,11 @@
 
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <strings.h>
 #include <system_error>
 #include <vector>
 
@@ -31,7 +31,7 @@ bool Locate(const std::string& home, const std::string& keyName, HKEY* root, std
     const std::string rootName = home.substr(0, at);
     *root = HKEY_CURRENT_USER;
     for (const char* name : kRoots)
-        if (strcasecmp(rootName.c_str(), name) == 0)
+        if (VkAsciiEqualNoCase(rootName, name))
             *root = RegRootFromName(name);
     *sub = home.substr(at + 1);
     if (!keyName.empty()) {

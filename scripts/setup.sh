@@ -2,6 +2,7 @@
 # Sets up Quorvane on Debian 12 and then runs it or its tests.
 #   scripts/setup.sh run     install what is missing, build, register, start the program
 #   scripts/setup.sh test    install what is missing, build, register, run every test
+#                            in the C.UTF-8 and the tr_TR.UTF-8 locale
 # Both are idempotent and incremental. QUORVANE_SANITIZE=1 builds with the
 # address and undefined-behaviour sanitizers (in build-asan/).
 set -euo pipefail
@@ -17,7 +18,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev googletest libbenchmark-dev fonts-dejavu-core locales)
 
 install_missing() {
   local missing=()
@@ -33,6 +34,24 @@ install_missing() {
 }
 
 install_missing
+
+# The tests run in the Turkish locale as well: there the C library's case
+# mapping leaves 'i' alone and numbers are written with a decimal comma.
+test_locales=(C.UTF-8 tr_TR.UTF-8)
+generate_locales() {
+  locale -a 2>/dev/null | grep -qix 'tr_TR.utf-\?8' && return 0
+  echo "Generating the tr_TR.UTF-8 locale"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if grep -q '^# *tr_TR.UTF-8 UTF-8' /etc/locale.gen; then
+    "${sudo[@]}" sed -i 's/^# *\(tr_TR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^tr_TR.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'tr_TR.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo[@]}" locale-gen
+}
+
+generate_locales
 
 build_dir=build
 cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
@@ -66,6 +85,11 @@ case "$mode" in
   test)
     export QT_QPA_PLATFORM=offscreen
     # Tests make their own data roots; nothing here touches the user's.
-    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@"
+    failed=0
+    for loc in "${test_locales[@]}"; do
+      echo "== Tests with LC_ALL=$loc"
+      LC_ALL=$loc ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" || failed=1
+    done
+    exit $failed
     ;;
 esac

@@ -134,6 +134,24 @@ TEST_F(ExplorerCtrl, GetIUnknownAnswersTheControlItself)
     EXPECT_EQ(fromResult.Get(), own.Get());
 }
 
+TEST_F(ExplorerCtrl, GetIUnknownHandsOutAReference)
+{
+    auto references = [this] {
+        m_control->AddRef();
+        return m_control->Release();
+    };
+    ComPtr<IExplorerCtrl> control;
+    ASSERT_EQ(m_control->QueryInterface(IID_IExplorerCtrl, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
+    const ULONG before = references();
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(control->GetIUnknown(&unknown), S_OK);
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(references(), before + 1);
+    unknown->Release();
+    EXPECT_EQ(references(), before);
+    EXPECT_EQ(control->GetIUnknown(nullptr), E_POINTER);
+}
+
 TEST_F(ExplorerCtrl, InteractiveLoginWithoutTheDialogConfirmedChangesNothing)
 {
     // The explorer's own logon dialog: the queue logon titled for it, without

@@ -4,6 +4,7 @@
 #include "controls/CExplorerDragText.h"
 #include "controls/CExplorerLoader.h"
 #include "controls/CSchemaQueries.h"
+#include "testsupport/TestLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,22 @@ TEST(ExplorerDragText, PackageMemberIsCalledThroughItsPackage)
     EXPECT_EQ(CExplorerDragText::Build(path, {"P_EMPNO IN NUMBER"}),
               "/* PROCEDURE: FIRE (from SCHEMA SCOTT) */\r\n\r\nDECLARE\r\n"
               "BEGIN\r\n\tscott.emp_pkg.FIRE(\r\n\t\tin_p_empno_number );\r\nEND;");
+}
+
+TEST(ExplorerDragText, TheSameInTheTurkishLocale)
+{
+    // In Turkish tolower('I') is 'I': "IN/OUT" must still become "in_out".
+    const Path procedure = Under(K::Procedures, Node(K::Procedure, "LIST_ITEMS", "1024"));
+    const std::vector<std::string> arguments = {"P_ID IN NUMBER", "P_ITEM IN/OUT VARCHAR2(2000)", "P_INFO OUT VARCHAR2(2000)"};
+    const Path function = Under(K::Functions, Node(K::Function, "IS_VALID", "1030"));
+    const std::string call = CExplorerDragText::Build(procedure, arguments);
+    const std::string ask = CExplorerDragText::Build(function, {"[return value] OUT NUMBER", "P_ID IN NUMBER"});
+    EXPECT_NE(call.find("in_out_p_item_varchar2 VARCHAR2(2000);"), std::string::npos) << call;
+
+    qvtest::ProcessLocale turkish(qvtest::kTurkishLocale);
+    QV_REQUIRE_LOCALE(turkish);
+    EXPECT_EQ(CExplorerDragText::Build(procedure, arguments), call);
+    EXPECT_EQ(CExplorerDragText::Build(function, {"[return value] OUT NUMBER", "P_ID IN NUMBER"}), ask);
 }
 
 TEST(ExplorerStatements, FilledFromTheNodeAndItsAncestors)

@@ -6,6 +6,7 @@
 #include "controls/CExplorerLoader.h"
 #include "controls/CSchemaQueries.h"
 #include "framework/OCISession.h"
+#include "testsupport/TestLocale.h"
 #include "testsupport/TestRoot.h"
 
 #include <algorithm>
@@ -229,6 +230,43 @@ TEST_P(ExplorerLoader, EveryKindGivesTheDictionaryRows)
             EXPECT_TRUE(result.children.empty()); // SCOTT owns none of these
         }
     }
+}
+
+// In Turkish toupper('i') is 'i': the logon, the keywords of every statement
+// and names such as PARTITIONED must still be recognised.
+TEST_P(ExplorerLoader, EveryCategoryLoadsInTheTurkishLocale)
+{
+    qvtest::ProcessLocale turkish(qvtest::kTurkishLocale);
+    QV_REQUIRE_LOCALE(turkish);
+    Logon("scott", "tiger");
+    const auto scott = Scott();
+    ASSERT_FALSE(scott.empty());
+    const auto categories = Children(scott);
+    ASSERT_FALSE(categories.children.empty());
+    int loaded = 0;
+    for (const auto& category : categories.children) {
+        auto path = scott;
+        path.push_back(category);
+        const auto items = Children(path);
+        EXPECT_FALSE(items.failed) << category.name << ": " << items.error;
+        if (items.children.empty())
+            continue;
+        path.push_back(items.children.front());
+        // An item's own categories (a table's columns, constraints, ...).
+        const auto parts = Children(path);
+        EXPECT_FALSE(parts.failed) << path.back().name << ": " << parts.error;
+        for (const auto& part : parts.children) {
+            auto partPath = path;
+            partPath.push_back(part);
+            const auto rows = Children(partPath);
+            EXPECT_FALSE(rows.failed) << path.back().name << "/" << part.name << ": " << rows.error;
+            loaded += !rows.children.empty();
+        }
+    }
+    EXPECT_GT(loaded, 2);
+    const auto tables = Down(scott, "Tables");
+    ASSERT_FALSE(tables.empty());
+    EXPECT_EQ(Names(Children(Down(tables, "DEPT"))), (Strings{"Columns", "Constraints", "Triggers", "Indexes"}));
 }
 
 TEST_P(ExplorerLoader, RowsCarryTheColumnsThatTheTreeAndDragNeed)

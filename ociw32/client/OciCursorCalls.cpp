@@ -5,9 +5,9 @@
 #include "ociw32/client/OciState.h"
 
 #include "ociw32/functions/OraErrors.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 using namespace VkOracle;
@@ -36,15 +36,15 @@ std::string Text(const text* s, sb4 len)
 std::string BindKey(std::string name)
 {
     size_t b = 0;
-    while (b < name.size() && std::isspace(static_cast<unsigned char>(name[b])))
+    while (b < name.size() && VkIsAsciiSpace(name[b]))
         ++b;
     if (b < name.size() && name[b] == ':')
         ++b;
     name.erase(0, b);
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back())))
+    while (!name.empty() && VkIsAsciiSpace(name.back()))
         name.pop_back();
     for (char& ch : name)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        ch = VkAsciiToUpper(ch);
     return name;
 }
 

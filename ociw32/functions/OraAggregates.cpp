@@ -2,9 +2,9 @@
 // NULL over no rows, but they accept text silently and add doubles without
 // the decimal rounding a NUMBER shows (0.1 + 0.2 summed is not 0.3).
 #include "ociw32/functions/OraSqlValues.h"
+#include "platform/VkNumberText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace VkOracle::detail {
@@ -23,9 +23,7 @@ double Decimal15(double d)
 {
     if (!std::isfinite(d) || d == 0.0)
         return d;
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", d);
-    return std::strtod(buf, nullptr);
+    return VkStrtod(VkFormatDouble(d, std::chars_format::scientific, 14).c_str());
 }
 
 void Step(sqlite3_context* ctx, int, sqlite3_value** argv)

@@ -1,7 +1,8 @@
 #include "ociw32/functions/OraDate.h"
 
+#include "platform/VkAscii.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace VkOracle {
 
@@ -41,8 +42,8 @@ std::string Upper(const std::string& s)
 {
     std::string out;
     for (char c : s)
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (!VkIsAsciiSpace(c))
+            out += VkAsciiToUpper(c);
     return out;
 }
 
@@ -284,7 +285,7 @@ int OraNextDay(int64_t date, const std::string& dayName, int64_t* result)
 {
     std::string name;
     for (char c : dayName)
-        name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        name += VkAsciiToUpper(c);
     const size_t first = name.find_first_not_of(' ');
     if (first == std::string::npos)
         return 1846;

@@ -2,8 +2,8 @@
 
 #include "ociw32/functions/OraClock.h"
 #include "ociw32/functions/OraDate.h"
+#include "platform/VkAscii.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -81,7 +81,7 @@ bool StartsWithNoCase(const std::string& s, size_t pos, const char* prefix)
     size_t i = 0;
     for (; prefix[i]; ++i) {
         if (pos + i >= s.size() ||
-            std::toupper(static_cast<unsigned char>(s[pos + i])) != prefix[i])
+            VkAsciiToUpper(s[pos + i]) != prefix[i])
             return false;
     }
     return true;
@@ -91,11 +91,11 @@ Case CaseOf(const std::string& written)
 {
     std::string letters;
     for (char c : written)
-        if (std::isalpha(static_cast<unsigned char>(c)))
+        if (VkIsAsciiAlpha(c))
             letters += c;
-    if (letters.empty() || std::islower(static_cast<unsigned char>(letters[0])))
+    if (letters.empty() || VkIsAsciiLower(letters[0]))
         return letters.empty() ? Case::Upper : Case::Lower;
-    if (letters.size() > 1 && std::islower(static_cast<unsigned char>(letters[1])))
+    if (letters.size() > 1 && VkIsAsciiLower(letters[1]))
         return Case::Capital;
     return Case::Upper;
 }
@@ -105,10 +105,9 @@ std::string ApplyCase(const std::string& upper, Case c)
     std::string out = upper;
     bool wordStart = true;
     for (char& ch : out) {
-        const unsigned char u = static_cast<unsigned char>(ch);
         if (c == Case::Lower || (c == Case::Capital && !wordStart))
-            ch = static_cast<char>(std::tolower(u));
-        wordStart = !std::isalpha(u);
+            ch = VkAsciiToLower(ch);
+        wordStart = !VkIsAsciiAlpha(ch);
     }
     return out;
 }
@@ -128,7 +127,7 @@ int Tokenize(const std::string& fmt, std::vector<Token>* tokens)
             continue;
         }
         const ElementName* match = nullptr;
-        if (std::isalpha(c)) {
+        if (VkIsAsciiAlpha(c)) {
             for (const ElementName& e : kElements)
                 if (StartsWithNoCase(fmt, i, e.name)) {
                     match = &e;
@@ -136,7 +135,7 @@ int Tokenize(const std::string& fmt, std::vector<Token>* tokens)
                 }
         }
         if (!match) {
-            if (std::isalpha(c))
+            if (VkIsAsciiAlpha(c))
                 return 1821;
             tokens->push_back({El::Punct, std::string(1, fmt[i])});
             ++i;
@@ -495,7 +494,7 @@ private:
     unsigned char Cur() const { return static_cast<unsigned char>(m_text[m_pos]); }
     void SkipSpaces()
     {
-        while (!AtEnd() && std::isspace(Cur()))
+        while (!AtEnd() && VkIsAsciiSpace(Cur()))
             ++m_pos;
     }
 
@@ -512,13 +511,13 @@ private:
     int Punct(const Token& t, bool exact)
     {
         const unsigned char fc = static_cast<unsigned char>(t.text[0]);
-        if (std::isspace(fc) && !exact)
+        if (VkIsAsciiSpace(fc) && !exact)
             return 0; // spaces were skipped already
         if (exact)
             return Cur() == fc ? (++m_pos, 0) : 1861;
-        if (std::isalpha(Cur()))
+        if (VkIsAsciiAlpha(Cur()))
             return 1861;
-        if (!std::isdigit(Cur()))
+        if (!VkIsAsciiDigit(Cur()))
             ++m_pos; // any punctuation stands for any other
         return 0;
     }
@@ -526,9 +525,7 @@ private:
     int Literal(const Token& t)
     {
         for (size_t k = 0; k < t.text.size(); ++k) {
-            if (m_pos + k >= m_text.size() ||
-                std::toupper(static_cast<unsigned char>(m_text[m_pos + k])) !=
-                    std::toupper(static_cast<unsigned char>(t.text[k])))
+            if (m_pos + k >= m_text.size() || VkAsciiToUpper(m_text[m_pos + k]) != VkAsciiToUpper(t.text[k]))
                 return 1861;
         }
         m_pos += t.text.size();
@@ -539,7 +536,7 @@ private:
     {
         const bool signed_ = t.el == El::SYYYY;
         if (!exact)
-            while (!AtEnd() && !std::isalnum(Cur()) && !(signed_ && (Cur() == '-' || Cur() == '+')))
+            while (!AtEnd() && !VkIsAsciiAlnum(Cur()) && !(signed_ && (Cur() == '-' || Cur() == '+')))
                 ++m_pos;
         bool negative = false;
         if (!AtEnd() && (Cur() == '-' || Cur() == '+')) {
@@ -548,7 +545,7 @@ private:
             negative = Cur() == '-';
             ++m_pos;
         }
-        if (t.el == El::MM && !AtEnd() && std::isalpha(Cur()))
+        if (t.el == El::MM && !AtEnd() && VkIsAsciiAlpha(Cur()))
             return Month(true, f); // MM also takes a month name
         int maxDigits = MaxDigits(t.el);
         // A two-digit year followed by a separator may carry all four digits.
@@ -561,7 +558,7 @@ private:
                 ++m_pos;
                 continue;
             }
-            if (!std::isdigit(Cur()))
+            if (!VkIsAsciiDigit(Cur()))
                 break;
             value = value * 10 + (Cur() - '0');
             ++digits;

@@ -1,7 +1,8 @@
 #include "ociw32/functions/OraNumber.h"
-#include "ociw32/functions/OraAscii.h"
 
-#include <cctype>
+#include "platform/VkAscii.h"
+#include "platform/VkNumberText.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -42,15 +43,14 @@ Decimal ToDecimal(const OraNum& v)
     } else {
         if (!std::isfinite(v.d) || v.d == 0.0)
             return d;
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.14e", v.d);
-        const char* p = buf;
+        const std::string text = VkFormatDouble(v.d, std::chars_format::scientific, 14);
+        const char* p = text.c_str();
         if (*p == '-') {
             d.negative = true;
             ++p;
         }
         for (; *p && *p != 'e'; ++p)
-            if (std::isdigit(static_cast<unsigned char>(*p)))
+            if (VkIsAsciiDigit(*p))
                 d.digits += *p;
         d.exp = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
     }
@@ -74,7 +74,7 @@ OraNum FromDecimal(const Decimal& d)
             return OraNumFromInt(d.negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v));
     }
     const std::string text = (d.negative ? "-0." : "0.") + d.digits + "e" + std::to_string(d.exp);
-    return OraNumFromDouble(std::strtod(text.c_str(), nullptr));
+    return OraNumFromDouble(VkStrtod(text.c_str()));
 }
 
 // Keeps `places` digits after the decimal point.
@@ -120,9 +120,7 @@ void SplitDecimal(const Decimal& d, std::string* intPart, std::string* fracPart)
 
 std::string Scientific(double v, int fracDigits)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*E", fracDigits, v);
-    return buf;
+    return VkAsciiUpper(VkFormatDouble(v, std::chars_format::scientific, fracDigits));
 }
 
 // A number format model taken apart.
@@ -141,7 +139,7 @@ struct Model {
 
 int ParseModel(const std::string& fmtIn, Model* m)
 {
-    const std::string f = AsciiUpper(fmtIn);
+    const std::string f = VkAsciiUpper(fmtIn);
     size_t i = 0;
     bool afterV = false;
     auto at = [&](const char* s) { return f.compare(i, std::char_traits<char>::length(s), s) == 0; };
@@ -285,9 +283,9 @@ std::string FormatOracleNumber(int64_t value) { return std::to_string(value); }
 bool ParseOracleNumber(const std::string& text, OraNum* value)
 {
     size_t i = 0, n = text.size();
-    while (i < n && std::isspace(static_cast<unsigned char>(text[i])))
+    while (i < n && VkIsAsciiSpace(text[i]))
         ++i;
-    while (n > i && std::isspace(static_cast<unsigned char>(text[n - 1])))
+    while (n > i && VkIsAsciiSpace(text[n - 1]))
         --n;
     const std::string s = text.substr(i, n - i);
     size_t k = 0;
@@ -295,12 +293,12 @@ bool ParseOracleNumber(const std::string& text, OraNum* value)
         ++k;
     int digits = 0;
     bool fractional = false;
-    while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k])))
+    while (k < s.size() && VkIsAsciiDigit(s[k]))
         ++k, ++digits;
     if (k < s.size() && s[k] == '.') {
         fractional = true;
         ++k;
-        while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k])))
+        while (k < s.size() && VkIsAsciiDigit(s[k]))
             ++k, ++digits;
     }
     if (digits == 0)
@@ -311,7 +309,7 @@ bool ParseOracleNumber(const std::string& text, OraNum* value)
         if (k < s.size() && (s[k] == '+' || s[k] == '-'))
             ++k;
         int expDigits = 0;
-        while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k])))
+        while (k < s.size() && VkIsAsciiDigit(s[k]))
             ++k, ++expDigits;
         if (expDigits == 0)
             return false;
@@ -326,7 +324,7 @@ bool ParseOracleNumber(const std::string& text, OraNum* value)
             return true;
         }
     }
-    const double d = std::strtod(s.c_str(), nullptr);
+    const double d = VkStrtod(s.c_str());
     if (!std::isfinite(d))
         return false;
     *value = OraNumFromDouble(d);
@@ -360,7 +358,7 @@ int FormatOracleNumberModel(const OraNum& value, const std::string& fmt, std::st
         std::string s = (v >= 1 && v <= 3999) ? Roman(v) : Hashes(15);
         if (m.romanLower)
             for (char& c : s)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                c = VkAsciiToLower(c);
         *out = m.fm ? s : std::string(15 - std::min<size_t>(15, s.size()), ' ') + s;
         return 0;
     }
@@ -510,11 +508,11 @@ int ParseOracleNumberModel(const std::string& textIn, const std::string& fmt, Or
             return 1722;
         uint64_t v = 0;
         for (char c : s) {
-            if (!std::isxdigit(static_cast<unsigned char>(c)) || v >> 60)
+            if (!VkIsAsciiHexDigit(c) || v >> 60)
                 return 1722;
-            v = v * 16 + static_cast<uint64_t>(std::isdigit(static_cast<unsigned char>(c))
+            v = v * 16 + static_cast<uint64_t>(VkIsAsciiDigit(c)
                                                    ? c - '0'
-                                                   : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10);
+                                                   : VkAsciiToUpper(c) - 'A' + 10);
         }
         *value = v <= static_cast<uint64_t>(INT64_MAX) ? OraNumFromInt(static_cast<int64_t>(v))
                                                        : OraNumFromDouble(static_cast<double>(v));
@@ -540,7 +538,7 @@ int ParseOracleNumberModel(const std::string& textIn, const std::string& fmt, Or
     bool point = false;
     for (size_t k = 0; k < s.size(); ++k) {
         const char c = s[k];
-        if (std::isdigit(static_cast<unsigned char>(c))) {
+        if (VkIsAsciiDigit(c)) {
             (point ? fracDigits : intDigits)++;
             clean += c;
         } else if (c == ',' && m.intLayout.find(',') != std::string::npos && !point) {

@@ -1,8 +1,8 @@
 // The numeric functions and number conversions as SQLite functions.
 #include "ociw32/functions/OraSqlValues.h"
+#include "platform/VkNumberText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace VkOracle::detail {
@@ -22,9 +22,7 @@ double Decimal15(double d)
 {
     if (!std::isfinite(d) || d == 0.0)
         return d;
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", d);
-    return std::strtod(buf, nullptr);
+    return VkStrtod(VkFormatDouble(d, std::chars_format::scientific, 14).c_str());
 }
 
 void RaiseOutOfRange(sqlite3_context* ctx, const OraNum& n)

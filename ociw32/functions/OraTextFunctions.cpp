@@ -2,8 +2,8 @@
 // LEAST, ...) as SQLite functions.
 #include "ociw32/functions/OraSqlValues.h"
 #include "ociw32/functions/OraText.h"
+#include "platform/VkAscii.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace VkOracle::detail {
@@ -227,7 +227,7 @@ void Trim(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         RaiseOra(ctx, 30001);
         return;
     }
-    const char m = static_cast<char>(std::toupper(static_cast<unsigned char>(mode[0])));
+    const char m = VkAsciiToUpper(mode[0]);
     ResultText(ctx, OraTrimSet(s, ch, m != 'T', m != 'L'));
 }
 

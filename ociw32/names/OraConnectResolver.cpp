@@ -3,9 +3,8 @@
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/names/OraHome.h"
 #include "ociw32/names/OraTnsNames.h"
-#include "ociw32/functions/OraAscii.h"
+#include "platform/VkAscii.h"
 
-#include <cctype>
 #include <unistd.h>
 
 namespace VkOracle {
@@ -67,7 +66,7 @@ OraResult ResolveEntry(const OraTnsEntry& entry, const std::filesystem::path& ho
 
 bool IsThisMachine(const std::string& hostText)
 {
-    const std::string host = AsciiLower(AsciiTrim(hostText));
+    const std::string host = VkAsciiLower(VkAsciiTrim(hostText));
     if (host.empty())
         return false;
     if (host == "localhost" || host == "localhost.localdomain" || host == "::1"
@@ -76,7 +75,7 @@ bool IsThisMachine(const std::string& hostText)
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0)
         return false;
-    const std::string self = AsciiLower(name);
+    const std::string self = VkAsciiLower(name);
     if (self.empty())
         return false;
     if (host == self)
@@ -90,9 +89,9 @@ bool IsThisMachine(const std::string& hostText)
 OraResult ResolveOraConnect(const std::string& connectText, OraDatabaseRef* db)
 {
     *db = OraDatabaseRef{};
-    std::string connect = AsciiTrim(connectText);
+    std::string connect = VkAsciiTrim(connectText);
     if (connect.empty()) {
-        connect = AsciiTrim(OraRegistryString("", "LOCAL"));
+        connect = VkAsciiTrim(OraRegistryString("", "LOCAL"));
         if (connect.empty())
             return Fail(12560);
     }

@@ -1,9 +1,8 @@
 #include "ociw32/names/OraHome.h"
 
 #include "platform/Registry.h"
-#include "ociw32/functions/OraAscii.h"
+#include "platform/VkAscii.h"
 
-#include <cctype>
 #include <vector>
 
 namespace VkOracle {
@@ -93,10 +92,10 @@ std::filesystem::path OraDatabasesDir(const std::filesystem::path& home)
 std::filesystem::path OraDatabaseDir(const std::filesystem::path& home, const std::string& sid)
 {
     const std::filesystem::path dir = OraDatabasesDir(home);
-    const std::string wanted = AsciiUpper(sid);
+    const std::string wanted = VkAsciiUpper(sid);
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec) && AsciiUpper(it->path().filename().string()) == wanted)
+        if (it->is_directory(ec) && VkAsciiUpper(it->path().filename().string()) == wanted)
             return it->path();
     }
     return dir / wanted;

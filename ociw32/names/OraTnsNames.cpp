@@ -1,8 +1,8 @@
 #include "ociw32/names/OraTnsNames.h"
-#include "ociw32/functions/OraAscii.h"
+
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 
 namespace VkOracle {
@@ -16,7 +16,7 @@ std::vector<std::string> Tokens(const std::string& text)
     std::vector<std::string> out;
     std::string piece;
     auto flush = [&] {
-        std::string t = AsciiTrim(piece);
+        std::string t = VkAsciiTrim(piece);
         if (!t.empty())
             out.push_back(t);
         piece.clear();
@@ -45,7 +45,7 @@ int LeadingInt(const std::string& s)
 {
     long v = 0;
     size_t i = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < 1000000) {
+    while (i < s.size() && VkIsAsciiDigit(s[i]) && v < 1000000) {
         v = v * 10 + (s[i] - '0');
         ++i;
     }
@@ -66,7 +66,7 @@ bool OraTnsNames::ParseEntry(const std::string& text, std::string* name, OraTnsE
             continue;
         if (IsDelimiter(tokens[i - 1]))
             return false;
-        const std::string key = AsciiUpper(tokens[i - 1]);
+        const std::string key = VkAsciiUpper(tokens[i - 1]);
         const std::string value = tokens[i + 1] == "(" ? std::string() : tokens[i + 1];
         if (name->empty()) {
             *name = key;
@@ -132,7 +132,7 @@ OraTnsNames::Status OraTnsNames::Load(std::istream& in)
         if (!any || tooLong)
             break;
         size_t start = 0;
-        while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start])))
+        while (start < line.size() && VkIsAsciiSpace(line[start]))
             ++start;
         if (start == line.size() || line[start] == '#')
             continue;
@@ -165,7 +165,7 @@ OraTnsNames::Status OraTnsNames::Load(std::istream& in)
 
 const OraTnsEntry* OraTnsNames::Find(const std::string& name) const
 {
-    auto it = m_entries.find(AsciiUpper(AsciiTrim(name)));
+    auto it = m_entries.find(VkAsciiUpper(VkAsciiTrim(name)));
     return it == m_entries.end() ? nullptr : &it->second;
 }
 

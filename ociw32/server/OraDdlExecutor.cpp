@@ -5,6 +5,8 @@
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
+#include "platform/VkNumberText.h"
 
 #include <sqlite3.h>
 
@@ -272,8 +274,8 @@ std::vector<std::string> OraDdlExecutor::ColumnChecks(const SqlColumnDef& d)
         checks.push_back("CONSTRAINT " + SqlQuoteIdent("~len~" + d.name) + " CHECK (length(" + SqlQuoteIdent(d.name) +
                          ") <= " + std::to_string(d.length) + ")");
     if (d.type == "NUMBER" && d.hasPrecision && d.precision > 0 && d.precision - d.scale < 38) {
-        char limit[64];
-        std::snprintf(limit, sizeof limit, "%.17g", std::pow(10.0, d.precision - d.scale));
+        const std::string limit =
+            VkFormatDouble(std::pow(10.0, d.precision - d.scale), std::chars_format::general, 17);
         checks.push_back("CONSTRAINT " + SqlQuoteIdent("~prec~" + d.name) + " CHECK (" + SqlQuoteIdent(d.name) +
                          " IS NULL OR abs(" + SqlQuoteIdent(d.name) + ") < " + limit + ")");
     }
@@ -301,7 +303,7 @@ void OraDdlExecutor::CreateTable(const SqlStatement& st, const std::string& sql)
                 SqlColumnDef d;
                 d.name = c.name;
                 for (char ch : c.name)
-                    if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#'))
+                    if (!(VkIsAsciiAlnum(ch) || ch == '_' || ch == '$' || ch == '#'))
                         Fail(998);
                 switch (c.type.base) {
                 case SqlBaseType::Number: d.type = "NUMBER"; d.precision = c.type.precision; d.scale = c.type.scale;
@@ -394,7 +396,7 @@ void OraDdlExecutor::CreateView(const SqlStatement& st, const std::string& sql)
     if (names.empty()) {
         for (const CompiledColumn& c : compiled.columns) {
             for (char ch : c.name)
-                if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#'))
+                if (!(VkIsAsciiAlnum(ch) || ch == '_' || ch == '$' || ch == '#'))
                     Fail(998);
             names.push_back(c.name);
         }

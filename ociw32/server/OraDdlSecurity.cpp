@@ -4,6 +4,7 @@
 
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
 
 #include <sqlite3.h>
 
@@ -39,13 +40,6 @@ bool IsObjectPrivilege(const std::string& p)
 {
     return std::find_if(std::begin(kObjectPrivileges), std::end(kObjectPrivileges),
                         [&](const char* s) { return p == s; }) != std::end(kObjectPrivileges);
-}
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -267,9 +261,9 @@ void OraDdlExecutor::Revoke(const SqlStatement& st)
 
 void OraDdlExecutor::AlterSession(const SqlStatement& st)
 {
-    const std::string setting = Upper(st.setting);
+    const std::string setting = VkAsciiUpper(st.setting);
     if (setting == "CURRENT_SCHEMA") {
-        const std::string schema = Upper(st.settingValue);
+        const std::string schema = VkAsciiUpper(st.settingValue);
         bool isRole = false;
         if (!m_catalog.UserExists(schema, &isRole) || isRole)
             Fail(1435);

@@ -4,10 +4,10 @@
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
 
 #include <sqlite3.h>
 
-#include <cctype>
 #include <cmath>
 
 namespace VkOracle {
@@ -17,7 +17,7 @@ std::string NormalBindName(const std::string& name)
     std::string out;
     for (char c : name)
         if (c != ':')
-            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            out += VkAsciiToUpper(c);
     return out;
 }
 } // namespace

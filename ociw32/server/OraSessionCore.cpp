@@ -6,6 +6,7 @@
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
 
 #include <sqlite3.h>
 
@@ -17,13 +18,6 @@
 
 namespace VkOracle {
 namespace {
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string Quoted(const std::string& a) { return "\"" + a + "\""; }
 
@@ -68,7 +62,7 @@ void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 void UserenvFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const std::string what = Upper(ArgString(argv[0]));
+    const std::string what = VkAsciiUpper(ArgString(argv[0]));
     if (what == "SESSIONID")
         sqlite3_result_int64(ctx, CoreOf(ctx)->Sid());
     else if (what == "LANGUAGE")
@@ -275,13 +269,13 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
             return notAvailable();
     }
-    const std::string user = Upper(userIn);
+    const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
         return OraResult{1005, FormatOraError(1005), 0};
     {
         SqliteStmt q(db, "SELECT user_id, password, account_status FROM cat_users WHERE username = ? AND is_role = 0");
         q.Bind(1, user);
-        if (!q.Step() || (checkPassword && Upper(q.Text(1)) != Upper(password)))
+        if (!q.Step() || (checkPassword && VkAsciiUpper(q.Text(1)) != VkAsciiUpper(password)))
             return OraResult{1017, FormatOraError(1017), 0};
         if (checkPassword && q.Text(2).find("LOCKED") != std::string::npos)
             return OraResult{28000, FormatOraError(28000), 0};

@@ -5,10 +5,9 @@
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
 
 #include <sqlite3.h>
-
-#include <cctype>
 
 namespace VkOracle {
 namespace {
@@ -17,7 +16,7 @@ std::string NormalName(const std::string& name)
     std::string out;
     for (char c : name)
         if (c != ':')
-            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            out += VkAsciiToUpper(c);
     return out;
 }
 } // namespace

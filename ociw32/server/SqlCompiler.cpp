@@ -4,6 +4,7 @@
 
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkNumberText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,7 +141,7 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             if (other.kind == SqlExpr::Kind::Number || other.kind == SqlExpr::Kind::Bind) {
                 std::string n;
                 if (other.kind == SqlExpr::Kind::Number) {
-                    const double v = std::atof(other.text.c_str());
+                    const double v = VkStrtod(other.text.c_str());
                     long long count = -1; // -1 = no limit
                     if (op == "<=") count = static_cast<long long>(std::floor(v));
                     else if (op == "<") count = static_cast<long long>(std::ceil(v)) - 1;

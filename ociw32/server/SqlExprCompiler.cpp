@@ -3,10 +3,10 @@
 #include "ociw32/server/SqlCompiler.h"
 
 #include "ociw32/server/SqliteUtil.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <functional>
 
@@ -126,9 +126,9 @@ std::string SqlCompiler::Heading(const SqlExpr& e) const
     // inside literals: 'Hello World' becomes 'HELLOWORLD'), upper-cased.
     std::string out;
     for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c)))
+        if (VkIsAsciiSpace(c))
             continue;
-        out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        out += VkAsciiToUpper(c);
     }
     if (out.size() > 30)
         out.resize(30);

@@ -1,18 +1,11 @@
 #include "ociw32/server/SqlToken.h"
 
-#include <cctype>
+#include "platform/VkAscii.h"
 
 namespace VkOracle {
 namespace {
-bool IsIdentStart(unsigned char c) { return std::isalpha(c) || c >= 0x80; }
-bool IsIdentChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80; }
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+bool IsIdentStart(unsigned char c) { return VkIsAsciiAlpha(c) || c >= 0x80; }
+bool IsIdentChar(unsigned char c) { return VkIsAsciiAlnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80; }
 } // namespace
 
 std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
@@ -26,7 +19,7 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
     };
     while (i < n) {
         const unsigned char c = static_cast<unsigned char>(sql[i]);
-        if (std::isspace(c)) {
+        if (VkIsAsciiSpace(c)) {
             ++i;
             continue;
         }
@@ -48,23 +41,23 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
                 *error = SqlTokenError{972, start};
                 break;
             }
-            push(TokKind::Ident, Upper(sql.substr(start, i - start)), start, i);
+            push(TokKind::Ident, VkAsciiUpper(sql.substr(start, i - start)), start, i);
             continue;
         }
-        if (std::isdigit(c) || (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
-            while (i < n && std::isdigit(static_cast<unsigned char>(sql[i])))
+        if (VkIsAsciiDigit(c) || (c == '.' && i + 1 < n && VkIsAsciiDigit(sql[i + 1]))) {
+            while (i < n && VkIsAsciiDigit(sql[i]))
                 ++i;
             if (i < n && sql[i] == '.' && !(i + 1 < n && sql[i + 1] == '.')) {
                 ++i;
-                while (i < n && std::isdigit(static_cast<unsigned char>(sql[i])))
+                while (i < n && VkIsAsciiDigit(sql[i]))
                     ++i;
             }
             if (i < n && (sql[i] == 'e' || sql[i] == 'E')) {
                 int j = i + 1;
                 if (j < n && (sql[j] == '+' || sql[j] == '-'))
                     ++j;
-                if (j < n && std::isdigit(static_cast<unsigned char>(sql[j]))) {
-                    while (j < n && std::isdigit(static_cast<unsigned char>(sql[j])))
+                if (j < n && VkIsAsciiDigit(sql[j])) {
+                    while (j < n && VkIsAsciiDigit(sql[j]))
                         ++j;
                     i = j;
                 }
@@ -118,17 +111,17 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql, SqlTokenError* error)
             ++i;
             while (i < n && IsIdentChar(static_cast<unsigned char>(sql[i])))
                 ++i;
-            push(TokKind::Bind, Upper(sql.substr(start + 1, i - start - 1)), start, i);
+            push(TokKind::Bind, VkAsciiUpper(sql.substr(start + 1, i - start - 1)), start, i);
             continue;
         }
         // (+) may be written with blanks inside: "( + )".
         if (c == '(') {
             int j = i + 1;
-            while (j < n && std::isspace(static_cast<unsigned char>(sql[j])))
+            while (j < n && VkIsAsciiSpace(sql[j]))
                 ++j;
             if (j < n && sql[j] == '+') {
                 int k = j + 1;
-                while (k < n && std::isspace(static_cast<unsigned char>(sql[k])))
+                while (k < n && VkIsAsciiSpace(sql[k]))
                     ++k;
                 if (k < n && sql[k] == ')') {
                     i = k + 1;

@@ -2,6 +2,7 @@
 // Helpers for the automation value tests: a readable description of a
 // VARIANT ("I4 42", "BSTR \"x\"") so tables can state expected results.
 
+#include "platform/VkNumberText.h"
 #include "platform/VkVariant.h"
 
 #include <QLocale>
@@ -13,7 +14,6 @@ namespace vartest {
 
 inline std::string Describe(const VARIANT& v)
 {
-    char buf[64];
     switch (v.vt) {
     case VT_EMPTY: return "EMPTY";
     case VT_NULL: return "NULL";
@@ -27,9 +27,10 @@ inline std::string Describe(const VARIANT& v)
     case VT_UI4: return "UI4 " + std::to_string(v.ulVal);
     case VT_UINT: return "UINT " + std::to_string(v.uintVal);
     case VT_UI8: return "UI8 " + std::to_string(v.ullVal);
-    case VT_R4: std::snprintf(buf, sizeof buf, "R4 %.9g", double(v.fltVal)); return buf;
-    case VT_R8: std::snprintf(buf, sizeof buf, "R8 %.17g", v.dblVal); return buf;
-    case VT_DATE: std::snprintf(buf, sizeof buf, "DATE %.17g", v.date); return buf;
+    // Numbers with a decimal point in every locale the suite runs in.
+    case VT_R4: return "R4 " + VkFormatDouble(double(v.fltVal), std::chars_format::general, 9);
+    case VT_R8: return "R8 " + VkFormatDouble(v.dblVal, std::chars_format::general, 17);
+    case VT_DATE: return "DATE " + VkFormatDouble(v.date, std::chars_format::general, 17);
     case VT_BOOL: return "BOOL " + std::to_string(v.boolVal);
     case VT_ERROR: return "ERROR " + std::to_string(v.scode);
     case VT_BSTR: return "BSTR \"" + VkBstrToUtf8(v.bstrVal) + "\"";

@@ -2,6 +2,7 @@
 #include "registry/tests/RegTestHelpers.h"
 
 #include "platform/Profile.h"
+#include "testsupport/TestLocale.h"
 #include "testsupport/TestRoot.h"
 
 #include <atomic>
@@ -96,6 +97,19 @@ TEST_F(RegistrySource, RootNamesAndUnknownRoots)
         ASSERT_EQ(app->GetValue("where", &data), S_OK);
         EXPECT_EQ(TextOf(data), c.home);
     }
+}
+
+TEST_F(RegistrySource, RootNamesIgnoreCaseInTheTurkishLocale)
+{
+    qvtest::ProcessLocale turkish(qvtest::kTurkishLocale);
+    QV_REQUIRE_LOCALE(turkish);
+    PutText(HKEY_LOCAL_MACHINE, "SOFTWARE\\T\\App", "where", "machine");
+    m_source.SetHomePath("hkey_local_machine\\SOFTWARE\\T");
+    VkRegKeyPtr app = m_source.Read("App");
+    ASSERT_NE(app, nullptr);
+    VkRegDataPtr data;
+    ASSERT_EQ(app->GetValue("where", &data), S_OK);
+    EXPECT_EQ(TextOf(data), "machine");
 }
 
 TEST_F(RegistrySource, ReadTypesEveryRegistryType)

@@ -1,5 +1,7 @@
 #include "registry/VkRegValueNode.h"
 
+#include "testsupport/TestLocale.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,6 +156,21 @@ TEST(VkRegPlainData, Conversions)
     EXPECT_FALSE(VkRegPlainData(std::string("x")).ToBytes(&bytes));
     EXPECT_TRUE(VkRegPlainData(std::vector<BYTE>{1, 0, 2}).ToBytes(&bytes));
     EXPECT_EQ(bytes, (std::vector<BYTE>{1, 0, 2}));
+}
+
+// Numbers stored as text read the same where the decimal point is a comma.
+TEST(VkRegPlainData, TextToNumberIgnoresTheLocale)
+{
+    qvtest::ProcessLocale turkish(qvtest::kTurkishLocale);
+    QV_REQUIRE_LOCALE(turkish);
+    const std::pair<const char*, LONG> numbers[] = {{"2.5", 2}, {"3.5", 4}, {"1.5e1", 15}, {" -0.75 ", -1}};
+    for (const auto& [text, number] : numbers) {
+        LONG n = 12345;
+        EXPECT_TRUE(VkRegPlainData(std::string(text)).ToInt32(&n)) << text;
+        EXPECT_EQ(n, number) << text;
+    }
+    LONG n = 0;
+    EXPECT_FALSE(VkRegPlainData(std::string("1,5")).ToInt32(&n));
 }
 
 } // namespace

@@ -8,11 +8,12 @@
 // database is an unknown alias. Statements: see Build().
 
 #include "ociw32/include/oci7.h"
+#include "platform/VkAscii.h"
+#include "platform/VkNumberText.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,13 +109,6 @@ int s_nextSession = 1;
 std::atomic<int> s_opinitCalls{0}, s_opinitMode{-1}, s_failOpinit{0}, s_commits{0}, s_breaks{0}, s_nbCalls{0},
     s_cursors{0}, s_nextJob{1000}, s_lastParseFlags{-1};
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 const char* Message(int code)
 {
     switch (code) {
@@ -165,7 +159,7 @@ bool SessionAlive(int id)
 
 std::optional<Statement> Build(const std::string& sql, const Session& session)
 {
-    const std::string s = Lower(sql);
+    const std::string s = VkAsciiLower(sql);
     Statement st;
     st.text = s;
     if (s.rfind("select n from rows", 0) == 0) {
@@ -255,7 +249,7 @@ void Deliver(const Column& column, const Cell& cell, const Define& d, std::size_
     }
     switch (d.type) {
     case SQLT_FLT: {
-        const double v = column.type == SQLT_NUM ? cell.number : std::strtod(cell.text.c_str(), nullptr);
+        const double v = column.type == SQLT_NUM ? cell.number : VkStrtod(cell.text.c_str());
         if (d.length == 4) {
             const float f = static_cast<float>(v);
             std::memcpy(target, &f, 4);
@@ -353,7 +347,7 @@ FAKE_EXPORT sword olog(Lda_Def* lda, ub1* hda, text* uid, sword uidl, text* pswd
             user.erase(slash);
         }
     }
-    database = Lower(database);
+    database = VkAsciiLower(database);
     Session session;
     if (database.empty() || database == "demo")
         session.version = "10.2.0.1.0";
@@ -363,7 +357,7 @@ FAKE_EXPORT sword olog(Lda_Def* lda, ub1* hda, text* uid, sword uidl, text* pswd
         return Fail(lda, 1034);
     else
         return Fail(lda, 12154);
-    if (Lower(user) != "scott" || Lower(password) != "tiger")
+    if (VkAsciiLower(user) != "scott" || VkAsciiLower(password) != "tiger")
         return Fail(lda, 1017);
     std::lock_guard guard(s_lock);
     const int id = s_nextSession++;
@@ -426,7 +420,7 @@ FAKE_EXPORT sword oparse(Cda_Def* cursor, text* sqlstm, sb4 sqllen, sword defflg
     c->next = 0;
     cursor->rpc = 0;
     if (!c->statement)
-        return Fail(cursor, Lower(Arg(sqlstm, sqllen)).rfind("select", 0) == 0 ? 942 : 900);
+        return Fail(cursor, VkAsciiLower(Arg(sqlstm, sqllen)).rfind("select", 0) == 0 ? 942 : 900);
     return Ok(cursor);
 }
 
@@ -482,7 +476,7 @@ FAKE_EXPORT sword obndrv(Cda_Def* cursor, text* sqlvar, sword sqlvl, ub1* progv,
     if (!cursor || !cursor->rcsp)
         return Fail(cursor, 1001);
     auto* c = static_cast<Cursor*>(cursor->rcsp);
-    std::string name = Lower(Arg(sqlvar, sqlvl));
+    std::string name = VkAsciiLower(Arg(sqlvar, sqlvl));
     if (name.empty() || !c->statement)
         return Fail(cursor, 1036);
     if (name[0] != ':')

@@ -2,10 +2,9 @@
 
 #include "ociw32/functions/OraDate.h"
 #include "ociw32/functions/OraErrors.h"
-#include "ociw32/functions/OraAscii.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
 using namespace VkOracle;
@@ -104,7 +103,7 @@ public:
     std::vector<std::string> BindNames() const override { return m_bindNames; }
     OraResult Bind(const std::string& name, const OraValue& value) override
     {
-        std::string key = AsciiUpper(name);
+        std::string key = VkAsciiUpper(name);
         if (!key.empty() && key[0] == ':')
             key.erase(0, 1);
         auto it = std::find(m_bindNames.begin(), m_bindNames.end(), key);
@@ -185,7 +184,7 @@ public:
     }
     OraResult BoundValue(const std::string& name, OraValue* value) const override
     {
-        auto it = m_bound.find(AsciiUpper(name));
+        auto it = m_bound.find(VkAsciiUpper(name));
         if (it == m_bound.end())
             return Error(1036);
         *value = it->second;
@@ -209,13 +208,13 @@ public:
 
     OraResult Parse(const std::string& sqlText, std::unique_ptr<OraStatement>* statement) override
     {
-        const std::string sql = AsciiUpper(sqlText);
+        const std::string sql = VkAsciiUpper(sqlText);
         std::vector<std::string> binds;
         for (size_t i = 0; i < sql.size(); ++i) {
             if (sql[i] != ':')
                 continue;
             size_t j = i + 1;
-            while (j < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[j])) || sql[j] == '_'))
+            while (j < sql.size() && (VkIsAsciiAlnum(sql[j]) || sql[j] == '_'))
                 ++j;
             std::string name = sql.substr(i + 1, j - i - 1);
             if (!name.empty() && std::find(binds.begin(), binds.end(), name) == binds.end())
@@ -289,11 +288,11 @@ OraResult FakeOraServer::Logon(const OraDatabaseRef& db, const std::string& user
         std::lock_guard<std::mutex> lock(sidMutex);
         lastSid = db.sid;
     }
-    if (AsciiUpper(db.sid) == "DOWN")
+    if (VkAsciiUpper(db.sid) == "DOWN")
         return Error(1034);
-    if (AsciiUpper(user) == "LOCKED")
+    if (VkAsciiUpper(user) == "LOCKED")
         return Error(28000);
-    if (AsciiUpper(user) != "SCOTT" || AsciiUpper(password) != "TIGER")
+    if (VkAsciiUpper(user) != "SCOTT" || VkAsciiUpper(password) != "TIGER")
         return Error(1017);
     session->reset(new FakeSession(this));
     return {};

@@ -5,6 +5,7 @@
 
 #include "ociw32/functions/OraDate.h"
 #include "ociw32/functions/OraFunctions.h"
+#include "platform/VkNumberText.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -52,12 +53,9 @@ protected:
             switch (sqlite3_column_type(stmt, 0)) {
             case SQLITE_NULL: out = "NULL"; break;
             case SQLITE_INTEGER: out = "I:" + std::to_string(sqlite3_column_int64(stmt, 0)); break;
-            case SQLITE_FLOAT: {
-                char buf[64];
-                std::snprintf(buf, sizeof buf, "R:%.10g", sqlite3_column_double(stmt, 0));
-                out = buf;
+            case SQLITE_FLOAT:
+                out = "R:" + VkFormatDouble(sqlite3_column_double(stmt, 0), std::chars_format::general, 10);
                 break;
-            }
             default:
                 out = "T:" + std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
                                          static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));

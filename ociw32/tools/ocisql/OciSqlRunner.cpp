@@ -1,8 +1,8 @@
 #include "ociw32/tools/ocisql/OciSqlRunner.h"
-#include "ociw32/functions/OraAscii.h"
+
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -21,14 +21,14 @@ std::vector<std::string> Words(const std::string& text, size_t count)
     std::vector<std::string> words;
     size_t i = 0;
     while (i < text.size() && words.size() < count) {
-        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        while (i < text.size() && VkIsAsciiSpace(text[i]))
             ++i;
         size_t j = i;
-        while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_'))
+        while (j < text.size() && (VkIsAsciiAlnum(text[j]) || text[j] == '_'))
             ++j;
         if (j == i)
             break;
-        words.push_back(AsciiUpper(text.substr(i, j - i)));
+        words.push_back(VkAsciiUpper(text.substr(i, j - i)));
         i = j;
     }
     return words;
@@ -38,9 +38,9 @@ std::string Capitalised(const std::string& word)
 {
     std::string s;
     for (char c : word)
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        s += VkAsciiToLower(c);
     if (!s.empty())
-        s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+        s[0] = VkAsciiToUpper(s[0]);
     return s;
 }
 

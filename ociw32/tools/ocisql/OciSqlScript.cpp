@@ -1,7 +1,7 @@
 #include "ociw32/tools/ocisql/OciSqlScript.h"
-#include "ociw32/functions/OraAscii.h"
 
-#include <cctype>
+#include "platform/VkAscii.h"
+
 #include <sstream>
 
 namespace VkOracle {
@@ -15,7 +15,7 @@ std::vector<std::string> FirstWords(const std::string& text, size_t count)
     size_t i = 0;
     while (i < text.size() && words.size() < count) {
         const char c = text[i];
-        if (std::isspace(static_cast<unsigned char>(c))) {
+        if (VkIsAsciiSpace(c)) {
             ++i;
         } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
             while (i < text.size() && text[i] != '\n')
@@ -23,11 +23,11 @@ std::vector<std::string> FirstWords(const std::string& text, size_t count)
         } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
             const size_t end = text.find("*/", i + 2);
             i = end == std::string::npos ? text.size() : end + 2;
-        } else if (std::isalpha(static_cast<unsigned char>(c))) {
+        } else if (VkIsAsciiAlpha(c)) {
             size_t j = i;
-            while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) || text[j] == '_'))
+            while (j < text.size() && (VkIsAsciiAlnum(text[j]) || text[j] == '_'))
                 ++j;
-            words.push_back(AsciiUpper(text.substr(i, j - i)));
+            words.push_back(VkAsciiUpper(text.substr(i, j - i)));
             i = j;
         } else {
             break;
@@ -59,17 +59,17 @@ bool OciSqlScript::IsBlock(const std::string& text)
 
 std::string OciSqlScript::SingleStatement(const std::string& text)
 {
-    std::string s = AsciiTrim(text);
+    std::string s = VkAsciiTrim(text);
     if (!IsBlock(s) && !s.empty() && s.back() == ';') {
         s.pop_back();
-        s = AsciiTrim(s);
+        s = VkAsciiTrim(s);
     }
     return s;
 }
 
 void OciSqlScript::Emit(std::vector<std::string>* out)
 {
-    std::string s = AsciiTrim(m_buffer);
+    std::string s = VkAsciiTrim(m_buffer);
     m_buffer.clear();
     m_inQuote = false;
     m_inComment = false;
@@ -82,14 +82,14 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
     std::string line = rawLine;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    const std::string trimmed = AsciiTrim(line);
-    const bool atStart = AsciiTrim(m_buffer).empty() && !m_inQuote && !m_inComment;
+    const std::string trimmed = VkAsciiTrim(line);
+    const bool atStart = VkAsciiTrim(m_buffer).empty() && !m_inQuote && !m_inComment;
     if (trimmed == "/") {
         Emit(out);
         return true;
     }
     if (atStart) {
-        const std::string word = AsciiUpper(trimmed);
+        const std::string word = VkAsciiUpper(trimmed);
         if (word == "EXIT" || word == "QUIT" || word == "EXIT;" || word == "QUIT;")
             return false;
         // Blank lines, comment lines and remarks between statements.
@@ -127,7 +127,7 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
             Emit(out);
             ++i;
             // What follows on the line starts the next statement.
-            const std::string rest = AsciiTrim(line.substr(i));
+            const std::string rest = VkAsciiTrim(line.substr(i));
             if (!rest.empty())
                 return AddLine(rest, out);
             return true;
@@ -140,7 +140,7 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
 
 void OciSqlScript::Finish(std::vector<std::string>* out)
 {
-    std::string s = AsciiTrim(m_buffer);
+    std::string s = VkAsciiTrim(m_buffer);
     if (!IsBlock(s) && !s.empty() && s.back() == ';')
         s.pop_back();
     m_buffer = s;

@@ -7,10 +7,9 @@
 #include "ociw32/names/OraTnsNames.h"
 #include "ociw32/tools/oradmin/OraDemoNames.h"
 #include "platform/DataRoot.h"
-#include "ociw32/functions/OraAscii.h"
+#include "platform/VkAscii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 
@@ -20,10 +19,10 @@ namespace {
 
 bool ValidSid(const std::string& sid)
 {
-    if (sid.empty() || sid.size() > 30 || !std::isalpha(static_cast<unsigned char>(sid[0])))
+    if (sid.empty() || sid.size() > 30 || !VkIsAsciiAlpha(sid[0]))
         return false;
     for (char c : sid)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+        if (!VkIsAsciiAlnum(c) && c != '_')
             return false;
     return true;
 }
@@ -213,7 +212,7 @@ int OraAdmin::Demo()
 
 int OraAdmin::Create(const std::string& sidText, const std::string& version)
 {
-    const std::string sid = AsciiUpper(sidText);
+    const std::string sid = VkAsciiUpper(sidText);
     if (!ValidSid(sid)) {
         m_err << "oradmin: \"" << sidText << "\" is no valid SID (a letter, then letters, digits or _)\n";
         return 2;
