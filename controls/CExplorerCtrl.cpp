@@ -125,9 +125,9 @@ HRESULT CExplorerCtrl::GetIUnknown(IUnknown** ppunk)
 {
     if (!ppunk)
         return E_POINTER;
-    // An interface handed out carries its own reference, as COM callers expect.
+    // Without an added reference: hosts use it only while they hold the
+    // control, to reach its connection points.
     *ppunk = Identity();
-    (*ppunk)->AddRef();
     return S_OK;
 }
 

@@ -48,7 +48,7 @@ struct IExplorerCtrl : IDispatch {
     virtual HRESULT Persist(IUnknown* pStream, VARIANT_BOOL bLoad) = 0;
     // Starts connecting with the current database, user and password (disconnecting first).
     virtual HRESULT Login() = 0;
-    // The control's own IUnknown, with a reference the caller releases.
+    // The control's own IUnknown, without an added reference.
     virtual HRESULT GetIUnknown(IUnknown** ppunk) = 0;
     // The same as Login.
     virtual HRESULT Reconnect() = 0;
