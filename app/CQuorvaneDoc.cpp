@@ -15,6 +15,7 @@
 #include "platform/ArchiveFile.h"
 #include "platform/ComPtr.h"
 #include "platform/MemoryStream.h"
+#include "platform/VkAscii.h"
 
 #include <QMdiSubWindow>
 
@@ -151,11 +152,7 @@ QString CQuorvaneDoc::TitleFor(const std::string& user, const std::string& datab
     if (user.empty() || database.empty())
         return QStringLiteral("Loading...");
     // The user as the server knows it: names not in quotes are upper case.
-    std::string shown = user;
-    if (shown.front() != '"')
-        for (char& c : shown)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
+    const std::string shown = user.front() == '"' ? user : VkAsciiUpper(user);
     static const char* const states[] = {"Connecting", "Connected", "NOT Connected"};
     const char* suffix = states[state >= 0 && state <= 2 ? state : 2];
     return QString::fromStdString(shown + " (" + database + ") - " + suffix);
