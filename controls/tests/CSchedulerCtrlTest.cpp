@@ -5,7 +5,10 @@
 #include "controls/CJobListCtrl.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CSchedulerCtrl.h"
+#include "controls/QVCtrlStrings.h"
+#include "generic/VkHtmlHelp.h"
 #include "generic/VkModalScript.h"
+#include "generic/VkPaths.h"
 #include "platform/Bstr.h"
 #include "platform/ComPtr.h"
 #include "platform/ConnectionPoint.h"
@@ -20,7 +23,9 @@
 #include <QDeadlineTimer>
 #include <QHeaderView>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -356,6 +361,22 @@ TEST_F(SchedulerCtrl, LoginConnectsWithTheSavedDetailsWithoutADialog)
     ASSERT_TRUE(WaitUntil([&] { return sink->logins == 3; }));
     EXPECT_FALSE(Connected(control));
     EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Every help topic the control's dialogs name is shipped in the build.
+TEST(QVCtrlHelp, EveryDialogTopicExists)
+{
+    std::string name = QVCtrlStrings().Load(IDS_JL_HELP_FILE);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const std::filesystem::path file = (VkProgramFolder() / name).lexically_normal();
+    for (UINT topic : {IDS_JL_HELP_TOPIC, IDS_QD_LOGON_HELP_TOPIC, IDS_QD_PROPS_HELP_TOPIC})
+        EXPECT_FALSE(VkHelpTopicPath(file, QVCtrlStrings().Load(topic)).empty()) << QVCtrlStrings().Load(topic);
+    // The table of contents too (the explorer's Help button).
+    EXPECT_FALSE(VkHelpTopicPath(file, "").empty());
 }
 
 } // namespace
