@@ -22,6 +22,10 @@ public:
     // Disconnects the sink and closes the control first.
     ~CQuorvaneView() override;
 
+    // A new queue window opens at a size that shows several jobs.
+    QSize sizeHint() const override { return {760, 360}; }
+    QSize minimumSizeHint() const override { return {200, 120}; }
+
     CQuorvaneDoc* GetDocument() const { return m_doc; }
     // Null when the control could not be created.
     CSchedulerCtrl* Control() const;

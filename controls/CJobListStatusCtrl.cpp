@@ -19,6 +19,9 @@ const char* const kBlanks = "  ";
 CJobListStatusCtrl::CJobListStatusCtrl(QWidget* parent) : QWidget(parent)
 {
     setFixedHeight(kHeight);
+    // Its window paints no background of its own (the children cover it):
+    // the bar erases its own, or old texts and frames would show through.
+    setAutoFillBackground(true);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -77,7 +80,7 @@ void CJobListStatusCtrl::LoadFrames(LONG image, int frames)
     m_image = image;
     m_frame = 0;
     m_step = 1;
-    m_panes[PaneImage]->setFixedWidth(width + 4);
+    m_panes[PaneImage]->setFixedWidth(width + 10);
 }
 
 void CJobListStatusCtrl::ApplyStatus(const CJobStatusRecord& status)
