@@ -108,10 +108,13 @@ int s_nextSession = 1;
 std::atomic<int> s_opinitCalls{0}, s_opinitMode{-1}, s_failOpinit{0}, s_commits{0}, s_breaks{0}, s_nbCalls{0},
     s_cursors{0}, s_nextJob{1000}, s_lastParseFlags{-1};
 
+// By ASCII: names and keywords must not follow the process locale (a
+// Turkish one lower-cases I to a dotless i).
 std::string Lower(std::string s)
 {
     for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
 
