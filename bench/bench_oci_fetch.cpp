@@ -6,7 +6,7 @@
 // loads libociw32.so by name as the program does, creates and fills the
 // table through the call interface, and fills a plain SQLite copy of it.
 
-#include "ociw32/include/oci7.h"
+#include "ociw32/include/OciEntryPoints.h"
 
 #include <sqlite3.h>
 
@@ -29,19 +29,7 @@ constexpr int kRepeats = 7; // best of, against a busy machine
 volatile double g_sink = 0;
 const char* kSelect = "SELECT ID, NAME, CREATED, AMOUNT FROM BENCH_ROWS";
 
-struct Oci {
-    decltype(&::olog) olog;
-    decltype(&::ologof) ologof;
-    decltype(&::oopen) oopen;
-    decltype(&::oparse) oparse;
-    decltype(&::oclose) oclose;
-    decltype(&::ocom) ocom;
-    decltype(&::oerhms) oerhms;
-    decltype(&::obndrv) obndrv;
-    decltype(&::oexec) oexec;
-    decltype(&::odefin) odefin;
-    decltype(&::ofen) ofen;
-};
+using Oci = VkOracle::OciEntryPoints;
 
 text* T(const char* s)
 {
@@ -222,13 +210,9 @@ int main()
         std::fprintf(stderr, "bench_oci_fetch: %s\n", dlerror());
         return 1;
     }
-    Oci oci{};
-#define RESOLVE(f) oci.f = reinterpret_cast<decltype(oci.f)>(dlsym(lib, #f))
-    RESOLVE(olog); RESOLVE(ologof); RESOLVE(oopen); RESOLVE(oparse); RESOLVE(oclose); RESOLVE(ocom);
-    RESOLVE(oerhms); RESOLVE(obndrv); RESOLVE(oexec); RESOLVE(odefin); RESOLVE(ofen);
-#undef RESOLVE
-    auto opinitFn = reinterpret_cast<decltype(&::opinit)>(dlsym(lib, "opinit"));
-    opinitFn(OCI_EV_TSF);
+    Oci oci;
+    oci.Resolve([lib](const char* name) { return dlsym(lib, name); });
+    oci.opinit(OCI_EV_TSF);
 
     Lda_Def lda{};
     ub1 hda[HDA_SIZE] = {};

@@ -50,8 +50,8 @@ bool CJobClipboard::Read(const QByteArray& block, CJobTransferList& list, std::s
         return false;
     }
     list.m_sourceHost = loaded.m_sourceHost;
-    for (CJobListData* item : loaded.m_items)
-        list.m_items.push_back(item);
+    for (auto& item : loaded.m_items)
+        list.m_items.push_back(std::move(item));
     loaded.m_items.clear();
     return true;
 }

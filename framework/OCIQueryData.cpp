@@ -23,15 +23,11 @@ OCISession::OCIQueryData::OCIQueryData(const OCIQueryData& other)
       m_dropped(other.m_dropped)
 {
     m_columns.reserve(other.m_columns.size());
-    for (const OCIColumn* column : other.m_columns)
-        m_columns.push_back(new OCIColumn(*column));
+    for (const auto& column : other.m_columns)
+        m_columns.push_back(std::make_unique<OCIColumn>(*column));
 }
 
-OCISession::OCIQueryData::~OCIQueryData()
-{
-    for (OCIColumn* column : m_columns)
-        delete column;
-}
+OCISession::OCIQueryData::~OCIQueryData() = default;
 
 void OCISession::OCIQueryData::Initialise(OCICursor* cursor)
 {
@@ -53,7 +49,7 @@ void OCISession::OCIQueryData::Initialise(OCICursor* cursor)
         auto column = std::make_unique<OCIColumn>();
         column->Describe(OCITrimmed(std::string(reinterpret_cast<const char*>(name), nameLength)), internalType,
                          describedSize, displaySize, precision, scale, nullable != 0);
-        m_columns.push_back(column.release());
+        m_columns.push_back(std::move(column));
     }
 }
 
@@ -125,7 +121,7 @@ long OCISession::OCIQueryData::Fetch(long rows)
 
 void OCISession::OCIQueryData::Drop()
 {
-    for (OCIColumn* column : m_columns)
+    for (const auto& column : m_columns)
         column->SetBuffers(0);
     m_rows = 0;
     m_dropped = true;
@@ -161,7 +157,7 @@ const OCISession::OCIColumn* OCISession::OCIQueryData::Cell(int row, int column)
     // Only the rows of the last fetch are cells.
     if (column < 0 || column >= Columns() || row < 0 || row >= m_rows)
         return nullptr;
-    return m_columns[static_cast<std::size_t>(column)];
+    return m_columns[static_cast<std::size_t>(column)].get();
 }
 
 std::string OCISession::OCIQueryData::GetString(int row, int column) const

@@ -11,9 +11,12 @@ namespace VkOracle {
 
 namespace {
 
+// The call interface is initialised once per binding: the binding the
+// process made (tests may make others; bindings are never freed, so the
+// address identifies one).
 struct InitState {
     std::mutex lock;
-    bool initialised = false;
+    const VkOCIW32Lib* initialisedFor = nullptr;
     bool threaded = false;
 };
 
@@ -56,24 +59,26 @@ void OCISession::Initialise(bool threaded)
     InitState& state = Init();
     std::lock_guard guard(state.lock);
     const auto& lib = OCIW32();
-    if (state.initialised || !lib.opinit)
+    if (state.initialisedFor == &lib || !lib.opinit)
         return;
     if (lib.opinit(threaded ? OCI_EV_TSF : OCI_EV_DEF) == 0) {
-        state.initialised = true;
+        state.initialisedFor = &lib;
         state.threaded = threaded;
     }
 }
 
 bool OCISession::Initialised()
 {
-    std::lock_guard guard(Init().lock);
-    return Init().initialised;
+    InitState& state = Init();
+    std::lock_guard guard(state.lock);
+    return state.initialisedFor == &OCIW32();
 }
 
 bool OCISession::InitialisedThreaded()
 {
-    std::lock_guard guard(Init().lock);
-    return Init().initialised && Init().threaded;
+    InitState& state = Init();
+    std::lock_guard guard(state.lock);
+    return state.initialisedFor == &OCIW32() && state.threaded;
 }
 
 void OCISession::SetUserName(const char* user) { m_user = user ? std::optional<std::string>(user) : std::nullopt; }

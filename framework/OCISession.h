@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,8 +34,9 @@ public:
     OCISession& operator=(const OCISession& other);
     ~OCISession();
 
-    // Initialises the call interface thread-safe (or not) once per process;
-    // a failed attempt is repeated by the next call.
+    // Initialises the call interface thread-safe (or not) once per process
+    // (once per binding where tests rebind the library); a failed attempt is
+    // repeated by the next call.
     static void Initialise(bool threaded);
     // Whether the call interface is initialised, and in which mode.
     static bool Initialised();
@@ -242,7 +244,7 @@ protected:
 private:
     const OCIColumn* Cell(int row, int column) const;
 
-    std::vector<OCIColumn*> m_columns;
+    std::vector<std::unique_ptr<OCIColumn>> m_columns;
     OCICursor* m_cursor = nullptr;
     long m_rows = 0;
     long m_totalRows = 0;

@@ -72,8 +72,8 @@ TwQuillApp::TwQuillApp()
 TwQuillApp::~TwQuillApp()
 {
     if (m_eventHook && qApp)
-        qApp->removeEventFilter(m_eventHook);
-    delete m_eventHook;
+        qApp->removeEventFilter(m_eventHook.get());
+    m_eventHook.reset();
     // Documents go before the windows that show them.
     for (VkMultiDocTemplate* tpl : m_templates)
         delete tpl;
@@ -168,8 +168,8 @@ bool TwQuillApp::InitInstance(const QStringList& args)
     for (VkMultiDocTemplate* tpl : m_templates)
         tpl->SetMdiArea(MDIFrame());
     m_actions->StartIdleUpdates(250);
-    m_eventHook = new AppEventHook(this);
-    qApp->installEventFilter(m_eventHook);
+    m_eventHook = std::make_unique<AppEventHook>(this);
+    qApp->installEventFilter(m_eventHook.get());
     // 13. Embedded or automated: no window.
     if (m_cmdInfo.IsEmbeddedOrAutomated())
         return true;
@@ -207,7 +207,7 @@ int TwQuillApp::ExitInstance()
         m_settings->Close();
     }
     if (m_eventHook && qApp)
-        qApp->removeEventFilter(m_eventHook);
+        qApp->removeEventFilter(m_eventHook.get());
     if (m_comInitialised) {
         CoUninitialize();
         m_comInitialised = false;
@@ -400,13 +400,13 @@ bool TwQuillApp::CanCloseAll()
     }
 }
 
-bool TwQuillApp::ConfirmPaletteChange(TwPalette* newPalette, bool ask)
+bool TwQuillApp::ConfirmPaletteChange(std::unique_ptr<TwPalette> newPalette, bool ask)
 {
     if (ask && !CanCloseAll())
         return false;
     if (VkMultiDocTemplate* tpl = FirstTemplate())
         tpl->CloseAllDocuments();
-    m_palette.reset(newPalette);
+    m_palette = std::move(newPalette);
     if (MDIFrame())
         MDIFrame()->viewport()->update();
     return true;
@@ -432,11 +432,8 @@ void TwQuillApp::DoPaletteNew(bool withoutAsking)
     std::unique_ptr<TwPalette> palette(OnWantNewPalette());
     if (!DoPaletteProperties(palette.get(), true))
         return;
-    TwPalette* candidate = palette.release();
-    if (!ConfirmPaletteChange(candidate, !withoutAsking)) {
-        delete candidate;
+    if (!ConfirmPaletteChange(std::move(palette), !withoutAsking))
         return;
-    }
     if (m_mainFrame) {
         m_mainFrame->update();
         if (MDIFrame())

@@ -88,7 +88,9 @@ public:
     bool StartMaximized() const { return m_startMaximized; }
 
     void SetMenuText(UINT id, const QString& text);
-    bool ConfirmPaletteChange(TwPalette* newPalette, bool ask);
+    // Closes the documents (asking first when ask) and makes newPalette the
+    // current one; false, dropping newPalette, when the user keeps them.
+    bool ConfirmPaletteChange(std::unique_ptr<TwPalette> newPalette, bool ask);
     bool CanCloseAll();
     bool DoPaletteProperties(TwPalette* palette, bool isNew);
 
@@ -156,7 +158,7 @@ private:
     TwMainFrame* m_mainFrame = nullptr;
     VkCommandRouter m_router;
     VkCommandActions* m_actions = nullptr;
-    QObject* m_eventHook = nullptr;
+    std::unique_ptr<QObject> m_eventHook;
     QRect m_startRect;
     bool m_startMaximized = false;
     bool m_startWithNewPalette = false;

@@ -2,19 +2,17 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <system_error>
+#include <vector>
 
 namespace VkOracle {
 
 namespace {
-
-template <typename T>
-void ResolveOne(const VkModuleBase& module, T& pointer, const char* name)
-{
-    pointer = reinterpret_cast<T>(module.Proc(name));
-}
 
 // Our own file, to find the client library installed beside it.
 std::filesystem::path ThisLibraryFolder()
@@ -35,58 +33,7 @@ VkOCIW32Lib::VkOCIW32Lib(const std::string& file) : VkModuleBase(file, false)
     // until the process ends even when the binding lets it go.
     SetKeepResident(true);
     if (Load())
-        Resolve();
-}
-
-VkOCIW32Lib::VkOCIW32Lib(const VkOCIW32Lib& other) : VkModuleBase(other) { ResolveFrom(other); }
-
-VkOCIW32Lib& VkOCIW32Lib::operator=(const VkOCIW32Lib& other)
-{
-    if (this != &other) {
-        VkModuleBase::operator=(other);
-        ResolveFrom(other);
-    }
-    return *this;
-}
-
-void VkOCIW32Lib::ResolveFrom(const VkOCIW32Lib& other)
-{
-    opinit = other.opinit;
-    olog = other.olog;
-    ologof = other.ologof;
-    oopen = other.oopen;
-    oparse = other.oparse;
-    oclose = other.oclose;
-    ocom = other.ocom;
-    odescr = other.odescr;
-    oerhms = other.oerhms;
-    obndrv = other.obndrv;
-    oexec = other.oexec;
-    odefin = other.odefin;
-    ofen = other.ofen;
-    onbtst = other.onbtst;
-    onbset = other.onbset;
-    obreak = other.obreak;
-}
-
-void VkOCIW32Lib::Resolve()
-{
-    ResolveOne(*this, opinit, "opinit");
-    ResolveOne(*this, olog, "olog");
-    ResolveOne(*this, ologof, "ologof");
-    ResolveOne(*this, oopen, "oopen");
-    ResolveOne(*this, oparse, "oparse");
-    ResolveOne(*this, oclose, "oclose");
-    ResolveOne(*this, ocom, "ocom");
-    ResolveOne(*this, odescr, "odescr");
-    ResolveOne(*this, oerhms, "oerhms");
-    ResolveOne(*this, obndrv, "obndrv");
-    ResolveOne(*this, oexec, "oexec");
-    ResolveOne(*this, odefin, "odefin");
-    ResolveOne(*this, ofen, "ofen");
-    ResolveOne(*this, onbtst, "onbtst");
-    ResolveOne(*this, onbset, "onbset");
-    ResolveOne(*this, obreak, "obreak");
+        Resolve([this](const char* name) { return Proc(name); });
 }
 
 std::string VkOCIW32Lib::LocateLibrary()
@@ -104,12 +51,47 @@ std::string VkOCIW32Lib::LocateLibrary()
 }
 
 namespace {
-// Constructed while this library is initialised, before any caller can run.
-const VkOCIW32Lib s_binding;
+
+// The binding in use, made on first use. Every binding ever made is kept
+// until the process ends, so a reference handed out before a test rebinds
+// never dangles.
+struct BindingSlot {
+    std::mutex lock; // guards making and replacing the binding only
+    std::atomic<const VkOCIW32Lib*> current{nullptr};
+    std::string testFile;
+    std::vector<std::unique_ptr<VkOCIW32Lib>> made;
+};
+
+BindingSlot& Slot()
+{
+    static BindingSlot slot;
+    return slot;
+}
+
 } // namespace
 
-const VkOCIW32Lib& OCIW32() { return s_binding; }
+const VkOCIW32Lib& OCIW32()
+{
+    BindingSlot& slot = Slot();
+    if (const VkOCIW32Lib* binding = slot.current.load(std::memory_order_acquire))
+        return *binding;
+    std::lock_guard guard(slot.lock);
+    if (const VkOCIW32Lib* binding = slot.current.load(std::memory_order_relaxed))
+        return *binding;
+    const std::string file = slot.testFile.empty() ? VkOCIW32Lib::LocateLibrary() : slot.testFile;
+    slot.made.push_back(std::make_unique<VkOCIW32Lib>(file));
+    slot.current.store(slot.made.back().get(), std::memory_order_release);
+    return *slot.made.back();
+}
 
-bool IsOracleAvailable() { return s_binding.Loaded(); }
+bool IsOracleAvailable() { return OCIW32().Loaded(); }
+
+void RebindOracleClientForTests(const std::string& file)
+{
+    BindingSlot& slot = Slot();
+    std::lock_guard guard(slot.lock);
+    slot.testFile = file;
+    slot.current.store(nullptr, std::memory_order_release);
+}
 
 } // namespace VkOracle

@@ -1,14 +1,18 @@
 #pragma once
-// The process-wide binding of the Oracle client library: loaded once, by
-// name, when this library is initialised, and never linked. Without the
-// client library every module still runs; only connecting fails.
+// The process-wide binding of the Oracle client library: loaded by name on
+// first use, never linked. Without the client library every module still
+// runs; only connecting fails.
 
 #include "generic/VkModuleBase.h"
-#include "ociw32/include/oci7.h"
+#include "ociw32/include/OciEntryPoints.h"
+
+#include <string>
 
 namespace VkOracle {
 
-class VkOCIW32Lib : public VkModuleBase {
+// The entry points are those of OciEntryPoints (opinit ... obreak); onbtst
+// and onbset are resolved and never called.
+class VkOCIW32Lib : public VkModuleBase, public OciEntryPoints {
 public:
     // The logical name of the client library, used in messages.
     static constexpr const char* LogicalName = "OCIW32.DLL";
@@ -20,40 +24,32 @@ public:
     VkOCIW32Lib();
     // Loads the given file (tests bind other libraries this way).
     explicit VkOCIW32Lib(const std::string& file);
-    VkOCIW32Lib(const VkOCIW32Lib& other);
-    VkOCIW32Lib& operator=(const VkOCIW32Lib& other);
+    // A copy holds its own reference to the library and the same pointers.
+    VkOCIW32Lib(const VkOCIW32Lib& other) = default;
+    VkOCIW32Lib& operator=(const VkOCIW32Lib& other) = default;
+
+    // The file this binding loaded or tried to load (FileName above hides
+    // the module base's).
+    const std::string& Path() const { return VkModuleBase::FileName(); }
 
     // Where the library is looked for: $QUORVANE_OCI_PATH when set (and
     // then nothing else), else the file beside this library when there is
     // one, else the bare file name for the platform's standard search.
     static std::string LocateLibrary();
-
-    decltype(&::opinit) opinit = nullptr;
-    decltype(&::olog) olog = nullptr;
-    decltype(&::ologof) ologof = nullptr;
-    decltype(&::oopen) oopen = nullptr;
-    decltype(&::oparse) oparse = nullptr;
-    decltype(&::oclose) oclose = nullptr;
-    decltype(&::ocom) ocom = nullptr;
-    decltype(&::odescr) odescr = nullptr;
-    decltype(&::oerhms) oerhms = nullptr;
-    decltype(&::obndrv) obndrv = nullptr;
-    decltype(&::oexec) oexec = nullptr;
-    decltype(&::odefin) odefin = nullptr;
-    decltype(&::ofen) ofen = nullptr;
-    decltype(&::onbtst) onbtst = nullptr; // resolved, never called
-    decltype(&::onbset) onbset = nullptr; // resolved, never called
-    decltype(&::obreak) obreak = nullptr;
-
-private:
-    void Resolve();
-    void ResolveFrom(const VkOCIW32Lib& other);
 };
 
-// The binding every Oracle call of the process goes through.
+// The binding every Oracle call of the process goes through. The first call
+// (from any thread) loads the library found by LocateLibrary(); whether that
+// worked is final for the process: a user who installs the client restarts.
 const VkOCIW32Lib& OCIW32();
 
-// The client library could be loaded when the process started.
+// Whether the process's binding has the client library loaded (loads it on
+// first use).
 bool IsOracleAvailable();
+
+// For tests only: forgets the process's binding, so the next OCIW32() binds
+// `file` (when empty: LocateLibrary() again). Call it while no session is in
+// use; a binding it replaces stays valid, never freed, until the process ends.
+void RebindOracleClientForTests(const std::string& file = {});
 
 } // namespace VkOracle

@@ -180,8 +180,8 @@ void VkCommandActions::RequestUpdate()
 void VkCommandActions::StartIdleUpdates(int intervalMs)
 {
     if (intervalMs <= 0) {
-        delete m_idle;
-        m_idle = nullptr;
+        if (m_idle)
+            m_idle->stop();
         return;
     }
     if (!m_idle) {

@@ -61,8 +61,3 @@ QString TwQuillGridStatusCtrl::VersionText() const
 {
     return m_version->text();
 }
-
-QString TwQuillGridStatusCtrl::ServerTimeText() const
-{
-    return m_time->text();
-}

@@ -22,7 +22,6 @@ public:
     QString StatusTip() const;
     LONG Image() const { return m_image; }
     QString VersionText() const;
-    QString ServerTimeText() const;
 
 signals:
     // A double-click on the status bar while not connected.

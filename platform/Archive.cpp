@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -508,14 +509,6 @@ const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* s
     return cls;
 }
 
-void CArchive::SerializeClass(const CRuntimeClass* cls)
-{
-    if (IsStoring())
-        WriteClass(cls);
-    else
-        ReadClass(cls);
-}
-
 void CArchive::WriteObject(const CObject* object)
 {
     NeedStoring();
@@ -554,18 +547,13 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
         return object;
     }
 
-    CObject* object = cls->CreateObject();
+    std::unique_ptr<CObject> object(cls->CreateObject());
     if (!object)
         Throw(CArchiveException::badClass);
     const std::size_t slot = m_loadArray.size();
-    try {
-        CheckCount();
-        m_loadArray.push_back({object, false, schema});
-        ++m_mapCount;
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    CheckCount();
+    m_loadArray.push_back({object.get(), false, schema});
+    ++m_mapCount;
     const UINT savedSchema = m_objectSchema;
     m_objectSchema = schema;
     try {
@@ -573,11 +561,11 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
     } catch (...) {
         m_objectSchema = savedSchema;
         m_loadArray[slot].pointer = nullptr;
-        delete object;
         throw;
     }
     m_objectSchema = savedSchema;
-    return object;
+    // The caller owns what it reads.
+    return object.release();
 }
 
 CArchive& CArchive::operator>>(CObject*& object)

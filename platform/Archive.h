@@ -110,7 +110,6 @@ public:
     // tag and the result is null.
     const CRuntimeClass* ReadClass(const CRuntimeClass* requested = nullptr, UINT* schema = nullptr,
                                    DWORD* objectTag = nullptr);
-    void SerializeClass(const CRuntimeClass* cls);
     // The schema stored for the object now being read (for classes with
     // VERSIONABLE_SCHEMA); (UINT)-1 outside ReadObject.
     UINT GetObjectSchema() const { return m_objectSchema; }

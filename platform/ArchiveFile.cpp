@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -170,11 +169,6 @@ void CFile::Abort()
     if (m_hFile >= 0)
         ::close(m_hFile);
     m_hFile = -1;
-}
-
-std::string CFile::GetFileName() const
-{
-    return std::filesystem::path(m_strFileName).filename().string();
 }
 
 // ------------------------------------------------------------- CMemFile

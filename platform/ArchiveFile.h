@@ -58,7 +58,6 @@ public:
     virtual void Abort();
 
     const std::string& GetFilePath() const { return m_strFileName; }
-    std::string GetFileName() const;
 
 protected:
     [[noreturn]] void ThrowOsError(int osError) const;

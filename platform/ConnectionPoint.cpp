@@ -207,12 +207,6 @@ HRESULT VkConnectionPoint::EnumConnections(IEnumConnections** connections)
     return hr;
 }
 
-size_t VkConnectionPoint::SinkCount() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_sinks.size();
-}
-
 void VkConnectionPoint::ForEachSink(const std::function<void(IUnknown*)>& fn) const
 {
     DWORD after = 0;

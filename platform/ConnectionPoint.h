@@ -47,7 +47,6 @@ public:
     HRESULT EnumConnections(IEnumConnections** connections) override;
 
     REFIID ConnectionIid() const { return m_iid; }
-    size_t SinkCount() const;
     // Calls fn for each sink (the pointer answering the outgoing interface)
     // as described above.
     void ForEachSink(const std::function<void(IUnknown* sink)>& fn) const;

@@ -119,15 +119,6 @@ HRESULT VkDispatchCall::GetBool(UINT i, bool* out) const
     return hr;
 }
 
-HRESULT VkDispatchCall::GetDouble(UINT i, double* out) const
-{
-    VkVariant v;
-    HRESULT hr = GetAs(i, VT_R8, &v);
-    if (SUCCEEDED(hr))
-        *out = v.dblVal;
-    return hr;
-}
-
 HRESULT VkDispatchCall::GetVariant(UINT i, VARIANT* out) const
 {
     if (!out)
@@ -160,7 +151,6 @@ HRESULT VkDispatchCall::GetObject(UINT i, IUnknown** out) const
 HRESULT VkDispatchCall::ReturnText(const std::string& text) { return VkVariant(text).Detach(m_result); }
 HRESULT VkDispatchCall::ReturnLong(LONG value) { return VkVariant(value).Detach(m_result); }
 HRESULT VkDispatchCall::ReturnBool(bool value) { return VkVariant(value).Detach(m_result); }
-HRESULT VkDispatchCall::ReturnDouble(double value) { return VkVariant(value).Detach(m_result); }
 HRESULT VkDispatchCall::ReturnVariant(const VARIANT& value) { return VkVariant(value).Detach(m_result); }
 HRESULT VkDispatchCall::ReturnObject(IDispatch* object) { return VkVariant(object).Detach(m_result); }
 

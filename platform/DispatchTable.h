@@ -55,7 +55,6 @@ public:
     HRESULT GetBstr(UINT i, BSTR* out) const; // the caller frees *out
     HRESULT GetLong(UINT i, LONG* out) const;
     HRESULT GetBool(UINT i, bool* out) const;
-    HRESULT GetDouble(UINT i, double* out) const;
     // A copy of the argument's value (by-reference arguments dereferenced).
     HRESULT GetVariant(UINT i, VARIANT* out) const;
     // The argument's object (VT_UNKNOWN or VT_DISPATCH, possibly null),
@@ -68,7 +67,6 @@ public:
     HRESULT ReturnText(const std::string& text);
     HRESULT ReturnLong(LONG value);
     HRESULT ReturnBool(bool value);
-    HRESULT ReturnDouble(double value);
     HRESULT ReturnVariant(const VARIANT& value);
     // Hands an AddRef'd reference to the caller (VT_DISPATCH; null allowed).
     HRESULT ReturnObject(IDispatch* object);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 namespace {
@@ -38,7 +39,7 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds)
 {
     if (!IsByteType(vt) || cDims != 1 || !bounds || bounds->cElements > MaxElements)
         return nullptr;
-    auto* block = new (std::nothrow) Block{};
+    std::unique_ptr<Block> block(new (std::nothrow) Block{});
     if (!block)
         return nullptr;
     block->vt = vt;
@@ -49,11 +50,11 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds)
     a->rgsabound[0] = *bounds;
     if (bounds->cElements) {
         a->pvData = std::calloc(bounds->cElements, 1);
-        if (!a->pvData) {
-            delete block;
+        if (!a->pvData)
             return nullptr;
-        }
     }
+    // The caller owns the array from here and frees it with SafeArrayDestroy.
+    block.release();
     return a;
 }
 

@@ -50,11 +50,6 @@ bool CObject::IsKindOf(const CRuntimeClass* cls) const
     return GetRuntimeClass()->IsDerivedFrom(cls);
 }
 
-bool CObject::IsSerializable() const
-{
-    return GetRuntimeClass()->m_wSchema != 0xFFFF;
-}
-
 void VkRegisterSerialClass(const CRuntimeClass* cls)
 {
     if (!cls || !cls->m_lpszClassName)

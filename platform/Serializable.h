@@ -40,7 +40,6 @@ public:
     // Writes or reads the object's own data; the default does nothing.
     virtual void Serialize(CArchive& ar);
     bool IsKindOf(const CRuntimeClass* cls) const;
-    bool IsSerializable() const;
 
     static const CRuntimeClass classCObject;
 

@@ -203,15 +203,6 @@ HRESULT VkVariant::ToBool(bool* out) const
     return hr;
 }
 
-HRESULT VkVariant::ToDouble(double* out) const
-{
-    VkVariant tmp;
-    HRESULT hr = VariantChangeType(&tmp, this, 0, VT_R8);
-    if (SUCCEEDED(hr))
-        *out = tmp.dblVal;
-    return hr;
-}
-
 HRESULT VkVariant::ToDate(DATE* out) const
 {
     VkVariant tmp;

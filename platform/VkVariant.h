@@ -55,7 +55,6 @@ public:
     HRESULT ToText(std::string* out, WORD flags = 0) const;
     HRESULT ToLong(LONG* out) const;
     HRESULT ToBool(bool* out) const;
-    HRESULT ToDouble(double* out) const;
     HRESULT ToDate(DATE* out) const;
     // The bytes of a byte array; E_INVALIDARG when it is not one.
     HRESULT ToBytes(std::vector<BYTE>* out) const;

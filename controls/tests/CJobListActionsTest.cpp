@@ -445,7 +445,7 @@ TEST_F(JobListActionsOnDemo, DragCarriesTheSelectedJobsOfAConnectedQueue)
         CJobTransferList jobs;
         if (CJobClipboard::Read(CJobClipboard::JobsBlock(drag.mimeData()), jobs)) {
             from = jobs.m_sourceHost;
-            for (const CJobListData* job : jobs.m_items)
+            for (const auto& job : jobs.m_items)
                 dragged.push_back(job->m_jobNumber);
         }
         return Qt::CopyAction;

@@ -1,8 +1,9 @@
-// The worker in a process whose client library cannot be loaded: a connect
+// The worker when the client library cannot be loaded: a connect
 // reports the missing library and leaves the queue not connected.
 
 #include "controls/CJobQueueMessages.h"
 #include "controls/CJobQueueWorker.h"
+#include "testsupport/OracleClient.h"
 #include "testsupport/TestRoot.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,12 @@ public:
     }
 };
 
-TEST(WorkerWithoutClient, ConnectReportsTheMissingLibrary)
+// The client library is bound to a missing file for this test only.
+class WorkerWithoutClient : public ::testing::Test {
+    qvtest::ScopedOracleClient m_client{qvtest::ScopedOracleClient::Missing()};
+};
+
+TEST_F(WorkerWithoutClient, ConnectReportsTheMissingLibrary)
 {
     StatusReceiver receiver;
     CJobQueueWorker worker(&receiver);

@@ -1,23 +1,41 @@
 #pragma once
-// Access to the stand-in client library the binding loaded in this process.
+// The stand-in client library bound for each test, and access to its counters.
 
 #include "framework/OCISession.h"
 #include "framework/VkOCIW32Lib.h"
+#include "testsupport/OracleClient.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace fakeoci {
 
-// A counter kept by the stand-in ("commits", "opinit_calls", ...).
+// Each test binds the stand-in with all 16 entry points, or the one without
+// onbtst and onbset.
+class FakeOciTest : public ::testing::Test {
+protected:
+    static constexpr const char* Full = "libfakeoci.so";
+    static constexpr const char* WithoutNonBlocking = "libfakeoci_nonb.so";
+    explicit FakeOciTest(const char* library = Full) : m_client(qvtest::ScopedOracleClient::Built(library)) {}
+
+private:
+    qvtest::ScopedOracleClient m_client;
+};
+
+// The stand-in the binding loaded, already mapped; null when it is not.
+inline void* BoundLibrary()
+{
+    return dlopen(VkOracle::OCIW32().Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
+}
+
+// A counter kept by the stand-in ("commits", "opinit_calls", ...); the
+// stand-in lives as long as the process, so counters only ever grow.
 inline int Stat(const char* name)
 {
-    const char* path = std::getenv("QUORVANE_OCI_PATH");
-    void* handle = path ? dlopen(path, RTLD_NOW | RTLD_NOLOAD) : nullptr;
+    void* handle = BoundLibrary();
     if (!handle)
         return -1000;
     auto stat = reinterpret_cast<int (*)(const char*)>(dlsym(handle, "fakeoci_stat"));
@@ -28,7 +46,7 @@ inline int Stat(const char* name)
 
 inline void FailNextOpinit(int count)
 {
-    void* handle = dlopen(std::getenv("QUORVANE_OCI_PATH"), RTLD_NOW | RTLD_NOLOAD);
+    void* handle = BoundLibrary();
     ASSERT_NE(handle, nullptr);
     auto fail = reinterpret_cast<void (*)(int)>(dlsym(handle, "fakeoci_fail_opinit"));
     ASSERT_NE(fail, nullptr);

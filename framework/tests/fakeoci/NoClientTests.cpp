@@ -3,6 +3,7 @@
 
 #include "framework/OCISession.h"
 #include "framework/VkOCIW32Lib.h"
+#include "testsupport/OracleClient.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +13,23 @@ using VkOracle::OCISession;
 
 namespace {
 
-TEST(NoOracleClient, IsNotAvailableAndNothingIsResolved)
+class NoOracleClient : public ::testing::Test {
+    qvtest::ScopedOracleClient m_client{qvtest::ScopedOracleClient::Missing()};
+};
+
+TEST_F(NoOracleClient, IsNotAvailableAndNothingIsResolved)
 {
     EXPECT_FALSE(VkOracle::IsOracleAvailable());
     const auto& lib = VkOracle::OCIW32();
     EXPECT_FALSE(lib.Loaded());
-    EXPECT_EQ(lib.opinit, nullptr);
-    EXPECT_EQ(lib.olog, nullptr);
-    EXPECT_EQ(lib.oerhms, nullptr);
-    EXPECT_EQ(lib.obreak, nullptr);
+    EXPECT_EQ(lib.Path(), qvtest::ScopedOracleClient::Missing());
+    for (const void* point : lib.Addresses())
+        EXPECT_EQ(point, nullptr);
     EXPECT_EQ(lib.Proc("olog"), nullptr);
     EXPECT_STREQ(VkOracle::VkOCIW32Lib::LogicalName, "OCIW32.DLL");
 }
 
-TEST(NoOracleClient, EveryOperationFailsAsAResult)
+TEST_F(NoOracleClient, EveryOperationFailsAsAResult)
 {
     OCISession session(true);
     EXPECT_FALSE(OCISession::Initialised());

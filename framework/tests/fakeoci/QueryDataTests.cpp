@@ -14,7 +14,7 @@ using QueryData = OCISession::OCIQueryData;
 
 namespace {
 
-class OciQuery : public ::testing::Test {
+class OciQuery : public fakeoci::FakeOciTest {
 protected:
     void SetUp() override { m_session = fakeoci::Logon(); }
 

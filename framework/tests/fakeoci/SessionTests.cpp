@@ -13,28 +13,30 @@ using VkOracle::OCISession;
 
 namespace {
 
-TEST(OciBinding, ResolvesAllSixteenEntryPoints)
+class OciBinding : public fakeoci::FakeOciTest {};
+class OciSession : public fakeoci::FakeOciTest {};
+class OciCursor : public fakeoci::FakeOciTest {};
+
+TEST_F(OciBinding, ResolvesAllSixteenEntryPoints)
 {
     ASSERT_TRUE(VkOracle::IsOracleAvailable());
-    const auto& lib = VkOracle::OCIW32();
-    const void* points[] = {(void*)lib.opinit, (void*)lib.olog,   (void*)lib.ologof, (void*)lib.oopen,
-                            (void*)lib.oparse, (void*)lib.oclose, (void*)lib.ocom,   (void*)lib.odescr,
-                            (void*)lib.oerhms, (void*)lib.obndrv, (void*)lib.oexec,  (void*)lib.odefin,
-                            (void*)lib.ofen,   (void*)lib.onbtst, (void*)lib.onbset, (void*)lib.obreak};
-    for (const void* point : points)
+    for (const void* point : VkOracle::OCIW32().Addresses())
         EXPECT_NE(point, nullptr);
 }
 
-TEST(OciBinding, InitialisesThreadSafeOncePerProcess)
+TEST_F(OciBinding, InitialisesThreadSafeOncePerBinding)
 {
+    const int calls = fakeoci::Stat("opinit_calls");
+    const int nbCalls = fakeoci::Stat("nb_calls");
+    EXPECT_FALSE(OCISession::Initialised());
     OCISession first(true);
     OCISession second(false);
     OCISession::Initialise(false);
     EXPECT_TRUE(OCISession::InitialisedThreaded());
     EXPECT_EQ(fakeoci::Stat("opinit_mode"), OCI_EV_TSF);
-    EXPECT_EQ(fakeoci::Stat("opinit_calls"), 1);
+    EXPECT_EQ(fakeoci::Stat("opinit_calls"), calls + 1);
     // The non-blocking pair is resolved but never called.
-    EXPECT_EQ(fakeoci::Stat("nb_calls"), 0);
+    EXPECT_EQ(fakeoci::Stat("nb_calls"), nbCalls);
 }
 
 struct LogonCase {
@@ -45,7 +47,7 @@ struct LogonCase {
     const char* text;
 };
 
-class OciLogon : public ::testing::TestWithParam<LogonCase> {};
+class OciLogon : public fakeoci::FakeOciTest, public ::testing::WithParamInterface<LogonCase> {};
 
 TEST_P(OciLogon, ReportsTheServersCodeAndText)
 {
@@ -71,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "ORA-12154: TNS:could not resolve service name"},
                       LogonCase{"scott", "tiger", "DOWN", 1034, "ORA-01034: ORACLE not available"}));
 
-TEST(OciSession, DisconnectAndBreakNeedAConnection)
+TEST_F(OciSession, DisconnectAndBreakNeedAConnection)
 {
     OCISession session;
     EXPECT_FALSE(session.Disconnect());
@@ -85,7 +87,7 @@ TEST(OciSession, DisconnectAndBreakNeedAConnection)
     EXPECT_FALSE(connected->Disconnect());
 }
 
-TEST(OciSession, DestructionLogsOff)
+TEST_F(OciSession, DestructionLogsOff)
 {
     const int before = fakeoci::Stat("sessions");
     {
@@ -95,7 +97,7 @@ TEST(OciSession, DestructionLogsOff)
     EXPECT_EQ(fakeoci::Stat("sessions"), before);
 }
 
-TEST(OciSession, CopyCarriesLogonDetailsButNotTheServerSession)
+TEST_F(OciSession, CopyCarriesLogonDetailsButNotTheServerSession)
 {
     auto session = fakeoci::Logon();
     const int before = fakeoci::Stat("sessions");
@@ -114,7 +116,7 @@ TEST(OciSession, CopyCarriesLogonDetailsButNotTheServerSession)
     EXPECT_EQ(data->Fetch(10), 3);
 }
 
-TEST(OciCursor, OpensOnlyOnAConnectedSessionAndCountsItself)
+TEST_F(OciCursor, OpensOnlyOnAConnectedSessionAndCountsItself)
 {
     OCISession session;
     {
@@ -141,7 +143,7 @@ TEST(OciCursor, OpensOnlyOnAConnectedSessionAndCountsItself)
     EXPECT_FALSE(cursor.Close());
 }
 
-TEST(OciCursor, ParseFailureIsNullWithTheCodeInTheCursor)
+TEST_F(OciCursor, ParseFailureIsNullWithTheCodeInTheCursor)
 {
     auto session = fakeoci::Logon();
     auto cursor = session->Cursor();
@@ -157,7 +159,7 @@ TEST(OciCursor, ParseFailureIsNullWithTheCodeInTheCursor)
     EXPECT_EQ(cursor.Error(), "No error");
 }
 
-TEST(OciSession, VersionAndMajorVersion)
+TEST_F(OciSession, VersionAndMajorVersion)
 {
     for (const auto& [database, version, major] :
          {std::tuple{"DEMO", "10.2.0.1.0", 10L}, std::tuple{"LEGACY", "7.3.4.0.0", 7L}}) {
@@ -173,7 +175,7 @@ TEST(OciSession, VersionAndMajorVersion)
     EXPECT_TRUE(disconnected.Version().empty());
 }
 
-TEST(OciSession, ServerDateTime)
+TEST_F(OciSession, ServerDateTime)
 {
     auto session = fakeoci::Logon();
     double expected = 0;
@@ -183,7 +185,7 @@ TEST(OciSession, ServerDateTime)
     EXPECT_EQ(disconnected.GetServerDateTime(), 0.0);
 }
 
-TEST(OciSession, SeveralSessionsOnSeveralThreads)
+TEST_F(OciSession, SeveralSessionsOnSeveralThreads)
 {
     constexpr int threads = 6;
     std::atomic<int> failures{0};

@@ -42,11 +42,7 @@ TEST(RealClientLibrary, IsBoundWithAllEntryPoints)
 {
     ASSERT_TRUE(VkOracle::IsOracleAvailable());
     const auto& lib = VkOracle::OCIW32();
-    const void* points[] = {(void*)lib.opinit, (void*)lib.olog,   (void*)lib.ologof, (void*)lib.oopen,
-                            (void*)lib.oparse, (void*)lib.oclose, (void*)lib.ocom,   (void*)lib.odescr,
-                            (void*)lib.oerhms, (void*)lib.obndrv, (void*)lib.oexec,  (void*)lib.odefin,
-                            (void*)lib.ofen,   (void*)lib.onbtst, (void*)lib.onbset, (void*)lib.obreak};
-    for (const void* point : points)
+    for (const void* point : lib.Addresses())
         EXPECT_NE(point, nullptr);
     OCISession session(true);
     EXPECT_TRUE(OCISession::InitialisedThreaded());

@@ -1,7 +1,8 @@
-// The grid's worker in a process whose client library cannot be loaded: a
+// The grid's worker when the client library cannot be loaded: a
 // connect reports the missing library (message 358) and stays disconnected.
 
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/OracleClient.h"
 #include "testsupport/TestRoot.h"
 
 #include <QCoreApplication>
@@ -26,7 +27,12 @@ public:
     }
 };
 
-TEST(GridWorkerWithoutClient, ConnectReportsTheMissingLibrary)
+// The client library is bound to a missing file for this test only.
+class GridWorkerWithoutClient : public ::testing::Test {
+    qvtest::ScopedOracleClient m_client{qvtest::ScopedOracleClient::Missing()};
+};
+
+TEST_F(GridWorkerWithoutClient, ConnectReportsTheMissingLibrary)
 {
     StatusReceiver receiver;
     TwQuillGridWorker worker(&receiver);

@@ -31,25 +31,7 @@ bool LoadOciLibrary(const std::string& file, OciFunctions* f, std::string* error
             return false;
         error->clear();
     }
-    auto get = [&](auto* slot, const char* name) {
-        *slot = reinterpret_cast<std::remove_reference_t<decltype(*slot)>>(dlsym(handle, name));
-    };
-    get(&f->opinit, "opinit");
-    get(&f->olog, "olog");
-    get(&f->ologof, "ologof");
-    get(&f->oopen, "oopen");
-    get(&f->oparse, "oparse");
-    get(&f->oclose, "oclose");
-    get(&f->ocom, "ocom");
-    get(&f->odescr, "odescr");
-    get(&f->oerhms, "oerhms");
-    get(&f->obndrv, "obndrv");
-    get(&f->oexec, "oexec");
-    get(&f->odefin, "odefin");
-    get(&f->ofen, "ofen");
-    get(&f->onbtst, "onbtst");
-    get(&f->onbset, "onbset");
-    get(&f->obreak, "obreak");
+    f->Resolve([handle](const char* name) { return dlsym(handle, name); });
     if (!f->Complete()) {
         *error = file + " lacks call-interface entry points";
         return false;

@@ -18,22 +18,9 @@ namespace {
 OciFunctions LinkedFunctions()
 {
     OciFunctions f;
-    f.opinit = &::opinit;
-    f.olog = &::olog;
-    f.ologof = &::ologof;
-    f.oopen = &::oopen;
-    f.oparse = &::oparse;
-    f.oclose = &::oclose;
-    f.ocom = &::ocom;
-    f.odescr = &::odescr;
-    f.oerhms = &::oerhms;
-    f.obndrv = &::obndrv;
-    f.oexec = &::oexec;
-    f.odefin = &::odefin;
-    f.ofen = &::ofen;
-    f.onbtst = &::onbtst;
-    f.onbset = &::onbset;
-    f.obreak = &::obreak;
+#define QV_OCI_LINKED(name) f.name = &::name;
+    QV_OCI_ENTRY_POINTS(QV_OCI_LINKED)
+#undef QV_OCI_LINKED
     return f;
 }
 
