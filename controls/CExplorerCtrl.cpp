@@ -202,37 +202,10 @@ const VkDispatchTable<CExplorerCtrl>& CExplorerCtrl::DispatchTable()
 {
     using Call = VkDispatchCall;
     using C = CExplorerCtrl;
-    auto flag = [](HRESULT (C::*get)(VARIANT_BOOL*)) {
-        return [get](C& c, Call& call) {
-            VARIANT_BOOL value = VARIANT_FALSE;
-            const HRESULT hr = (c.*get)(&value);
-            return FAILED(hr) ? hr : call.ReturnBool(value != VARIANT_FALSE);
-        };
-    };
-    auto text = [](HRESULT (C::*get)(BSTR*)) {
-        return [get](C& c, Call& call) {
-            BSTR value = nullptr;
-            const HRESULT hr = (c.*get)(&value);
-            const std::string utf8 = VkBstrToUtf8(value);
-            SysFreeString(value);
-            return FAILED(hr) ? hr : call.ReturnText(utf8);
-        };
-    };
-    auto setText = [](HRESULT (C::*put)(BSTR)) {
-        return [put](C& c, Call& call) {
-            BSTR value = nullptr;
-            HRESULT hr = call.GetBstr(0, &value);
-            if (SUCCEEDED(hr))
-                hr = (c.*put)(value);
-            SysFreeString(value);
-            return hr;
-        };
-    };
-    auto plain = [](HRESULT (C::*fn)()) { return [fn](C& c, Call&) { return (c.*fn)(); }; };
     static const VkDispatchTable<C> table =
         VkDispatchTable<C>()
-            .Method(DISPID_EX_INTERACTIVE_LOGIN, "Interactive_Login", 0, 0, flag(&C::Interactive_Login))
-            .Method(DISPID_EX_CONNECTED, "Connected", 0, 0, flag(&C::Connected))
+            .MethodOf(DISPID_EX_INTERACTIVE_LOGIN, "Interactive_Login", &C::Interactive_Login)
+            .MethodOf(DISPID_EX_CONNECTED, "Connected", &C::Connected)
             .Method(DISPID_EX_PERSIST, "Persist", 2, 2,
                     [](C& c, Call& call) {
                         IUnknown* stream = nullptr;
@@ -246,21 +219,21 @@ const VkDispatchTable<CExplorerCtrl>& CExplorerCtrl::DispatchTable()
                             stream->Release();
                         return hr;
                     })
-            .Method(DISPID_EX_LOGIN, "Login", 0, 0, plain(&C::Login))
+            .MethodOf(DISPID_EX_LOGIN, "Login", &C::Login)
             .Method(DISPID_EX_GETIUNKNOWN, "GetIUnknown", 0, 0,
                     [](C& c, Call& call) {
                         // A value handed out holds its own reference.
                         return call.ReturnObject(static_cast<IExplorerCtrl*>(&c));
                     })
-            .Method(DISPID_EX_RECONNECT, "Reconnect", 0, 0, plain(&C::Reconnect))
-            .Method(DISPID_EX_DISCONNECT, "Disconnect", 0, 0, plain(&C::Disconnect))
-            .Get(DISPID_EX_DATABASE, "Database", text(&C::get_Database))
-            .Put(DISPID_EX_DATABASE, "Database", setText(&C::put_Database))
-            .Get(DISPID_EX_USERNAME, "UserName", text(&C::get_UserName))
-            .Put(DISPID_EX_USERNAME, "UserName", setText(&C::put_UserName))
-            .Get(DISPID_EX_PASSWORD, "Password", text(&C::get_Password))
-            .Put(DISPID_EX_PASSWORD, "Password", setText(&C::put_Password))
-            .Method(DISPID_EX_RESET, "Reset", 0, 0, plain(&C::Reset))
-            .Method(DISPID_EX_CONNECTING, "Connecting", 0, 0, flag(&C::Connecting));
+            .MethodOf(DISPID_EX_RECONNECT, "Reconnect", &C::Reconnect)
+            .MethodOf(DISPID_EX_DISCONNECT, "Disconnect", &C::Disconnect)
+            .GetOf(DISPID_EX_DATABASE, "Database", &C::get_Database)
+            .PutOf(DISPID_EX_DATABASE, "Database", &C::put_Database)
+            .GetOf(DISPID_EX_USERNAME, "UserName", &C::get_UserName)
+            .PutOf(DISPID_EX_USERNAME, "UserName", &C::put_UserName)
+            .GetOf(DISPID_EX_PASSWORD, "Password", &C::get_Password)
+            .PutOf(DISPID_EX_PASSWORD, "Password", &C::put_Password)
+            .MethodOf(DISPID_EX_RESET, "Reset", &C::Reset)
+            .MethodOf(DISPID_EX_CONNECTING, "Connecting", &C::Connecting);
     return table;
 }

@@ -366,69 +366,34 @@ const VkDispatchTable<CSchedulerCtrl>& CSchedulerCtrl::DispatchTable()
 {
     using Call = VkDispatchCall;
     using C = CSchedulerCtrl;
-    auto plain = [](HRESULT (C::*fn)()) { return [fn](C& c, Call&) { return (c.*fn)(); }; };
-    auto flag = [](HRESULT (C::*get)(VARIANT_BOOL*)) {
-        return [get](C& c, Call& call) {
-            VARIANT_BOOL value = VARIANT_FALSE;
-            const HRESULT hr = (c.*get)(&value);
-            return FAILED(hr) ? hr : call.ReturnBool(value != VARIANT_FALSE);
-        };
-    };
-    auto number = [](HRESULT (C::*get)(LONG*)) {
-        return [get](C& c, Call& call) {
-            LONG value = 0;
-            const HRESULT hr = (c.*get)(&value);
-            return FAILED(hr) ? hr : call.ReturnLong(value);
-        };
-    };
-    auto text = [](HRESULT (C::*get)(BSTR*)) {
-        return [get](C& c, Call& call) {
-            BSTR value = nullptr;
-            const HRESULT hr = (c.*get)(&value);
-            const std::string utf8 = VkBstrToUtf8(value);
-            SysFreeString(value);
-            return FAILED(hr) ? hr : call.ReturnText(utf8);
-        };
-    };
-    auto setText = [](HRESULT (C::*put)(BSTR)) {
-        return [put](C& c, Call& call) {
-            BSTR value = nullptr;
-            HRESULT hr = call.GetBstr(0, &value);
-            if (SUCCEEDED(hr))
-                hr = (c.*put)(value);
-            SysFreeString(value);
-            return hr;
-        };
-    };
     static const VkDispatchTable<C> table =
         VkDispatchTable<C>()
-            .Method(DISPID_SC_INTERACTIVE_EXPORT, "Interactive_Export", 0, 0, plain(&C::Interactive_Export))
-            .Method(DISPID_SC_INTERACTIVE_IMPORT, "Interactive_Import", 0, 0, plain(&C::Interactive_Import))
-            .Method(DISPID_SC_INTERACTIVE_PROPERTIES, "Interactive_Properties", 0, 0,
-                    plain(&C::Interactive_Properties))
-            .Method(DISPID_SC_STOPALL, "StopAll", 0, 0, plain(&C::StopAll))
-            .Method(DISPID_SC_STOPSELECTED, "StopSelected", 0, 0, plain(&C::StopSelected))
-            .Method(DISPID_SC_DELETEALL, "DeleteAll", 0, 0, plain(&C::DeleteAll))
-            .Method(DISPID_SC_DELETESELECTED, "DeleteSelected", 0, 0, plain(&C::DeleteSelected))
-            .Method(DISPID_SC_COPYSELECTED, "CopySelected", 0, 0, plain(&C::CopySelected))
-            .Method(DISPID_SC_DOPASTE, "DoPaste", 0, 0, plain(&C::DoPaste))
-            .Method(DISPID_SC_SELECTIONCOUNT, "SelectionCount", 0, 0, number(&C::SelectionCount))
-            .Method(DISPID_SC_CANPASTE, "CanPaste", 0, 0, flag(&C::CanPaste))
-            .Method(DISPID_SC_INTERACTIVE_NEW, "Interactive_New", 0, 0, plain(&C::Interactive_New))
-            .Method(DISPID_SC_INTERACTIVE_NEWWIZARD, "Interactive_NewWizard", 0, 0, plain(&C::Interactive_NewWizard))
-            .Method(DISPID_SC_INTERACTIVE_MODIFY, "Interactive_Modify", 0, 0, plain(&C::Interactive_Modify))
-            .Method(DISPID_SC_RUNSELECTED, "RunSelected", 0, 0, plain(&C::RunSelected))
-            .Method(DISPID_SC_BREAKSELECTED, "BreakSelected", 0, 0, plain(&C::BreakSelected))
-            .Method(DISPID_SC_INTERACTIVE_LOGIN, "Interactive_Login", 0, 0, flag(&C::Interactive_Login))
-            .Get(DISPID_SC_DATABASE, "Database", text(&C::get_Database))
-            .Put(DISPID_SC_DATABASE, "Database", setText(&C::put_Database))
-            .Get(DISPID_SC_USERNAME, "UserName", text(&C::get_UserName))
-            .Put(DISPID_SC_USERNAME, "UserName", setText(&C::put_UserName))
-            .Get(DISPID_SC_PASSWORD, "Password", text(&C::get_Password))
-            .Put(DISPID_SC_PASSWORD, "Password", setText(&C::put_Password))
-            .Method(DISPID_SC_REFRESH, "Refresh", 0, 0, plain(&C::Refresh))
-            .Method(DISPID_SC_CONNECTED, "Connected", 0, 0, flag(&C::Connected))
-            .Get(DISPID_SC_ITEMS, "Items", number(&C::get_Items))
+            .MethodOf(DISPID_SC_INTERACTIVE_EXPORT, "Interactive_Export", &C::Interactive_Export)
+            .MethodOf(DISPID_SC_INTERACTIVE_IMPORT, "Interactive_Import", &C::Interactive_Import)
+            .MethodOf(DISPID_SC_INTERACTIVE_PROPERTIES, "Interactive_Properties", &C::Interactive_Properties)
+            .MethodOf(DISPID_SC_STOPALL, "StopAll", &C::StopAll)
+            .MethodOf(DISPID_SC_STOPSELECTED, "StopSelected", &C::StopSelected)
+            .MethodOf(DISPID_SC_DELETEALL, "DeleteAll", &C::DeleteAll)
+            .MethodOf(DISPID_SC_DELETESELECTED, "DeleteSelected", &C::DeleteSelected)
+            .MethodOf(DISPID_SC_COPYSELECTED, "CopySelected", &C::CopySelected)
+            .MethodOf(DISPID_SC_DOPASTE, "DoPaste", &C::DoPaste)
+            .MethodOf(DISPID_SC_SELECTIONCOUNT, "SelectionCount", &C::SelectionCount)
+            .MethodOf(DISPID_SC_CANPASTE, "CanPaste", &C::CanPaste)
+            .MethodOf(DISPID_SC_INTERACTIVE_NEW, "Interactive_New", &C::Interactive_New)
+            .MethodOf(DISPID_SC_INTERACTIVE_NEWWIZARD, "Interactive_NewWizard", &C::Interactive_NewWizard)
+            .MethodOf(DISPID_SC_INTERACTIVE_MODIFY, "Interactive_Modify", &C::Interactive_Modify)
+            .MethodOf(DISPID_SC_RUNSELECTED, "RunSelected", &C::RunSelected)
+            .MethodOf(DISPID_SC_BREAKSELECTED, "BreakSelected", &C::BreakSelected)
+            .MethodOf(DISPID_SC_INTERACTIVE_LOGIN, "Interactive_Login", &C::Interactive_Login)
+            .GetOf(DISPID_SC_DATABASE, "Database", &C::get_Database)
+            .PutOf(DISPID_SC_DATABASE, "Database", &C::put_Database)
+            .GetOf(DISPID_SC_USERNAME, "UserName", &C::get_UserName)
+            .PutOf(DISPID_SC_USERNAME, "UserName", &C::put_UserName)
+            .GetOf(DISPID_SC_PASSWORD, "Password", &C::get_Password)
+            .PutOf(DISPID_SC_PASSWORD, "Password", &C::put_Password)
+            .MethodOf(DISPID_SC_REFRESH, "Refresh", &C::Refresh)
+            .MethodOf(DISPID_SC_CONNECTED, "Connected", &C::Connected)
+            .GetOf(DISPID_SC_ITEMS, "Items", &C::get_Items)
             .Method(DISPID_SC_PERSIST, "Persist", 2, 2,
                     [](C& c, Call& call) {
                         IUnknown* stream = nullptr;
@@ -443,15 +408,15 @@ const VkDispatchTable<CSchedulerCtrl>& CSchedulerCtrl::DispatchTable()
                             stream->Release();
                         return hr;
                     })
-            .Method(DISPID_SC_LOGIN, "Login", 0, 0, plain(&C::Login))
+            .MethodOf(DISPID_SC_LOGIN, "Login", &C::Login)
             .Method(DISPID_SC_GETIUNKNOWN, "GetIUnknown", 0, 0,
                     [](C& c, Call& call) {
                         // The value handed out holds its own reference, which
                         // the caller's clearing of the result gives back.
                         return call.ReturnObject(static_cast<ISchedulerCtrl*>(&c));
                     })
-            .Method(DISPID_SC_RECONNECT, "Reconnect", 0, 0, plain(&C::Reconnect))
-            .Method(DISPID_SC_DISCONNECT, "Disconnect", 0, 0, plain(&C::Disconnect))
+            .MethodOf(DISPID_SC_RECONNECT, "Reconnect", &C::Reconnect)
+            .MethodOf(DISPID_SC_DISCONNECT, "Disconnect", &C::Disconnect)
             .Method(DISPID_SC_SETEXTERNALEXPLORER, "SetExternalExplorer", 1, 1, [](C& c, Call& call) {
                 LONG handle = 0;
                 const HRESULT hr = call.GetLong(0, &handle);

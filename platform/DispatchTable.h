@@ -20,6 +20,7 @@
 
 #include "platform/ComInterfaces.h"
 #include "platform/Variant.h"
+#include "platform/VkBstr.h"
 
 #include <functional>
 #include <string>
@@ -142,7 +143,57 @@ public:
         return *this;
     }
 
+    // Members of the usual dual-interface shapes, without arguments or with
+    // one out value (handed back as the result) or one text put.
+    VkDispatchTable& MethodOf(DISPID id, const char* name, HRESULT (T::*fn)())
+    {
+        return Method(id, name, 0, 0, [fn](T& self, VkDispatchCall&) { return (self.*fn)(); });
+    }
+    VkDispatchTable& MethodOf(DISPID id, const char* name, HRESULT (T::*fn)(VARIANT_BOOL*))
+    {
+        return Method(id, name, 0, 0, OutBool(fn));
+    }
+    VkDispatchTable& MethodOf(DISPID id, const char* name, HRESULT (T::*fn)(LONG*))
+    {
+        return Method(id, name, 0, 0, OutLong(fn));
+    }
+    VkDispatchTable& GetOf(DISPID id, const char* name, HRESULT (T::*fn)(LONG*)) { return Get(id, name, OutLong(fn)); }
+    VkDispatchTable& GetOf(DISPID id, const char* name, HRESULT (T::*fn)(BSTR*))
+    {
+        return Get(id, name, [fn](T& self, VkDispatchCall& call) {
+            BSTR value = nullptr;
+            const HRESULT hr = (self.*fn)(&value);
+            const VkBstr owned = VkBstr::Attach(value);
+            return FAILED(hr) ? hr : call.ReturnText(owned.Utf8());
+        });
+    }
+    VkDispatchTable& PutOf(DISPID id, const char* name, HRESULT (T::*fn)(BSTR))
+    {
+        return Put(id, name, [fn](T& self, VkDispatchCall& call) {
+            BSTR value = nullptr;
+            const HRESULT hr = call.GetBstr(0, &value);
+            const VkBstr owned = VkBstr::Attach(value);
+            return FAILED(hr) ? hr : (self.*fn)(value);
+        });
+    }
+
 private:
+    static Fn OutBool(HRESULT (T::*fn)(VARIANT_BOOL*))
+    {
+        return [fn](T& self, VkDispatchCall& call) {
+            VARIANT_BOOL value = VARIANT_FALSE;
+            const HRESULT hr = (self.*fn)(&value);
+            return FAILED(hr) ? hr : call.ReturnBool(value != VARIANT_FALSE);
+        };
+    }
+    static Fn OutLong(HRESULT (T::*fn)(LONG*))
+    {
+        return [fn](T& self, VkDispatchCall& call) {
+            LONG value = 0;
+            const HRESULT hr = (self.*fn)(&value);
+            return FAILED(hr) ? hr : call.ReturnLong(value);
+        };
+    }
     static Handler Wrap(Fn fn)
     {
         return [fn = std::move(fn)](void* self, VkDispatchCall& call) { return fn(*static_cast<T*>(self), call); };
