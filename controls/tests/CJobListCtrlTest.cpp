@@ -5,7 +5,9 @@
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CSchedulerMainDlg.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,8 @@
 #include <functional>
 
 namespace {
+
+using qvtest::WaitUntil;
 
 CJobListData Job(LONG number, bool broken = false, BYTE running = 0, LONG failures = 0)
 {
@@ -52,19 +56,6 @@ std::vector<CJobListData> Numbered(LONG first, LONG count)
 void Send(QObject* to, UINT message, WPARAM wParam = 0, std::unique_ptr<VkMessageRecord> record = nullptr)
 {
     VkSendMessage(to, message, wParam, 0, std::move(record));
-}
-
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 std::vector<QString> MenuTexts(QMenu& menu)
@@ -281,13 +272,13 @@ TEST_F(JobListCtrl, LayoutAndSortStateTravelWithTheSavedState)
 }
 
 // A queue on the demo database, as the user sees it.
-class JobListOnDemo : public ::testing::Test {
+class JobListOnDemo : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         dlg = std::make_unique<CSchedulerMainDlg>();
         dlg->resize(800, 300);
         dlg->show();

@@ -7,7 +7,9 @@
 #include "controls/CJobQueueWorker.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalService.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -22,6 +24,8 @@
 using VkOracle::OCISession;
 
 namespace {
+
+using qvtest::WaitUntil;
 
 // Stands in for the job list window: keeps what the worker posts and, as
 // the job list does, turns JLM_QUEUE into a request.
@@ -77,19 +81,6 @@ public:
     }
 };
 
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
 // Lets the worker through a request hook only when released.
 class Gate {
 public:
@@ -107,13 +98,13 @@ private:
     VkEvent m_reached{false, false};
 };
 
-class JobQueueWorker : public ::testing::Test {
+class JobQueueWorker : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_worker = std::make_unique<CJobQueueWorker>(&m_receiver);
         m_receiver.worker = m_worker.get();
         m_worker->SetLoginHandler([this] { ++m_logins; });
@@ -563,11 +554,6 @@ TEST_F(JobQueueWorker, IdleConnectedWorkerAsksForARefreshOnce)
     EXPECT_GE(std::count(m_receiver.queued.begin(), m_receiver.queued.end(), ReqRefresh), 2);
 }
 
-int Oradmin(const std::string& arguments)
-{
-    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
-}
-
 // A database shut down under a connected queue: the refresh fails with the
 // instance unavailable, the worker asks for a disconnect and a connect, and
 // the connect fails until the database is open again; a reconnect with the
@@ -575,7 +561,7 @@ int Oradmin(const std::string& arguments)
 TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
 {
     ConnectScott();
-    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("shutdown DEMO"), 0);
     const int logins = m_logins;
     ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
     ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
@@ -584,7 +570,7 @@ TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
     EXPECT_EQ(m_receiver.lists.size(), 1u);
 
-    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("startup DEMO"), 0);
     ASSERT_TRUE(m_worker->PostRequest(ReqConnect, nullptr, nullptr, true)) << m_worker->LastMessage();
     EXPECT_TRUE(m_worker->IsConnected());
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.lists.size() == 2; }));

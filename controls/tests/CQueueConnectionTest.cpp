@@ -11,7 +11,9 @@
 #include "framework/TwRememberedUsers.h"
 #include "generic/VkAppStore.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +33,7 @@
 
 namespace {
 
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 void Choose(QComboBox* combo, const QString& text)
 {
@@ -59,14 +50,13 @@ void Type(QComboBox* combo, const QString& text)
     QTest::keyClicks(combo->lineEdit(), text);
 }
 
-class QueueConnection : public qvtest::FreshRootTest {
+class QueueConnection : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        FreshRootTest::SetUp();
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(qvtest::RegisterModule("VkReg"));
         queue = std::make_unique<CSchedulerMainDlg>();
         queue->resize(800, 300);
@@ -82,7 +72,6 @@ protected:
         if (queue)
             list().Worker().Stop([] { return true; });
         queue.reset();
-        FreshRootTest::TearDown();
     }
     CJobListCtrl& list() { return queue->List(); }
     QString statusText() { return queue->StatusBar().PaneTextOf(CJobListStatusCtrl::PaneText); }

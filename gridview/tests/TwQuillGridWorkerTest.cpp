@@ -6,7 +6,9 @@
 #include "generic/VkModalScript.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -19,6 +21,8 @@
 #include <vector>
 
 namespace {
+
+using qvtest::WaitUntil;
 
 // Stands in for the grid: keeps what the worker posts and, as the grid
 // does, turns GVM_QUEUE into a request.
@@ -80,19 +84,6 @@ public:
     }
 };
 
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
 std::string Text(UINT id)
 {
     return TwQlVwStrings().Load(id);
@@ -103,13 +94,13 @@ std::string Retrieved(long rows)
     return TwQlVwStrings().Format(IDS_GV_RETRIEVED, rows);
 }
 
-class GridWorker : public ::testing::Test {
+class GridWorker : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_worker = std::make_unique<TwQuillGridWorker>(&m_receiver);
         m_receiver.worker = m_worker.get();
         m_worker->SetLoginHandler([this] { ++m_logins; });
@@ -254,18 +245,13 @@ TEST_F(GridWorker, RunSwitchesToTheNamedSchemaFirstAndStopsWhenItCannot)
     EXPECT_NE(m_receiver.statuses.back().m_text.find("ORA-"), std::string::npos) << m_receiver.statuses.back().m_text;
 }
 
-int Oradmin(const std::string& arguments)
-{
-    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
-}
-
 // A database shut down under a connected grid: the run fails with the
 // instance unavailable, the worker asks for a disconnect and a connect,
 // which fails until the database is open again.
 TEST_F(GridWorker, DownDatabaseAtRunReconnectsAndRunsAgainWhenOpen)
 {
     ConnectScott();
-    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("shutdown DEMO"), 0);
     const int logins = m_logins;
     const std::string text = "SELECT * FROM DEPT";
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
@@ -275,7 +261,7 @@ TEST_F(GridWorker, DownDatabaseAtRunReconnectsAndRunsAgainWhenOpen)
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
     EXPECT_TRUE(m_receiver.results.empty());
 
-    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("startup DEMO"), 0);
     ASSERT_TRUE(m_worker->PostRequest(GvReqConnect, nullptr, true)) << m_worker->LastMessage();
     EXPECT_TRUE(m_worker->IsConnected());
     RunAndWait(text);
