@@ -16,10 +16,10 @@ const char* const kBlanks = "  ";
 QColor ImageColour(LONG image)
 {
     switch (image) {
-    case IDB_JW_CONNECTING: return QColor(230, 180, 0);
-    case IDB_JW_BUSY: return QColor(0, 120, 220);
-    case IDB_JW_DONE: return QColor(0, 170, 0);
-    case IDB_JW_NOT_CONNECTED: return QColor(200, 0, 0);
+    case IDB_TW_CONNECTING: return QColor(230, 180, 0);
+    case IDB_TW_BUSY: return QColor(0, 120, 220);
+    case IDB_TW_DONE: return QColor(0, 170, 0);
+    case IDB_TW_NOT_CONNECTED: return QColor(200, 0, 0);
     default: return QColor(120, 120, 120);
     }
 }
@@ -107,7 +107,7 @@ void CJobListStatusCtrl::LoadFrames(LONG image, int frames)
 
 void CJobListStatusCtrl::ApplyStatus(const CJobStatusRecord& status)
 {
-    if (status.m_image != IDB_JW_KEEP) {
+    if (status.m_image != IDB_TW_KEEP) {
         if (status.m_animate) {
             LoadFrames(status.m_image, status.m_frames);
             m_bounce = status.m_bounce;

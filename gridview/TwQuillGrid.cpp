@@ -54,13 +54,14 @@ TwQuillGrid::TwQuillGrid(QWidget* parent)
 
 TwQuillGrid::~TwQuillGrid()
 {
-    Shutdown([] { return true; });
+    // Never asks: one bounded round, then the server call is interrupted.
+    Shutdown([] { return false; });
 }
 
 void TwQuillGrid::Shutdown(std::function<bool()> askRetry)
 {
     m_worker->SetLoginHandler(nullptr);
-    m_worker->Shutdown(std::move(askRetry));
+    m_worker->Stop(std::move(askRetry));
 }
 
 void TwQuillGrid::Clear()

@@ -7,6 +7,7 @@
 #include "controls/CJobQueueWorker.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalService.h"
+#include "testsupport/AwaitReply.h"
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
@@ -129,7 +130,7 @@ protected:
     {
         m_worker->SetLogon(host, user, password);
         ASSERT_TRUE(m_worker->Connect());
-        ASSERT_TRUE(WaitUntil([this] { return m_worker->ConnectionState() != -1 && m_logins > 0; }));
+        ASSERT_TRUE(WaitUntil([this] { return m_worker->ConnectionState() != TwConnection::Connecting && m_logins > 0; }));
     }
 
     void ConnectScott()
@@ -143,7 +144,7 @@ protected:
     void Drain()
     {
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     }
 
     Receiver m_receiver;
@@ -167,18 +168,18 @@ TEST_F(JobQueueWorker, ConnectReportsEachStepAndReadsTheOwnJobs)
     const auto& s = m_receiver.statuses;
     ASSERT_GE(s.size(), 4u);
     EXPECT_EQ(s[0].m_text, "Connecting (host is \"DEMO\")");
-    EXPECT_EQ(s[0].m_image, IDB_JW_CONNECTING);
+    EXPECT_EQ(s[0].m_image, IDB_TW_CONNECTING);
     EXPECT_EQ(s[0].m_frames, 5);
     EXPECT_TRUE(s[0].m_animate && s[0].m_bounce);
     EXPECT_EQ(s[1].m_text, "Connected");
-    EXPECT_EQ(s[1].m_image, IDB_JW_DONE);
+    EXPECT_EQ(s[1].m_image, IDB_TW_DONE);
     EXPECT_EQ(s[1].m_tip, "Connected");
     EXPECT_EQ(s[2].m_text, "Retrieving Job Queue information");
-    EXPECT_EQ(s[2].m_image, IDB_JW_BUSY);
+    EXPECT_EQ(s[2].m_image, IDB_TW_BUSY);
     EXPECT_EQ(s[2].m_frames, 4);
     EXPECT_TRUE(s[2].m_animate && !s[2].m_bounce);
     EXPECT_EQ(s.back().m_text, "Retrieved 9 jobs");
-    EXPECT_EQ(s.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(s.back().m_image, IDB_TW_DONE);
     EXPECT_FALSE(m_worker->LastFailed());
 
     ASSERT_EQ(m_receiver.versions.size(), 1u);
@@ -231,13 +232,13 @@ TEST_F(JobQueueWorker, AdministratorViewReadsEveryJobAndDisconnectEndsTheSession
 
     const int logins = m_logins;
     ASSERT_TRUE(m_worker->PostRequest(ReqDisconnect, nullptr, nullptr, true)) << m_worker->LastMessage();
-    EXPECT_EQ(m_worker->ConnectionState(), 1);
+    EXPECT_EQ(m_worker->ConnectionState(), TwConnection::NotConnected);
     EXPECT_EQ(m_logins, logins + 1);
-    ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.back().m_image == IDB_JW_NOT_CONNECTED; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.back().m_image == IDB_TW_NOT_CONNECTED; }));
 
     // Requests that need the server now fail and say why.
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "select 1 from dual", error));
     EXPECT_EQ(error, "Not connected.");
 }
 
@@ -254,13 +255,13 @@ TEST_F(JobQueueWorker, LogonFailuresAreReportedWithTheServersText)
         m_receiver.statuses.clear();
         m_logins = 0;
         ConnectAs(c.user, c.password, c.host);
-        EXPECT_EQ(m_worker->ConnectionState(), 1);
+        EXPECT_EQ(m_worker->ConnectionState(), TwConnection::NotConnected);
         EXPECT_TRUE(m_worker->LastFailed());
         EXPECT_EQ(m_worker->LastMessage().rfind(c.prefix, 0), 0u) << m_worker->LastMessage();
         ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.size() >= 2; }));
         const CJobStatusRecord& result = m_receiver.statuses[1];
         EXPECT_EQ(result.m_text, m_worker->LastMessage());
-        EXPECT_EQ(result.m_image, IDB_JW_NOT_CONNECTED);
+        EXPECT_EQ(result.m_image, IDB_TW_NOT_CONNECTED);
         EXPECT_EQ(result.m_tip, "Not connected. Double-click here to retry.");
         EXPECT_TRUE(m_receiver.versions.empty());
         EXPECT_TRUE(m_receiver.queued.empty());
@@ -310,7 +311,7 @@ TEST_F(JobQueueWorker, UserWithoutJobsGetsAnEmptyList)
     ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
     EXPECT_FALSE(m_receiver.lists[0]); // none: the shown list is emptied
     EXPECT_EQ(m_receiver.statuses.back().m_text, "Retrieved 0 jobs");
-    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_TW_DONE);
     EXPECT_FALSE(m_worker->LastFailed());
 }
 
@@ -367,38 +368,11 @@ TEST_F(JobQueueWorker, MissingViewWarningGoesThroughTheModalServiceOnTheUserInte
     EXPECT_EQ(boxes.boxes[0].owner, nullptr);
 }
 
-TEST_F(JobQueueWorker, SynchronousRequestTimesOutAndALateAnswerIsNotTakenForTheNext)
-{
-    ConnectScott();
-    m_worker->SetReplyTimeout(300);
-    m_holdKind = ReqRefresh;
-    m_gate.Hold();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(m_gate.Reached());
-
-    std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
-    EXPECT_EQ(error, "Timed out waiting for a response.");
-    EXPECT_EQ(m_worker->LastMessage(), "Timed out waiting for a response.");
-    EXPECT_TRUE(m_worker->LastFailed());
-    EXPECT_EQ(m_worker->QueuedRequests(), 1u); // the parse still waits its turn
-
-    m_holdKind = -1;
-    m_gate.Release();
-    m_worker->SetReplyTimeout(CJobQueueWorker::kReplyTimeoutMs);
-    // The parse that timed out succeeds later; its answer must not become
-    // this one's.
-    error.clear();
-    EXPECT_FALSE(m_worker->TestSql("select nonsense from", error));
-    EXPECT_EQ(error.rfind("ORA-", 0), 0u) << error;
-    EXPECT_TRUE(m_worker->TestSql("select JOB from user_jobs", error)) << error;
-}
-
 TEST_F(JobQueueWorker, EvaluateHandsOverTheFirstRow)
 {
     ConnectScott();
     std::string error;
-    auto result = m_worker->Evaluate("select SYSDATE + 1 col1, SYSDATE col2 from dual", error);
+    auto result = qvtest::Evaluate(*m_worker, "select SYSDATE + 1 col1, SYSDATE col2 from dual", error);
     ASSERT_TRUE(result) << error;
     ASSERT_EQ(result->Rows(), 1);
     EXPECT_NEAR(result->GetDate(0, 0) - result->GetDate(0, 1), 1.0, 1e-9);
@@ -409,7 +383,7 @@ TEST_F(JobQueueWorker, EvaluateHandsOverTheFirstRow)
     } failures[] = {{"select from", "ORA-"}, {"select TO_DATE('31-02-2026', 'DD-MM-YYYY') from dual", "ORA-"}};
     for (const auto& f : failures) {
         error.clear();
-        EXPECT_FALSE(m_worker->Evaluate(f.query, error)) << f.query;
+        EXPECT_FALSE(qvtest::Evaluate(*m_worker, f.query, error)) << f.query;
         EXPECT_EQ(error.rfind(f.prefix, 0), 0u) << f.query << ": " << error;
         EXPECT_TRUE(m_worker->LastFailed());
     }
@@ -424,23 +398,30 @@ TEST_F(JobQueueWorker, PlsqlRequestsReportTheServersRefusal)
     job.m_jobNumber = 10; // APPUSER's job: not in SCOTT's queue
     std::string error;
 
-    EXPECT_FALSE(m_worker->TestSql("BEGIN no_such_proc; END;", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "BEGIN no_such_proc; END;", error));
     EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
 
     m_receiver.statuses.clear();
     error.clear();
-    EXPECT_EQ(m_worker->Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'no_such_proc;', SYSDATE, 'SYSDATE+1'); END;",
-                               "SCOTT", error),
-              0);
+    TwRequestOutcome submitted = qvtest::AwaitReply([&](QObject* context, TwReplyCallback reply) {
+        return m_worker->Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'no_such_proc;', SYSDATE, 'SYSDATE+1'); END;",
+                                "SCOTT", context, reply);
+    });
+    EXPECT_TRUE(submitted.failed);
+    EXPECT_EQ(submitted.number, 0);
+    error = submitted.message;
     EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.size() >= 2; }));
     EXPECT_EQ(m_receiver.statuses[0].m_text, "Retrieving Job Queue information");
-    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_TW_DONE);
     EXPECT_EQ(m_receiver.statuses.back().m_text, error);
 
-    error.clear();
-    EXPECT_EQ(m_worker->Change("BEGIN DBMS_JOB.CHANGE(10, 'null;', SYSDATE, NULL); END;", job, error), 0);
-    EXPECT_EQ(error.rfind("ORA-23421", 0), 0u) << error;
+    TwRequestOutcome changed = qvtest::AwaitReply([&](QObject* context, TwReplyCallback reply) {
+        return m_worker->Change("BEGIN DBMS_JOB.CHANGE(10, 'null;', SYSDATE, NULL); END;", job, context, reply);
+    });
+    EXPECT_TRUE(changed.failed);
+    EXPECT_EQ(changed.number, 0);
+    EXPECT_EQ(changed.message.rfind("ORA-23421", 0), 0u) << changed.message;
 
     // Remove and break are silent on the status bar; a waiting caller still
     // learns the outcome, and no row is touched.
@@ -492,7 +473,7 @@ TEST_F(JobQueueWorker, NewListWaitsWhileTheUserInteracts)
     }));
     m_worker->SetReplyTimeout(300);
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error)); // the worker is held
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "select 1 from dual", error)); // the worker is held
     EXPECT_EQ(m_receiver.lists.size(), 1u);
     m_worker->EndInteraction();
     EXPECT_EQ(m_receiver.lists.size(), 1u);
@@ -564,7 +545,7 @@ TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
     ASSERT_EQ(qvtest::Oradmin("shutdown DEMO"), 0);
     const int logins = m_logins;
     ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == TwConnection::NotConnected; }));
     EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), ReqDisconnect), m_receiver.queued.end());
     EXPECT_TRUE(m_worker->LastFailed());
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
@@ -576,50 +557,6 @@ TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.lists.size() == 2; }));
     ASSERT_TRUE(m_receiver.lists[1]);
     EXPECT_EQ(m_receiver.lists[1]->m_jobs.size(), 9u);
-}
-
-// Answers the shutdown question: Retry a number of times, then Cancel.
-class ShutdownAnswers : public VkModalAnswerer {
-public:
-    int retries = 0;
-    std::vector<QString> texts;
-    std::function<void()> beforeLast;
-    int OnMessageBox(const VkMessageBoxRequest& request) override
-    {
-        texts.push_back(request.text);
-        EXPECT_EQ(request.style, MB_RETRYCANCEL | MB_ICONQUESTION);
-        EXPECT_EQ(request.caption, "Job Scheduler");
-        if (static_cast<int>(texts.size()) <= retries)
-            return IDRETRY;
-        if (beforeLast)
-            beforeLast();
-        return IDCANCEL;
-    }
-    bool OnFileDialog(VkFileDialogRequest&) override { return false; }
-    int OnDialog(QDialog*) override { return 0; }
-};
-
-TEST_F(JobQueueWorker, StopAsksInRoundsWhileTheWorkerIsBusy)
-{
-    ConnectScott();
-    m_worker->SetReplyTimeout(100);
-    m_holdKind = ReqParse;
-    m_gate.Hold();
-    const std::string sql = "select 1 from dual";
-    ASSERT_TRUE(m_worker->PostRequest(ReqParse, &sql));
-    ASSERT_TRUE(m_gate.Reached());
-
-    ShutdownAnswers answers;
-    answers.retries = 2;
-    answers.beforeLast = [this] { m_gate.Release(); };
-    VkModalService::SetAnswerer(&answers);
-    m_worker->Stop();
-    VkModalService::SetAnswerer(nullptr);
-    ASSERT_EQ(answers.texts.size(), 3u);
-    EXPECT_EQ(answers.texts[0], "Still waiting for a thread to terminate.\nSelect 'Retry' to continue waiting. "
-                                "Select 'Cancel' to terminate the thread.");
-    EXPECT_FALSE(m_worker->Started());
-    EXPECT_EQ(m_handled.back(), ReqShutdown);
 }
 
 TEST(CJobQueryColumns, ChoosesTheListQueryByViewAndAdministratorView)

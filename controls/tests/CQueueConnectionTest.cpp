@@ -11,6 +11,7 @@
 #include "framework/TwRememberedUsers.h"
 #include "generic/VkAppStore.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/AwaitReply.h"
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
@@ -191,7 +192,7 @@ TEST_F(QueueConnection, OwnJobsWithoutAdministratorViewAndChangeConnectionRepoin
 {
     AnswerLogon("scott", "wrong", "DEMO", false);
     ASSERT_TRUE(CQueueConnection::Connect(list(), true));
-    ASSERT_TRUE(WaitUntil([&] { return list().Worker().ConnectionState() == 1 && statusText().startsWith("ORA-"); }));
+    ASSERT_TRUE(WaitUntil([&] { return list().Worker().ConnectionState() == TwConnection::NotConnected && statusText().startsWith("ORA-"); }));
     EXPECT_EQ(list().Model().rowCount(), 0);
 
     // Not connected: the menu offers "Change connection...", which asks again.
@@ -251,7 +252,7 @@ TEST_F(QueueConnection, ChangedIntervalRefreshesOnceAtOnce)
     EXPECT_EQ(list().Worker().RefreshInterval(), CQueueProperties::kNever);
     // A synchronous request proves the worker has taken everything queued before it.
     std::string error;
-    EXPECT_TRUE(list().Worker().TestSql("SELECT SYSDATE FROM DUAL", error)) << error;
+    EXPECT_TRUE(qvtest::TestSql(list().Worker(), "SELECT SYSDATE FROM DUAL", error)) << error;
     EXPECT_EQ(refreshes, before + 1);
 }
 
@@ -267,7 +268,7 @@ TEST_F(QueueConnection, ReconnectWhileConnectingDoesNothing)
     list().SetLogon("DEMO", "appuser", "appuser");
     ASSERT_TRUE(CQueueConnection::Connect(list(), false));
     ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
-    EXPECT_EQ(list().Worker().ConnectionState(), -1);
+    EXPECT_EQ(list().Worker().ConnectionState(), TwConnection::Connecting);
     EXPECT_FALSE(CQueueConnection::Reconnect(list()));
     EXPECT_EQ(list().Worker().QueuedRequests(), 0u);
     release.Set();

@@ -6,6 +6,7 @@
 #include "generic/VkModalScript.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/AwaitReply.h"
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
@@ -109,7 +110,7 @@ protected:
     void TearDown() override
     {
         if (m_worker)
-            m_worker->Shutdown([] { return true; });
+            m_worker->Stop([] { return true; });
         m_receiver.worker = nullptr;
     }
 
@@ -122,7 +123,7 @@ protected:
         // The login is raised on the worker thread, maybe before the
         // connect's statuses were delivered here; take them now.
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
     }
 
@@ -136,7 +137,7 @@ protected:
         }));
         // Whatever the run posted after going idle comes before this answer.
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
     }
 
@@ -238,7 +239,7 @@ TEST_F(GridWorker, RunSwitchesToTheNamedSchemaFirstAndStopsWhenItCannot)
     const std::string missing = "NO_SUCH_SCHEMA";
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text, false, &missing));
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.results.empty());
     ASSERT_FALSE(m_receiver.statuses.empty());
@@ -255,7 +256,7 @@ TEST_F(GridWorker, DownDatabaseAtRunReconnectsAndRunsAgainWhenOpen)
     const int logins = m_logins;
     const std::string text = "SELECT * FROM DEPT";
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == TwConnection::NotConnected; }));
     EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), GvReqDisconnect),
               m_receiver.queued.end());
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
@@ -325,7 +326,7 @@ TEST_F(GridWorker, PausedRunEndsAsTheUserSays)
             m_worker->AbortRun();
         ASSERT_TRUE(WaitUntil([&] { return m_receiver.runStates.size() >= c.states.size(); }));
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
         m_worker->SetRowHook(nullptr);
         EXPECT_EQ(m_receiver.runStates, c.states);
@@ -347,7 +348,7 @@ TEST_F(GridWorker, StopAndAbortLeaveAnIdleGridIdle)
     m_worker->TogglePause();
     EXPECT_EQ(m_worker->RunState(), GvIdle);
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.runStates.empty());
 }
@@ -392,7 +393,7 @@ TEST_F(GridWorker, MonitorModeTurnedOnWhileConnectedStartsRefreshing)
     m_worker->SetSqlText("SELECT DNAME FROM DEPT");
     ConnectScott();
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.queued.empty());
     m_worker->SetMonitorMode(true);
@@ -400,61 +401,15 @@ TEST_F(GridWorker, MonitorModeTurnedOnWhileConnectedStartsRefreshing)
     EXPECT_EQ(m_receiver.queued.front(), GvReqRefresh);
 }
 
-TEST_F(GridWorker, SynchronousRequestsAnswerAndTimeOutWhileTheWorkerIsHeld)
+TEST_F(GridWorker, SyntaxCheckAndEvaluationAnswerTheirCaller)
 {
     ConnectScott();
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("SELEC 1 FROM DUAL", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "SELEC 1 FROM DUAL", error));
     EXPECT_NE(error.find("ORA-"), std::string::npos) << error;
-    auto value = m_worker->Evaluate("SELECT 6 * 7 FROM DUAL", error);
+    auto value = qvtest::Evaluate(*m_worker, "SELECT 6 * 7 FROM DUAL", error);
     ASSERT_NE(value, nullptr) << error;
     EXPECT_EQ(value->GetString(0, 0), "42");
-
-    m_worker->SetRowHook([this](long rows) {
-        if (rows == 5)
-            m_worker->TogglePause();
-    });
-    const std::string text = "SELECT * FROM AUDIT_LOG";
-    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_TRUE(WaitUntil([&] { return m_worker->RunState() == GvPaused; }));
-    m_worker->SetReplyTimeout(100);
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
-    EXPECT_EQ(error, Text(IDS_GV_TIMED_OUT));
-    m_worker->SetReplyTimeout(TwQuillGridWorker::kReplyTimeoutMs);
-    m_worker->AbortRun();
-    EXPECT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
-}
-
-// A worker held inside a row keeps the shutdown waiting; after each round
-// the user is asked, through the modal service, whether to keep waiting.
-TEST_F(GridWorker, ShutdownOfABusyWorkerAsksWhetherToKeepWaiting)
-{
-    ConnectScott();
-    VkEvent release{true, false};
-    VkEvent held{true, false};
-    m_worker->SetRowHook([&](long rows) {
-        if (rows == 3) {
-            held.Set();
-            release.Wait();
-        }
-    });
-    const std::string text = "SELECT * FROM AUDIT_LOG";
-    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_EQ(held.Wait(60000), VkWaitResult::Signalled);
-    VkModalScript script;
-    script.AnswerMessage([&](const VkMessageBoxRequest& request) {
-        EXPECT_EQ(request.text.toStdString(), Text(IDS_GV_STILL_WAITING));
-        EXPECT_EQ(request.caption.toStdString(), "Tarnwick");
-        EXPECT_EQ(request.style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONQUESTION));
-        release.Set();
-        return IDRETRY;
-    });
-    m_worker->SetReplyTimeout(50);
-    m_worker->Shutdown();
-    EXPECT_EQ(script.Messages().size(), 1u);
-    EXPECT_EQ(script.Unexpected(), 0);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(m_receiver.results.empty());
 }
 
 TEST_F(GridWorker, ShutdownWakesAPausedRunAndPostsNoResult)
@@ -468,7 +423,7 @@ TEST_F(GridWorker, ShutdownWakesAPausedRunAndPostsNoResult)
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
     ASSERT_TRUE(WaitUntil([&] { return m_worker->RunState() == GvPaused; }));
     bool asked = false;
-    m_worker->Shutdown([&] {
+    m_worker->Stop([&] {
         asked = true;
         return false;
     });

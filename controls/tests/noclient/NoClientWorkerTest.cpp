@@ -3,6 +3,7 @@
 
 #include "controls/CJobQueueMessages.h"
 #include "controls/CJobQueueWorker.h"
+#include "testsupport/AwaitReply.h"
 #include "testsupport/TestRoot.h"
 
 #include <QCoreApplication>
@@ -44,15 +45,15 @@ TEST(WorkerWithoutClient, ConnectReportsTheMissingLibrary)
     const CJobStatusRecord& status = receiver.statuses[0];
     EXPECT_EQ(status.m_text,
               "Oracle client not installed or corrupt. OCIW32.DLL is not available - please correct and retry.");
-    EXPECT_EQ(status.m_image, IDB_JW_NO_CLIENT);
+    EXPECT_EQ(status.m_image, IDB_TW_NO_CLIENT);
     EXPECT_EQ(status.m_frames, 1);
     EXPECT_FALSE(status.m_animate);
     EXPECT_TRUE(worker.LastFailed());
-    EXPECT_EQ(worker.ConnectionState(), 1);
+    EXPECT_EQ(worker.ConnectionState(), TwConnection::NotConnected);
     EXPECT_EQ(logins, 1);
     // Requests that need the server are refused with the reason.
     std::string error;
-    EXPECT_FALSE(worker.TestSql("select 1 from dual", error));
+    EXPECT_FALSE(qvtest::TestSql(worker, "select 1 from dual", error));
     EXPECT_EQ(error, "Not connected.");
     worker.Stop([] { return true; });
 }

@@ -2,6 +2,7 @@
 // connect reports the missing library (message 358) and stays disconnected.
 
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/AwaitReply.h"
 #include "testsupport/TestRoot.h"
 
 #include <QCoreApplication>
@@ -42,15 +43,15 @@ TEST(GridWorkerWithoutClient, ConnectReportsTheMissingLibrary)
     ASSERT_EQ(receiver.statuses.size(), 1u);
     EXPECT_EQ(receiver.statuses[0].m_text,
               "Oracle client not installed or corrupt. OCIW32.DLL is not available - please correct and retry.");
-    EXPECT_EQ(receiver.statuses[0].m_image, IDB_GV_NO_CLIENT);
+    EXPECT_EQ(receiver.statuses[0].m_image, IDB_TW_NO_CLIENT);
     EXPECT_TRUE(worker.LastFailed());
-    EXPECT_EQ(worker.ConnectionState(), 1);
+    EXPECT_EQ(worker.ConnectionState(), TwConnection::NotConnected);
     EXPECT_EQ(logins, 1);
     // A run without a connection does nothing and says why.
     std::string error;
-    EXPECT_FALSE(worker.TestSql("select 1 from dual", error));
+    EXPECT_FALSE(qvtest::TestSql(worker, "select 1 from dual", error));
     EXPECT_EQ(error, "Not connected");
-    worker.Shutdown([] { return true; });
+    worker.Stop([] { return true; });
 }
 
 } // namespace
