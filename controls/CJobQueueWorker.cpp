@@ -11,20 +11,13 @@
 
 using VkOracle::OCISession;
 
-namespace {
-
-TwWorkerTexts JobWorkerTexts()
+CJobQueueWorker::CJobQueueWorker(QObject* receiver)
+    : TwRequestWorker(receiver, TwWorkerTexts::Load(QVCtrlStrings(),
+                                                    {IDS_JW_TIMED_OUT, IDS_JW_STILL_WAITING, IDS_QV_CAPTION,
+                                                     IDS_JW_NOT_CONNECTED, IDS_JW_NO_CLIENT, IDS_JW_CONNECTED,
+                                                     IDS_JW_NOT_CONNECTED_TIP, IDS_JW_DISCONNECTED}))
 {
-    const VkStringTable& texts = QVCtrlStrings();
-    return {texts.Load(IDS_JW_TIMED_OUT),        texts.Load(IDS_JW_STILL_WAITING),
-            texts.Load(IDS_QV_CAPTION),          texts.Load(IDS_JW_NOT_CONNECTED),
-            texts.Load(IDS_JW_NO_CLIENT),        texts.Load(IDS_JW_CONNECTED),
-            texts.Load(IDS_JW_NOT_CONNECTED_TIP), texts.Load(IDS_JW_DISCONNECTED)};
 }
-
-} // namespace
-
-CJobQueueWorker::CJobQueueWorker(QObject* receiver) : TwRequestWorker(receiver, JobWorkerTexts()) {}
 
 CJobQueueWorker::~CJobQueueWorker()
 {

@@ -35,6 +35,12 @@ public:
     }
 };
 
+TwWorkerTexts TwWorkerTexts::Load(const VkStringTable& table, const std::array<UINT, 8>& ids)
+{
+    return {table.Load(ids[0]), table.Load(ids[1]), table.Load(ids[2]), table.Load(ids[3]),
+            table.Load(ids[4]), table.Load(ids[5]), table.Load(ids[6]), table.Load(ids[7])};
+}
+
 TwRequestWorker::TwRequestWorker(QObject* receiver, TwWorkerTexts texts)
     : m_receiver(receiver), m_texts(std::move(texts))
 {

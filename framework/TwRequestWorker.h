@@ -12,8 +12,10 @@
 #include "framework/TwWorkerMessages.h"
 #include "framework/TwWorkerRequest.h"
 #include "framework/TwWorkerState.h"
+#include "generic/VkStringTable.h"
 #include "platform/SyncObjects.h"
 
+#include <array>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -33,6 +35,9 @@ struct TwWorkerTexts {
     std::string connected;       // status and tip after a logon
     std::string notConnectedTip; // tip after a failed logon or a log-off
     std::string disconnected;    // status after a log-off
+
+    // Loads them from table, identifiers in the order above.
+    static TwWorkerTexts Load(const VkStringTable& table, const std::array<UINT, 8>& ids);
 };
 
 class TwRequestWorker : public TwWorkerState {
@@ -49,7 +54,6 @@ public:
     TwRequestWorker& operator=(const TwRequestWorker&) = delete;
 
     void SetReplyTimeout(DWORD milliseconds) { m_replyTimeout = milliseconds; }
-    DWORD ReplyTimeout() const { return m_replyTimeout; }
     // Seconds between automatic refreshes; kNeverRefresh for none.
     void SetRefreshInterval(DWORD seconds) { m_refreshInterval = seconds; }
     DWORD RefreshInterval() const { return m_refreshInterval; }

@@ -3,21 +3,12 @@
 #include "generic/VkModalService.h"
 #include "gridview/TwQlVwStrings.h"
 
-namespace {
-
-TwWorkerTexts GridWorkerTexts()
-{
-    const VkStringTable& texts = TwQlVwStrings();
-    return {texts.Load(IDS_GV_TIMED_OUT),        texts.Load(IDS_GV_STILL_WAITING),
-            texts.Load(IDS_GV_CAPTION),          texts.Load(IDS_GV_NOT_CONNECTED),
-            texts.Load(IDS_GV_NO_CLIENT),        texts.Load(IDS_GV_CONNECTED),
-            texts.Load(IDS_GV_NOT_CONNECTED_TIP), texts.Load(IDS_GV_DISCONNECTED)};
-}
-
-} // namespace
-
 TwQuillGridWorker::TwQuillGridWorker(QObject* receiver)
-    : TwRequestWorker(receiver, GridWorkerTexts()), m_sqlText(TwQlVwStrings().Load(IDS_GV_DEFAULT_SQL))
+    : TwRequestWorker(receiver, TwWorkerTexts::Load(TwQlVwStrings(),
+                                                    {IDS_GV_TIMED_OUT, IDS_GV_STILL_WAITING, IDS_GV_CAPTION,
+                                                     IDS_GV_NOT_CONNECTED, IDS_GV_NO_CLIENT, IDS_GV_CONNECTED,
+                                                     IDS_GV_NOT_CONNECTED_TIP, IDS_GV_DISCONNECTED})),
+      m_sqlText(TwQlVwStrings().Load(IDS_GV_DEFAULT_SQL))
 {
 }
 

@@ -11,6 +11,7 @@
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -28,75 +29,30 @@ namespace {
 
 using qvtest::WaitUntil;
 
-// Stands in for the job list window: keeps what the worker posts and, as
-// the job list does, turns JLM_QUEUE into a request.
-class Receiver : public QObject {
+// Stands in for the job list window: keeps what the worker posts.
+class Receiver : public qvtest::WorkerReceiver {
 public:
-    CJobQueueWorker* worker = nullptr;
-    std::vector<CJobStatusRecord> statuses;
     std::vector<std::unique_ptr<CJobNewListRecord>> lists; // a null entry: "empty the list"
     std::vector<std::pair<WPARAM, CJobListData>> updates;
     std::vector<WPARAM> removed;
-    std::vector<LONG> queued;
-    std::vector<std::string> versions;
-    std::vector<DATE> serverTimes;
 
-    bool event(QEvent* e) override
+protected:
+    bool OnMessage(VkMessageEvent& message) override
     {
-        auto* message = dynamic_cast<VkMessageEvent*>(e);
-        if (!message)
-            return QObject::event(e);
-        switch (message->Message()) {
-        case JLM_STATUS:
-            statuses.push_back(*message->TakeRecord<CJobStatusRecord>());
-            break;
+        switch (message.Message()) {
         case JLM_NEWLIST:
-            lists.push_back(message->TakeRecord<CJobNewListRecord>());
-            break;
+            lists.push_back(message.TakeRecord<CJobNewListRecord>());
+            return true;
         case JLM_JOBUPDATE:
-            updates.emplace_back(message->WParam(), message->TakeRecord<CJobUpdateRecord>()->m_job);
-            break;
+            updates.emplace_back(message.WParam(), message.TakeRecord<CJobUpdateRecord>()->m_job);
+            return true;
         case JLM_JOBREMOVED:
-            removed.push_back(message->WParam());
-            break;
-        case JLM_QUEUE:
-            queued.push_back(static_cast<LONG>(message->WParam()));
-            if (worker)
-                worker->PostRequest(static_cast<LONG>(message->WParam()));
-            break;
-        case JLM_VERSION:
-            versions.push_back(message->TakeRecord<CJobTextRecord>()->m_text);
-            break;
-        case JLM_SERVERTIME:
-            serverTimes.push_back(message->TakeRecord<CJobDateRecord>()->m_date);
-            break;
+            removed.push_back(message.WParam());
+            return true;
         default:
-            return QObject::event(e);
+            return false;
         }
-        return true;
     }
-
-    bool HasStatus(const std::string& text) const
-    {
-        return std::any_of(statuses.begin(), statuses.end(), [&](const auto& s) { return s.m_text == text; });
-    }
-};
-
-// Lets the worker through a request hook only when released.
-class Gate {
-public:
-    void Hold() { m_open.Reset(); }
-    void Release() { m_open.Set(); }
-    void Pass()
-    {
-        m_reached.Set();
-        m_open.Wait();
-    }
-    bool Reached() { return m_reached.Wait(60000) == VkWaitResult::Signalled; }
-
-private:
-    VkEvent m_open{true, true};
-    VkEvent m_reached{false, false};
 };
 
 class JobQueueWorker : public qvtest::DemoDatabaseTest {
@@ -107,7 +63,7 @@ protected:
         if (HasFatalFailure())
             return;
         m_worker = std::make_unique<CJobQueueWorker>(&m_receiver);
-        m_receiver.worker = m_worker.get();
+        m_receiver.requeue = [this](LONG kind) { m_worker->PostRequest(kind); };
         m_worker->SetLoginHandler([this] { ++m_logins; });
         m_worker->SetViewWarningHandler([this](const std::string& text) { m_warnings.push_back(text); });
         m_worker->SetRequestHook([this](LONG kind) {
@@ -122,7 +78,7 @@ protected:
         m_gate.Release();
         if (m_worker)
             m_worker->Stop([] { return true; });
-        m_receiver.worker = nullptr;
+        m_receiver.requeue = nullptr;
     }
 
     // Connects and waits for the first list (or the failed logon).
@@ -140,6 +96,18 @@ protected:
         ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
     }
 
+    // A refresh read while the user holds the list: its count is on the
+    // status bar, the list itself waits (begin the interaction first).
+    void ReadAListTheUserHolds()
+    {
+        ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
+        ASSERT_TRUE(WaitUntil([this] {
+            return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
+                                 [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
+                   == 2;
+        }));
+    }
+
     // Waits until the worker has handled everything queued so far.
     void Drain()
     {
@@ -153,7 +121,7 @@ protected:
     std::vector<std::string> m_warnings;
     std::vector<LONG> m_handled; // worker thread, read after a reply
     std::atomic<LONG> m_holdKind{-1};
-    Gate m_gate;
+    qvtest::WorkerGate m_gate;
 };
 
 const CJobListData* FindJob(const std::vector<CJobListData>& jobs, const std::string& what)
@@ -465,12 +433,7 @@ TEST_F(JobQueueWorker, NewListWaitsWhileTheUserInteracts)
     ConnectScott();
     m_worker->BeginInteraction();
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_worker->SetReplyTimeout(300);
     std::string error;
     EXPECT_FALSE(qvtest::TestSql(*m_worker, "select 1 from dual", error)); // the worker is held
@@ -486,12 +449,7 @@ TEST_F(JobQueueWorker, StopDiscardsAHeldListAndQueuedRequests)
     ConnectScott();
     // A list waiting for the user is dropped when the control goes.
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_holdKind = ReqParse;
     m_gate.Hold();
     const std::string sql = "select 1 from dual";
@@ -515,12 +473,7 @@ TEST_F(JobQueueWorker, StopWhileAListWaitsForTheUserPostsNothing)
 {
     ConnectScott();
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_worker->Stop([] { return false; });
     QCoreApplication::processEvents();
     EXPECT_EQ(m_receiver.lists.size(), 1u);

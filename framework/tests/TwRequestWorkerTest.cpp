@@ -7,6 +7,7 @@
 #include "generic/VkModalScript.h"
 #include "testsupport/AwaitReply.h"
 #include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <gtest/gtest.h>
 
@@ -21,23 +22,6 @@
 namespace {
 
 constexpr LONG kEcho = 5; // answers with its text; "fail" fails
-
-// Lets the worker through the request hook only when released.
-class Gate {
-public:
-    void Hold() { m_open.Reset(); }
-    void Release() { m_open.Set(); }
-    void Pass()
-    {
-        m_reached.Set();
-        m_open.Wait();
-    }
-    bool Reached() { return m_reached.Wait(60000) == VkWaitResult::Signalled; }
-
-private:
-    VkEvent m_open{true, true};
-    VkEvent m_reached{false, false};
-};
 
 class EchoWorker : public TwRequestWorker {
 public:
@@ -115,7 +99,7 @@ protected:
     std::mutex m_lock;
     std::vector<LONG> m_handled;
     std::atomic<LONG> m_holdKind{-1};
-    Gate m_gate;
+    qvtest::WorkerGate m_gate;
 };
 
 TEST_F(RequestWorker, AnswersComeToTheirOwnCallerOnTheCallersThread)
@@ -243,7 +227,7 @@ TEST_F(RequestWorker, StopAsksInRoundsAndGivingUpInterrupts)
 
 TEST(RequestWorkerLifetime, DestructorOfABusyWorkerNeverAsksAndEnds)
 {
-    Gate gate;
+    qvtest::WorkerGate gate;
     gate.Hold();
     QObject receiver;
     VkModalScript modal;

@@ -10,6 +10,7 @@
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -25,63 +26,37 @@ namespace {
 
 using qvtest::WaitUntil;
 
-// Stands in for the grid: keeps what the worker posts and, as the grid
-// does, turns GVM_QUEUE into a request.
-class Receiver : public QObject {
+// Stands in for the grid: keeps what the worker posts.
+class Receiver : public qvtest::WorkerReceiver {
 public:
-    TwQuillGridWorker* worker = nullptr;
-    bool forwardQueue = true;
-    std::vector<TwGridStatusRecord> statuses;
     std::vector<std::unique_ptr<TwGridResultRecord>> results;
     std::vector<std::unique_ptr<TwGridCellValuesRecord>> cellValues;
     std::vector<LONG> runStates;
-    std::vector<LONG> queued;
-    std::vector<std::string> versions;
 
-    bool event(QEvent* e) override
-    {
-        auto* message = dynamic_cast<VkMessageEvent*>(e);
-        if (!message)
-            return QObject::event(e);
-        switch (message->Message()) {
-        case GVM_STATUS:
-            statuses.push_back(*message->TakeRecord<TwGridStatusRecord>());
-            break;
-        case GVM_NEWRESULT:
-            results.push_back(message->TakeRecord<TwGridResultRecord>());
-            break;
-        case GVM_CELLVALUES:
-            cellValues.push_back(message->TakeRecord<TwGridCellValuesRecord>());
-            break;
-        case GVM_RUNSTATE:
-            runStates.push_back(static_cast<LONG>(message->WParam()));
-            break;
-        case GVM_QUEUE:
-            queued.push_back(static_cast<LONG>(message->WParam()));
-            if (worker && forwardQueue)
-                worker->PostRequest(static_cast<LONG>(message->WParam()));
-            break;
-        case GVM_VERSION:
-            versions.push_back(message->TakeRecord<TwGridTextRecord>()->m_text);
-            break;
-        case GVM_SERVERTIME:
-            break;
-        default:
-            return QObject::event(e);
-        }
-        return true;
-    }
-
-    bool HasStatus(const std::string& text) const
-    {
-        return std::any_of(statuses.begin(), statuses.end(), [&](const auto& s) { return s.m_text == text; });
-    }
     std::vector<std::string> StatusTexts() const
     {
         std::vector<std::string> texts;
         for (const auto& s : statuses)
             texts.push_back(s.m_text);
         return texts;
+    }
+
+protected:
+    bool OnMessage(VkMessageEvent& message) override
+    {
+        switch (message.Message()) {
+        case GVM_NEWRESULT:
+            results.push_back(message.TakeRecord<TwGridResultRecord>());
+            return true;
+        case GVM_CELLVALUES:
+            cellValues.push_back(message.TakeRecord<TwGridCellValuesRecord>());
+            return true;
+        case GVM_RUNSTATE:
+            runStates.push_back(static_cast<LONG>(message.WParam()));
+            return true;
+        default:
+            return false;
+        }
     }
 };
 
@@ -103,7 +78,7 @@ protected:
         if (HasFatalFailure())
             return;
         m_worker = std::make_unique<TwQuillGridWorker>(&m_receiver);
-        m_receiver.worker = m_worker.get();
+        m_receiver.requeue = [this](LONG kind) { m_worker->PostRequest(kind); };
         m_worker->SetLoginHandler([this] { ++m_logins; });
     }
 
@@ -111,7 +86,7 @@ protected:
     {
         if (m_worker)
             m_worker->Stop([] { return true; });
-        m_receiver.worker = nullptr;
+        m_receiver.requeue = nullptr;
     }
 
     void ConnectScott()

@@ -5,42 +5,21 @@
 #include "controls/CJobQueueWorker.h"
 #include "testsupport/AwaitReply.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 
 #include <atomic>
 #include <vector>
 
 namespace {
 
-class StatusReceiver : public QObject {
-public:
-    std::vector<CJobStatusRecord> statuses;
-    bool event(QEvent* e) override
-    {
-        auto* message = dynamic_cast<VkMessageEvent*>(e);
-        if (!message || message->Message() != JLM_STATUS)
-            return QObject::event(e);
-        statuses.push_back(*message->TakeRecord<CJobStatusRecord>());
-        return true;
-    }
-};
-
 TEST(WorkerWithoutClient, ConnectReportsTheMissingLibrary)
 {
-    StatusReceiver receiver;
+    qvtest::WorkerReceiver receiver;
     CJobQueueWorker worker(&receiver);
-    std::atomic<int> logins{0};
-    worker.SetLoginHandler([&] { ++logins; });
-    worker.SetLogon("DEMO", "scott", "tiger");
-    ASSERT_TRUE(worker.Connect());
-    QDeadlineTimer limit(60000);
-    // The login notification comes from the worker thread just after the
-    // status is posted: wait for both.
-    while ((receiver.statuses.empty() || logins == 0) && !limit.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(qvtest::ConnectAndWaitForLogin(worker, receiver), 1);
     ASSERT_EQ(receiver.statuses.size(), 1u);
     const CJobStatusRecord& status = receiver.statuses[0];
     EXPECT_EQ(status.m_text,
@@ -50,7 +29,6 @@ TEST(WorkerWithoutClient, ConnectReportsTheMissingLibrary)
     EXPECT_FALSE(status.m_animate);
     EXPECT_TRUE(worker.LastFailed());
     EXPECT_EQ(worker.ConnectionState(), TwConnection::NotConnected);
-    EXPECT_EQ(logins, 1);
     // Requests that need the server are refused with the reason.
     std::string error;
     EXPECT_FALSE(qvtest::TestSql(worker, "select 1 from dual", error));
