@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaObject>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -47,6 +48,11 @@ CJobListCtrl::CJobListCtrl(QWidget* parent)
 CJobListCtrl::~CJobListCtrl()
 {
     // The worker posts to this window: it must end before the window does.
+    m_worker->Stop([] { return false; });
+}
+
+void CJobListCtrl::Shutdown()
+{
     m_worker->Stop();
 }
 
@@ -68,7 +74,7 @@ bool CJobListCtrl::Connect()
 
 bool CJobListCtrl::Reconnect()
 {
-    if (m_worker->ConnectionState() != 1)
+    if (m_worker->ConnectionState() != TwConnection::NotConnected)
         return false;
     return m_worker->Connect();
 }
@@ -90,6 +96,11 @@ bool CJobListCtrl::event(QEvent* event)
         case JLM_VERSION:
         case JLM_SERVERTIME:
             HandleMessage(*message);
+            return true;
+        case JLM_TESTSQL:
+        case JLM_SAVEJOB:
+        case JLM_EVALUATE:
+            HandleDialogRequest(*message);
             return true;
         default:
             break;
@@ -130,6 +141,42 @@ void CJobListCtrl::HandleMessage(VkMessageEvent& message)
         break;
     default:
         break;
+    }
+}
+
+void CJobListCtrl::HandleDialogRequest(VkMessageEvent& message)
+{
+    auto request = message.TakeRecord<CJobDialogRequestRecord>();
+    if (!request)
+        return;
+    const UINT number = message.Message();
+    QPointer<QObject> replyTo = request->m_replyTo;
+    TwReplyCallback reply = std::move(request->m_callback);
+    if (!reply) {
+        reply = [replyTo, number](TwRequestOutcome& outcome) {
+            auto answer = std::make_unique<CJobDialogReplyRecord>();
+            answer->m_outcome = std::move(outcome);
+            if (replyTo)
+                VkPostMessage(replyTo, number, 0, 0, std::move(answer));
+        };
+    }
+    QObject* context = replyTo ? replyTo.data() : this;
+    bool queued = false;
+    if (number == JLM_TESTSQL)
+        queued = m_worker->TestSql(request->m_text, context, reply);
+    else if (number == JLM_EVALUATE)
+        queued = m_worker->Evaluate(request->m_text, context, reply);
+    else if (request->m_job.m_jobNumber > 0)
+        queued = m_worker->Change(request->m_text, request->m_job, context, reply);
+    else
+        queued = m_worker->Submit(request->m_text, request->m_schema, context, reply);
+    if (!queued) {
+        // The sender still gets its answer, later, as it would from the worker.
+        auto failed = std::make_shared<TwRequestOutcome>();
+        failed->failed = true;
+        failed->message = QVCtrlStrings().Load(IDS_JW_NOT_CONNECTED);
+        QMetaObject::invokeMethod(
+            context, [reply, failed] { reply(*failed); }, Qt::QueuedConnection);
     }
 }
 

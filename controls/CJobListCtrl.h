@@ -35,9 +35,13 @@ public:
     using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
 
     explicit CJobListCtrl(QWidget* parent = nullptr);
-    // Stops the worker first (asking through the modal service when it
-    // does not end in time).
+    // Stops the worker when Shutdown() was not called, never asking.
     ~CJobListCtrl() override;
+
+    // Stops the worker: for the owner's close handling. Waits in rounds of
+    // the reply time-out and asks through the modal service whether to
+    // keep waiting; giving up interrupts the worker's server calls.
+    void Shutdown();
 
     CJobQueueWorker& Worker() { return *m_worker; }
     CJobListModel& Model() { return m_model; }
@@ -111,6 +115,8 @@ protected:
 
 private:
     void HandleMessage(class VkMessageEvent& message);
+    // JLM_TESTSQL, JLM_SAVEJOB, JLM_EVALUATE: queued, answered later.
+    void HandleDialogRequest(class VkMessageEvent& message);
     void UpdateFlashTimer();
     void FillMenu(QMenu& menu, const std::vector<CJobListMenuItem>& items);
 

@@ -25,7 +25,7 @@ CJobListMenuItem Command(UINT command, UINT text, bool enabled = true)
 std::vector<CJobListMenuItem> CJobListMenu::Build(const CJobListMenuState& state)
 {
     std::vector<CJobListMenuItem> items;
-    if (state.connection == 0) {
+    if (state.connection == TwConnection::Connected) {
         items.push_back(Separator());
         items.push_back(Command(ID_JL_NEW, IDS_JL_MENU_NEW));
         if (state.selected == 1)
@@ -56,7 +56,7 @@ std::vector<CJobListMenuItem> CJobListMenu::Build(const CJobListMenuState& state
                 text = IDS_JL_MENU_UNBREAK;
             items.push_back(Command(ID_JL_BREAK, text));
         }
-    } else if (state.connection == 1) {
+    } else if (state.connection == TwConnection::NotConnected) {
         items.push_back(Separator());
         items.push_back(Command(ID_JL_RECONNECT, IDS_JL_MENU_RECONNECT));
         items.push_back(Command(ID_JL_CHANGE_CONNECTION, IDS_JL_MENU_CHANGE_CONNECTION));

@@ -3,6 +3,7 @@
 // decided from the connection state and the selection alone, so that the
 // rules can be checked without a menu on screen.
 
+#include "framework/TwWorkerState.h"
 #include "platform/WinTypes.h"
 
 #include <QString>
@@ -34,7 +35,7 @@ struct CJobListMenuItem {
 };
 
 struct CJobListMenuState {
-    LONG connection = 1; // -1 connecting, 0 connected, 1 not connected
+    TwConnection connection = TwConnection::NotConnected;
     int rows = 0;
     int selected = 0;
     int selectedRunning = 0;

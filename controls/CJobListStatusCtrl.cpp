@@ -85,7 +85,7 @@ void CJobListStatusCtrl::LoadFrames(LONG image, int frames)
 
 void CJobListStatusCtrl::ApplyStatus(const CJobStatusRecord& status)
 {
-    if (status.m_image != IDB_JW_KEEP) {
+    if (status.m_image != IDB_TW_KEEP) {
         if (status.m_animate) {
             LoadFrames(status.m_image, status.m_frames);
             m_bounce = status.m_bounce;

@@ -61,7 +61,7 @@ private:
 
     std::vector<QLabel*> m_panes;
     std::vector<QPixmap> m_frames;
-    LONG m_image = IDB_JW_KEEP;
+    LONG m_image = IDB_TW_KEEP;
     int m_frame = 0;
     int m_step = 1;
     bool m_bounce = false;

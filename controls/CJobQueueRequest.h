@@ -4,18 +4,8 @@
 
 #include "controls/CJobQueueWorker.h"
 
-struct CJobQueueWorker::Request {
-    LONG kind = ReqShutdown;
-    std::string text;
+struct CJobQueueWorker::Request : TwWorkerRequest {
     CJobListData job; // a copy, or a fresh record
-    std::string schema;
-    // Set for a waiting caller; shared so that an answer after the caller
-    // gave up lands in a reply nobody reads.
-    struct Reply {
-        VkEvent done{true, false};
-        CJobRequestOutcome outcome;
-    };
-    std::shared_ptr<Reply> reply;
 };
 
 struct CJobQueueWorker::RunThread {

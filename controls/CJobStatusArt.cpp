@@ -1,6 +1,6 @@
 #include "controls/CJobStatusArt.h"
 
-#include "controls/CJobQueueMessages.h"
+#include "framework/TwWorkerMessages.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -93,22 +93,22 @@ QImage CJobStatusArt::Frame(LONG image, int frame, int frames)
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     switch (image) {
-    case IDB_JW_NO_CLIENT:
+    case IDB_TW_NO_CLIENT:
         DrawWarning(p);
         break;
-    case IDB_JW_CONNECTING:
+    case IDB_TW_CONNECTING:
         DrawDrum(p, QColor(120, 150, 190));
         DrawWaves(p, frame, frames);
         break;
-    case IDB_JW_BUSY:
+    case IDB_TW_BUSY:
         DrawDrum(p, QColor(120, 150, 190));
         DrawBusy(p, frame);
         break;
-    case IDB_JW_DONE:
+    case IDB_TW_DONE:
         DrawDrum(p, QColor(120, 150, 190));
         DrawTick(p);
         break;
-    case IDB_JW_NOT_CONNECTED:
+    case IDB_TW_NOT_CONNECTED:
         DrawDrum(p, QColor(150, 150, 150));
         DrawCross(p);
         break;

@@ -90,9 +90,8 @@ HRESULT CSchedulerCtrl::DestroyControlWindow()
     if (!m_window)
         return S_FALSE;
     if (m_main) {
-        CJobQueueWorker& worker = m_main->List().Worker();
-        worker.SetLoginHandler(nullptr);
-        worker.Stop();
+        m_main->List().Worker().SetLoginHandler(nullptr);
+        m_main->List().Shutdown();
     }
     delete m_window.data();
     return S_OK;

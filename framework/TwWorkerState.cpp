@@ -32,7 +32,7 @@ std::string TwWorkerState::ConnectString() const
     return m_user + "/" + m_password + "@" + m_host;
 }
 
-LONG TwWorkerState::ConnectionState() const
+TwConnection TwWorkerState::ConnectionState() const
 {
     std::lock_guard guard(m_lock);
     return m_connectionState;
@@ -63,7 +63,7 @@ void TwWorkerState::SetLast(const std::string& message, bool failed)
     m_lastFailed = failed;
 }
 
-void TwWorkerState::SetConnectionState(LONG state)
+void TwWorkerState::SetConnectionState(TwConnection state)
 {
     std::lock_guard guard(m_lock);
     m_connectionState = state;

@@ -9,6 +9,9 @@
 #include <mutex>
 #include <string>
 
+// Where a worker's session stands.
+enum class TwConnection { Connecting, Connected, NotConnected };
+
 class TwWorkerState {
 public:
     // Logon details; the connect string is "user/password@host".
@@ -18,8 +21,8 @@ public:
     std::string Password() const;
     std::string ConnectString() const;
 
-    // 0 connected, 1 not connected, -1 connecting.
-    LONG ConnectionState() const;
+    TwConnection ConnectionState() const;
+    bool IsConnected() const { return ConnectionState() == TwConnection::Connected; }
     std::string LastMessage() const;
     bool LastFailed() const;
 
@@ -31,7 +34,7 @@ protected:
     ~TwWorkerState() = default;
 
     void SetLast(const std::string& message, bool failed);
-    void SetConnectionState(LONG state);
+    void SetConnectionState(TwConnection state);
     // Calls the login handler outside the lock.
     void RaiseLogin();
 
@@ -42,6 +45,6 @@ protected:
     bool m_lastFailed = false;
 
 private:
-    LONG m_connectionState = 1;
+    TwConnection m_connectionState = TwConnection::NotConnected;
     std::function<void()> m_onLogin;
 };

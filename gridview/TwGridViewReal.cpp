@@ -40,7 +40,7 @@ TwGridViewReal::TwGridViewReal(QWidget* parent)
         menu->deleteLater();
     });
     connect(m_grid->StatusCtrl(), &TwQuillGridStatusCtrl::reconnectRequested, this, [this] {
-        if (Worker().ConnectionState() == 1)
+        if (Worker().ConnectionState() == TwConnection::NotConnected)
             Login();
     });
     connect(m_grid, &TwQuillGrid::loginFinished, this, &TwGridViewReal::loginFinished);

@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kColumnWidth = 100;
 constexpr int kDeliveredRole = Qt::UserRole + 1;
+// Cells one slice of an installation creates.
+constexpr size_t kInstallCells = 6000;
 
 bool HasDuplicateNames(const std::vector<std::string>& columns)
 {
@@ -54,13 +56,14 @@ TwQuillGrid::TwQuillGrid(QWidget* parent)
 
 TwQuillGrid::~TwQuillGrid()
 {
-    Shutdown([] { return true; });
+    // Never asks: one bounded round, then the server call is interrupted.
+    Shutdown([] { return false; });
 }
 
 void TwQuillGrid::Shutdown(std::function<bool()> askRetry)
 {
     m_worker->SetLoginHandler(nullptr);
-    m_worker->Shutdown(std::move(askRetry));
+    m_worker->Stop(std::move(askRetry));
 }
 
 void TwQuillGrid::Clear()
@@ -74,25 +77,39 @@ void TwQuillGrid::Clear()
 
 void TwQuillGrid::InstallResult(const TwGridResultRecord& result)
 {
-    const int horizontal = m_table->horizontalScrollBar()->value();
-    const int vertical = m_table->verticalScrollBar()->value();
-    QHeaderView* header = m_table->horizontalHeader();
-    const int sortColumn = header->sortIndicatorSection();
-    const Qt::SortOrder sortOrder = header->sortIndicatorOrder();
-    const bool sameColumns = m_table->columnCount() == static_cast<int>(result.m_columns.size());
+    StartInstall(std::make_unique<TwGridResultRecord>(result));
+    FillRows(m_installing->m_rows.size());
+    FinishInstall();
+}
 
+void TwQuillGrid::StartInstall(std::unique_ptr<TwGridResultRecord> result)
+{
+    // A result still going in is replaced; its sort and scroll state stand.
+    if (!m_installing) {
+        QHeaderView* header = m_table->horizontalHeader();
+        m_saved = {m_table->horizontalScrollBar()->value(), m_table->verticalScrollBar()->value(),
+                   header->sortIndicatorSection(), header->sortIndicatorOrder(), m_table->columnCount()};
+    }
+    m_installing = std::move(result);
+    m_installed = 0;
     m_table->setSortingEnabled(false);
     m_table->setRowCount(0);
-    m_table->setColumnCount(static_cast<int>(result.m_columns.size()));
+    m_table->setColumnCount(static_cast<int>(m_installing->m_columns.size()));
     QStringList captions;
-    for (const std::string& name : result.m_columns)
+    for (const std::string& name : m_installing->m_columns)
         captions << QString::fromStdString(name);
     m_table->setHorizontalHeaderLabels(captions);
-    if (!sameColumns)
+    if (m_saved.columns != m_table->columnCount())
         for (int column = 0; column < m_table->columnCount(); ++column)
             m_table->setColumnWidth(column, kColumnWidth);
-    m_table->setRowCount(static_cast<int>(result.m_rows.size()));
-    for (size_t row = 0; row < result.m_rows.size(); ++row) {
+    m_table->setRowCount(static_cast<int>(m_installing->m_rows.size()));
+}
+
+void TwQuillGrid::FillRows(size_t count)
+{
+    const TwGridResultRecord& result = *m_installing;
+    const size_t end = std::min(result.m_rows.size(), m_installed + count);
+    for (size_t row = m_installed; row < end; ++row) {
         const auto& cells = result.m_rows[row];
         for (size_t column = 0; column < result.m_columns.size(); ++column) {
             auto* item = new QTableWidgetItem(
@@ -102,17 +119,39 @@ void TwQuillGrid::InstallResult(const TwGridResultRecord& result)
             m_table->setItem(static_cast<int>(row), static_cast<int>(column), item);
         }
     }
+    m_installed = end;
+}
+
+void TwQuillGrid::InstallSlice()
+{
+    if (!m_installing)
+        return;
+    // A slice small enough that the interface thread keeps answering.
+    FillRows(std::max<size_t>(1, kInstallCells / std::max<size_t>(1, m_installing->m_columns.size())));
+    if (m_installed < m_installing->m_rows.size())
+        QMetaObject::invokeMethod(this, &TwQuillGrid::InstallSlice, Qt::QueuedConnection);
+    else
+        FinishInstall();
+}
+
+void TwQuillGrid::FinishInstall()
+{
+    std::unique_ptr<TwGridResultRecord> result = std::move(m_installing);
+    QHeaderView* header = m_table->horizontalHeader();
     // Enabling sorting sorts again on the current column; a new column
     // set starts in the server's order.
-    if (sameColumns && sortColumn < m_table->columnCount())
-        header->setSortIndicator(sortColumn, sortOrder);
+    if (m_saved.columns == m_table->columnCount() && m_saved.sortColumn < m_table->columnCount())
+        header->setSortIndicator(m_saved.sortColumn, m_saved.sortOrder);
     else
         header->setSortIndicator(-1, Qt::AscendingOrder);
     m_table->setSortingEnabled(true);
-    m_table->horizontalScrollBar()->setValue(horizontal);
-    m_table->verticalScrollBar()->setValue(vertical);
+    m_table->horizontalScrollBar()->setValue(m_saved.horizontal);
+    m_table->verticalScrollBar()->setValue(m_saved.vertical);
+    for (const auto& values : m_deferredCells)
+        ApplyCellValues(*values);
+    m_deferredCells.clear();
 
-    if (HasDuplicateNames(result.m_columns))
+    if (HasDuplicateNames(result->m_columns))
         VkModalService::MessageBox(this, TwQlVwString(IDS_GV_DUPLICATE_COLUMNS), TwQlVwString(IDS_GV_CAPTION),
                                    MB_OK | MB_ICONEXCLAMATION);
 }
@@ -230,12 +269,19 @@ bool TwQuillGrid::event(QEvent* e)
         emit runStateChanged(static_cast<LONG>(message->WParam()));
         return true;
     case GVM_NEWRESULT:
-        if (auto result = message->TakeRecord<TwGridResultRecord>())
-            InstallResult(*result);
+        // In slices, so that a large result never holds the interface.
+        if (auto result = message->TakeRecord<TwGridResultRecord>()) {
+            StartInstall(std::move(result));
+            InstallSlice();
+        }
         return true;
     case GVM_CELLVALUES:
-        if (auto values = message->TakeRecord<TwGridCellValuesRecord>())
-            ApplyCellValues(*values);
+        if (auto values = message->TakeRecord<TwGridCellValuesRecord>()) {
+            if (m_installing)
+                m_deferredCells.push_back(std::move(values)); // for rows not there yet
+            else
+                ApplyCellValues(*values);
+        }
         return true;
     default:
         return QWidget::event(e);

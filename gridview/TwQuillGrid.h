@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QTableWidget;
 class TwQuillGridStatusCtrl;
@@ -26,7 +27,8 @@ public:
 
     // Empties the grid (columns and rows).
     void Clear();
-    // Replaces the shown rows, keeping the scroll position and the sort.
+    // Replaces the shown rows, keeping the scroll position and the sort, at
+    // once; a result the worker posts goes in in slices between events.
     void InstallResult(const TwGridResultRecord& result);
 
     // Opens the "Cell PL/SQL" dialog for the shown cell; Save attaches its
@@ -51,8 +53,25 @@ protected:
 
 private:
     void ApplyCellValues(const TwGridCellValuesRecord& values);
+    void StartInstall(std::unique_ptr<TwGridResultRecord> result);
+    void FillRows(size_t count);
+    void InstallSlice();
+    void FinishInstall();
+
+    // The view as it was before an installation began.
+    struct SavedView {
+        int horizontal = 0;
+        int vertical = 0;
+        int sortColumn = -1;
+        Qt::SortOrder sortOrder = Qt::AscendingOrder;
+        int columns = 0;
+    };
 
     QTableWidget* m_table;
     TwQuillGridStatusCtrl* m_status;
     std::unique_ptr<TwQuillGridWorker> m_worker;
+    std::unique_ptr<TwGridResultRecord> m_installing; // going in, in slices
+    size_t m_installed = 0;
+    SavedView m_saved;
+    std::vector<std::unique_ptr<TwGridCellValuesRecord>> m_deferredCells;
 };

@@ -23,7 +23,7 @@ void TwQuillGridStatusCtrl::ApplyStatus(const TwGridStatusRecord& status)
     const QString text = QString::fromStdString(status.m_text);
     m_text->setText(text);
     m_text->setToolTip(status.m_tip.empty() ? text : QString::fromStdString(status.m_tip));
-    if (status.m_image != IDB_GV_KEEP)
+    if (status.m_image != IDB_TW_KEEP)
         m_image = status.m_image;
 }
 
@@ -42,7 +42,7 @@ void TwQuillGridStatusCtrl::SetServerTime(DATE serverTime)
 
 void TwQuillGridStatusCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (m_image == IDB_GV_NOT_CONNECTED)
+    if (m_image == IDB_TW_NOT_CONNECTED)
         emit reconnectRequested();
     QWidget::mouseDoubleClickEvent(event);
 }

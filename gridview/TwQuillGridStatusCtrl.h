@@ -34,5 +34,5 @@ private:
     QLabel* m_text;
     QLabel* m_version;
     QLabel* m_time;
-    LONG m_image = IDB_GV_NOT_CONNECTED;
+    LONG m_image = IDB_TW_NOT_CONNECTED;
 };

@@ -2,19 +2,25 @@
 
 #include "generic/VkModalService.h"
 #include "gridview/TwQlVwStrings.h"
-#include "gridview/TwQuillGridRequest.h"
-
-using VkOracle::OCISession;
-using QueryData = OCISession::OCIQueryData;
 
 TwQuillGridWorker::TwQuillGridWorker(QObject* receiver)
-    : m_receiver(receiver), m_sqlText(TwQlVwStrings().Load(IDS_GV_DEFAULT_SQL))
+    : TwRequestWorker(receiver, TwWorkerTexts::Load(TwQlVwStrings(),
+                                                    {IDS_GV_TIMED_OUT, IDS_GV_STILL_WAITING, IDS_GV_CAPTION,
+                                                     IDS_GV_NOT_CONNECTED, IDS_GV_NO_CLIENT, IDS_GV_CONNECTED,
+                                                     IDS_GV_NOT_CONNECTED_TIP, IDS_GV_DISCONNECTED})),
+      m_sqlText(TwQlVwStrings().Load(IDS_GV_DEFAULT_SQL))
 {
 }
 
 TwQuillGridWorker::~TwQuillGridWorker()
 {
-    Shutdown([] { return true; });
+    Stop([] { return false; });
+}
+
+void TwQuillGridWorker::OnStopping()
+{
+    // A paused run must wake to see the stop flag.
+    m_pauseEvent.Set();
 }
 
 void TwQuillGridWorker::SetSqlText(const std::string& text)
@@ -32,7 +38,7 @@ std::string TwQuillGridWorker::SqlText() const
 void TwQuillGridWorker::SetMonitorMode(bool on)
 {
     // A worker waiting without limit must learn that its wait is timed now.
-    if (!m_monitorMode.exchange(on) && on && m_thread.Joinable())
+    if (!m_monitorMode.exchange(on) && on && Started())
         PostRequest(GvReqNothing);
 }
 
@@ -44,72 +50,35 @@ void TwQuillGridWorker::SetRowHook(std::function<void(long)> hook)
 
 bool TwQuillGridWorker::Connect()
 {
-    if (m_stop)
-        return false;
-    if (!m_thread.Joinable() && !m_thread.Start([this] { Main(); }))
-        return false;
-    return PostRequest(GvReqConnect);
+    return StartThread() && PostRequest(GvReqConnect);
 }
 
 bool TwQuillGridWorker::PostRequest(LONG kind, const std::string* text, bool wait, const std::string* schema,
                                     TwGridRequestOutcome* outcome)
 {
-    auto request = std::make_unique<Request>();
+    auto request = std::make_unique<TwWorkerRequest>();
     request->kind = kind;
     if (text)
         request->text = *text;
     if (schema)
         request->schema = *schema;
-    std::shared_ptr<Request::Reply> reply;
-    if (wait)
-        request->reply = reply = std::make_shared<Request::Reply>();
-    {
-        std::lock_guard guard(m_lock);
-        if (m_stopped || !m_thread.Joinable())
-            return false;
-        if (kind == GvReqShutdown) {
-            m_stopped = true;
-            m_queue.clear();
-            while (m_pending.Wait(0) == VkWaitResult::Signalled) {
-            }
-        }
-        if (!m_pending.Release(1))
-            return false;
-        m_queue.push_back(std::move(request));
-    }
-    if (!wait)
-        return true;
-    if (reply->done.Wait(m_replyTimeout) == VkWaitResult::TimedOut) {
-        const std::string timedOut = TwQlVwStrings().Load(IDS_GV_TIMED_OUT);
-        SetLast(timedOut, true);
-        if (outcome) {
-            outcome->failed = true;
-            outcome->message = timedOut;
-        }
-        return false;
-    }
-    const bool failed = reply->outcome.failed;
-    if (outcome)
-        *outcome = std::move(reply->outcome);
-    return !failed;
+    return wait ? QueueAndWait(std::move(request), outcome) : Queue(std::move(request));
 }
 
-bool TwQuillGridWorker::TestSql(const std::string& statement, std::string& error)
+bool TwQuillGridWorker::TestSql(const std::string& statement, QObject* context, TwReplyCallback reply)
 {
-    TwGridRequestOutcome outcome;
-    if (PostRequest(GvReqParse, &statement, true, nullptr, &outcome))
-        return true;
-    error = outcome.message;
-    return false;
+    auto request = std::make_unique<TwWorkerRequest>();
+    request->kind = GvReqParse;
+    request->text = statement;
+    return Queue(std::move(request), context, std::move(reply));
 }
 
-std::unique_ptr<QueryData> TwQuillGridWorker::Evaluate(const std::string& query, std::string& error)
+bool TwQuillGridWorker::Evaluate(const std::string& query, QObject* context, TwReplyCallback reply)
 {
-    TwGridRequestOutcome outcome;
-    if (PostRequest(GvReqEvaluate, &query, true, nullptr, &outcome))
-        return std::move(outcome.evaluation);
-    error = outcome.message;
-    return nullptr;
+    auto request = std::make_unique<TwWorkerRequest>();
+    request->kind = GvReqEvaluate;
+    request->text = query;
+    return Queue(std::move(request), context, std::move(reply));
 }
 
 LONG TwQuillGridWorker::RunState() const
@@ -133,7 +102,7 @@ bool TwQuillGridWorker::SetRunState(LONG state)
              || state == GvIdle)
         m_pauseEvent.Set();
     if (state == GvPaused)
-        Report(TwQlVwStrings().Load(IDS_GV_PAUSED), IDB_GV_KEEP, false);
+        Report(TwQlVwStrings().Load(IDS_GV_PAUSED), IDB_TW_KEEP, false);
     Post(GVM_RUNSTATE, static_cast<WPARAM>(state));
     return true;
 }
@@ -178,55 +147,4 @@ std::string TwQuillGridWorker::ServerVersion() const
 {
     std::lock_guard guard(m_lock);
     return m_version;
-}
-
-void TwQuillGridWorker::Post(UINT message, WPARAM wParam, std::unique_ptr<VkMessageRecord> record)
-{
-    VkPostMessage(m_receiver, message, wParam, 0, std::move(record));
-}
-
-void TwQuillGridWorker::Report(const std::string& text, LONG image, bool failed, LONG frames, bool animate,
-                               bool bounce, const std::string& tip)
-{
-    SetLast(text, failed);
-    auto status = std::make_unique<TwGridStatusRecord>();
-    status->m_animate = animate;
-    status->m_bounce = bounce;
-    status->m_text = text;
-    status->m_image = image;
-    status->m_frames = frames;
-    status->m_tip = tip;
-    Post(GVM_STATUS, 0, std::move(status));
-}
-
-void TwQuillGridWorker::Shutdown(std::function<bool()> askRetry)
-{
-    if (m_stop.exchange(true) && !m_thread.Joinable())
-        return;
-    m_stopEvent.Set();
-    // A paused run must wake to see the stop flag.
-    m_pauseEvent.Set();
-    PostRequest(GvReqShutdown);
-    if (m_thread.Joinable()) {
-        if (!askRetry) {
-            askRetry = [] {
-                return VkModalService::MessageBox(nullptr, TwQlVwString(IDS_GV_STILL_WAITING),
-                                                  TwQlVwString(IDS_GV_CAPTION), MB_RETRYCANCEL | MB_ICONQUESTION)
-                    == IDRETRY;
-            };
-        }
-        if (!VkWaitThread(m_thread, m_replyTimeout, askRetry)) {
-            // A thread cannot be killed safely; interrupting its server call
-            // makes it end on its own.
-            {
-                std::lock_guard guard(m_lock);
-                if (OCISession* session = m_activeSession.load())
-                    session->Break();
-            }
-            m_thread.Join();
-        }
-    }
-    std::lock_guard guard(m_lock);
-    m_stopped = true;
-    m_queue.clear();
 }

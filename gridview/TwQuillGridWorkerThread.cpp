@@ -3,7 +3,6 @@
 
 #include "framework/VkOCIW32Lib.h"
 #include "gridview/TwQlVwStrings.h"
-#include "gridview/TwQuillGridRequest.h"
 #include "gridview/TwQuillGridWorker.h"
 
 #include <algorithm>
@@ -18,17 +17,6 @@ const VkStringTable& Texts()
     return TwQlVwStrings();
 }
 
-bool NeedsConnection(LONG kind)
-{
-    return kind >= GvReqRefresh && kind <= GvReqEvaluate;
-}
-
-// Instance not available, start-up or shut-down in progress, not connected.
-bool ConnectionLost(int oracleError)
-{
-    return oracleError == 1034 || oracleError == 1033 || oracleError == 3114;
-}
-
 // Logons of every grid of the process go one at a time.
 std::mutex& ConnectLock()
 {
@@ -38,62 +26,14 @@ std::mutex& ConnectLock()
 
 } // namespace
 
-void TwQuillGridWorker::Main()
+bool TwQuillGridWorker::NeedsConnection(LONG kind) const
 {
-    {
-        std::lock_guard guard(m_lock);
-        m_session = std::make_unique<OCISession>(true);
-        m_activeSession = m_session.get();
-    }
-    m_monitorArmed = true;
-    for (;;) {
-        DWORD wait = INFINITE;
-        const DWORD interval = m_refreshInterval;
-        if (m_session->Connected() && m_monitorMode && interval != kManualRefresh)
-            wait = static_cast<DWORD>(std::min<unsigned long long>(interval * 1000ull, INFINITE - 1));
-        if (m_pending.Wait(wait) == VkWaitResult::TimedOut) {
-            if (m_monitorArmed && m_monitorMode && m_session->Connected()) {
-                m_monitorArmed = false;
-                Post(GVM_QUEUE, GvReqRefresh);
-            }
-            continue;
-        }
-        std::unique_ptr<Request> request;
-        {
-            std::lock_guard guard(m_lock);
-            if (m_queue.empty())
-                continue;
-            request = std::move(m_queue.front());
-            m_queue.pop_front();
-        }
-        Handle(*request);
-        if (request->reply) {
-            {
-                std::lock_guard guard(m_lock);
-                request->reply->outcome.failed = m_lastFailed;
-                request->reply->outcome.message = m_lastMessage;
-            }
-            request->reply->done.Set();
-        }
-        if (request->kind == GvReqShutdown)
-            break;
-    }
-    std::lock_guard guard(m_lock);
-    m_activeSession = nullptr;
-    m_session.reset();
+    // A run finds a lost connection again itself.
+    return kind == GvReqParse || kind == GvReqEvaluate;
 }
 
-void TwQuillGridWorker::Handle(Request& request)
+void TwQuillGridWorker::Handle(TwWorkerRequest& request)
 {
-    if (NeedsConnection(request.kind) && !m_session->Connected()) {
-        // A lost connection is found again before the next run.
-        if (request.kind == GvReqRefresh || request.kind == GvReqRun) {
-            if (ConnectionLost(m_session->OracleError()))
-                Post(GVM_QUEUE, GvReqConnect);
-        }
-        SetLast(Texts().Load(IDS_GV_NOT_CONNECTED), true);
-        return;
-    }
     switch (request.kind) {
     case GvReqShutdown:
         HandleDisconnect(false);
@@ -123,12 +63,8 @@ void TwQuillGridWorker::Handle(Request& request)
 
 void TwQuillGridWorker::HandleConnect()
 {
-    if (!VkOracle::IsOracleAvailable()) {
-        Report(Texts().Load(IDS_GV_NO_CLIENT), IDB_GV_NO_CLIENT, true);
-        SetConnectionState(1);
-        RaiseLogin();
+    if (!CheckClient())
         return;
-    }
     std::string host, user, password;
     {
         std::lock_guard guard(m_lock);
@@ -137,73 +73,42 @@ void TwQuillGridWorker::HandleConnect()
         password = m_password;
     }
     if (host.empty() && user.empty()) {
-        Report(Texts().Load(IDS_GV_NO_DETAILS), IDB_GV_NOT_CONNECTED, true, 1, false, false,
+        Report(Texts().Load(IDS_GV_NO_DETAILS), IDB_TW_NOT_CONNECTED, true, 1, false, false,
                Texts().Load(IDS_GV_NOT_CONNECTED_TIP));
-        SetConnectionState(1);
-        RaiseLogin();
+        EndLogon(false);
         return;
     }
-    SetConnectionState(-1);
-    Report(Texts().Format(IDS_GV_CONNECTING, host.c_str()), IDB_GV_CONNECTING, false, 5, true, true);
-    m_session->SetUserName(user.c_str());
-    m_session->SetPassword(password.c_str());
-    m_session->SetDatabase(host.c_str());
+    SetConnectionState(TwConnection::Connecting);
+    Report(Texts().Format(IDS_GV_CONNECTING, host.c_str()), IDB_TW_CONNECTING, false, 5, true, true);
+    Session().SetUserName(user.c_str());
+    Session().SetPassword(password.c_str());
+    Session().SetDatabase(host.c_str());
     bool connected = false;
     {
         std::lock_guard guard(ConnectLock());
-        if (m_session->Connected())
-            m_session->Disconnect();
-        connected = m_session->Connect();
+        if (Session().Connected())
+            Session().Disconnect();
+        connected = Session().Connect();
     }
-    const std::string connectedText = Texts().Load(IDS_GV_CONNECTED);
-    if (connected)
-        Report(connectedText, IDB_GV_DONE, false, 1, false, false, connectedText);
-    else
-        Report(m_session->Error(), IDB_GV_NOT_CONNECTED, true, 1, false, false,
-               Texts().Load(IDS_GV_NOT_CONNECTED_TIP));
+    ReportLogon(connected);
     if (connected && !m_stop) {
-        m_session->SetVersion();
+        Session().SetVersion();
         {
             std::lock_guard guard(m_lock);
-            m_version = m_session->Version();
+            m_version = Session().Version();
         }
-        Post(GVM_VERSION, 0, std::make_unique<TwGridTextRecord>(m_session->Version()));
-        Post(GVM_SERVERTIME, 0, std::make_unique<TwGridDateRecord>(m_session->GetServerDateTime()));
-        m_monitorArmed = true;
+        Post(GVM_VERSION, 0, std::make_unique<TwGridTextRecord>(Session().Version()));
+        Post(GVM_SERVERTIME, 0, std::make_unique<TwGridDateRecord>(Session().GetServerDateTime()));
+        ArmAutoRefresh();
         if (m_monitorMode)
             Post(GVM_QUEUE, GvReqRefresh);
     }
-    SetConnectionState(connected ? 0 : 1);
-    RaiseLogin();
-}
-
-void TwQuillGridWorker::HandleDisconnect(bool report)
-{
-    if (!m_session->Connected())
-        return;
-    const bool done = m_session->Disconnect();
-    if (report) {
-        if (done)
-            Report(Texts().Load(IDS_GV_DISCONNECTED), IDB_GV_NOT_CONNECTED, false, 1, false, false,
-                   Texts().Load(IDS_GV_NOT_CONNECTED_TIP));
-        else
-            Report(m_session->Error(), IDB_GV_NOT_CONNECTED, true, 1, false, false,
-                   Texts().Load(IDS_GV_NOT_CONNECTED_TIP));
-    }
-    SetConnectionState(1);
-    RaiseLogin();
-}
-
-void TwQuillGridWorker::QueueReconnect()
-{
-    if (m_session->Connected())
-        Post(GVM_QUEUE, GvReqDisconnect);
-    Post(GVM_QUEUE, GvReqConnect);
+    EndLogon(connected);
 }
 
 void TwQuillGridWorker::ReportCursorError(const VkOracle::OCISession::OCICursor& cursor)
 {
-    Report(cursor.Error(), IDB_GV_DONE, true);
+    Report(cursor.Error(), IDB_TW_DONE, true);
     // A statement that found the connection gone gets it back at once
     // rather than failing again at the next run.
     if (ConnectionLost(cursor.OracleError()))
@@ -212,22 +117,26 @@ void TwQuillGridWorker::ReportCursorError(const VkOracle::OCISession::OCICursor&
 
 void TwQuillGridWorker::HandleRun(const std::string& text, const std::string& schema)
 {
-    if (ConnectionLost(m_session->OracleError())) {
+    if (ConnectionLost(Session().OracleError())) {
         QueueReconnect();
+        return;
+    }
+    if (!Session().Connected()) {
+        SetLast(Texts().Load(IDS_GV_NOT_CONNECTED), true);
         return;
     }
     RunStatement(text, schema);
     SetRunState(GvIdle);
     if (!m_stop) {
-        Post(GVM_SERVERTIME, 0, std::make_unique<TwGridDateRecord>(m_session->GetServerDateTime()));
-        m_monitorArmed = true;
+        Post(GVM_SERVERTIME, 0, std::make_unique<TwGridDateRecord>(Session().GetServerDateTime()));
+        ArmAutoRefresh();
     }
 }
 
 void TwQuillGridWorker::RunStatement(const std::string& text, const std::string& schema)
 {
-    Report(Texts().Load(IDS_GV_RUNNING_SQL), IDB_GV_BUSY, false, 4, true, false);
-    auto cursor = m_session->Cursor();
+    Report(Texts().Load(IDS_GV_RUNNING_SQL), IDB_TW_BUSY, false, 4, true, false);
+    auto cursor = Session().Cursor();
     SetRunState(GvRunning);
     if (!schema.empty()) {
         const std::string alter = Texts().Format(IDS_GV_SQL_SET_SCHEMA, schema.c_str());
@@ -251,7 +160,7 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
             ReportCursorError(cursor);
             return;
         }
-        Report(Texts().Load(IDS_GV_EXECUTED), IDB_GV_DONE, false);
+        Report(Texts().Load(IDS_GV_EXECUTED), IDB_TW_DONE, false);
         if (!m_stop)
             Post(GVM_NEWRESULT, 0, std::move(result));
         return;
@@ -308,12 +217,12 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
         }
         if (stopped || aborted)
             break;
-        Report(Texts().Format(IDS_GV_RETRIEVED, total), IDB_GV_KEEP, false);
+        Report(Texts().Format(IDS_GV_RETRIEVED, total), IDB_TW_KEEP, false);
         if (got < ask)
             break;
     }
     if (aborted) {
-        Report(Texts().Load(IDS_GV_ABORTED), IDB_GV_DONE, false);
+        Report(Texts().Load(IDS_GV_ABORTED), IDB_TW_DONE, false);
         return;
     }
     std::string end = Texts().Format(IDS_GV_RETRIEVED, total);
@@ -321,25 +230,26 @@ void TwQuillGridWorker::RunStatement(const std::string& text, const std::string&
         end += Texts().Format(IDS_GV_FETCH_LIMIT, maximum);
     if (stopped)
         end += Texts().Load(IDS_GV_STOPPED);
-    Report(end, IDB_GV_DONE, false);
+    Report(end, IDB_TW_DONE, false);
     if (m_stop)
         return;
     Post(GVM_NEWRESULT, 0, std::move(result));
     if (ProcessCellSql() && !m_stop)
-        Report(end, IDB_GV_DONE, false);
+        Report(end, IDB_TW_DONE, false);
 }
 
 bool TwQuillGridWorker::ProcessCellSql()
 {
-    std::lock_guard guard(m_cellLock);
-    if (m_cellItems.empty())
+    // A copy: the interface may change the items while the server works.
+    const std::vector<TwCellSqlItem> items = CellSqlItems();
+    if (items.empty())
         return false;
     auto values = std::make_unique<TwGridCellValuesRecord>();
-    auto cursor = m_session->Cursor();
-    for (const TwCellSqlItem& item : m_cellItems) {
+    auto cursor = Session().Cursor();
+    for (const TwCellSqlItem& item : items) {
         if (item.sql.empty() || m_stop)
             continue;
-        Report(Texts().Format(IDS_GV_PROCESSING_CELL, item.sql.c_str()), IDB_GV_KEEP, false);
+        Report(Texts().Format(IDS_GV_PROCESSING_CELL, item.sql.c_str()), IDB_TW_KEEP, false);
         TwGridCellValuesRecord::Value value{item.row, item.column, {}};
         std::unique_ptr<QueryData> data(cursor.Sql(item.sql.c_str()));
         if (!data)
@@ -355,9 +265,9 @@ bool TwQuillGridWorker::ProcessCellSql()
     return true;
 }
 
-void TwQuillGridWorker::HandleParse(Request& request, bool evaluate)
+void TwQuillGridWorker::HandleParse(TwWorkerRequest& request, bool evaluate)
 {
-    auto cursor = m_session->Cursor();
+    auto cursor = Session().Cursor();
     std::unique_ptr<QueryData> data(cursor.Sql(request.text.c_str()));
     if (!data) {
         SetLast(cursor.Error(), true);
@@ -366,7 +276,7 @@ void TwQuillGridWorker::HandleParse(Request& request, bool evaluate)
     if (evaluate) {
         data->Fetch(1);
         if (request.reply)
-            request.reply->outcome.evaluation.reset(data->GetCopy());
+            request.outcome.evaluation.reset(data->GetCopy());
     }
     SetLast(std::string(), false);
 }

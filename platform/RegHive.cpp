@@ -191,29 +191,33 @@ std::shared_ptr<VkRegHive> VkRegHive::Get(const std::filesystem::path& file, LON
     const std::string key = abs.lexically_normal().string();
 
     HiveCache& c = Cache();
-    std::lock_guard lock(c.mutex);
-    if (c.pid != ::getpid()) {
-        // A forked child must not touch its parent's connections; they are
-        // abandoned unclosed (see the destructor).
-        c.hives.clear();
-        c.pid = ::getpid();
+    {
+        std::lock_guard lock(c.mutex);
+        if (c.pid != ::getpid()) {
+            // A forked child must not touch its parent's connections; they are
+            // abandoned unclosed (see the destructor).
+            c.hives.clear();
+            c.pid = ::getpid();
+        }
+        std::uint64_t dev = 0, ino = 0;
+        const bool exists = StatFile(abs, &dev, &ino);
+        auto it = c.hives.find(key);
+        if (it != c.hives.end()) {
+            if (exists && it->second->m_device == dev && it->second->m_inode == ino)
+                return it->second;
+            c.hives.erase(it); // deleted or replaced behind our back
+        }
+        // Forget hives whose files have gone (tests remove whole data roots).
+        for (auto i = c.hives.begin(); i != c.hives.end();) {
+            std::uint64_t d, n;
+            if (!StatFile(i->first, &d, &n))
+                i = c.hives.erase(i);
+            else
+                ++i;
+        }
     }
-    std::uint64_t dev = 0, ino = 0;
-    const bool exists = StatFile(abs, &dev, &ino);
-    auto it = c.hives.find(key);
-    if (it != c.hives.end()) {
-        if (exists && it->second->m_device == dev && it->second->m_inode == ino)
-            return it->second;
-        c.hives.erase(it); // deleted or replaced behind our back
-    }
-    // Forget hives whose files have gone (tests remove whole data roots).
-    for (auto i = c.hives.begin(); i != c.hives.end();) {
-        std::uint64_t d, n;
-        if (!StatFile(i->first, &d, &n))
-            i = c.hives.erase(i);
-        else
-            ++i;
-    }
+    // Opening may wait and retry for another process: never under the
+    // process-wide cache lock, which every registry call takes.
     std::shared_ptr<VkRegHive> hive(new VkRegHive(abs));
     LONG rc = hive->Open();
     if (rc != ERROR_SUCCESS) {
@@ -221,8 +225,9 @@ std::shared_ptr<VkRegHive> VkRegHive::Get(const std::filesystem::path& file, LON
             *error = rc;
         return nullptr;
     }
-    c.hives[key] = hive;
-    return hive;
+    std::lock_guard lock(c.mutex);
+    // Another thread may have opened the same hive meanwhile: one wins.
+    return c.hives.emplace(key, hive).first->second;
 }
 
 VkRegHive::VkRegHive(std::filesystem::path file) : m_file(std::move(file)), m_pid(::getpid()) {}

@@ -9,7 +9,9 @@
 #include "controls/COracleExplorerTree.h"
 #include "platform/ComPtr.h"
 #include "platform/VkVariant.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -19,16 +21,7 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 // Notes OnLogin, as a host's sink does (it is called on the tree's thread).
 class LoginSink final : public VkComObject<LoginSink, VkDispatchImpl<LoginSink, IDispatch>> {
@@ -193,9 +186,8 @@ TEST_F(ExplorerCtrl, InteractiveLoginWithoutTheDialogConfirmedChangesNothing)
 
 TEST_F(ExplorerCtrl, LoginReconnectAndDisconnectRaiseOnLogin)
 {
-    std::string output;
-    if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-        FAIL() << "the demo databases could not be provisioned:\n" << output;
+    const qvtest::DemoRoot demo;
+    ASSERT_TRUE(demo.Provisioned()) << demo.Output();
     Put(DISPID_EX_DATABASE, "DEMO");
     Put(DISPID_EX_USERNAME, "scott");
     Put(DISPID_EX_PASSWORD, "tiger");

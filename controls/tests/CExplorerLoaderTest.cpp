@@ -6,6 +6,7 @@
 #include "controls/CExplorerLoader.h"
 #include "controls/CSchemaQueries.h"
 #include "framework/OCISession.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestLocale.h"
 #include "testsupport/TestRoot.h"
 
@@ -28,13 +29,13 @@ void PrintTo(const Server& server, std::ostream* os)
     *os << server.alias;
 }
 
-class ExplorerLoader : public ::testing::TestWithParam<Server> {
+class ExplorerLoader : public qvtest::DemoDatabaseTest, public ::testing::WithParamInterface<Server> {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         Logon("scott", "tiger");
     }
 

@@ -3,7 +3,9 @@
 
 #include "controls/CExplorerReal.h"
 #include "controls/COracleExplorerTree.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -13,16 +15,7 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 TEST(ExplorerReal, ToolBarHasTheThreeButtonsWithTheirTips)
 {
@@ -62,9 +55,8 @@ TEST(ExplorerReal, HostRunsTheOwnersLogonOnlyOnceThereIsOne)
 
 TEST(ExplorerReal, ResetReloadsTheConnectedTree)
 {
-    std::string output;
-    if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-        FAIL() << "the demo databases could not be provisioned:\n" << output;
+    const qvtest::DemoRoot demo;
+    ASSERT_TRUE(demo.Provisioned()) << demo.Output();
     CExplorerReal window;
     window.show();
     COracleExplorerTree* tree = window.Tree();

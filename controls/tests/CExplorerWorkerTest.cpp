@@ -4,19 +4,20 @@
 
 #include "controls/CExplorerWorker.h"
 #include "platform/SyncObjects.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
 
 #include <mutex>
 
 namespace {
 
-class ExplorerWorker : public ::testing::Test {
+class ExplorerWorker : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_worker = std::make_unique<CExplorerWorker>(
             [this](CExplorerReply reply) {
                 std::lock_guard guard(m_lock);

@@ -10,7 +10,9 @@
 #include "controls/CJobPaste.h"
 #include "controls/CSchedulerMainDlg.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,8 @@
 
 namespace {
 
+using qvtest::WaitUntil;
+
 CJobListData Job(LONG number, bool broken = false, BYTE running = 0)
 {
     CJobListData job;
@@ -42,17 +46,6 @@ void Install(CJobListCtrl& list, std::vector<CJobListData> jobs)
     auto record = std::make_unique<CJobNewListRecord>();
     record->m_jobs = std::move(jobs);
     VkSendMessage(&list, JLM_NEWLIST, 0, 0, std::move(record));
-}
-
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 // Stands in for the copy dialog and the new-job save path.
@@ -237,13 +230,13 @@ TEST_F(JobListActions, DropsAcceptOnlyJobs)
 }
 
 // A queue of scott on the demo database.
-class JobListActionsOnDemo : public ::testing::Test {
+class JobListActionsOnDemo : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         dlg = std::make_unique<CSchedulerMainDlg>();
         dlg->resize(800, 300);
         dlg->show();

@@ -5,7 +5,10 @@
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CSchedulerMainDlg.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/AwaitReply.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,8 @@
 #include <functional>
 
 namespace {
+
+using qvtest::WaitUntil;
 
 CJobListData Job(LONG number, bool broken = false, BYTE running = 0, LONG failures = 0)
 {
@@ -52,19 +57,6 @@ std::vector<CJobListData> Numbered(LONG first, LONG count)
 void Send(QObject* to, UINT message, WPARAM wParam = 0, std::unique_ptr<VkMessageRecord> record = nullptr)
 {
     VkSendMessage(to, message, wParam, 0, std::move(record));
-}
-
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 std::vector<QString> MenuTexts(QMenu& menu)
@@ -166,13 +158,13 @@ TEST_F(JobListCtrl, StatusVersionAndServerTimeReachTheStatusBar)
 {
     auto status = std::make_unique<CJobStatusRecord>();
     status->m_text = "Retrieved 9 jobs";
-    status->m_image = IDB_JW_DONE;
+    status->m_image = IDB_TW_DONE;
     Send(&list(), JLM_STATUS, 0, std::move(status));
     Send(&list(), JLM_VERSION, 0, std::make_unique<CJobTextRecord>("10.2.0.1.0"));
     Send(&list(), JLM_SERVERTIME, 0, std::make_unique<CJobDateRecord>(CJobListStatusCtrl::LocalNow()));
     auto& bar = dlg.StatusBar();
     EXPECT_EQ(bar.PaneTextOf(CJobListStatusCtrl::PaneText), "Retrieved 9 jobs");
-    EXPECT_EQ(bar.Image(), IDB_JW_DONE);
+    EXPECT_EQ(bar.Image(), IDB_TW_DONE);
     EXPECT_EQ(bar.PaneTextOf(CJobListStatusCtrl::PaneVersion), "Ver: 10.2.0.1.0  ");
     EXPECT_TRUE(bar.ServerTimeKnown());
     EXPECT_FALSE(bar.PaneTextOf(CJobListStatusCtrl::PaneTime).isEmpty());
@@ -281,13 +273,13 @@ TEST_F(JobListCtrl, LayoutAndSortStateTravelWithTheSavedState)
 }
 
 // A queue on the demo database, as the user sees it.
-class JobListOnDemo : public ::testing::Test {
+class JobListOnDemo : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         dlg = std::make_unique<CSchedulerMainDlg>();
         dlg->resize(800, 300);
         dlg->show();
@@ -323,7 +315,7 @@ TEST_F(JobListOnDemo, ConnectedQueueShowsItsJobsColouredWithVersionAndServerTime
 {
     ConnectAndWaitForList("scott", "tiger", 9);
     EXPECT_TRUE(list().IsConnected());
-    EXPECT_EQ(bar().Image(), IDB_JW_DONE);
+    EXPECT_EQ(bar().Image(), IDB_TW_DONE);
     EXPECT_FALSE(bar().Animating());
     EXPECT_TRUE(bar().PaneTextOf(CJobListStatusCtrl::PaneVersion).startsWith("Ver: 10."));
     ASSERT_TRUE(WaitUntil([&] { return bar().ServerTimeKnown(); }));
@@ -382,12 +374,12 @@ TEST_F(JobListOnDemo, ListWaitsWhileTheMenuIsOpen)
     list().SetMenuRunner([&](QMenu&, const QPoint&) -> QAction* {
         bar().ApplyStatus(CJobStatusRecord());
         EXPECT_TRUE(list().RequestRefresh());
-        EXPECT_TRUE(WaitUntil([&] { return statusText() == "Retrieved 9 jobs" && bar().Image() == IDB_JW_DONE &&
+        EXPECT_TRUE(WaitUntil([&] { return statusText() == "Retrieved 9 jobs" && bar().Image() == IDB_TW_DONE &&
                                            !bar().Animating(); }));
         // A synchronous request queued behind the held refresh cannot be answered.
         list().Worker().SetReplyTimeout(300);
         std::string error;
-        EXPECT_FALSE(list().Worker().TestSql("select 1 from dual", error));
+        EXPECT_FALSE(qvtest::TestSql(list().Worker(), "select 1 from dual", error));
         list().Worker().SetReplyTimeout(CJobQueueWorker::kReplyTimeoutMs);
         EXPECT_EQ(resets.count(), 0);
         return nullptr;
@@ -433,16 +425,19 @@ TEST_F(JobListOnDemo, ClosingWhileTheWorkerIsBusyAsksWhetherToKeepWaiting)
         open.Set();
         return IDRETRY;
     });
-    dlg.reset(); // the list stops its worker as it goes
+    list().Shutdown(); // the owner's close handling
     EXPECT_EQ(modal.Messages().size(), 1u);
     EXPECT_TRUE(modal.Exhausted());
+    EXPECT_FALSE(list().Worker().Started());
+    dlg.reset(); // nothing left to ask
+    EXPECT_EQ(modal.Messages().size(), 1u);
 }
 
 TEST_F(JobListOnDemo, FailedLogonOffersReconnectAndTheImageRetries)
 {
     list().SetLogon("DEMO", "scott", "wrong");
     ASSERT_TRUE(list().Connect());
-    ASSERT_TRUE(WaitUntil([&] { return bar().Image() == IDB_JW_NOT_CONNECTED && list().Worker().ConnectionState() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return bar().Image() == IDB_TW_NOT_CONNECTED && list().Worker().ConnectionState() == TwConnection::NotConnected; }));
     EXPECT_TRUE(statusText().startsWith("ORA-01017"));
     EXPECT_EQ(bar().PaneTipOf(CJobListStatusCtrl::PaneImage), "Not connected. Double-click here to retry.");
     EXPECT_EQ(list().Model().rowCount(), 0);
@@ -470,6 +465,91 @@ TEST_F(JobListOnDemo, UserWithoutTheRunningViewSeesOwnJobsOnlyWithNoneRunning)
                       .toString(),
                   "No");
     }
+}
+
+} // namespace
+
+namespace {
+
+// Collects what the list answers a dialog, as posted messages.
+class DialogReplies : public QObject {
+public:
+    std::vector<std::pair<UINT, TwRequestOutcome>> replies;
+    bool event(QEvent* e) override
+    {
+        auto* message = dynamic_cast<VkMessageEvent*>(e);
+        if (!message)
+            return QObject::event(e);
+        if (auto reply = message->TakeRecord<CJobDialogReplyRecord>())
+            replies.emplace_back(message->Message(), std::move(reply->m_outcome));
+        return true;
+    }
+};
+
+std::unique_ptr<CJobDialogRequestRecord> DialogRequest(const std::string& text, QObject* replyTo)
+{
+    auto request = std::make_unique<CJobDialogRequestRecord>();
+    request->m_text = text;
+    request->m_replyTo = replyTo;
+    return request;
+}
+
+TEST_F(JobListOnDemo, DialogRequestsAreAnsweredLaterAsPostedMessages)
+{
+    ConnectAndWaitForList("scott", "tiger", 9);
+    DialogReplies dialog;
+    // Sent, as a dialog sends them: the list answers after it returned.
+    VkSendMessage(&list(), JLM_TESTSQL, 0, 0, DialogRequest("select nonsense from", &dialog));
+    VkSendMessage(&list(), JLM_EVALUATE, 0, 0, DialogRequest("select 6 * 7 from dual", &dialog));
+    auto save = DialogRequest("BEGIN DBMS_JOB.SUBMIT(:jobno, 'null;', SYSDATE, 'SYSDATE + 1'); END;", &dialog);
+    save->m_schema = "SCOTT";
+    VkSendMessage(&list(), JLM_SAVEJOB, 0, 0, std::move(save));
+    EXPECT_TRUE(dialog.replies.empty());
+    ASSERT_TRUE(WaitUntil([&] { return dialog.replies.size() == 3; }));
+
+    EXPECT_EQ(dialog.replies[0].first, JLM_TESTSQL);
+    EXPECT_TRUE(dialog.replies[0].second.failed);
+    EXPECT_EQ(dialog.replies[0].second.message.rfind("ORA-", 0), 0u) << dialog.replies[0].second.message;
+    EXPECT_EQ(dialog.replies[1].first, JLM_EVALUATE);
+    ASSERT_TRUE(dialog.replies[1].second.evaluation);
+    EXPECT_EQ(dialog.replies[1].second.evaluation->GetString(0, 0), "42");
+    EXPECT_EQ(dialog.replies[2].first, JLM_SAVEJOB);
+    EXPECT_FALSE(dialog.replies[2].second.failed) << dialog.replies[2].second.message;
+    const LONG job = static_cast<LONG>(dialog.replies[2].second.number);
+    EXPECT_GT(job, 0);
+    // The job is on the server: the next refresh shows it.
+    ASSERT_TRUE(list().RequestRefresh());
+    ASSERT_TRUE(WaitUntil([&] { return list().FindRow(job) >= 0; }));
+}
+
+TEST_F(JobListOnDemo, DialogRequestToABusyWorkerTimesOutWithoutHoldingTheInterface)
+{
+    ConnectAndWaitForList("scott", "tiger", 9);
+    list().Worker().SetRequestHook([&](LONG kind) {
+        if (kind == ReqRefresh) {
+            reached.Set();
+            open.Wait();
+        }
+    });
+    ASSERT_TRUE(list().RequestRefresh());
+    ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
+    list().Worker().SetReplyTimeout(100);
+    int answers = 0;
+    TwRequestOutcome got;
+    auto request = DialogRequest("select 1 from dual", nullptr);
+    request->m_callback = [&](TwRequestOutcome& outcome) {
+        ++answers;
+        got = std::move(outcome);
+    };
+    VkSendMessage(&list(), JLM_TESTSQL, 0, 0, std::move(request));
+    ASSERT_TRUE(WaitUntil([&] { return answers > 0; }));
+    EXPECT_TRUE(got.failed);
+    EXPECT_EQ(got.message, "Timed out waiting for a response.");
+    // The late answer goes nowhere.
+    open.Set();
+    std::string error;
+    EXPECT_TRUE(qvtest::TestSql(list().Worker(), "select 1 from dual", error)) << error;
+    EXPECT_EQ(answers, 1);
 }
 
 } // namespace

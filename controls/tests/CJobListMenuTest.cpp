@@ -35,17 +35,17 @@ TEST(JobListMenu, ItemsFollowConnectionAndSelection)
         CJobListMenuState state;
         const char* expected;
     } cases[] = {
-        {"connecting", {-1, 5, 2, 0, 0}, "| Properties..."},
-        {"not connected", {1, 5, 1, 0, 0}, "| Reconnect Change connection... | Properties..."},
-        {"connected, empty", {0, 0, 0, 0, 0}, "| New... Import/Export>[Export... Import...] | Properties..."},
-        {"rows, none selected", {0, 4, 0, 0, 0},
+        {"connecting", {TwConnection::Connecting, 5, 2, 0, 0}, "| Properties..."},
+        {"not connected", {TwConnection::NotConnected, 5, 1, 0, 0}, "| Reconnect Change connection... | Properties..."},
+        {"connected, empty", {TwConnection::Connected, 0, 0, 0, 0}, "| New... Import/Export>[Export... Import...] | Properties..."},
+        {"rows, none selected", {TwConnection::Connected, 4, 0, 0, 0},
          "| New... Import/Export>[Export... Import...] | Stop All | Properties..."},
-        {"one selected, idle", {0, 4, 1, 0, 0},
+        {"one selected, idle", {TwConnection::Connected, 4, 1, 0, 0},
          "| New... View / Modify... Import/Export>[Export... Import...] | Remove | Run (Stop) Stop All | Break | "
          "Properties..."},
-        {"two selected, one running, both broken", {0, 4, 2, 1, 2},
+        {"two selected, one running, both broken", {TwConnection::Connected, 4, 2, 1, 2},
          "| New... Import/Export>[Export... Import...] | Remove | Run (Stop) Stop All | Unbreak | Properties..."},
-        {"two selected, all running, one broken", {0, 4, 2, 2, 1},
+        {"two selected, all running, one broken", {TwConnection::Connected, 4, 2, 2, 1},
          "| New... Import/Export>[Export... Import...] | Remove | (Run) Stop Stop All | Break/Unbreak | "
          "Properties..."},
     };
@@ -57,7 +57,7 @@ TEST(JobListMenu, ItemsFollowConnectionAndSelection)
 
 TEST(JobListMenu, CommandsCarryTheirNumbers)
 {
-    const auto items = CJobListMenu::Build({0, 3, 1, 0, 0});
+    const auto items = CJobListMenu::Build({TwConnection::Connected, 3, 1, 0, 0});
     std::vector<UINT> commands;
     for (const auto& item : items) {
         for (const auto& child : item.children)
@@ -66,7 +66,7 @@ TEST(JobListMenu, CommandsCarryTheirNumbers)
             commands.push_back(item.command);
     }
     EXPECT_EQ(commands, (std::vector<UINT>{4109, 4111, 4112, 4113, 4115, 4116, 4117, 4118, 4119, 4122}));
-    const auto offline = CJobListMenu::Build({1, 0, 0, 0, 0});
+    const auto offline = CJobListMenu::Build({TwConnection::NotConnected, 0, 0, 0, 0});
     EXPECT_EQ(offline[1].command, 4120u);
     EXPECT_EQ(offline[2].command, 4121u);
 }

@@ -47,37 +47,37 @@ TEST(JobListStatusCtrl, StartsBlankWithFixedTips)
 TEST(JobListStatusCtrl, AnimationsBounceOrWrapAndStillImagesStopThem)
 {
     CJobListStatusCtrl bar;
-    bar.ApplyStatus(Status("Connecting (host is \"DEMO\")", IDB_JW_CONNECTING, 5, true, true));
+    bar.ApplyStatus(Status("Connecting (host is \"DEMO\")", IDB_TW_CONNECTING, 5, true, true));
     EXPECT_TRUE(bar.Animating());
     EXPECT_EQ(bar.FrameCount(), 5);
     EXPECT_EQ(bar.PaneTextOf(CJobListStatusCtrl::PaneText), "Connecting (host is \"DEMO\")");
     EXPECT_EQ(bar.PaneTipOf(CJobListStatusCtrl::PaneText), "Connecting (host is \"DEMO\")");
     EXPECT_EQ(Frames(bar, 11), (std::vector<int>{0, 1, 2, 3, 4, 3, 2, 1, 0, 1, 2}));
-    const int frameWidth = CJobListStatusCtrl::StatusImage(IDB_JW_CONNECTING, 5).width() / 5;
+    const int frameWidth = CJobListStatusCtrl::StatusImage(IDB_TW_CONNECTING, 5).width() / 5;
     EXPECT_LT(bar.PaneWidth(CJobListStatusCtrl::PaneImage), 100);
     EXPECT_GE(bar.PaneWidth(CJobListStatusCtrl::PaneImage), frameWidth);
 
-    bar.ApplyStatus(Status("Connected", IDB_JW_DONE, 1, false, false, "Connected"));
+    bar.ApplyStatus(Status("Connected", IDB_TW_DONE, 1, false, false, "Connected"));
     EXPECT_FALSE(bar.Animating());
-    EXPECT_EQ(bar.Image(), IDB_JW_DONE);
+    EXPECT_EQ(bar.Image(), IDB_TW_DONE);
     EXPECT_EQ(bar.FrameCount(), 1);
     EXPECT_EQ(bar.PaneTipOf(CJobListStatusCtrl::PaneImage), "Connected");
 
-    bar.ApplyStatus(Status("Retrieving Job Queue information", IDB_JW_BUSY, 4, true, false));
+    bar.ApplyStatus(Status("Retrieving Job Queue information", IDB_TW_BUSY, 4, true, false));
     EXPECT_TRUE(bar.Animating());
     EXPECT_EQ(Frames(bar, 9), (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
     // Only the logon result leaves a tip on the image.
     EXPECT_EQ(bar.PaneTipOf(CJobListStatusCtrl::PaneImage), "");
 
     // Progress keeps the image and its animation.
-    bar.ApplyStatus(Status("Retrieved 100 jobs", IDB_JW_KEEP, 1, false, false));
+    bar.ApplyStatus(Status("Retrieved 100 jobs", IDB_TW_KEEP, 1, false, false));
     EXPECT_TRUE(bar.Animating());
-    EXPECT_EQ(bar.Image(), IDB_JW_BUSY);
+    EXPECT_EQ(bar.Image(), IDB_TW_BUSY);
     EXPECT_EQ(bar.PaneTextOf(CJobListStatusCtrl::PaneText), "Retrieved 100 jobs");
 
-    bar.ApplyStatus(Status("Retrieved 120 jobs", IDB_JW_DONE, 1, false, false));
+    bar.ApplyStatus(Status("Retrieved 120 jobs", IDB_TW_DONE, 1, false, false));
     EXPECT_FALSE(bar.Animating());
-    EXPECT_EQ(bar.Image(), IDB_JW_DONE);
+    EXPECT_EQ(bar.Image(), IDB_TW_DONE);
 }
 
 TEST(JobListStatusCtrl, VersionAndEstimatedServerTime)

@@ -7,7 +7,11 @@
 #include "controls/CJobQueueWorker.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalService.h"
+#include "testsupport/AwaitReply.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -23,99 +27,43 @@ using VkOracle::OCISession;
 
 namespace {
 
-// Stands in for the job list window: keeps what the worker posts and, as
-// the job list does, turns JLM_QUEUE into a request.
-class Receiver : public QObject {
+using qvtest::WaitUntil;
+
+// Stands in for the job list window: keeps what the worker posts.
+class Receiver : public qvtest::WorkerReceiver {
 public:
-    CJobQueueWorker* worker = nullptr;
-    std::vector<CJobStatusRecord> statuses;
     std::vector<std::unique_ptr<CJobNewListRecord>> lists; // a null entry: "empty the list"
     std::vector<std::pair<WPARAM, CJobListData>> updates;
     std::vector<WPARAM> removed;
-    std::vector<LONG> queued;
-    std::vector<std::string> versions;
-    std::vector<DATE> serverTimes;
 
-    bool event(QEvent* e) override
+protected:
+    bool OnMessage(VkMessageEvent& message) override
     {
-        auto* message = dynamic_cast<VkMessageEvent*>(e);
-        if (!message)
-            return QObject::event(e);
-        switch (message->Message()) {
-        case JLM_STATUS:
-            statuses.push_back(*message->TakeRecord<CJobStatusRecord>());
-            break;
+        switch (message.Message()) {
         case JLM_NEWLIST:
-            lists.push_back(message->TakeRecord<CJobNewListRecord>());
-            break;
+            lists.push_back(message.TakeRecord<CJobNewListRecord>());
+            return true;
         case JLM_JOBUPDATE:
-            updates.emplace_back(message->WParam(), message->TakeRecord<CJobUpdateRecord>()->m_job);
-            break;
+            updates.emplace_back(message.WParam(), message.TakeRecord<CJobUpdateRecord>()->m_job);
+            return true;
         case JLM_JOBREMOVED:
-            removed.push_back(message->WParam());
-            break;
-        case JLM_QUEUE:
-            queued.push_back(static_cast<LONG>(message->WParam()));
-            if (worker)
-                worker->PostRequest(static_cast<LONG>(message->WParam()));
-            break;
-        case JLM_VERSION:
-            versions.push_back(message->TakeRecord<CJobTextRecord>()->m_text);
-            break;
-        case JLM_SERVERTIME:
-            serverTimes.push_back(message->TakeRecord<CJobDateRecord>()->m_date);
-            break;
+            removed.push_back(message.WParam());
+            return true;
         default:
-            return QObject::event(e);
-        }
-        return true;
-    }
-
-    bool HasStatus(const std::string& text) const
-    {
-        return std::any_of(statuses.begin(), statuses.end(), [&](const auto& s) { return s.m_text == text; });
-    }
-};
-
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
     }
-    return true;
-}
-
-// Lets the worker through a request hook only when released.
-class Gate {
-public:
-    void Hold() { m_open.Reset(); }
-    void Release() { m_open.Set(); }
-    void Pass()
-    {
-        m_reached.Set();
-        m_open.Wait();
-    }
-    bool Reached() { return m_reached.Wait(60000) == VkWaitResult::Signalled; }
-
-private:
-    VkEvent m_open{true, true};
-    VkEvent m_reached{false, false};
 };
 
-class JobQueueWorker : public ::testing::Test {
+class JobQueueWorker : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_worker = std::make_unique<CJobQueueWorker>(&m_receiver);
-        m_receiver.worker = m_worker.get();
+        m_receiver.requeue = [this](LONG kind) { m_worker->PostRequest(kind); };
         m_worker->SetLoginHandler([this] { ++m_logins; });
         m_worker->SetViewWarningHandler([this](const std::string& text) { m_warnings.push_back(text); });
         m_worker->SetRequestHook([this](LONG kind) {
@@ -130,7 +78,7 @@ protected:
         m_gate.Release();
         if (m_worker)
             m_worker->Stop([] { return true; });
-        m_receiver.worker = nullptr;
+        m_receiver.requeue = nullptr;
     }
 
     // Connects and waits for the first list (or the failed logon).
@@ -138,7 +86,7 @@ protected:
     {
         m_worker->SetLogon(host, user, password);
         ASSERT_TRUE(m_worker->Connect());
-        ASSERT_TRUE(WaitUntil([this] { return m_worker->ConnectionState() != -1 && m_logins > 0; }));
+        ASSERT_TRUE(WaitUntil([this] { return m_worker->ConnectionState() != TwConnection::Connecting && m_logins > 0; }));
     }
 
     void ConnectScott()
@@ -148,11 +96,23 @@ protected:
         ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
     }
 
+    // A refresh read while the user holds the list: its count is on the
+    // status bar, the list itself waits (begin the interaction first).
+    void ReadAListTheUserHolds()
+    {
+        ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
+        ASSERT_TRUE(WaitUntil([this] {
+            return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
+                                 [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
+                   == 2;
+        }));
+    }
+
     // Waits until the worker has handled everything queued so far.
     void Drain()
     {
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     }
 
     Receiver m_receiver;
@@ -161,7 +121,7 @@ protected:
     std::vector<std::string> m_warnings;
     std::vector<LONG> m_handled; // worker thread, read after a reply
     std::atomic<LONG> m_holdKind{-1};
-    Gate m_gate;
+    qvtest::WorkerGate m_gate;
 };
 
 const CJobListData* FindJob(const std::vector<CJobListData>& jobs, const std::string& what)
@@ -176,18 +136,18 @@ TEST_F(JobQueueWorker, ConnectReportsEachStepAndReadsTheOwnJobs)
     const auto& s = m_receiver.statuses;
     ASSERT_GE(s.size(), 4u);
     EXPECT_EQ(s[0].m_text, "Connecting (host is \"DEMO\")");
-    EXPECT_EQ(s[0].m_image, IDB_JW_CONNECTING);
+    EXPECT_EQ(s[0].m_image, IDB_TW_CONNECTING);
     EXPECT_EQ(s[0].m_frames, 5);
     EXPECT_TRUE(s[0].m_animate && s[0].m_bounce);
     EXPECT_EQ(s[1].m_text, "Connected");
-    EXPECT_EQ(s[1].m_image, IDB_JW_DONE);
+    EXPECT_EQ(s[1].m_image, IDB_TW_DONE);
     EXPECT_EQ(s[1].m_tip, "Connected");
     EXPECT_EQ(s[2].m_text, "Retrieving Job Queue information");
-    EXPECT_EQ(s[2].m_image, IDB_JW_BUSY);
+    EXPECT_EQ(s[2].m_image, IDB_TW_BUSY);
     EXPECT_EQ(s[2].m_frames, 4);
     EXPECT_TRUE(s[2].m_animate && !s[2].m_bounce);
     EXPECT_EQ(s.back().m_text, "Retrieved 9 jobs");
-    EXPECT_EQ(s.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(s.back().m_image, IDB_TW_DONE);
     EXPECT_FALSE(m_worker->LastFailed());
 
     ASSERT_EQ(m_receiver.versions.size(), 1u);
@@ -240,13 +200,13 @@ TEST_F(JobQueueWorker, AdministratorViewReadsEveryJobAndDisconnectEndsTheSession
 
     const int logins = m_logins;
     ASSERT_TRUE(m_worker->PostRequest(ReqDisconnect, nullptr, nullptr, true)) << m_worker->LastMessage();
-    EXPECT_EQ(m_worker->ConnectionState(), 1);
+    EXPECT_EQ(m_worker->ConnectionState(), TwConnection::NotConnected);
     EXPECT_EQ(m_logins, logins + 1);
-    ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.back().m_image == IDB_JW_NOT_CONNECTED; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.back().m_image == IDB_TW_NOT_CONNECTED; }));
 
     // Requests that need the server now fail and say why.
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "select 1 from dual", error));
     EXPECT_EQ(error, "Not connected.");
 }
 
@@ -263,13 +223,13 @@ TEST_F(JobQueueWorker, LogonFailuresAreReportedWithTheServersText)
         m_receiver.statuses.clear();
         m_logins = 0;
         ConnectAs(c.user, c.password, c.host);
-        EXPECT_EQ(m_worker->ConnectionState(), 1);
+        EXPECT_EQ(m_worker->ConnectionState(), TwConnection::NotConnected);
         EXPECT_TRUE(m_worker->LastFailed());
         EXPECT_EQ(m_worker->LastMessage().rfind(c.prefix, 0), 0u) << m_worker->LastMessage();
         ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.size() >= 2; }));
         const CJobStatusRecord& result = m_receiver.statuses[1];
         EXPECT_EQ(result.m_text, m_worker->LastMessage());
-        EXPECT_EQ(result.m_image, IDB_JW_NOT_CONNECTED);
+        EXPECT_EQ(result.m_image, IDB_TW_NOT_CONNECTED);
         EXPECT_EQ(result.m_tip, "Not connected. Double-click here to retry.");
         EXPECT_TRUE(m_receiver.versions.empty());
         EXPECT_TRUE(m_receiver.queued.empty());
@@ -319,7 +279,7 @@ TEST_F(JobQueueWorker, UserWithoutJobsGetsAnEmptyList)
     ASSERT_TRUE(WaitUntil([this] { return !m_receiver.lists.empty(); }));
     EXPECT_FALSE(m_receiver.lists[0]); // none: the shown list is emptied
     EXPECT_EQ(m_receiver.statuses.back().m_text, "Retrieved 0 jobs");
-    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_TW_DONE);
     EXPECT_FALSE(m_worker->LastFailed());
 }
 
@@ -376,38 +336,11 @@ TEST_F(JobQueueWorker, MissingViewWarningGoesThroughTheModalServiceOnTheUserInte
     EXPECT_EQ(boxes.boxes[0].owner, nullptr);
 }
 
-TEST_F(JobQueueWorker, SynchronousRequestTimesOutAndALateAnswerIsNotTakenForTheNext)
-{
-    ConnectScott();
-    m_worker->SetReplyTimeout(300);
-    m_holdKind = ReqRefresh;
-    m_gate.Hold();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(m_gate.Reached());
-
-    std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
-    EXPECT_EQ(error, "Timed out waiting for a response.");
-    EXPECT_EQ(m_worker->LastMessage(), "Timed out waiting for a response.");
-    EXPECT_TRUE(m_worker->LastFailed());
-    EXPECT_EQ(m_worker->QueuedRequests(), 1u); // the parse still waits its turn
-
-    m_holdKind = -1;
-    m_gate.Release();
-    m_worker->SetReplyTimeout(CJobQueueWorker::kReplyTimeoutMs);
-    // The parse that timed out succeeds later; its answer must not become
-    // this one's.
-    error.clear();
-    EXPECT_FALSE(m_worker->TestSql("select nonsense from", error));
-    EXPECT_EQ(error.rfind("ORA-", 0), 0u) << error;
-    EXPECT_TRUE(m_worker->TestSql("select JOB from user_jobs", error)) << error;
-}
-
 TEST_F(JobQueueWorker, EvaluateHandsOverTheFirstRow)
 {
     ConnectScott();
     std::string error;
-    auto result = m_worker->Evaluate("select SYSDATE + 1 col1, SYSDATE col2 from dual", error);
+    auto result = qvtest::Evaluate(*m_worker, "select SYSDATE + 1 col1, SYSDATE col2 from dual", error);
     ASSERT_TRUE(result) << error;
     ASSERT_EQ(result->Rows(), 1);
     EXPECT_NEAR(result->GetDate(0, 0) - result->GetDate(0, 1), 1.0, 1e-9);
@@ -418,7 +351,7 @@ TEST_F(JobQueueWorker, EvaluateHandsOverTheFirstRow)
     } failures[] = {{"select from", "ORA-"}, {"select TO_DATE('31-02-2026', 'DD-MM-YYYY') from dual", "ORA-"}};
     for (const auto& f : failures) {
         error.clear();
-        EXPECT_FALSE(m_worker->Evaluate(f.query, error)) << f.query;
+        EXPECT_FALSE(qvtest::Evaluate(*m_worker, f.query, error)) << f.query;
         EXPECT_EQ(error.rfind(f.prefix, 0), 0u) << f.query << ": " << error;
         EXPECT_TRUE(m_worker->LastFailed());
     }
@@ -433,23 +366,30 @@ TEST_F(JobQueueWorker, PlsqlRequestsReportTheServersRefusal)
     job.m_jobNumber = 10; // APPUSER's job: not in SCOTT's queue
     std::string error;
 
-    EXPECT_FALSE(m_worker->TestSql("BEGIN no_such_proc; END;", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "BEGIN no_such_proc; END;", error));
     EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
 
     m_receiver.statuses.clear();
     error.clear();
-    EXPECT_EQ(m_worker->Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'no_such_proc;', SYSDATE, 'SYSDATE+1'); END;",
-                               "SCOTT", error),
-              0);
+    TwRequestOutcome submitted = qvtest::AwaitReply([&](QObject* context, TwReplyCallback reply) {
+        return m_worker->Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'no_such_proc;', SYSDATE, 'SYSDATE+1'); END;",
+                                "SCOTT", context, reply);
+    });
+    EXPECT_TRUE(submitted.failed);
+    EXPECT_EQ(submitted.number, 0);
+    error = submitted.message;
     EXPECT_EQ(error.rfind("ORA-06550", 0), 0u) << error;
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.statuses.size() >= 2; }));
     EXPECT_EQ(m_receiver.statuses[0].m_text, "Retrieving Job Queue information");
-    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_JW_DONE);
+    EXPECT_EQ(m_receiver.statuses.back().m_image, IDB_TW_DONE);
     EXPECT_EQ(m_receiver.statuses.back().m_text, error);
 
-    error.clear();
-    EXPECT_EQ(m_worker->Change("BEGIN DBMS_JOB.CHANGE(10, 'null;', SYSDATE, NULL); END;", job, error), 0);
-    EXPECT_EQ(error.rfind("ORA-23421", 0), 0u) << error;
+    TwRequestOutcome changed = qvtest::AwaitReply([&](QObject* context, TwReplyCallback reply) {
+        return m_worker->Change("BEGIN DBMS_JOB.CHANGE(10, 'null;', SYSDATE, NULL); END;", job, context, reply);
+    });
+    EXPECT_TRUE(changed.failed);
+    EXPECT_EQ(changed.number, 0);
+    EXPECT_EQ(changed.message.rfind("ORA-23421", 0), 0u) << changed.message;
 
     // Remove and break are silent on the status bar; a waiting caller still
     // learns the outcome, and no row is touched.
@@ -493,15 +433,10 @@ TEST_F(JobQueueWorker, NewListWaitsWhileTheUserInteracts)
     ConnectScott();
     m_worker->BeginInteraction();
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_worker->SetReplyTimeout(300);
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error)); // the worker is held
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "select 1 from dual", error)); // the worker is held
     EXPECT_EQ(m_receiver.lists.size(), 1u);
     m_worker->EndInteraction();
     EXPECT_EQ(m_receiver.lists.size(), 1u);
@@ -514,12 +449,7 @@ TEST_F(JobQueueWorker, StopDiscardsAHeldListAndQueuedRequests)
     ConnectScott();
     // A list waiting for the user is dropped when the control goes.
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_holdKind = ReqParse;
     m_gate.Hold();
     const std::string sql = "select 1 from dual";
@@ -543,12 +473,7 @@ TEST_F(JobQueueWorker, StopWhileAListWaitsForTheUserPostsNothing)
 {
     ConnectScott();
     m_worker->BeginInteraction();
-    ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([this] {
-        return std::count_if(m_receiver.statuses.begin(), m_receiver.statuses.end(),
-                             [](const auto& s) { return s.m_text == "Retrieved 9 jobs"; })
-               == 2;
-    }));
+    ReadAListTheUserHolds();
     m_worker->Stop([] { return false; });
     QCoreApplication::processEvents();
     EXPECT_EQ(m_receiver.lists.size(), 1u);
@@ -563,11 +488,6 @@ TEST_F(JobQueueWorker, IdleConnectedWorkerAsksForARefreshOnce)
     EXPECT_GE(std::count(m_receiver.queued.begin(), m_receiver.queued.end(), ReqRefresh), 2);
 }
 
-int Oradmin(const std::string& arguments)
-{
-    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
-}
-
 // A database shut down under a connected queue: the refresh fails with the
 // instance unavailable, the worker asks for a disconnect and a connect, and
 // the connect fails until the database is open again; a reconnect with the
@@ -575,65 +495,21 @@ int Oradmin(const std::string& arguments)
 TEST_F(JobQueueWorker, DownDatabaseAtRefreshReconnectsAndReadsAgainWhenOpen)
 {
     ConnectScott();
-    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("shutdown DEMO"), 0);
     const int logins = m_logins;
     ASSERT_TRUE(m_worker->PostRequest(ReqRefresh));
-    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == TwConnection::NotConnected; }));
     EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), ReqDisconnect), m_receiver.queued.end());
     EXPECT_TRUE(m_worker->LastFailed());
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
     EXPECT_EQ(m_receiver.lists.size(), 1u);
 
-    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("startup DEMO"), 0);
     ASSERT_TRUE(m_worker->PostRequest(ReqConnect, nullptr, nullptr, true)) << m_worker->LastMessage();
     EXPECT_TRUE(m_worker->IsConnected());
     ASSERT_TRUE(WaitUntil([this] { return m_receiver.lists.size() == 2; }));
     ASSERT_TRUE(m_receiver.lists[1]);
     EXPECT_EQ(m_receiver.lists[1]->m_jobs.size(), 9u);
-}
-
-// Answers the shutdown question: Retry a number of times, then Cancel.
-class ShutdownAnswers : public VkModalAnswerer {
-public:
-    int retries = 0;
-    std::vector<QString> texts;
-    std::function<void()> beforeLast;
-    int OnMessageBox(const VkMessageBoxRequest& request) override
-    {
-        texts.push_back(request.text);
-        EXPECT_EQ(request.style, MB_RETRYCANCEL | MB_ICONQUESTION);
-        EXPECT_EQ(request.caption, "Job Scheduler");
-        if (static_cast<int>(texts.size()) <= retries)
-            return IDRETRY;
-        if (beforeLast)
-            beforeLast();
-        return IDCANCEL;
-    }
-    bool OnFileDialog(VkFileDialogRequest&) override { return false; }
-    int OnDialog(QDialog*) override { return 0; }
-};
-
-TEST_F(JobQueueWorker, StopAsksInRoundsWhileTheWorkerIsBusy)
-{
-    ConnectScott();
-    m_worker->SetReplyTimeout(100);
-    m_holdKind = ReqParse;
-    m_gate.Hold();
-    const std::string sql = "select 1 from dual";
-    ASSERT_TRUE(m_worker->PostRequest(ReqParse, &sql));
-    ASSERT_TRUE(m_gate.Reached());
-
-    ShutdownAnswers answers;
-    answers.retries = 2;
-    answers.beforeLast = [this] { m_gate.Release(); };
-    VkModalService::SetAnswerer(&answers);
-    m_worker->Stop();
-    VkModalService::SetAnswerer(nullptr);
-    ASSERT_EQ(answers.texts.size(), 3u);
-    EXPECT_EQ(answers.texts[0], "Still waiting for a thread to terminate.\nSelect 'Retry' to continue waiting. "
-                                "Select 'Cancel' to terminate the thread.");
-    EXPECT_FALSE(m_worker->Started());
-    EXPECT_EQ(m_handled.back(), ReqShutdown);
 }
 
 TEST(CJobQueryColumns, ChoosesTheListQueryByViewAndAdministratorView)

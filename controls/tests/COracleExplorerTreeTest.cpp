@@ -6,7 +6,9 @@
 #include "controls/COracleExplorerTree.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,24 +23,15 @@ using K = ExplorerKind;
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
-class ExplorerTree : public ::testing::Test {
+class ExplorerTree : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_tree = std::make_unique<COracleExplorerTree>();
         m_tree->SetLoginHandler([this] { ++m_logins; });
         m_tree->resize(400, 600);

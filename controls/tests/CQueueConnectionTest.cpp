@@ -11,7 +11,10 @@
 #include "framework/TwRememberedUsers.h"
 #include "generic/VkAppStore.h"
 #include "generic/VkModalScript.h"
+#include "testsupport/AwaitReply.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +34,7 @@
 
 namespace {
 
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 void Choose(QComboBox* combo, const QString& text)
 {
@@ -59,14 +51,13 @@ void Type(QComboBox* combo, const QString& text)
     QTest::keyClicks(combo->lineEdit(), text);
 }
 
-class QueueConnection : public qvtest::FreshRootTest {
+class QueueConnection : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        FreshRootTest::SetUp();
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(qvtest::RegisterModule("VkReg"));
         queue = std::make_unique<CSchedulerMainDlg>();
         queue->resize(800, 300);
@@ -82,7 +73,6 @@ protected:
         if (queue)
             list().Worker().Stop([] { return true; });
         queue.reset();
-        FreshRootTest::TearDown();
     }
     CJobListCtrl& list() { return queue->List(); }
     QString statusText() { return queue->StatusBar().PaneTextOf(CJobListStatusCtrl::PaneText); }
@@ -202,7 +192,7 @@ TEST_F(QueueConnection, OwnJobsWithoutAdministratorViewAndChangeConnectionRepoin
 {
     AnswerLogon("scott", "wrong", "DEMO", false);
     ASSERT_TRUE(CQueueConnection::Connect(list(), true));
-    ASSERT_TRUE(WaitUntil([&] { return list().Worker().ConnectionState() == 1 && statusText().startsWith("ORA-"); }));
+    ASSERT_TRUE(WaitUntil([&] { return list().Worker().ConnectionState() == TwConnection::NotConnected && statusText().startsWith("ORA-"); }));
     EXPECT_EQ(list().Model().rowCount(), 0);
 
     // Not connected: the menu offers "Change connection...", which asks again.
@@ -262,7 +252,7 @@ TEST_F(QueueConnection, ChangedIntervalRefreshesOnceAtOnce)
     EXPECT_EQ(list().Worker().RefreshInterval(), CQueueProperties::kNever);
     // A synchronous request proves the worker has taken everything queued before it.
     std::string error;
-    EXPECT_TRUE(list().Worker().TestSql("SELECT SYSDATE FROM DUAL", error)) << error;
+    EXPECT_TRUE(qvtest::TestSql(list().Worker(), "SELECT SYSDATE FROM DUAL", error)) << error;
     EXPECT_EQ(refreshes, before + 1);
 }
 
@@ -278,7 +268,7 @@ TEST_F(QueueConnection, ReconnectWhileConnectingDoesNothing)
     list().SetLogon("DEMO", "appuser", "appuser");
     ASSERT_TRUE(CQueueConnection::Connect(list(), false));
     ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
-    EXPECT_EQ(list().Worker().ConnectionState(), -1);
+    EXPECT_EQ(list().Worker().ConnectionState(), TwConnection::Connecting);
     EXPECT_FALSE(CQueueConnection::Reconnect(list()));
     EXPECT_EQ(list().Worker().QueuedRequests(), 0u);
     release.Set();

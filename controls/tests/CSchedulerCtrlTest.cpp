@@ -341,9 +341,11 @@ TEST_F(SchedulerCtrl, LoginConnectsWithTheSavedDetailsWithoutADialog)
     ASSERT_EQ(VkInvoke(control.Get(), DISPID_SC_LOGIN, DISPATCH_METHOD), S_OK);
     // While the logon runs the control is not connected.
     EXPECT_FALSE(Connected(control));
-    ASSERT_TRUE(WaitUntil([&] { return sink->logins == 1; }));
+    // The event comes straight from the worker, the status as a posted message.
+    auto status = [&] { return Impl(control).MainDlg()->StatusBar().PaneTextOf(CJobListStatusCtrl::PaneText); };
+    ASSERT_TRUE(WaitUntil([&] { return sink->logins == 1 && status().contains("ORA-01017"); }))
+        << status().toStdString();
     EXPECT_FALSE(Connected(control));
-    EXPECT_TRUE(Impl(control).MainDlg()->StatusBar().PaneTextOf(CJobListStatusCtrl::PaneText).contains("ORA-01017"));
 
     // A failed logon is retried with the same details.
     Put(control, DISPID_SC_PASSWORD, "tiger");

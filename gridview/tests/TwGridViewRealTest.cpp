@@ -9,7 +9,10 @@
 #include "gridview/TwQuillGrid.h"
 #include "gridview/TwQuillGridStatusCtrl.h"
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/AwaitReply.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -29,24 +32,15 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
-class GridView : public ::testing::Test {
+class GridView : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_view = std::make_unique<TwGridViewReal>();
     }
 
@@ -67,7 +61,7 @@ protected:
         ASSERT_TRUE(m_view->Run());
         ASSERT_TRUE(WaitUntil([&] { return !states.isEmpty() && states.last().at(0).toInt() == GvIdle; }));
         std::string error;
-        ASSERT_TRUE(m_view->Worker().TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(m_view->Worker(), "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
     }
 
@@ -172,7 +166,7 @@ TEST_F(GridView, ResetDuringARunAbortsItSoTheGridStaysEmpty)
     m_view->Reset();
     ASSERT_TRUE(WaitUntil([&] { return !states.isEmpty() && states.last().at(0).toInt() == GvIdle; }));
     std::string error;
-    ASSERT_TRUE(m_view->Worker().TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(m_view->Worker(), "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_EQ(m_view->Grid()->Table()->rowCount(), 0);
     EXPECT_EQ(m_view->Grid()->StatusCtrl()->StatusText(), TwQlVwString(IDS_GV_ABORTED));
@@ -187,7 +181,7 @@ TEST_F(GridView, LoginWithoutDetailsShowsHowToGiveThem)
     ASSERT_TRUE(WaitUntil([&] {
         return m_view->Grid()->StatusCtrl()->StatusText() == TwQlVwString(IDS_GV_NO_DETAILS);
     }));
-    EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_GV_NOT_CONNECTED);
+    EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_TW_NOT_CONNECTED);
     EXPECT_EQ(m_view->Grid()->StatusCtrl()->StatusTip(), TwQlVwString(IDS_GV_NOT_CONNECTED_TIP));
 
     // Given details, a double-click on the status bar connects.
@@ -195,11 +189,11 @@ TEST_F(GridView, LoginWithoutDetailsShowsHowToGiveThem)
     QTest::mouseDClick(m_view->Grid()->StatusCtrl(), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return logins.count() > 1; }));
     EXPECT_TRUE(m_view->Connected()) << m_view->Worker().LastMessage();
-    EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_GV_DONE);
+    EXPECT_EQ(m_view->Grid()->StatusCtrl()->Image(), IDB_TW_DONE);
     // Connected, a double-click does nothing.
     QTest::mouseDClick(m_view->Grid()->StatusCtrl(), Qt::LeftButton);
     std::string error;
-    ASSERT_TRUE(m_view->Worker().TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(m_view->Worker(), "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_EQ(logins.count(), 2);
 }

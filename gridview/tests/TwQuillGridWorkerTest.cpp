@@ -6,7 +6,11 @@
 #include "generic/VkModalScript.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridWorker.h"
+#include "testsupport/AwaitReply.h"
+#include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
+#include "testsupport/WorkerReceiver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -20,57 +24,15 @@
 
 namespace {
 
-// Stands in for the grid: keeps what the worker posts and, as the grid
-// does, turns GVM_QUEUE into a request.
-class Receiver : public QObject {
+using qvtest::WaitUntil;
+
+// Stands in for the grid: keeps what the worker posts.
+class Receiver : public qvtest::WorkerReceiver {
 public:
-    TwQuillGridWorker* worker = nullptr;
-    bool forwardQueue = true;
-    std::vector<TwGridStatusRecord> statuses;
     std::vector<std::unique_ptr<TwGridResultRecord>> results;
     std::vector<std::unique_ptr<TwGridCellValuesRecord>> cellValues;
     std::vector<LONG> runStates;
-    std::vector<LONG> queued;
-    std::vector<std::string> versions;
 
-    bool event(QEvent* e) override
-    {
-        auto* message = dynamic_cast<VkMessageEvent*>(e);
-        if (!message)
-            return QObject::event(e);
-        switch (message->Message()) {
-        case GVM_STATUS:
-            statuses.push_back(*message->TakeRecord<TwGridStatusRecord>());
-            break;
-        case GVM_NEWRESULT:
-            results.push_back(message->TakeRecord<TwGridResultRecord>());
-            break;
-        case GVM_CELLVALUES:
-            cellValues.push_back(message->TakeRecord<TwGridCellValuesRecord>());
-            break;
-        case GVM_RUNSTATE:
-            runStates.push_back(static_cast<LONG>(message->WParam()));
-            break;
-        case GVM_QUEUE:
-            queued.push_back(static_cast<LONG>(message->WParam()));
-            if (worker && forwardQueue)
-                worker->PostRequest(static_cast<LONG>(message->WParam()));
-            break;
-        case GVM_VERSION:
-            versions.push_back(message->TakeRecord<TwGridTextRecord>()->m_text);
-            break;
-        case GVM_SERVERTIME:
-            break;
-        default:
-            return QObject::event(e);
-        }
-        return true;
-    }
-
-    bool HasStatus(const std::string& text) const
-    {
-        return std::any_of(statuses.begin(), statuses.end(), [&](const auto& s) { return s.m_text == text; });
-    }
     std::vector<std::string> StatusTexts() const
     {
         std::vector<std::string> texts;
@@ -78,20 +40,25 @@ public:
             texts.push_back(s.m_text);
         return texts;
     }
-};
 
-// Processes posted messages until done() holds; false after a generous
-// limit (a hang is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
+protected:
+    bool OnMessage(VkMessageEvent& message) override
+    {
+        switch (message.Message()) {
+        case GVM_NEWRESULT:
+            results.push_back(message.TakeRecord<TwGridResultRecord>());
+            return true;
+        case GVM_CELLVALUES:
+            cellValues.push_back(message.TakeRecord<TwGridCellValuesRecord>());
+            return true;
+        case GVM_RUNSTATE:
+            runStates.push_back(static_cast<LONG>(message.WParam()));
+            return true;
+        default:
             return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
     }
-    return true;
-}
+};
 
 std::string Text(UINT id)
 {
@@ -103,23 +70,23 @@ std::string Retrieved(long rows)
     return TwQlVwStrings().Format(IDS_GV_RETRIEVED, rows);
 }
 
-class GridWorker : public ::testing::Test {
+class GridWorker : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_worker = std::make_unique<TwQuillGridWorker>(&m_receiver);
-        m_receiver.worker = m_worker.get();
+        m_receiver.requeue = [this](LONG kind) { m_worker->PostRequest(kind); };
         m_worker->SetLoginHandler([this] { ++m_logins; });
     }
 
     void TearDown() override
     {
         if (m_worker)
-            m_worker->Shutdown([] { return true; });
-        m_receiver.worker = nullptr;
+            m_worker->Stop([] { return true; });
+        m_receiver.requeue = nullptr;
     }
 
     void ConnectScott()
@@ -131,7 +98,7 @@ protected:
         // The login is raised on the worker thread, maybe before the
         // connect's statuses were delivered here; take them now.
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
     }
 
@@ -145,7 +112,7 @@ protected:
         }));
         // Whatever the run posted after going idle comes before this answer.
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
     }
 
@@ -247,16 +214,11 @@ TEST_F(GridWorker, RunSwitchesToTheNamedSchemaFirstAndStopsWhenItCannot)
     const std::string missing = "NO_SUCH_SCHEMA";
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text, false, &missing));
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.results.empty());
     ASSERT_FALSE(m_receiver.statuses.empty());
     EXPECT_NE(m_receiver.statuses.back().m_text.find("ORA-"), std::string::npos) << m_receiver.statuses.back().m_text;
-}
-
-int Oradmin(const std::string& arguments)
-{
-    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' " + arguments);
 }
 
 // A database shut down under a connected grid: the run fails with the
@@ -265,17 +227,17 @@ int Oradmin(const std::string& arguments)
 TEST_F(GridWorker, DownDatabaseAtRunReconnectsAndRunsAgainWhenOpen)
 {
     ConnectScott();
-    ASSERT_EQ(Oradmin("shutdown DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("shutdown DEMO"), 0);
     const int logins = m_logins;
     const std::string text = "SELECT * FROM DEPT";
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_logins >= logins + 2 && m_worker->ConnectionState() == TwConnection::NotConnected; }));
     EXPECT_NE(std::find(m_receiver.queued.begin(), m_receiver.queued.end(), GvReqDisconnect),
               m_receiver.queued.end());
     EXPECT_EQ(m_worker->LastMessage().rfind("ORA-01034", 0), 0u) << m_worker->LastMessage();
     EXPECT_TRUE(m_receiver.results.empty());
 
-    ASSERT_EQ(Oradmin("startup DEMO"), 0);
+    ASSERT_EQ(qvtest::Oradmin("startup DEMO"), 0);
     ASSERT_TRUE(m_worker->PostRequest(GvReqConnect, nullptr, true)) << m_worker->LastMessage();
     EXPECT_TRUE(m_worker->IsConnected());
     RunAndWait(text);
@@ -339,7 +301,7 @@ TEST_F(GridWorker, PausedRunEndsAsTheUserSays)
             m_worker->AbortRun();
         ASSERT_TRUE(WaitUntil([&] { return m_receiver.runStates.size() >= c.states.size(); }));
         std::string error;
-        ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+        ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
         QCoreApplication::processEvents();
         m_worker->SetRowHook(nullptr);
         EXPECT_EQ(m_receiver.runStates, c.states);
@@ -361,7 +323,7 @@ TEST_F(GridWorker, StopAndAbortLeaveAnIdleGridIdle)
     m_worker->TogglePause();
     EXPECT_EQ(m_worker->RunState(), GvIdle);
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.runStates.empty());
 }
@@ -406,7 +368,7 @@ TEST_F(GridWorker, MonitorModeTurnedOnWhileConnectedStartsRefreshing)
     m_worker->SetSqlText("SELECT DNAME FROM DEPT");
     ConnectScott();
     std::string error;
-    ASSERT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
+    ASSERT_TRUE(qvtest::TestSql(*m_worker, "select 1 from dual", error)) << error;
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_receiver.queued.empty());
     m_worker->SetMonitorMode(true);
@@ -414,61 +376,15 @@ TEST_F(GridWorker, MonitorModeTurnedOnWhileConnectedStartsRefreshing)
     EXPECT_EQ(m_receiver.queued.front(), GvReqRefresh);
 }
 
-TEST_F(GridWorker, SynchronousRequestsAnswerAndTimeOutWhileTheWorkerIsHeld)
+TEST_F(GridWorker, SyntaxCheckAndEvaluationAnswerTheirCaller)
 {
     ConnectScott();
     std::string error;
-    EXPECT_FALSE(m_worker->TestSql("SELEC 1 FROM DUAL", error));
+    EXPECT_FALSE(qvtest::TestSql(*m_worker, "SELEC 1 FROM DUAL", error));
     EXPECT_NE(error.find("ORA-"), std::string::npos) << error;
-    auto value = m_worker->Evaluate("SELECT 6 * 7 FROM DUAL", error);
+    auto value = qvtest::Evaluate(*m_worker, "SELECT 6 * 7 FROM DUAL", error);
     ASSERT_NE(value, nullptr) << error;
     EXPECT_EQ(value->GetString(0, 0), "42");
-
-    m_worker->SetRowHook([this](long rows) {
-        if (rows == 5)
-            m_worker->TogglePause();
-    });
-    const std::string text = "SELECT * FROM AUDIT_LOG";
-    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_TRUE(WaitUntil([&] { return m_worker->RunState() == GvPaused; }));
-    m_worker->SetReplyTimeout(100);
-    EXPECT_FALSE(m_worker->TestSql("select 1 from dual", error));
-    EXPECT_EQ(error, Text(IDS_GV_TIMED_OUT));
-    m_worker->SetReplyTimeout(TwQuillGridWorker::kReplyTimeoutMs);
-    m_worker->AbortRun();
-    EXPECT_TRUE(m_worker->TestSql("select 1 from dual", error)) << error;
-}
-
-// A worker held inside a row keeps the shutdown waiting; after each round
-// the user is asked, through the modal service, whether to keep waiting.
-TEST_F(GridWorker, ShutdownOfABusyWorkerAsksWhetherToKeepWaiting)
-{
-    ConnectScott();
-    VkEvent release{true, false};
-    VkEvent held{true, false};
-    m_worker->SetRowHook([&](long rows) {
-        if (rows == 3) {
-            held.Set();
-            release.Wait();
-        }
-    });
-    const std::string text = "SELECT * FROM AUDIT_LOG";
-    ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
-    ASSERT_EQ(held.Wait(60000), VkWaitResult::Signalled);
-    VkModalScript script;
-    script.AnswerMessage([&](const VkMessageBoxRequest& request) {
-        EXPECT_EQ(request.text.toStdString(), Text(IDS_GV_STILL_WAITING));
-        EXPECT_EQ(request.caption.toStdString(), "Tarnwick");
-        EXPECT_EQ(request.style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONQUESTION));
-        release.Set();
-        return IDRETRY;
-    });
-    m_worker->SetReplyTimeout(50);
-    m_worker->Shutdown();
-    EXPECT_EQ(script.Messages().size(), 1u);
-    EXPECT_EQ(script.Unexpected(), 0);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(m_receiver.results.empty());
 }
 
 TEST_F(GridWorker, ShutdownWakesAPausedRunAndPostsNoResult)
@@ -482,7 +398,7 @@ TEST_F(GridWorker, ShutdownWakesAPausedRunAndPostsNoResult)
     ASSERT_TRUE(m_worker->PostRequest(GvReqRun, &text));
     ASSERT_TRUE(WaitUntil([&] { return m_worker->RunState() == GvPaused; }));
     bool asked = false;
-    m_worker->Shutdown([&] {
+    m_worker->Stop([&] {
         asked = true;
         return false;
     });

@@ -1,10 +1,14 @@
-// The interpreter's calls: the built-in procedures, DBMS_JOB and the
+// The interpreter's calls: the built-in procedures, DBMS_JOB, DBMS_LOCK.SLEEP and the
 // schema's stored units (run with their owner's name resolution).
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace VkOracle {
 namespace {
@@ -132,6 +136,28 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         // Output is not collected by this server; the arguments are still checked.
         for (const PlsqlSpan& a : call.args)
             EvalValue(a, scope);
+        return true;
+    }
+    if (name.size() == 2 && name[0] == "DBMS_LOCK") {
+        if (name[1] != "SLEEP")
+            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        std::vector<PlsqlParam> params = {{"SECONDS", "IN", "NUMBER", {}}};
+        std::vector<PlsqlArg> args = Arguments(params, call, scope, "SLEEP");
+        if (Checking())
+            return true;
+        const OraValue& seconds = args[0].value;
+        const double wanted = seconds.kind == OraValue::Kind::Number
+                                  ? (seconds.number.isInt ? static_cast<double>(seconds.number.i) : seconds.number.d)
+                                  : 0.0;
+        // In short steps, so that a break ends the sleep as it ends a block.
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(static_cast<int64_t>(std::max(0.0, wanted) * 1000.0));
+        while (std::chrono::steady_clock::now() < until) {
+            if (m_core->TakeBlockBreak())
+                Raise(1013, FormatOraError(1013));
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                until - std::chrono::steady_clock::now(), std::chrono::milliseconds(10)));
+        }
         return true;
     }
     if (name.size() == 2 && name[0] == "DBMS_JOB") {

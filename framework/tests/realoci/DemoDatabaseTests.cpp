@@ -7,7 +7,7 @@
 #include "framework/TwHostDetails.h"
 #include "framework/VkOCIW32Lib.h"
 #include "generic/VkDateFormat.h"
-#include "testsupport/TestRoot.h"
+#include "testsupport/DemoDatabases.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,12 +21,6 @@ using VkOracle::OCISession;
 using QueryData = OCISession::OCIQueryData;
 
 namespace {
-
-// Provisions the demo home; true when its databases could be created.
-bool ProvisionDemo(std::string* output = nullptr)
-{
-    return qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", output, true) == 0;
-}
 
 std::unique_ptr<OCISession> Session(const char* user, const char* password, const char* database)
 {
@@ -48,9 +42,11 @@ TEST(RealClientLibrary, IsBoundWithAllEntryPoints)
     EXPECT_TRUE(OCISession::InitialisedThreaded());
 }
 
-TEST(RealClientLibrary, UnknownAliasFailsWithItsCodeAndText)
+// The demo home's names, in a data root of the test's own.
+class DemoHome : public qvtest::DemoDatabaseTest {};
+
+TEST_F(DemoHome, UnknownAliasFailsWithItsCodeAndText)
 {
-    ProvisionDemo();
     auto session = Session("scott", "tiger", "NO_SUCH_ALIAS");
     EXPECT_FALSE(session->Connected());
     EXPECT_EQ(session->OracleError(), 12154);
@@ -58,9 +54,8 @@ TEST(RealClientLibrary, UnknownAliasFailsWithItsCodeAndText)
     EXPECT_NE(session->Error().back(), '\n');
 }
 
-TEST(RealClientLibrary, NamesReaderListsTheDemoAliases)
+TEST_F(DemoHome, NamesReaderListsTheDemoAliases)
 {
-    ProvisionDemo();
     COracle_TNSNames names(true);
     ASSERT_EQ(names.Error(), COracle_TNSNames::Loaded);
     std::vector<std::string> all;
@@ -78,13 +73,13 @@ TEST(RealClientLibrary, NamesReaderListsTheDemoAliases)
 }
 
 // The rest needs the embedded server's databases.
-class DemoDatabase : public ::testing::Test {
+class DemoDatabase : public qvtest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {
-        std::string output;
-        if (!ProvisionDemo(&output))
-            FAIL() << "the demo databases could not be provisioned:\n" << output;
+        qvtest::DemoDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_session = Session("scott", "tiger", "DEMO");
         ASSERT_TRUE(m_session->Connected()) << m_session->Error();
     }

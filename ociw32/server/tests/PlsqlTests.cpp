@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace oraenginetest {
@@ -180,6 +181,30 @@ TEST_F(PlsqlTest, BreakStopsAnEndlessLoop)
     EXPECT_EQ(result.message, "ORA-01013: user requested cancel of current operation\nORA-06512: at line 1");
     // The session carries on.
     EXPECT_EQ(Block("BEGIN NULL; END;"), "ok");
+}
+
+TEST_F(PlsqlTest, LockSleepWaitsItsSecondsAndABreakEndsIt)
+{
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Block("BEGIN DBMS_LOCK.SLEEP(0.2); END;"), "ok");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_NE(Block("BEGIN DBMS_LOCK.NAP(1); END;").find("PLS-00302"), std::string::npos);
+
+    std::unique_ptr<VkOracle::OraStatement> st;
+    ASSERT_TRUE(Scott().Parse("BEGIN DBMS_LOCK.SLEEP(600); END;", &st).Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread runner([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (!done) {
+        Scott().Break();
+        std::this_thread::yield();
+    }
+    runner.join();
+    EXPECT_EQ(result.message.rfind("ORA-01013: user requested cancel of current operation", 0), 0u) << result.message;
 }
 
 TEST_F(PlsqlTest, RunsTheBlocksTheExplorerDragsOut)
