@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <string>
 
 struct CJobCopyChoice {
@@ -26,11 +27,11 @@ public:
     // Wait cursor (and a repaint first) around the saves.
     virtual void BeginWait() = 0;
     virtual void EndWait() = 0;
-    // Saves job as a new job of this queue, waiting for the answer, and
-    // follows a broken record with its toggle-broken request; last tells
-    // the list to re-sort. The new job number, 0 on failure (its text is in
-    // the status bar).
-    virtual LONG SaveNewJob(const CJobListData& job, bool last) = 0;
+    // Queues the save of job as a new job of this queue (a broken record is
+    // broken right after); done later gets the new job number, 0 on failure
+    // (its text is in the status bar). False, and no call of done, when
+    // nothing could be queued.
+    virtual bool SaveNewJob(const CJobListData& job, std::function<void(LONG number)> done) = 0;
     // Queues a refresh of the whole list.
     virtual bool RequestRefresh() = 0;
 };
@@ -38,7 +39,10 @@ public:
 class CJobPaste {
 public:
     // False when the block holds no jobs (or is not a whole container) or
-    // the dialog was cancelled; true once the saves were tried, whether or
-    // not they succeeded.
-    static bool PasteRecords(const QByteArray& block, CJobPasteTarget& target);
+    // the dialog was cancelled; true once the saves were started. They run
+    // one after the other, each queued when the one before has answered,
+    // then the refresh is queued, the wait ends and finished (when given) is
+    // called, whether or not they succeeded. target must outlive the saves.
+    static bool PasteRecords(const QByteArray& block, CJobPasteTarget& target,
+                             std::function<void()> finished = {});
 };

@@ -59,10 +59,11 @@ public:
     }
     void BeginWait() override {}
     void EndWait() override {}
-    LONG SaveNewJob(const CJobListData& job, bool) override
+    bool SaveNewJob(const CJobListData& job, std::function<void(LONG)> done) override
     {
         saved.push_back(job.m_jobNumber);
-        return 0;
+        done(0);
+        return true;
     }
     bool RequestRefresh() override { return true; }
 

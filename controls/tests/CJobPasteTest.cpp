@@ -36,11 +36,24 @@ public:
     }
     void BeginWait() override { log.push_back("wait"); }
     void EndWait() override { log.push_back("done"); }
-    LONG SaveNewJob(const CJobListData& job, bool last) override
+    bool SaveNewJob(const CJobListData& job, std::function<void(LONG)> done) override
     {
-        log.push_back("save " + std::to_string(job.m_jobNumber) + (job.m_broken ? " broken" : "") +
-                      (last ? " last" : ""));
-        return failSaves ? 0 : ++nextNumber;
+        log.push_back("save " + std::to_string(job.m_jobNumber) + (job.m_broken ? " broken" : ""));
+        if (refuseSaves)
+            return false;
+        // Answered later, as the worker would.
+        pending.push_back([done, number = failSaves ? 0 : ++nextNumber] { done(number); });
+        return true;
+    }
+    // Answers the saves one at a time; each answer may queue the next save.
+    void AnswerAll()
+    {
+        while (!pending.empty()) {
+            auto answer = std::move(pending.front());
+            pending.erase(pending.begin());
+            log.push_back("answer");
+            answer();
+        }
     }
     bool RequestRefresh() override
     {
@@ -50,7 +63,9 @@ public:
 
     CJobCopyChoice choice{true, false};
     bool failSaves = false;
+    bool refuseSaves = false;
     LONG nextNumber = 100;
+    std::vector<std::function<void()>> pending;
     std::vector<std::string> log;
 };
 
@@ -60,24 +75,35 @@ TEST(JobPaste, SavesEachRecordAsANewJobThenRefreshes)
         const char* name;
         CJobCopyChoice choice;
         bool failSaves;
+        bool refuseSaves;
         bool result;
         std::vector<std::string> log;
     } cases[] = {
-        {"copied as they were", {true, false}, false, true,
-         {"ask 3 SOURCE -> TARGET", "wait", "save 4", "save 2 broken", "save 9 last", "refresh", "done"}},
-        {"made broken", {true, true}, false, true,
-         {"ask 3 SOURCE -> TARGET", "wait", "save 4 broken", "save 2 broken", "save 9 broken last", "refresh",
-          "done"}},
-        {"every save failing still refreshes", {true, false}, true, true,
-         {"ask 3 SOURCE -> TARGET", "wait", "save 4", "save 2 broken", "save 9 last", "refresh", "done"}},
-        {"cancelled", {false, true}, false, false, {"ask 3 SOURCE -> TARGET"}},
+        {"copied as they were", {true, false}, false, false, true,
+         {"ask 3 SOURCE -> TARGET", "wait", "save 4", "answer", "save 2 broken", "answer", "save 9", "answer",
+          "refresh", "done", "finished"}},
+        {"made broken", {true, true}, false, false, true,
+         {"ask 3 SOURCE -> TARGET", "wait", "save 4 broken", "answer", "save 2 broken", "answer", "save 9 broken",
+          "answer", "refresh", "done", "finished"}},
+        {"every save failing still refreshes", {true, false}, true, false, true,
+         {"ask 3 SOURCE -> TARGET", "wait", "save 4", "answer", "save 2 broken", "answer", "save 9", "answer",
+          "refresh", "done", "finished"}},
+        {"saves that cannot be queued are passed over", {true, false}, false, true, true,
+         {"ask 3 SOURCE -> TARGET", "wait", "save 4", "save 2 broken", "save 9", "refresh", "done", "finished"}},
+        {"cancelled", {false, true}, false, false, false, {"ask 3 SOURCE -> TARGET"}},
     };
     const QByteArray block = Block("SOURCE", {Job(4), Job(2, true), Job(9)});
     for (const auto& c : cases) {
         FakeQueue queue;
         queue.choice = c.choice;
         queue.failSaves = c.failSaves;
-        EXPECT_EQ(CJobPaste::PasteRecords(block, queue), c.result) << c.name;
+        queue.refuseSaves = c.refuseSaves;
+        EXPECT_EQ(CJobPaste::PasteRecords(block, queue, [&] { queue.log.push_back("finished"); }), c.result)
+            << c.name;
+        // Nothing more happens before the first answer: the interface never waits.
+        if (c.result && !c.refuseSaves)
+            EXPECT_EQ(queue.log.back(), "save 4" + std::string(c.choice.makeBroken ? " broken" : "")) << c.name;
+        queue.AnswerAll();
         EXPECT_EQ(queue.log, c.log) << c.name;
     }
 }
