@@ -179,6 +179,10 @@ bool TwQuillApp::InitInstance(const QStringList& args)
         m_mainFrame->setGeometry(FitToWorkArea(m_startRect));
         if (maximized)
             m_startMaximized = true;
+    } else {
+        // Never placed by the user (a palette written at set-up opens on a
+        // first start): the whole screen, as a first start has it.
+        m_startMaximized = true;
     }
     TwSplashWnd::ShowSplashScreen(m_mainFrame);
     if (m_startMaximized)
