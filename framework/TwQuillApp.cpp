@@ -149,7 +149,10 @@ bool TwQuillApp::InitInstance(const QStringList& args)
     // 8. Which palette to start with.
     if (!m_autoLoadPalette || QFileInfo(lastPalette).fileName().isEmpty()) {
         m_startWithNewPalette = true;
-        m_startMaximized = true;
+        // A user who placed the frame but never saved a palette keeps the
+        // placement; without one, step 14 maximizes.
+        if (!m_autoLoadPalette)
+            m_startMaximized = true;
     } else {
         m_palette->SetPath(lastPalette);
         if (!QFileInfo(lastPalette).isFile()) {
