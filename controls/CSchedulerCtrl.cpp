@@ -5,6 +5,8 @@
 #include "controls/CJobListMenu.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobQueueMessages.h"
+#include "controls/CJobCopyTarget.h"
+#include "controls/CJobExportImport.h"
 #include "controls/CQueueConnection.h"
 #include "controls/CRedirectorWnd.h"
 #include "controls/CSchedulerMainDlg.h"
@@ -46,6 +48,8 @@ CSchedulerCtrl::CSchedulerCtrl()
     m_main = new CSchedulerMainDlg;
     m_redirector->SetStretched(m_main);
     CQueueConnection::Attach(*m_main);
+    new CJobExportImport(&m_main->List());
+    new CJobCopyTarget(&m_main->List());
     // Raised on the worker thread; a sink only notes it.
     m_main->List().Worker().SetLoginHandler([this] { m_events.FireDispatch(DISPID_SC_ONLOGIN); });
 }
