@@ -185,7 +185,7 @@ enum QVCtrlStringId : UINT {
     IDS_QD_PROPS_HELP_TOPIC,
 
     // Export, import and copy of jobs.
-    IDS_JX_EXPORT_TITLE = 5900,
+    IDS_JX_EXPORT_TITLE = 7400,
     IDS_JX_EXPORT_PROMPT,
     IDS_JX_BROWSE_BUTTON,
     IDS_JX_PATH_NONE,
@@ -215,7 +215,7 @@ enum QVCtrlStringId : UINT {
     IDS_JX_NEXT_ID,
     IDS_JX_LAST_EXPORT,
     IDS_JX_LAST_IMPORT,
-    IDS_JC_TITLE = 5950,
+    IDS_JC_TITLE = 7450,
     IDS_JC_FROM,
     IDS_JC_TO,
     IDS_JC_MAKE_BROKEN,

@@ -3,6 +3,8 @@
 
 #include "controls/CJobExportFile.h"
 
+#include "ExportFileDecoder.h"
+
 #include "testsupport/TestRoot.h"
 
 #include <gtest/gtest.h>
@@ -51,62 +53,6 @@ CJobListData SampleJob(LONG number)
     return job;
 }
 
-// Reads the file's little-endian fields one by one, independently of the
-// archive classes.
-class Decoder {
-public:
-    explicit Decoder(std::string bytes) : m_bytes(std::move(bytes)) {}
-    uint64_t Unsigned(int width)
-    {
-        uint64_t value = 0;
-        for (int i = 0; i < width; ++i)
-            value |= uint64_t(static_cast<unsigned char>(m_bytes.at(m_pos++))) << (8 * i);
-        return value;
-    }
-    int32_t Long() { return static_cast<int32_t>(Unsigned(4)); }
-    double Double()
-    {
-        const uint64_t bits = Unsigned(8);
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    std::string Text(size_t length)
-    {
-        std::string text = m_bytes.substr(m_pos, length);
-        EXPECT_EQ(text.size(), length);
-        m_pos += length;
-        return text;
-    }
-    std::string LongString() { return Text(static_cast<size_t>(Unsigned(4))); }
-    bool AtEnd() const { return m_pos == m_bytes.size(); }
-
-private:
-    std::string m_bytes;
-    size_t m_pos = 0;
-};
-
-void ExpectRecord(Decoder& d, const CJobListData& job)
-{
-    EXPECT_EQ(d.Long(), job.m_jobNumber);
-    EXPECT_EQ(d.Double(), job.m_lastDate);
-    EXPECT_EQ(d.Double(), job.m_nextDate);
-    EXPECT_EQ(d.Double(), job.m_thisDate);
-    EXPECT_EQ(d.LongString(), job.m_what);
-    EXPECT_EQ(d.LongString(), job.m_interval);
-    EXPECT_EQ(d.Unsigned(1), job.m_broken ? 1u : 0u);
-    EXPECT_EQ(d.Unsigned(1), job.m_running ? 1u : 0u);
-    EXPECT_EQ(d.Long(), job.m_failures);
-    EXPECT_EQ(d.LongString(), job.m_logUser);
-    EXPECT_EQ(d.LongString(), job.m_privUser);
-    EXPECT_EQ(d.LongString(), job.m_schemaUser);
-    EXPECT_EQ(d.Long(), job.m_totalTime);
-    EXPECT_EQ(d.Unsigned(1), 0u); // reserved
-    EXPECT_EQ(d.Unsigned(1), 1u); // parse
-    EXPECT_EQ(d.Long(), job.m_instance);
-    EXPECT_EQ(d.Unsigned(1), 1u); // force
-}
-
 class JobExportFile : public qvtest::FreshRootTest {};
 
 TEST_F(JobExportFile, ThreeJobsAreStoredFieldByFieldWithOneClassTagThenBackReferences)
@@ -116,18 +62,18 @@ TEST_F(JobExportFile, ThreeJobsAreStoredFieldByFieldWithOneClassTagThenBackRefer
     std::string error;
     ASSERT_TRUE(CJobExportFile::Write(path, jobs, &error)) << error;
 
-    Decoder d(ReadAll(path));
+    qvtest::Decoder d(ReadAll(path));
     EXPECT_EQ(d.Long(), 1); // version
     EXPECT_EQ(d.Long(), 3); // count
     EXPECT_EQ(d.Unsigned(2), 0xFFFFu);
     EXPECT_EQ(d.Unsigned(2), 1u); // schema
     EXPECT_EQ(d.Unsigned(2), 12u);
     EXPECT_EQ(d.Text(12), "CJobListData");
-    ExpectRecord(d, jobs[0]);
+    qvtest::ExpectRecord(d, jobs[0]);
     EXPECT_EQ(d.Unsigned(2), 0x8001u);
-    ExpectRecord(d, jobs[1]);
+    qvtest::ExpectRecord(d, jobs[1]);
     EXPECT_EQ(d.Unsigned(2), 0x8001u);
-    ExpectRecord(d, jobs[2]);
+    qvtest::ExpectRecord(d, jobs[2]);
     EXPECT_TRUE(d.AtEnd());
 
     // Read back: everything but the note, which is never stored.
