@@ -130,7 +130,8 @@ protected:
         EXPECT_TRUE(queue.transfer->Export());
     }
     // Imports path into queue through the dialog, answering Yes, and waits for the end.
-    void Import(Queue& queue, const fs::path& path, CJobImportOptions options, size_t expectedJobs)
+    void Import(Queue& queue, const fs::path& path, CJobImportOptions options, size_t expectedJobs,
+                bool expectStop = false)
     {
         const QString caption = queue.List().QueueCaption();
         modal.AnswerDialog([=](QDialog* d) {
@@ -156,6 +157,8 @@ protected:
             EXPECT_EQ(request.style, MB_YESNOCANCEL | MB_ICONQUESTION);
             return IDYES;
         });
+        if (expectStop)
+            modal.AnswerMessage(IDOK);
         ASSERT_TRUE(queue.transfer->Import());
         ASSERT_TRUE(WaitUntil([&] { return queue.transfer->ActiveImport() == nullptr; }));
     }
@@ -246,7 +249,7 @@ TEST_F(JobTransferOnDemo, ImportWithRegenerateCreatesNewJobsKeepingBrokenOnes)
     EXPECT_TRUE(WaitUntil([&] {
         return Sql("scott/tiger@LEGACY", query) ==
                "WHAT\tINTERVAL\tBROKEN\n"
-               "raise_salary(7369, 5);\tADD_MONTHS(TRUNC(SYSDATE, 'MM'), 1)\tN\n"
+               "raise_salary(7369, 5);\tADD_MONTHS(TRUNC(SYSDATE,'MM'),1)\tN\n"
                "log_action('EXPORTED', 'x');\tTRUNC(SYSDATE) + 1 + 2/24\tN\n"
                "failing_job;\tSYSDATE + 1\tY\n";
     })) << Sql("scott/tiger@LEGACY", query);
@@ -298,7 +301,7 @@ TEST_F(JobTransferOnDemo, StopOnErrorStopsAtTheFirstFailureWithItsIndex)
     Import(legacy, path, {true, false, false}, 3);
     EXPECT_EQ(Count("LEGACY"), "COUNT(*)\n11\n");
 
-    Import(legacy, path, {true, true, false}, 3);
+    Import(legacy, path, {true, true, false}, 3, true);
     ASSERT_FALSE(modal.Messages().empty());
     const VkMessageBoxRequest& stop = modal.Messages().back();
     EXPECT_EQ(stop.text.toStdString(),
