@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -360,3 +361,52 @@ TEST_F(QueueWindows, ClosingTheProgramWithConnectedQueuesEndsEveryWorker)
 }
 
 } // namespace
+
+namespace {
+
+// Fills a job file dialog of the control (shown through the modal service)
+// by its widgets: the file name, and the check box of the given text.
+int AnswerFileDialog(QDialog* dlg, const std::string& path, const QString& check)
+{
+    auto* name = dlg->findChild<QComboBox*>();
+    EXPECT_NE(name, nullptr);
+    if (!name)
+        return QDialog::Rejected;
+    name->setCurrentText(QString::fromStdString(path));
+    for (QCheckBox* box : dlg->findChildren<QCheckBox*>())
+        if (box->text() == check)
+            box->setChecked(true);
+    return QDialog::Accepted;
+}
+
+} // namespace
+
+TEST_F(QueueWindows, ExportFromDemoAndImportIntoLegacyThroughTheMenus)
+{
+    CQuorvaneDoc* demo = NewQueue("scott", "tiger", "DEMO");
+    CQuorvaneDoc* legacy = NewQueue("scott", "tiger", "LEGACY");
+    ASSERT_TRUE(demo && legacy);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(demo, "SCOTT (DEMO) - Connected"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Connected(legacy, "SCOTT (LEGACY) - Connected"); }));
+    const std::string path = (root() / "moved.qvx").string();
+
+    Activate(demo);
+    SelectJobs(demo, {2, 9});
+    modal.AnswerDialog([&](QDialog* d) { return AnswerFileDialog(d, path, "Export selected items only"); });
+    ASSERT_TRUE(app->Router().Execute(32771)); // File > Export
+    ASSERT_TRUE(std::filesystem::exists(path));
+
+    Activate(legacy);
+    modal.AnswerDialog([&](QDialog* d) { return AnswerFileDialog(d, path, "Make broken on import"); });
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32772)); // File > Import
+    const std::string query = "select what, broken from user_jobs where job > 9 order by job";
+    ASSERT_TRUE(WaitUntil([&] {
+        return Sql("scott/tiger@LEGACY", query) ==
+               "WHAT\tBROKEN\nraise_salary(7369, 5);\tY\nBEGIN log_action('WEEKLY'); refresh_stats; END;\tY\n";
+    })) << Sql("scott/tiger@LEGACY", query);
+    ASSERT_TRUE(WaitUntil([&] { return legacy->Control()->Items() == 11; }));
+    EXPECT_EQ(modal.Dialogs(), (std::vector<QString>{"CQueueLogonDlg", "CQueueLogonDlg", "CExportJobsDlg",
+                                                     "CImportJobsDlg"}));
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
