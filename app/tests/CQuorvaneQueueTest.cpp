@@ -410,3 +410,31 @@ TEST_F(QueueWindows, ExportFromDemoAndImportIntoLegacyThroughTheMenus)
                                                      "CImportJobsDlg"}));
     EXPECT_EQ(modal.Unexpected(), 0);
 }
+
+TEST_F(QueueWindows, CopyAndPasteBetweenQueueWindowsAsksTheCopyDialog)
+{
+    CQuorvaneDoc* demo = NewQueue("scott", "tiger", "DEMO");
+    CQuorvaneDoc* legacy = NewQueue("scott", "tiger", "LEGACY");
+    ASSERT_TRUE(demo && legacy);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(demo, "SCOTT (DEMO) - Connected"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Connected(legacy, "SCOTT (LEGACY) - Connected"); }));
+
+    Activate(demo);
+    SelectJobs(demo, {5});
+    ASSERT_TRUE(app->Router().Execute(57634)); // Edit > Copy
+    Activate(legacy);
+    ASSERT_TRUE(Enabled(57637));
+    modal.AnswerDialog([](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Copy Job(s)");
+        auto* header = d->findChild<QLabel*>();
+        EXPECT_TRUE(header && header->text() == "1 job ready to be copied. Press Cancel to abort.");
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(app->Router().Execute(57637)); // Edit > Paste
+    ASSERT_TRUE(WaitUntil([&] {
+        return Sql("scott/tiger@LEGACY", "select what, broken from user_jobs where job > 9") ==
+               "WHAT\tBROKEN\nemp_pkg.fire(0);\tN\n";
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return legacy->Control()->Items() == 10; }));
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
