@@ -14,6 +14,12 @@ CJobCopyTarget::CJobCopyTarget(CJobListCtrl* list) : QObject(list), m_list(list)
     list->Actions().SetPasteTarget(this);
 }
 
+CJobCopyTarget::~CJobCopyTarget()
+{
+    for (; m_waits > 0; --m_waits)
+        QApplication::restoreOverrideCursor();
+}
+
 std::string CJobCopyTarget::Host() const
 {
     return m_list->Worker().Host();

@@ -15,6 +15,8 @@ class CJobCopyTarget : public QObject, public CJobPasteTarget {
 public:
     // Becomes list's child and its paste target.
     explicit CJobCopyTarget(CJobListCtrl* list);
+    // Ends a wait that a paste cut short by the list's end left open.
+    ~CJobCopyTarget() override;
 
     std::string Host() const override;
     CJobCopyChoice AskCopy(size_t count, const std::string& fromHost, const std::string& toHost) override;

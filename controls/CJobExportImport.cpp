@@ -35,6 +35,12 @@ CJobExportImport::CJobExportImport(CJobListCtrl* list) : QObject(list), m_list(l
     connect(list, &CJobListCtrl::commandRequested, this, [this](UINT command) { OnCommand(command); });
 }
 
+CJobExportImport::~CJobExportImport()
+{
+    if (m_import)
+        QApplication::restoreOverrideCursor();
+}
+
 bool CJobExportImport::OnCommand(UINT command)
 {
     switch (command) {

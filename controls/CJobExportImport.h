@@ -18,6 +18,8 @@ class CJobExportImport : public QObject {
 public:
     // Becomes list's child and carries out its two commands from now on.
     explicit CJobExportImport(CJobListCtrl* list);
+    // Ends the wait cursor of an import cut short by the list's end.
+    ~CJobExportImport() override;
 
     // False when command is not one of the two.
     bool OnCommand(UINT command);

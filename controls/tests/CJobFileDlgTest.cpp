@@ -258,6 +258,28 @@ TEST_F(JobFileDlg, ImportPausesTheAutomaticRefreshUntilTheLastSaveAnswered)
     EXPECT_EQ(modal.Unexpected(), 0);
 }
 
+TEST_F(JobFileDlg, AnExportThatCannotBeWrittenSaysSoAndLeavesTheDestination)
+{
+    const fs::path blocked = root() / "blocked.qvx";
+    fs::create_directories(blocked / "keep");
+    CSchedulerMainDlg queue;
+    CJobExportImport transfer(&queue.List());
+    modal.AnswerDialog([&](QDialog* d) {
+        static_cast<CExportJobsDlg*>(d)->nameCombo()->setCurrentText(QString::fromStdString(blocked.string()));
+        return int(QDialog::Accepted);
+    });
+    modal.AnswerMessage(IDYES); // overwrite
+    modal.AnswerMessage(IDOK);
+    EXPECT_FALSE(transfer.Export());
+    ASSERT_EQ(modal.Messages().size(), 2u);
+    EXPECT_TRUE(modal.Messages()[1].text.startsWith(
+        QString::fromStdString("The jobs could not be saved to '" + blocked.string() + "'. The file was left as it was.\n")))
+        << modal.Messages()[1].text.toStdString();
+    EXPECT_EQ(modal.Messages()[1].style, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_TRUE(fs::is_directory(blocked / "keep"));
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
 TEST_F(JobFileDlg, TheControlsExportAndImportOpenTheirDialogs)
 {
     ComPtr<ISchedulerCtrl> control;
