@@ -217,9 +217,9 @@ TEST_F(QueueWindows, CommandsFollowConnectionAndSelection)
     for (UINT id : {57634u, 32782u, 32778u, 32783u, 32779u})
         EXPECT_TRUE(Enabled(id)) << id;
 
-    // Nothing can take a paste yet: Paste stays off even with jobs copied.
+    // Jobs on the clipboard turn Paste on.
     ASSERT_TRUE(app->Router().Execute(57634));
-    EXPECT_FALSE(Enabled(57637));
+    EXPECT_TRUE(Enabled(57637));
 
     // Disconnect, then Reconnect through the menu.
     ASSERT_TRUE(app->Router().Execute(1057));
