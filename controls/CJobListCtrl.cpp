@@ -328,6 +328,12 @@ void CJobListCtrl::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        if (IsConnected() && SelectedRows().size() == 1)
+            emit commandRequested(ID_JL_MODIFY);
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 

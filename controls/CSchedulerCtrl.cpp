@@ -5,6 +5,7 @@
 #include "controls/CJobListMenu.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobQueueMessages.h"
+#include "controls/CJobDetailCommands.h"
 #include "controls/CQueueConnection.h"
 #include "controls/CRedirectorWnd.h"
 #include "controls/CSchedulerMainDlg.h"
@@ -46,6 +47,7 @@ CSchedulerCtrl::CSchedulerCtrl()
     m_main = new CSchedulerMainDlg;
     m_redirector->SetStretched(m_main);
     CQueueConnection::Attach(*m_main);
+    CJobDetailCommands::Attach(m_main->List());
     // Raised on the worker thread; a sink only notes it.
     m_main->List().Worker().SetLoginHandler([this] { m_events.FireDispatch(DISPID_SC_ONLOGIN); });
 }
