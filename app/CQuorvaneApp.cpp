@@ -25,13 +25,18 @@ CQuorvaneApp::CQuorvaneApp()
     m_company = QStringLiteral("Tarnwick");
     m_docName = QStringLiteral("Queue");
     m_longName = QStringLiteral("Quorvane for Oracle");
-    m_versionText = QStringLiteral("Quorvane for Oracle Version 2.1");
+    m_versionText = VersionText();
     m_paletteExt = QStringLiteral("qvp");
     m_paletteFilter = QStringLiteral("Quorvane Palette Files (*.qvp)|*.qvp|All Files (*.*)|*.*||");
     TwSplashWnd::m_pic.SetImage(QvSplashPicture(m_title, m_versionText));
     // Open (Ctrl+O) reads a saved queue while no queue window is active;
     // an active queue document swallows it.
     MapCommand(ID_FILE_OPEN, [this] { OnQueueOpen(); });
+}
+
+QString CQuorvaneApp::VersionText()
+{
+    return QStringLiteral("Quorvane for Oracle Version 2.1");
 }
 
 void CQuorvaneApp::RegisterDocTemplates()

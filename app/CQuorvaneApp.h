@@ -9,6 +9,9 @@ class CQuorvaneApp : public TwQuillApp {
 public:
     CQuorvaneApp();
 
+    // The version line of the About box (needs no running application).
+    static QString VersionText();
+
     void RegisterDocTemplates() override;
     TwMainFrame* CreateMainFrame() override;
     void RefreshDocument(VkDocument* doc) override;

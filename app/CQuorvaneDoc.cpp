@@ -136,7 +136,7 @@ bool CQuorvaneDoc::OnNewDocument()
     if (!VkDocument::OnNewDocument())
         return false;
     TwQuillApp* app = TwQuillApp::App();
-    const bool paletteLoading = app && app->CurrentPalette() && app->CurrentPalette()->IsLoading();
+    const bool paletteLoading = app && app->IsPaletteLoading();
     if (!paletteLoading && s_openingSaved == 0) {
         if (!m_control || !m_control->Interactive_Login())
             return false;

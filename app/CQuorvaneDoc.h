@@ -45,7 +45,7 @@ public:
     // The queue record of each view: frame and view window records, then the
     // control's data in chunks. Loading logs the queue on with what it read.
     // Throws CArchiveException for damaged data.
-    void Serialize(CArchive& ar);
+    void Serialize(CArchive& ar) override;
     // Writes the queue record alone to a file chosen by the user.
     void OnFileSave();
 

@@ -1,9 +1,46 @@
 #include "app/CQuorvaneScreenshot.h"
 
+#include "app/CQuorvaneApp.h"
+#include "app/CQuorvaneDoc.h"
+#include "app/CSchedulerCtrl.h"
+#include "framework/TwMDIClientWnd.h"
+#include "framework/TwMainFrame.h"
+#include "generic/VkDocTemplate.h"
+
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QImage>
+#include <QMdiSubWindow>
 #include <QPixmap>
-#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+std::vector<CQuorvaneDoc*> Queues(const CQuorvaneApp* app)
+{
+    std::vector<CQuorvaneDoc*> queues;
+    if (VkMultiDocTemplate* tpl = app ? app->FirstTemplate() : nullptr)
+        for (VkDocument* doc : tpl->Documents())
+            if (auto* queue = qobject_cast<CQuorvaneDoc*>(doc))
+                queues.push_back(queue);
+    return queues;
+}
+
+bool StillLoggingOn(const CQuorvaneDoc* doc)
+{
+    const QString& title = doc->GetTitle();
+    return title == QLatin1String("Loading...") || title.endsWith(QLatin1String("- Connecting"));
+}
+
+// The jobs of a connected queue arrive a moment after its logon.
+bool StillListing(const CQuorvaneDoc* doc)
+{
+    CSchedulerCtrl* control = doc->Control();
+    return control && control->Connected() && control->Items() == 0;
+}
+
+} // namespace
 
 bool CQuorvaneScreenshot::Save(QWidget* window, const QString& path)
 {
@@ -13,18 +50,58 @@ bool CQuorvaneScreenshot::Save(QWidget* window, const QString& path)
     return !picture.isNull() && picture.save(path, "PNG");
 }
 
-int CQuorvaneScreenshot::Run()
+bool CQuorvaneScreenshot::LogonsFinished() const
 {
-    int result = 1;
-    // Two turns of the loop: the first lays out and polishes what start-up
-    // queued, the second catches what that in turn posted.
-    QTimer::singleShot(0, qApp, [this, &result] {
-        QTimer::singleShot(0, qApp, [this, &result] {
-            QCoreApplication::sendPostedEvents();
-            result = Save(m_window, m_path) ? 0 : 1;
-            QCoreApplication::exit(0);
-        });
+    for (const CQuorvaneDoc* doc : Queues(m_app))
+        if (StillLoggingOn(doc))
+            return false;
+    return true;
+}
+
+QStringList CQuorvaneScreenshot::Describe() const
+{
+    QStringList lines;
+    if (!m_app || !m_app->MainFrame())
+        return lines;
+    lines << m_app->MainFrame()->windowTitle();
+    VkMultiDocTemplate* tpl = m_app->FirstTemplate();
+    for (QMdiSubWindow* window : m_app->MDIFrame()->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isVisible())
+            continue;
+        auto* doc = tpl ? qobject_cast<CQuorvaneDoc*>(tpl->DocumentOfFrame(window)) : nullptr;
+        QString line = window->windowTitle();
+        if (doc)
+            line += QLatin1Char('\t') + QString::number(doc->Control() ? doc->Control()->Items() : 0);
+        lines << line;
+    }
+    return lines;
+}
+
+int CQuorvaneScreenshot::Run(std::FILE* out)
+{
+    if (!m_app)
+        return 1;
+    // The loop runs while we wait: the queues' logon messages arrive
+    // through it.
+    QDeadlineTimer limit(kLogonWaitMs);
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        while (!done() && !limit.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    };
+    waitFor([this] { return LogonsFinished(); });
+    waitFor([this] {
+        for (const CQuorvaneDoc* doc : Queues(m_app))
+            if (StillListing(doc))
+                return false;
+        return true;
     });
-    QApplication::exec();
-    return result;
+    // Lay out and paint what the last messages changed.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    if (!Save(m_app->MainFrame(), m_path))
+        return 1;
+    for (const QString& line : Describe())
+        std::fprintf(out, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(out);
+    return 0;
 }

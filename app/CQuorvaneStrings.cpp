@@ -27,6 +27,26 @@ const VkStringTable& QvStrings()
         {1008, "This queue is logged on. Are you sure you want to close it now?"},
         {1009, "The queue could not be read from \"%s\": the file is damaged or is not a saved queue."},
         {1010, "The queue could not be written to \"%s\"."},
+        {1011, "Usage: quorvane [options]\n"
+               "Administers Oracle job queues; the last palette opens at start-up.\n"
+               "\n"
+               "  -nologo                     start without the splash window\n"
+               "  --screenshot FILE           open the last palette, wait until its queues have logged on\n"
+               "                              (at most 20 seconds), save a picture of the main window\n"
+               "                              as FILE (PNG), print each window's title and, for a\n"
+               "                              queue, its number of jobs (tab-separated), and quit\n"
+               "  --write-demo-palette [FILE] unless a last palette exists, write the demo palette\n"
+               "                              (DEMO and LEGACY as scott/tiger) to FILE or to\n"
+               "                              Demo.qvp in the documents folder, make it the last\n"
+               "                              palette, and quit\n"
+               "  --version                   print the version and quit\n"
+               "  --help                      print this help and quit\n"
+               "\n"
+               "Data (settings, demo Oracle home, palettes) lives under $QUORVANE_ROOT,\n"
+               "or ~/.local/share/quorvane when it is not set.\n"},
+        {1012, "Demo"},
+        {1013, "the job scheduler control is not registered (run scripts/provision.sh)"},
+        {1014, "Demo.qvp"},
         // Queue commands.
         {133, "Refresh the active job queue now\nRefresh"},
         {1057, "Disconnect the active job queue\nDisconnect Queue"},

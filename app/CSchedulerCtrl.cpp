@@ -104,6 +104,13 @@ void CSchedulerCtrl::Refresh() { Call(DISPID_SC_REFRESH); }
 bool CSchedulerCtrl::Connected() { return CallBool(DISPID_SC_CONNECTED); }
 LONG CSchedulerCtrl::Items() { return CallLong(DISPID_SC_ITEMS, DISPATCH_PROPERTYGET); }
 void CSchedulerCtrl::Login() { Call(DISPID_SC_LOGIN); }
+bool CSchedulerCtrl::SetLogon(const std::string& user, const std::string& password, const std::string& database)
+{
+    return SUCCEEDED(Call(DISPID_SC_USERNAME, {VkVariant(user)}, nullptr, DISPATCH_PROPERTYPUT)) &&
+           SUCCEEDED(Call(DISPID_SC_PASSWORD, {VkVariant(password)}, nullptr, DISPATCH_PROPERTYPUT)) &&
+           SUCCEEDED(Call(DISPID_SC_DATABASE, {VkVariant(database)}, nullptr, DISPATCH_PROPERTYPUT));
+}
+
 void CSchedulerCtrl::Reconnect() { Call(DISPID_SC_RECONNECT); }
 void CSchedulerCtrl::Disconnect() { Call(DISPID_SC_DISCONNECT); }
 

@@ -57,6 +57,9 @@ public:
     // false when the control refused the stream (E_FAIL) or is missing.
     bool Persist(IUnknown* stream, bool load);
     void Login();
+    // Sets the logon details that Login uses; false when the control
+    // refused one of them or is missing.
+    bool SetLogon(const std::string& user, const std::string& password, const std::string& database);
     // The control's IUnknown, with a reference of its own for the caller.
     ComPtr<IUnknown> GetIUnknown();
     void Reconnect();

@@ -2,6 +2,7 @@
 
 #include "controls/CJobListActions.h"
 #include "controls/CJobListStatusCtrl.h"
+#include "controls/CJobSaveStatement.h"
 #include "controls/QVCtrlStrings.h"
 #include "platform/Archive.h"
 
@@ -166,10 +167,8 @@ void CJobListCtrl::HandleDialogRequest(VkMessageEvent& message)
         queued = m_worker->TestSql(request->m_text, context, reply);
     else if (number == JLM_EVALUATE)
         queued = m_worker->Evaluate(request->m_text, context, reply);
-    else if (request->m_job.m_jobNumber > 0)
-        queued = m_worker->Change(request->m_text, request->m_job, context, reply);
     else
-        queued = m_worker->Submit(request->m_text, request->m_schema, context, reply);
+        queued = SaveJob(request->m_job, false, context, reply);
     if (!queued) {
         // The sender still gets its answer, later, as it would from the worker.
         auto failed = std::make_shared<TwRequestOutcome>();
@@ -178,6 +177,26 @@ void CJobListCtrl::HandleDialogRequest(VkMessageEvent& message)
         QMetaObject::invokeMethod(
             context, [reply, failed] { reply(*failed); }, Qt::QueuedConnection);
     }
+}
+
+bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply)
+{
+    QPointer<CJobListCtrl> list(this);
+    TwReplyCallback done = [list, broken = job.m_broken, reply = std::move(reply)](TwRequestOutcome& outcome) {
+        // A job saved as broken is broken once it exists.
+        if (list && broken && !outcome.failed && outcome.number > 0) {
+            CJobListData saved;
+            saved.m_jobNumber = static_cast<LONG>(outcome.number);
+            saved.m_broken = false;
+            list->Worker().PostRequest(ReqToggleBroken, nullptr, &saved);
+        }
+        if (reply)
+            reply(outcome);
+    };
+    if (!forceSubmit && m_model.FindRow(job.m_jobNumber) >= 0)
+        return m_worker->Change(CJobSaveStatement::ChangeBlock(job), job, context, std::move(done));
+    return m_worker->Submit(CJobSaveStatement::SubmitBlock(job, m_worker->ServerMajorVersion()),
+                           CJobSaveStatement::SubmitSchema(job, m_worker->UserName()), context, std::move(done));
 }
 
 void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)

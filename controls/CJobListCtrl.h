@@ -61,6 +61,14 @@ public:
     bool Reconnect();
     bool RequestRefresh();
 
+    // The one save path of the queue (job dialog, import, copy): changes the
+    // job when its number is in the list (and forceSubmit is false), else
+    // submits it; the outcome (number: the job's number; failed and message
+    // when it failed) comes to reply on context's thread. A record with its
+    // broken flag set is broken once saved. False when the request could not
+    // be queued (no reply then).
+    bool SaveJob(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply);
+
     // Installs a new list (null: empties the list), keeping the selection
     // by job number, the scroll positions and the sort.
     void InstallList(std::unique_ptr<CJobNewListRecord> list);

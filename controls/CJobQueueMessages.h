@@ -59,15 +59,15 @@ public:
 };
 
 // A dialog's request to the job list (JLM_TESTSQL: the statement in text;
-// JLM_SAVEJOB: the submit or change block in text, the job, the schema of
-// a submit; JLM_EVALUATE: the query in text). The answer comes later: to
+// JLM_SAVEJOB: the job, saved through the list's save path; JLM_EVALUATE:
+// the query in text). The answer comes later: to
 // callback when it is set, else posted to replyTo as a message of the same
 // number carrying a CJobDialogReplyRecord. A reply that does not come in
 // time says "Timed out waiting for a response.".
 class CJobDialogRequestRecord : public VkMessageRecord {
 public:
     std::string m_text;
-    CJobListData m_job; // a job number of 0 saves a new job
+    CJobListData m_job; // a number the list does not show saves a new job
     std::string m_schema;
     TwReplyCallback m_callback;
     QPointer<QObject> m_replyTo;

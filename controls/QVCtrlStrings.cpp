@@ -317,6 +317,13 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JA_JOBS, "jobs"},
         {IDS_JA_STOP_ALL, "Are you sure you want to stop all the running jobs in this queue?"},
         {IDS_JA_CLIPBOARD_FORMAT, "Quorvane JLData"},
+
+        {IDS_JS_DATE_LITERAL, "TO_DATE('%ld/%ld/%ld %ld:%ld:%ld', 'DD/MM/YYYY HH24:MI:SS')"},
+        {IDS_JS_CHANGE_BLOCK, "BEGIN DBMS_JOB.CHANGE(%ld, '%s', %s, '%s');END;"},
+        {IDS_JS_SUBMIT_BLOCK_V7, "BEGIN DBMS_JOB.SUBMIT(:jobno, '%s', %s, '%s', %s); END;"},
+        {IDS_JS_SUBMIT_BLOCK, "BEGIN DBMS_JOB.SUBMIT(:jobno, '%s', %s, '%s', %s, %ld, %s); END;"},
+        {IDS_JS_TRUE, "TRUE"},
+        {IDS_JS_FALSE, "FALSE"},
     };
     return table;
 }

@@ -248,6 +248,14 @@ enum QVCtrlStringId : UINT {
     IDS_JA_JOBS,
     IDS_JA_STOP_ALL,
     IDS_JA_CLIPBOARD_FORMAT,
+
+    // Saving a job: the blocks sent to the server.
+    IDS_JS_DATE_LITERAL = 5900,
+    IDS_JS_CHANGE_BLOCK,
+    IDS_JS_SUBMIT_BLOCK_V7,
+    IDS_JS_SUBMIT_BLOCK,
+    IDS_JS_TRUE,
+    IDS_JS_FALSE,
 };
 
 const VkStringTable& QVCtrlStrings();

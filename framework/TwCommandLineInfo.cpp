@@ -11,6 +11,21 @@ void TwCommandLineInfo::Parse(const QStringList& args)
                 m_unknown << arg;
             continue;
         }
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            m_showHelp = true;
+            continue;
+        }
+        if (arg == QLatin1String("--version")) {
+            m_showVersion = true;
+            continue;
+        }
+        if (arg == QLatin1String("--write-demo-palette")) {
+            m_writeDemoPalette = true;
+            m_bShowSplash = false;
+            if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1Char('-')))
+                m_demoPalettePath = args[++i];
+            continue;
+        }
         if (arg.startsWith(QLatin1String("--screenshot="))) {
             m_screenshotPath = arg.mid(13);
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: the platform's standard flags (with "/" or
-// "-", any case) and --screenshot FILE. Nothing else is acted on.
+// "-", any case), --screenshot FILE, --help, --version and
+// --write-demo-palette [FILE]. Nothing else is acted on.
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,13 @@ public:
     QString m_strFileName;
     // --screenshot FILE: render the main window to FILE and quit.
     QString m_screenshotPath;
+    // --help / -h and --version: print and end.
+    bool m_showHelp = false;
+    bool m_showVersion = false;
+    // --write-demo-palette [FILE]: write the demo palette (FILE, or Demo.qvp
+    // in the documents folder when none follows) and end.
+    bool m_writeDemoPalette = false;
+    QString m_demoPalettePath;
     // Arguments that were not understood (kept for a warning).
     QStringList m_unknown;
 

@@ -95,6 +95,25 @@ bool TwMainFrame::LoadFrame()
     return true;
 }
 
+QList<QMenu*> TwMainFrame::RecentPopups() const
+{
+    QList<QMenu*> popups;
+    for (const QList<QPointer<QAction>>* set : {&m_frameMenus, &m_docMenus}) {
+        for (const QPointer<QAction>& top : *set) {
+            QMenu* file = top ? top->menu() : nullptr;
+            if (!file || file->actions().isEmpty() || VkCommandActions::CommandId(file->actions().first()) != ID_PALETTE_NEW)
+                continue;
+            const QList<QAction*> items = file->actions();
+            for (int i = 0; i < items.size(); ++i) {
+                if (VkCommandActions::CommandId(items[i]) == ID_APP_EXIT && i >= 2 && items[i - 2]->menu())
+                    popups.push_back(items[i - 2]->menu());
+            }
+            break;
+        }
+    }
+    return popups;
+}
+
 QLabel* TwMainFrame::IndicatorPane(int index) const
 {
     return index >= 0 && index < static_cast<int>(m_indicators.size()) ? m_indicators[index] : nullptr;

@@ -17,6 +17,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QMdiSubWindow;
 class TwMDIClientWnd;
 class TwQuillApp;
@@ -53,6 +54,9 @@ public:
     void UpdateMenuSet();
     // The top-level popups of the menu shown now.
     QList<QAction*> CurrentMenuPopups() const;
+    // The Recent popup of each menu set: in the File popup (the one that
+    // starts with palette New), the item two above Exit.
+    QList<QMenu*> RecentPopups() const;
 
     // Lights the CAP, NUM and SCRL indicators as states says; all dim when
     // the platform does not tell.

@@ -9,6 +9,9 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
+#include <string>
+
 using COLORREF = DWORD; // 0x00BBGGRR
 
 constexpr COLORREF VkRGB(int r, int g, int b)
@@ -19,6 +22,9 @@ QColor VkColorFromRef(COLORREF colour);
 COLORREF VkRefFromColor(const QColor& colour);
 
 class CArchive;
+class QWidget;
+class TwQuillApp;
+struct TwPaletteRecord;
 
 class TwPalette {
 public:
@@ -64,6 +70,31 @@ public:
     // picture-mode record loads the picture. Archive exceptions pass to the
     // caller.
     void Serialize(CArchive& ar);
+
+    // The palette record as stored and back; applying a picture-mode record
+    // loads its picture.
+    TwPaletteRecord Record() const;
+    void ApplyRecord(const TwPaletteRecord& record);
+
+    // The open dialog for a palette file: true when a file with the palette
+    // extension was chosen (the path is then the palette's); message 32824
+    // for another extension.
+    bool InteractPalettePath(TwQuillApp& app);
+    // Reads the palette file (asking for it when askForPath or when it does
+    // not exist) and opens its queue windows, blank covered meanwhile. A
+    // file that cannot be read whole is reported with its path and why, and
+    // changes nothing: this palette keeps its settings and path, and the
+    // windows opened so far are closed again.
+    bool Load(TwQuillApp& app, bool askForPath, QWidget* blank);
+    // Writes the palette and the app's queue windows (asking for a path when
+    // askForPath or while the palette has no file of its own). A failure is
+    // reported with the path and why; the palette keeps its path then.
+    bool Save(TwQuillApp& app, bool askForPath, bool copy = false);
+    // Writes to path without asking or reporting; false with a reason.
+    // afterWritten (tests) runs once the new file is complete, before it
+    // replaces the old one.
+    bool WriteTo(TwQuillApp& app, const QString& path, std::string& reason,
+                 const std::function<void()>& afterWritten = {});
 
     // The system colour of the MDI application workspace.
     static COLORREF WorkspaceColour();

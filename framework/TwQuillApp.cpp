@@ -8,6 +8,7 @@
 #include "framework/TwMainFrame.h"
 #include "framework/TwPalette.h"
 #include "framework/TwPaletteSettingsDlg.h"
+#include "framework/TwRecentPalettes.h"
 #include "framework/TwSettings.h"
 #include "framework/TwSplashWnd.h"
 #include "framework/TwStrings.h"
@@ -148,7 +149,10 @@ bool TwQuillApp::InitInstance(const QStringList& args)
     // 8. Which palette to start with.
     if (!m_autoLoadPalette || QFileInfo(lastPalette).fileName().isEmpty()) {
         m_startWithNewPalette = true;
-        m_startMaximized = true;
+        // A user who placed the frame but never saved a palette keeps the
+        // placement; without one, step 14 maximizes.
+        if (!m_autoLoadPalette)
+            m_startMaximized = true;
     } else {
         m_palette->SetPath(lastPalette);
         if (!QFileInfo(lastPalette).isFile()) {
@@ -178,6 +182,10 @@ bool TwQuillApp::InitInstance(const QStringList& args)
         m_mainFrame->setGeometry(FitToWorkArea(m_startRect));
         if (maximized)
             m_startMaximized = true;
+    } else {
+        // Never placed by the user (a palette written at set-up opens on a
+        // first start): the whole screen, as a first start has it.
+        m_startMaximized = true;
     }
     TwSplashWnd::ShowSplashScreen(m_mainFrame);
     if (m_startMaximized)
@@ -200,8 +208,10 @@ int TwQuillApp::ExitInstance()
 {
     if (m_settings) {
         const auto name = [](UINT id) { return TwStrings().Load(id); };
-        m_settings->SetString(nullptr, name(IDS_TW_LAST_PALETTE).c_str(),
-                              m_palette ? m_palette->Path().toStdString() : std::string());
+        // Only a palette that was read from or written to its file is worth
+        // opening next time; otherwise the last one stays.
+        if (m_palette && !m_palette->IsDefault() && QFileInfo(m_palette->Path()).isFile())
+            m_settings->SetString(nullptr, name(IDS_TW_LAST_PALETTE).c_str(), m_palette->Path().toStdString());
         m_settings->SetBool(nullptr, name(IDS_TW_AUTO_LOAD_PALETTE).c_str(), m_autoLoadPalette);
         m_settings->SetBool(nullptr, name(IDS_TW_AUTO_SAVE_PALETTE).c_str(), m_autoSavePalette);
         m_settings->Close();
@@ -217,9 +227,119 @@ int TwQuillApp::ExitInstance()
 
 bool TwQuillApp::SaveAllModified()
 {
-    if (m_autoSavePalette)
+    // A palette never saved and without queues holds nothing to keep.
+    const bool empty = m_palette && m_palette->IsDefault() && OpenDocumentCount() == 0 &&
+                       (!FirstTemplate() || FirstTemplate()->DocumentCount() == 0);
+    if (m_autoSavePalette && !empty)
         SavePalette(false);
     return true;
+}
+
+bool TwQuillApp::LoadStartupPalette()
+{
+    if (!m_palette)
+        return false;
+    if (m_palette->Load(*this, false, MDIFrame()))
+        return true;
+    // The file stays as it is for the user to look at; a new palette takes
+    // its place so that saving on exit cannot overwrite it.
+    m_palette.reset(OnWantNewPalette());
+    m_startWithNewPalette = true;
+    return false;
+}
+
+bool TwQuillApp::SavePalette(bool askForPath)
+{
+    if (!m_palette || !m_palette->Save(*this, askForPath))
+        return false;
+    UpdateRecentPaletteMenu(m_palette->Path(), m_palette->Title());
+    return true;
+}
+
+QString TwQuillApp::FileDialogFolder() const
+{
+    return m_fileDialogFolder.isEmpty() ? QString::fromStdString(VkPersonalFolder().string()) : m_fileDialogFolder;
+}
+
+void TwQuillApp::ReportPaletteError(const QString& text)
+{
+    VkModalService::MessageBox(nullptr, text, m_title, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TwQuillApp::UpdateRecentPaletteMenu(const QString& path, const QString& title)
+{
+    if (!m_settings)
+        return;
+    const std::vector<TwRecentPalette> entries = TwRecentPalettes::Update(*m_settings, path, title);
+    m_recentPaths.clear();
+    for (const TwRecentPalette& entry : entries)
+        m_recentPaths.push_back(entry.path);
+    if (!m_mainFrame || !m_actions)
+        return;
+    for (QMenu* recent : m_mainFrame->RecentPopups()) {
+        recent->clear();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const int n = static_cast<int>(i) + 1;
+            recent->addAction(m_actions->CreateAction(ID_RECENT_PALETTE_FIRST - 1 + n,
+                                                      TwRecentPalettes::MenuText(n, entries[i]), recent));
+        }
+        if (entries.empty())
+            recent->addAction(m_actions->CreateAction(0, TwString(IDS_TW_NONE), recent));
+    }
+    m_actions->RequestUpdate();
+}
+
+bool TwQuillApp::OpenPalette(std::unique_ptr<TwPalette> candidate)
+{
+    if (!candidate || !CanCloseAll())
+        return false;
+    std::vector<QPointer<VkDocument>> previous;
+    if (VkMultiDocTemplate* tpl = FirstTemplate())
+        for (VkDocument* doc : tpl->Documents())
+            previous.push_back(doc);
+    if (!candidate->Load(*this, false, MDIFrame()))
+        return false;
+    for (const QPointer<VkDocument>& doc : previous)
+        if (doc)
+            doc->OnCloseDocument();
+    m_palette = std::move(candidate);
+    if (m_mainFrame) {
+        m_mainFrame->update();
+        if (MDIFrame())
+            MDIFrame()->viewport()->update();
+    }
+    AfterDocumentOpened();
+    UpdateRecentPaletteMenu(m_palette->Path(), m_palette->Title());
+    OnPaletteOpenSuccess(m_palette.get());
+    return true;
+}
+
+void TwQuillApp::OnPaletteOpen()
+{
+    std::unique_ptr<TwPalette> candidate(OnWantNewPalette());
+    if (!candidate->InteractPalettePath(*this))
+        return;
+    OpenPalette(std::move(candidate));
+}
+
+void TwQuillApp::OnRecentPaletteOpen(UINT id)
+{
+    const std::size_t index = id - ID_RECENT_PALETTE_FIRST;
+    if (id < ID_RECENT_PALETTE_FIRST || index >= m_recentPaths.size())
+        return;
+    std::unique_ptr<TwPalette> candidate(OnWantNewPalette());
+    candidate->SetPath(m_recentPaths[index]);
+    OpenPalette(std::move(candidate));
+}
+
+void TwQuillApp::OnPaletteSave()
+{
+    SavePalette(false);
+}
+
+void TwQuillApp::OnPaletteSaveas()
+{
+    SavePalette(true);
 }
 
 bool TwQuillApp::PreTranslateMessage(QObject*, QEvent* event)
@@ -278,6 +398,10 @@ void TwQuillApp::MapAppCommands()
 {
     MapCommand(ID_PALETTE_NEW, [this] { OnPaletteNew(); });
     MapCommand(ID_PALETTE_PROPERTIES, [this] { OnPaletteProperties(); });
+    MapCommand(ID_PALETTE_OPEN, [this] { OnPaletteOpen(); });
+    MapCommand(ID_PALETTE_SAVE, [this] { OnPaletteSave(); });
+    MapCommand(ID_PALETTE_SAVEAS, [this] { OnPaletteSaveas(); });
+    MapCommand(ID_RECENT_PALETTE_FIRST, [this](UINT id) { OnRecentPaletteOpen(id); }, {}, ID_RECENT_PALETTE_LAST);
     MapCommand(ID_FILE_NEW, [this] { OnFileNew(); }, [this](VkCmdUI& ui) {
         ui.Enable(FirstTemplate() && FirstTemplate()->CanCreateDocuments());
     });
@@ -391,8 +515,9 @@ bool TwQuillApp::CanCloseAll()
     const QString text = QString::fromStdString(TwStrings().Format(IDS_TW_SAVE_PALETTE_FIRST, path.constData()));
     switch (VkModalService::MessageBox(m_mainFrame, text, m_title, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
-        SavePalette(m_palette && m_palette->IsDefault());
-        return true;
+        // Going on after a failed or cancelled save would lose the queues
+        // the user just asked to keep.
+        return SavePalette(m_palette && m_palette->IsDefault());
     case IDNO:
         return true;
     default:

@@ -5,6 +5,7 @@
 // its resources and the refresh of one queue.
 
 #include "framework/TwCommandLineInfo.h"
+#include "framework/TwPalette.h"
 #include "generic/VkCommand.h"
 #include "generic/VkMenuTable.h"
 
@@ -91,6 +92,9 @@ public:
     // Closes the documents (asking first when ask) and makes newPalette the
     // current one; false, dropping newPalette, when the user keeps them.
     bool ConfirmPaletteChange(std::unique_ptr<TwPalette> newPalette, bool ask);
+    // Asks whether to save the current palette first: true for No, and for
+    // Yes once the palette is saved; false for Cancel or a save that did
+    // not happen.
     bool CanCloseAll();
     bool DoPaletteProperties(TwPalette* palette, bool isNew);
 
@@ -106,6 +110,23 @@ public:
     // Re-tiles, retitles and updates the menus after a queue window opened.
     void AfterDocumentOpened();
 
+    // True while a palette is opening its queue windows (they log on with
+    // what the palette holds instead of asking).
+    bool IsPaletteLoading() const { return m_paletteLoads > 0 || (m_palette && m_palette->IsLoading()); }
+    void SetPaletteLoading(bool loading) { m_paletteLoads += loading ? 1 : -1; }
+    // The folder file dialogs start in: the documents folder at first,
+    // then the folder last chosen.
+    QString FileDialogFolder() const;
+    void SetFileDialogFolder(const QString& folder) { m_fileDialogFolder = folder; }
+    // Shows a failed palette load or save (text says which file and why).
+    virtual void ReportPaletteError(const QString& text);
+    // The paths of the Recent menu, in menu order.
+    const std::vector<QString>& RecentPalettePaths() const { return m_recentPaths; }
+    // Makes candidate current with its file's queue windows; the current
+    // palette and its windows stay when the question is cancelled or the
+    // file cannot be read.
+    bool OpenPalette(std::unique_ptr<TwPalette> candidate);
+
     // Commands.
     void OnFileNew();
     void OnViewRefreshall();
@@ -113,6 +134,10 @@ public:
     void OnAppAbout();
     void OnPaletteNew();
     void OnPaletteProperties();
+    void OnPaletteOpen();
+    void OnPaletteSave();
+    void OnPaletteSaveas();
+    void OnRecentPaletteOpen(UINT id);
 
     // Hooks for the explorer tool window; nothing to do without one.
     virtual void HandleFrameMinimize(bool) {}
@@ -123,13 +148,16 @@ protected:
     virtual bool InitOle();
     // Opens the program's settings branch.
     virtual std::unique_ptr<TwSettings> OpenSettings(const QString& company, const QString& appKey);
-    // Loads the current palette's file at start-up; palette files come
-    // with their own commands.
-    virtual bool LoadStartupPalette() { return false; }
-    // Saves the current palette (asking for a path when asked).
-    virtual bool SavePalette(bool) { return false; }
-    // Rebuilds the Recent palettes menu.
-    virtual void UpdateRecentPaletteMenu(const QString&, const QString&) {}
+    // Loads the current palette's file at start-up; a file that cannot be
+    // read leaves a new palette instead, so that nothing overwrites it.
+    virtual bool LoadStartupPalette();
+    // Saves the current palette (asking for a path when asked) and puts it
+    // first in the Recent menu.
+    virtual bool SavePalette(bool askForPath);
+public:
+    // Rebuilds the Recent palettes menu with path (when not empty) first.
+    virtual void UpdateRecentPaletteMenu(const QString& path, const QString& title);
+protected:
     // Brings the explorer tool window back as it was at the last exit.
     virtual void RestoreExplorerTool() {}
 
@@ -165,4 +193,7 @@ private:
     bool m_autoLoadPalette = true;
     bool m_autoSavePalette = true;
     bool m_comInitialised = false;
+    int m_paletteLoads = 0;
+    QString m_fileDialogFolder;
+    std::vector<QString> m_recentPaths;
 };

@@ -48,6 +48,18 @@ const VkStringTable& TwStrings()
         {IDS_TW_DLG_ALL_PALETTES, "Settings for all Palettes"},
         {IDS_TW_DLG_AUTOLOAD, "&Autoload last"},
         {IDS_TW_DLG_AUTOSAVE, "&Autosave on close"},
+        {IDS_TW_PALETTE_LOAD_FAILED, "The Palette file \"%s\" could not be opened:\n%s\nThe current Palette is unchanged."},
+        {IDS_TW_PALETTE_SAVE_FAILED, "The Palette could not be saved to \"%s\":\n%s"},
+        {IDS_TW_PALETTE_SHORT_HEAD, "The file ends before the Palette's settings are complete."},
+        {IDS_TW_PALETTE_SHORT_QUEUE, "The file ends inside queue %ld of %ld."},
+        {IDS_TW_PALETTE_BAD_WINDOW, "Queue %ld has a window position outside any screen."},
+        {IDS_TW_PALETTE_BAD_CHUNK, "Queue %ld holds a data block of %lu bytes; a Palette's blocks hold at most 1024."},
+        {IDS_TW_PALETTE_TRAILING, "The file goes on after its last queue."},
+        {IDS_TW_PALETTE_TOO_LARGE, "The file is far larger than any Palette."},
+        {IDS_TW_PALETTE_QUEUE_FAILED, "Queue %ld: %s"},
+        {IDS_TW_PALETTE_QUEUE_NOT_MADE, "The window of queue %ld could not be created."},
+        {IDS_TW_RECENT_VALUE, "Palette%ld"},
+        {IDS_TW_RECENT_ITEM, "&%ld %s (%s)"},
     };
     return table;
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+class CArchive;
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
@@ -37,6 +38,9 @@ public:
     // Closes every frame and removes the document from its template; the
     // object is deleted once the event loop runs.
     virtual void OnCloseDocument();
+    // Writes or reads the document's saved state; archive exceptions pass
+    // to the caller. Nothing by default.
+    virtual void Serialize(CArchive&) {}
 
 private:
     friend class VkMultiDocTemplate;

@@ -63,26 +63,21 @@ fi
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$(nproc)"
 
-# Register the in-process modules and provision the demo Oracle home in the
-# data root ($QUORVANE_ROOT, default ~/.local/share/quorvane).
-register_modules() {
-  bash scripts/register-modules.sh "$build_dir"
-}
-provision_demo() {
-  local oradmin="$build_dir/bin/oradmin"
-  [ -x "$oradmin" ] || return 0
-  "$oradmin" demo || echo "warning: the demo Oracle home could not be set up; Quorvane runs, but connecting to the demo databases will fail" >&2
+# Register the modules, create the demo Oracle home and the demo palette in
+# the data root ($QUORVANE_ROOT, default ~/.local/share/quorvane).
+provision() {
+  bash scripts/provision.sh "$build_dir"
 }
 
 case "$mode" in
   build)
     ;;
   run)
-    register_modules
-    provision_demo
+    provision
     exec "$build_dir/bin/quorvane" "$@"
     ;;
   test)
+    provision
     export QT_QPA_PLATFORM=offscreen
     # Tests make their own data roots; nothing here touches the user's.
     failed=0

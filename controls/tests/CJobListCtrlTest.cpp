@@ -501,8 +501,10 @@ TEST_F(JobListOnDemo, DialogRequestsAreAnsweredLaterAsPostedMessages)
     // Sent, as a dialog sends them: the list answers after it returned.
     VkSendMessage(&list(), JLM_TESTSQL, 0, 0, DialogRequest("select nonsense from", &dialog));
     VkSendMessage(&list(), JLM_EVALUATE, 0, 0, DialogRequest("select 6 * 7 from dual", &dialog));
-    auto save = DialogRequest("BEGIN DBMS_JOB.SUBMIT(:jobno, 'null;', SYSDATE, 'SYSDATE + 1'); END;", &dialog);
-    save->m_schema = "SCOTT";
+    auto save = DialogRequest(std::string(), &dialog);
+    save->m_job.m_what = "null;";
+    save->m_job.m_nextDate = 46000;
+    save->m_job.m_interval = "SYSDATE + 1";
     VkSendMessage(&list(), JLM_SAVEJOB, 0, 0, std::move(save));
     EXPECT_TRUE(dialog.replies.empty());
     ASSERT_TRUE(WaitUntil([&] { return dialog.replies.size() == 3; }));

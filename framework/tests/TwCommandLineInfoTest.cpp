@@ -53,4 +53,31 @@ TEST(TwCommandLineInfo, OddArgumentsAreKeptAsUnknown)
     EXPECT_EQ(other.m_strFileName, "-"); // a lone dash is a name, as the platform reads it
 }
 
+TEST(TwCommandLineInfo, HelpVersionAndDemoPalette)
+{
+    TwCommandLineInfo help;
+    help.Parse({"--help"});
+    EXPECT_TRUE(help.m_showHelp);
+    EXPECT_FALSE(help.m_showVersion);
+    EXPECT_TRUE(help.m_unknown.isEmpty());
+
+    TwCommandLineInfo version;
+    version.Parse({"-nologo", "--version"});
+    EXPECT_TRUE(version.m_showVersion);
+    EXPECT_FALSE(version.m_showHelp);
+
+    TwCommandLineInfo demo;
+    demo.Parse({"--write-demo-palette", "/tmp/d.qvp", "-nologo"});
+    EXPECT_TRUE(demo.m_writeDemoPalette);
+    EXPECT_EQ(demo.m_demoPalettePath, "/tmp/d.qvp");
+    EXPECT_FALSE(demo.m_bShowSplash);
+    EXPECT_TRUE(demo.m_strFileName.isEmpty());
+
+    // Without a file the documents folder's Demo.qvp is meant.
+    TwCommandLineInfo bare;
+    bare.Parse({"--write-demo-palette", "-nologo"});
+    EXPECT_TRUE(bare.m_writeDemoPalette);
+    EXPECT_TRUE(bare.m_demoPalettePath.isEmpty());
+}
+
 } // namespace

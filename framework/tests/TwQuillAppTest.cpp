@@ -227,7 +227,9 @@ TEST_F(TwQuillAppTest, CommandEnablingFollowsHandlersAndOpenQueues)
         {ID_FILE_NEW, true, true},           {ID_VIEW_REFRESHALL, false, true},
         {ID_FILE_CLOSEALL, false, true},     {ID_APP_ABOUT, true, true},
         {ID_WINDOW_AUTOTILE, true, true},    {ID_WINDOW_CASCADE, false, true},
-        {ID_PALETTE_OPEN, false, false},     // no handler yet: disabled
+        {ID_PALETTE_OPEN, true, true},       {ID_PALETTE_SAVE, true, true},
+        {ID_PALETTE_SAVEAS, true, true},     {ID_RECENT_PALETTE_FIRST + 3, true, true},
+        {ID_RECENT_NONE, false, false},      // "None" does nothing
         {ID_TOOLS_ORACLEEXPLORER, false, false},
         {32778, false, false},               // a queue command nobody handles
     };
