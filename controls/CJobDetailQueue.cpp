@@ -3,6 +3,8 @@
 #include "controls/CJobListCtrl.h"
 #include "controls/CJobListStatusCtrl.h"
 
+#include <QPointer>
+
 std::string CJobListDetailQueue::Host() const
 {
     return m_list.Worker().Host();
@@ -40,5 +42,12 @@ bool CJobListDetailQueue::Evaluate(const std::string& query, QObject* context, T
 
 bool CJobListDetailQueue::SaveJob(const CJobListData& job, QObject* context, TwReplyCallback reply)
 {
-    return m_list.SaveJob(job, false, context, std::move(reply));
+    // A job submitted anew is not in the list yet: the list reads it.
+    QPointer<CJobListCtrl> list(&m_list);
+    return m_list.SaveJob(job, false, context, [list, reply = std::move(reply)](TwRequestOutcome& outcome) {
+        if (list && !outcome.failed && outcome.number > 0 && list->FindRow(static_cast<LONG>(outcome.number)) < 0)
+            list->RequestRefresh();
+        if (reply)
+            reply(outcome);
+    });
 }

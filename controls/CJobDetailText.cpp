@@ -1,9 +1,8 @@
 #include "controls/CJobDetailText.h"
 
+#include "controls/CJobSaveStatement.h"
 #include "controls/CScheduleBuilder.h"
 #include "controls/QVCtrlStrings.h"
-#include "generic/VkDateFormat.h"
-#include "platform/VkAscii.h"
 
 #include <QString>
 
@@ -153,10 +152,7 @@ std::string CJobDetailText::IntervalFromSchedule(const CScheduleResult& result)
 
 std::string CJobDetailText::NextDateLiteral(DATE date)
 {
-    VkDateFormat::Parts parts;
-    if (!VkDateFormat::FromAutomationDate(date, parts))
-        VkDateFormat::FromAutomationDate(0.0, parts);
-    return CScheduleBuilder::DateLiteral(parts);
+    return CJobSaveStatement::DateLiteral(date);
 }
 
 std::string CJobDetailText::ToEditText(const std::string& text)
