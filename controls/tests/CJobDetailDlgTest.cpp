@@ -10,6 +10,7 @@
 #include "controls/CJobDetail_WhatTab.h"
 #include "controls/tests/ScheduleTestSupport.h"
 #include "generic/VkAppStore.h"
+#include "generic/VkHtmlHelp.h"
 #include "generic/VkModalScript.h"
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
@@ -165,6 +166,12 @@ TEST_F(JobDetailDlg, CreateModeCaptionsPagesAndEnableRule)
     EXPECT_EQ(dlg->HelpTopic(), "text\\AddMod.txt");
     dlg->tabs()->setCurrentIndex(CJobDetailDlg::TabAdvanced);
     EXPECT_EQ(dlg->HelpTopic(), "text\\AdvTab.txt");
+    // Every page's topic is shipped.
+    const std::filesystem::path help = std::filesystem::path(QT_TESTCASE_SOURCEDIR) / "../help/qvctrl.chm";
+    for (int tab = 0; tab < dlg->tabs()->count(); ++tab) {
+        dlg->tabs()->setCurrentIndex(tab);
+        EXPECT_FALSE(VkHelpTopicPath(help, dlg->HelpTopic()).empty()) << dlg->HelpTopic();
+    }
 
     // The first schedule result (now, never) is on the Advanced page.
     EXPECT_EQ(dlg->advancedTab()->nextDate(), "SYSDATE");

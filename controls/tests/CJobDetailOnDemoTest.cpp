@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimeEdit>
 
 #include <regex>
@@ -349,6 +350,36 @@ TEST_F(JobDetailOnDemo, AnotherUsersJobCannotBeSavedButCanBeCreatedAnew)
     EXPECT_EQ(created.logUser, "SYSTEM");
     EXPECT_EQ(created.what, scotts.m_what);
     EXPECT_EQ(Count(), scottsBefore); // SCOTT's jobs untouched
+}
+
+TEST_F(JobDetailOnDemo, EnterAndDoubleClickOnAJobOpenItAndNewOpensAnEmptyDialog)
+{
+    Connect("scott", "tiger");
+    CJobDetailCommands::Attach(list());
+    const CJobListData first = list().Model().Job(0);
+    std::vector<std::string> opened;
+    auto look = [&](QDialog* shown) {
+        auto* dlg = qobject_cast<CJobDetailDlg*>(shown);
+        EXPECT_NE(dlg, nullptr);
+        if (dlg)
+            opened.push_back(dlg->Header().toStdString() + "|" + dlg->whatTab()->what());
+        return int(QDialog::Rejected);
+    };
+    const std::string modify = "Job No. : " + std::to_string(first.m_jobNumber) + "    Host: DEMO    User:  scott|" +
+                               first.m_what;
+    list().SelectJobs({first.m_jobNumber});
+    modal.AnswerDialog(look);
+    QTest::keyClick(&list(), Qt::Key_Return);
+    modal.AnswerDialog(look);
+    const QRect cell = list().visualRect(list().Model().index(0, 1));
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    modal.AnswerDialog(look);
+    list().OnCommand(ID_JL_NEW);
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[0], modify);
+    EXPECT_EQ(opened[1], modify);
+    EXPECT_EQ(opened[2], "Host: DEMO    User:  scott|");
+    EXPECT_EQ(modal.Unexpected(), 0);
 }
 
 } // namespace
