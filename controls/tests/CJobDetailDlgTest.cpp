@@ -8,6 +8,7 @@
 #include "controls/CJobDetail_SQLTab.h"
 #include "controls/CJobDetail_ScheduleTab.h"
 #include "controls/CJobDetail_WhatTab.h"
+#include "controls/COracleExplorerTree.h"
 #include "controls/tests/ScheduleTestSupport.h"
 #include "generic/VkAppStore.h"
 #include "generic/VkHtmlHelp.h"
@@ -19,6 +20,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -422,6 +426,29 @@ TEST_F(JobDetailDlg, PastStartIsQuestionedAndNoStaysOnTheSchedule)
     modal.AnswerMessage(IDYES);
     dlg->SaveDefault();
     EXPECT_EQ(queue.sent.size(), 1u);
+}
+
+TEST_F(JobDetailDlg, TextDraggedFromTheTreeDropsIntoThePlSqlEdit)
+{
+    auto dlg = Open();
+    dlg->tabs()->setCurrentIndex(CJobDetailDlg::TabWhat);
+    QPlainTextEdit* edit = dlg->whatTab()->edit();
+    edit->setPlainText("null;\n");
+    EXPECT_TRUE(dlg->whatTab()->tree()->dragEnabled());
+
+    // The tree's drag carries the call as plain text.
+    QMimeData data;
+    data.setText("BEGIN\n  scott.refresh_stats;\nEND;");
+    const QPoint at = edit->viewport()->rect().bottomLeft() - QPoint(-2, 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &drop);
+    EXPECT_NE(dlg->whatTab()->what().find("scott.refresh_stats;"), std::string::npos) << dlg->whatTab()->what();
+    EXPECT_TRUE(dlg->defaultButton()->isEnabled());
 }
 
 TEST_F(JobDetailDlg, RectangleIsRememberedAndFittedOnScreen)

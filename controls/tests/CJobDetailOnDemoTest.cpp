@@ -11,6 +11,7 @@
 #include "controls/CJobDetail_ScheduleTab.h"
 #include "controls/CJobDetail_WhatTab.h"
 #include "controls/CJobListCtrl.h"
+#include "controls/COracleExplorerTree.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CSchedulerMainDlg.h"
 #include "generic/VkModalScript.h"
@@ -200,6 +201,16 @@ TEST_F(JobDetailOnDemo, JobsCreatedFromEachKindOfScheduleReachTheServer)
              Child<QTimeEdit>(dlg.scheduleTab(), "dayAt")->setTime(QTime(6, 30));
          },
          false},
+        {"every day from 08:00 until 18:00 every 30 minutes",
+         [](CJobDetailDlg& dlg) {
+             StartOnFixedDay(dlg);
+             Child<CDISDays>(dlg.scheduleTab(), "days")->button(CDISDaysModel::ID_ALL_DAYS)->click();
+             Child<QTimeEdit>(dlg.scheduleTab(), "dayAt")->setTime(QTime(8, 0));
+             Child<QComboBox>(dlg.scheduleTab(), "repeatUnit")->setCurrentIndex(CScheduleSettings::Minutes);
+             Child<QSpinBox>(dlg.scheduleTab(), "repeatAmount")->setValue(30);
+             Child<QTimeEdit>(dlg.scheduleTab(), "untilTime")->setTime(QTime(18, 0));
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -268,6 +279,9 @@ TEST_F(JobDetailOnDemo, CheckSyntaxShowsTheServersVerdictAndCreatesNothing)
     dlg->whatTab()->setWhat("dbms_output.put_line('ok');");
     Press(*dlg, dlg->whatTab()->checkSyntaxAction());
     EXPECT_EQ(LastMessage(), "PL/SQL is valid.");
+    // The page's schema tree logs on with the queue's connection.
+    EXPECT_EQ(dlg->whatTab()->tree()->UserName(), "scott");
+    EXPECT_TRUE(WaitUntil([&] { return dlg->whatTab()->tree()->Connected(); }));
 
     dlg->whatTab()->setWhat("x := ;");
     Press(*dlg, dlg->whatTab()->checkSyntaxAction());
