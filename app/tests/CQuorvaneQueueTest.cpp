@@ -13,6 +13,7 @@
 #include "generic/VkDocTemplate.h"
 #include "generic/VkModalScript.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -35,18 +36,7 @@
 
 namespace {
 
-// Processes events until done() holds; false after a generous limit (a hang
-// is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 int Threads()
 {
