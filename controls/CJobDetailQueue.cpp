@@ -3,7 +3,6 @@
 #include "controls/CJobListCtrl.h"
 #include "controls/CJobListStatusCtrl.h"
 
-#include <QPointer>
 
 std::string CJobListDetailQueue::Host() const
 {
@@ -42,12 +41,5 @@ bool CJobListDetailQueue::Evaluate(const std::string& query, QObject* context, T
 
 bool CJobListDetailQueue::SaveJob(const CJobListData& job, QObject* context, TwReplyCallback reply)
 {
-    // A job submitted anew is not in the list yet: the list reads it.
-    QPointer<CJobListCtrl> list(&m_list);
-    return m_list.SaveJob(job, false, context, [list, reply = std::move(reply)](TwRequestOutcome& outcome) {
-        if (list && !outcome.failed && outcome.number > 0 && list->FindRow(static_cast<LONG>(outcome.number)) < 0)
-            list->RequestRefresh();
-        if (reply)
-            reply(outcome);
-    });
+    return m_list.SaveJob(job, false, context, std::move(reply));
 }

@@ -190,6 +190,10 @@ bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* c
             saved.m_broken = false;
             list->Worker().PostRequest(ReqToggleBroken, nullptr, &saved);
         }
+        // A job submitted anew is not in the list yet: the list reads it
+        // (re-reading one job only updates rows the list has).
+        if (list && !outcome.failed && outcome.number > 0 && list->FindRow(static_cast<LONG>(outcome.number)) < 0)
+            list->RequestRefresh();
         if (reply)
             reply(outcome);
     };
