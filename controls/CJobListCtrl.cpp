@@ -190,6 +190,10 @@ bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* c
             saved.m_broken = false;
             list->Worker().PostRequest(ReqToggleBroken, nullptr, &saved);
         }
+        // A job submitted anew is not in the list yet: the list reads it
+        // (re-reading one job only updates rows the list has).
+        if (list && !outcome.failed && outcome.number > 0 && list->FindRow(static_cast<LONG>(outcome.number)) < 0)
+            list->RequestRefresh();
         if (reply)
             reply(outcome);
     };
@@ -344,6 +348,12 @@ void CJobListCtrl::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         if (IsConnected() && !SelectedRows().empty())
             emit commandRequested(ID_JL_REMOVE);
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        if (IsConnected() && SelectedRows().size() == 1)
+            emit commandRequested(ID_JL_MODIFY);
         event->accept();
         return;
     }

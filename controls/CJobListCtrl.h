@@ -65,8 +65,8 @@ public:
     // job when its number is in the list (and forceSubmit is false), else
     // submits it; the outcome (number: the job's number; failed and message
     // when it failed) comes to reply on context's thread. A record with its
-    // broken flag set is broken once saved. False when the request could not
-    // be queued (no reply then).
+    // broken flag set is broken once saved; a job submitted anew is read
+    // into the list. False when the request could not be queued (no reply).
     bool SaveJob(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply);
 
     // Installs a new list (null: empties the list), keeping the selection

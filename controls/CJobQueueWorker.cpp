@@ -12,10 +12,11 @@
 using VkOracle::OCISession;
 
 CJobQueueWorker::CJobQueueWorker(QObject* receiver)
-    : TwRequestWorker(receiver, TwWorkerTexts::Load(QVCtrlStrings(),
-                                                    {IDS_JW_TIMED_OUT, IDS_JW_STILL_WAITING, IDS_QV_CAPTION,
-                                                     IDS_JW_NOT_CONNECTED, IDS_JW_NO_CLIENT, IDS_JW_CONNECTED,
-                                                     IDS_JW_NOT_CONNECTED_TIP, IDS_JW_DISCONNECTED}))
+    : TwRequestWorker(receiver,
+                      TwWorkerTexts::Load(QVCtrlStrings(), {IDS_JW_TIMED_OUT, IDS_JW_STILL_WAITING, IDS_QV_CAPTION,
+                                                            IDS_JW_NOT_CONNECTED, IDS_JW_NO_CLIENT, IDS_JW_CONNECTED,
+                                                            IDS_JW_NOT_CONNECTED_TIP, IDS_JW_DISCONNECTED}),
+                      ReqParse, ReqEvaluate)
 {
 }
 
@@ -58,42 +59,31 @@ bool CJobQueueWorker::Connect()
     return PostRequest(ReqConnect, &connect);
 }
 
-std::unique_ptr<CJobQueueWorker::Request> CJobQueueWorker::MakeRequest(LONG kind, const std::string* text,
-                                                                       const CJobListData* job,
-                                                                       const std::string* schema) const
+std::unique_ptr<TwWorkerRequest> CJobQueueWorker::NewRequest() const
 {
-    auto request = std::make_unique<Request>();
-    request->kind = kind;
-    if (text)
-        request->text = *text;
+    return std::make_unique<Request>();
+}
+
+std::unique_ptr<TwWorkerRequest> CJobQueueWorker::MakeJobRequest(LONG kind, const std::string* text,
+                                                                 const CJobListData* job,
+                                                                 const std::string* schema) const
+{
+    std::unique_ptr<TwWorkerRequest> request = MakeRequest(kind, text, schema);
     if (job)
-        request->job = *job;
-    if (schema)
-        request->schema = *schema;
+        static_cast<Request&>(*request).job = *job;
     return request;
 }
 
 bool CJobQueueWorker::PostRequest(LONG kind, const std::string* text, const CJobListData* job, bool wait,
                                   const std::string* schema, CJobRequestOutcome* outcome)
 {
-    auto request = MakeRequest(kind, text, job, schema);
-    return wait ? QueueAndWait(std::move(request), outcome) : Queue(std::move(request));
+    return Send(MakeJobRequest(kind, text, job, schema), wait, outcome);
 }
 
 bool CJobQueueWorker::PostRequest(LONG kind, const std::string& text, const CJobListData* job,
                                   const std::string& schema, QObject* context, TwReplyCallback reply)
 {
-    return Queue(MakeRequest(kind, &text, job, &schema), context, std::move(reply));
-}
-
-bool CJobQueueWorker::TestSql(const std::string& statement, QObject* context, TwReplyCallback reply)
-{
-    return PostRequest(ReqParse, statement, nullptr, std::string(), context, std::move(reply));
-}
-
-bool CJobQueueWorker::Evaluate(const std::string& query, QObject* context, TwReplyCallback reply)
-{
-    return PostRequest(ReqEvaluate, query, nullptr, std::string(), context, std::move(reply));
+    return Queue(MakeJobRequest(kind, &text, job, &schema), context, std::move(reply));
 }
 
 bool CJobQueueWorker::Submit(const std::string& block, const std::string& schema, QObject* context,

@@ -50,12 +50,9 @@ public:
     bool PostRequest(LONG kind, const std::string& text, const CJobListData* job, const std::string& schema,
                      QObject* context, TwReplyCallback reply);
 
-    // The dialogs' requests; the outcome comes to reply on context's thread:
-    // TestSql fails with the server's text, Evaluate carries the first row
-    // as evaluation, Submit and Change the job's number as number (0 when
-    // it failed). False when the request could not be queued.
-    bool TestSql(const std::string& statement, QObject* context, TwReplyCallback reply);
-    bool Evaluate(const std::string& query, QObject* context, TwReplyCallback reply);
+    // Saving a job (besides the inherited TestSql and Evaluate); the job's
+    // number comes to reply on context's thread as number (0 when it
+    // failed). False when the request could not be queued.
     bool Submit(const std::string& block, const std::string& schema, QObject* context, TwReplyCallback reply);
     bool Change(const std::string& block, const CJobListData& job, QObject* context, TwReplyCallback reply);
 
@@ -101,8 +98,9 @@ private:
     // Waits for the user to leave the list, or for the stop; false when stopping.
     bool WaitForListAccepted();
     void ReportBusy();
-    std::unique_ptr<Request> MakeRequest(LONG kind, const std::string* text, const CJobListData* job,
-                                         const std::string* schema) const;
+    std::unique_ptr<TwWorkerRequest> NewRequest() const override;
+    std::unique_ptr<TwWorkerRequest> MakeJobRequest(LONG kind, const std::string* text, const CJobListData* job,
+                                                    const std::string* schema) const;
 
     VkEvent m_listAccepted{true, true};
     std::atomic<bool> m_adminView{false};

@@ -6,6 +6,7 @@
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobQueueMessages.h"
 #include "controls/CJobCopyTarget.h"
+#include "controls/CJobDetailCommands.h"
 #include "controls/CJobExportImport.h"
 #include "controls/CQueueConnection.h"
 #include "controls/CRedirectorWnd.h"
@@ -50,6 +51,7 @@ CSchedulerCtrl::CSchedulerCtrl()
     CQueueConnection::Attach(*m_main);
     new CJobExportImport(&m_main->List());
     new CJobCopyTarget(&m_main->List());
+    CJobDetailCommands::Attach(m_main->List());
     // Raised on the worker thread; a sink only notes it.
     m_main->List().Worker().SetLoginHandler([this] { m_events.FireDispatch(DISPID_SC_ONLOGIN); });
 }

@@ -41,9 +41,36 @@ TwWorkerTexts TwWorkerTexts::Load(const VkStringTable& table, const std::array<U
             table.Load(ids[4]), table.Load(ids[5]), table.Load(ids[6]), table.Load(ids[7])};
 }
 
-TwRequestWorker::TwRequestWorker(QObject* receiver, TwWorkerTexts texts)
-    : m_receiver(receiver), m_texts(std::move(texts))
+TwRequestWorker::TwRequestWorker(QObject* receiver, TwWorkerTexts texts, LONG parseKind, LONG evaluateKind)
+    : m_receiver(receiver), m_texts(std::move(texts)), m_parseKind(parseKind), m_evaluateKind(evaluateKind)
 {
+}
+
+std::unique_ptr<TwWorkerRequest> TwRequestWorker::MakeRequest(LONG kind, const std::string* text,
+                                                              const std::string* schema) const
+{
+    std::unique_ptr<TwWorkerRequest> request = NewRequest();
+    request->kind = kind;
+    if (text)
+        request->text = *text;
+    if (schema)
+        request->schema = *schema;
+    return request;
+}
+
+bool TwRequestWorker::Send(std::unique_ptr<TwWorkerRequest> request, bool wait, TwRequestOutcome* outcome)
+{
+    return wait ? QueueAndWait(std::move(request), outcome) : Queue(std::move(request));
+}
+
+bool TwRequestWorker::TestSql(const std::string& statement, QObject* context, TwReplyCallback reply)
+{
+    return Queue(MakeRequest(m_parseKind, &statement), context, std::move(reply));
+}
+
+bool TwRequestWorker::Evaluate(const std::string& query, QObject* context, TwReplyCallback reply)
+{
+    return Queue(MakeRequest(m_evaluateKind, &query), context, std::move(reply));
 }
 
 TwRequestWorker::~TwRequestWorker()

@@ -61,6 +61,12 @@ public:
     // hold the worker busy with it).
     void SetRequestHook(std::function<void(LONG kind)> hook);
 
+    // A syntax check and a one-row evaluation; the outcome (failed with the
+    // server's text, or the row as evaluation) comes to reply on context's
+    // thread. False when the request could not be queued.
+    bool TestSql(const std::string& statement, QObject* context, TwReplyCallback reply);
+    bool Evaluate(const std::string& query, QObject* context, TwReplyCallback reply);
+
     bool Started() const { return m_thread.Joinable(); }
     bool Stopping() const { return m_stop; }
     size_t QueuedRequests() const;
@@ -85,8 +91,18 @@ public:
     void Stop(std::function<bool()> askRetry = nullptr);
 
 protected:
-    TwRequestWorker(QObject* receiver, TwWorkerTexts texts);
+    // parseKind and evaluateKind: the derived worker's kinds for TestSql
+    // and Evaluate.
+    TwRequestWorker(QObject* receiver, TwWorkerTexts texts, LONG parseKind, LONG evaluateKind);
     ~TwRequestWorker();
+
+    // A fresh request of the derived worker's own type.
+    virtual std::unique_ptr<TwWorkerRequest> NewRequest() const { return std::make_unique<TwWorkerRequest>(); }
+    // One with its kind, text and schema (null: empty).
+    std::unique_ptr<TwWorkerRequest> MakeRequest(LONG kind, const std::string* text = nullptr,
+                                                 const std::string* schema = nullptr) const;
+    // Queues it, waiting for the answer when asked (see QueueAndWait).
+    bool Send(std::unique_ptr<TwWorkerRequest> request, bool wait, TwRequestOutcome* outcome);
 
     // Starts the thread once; false when it cannot be started.
     bool StartThread();
@@ -136,6 +152,8 @@ private:
 
     QObject* m_receiver;
     TwWorkerTexts m_texts;
+    const LONG m_parseKind;
+    const LONG m_evaluateKind;
     std::deque<std::unique_ptr<TwWorkerRequest>> m_queue; // under m_lock
     VkSemaphore m_pending{0, kMaxQueued};
     VkThread m_thread;

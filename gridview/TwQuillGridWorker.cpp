@@ -7,7 +7,8 @@ TwQuillGridWorker::TwQuillGridWorker(QObject* receiver)
     : TwRequestWorker(receiver, TwWorkerTexts::Load(TwQlVwStrings(),
                                                     {IDS_GV_TIMED_OUT, IDS_GV_STILL_WAITING, IDS_GV_CAPTION,
                                                      IDS_GV_NOT_CONNECTED, IDS_GV_NO_CLIENT, IDS_GV_CONNECTED,
-                                                     IDS_GV_NOT_CONNECTED_TIP, IDS_GV_DISCONNECTED})),
+                                                     IDS_GV_NOT_CONNECTED_TIP, IDS_GV_DISCONNECTED}),
+                      GvReqParse, GvReqEvaluate),
       m_sqlText(TwQlVwStrings().Load(IDS_GV_DEFAULT_SQL))
 {
 }
@@ -56,29 +57,7 @@ bool TwQuillGridWorker::Connect()
 bool TwQuillGridWorker::PostRequest(LONG kind, const std::string* text, bool wait, const std::string* schema,
                                     TwGridRequestOutcome* outcome)
 {
-    auto request = std::make_unique<TwWorkerRequest>();
-    request->kind = kind;
-    if (text)
-        request->text = *text;
-    if (schema)
-        request->schema = *schema;
-    return wait ? QueueAndWait(std::move(request), outcome) : Queue(std::move(request));
-}
-
-bool TwQuillGridWorker::TestSql(const std::string& statement, QObject* context, TwReplyCallback reply)
-{
-    auto request = std::make_unique<TwWorkerRequest>();
-    request->kind = GvReqParse;
-    request->text = statement;
-    return Queue(std::move(request), context, std::move(reply));
-}
-
-bool TwQuillGridWorker::Evaluate(const std::string& query, QObject* context, TwReplyCallback reply)
-{
-    auto request = std::make_unique<TwWorkerRequest>();
-    request->kind = GvReqEvaluate;
-    request->text = query;
-    return Queue(std::move(request), context, std::move(reply));
+    return Send(MakeRequest(kind, text, schema), wait, outcome);
 }
 
 LONG TwQuillGridWorker::RunState() const

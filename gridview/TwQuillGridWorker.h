@@ -51,11 +51,6 @@ public:
     // threads other than the interface thread.
     bool PostRequest(LONG kind, const std::string* text = nullptr, bool wait = false,
                      const std::string* schema = nullptr, TwGridRequestOutcome* outcome = nullptr);
-    // Syntax check and one-row evaluation; the outcome (failed with the
-    // server's text, or the row as evaluation) comes to reply on context's
-    // thread. False when the request could not be queued.
-    bool TestSql(const std::string& statement, QObject* context, TwReplyCallback reply);
-    bool Evaluate(const std::string& query, QObject* context, TwReplyCallback reply);
 
     // Run state: pause toggles between running and paused; stop and abort
     // act on a run that is going on.

@@ -18,6 +18,7 @@
 #include "generic/VkModalScript.h"
 #include "platform/Archive.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,7 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 std::string ReadAll(const std::string& path)
 {

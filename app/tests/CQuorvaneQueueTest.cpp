@@ -13,6 +13,7 @@
 #include "generic/VkDocTemplate.h"
 #include "generic/VkModalScript.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 
@@ -33,18 +37,7 @@
 
 namespace {
 
-// Processes events until done() holds; false after a generous limit (a hang
-// is a failure, not a timing assumption).
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 int Threads()
 {
@@ -259,6 +252,51 @@ TEST_F(QueueWindows, RunBreakAndDeleteReachTheServer)
     // F5 reads the list again.
     ASSERT_TRUE(app->Router().Execute(133));
     EXPECT_EQ(modal.Messages().size(), 3u);
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+TEST_F(QueueWindows, JobsNewCreatesAJobASecondSessionSees)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    Activate(doc);
+    const std::string scott = "scott/tiger@DEMO";
+
+    modal.AnswerDialog([&](QDialog* dlg) {
+        EXPECT_EQ(dlg->windowTitle(), "Create New Job");
+        auto* what = dlg->findChild<QPlainTextEdit*>("WhatEdit");
+        auto* amount = dlg->findChild<QSpinBox*>("everyAmount");
+        auto* unit = dlg->findChild<QComboBox*>("everyUnit");
+        QPushButton* create = nullptr;
+        for (QPushButton* button : dlg->findChildren<QPushButton*>())
+            if (button->text() == "Create")
+                create = button;
+        EXPECT_TRUE(what && amount && unit && create);
+        if (!what || !amount || !unit || !create)
+            return int(QDialog::Rejected);
+        what->setPlainText("dbms_lock.sleep(0);");
+        amount->setValue(30);
+        unit->setCurrentIndex(1); // minutes
+        modal.AnswerMessage(IDOK);
+        create->click();
+        // The dialog waits for the server without blocking and closes once saved.
+        EXPECT_TRUE(WaitUntil([&] { return !dlg->isVisible(); }));
+        return dlg->result();
+    });
+    ASSERT_TRUE(Enabled(32775));
+    ASSERT_TRUE(app->Router().Execute(32775)); // Jobs > New
+    ASSERT_EQ(modal.Messages().size(), 1u);
+    const std::string confirmation = modal.Messages().back().text.toStdString();
+    const std::string prefix = "New job has been successfully created. ID is ";
+    ASSERT_EQ(confirmation.rfind(prefix, 0), 0u) << confirmation;
+    const std::string number = confirmation.substr(prefix.size(), confirmation.size() - prefix.size() - 1);
+
+    const std::string row = Sql(scott, "select what, interval, next_date - sysdate from user_jobs where job = " + number);
+    EXPECT_EQ(row.rfind("WHAT\tINTERVAL\t", 0), 0u) << row;
+    EXPECT_NE(row.find("\ndbms_lock.sleep(0);\t"), std::string::npos) << row;
+    EXPECT_NE(row.find("SYSDATE+30/1440"), std::string::npos) << row;
+    EXPECT_TRUE(WaitUntil([&] { return doc->Control()->Items() == 10; }));
     EXPECT_EQ(modal.Unexpected(), 0);
 }
 

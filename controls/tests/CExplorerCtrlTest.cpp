@@ -10,6 +10,7 @@
 #include "platform/ComPtr.h"
 #include "platform/VkVariant.h"
 #include "testsupport/DemoDatabases.h"
+#include "testsupport/EventCounter.h"
 #include "testsupport/TestRoot.h"
 #include "testsupport/WaitUntil.h"
 
@@ -24,25 +25,7 @@ namespace {
 using qvtest::WaitUntil;
 
 // Notes OnLogin, as a host's sink does (it is called on the tree's thread).
-class LoginSink final : public VkComObject<LoginSink, VkDispatchImpl<LoginSink, IDispatch>> {
-public:
-    static const VkDispatchTable<LoginSink>& DispatchTable()
-    {
-        static const VkDispatchTable<LoginSink> table = VkDispatchTable<LoginSink>().Method(
-            DISPID_EX_ONLOGIN, "OnLogin", 0, 0, [](LoginSink& s, VkDispatchCall&) {
-                ++s.logins;
-                return S_OK;
-            });
-        return table;
-    }
-    std::atomic<int> logins{0};
-
-protected:
-    void* FindExtraInterface(REFIID riid) override
-    {
-        return IsEqualIID(riid, DIID__IExplorerCtrlEvents) ? static_cast<IDispatch*>(this) : nullptr;
-    }
-};
+using LoginSink = qvtest::EventCounter<DIID__IExplorerCtrlEvents, DISPID_EX_ONLOGIN>;
 
 class ExplorerCtrl : public ::testing::Test {
 protected:
@@ -106,14 +89,14 @@ TEST_F(ExplorerCtrl, PropertiesOnlyStoreTheirText)
     EXPECT_EQ(Window()->Tree()->ConnectString(), "scott/ti'ger@LEGACY");
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTING));
-    EXPECT_EQ(m_sink->logins.load(), 0);
+    EXPECT_EQ(m_sink->calls.load(), 0);
     // Persist does nothing; Reset and Disconnect while not connected do nothing.
     EXPECT_EQ(Call(DISPID_EX_PERSIST, {VkVariant(static_cast<IUnknown*>(nullptr)), VkVariant(true)}), S_OK);
     EXPECT_EQ(Call(DISPID_EX_RESET), S_OK);
     EXPECT_EQ(Call(DISPID_EX_DISCONNECT), S_OK);
     QCoreApplication::processEvents();
     EXPECT_EQ(Window()->Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(m_sink->logins.load(), 0);
+    EXPECT_EQ(m_sink->calls.load(), 0);
 }
 
 TEST_F(ExplorerCtrl, GetIUnknownAnswersTheControlItself)
@@ -179,7 +162,7 @@ TEST_F(ExplorerCtrl, InteractiveLoginWithoutTheDialogConfirmedChangesNothing)
     again.ToBool(&confirmed);
     EXPECT_TRUE(confirmed);
     EXPECT_EQ(Get(DISPID_EX_DATABASE), "NO_SUCH_ALIAS");
-    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 2; }));
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->calls >= 2; }));
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTING));
 }
@@ -192,20 +175,20 @@ TEST_F(ExplorerCtrl, LoginReconnectAndDisconnectRaiseOnLogin)
     Put(DISPID_EX_USERNAME, "scott");
     Put(DISPID_EX_PASSWORD, "tiger");
     ASSERT_EQ(Call(DISPID_EX_LOGIN), S_OK);
-    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 2 && !Flag(DISPID_EX_CONNECTING); }));
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->calls >= 2 && !Flag(DISPID_EX_CONNECTING); }));
     EXPECT_TRUE(Flag(DISPID_EX_CONNECTED));
-    EXPECT_EQ(m_sink->logins.load(), 2);
+    EXPECT_EQ(m_sink->calls.load(), 2);
     COracleExplorerTree* tree = Window()->Tree();
     ASSERT_TRUE(WaitUntil([tree] { return tree->topLevelItemCount() == 2 && tree->topLevelItem(1)->childCount() > 0; }));
 
     // Reconnect: a disconnect (one event), then connecting and connected.
     ASSERT_EQ(Call(DISPID_EX_RECONNECT), S_OK);
-    ASSERT_TRUE(WaitUntil([this] { return m_sink->logins >= 5 && !Flag(DISPID_EX_CONNECTING); }));
+    ASSERT_TRUE(WaitUntil([this] { return m_sink->calls >= 5 && !Flag(DISPID_EX_CONNECTING); }));
     EXPECT_TRUE(Flag(DISPID_EX_CONNECTED));
-    EXPECT_EQ(m_sink->logins.load(), 5);
+    EXPECT_EQ(m_sink->calls.load(), 5);
 
     ASSERT_EQ(Call(DISPID_EX_DISCONNECT), S_OK);
-    ASSERT_TRUE(WaitUntil([this, tree] { return m_sink->logins >= 6 && tree->topLevelItemCount() == 0; }));
+    ASSERT_TRUE(WaitUntil([this, tree] { return m_sink->calls >= 6 && tree->topLevelItemCount() == 0; }));
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
 }
 

@@ -15,12 +15,13 @@
 #include "platform/MemoryStream.h"
 #include "platform/VkBstr.h"
 #include "platform/VkVariant.h"
+#include "testsupport/EventCounter.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QHeaderView>
 
 #include <algorithm>
@@ -30,37 +31,10 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer limit(60000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using qvtest::WaitUntil;
 
 // Counts OnLogin, as a host's sink does (called on the worker thread).
-class LoginSink final : public VkComObject<LoginSink, VkDispatchImpl<LoginSink, IDispatch>> {
-public:
-    static const VkDispatchTable<LoginSink>& DispatchTable()
-    {
-        static const VkDispatchTable<LoginSink> table = VkDispatchTable<LoginSink>().Method(
-            DISPID_SC_ONLOGIN, "OnLogin", 0, 0, [](LoginSink& s, VkDispatchCall&) {
-                ++s.logins;
-                return S_OK;
-            });
-        return table;
-    }
-    std::atomic<int> logins{0};
-
-protected:
-    void* FindExtraInterface(REFIID riid) override
-    {
-        return IsEqualIID(riid, DIID__ISchedulerCtrlEvents) ? static_cast<IDispatch*>(this) : nullptr;
-    }
-};
+using LoginSink = qvtest::EventCounter<DIID__ISchedulerCtrlEvents, DISPID_SC_ONLOGIN>;
 
 class SchedulerCtrl : public qvtest::FreshRootTest {
 protected:
@@ -343,14 +317,14 @@ TEST_F(SchedulerCtrl, LoginConnectsWithTheSavedDetailsWithoutADialog)
     EXPECT_FALSE(Connected(control));
     // The event comes straight from the worker, the status as a posted message.
     auto status = [&] { return Impl(control).MainDlg()->StatusBar().PaneTextOf(CJobListStatusCtrl::PaneText); };
-    ASSERT_TRUE(WaitUntil([&] { return sink->logins == 1 && status().contains("ORA-01017"); }))
+    ASSERT_TRUE(WaitUntil([&] { return sink->calls == 1 && status().contains("ORA-01017"); }))
         << status().toStdString();
     EXPECT_FALSE(Connected(control));
 
     // A failed logon is retried with the same details.
     Put(control, DISPID_SC_PASSWORD, "tiger");
     ASSERT_EQ(control->Login(), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return sink->logins == 2 && Connected(control); }));
+    ASSERT_TRUE(WaitUntil([&] { return sink->calls == 2 && Connected(control); }));
     LONG items = 0;
     ASSERT_TRUE(WaitUntil([&] { return SUCCEEDED(control->get_Items(&items)) && items == 9; }));
 
@@ -360,7 +334,7 @@ TEST_F(SchedulerCtrl, LoginConnectsWithTheSavedDetailsWithoutADialog)
 
     // Disconnect raises OnLogin too.
     ASSERT_EQ(control->Disconnect(), S_OK);
-    ASSERT_TRUE(WaitUntil([&] { return sink->logins == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return sink->calls == 3; }));
     EXPECT_FALSE(Connected(control));
     EXPECT_EQ(modal.Unexpected(), 0);
 }

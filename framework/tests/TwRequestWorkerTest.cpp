@@ -27,7 +27,8 @@ class EchoWorker : public TwRequestWorker {
 public:
     explicit EchoWorker(QObject* receiver)
         : TwRequestWorker(receiver, {"Timed out waiting for a response.", "Still waiting", "Caption",
-                                     "Not connected.", "", "Connected", "", "Disconnected"})
+                                     "Not connected.", "", "Connected", "", "Disconnected"},
+                          kEcho, kEcho)
     {
     }
     ~EchoWorker() { Stop([] { return false; }); }
@@ -35,7 +36,7 @@ public:
     bool Start() { return StartThread(); }
     bool Echo(const std::string& text, QObject* context, TwReplyCallback reply)
     {
-        return Queue(Make(kEcho, text), context, std::move(reply));
+        return TestSql(text, context, std::move(reply));
     }
     static std::unique_ptr<TwWorkerRequest> Make(LONG kind, const std::string& text = std::string())
     {
