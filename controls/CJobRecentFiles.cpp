@@ -13,32 +13,7 @@ namespace {
 
 ComPtr<IVkRegKey> RecentKey(const VkAppStore& store)
 {
-    ComPtr<IVkRegKey> key;
-    const VkBstr section(QVCtrlStrings().Load(IDS_JX_RECENT_SECTION));
-    if (!store.AppKey() || FAILED(store.AppKey()->AddKey(section.Get(), key.ReleaseAndGetAddressOf())))
-        return nullptr;
-    return key;
-}
-
-// The value names of the recent key in the tree's order.
-std::vector<std::string> ValueNames(IVkRegKey* key)
-{
-    std::vector<std::string> names;
-    ComPtr<IVkRegValueIter> values;
-    if (!key
-        || FAILED(key->QueryInterface(IID_IVkRegValueIter, reinterpret_cast<void**>(values.ReleaseAndGetAddressOf())))
-        || !values)
-        return names;
-    values->Reset();
-    for (;;) {
-        ComPtr<IVkRegValue> value;
-        if (values->Next(value.ReleaseAndGetAddressOf()) != S_OK || !value)
-            break;
-        VkBstr name;
-        if (SUCCEEDED(value->get_Name(name.Out())) && !name.IsNull() && name.Length() > 0)
-            names.push_back(name.Utf8());
-    }
-    return names;
+    return store.Section(QVCtrlStrings().Load(IDS_JX_RECENT_SECTION));
 }
 
 UINT LastValue(CJobRecentFiles::Kind kind)
@@ -55,7 +30,7 @@ std::vector<std::string> CJobRecentFiles::Load(Kind kind, std::string* last)
     const std::string nextId = strings.Load(IDS_JX_NEXT_ID);
     VkAppStore store(TwRememberedUsers::CompanyPath, TwRememberedUsers::ApplicationKey);
     std::vector<std::string> names;
-    for (const std::string& valueName : ValueNames(RecentKey(store).Get())) {
+    for (const std::string& valueName : VkAppStore::ValueNames(RecentKey(store).Get())) {
         // The counter lives beside the names; it is not one of them.
         if (VkAsciiEqualNoCase(valueName, nextId))
             continue;

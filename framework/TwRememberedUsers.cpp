@@ -12,24 +12,8 @@ namespace {
 // store's tree when absent).
 std::vector<std::string> UserNames(const VkAppStore& store)
 {
-    std::vector<std::string> names;
-    ComPtr<IVkRegKey> users;
-    const VkBstr section(TwRememberedUsers::UsersSection);
-    if (!store.AppKey() || FAILED(store.AppKey()->AddKey(section.Get(), users.ReleaseAndGetAddressOf())) || !users)
-        return names;
-    ComPtr<IVkRegValueIter> values;
-    if (FAILED(users->QueryInterface(IID_IVkRegValueIter, reinterpret_cast<void**>(values.ReleaseAndGetAddressOf())))
-        || !values)
-        return names;
-    values->Reset();
-    for (;;) {
-        ComPtr<IVkRegValue> value;
-        if (values->Next(value.ReleaseAndGetAddressOf()) != S_OK || !value)
-            break;
-        VkBstr name;
-        if (SUCCEEDED(value->get_Name(name.Out())) && !name.IsNull() && name.Length() > 0)
-            names.push_back(name.Utf8());
-    }
+    const ComPtr<IVkRegKey> users = store.Section(TwRememberedUsers::UsersSection);
+    std::vector<std::string> names = VkAppStore::ValueNames(users.Get());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -304,3 +304,32 @@ void VkAppStore::Notify(const char* name)
         QCoreApplication::sendEvent(target.data(), &event);
     }
 }
+
+std::vector<std::string> VkAppStore::ValueNames(IVkRegKey* key)
+{
+    std::vector<std::string> names;
+    ComPtr<IVkRegValueIter> values;
+    if (!key
+        || FAILED(key->QueryInterface(IID_IVkRegValueIter, reinterpret_cast<void**>(values.ReleaseAndGetAddressOf())))
+        || !values)
+        return names;
+    values->Reset();
+    for (;;) {
+        ComPtr<IVkRegValue> value;
+        if (values->Next(value.ReleaseAndGetAddressOf()) != S_OK || !value)
+            break;
+        VkBstr name;
+        if (SUCCEEDED(value->get_Name(name.Out())) && !name.IsNull() && name.Length() > 0)
+            names.push_back(name.Utf8());
+    }
+    return names;
+}
+
+ComPtr<IVkRegKey> VkAppStore::Section(const std::string& section) const
+{
+    ComPtr<IVkRegKey> key;
+    const VkBstr name(section);
+    if (!AppKey() || FAILED(AppKey()->AddKey(name.Get(), key.ReleaseAndGetAddressOf())))
+        return nullptr;
+    return key;
+}

@@ -51,6 +51,12 @@ public:
     // The source and application key objects, not AddRef'd; null while closed.
     IVkRegSource* Source() const { return m_source.Get(); }
     IVkRegKey* AppKey() const { return m_appKey.Get(); }
+    // The non-empty value names of key in the tree's order; empty for a null
+    // key or one without values.
+    static std::vector<std::string> ValueNames(IVkRegKey* key);
+    // The key section below the branch, added to the tree when absent; null
+    // for a closed store.
+    ComPtr<IVkRegKey> Section(const std::string& section) const;
 
     std::string GetString(const char* section, const char* name, const char* defaultValue) const;
     void SetString(const char* section, const char* name, const char* text);
