@@ -19,7 +19,8 @@ CJobListActions::CJobListActions(CJobListCtrl* list) : QObject(list), m_list(lis
 {
     connect(list, &CJobListCtrl::commandRequested, this, [this](UINT command) { OnCommand(command); });
     list->installEventFilter(this);
-    list->viewport()->installEventFilter(this);
+    m_viewport = list->viewport();
+    m_viewport->installEventFilter(this);
     list->viewport()->setAcceptDrops(true);
     m_dragRunner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction); };
 }
@@ -136,7 +137,9 @@ bool CJobListActions::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_list)
         return FilterListKey(event);
-    if (watched == m_list->viewport())
+    // The viewport as it was attached: events can still arrive while the
+    // list is being destroyed, when it may no longer be asked for it.
+    if (watched == m_viewport)
         return FilterViewport(event);
     return false;
 }

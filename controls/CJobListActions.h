@@ -73,4 +73,5 @@ private:
     // A press on a selected row that may become a drag.
     bool m_dragPending = false;
     QPoint m_pressPos;
+    QObject* m_viewport = nullptr; // compared only, never called
 };
