@@ -23,10 +23,12 @@ VkAboutBox::VkAboutBox(const QImage& picture, const QString& notice, const QStri
     top->addWidget(image);
 
     auto* texts = new QVBoxLayout;
-    auto add = [&](const char* name, const QString& text, bool bold = false) {
+    // Only the notice wraps; names, version and address stay on one line
+    // each and set the column's width.
+    auto add = [&](const char* name, const QString& text, bool bold = false, bool wrap = false) {
         auto* label = new QLabel(text, this);
         label->setObjectName(QString::fromLatin1(name));
-        label->setWordWrap(true);
+        label->setWordWrap(wrap);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         if (bold) {
             QFont font = label->font();
@@ -37,7 +39,7 @@ VkAboutBox::VkAboutBox(const QImage& picture, const QString& notice, const QStri
     };
     add("longName", longName, true);
     add("version", version);
-    add("notice", notice);
+    add("notice", notice, false, true);
     add("webAddress", webAddress);
     texts->addStretch();
     top->addLayout(texts, 1);

@@ -1,19 +1,15 @@
 #include "generic/VkHtmlHelp.h"
 
-#include "generic/VkStrings.h"
+#include "generic/VkHelpViewer.h"
 
 #include <QPointer>
-#include <QTextBrowser>
-#include <QUrl>
-#include <QVBoxLayout>
 #include <QWidget>
 
 #include <system_error>
 
 namespace {
 
-QPointer<QWidget> s_window;
-QPointer<QTextBrowser> s_browser;
+QPointer<VkHelpViewer> s_window;
 
 bool IsFile(const std::filesystem::path& path)
 {
@@ -72,26 +68,19 @@ bool VkShowHelpTopic(QWidget* owner, const std::filesystem::path& helpFile, cons
     const std::filesystem::path page = VkHelpTopicPath(helpFile, topic);
     if (page.empty())
         return false;
-    if (s_window.isNull()) {
+    const bool fresh = s_window.isNull();
+    if (fresh) {
         // Owned by the outermost window, so that it outlives the dialog
         // that asked for it and closes with the program.
         QWidget* top = owner ? owner->window() : nullptr;
         while (top && top->parentWidget())
             top = top->parentWidget()->window();
-        auto* window = new QWidget(top, Qt::Window);
+        auto* window = new VkHelpViewer(top);
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setObjectName(QStringLiteral("VkHelpWindow"));
-        auto* layout = new QVBoxLayout(window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* browser = new QTextBrowser(window);
-        browser->setOpenExternalLinks(true);
-        layout->addWidget(browser);
-        window->resize(640, 520);
         s_window = window;
-        s_browser = browser;
+        window->PlaceBeside(top);
     }
-    s_browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
-    s_window->setWindowTitle(s_browser->documentTitle().isEmpty() ? VkString(IDS_VK_HELP_CAPTION) : s_browser->documentTitle());
+    s_window->ShowPage(VkHelpTopicPath(helpFile, "").parent_path(), page);
     s_window->show();
     s_window->raise();
     return true;
