@@ -7,6 +7,12 @@ if(QUORVANE_SANITIZE)
   target_compile_options(qv_build_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
   target_link_options(qv_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(QUORVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUORVANE_FUZZ needs clang (libFuzzer)")
+  endif()
+  target_compile_options(qv_build_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # qv_sources(VAR DIR): the module's sources, found by pattern so that
 # adding a file never means touching the build files.

@@ -34,6 +34,10 @@ void TwQuillGridState::Load(CArchive& ar, bool includeConnection)
     }
     DWORD rowCount = 0;
     ar >> rowCount;
+    // Rows without columns carry no bytes, so a damaged count would only
+    // fill memory; they show nothing and are not kept.
+    if (columnCount == 0)
+        rowCount = 0;
     for (DWORD row = 0; row < rowCount; ++row) {
         std::vector<std::string> cells;
         for (DWORD column = 0; column < columnCount; ++column)

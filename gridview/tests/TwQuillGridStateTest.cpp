@@ -67,6 +67,9 @@ TEST(GridState, DamagedBytesAreRefusedAndLeaveTheStateAlone)
         std::vector<BYTE>(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)),
         std::vector<BYTE>(whole.begin(), whole.end() - 1),
         {0xFF, 0xFF, 0xFF, 0x7F}, // four billion columns, and nothing behind
+        // No columns but four billion rows: rows of nothing must not be
+        // counted out one by one into memory.
+        {0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF},
     };
     for (const auto& bytes : damaged) {
         SCOPED_TRACE(bytes.size());
@@ -76,6 +79,18 @@ TEST(GridState, DamagedBytesAreRefusedAndLeaveTheStateAlone)
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(state.sqlText, Sample().sqlText);
     }
+}
+
+TEST(GridState, RowsWithoutColumnsAreNotKept)
+{
+    TwQuillGridState saved = Sample();
+    saved.columns.clear();
+    saved.widths.clear();
+    TwQuillGridState loaded;
+    std::string error;
+    ASSERT_TRUE(TwQuillGridState::FromBytes(saved.ToBytes(true), true, loaded, error)) << error;
+    EXPECT_TRUE(loaded.rows.empty());
+    EXPECT_EQ(loaded.sqlText, saved.sqlText);
 }
 
 } // namespace
