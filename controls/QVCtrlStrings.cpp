@@ -363,6 +363,26 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JS_SUBMIT_BLOCK, "BEGIN DBMS_JOB.SUBMIT(:jobno, '%s', %s, '%s', %s, %ld, %s); END;"},
         {IDS_JS_TRUE, "TRUE"},
         {IDS_JS_FALSE, "FALSE"},
+
+        {IDS_FC_EMPTY, "The interval is empty: the job runs once more and is then removed from the queue."},
+        {IDS_FC_DRIFTS, "The interval uses SYSDATE without TRUNC, so every run starts later by the time the "
+                        "previous run took (and by the queue's wake-up delay)."},
+        {IDS_FC_NEXT_IN_PAST, "The next date is in the past: the job runs as soon as the queue wakes up."},
+        {IDS_FC_ENDS, "After the run at %s the interval gives no date: the job is removed after that run."},
+        {IDS_FC_NOT_FORWARD, "After the run at %s the interval gives %s, which is not later: that run fails "
+                             "with ORA-23420 and the job stops being scheduled."},
+        {IDS_FC_TITLE, "Forecast - Job %ld"},
+        {IDS_FC_RUNS_LABEL, "&Runs:"},
+        {IDS_FC_COLUMN_RUN, "Run"},
+        {IDS_FC_COLUMN_DATE, "Date"},
+        {IDS_FC_COLUMN_DAY, "Day"},
+        {IDS_FC_BUTTON, "&Forecast..."},
+        {IDS_FC_APPLY_FIX, "Use %s"},
+        {IDS_FC_WORKING, "Evaluating the interval on the server..."},
+        {IDS_FC_FAILED, "The server could not evaluate the interval:\n%s"},
+        {IDS_FC_NO_WARNINGS, "No problems found with this interval."},
+        {IDS_FC_NOT_CONNECTED, "The queue is not connected."},
+        {IDS_FC_NOT_A_DATE, "The interval does not give a date."},
     };
     return table;
 }

@@ -295,6 +295,25 @@ enum QVCtrlStringId : UINT {
     IDS_JS_SUBMIT_BLOCK,
     IDS_JS_TRUE,
     IDS_JS_FALSE,
+
+    // Interval forecast and its warnings.
+    IDS_FC_EMPTY = 7600,
+    IDS_FC_DRIFTS,
+    IDS_FC_NEXT_IN_PAST,
+    IDS_FC_ENDS,
+    IDS_FC_NOT_FORWARD,
+    IDS_FC_TITLE,
+    IDS_FC_RUNS_LABEL,
+    IDS_FC_COLUMN_RUN,
+    IDS_FC_COLUMN_DATE,
+    IDS_FC_COLUMN_DAY,
+    IDS_FC_BUTTON,
+    IDS_FC_APPLY_FIX,
+    IDS_FC_WORKING,
+    IDS_FC_FAILED,
+    IDS_FC_NO_WARNINGS,
+    IDS_FC_NOT_CONNECTED,
+    IDS_FC_NOT_A_DATE,
 };
 
 const VkStringTable& QVCtrlStrings();
