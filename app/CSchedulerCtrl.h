@@ -48,6 +48,7 @@ public:
     void Interactive_Modify();
     void RunSelected();
     void BreakSelected();
+    void Interactive_Forecast();
     bool Interactive_Login();
     std::string Database();
     std::string UserName();

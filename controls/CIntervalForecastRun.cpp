@@ -1,6 +1,7 @@
 #include "controls/CIntervalForecastRun.h"
 
 #include "controls/CJobDetailText.h"
+#include "controls/CJobSaveStatement.h"
 #include "controls/QVCtrlStrings.h"
 
 #include <memory>
@@ -12,7 +13,6 @@ struct ForecastState {
     CIntervalForecastRun::Done done;
     QObject* context = nullptr;
     std::string interval;
-    DATE nextDate = 0;
     int wanted = 0;
     bool seeded = false; // the first answer (server time, maybe the start) came
     CIntervalForecastResult result;
@@ -45,18 +45,19 @@ void Answered(const std::shared_ptr<ForecastState>& state, TwRequestOutcome& out
     if (!state->seeded) {
         state->seeded = true;
         state->result.serverNow = now;
-        if (state->nextDate == 0)
-            state->nextDate = now;
-        state->result.runs.push_back(state->nextDate);
-        state->result.warnings =
-            CIntervalForecast::LintText(state->interval, state->nextDate, now);
+        if (value == 0) {
+            state->result.failed = true;
+            state->result.error = QVCtrlStrings().Load(IDS_FC_NO_NEXT_DATE);
+            Finish(state);
+            return;
+        }
+        state->result.runs.push_back(value);
+        state->result.warnings = CIntervalForecast::LintText(state->interval, value, now);
         for (const CIntervalWarning& w : state->result.warnings)
             if (w.kind == CIntervalWarning::Kind::Empty) {
                 Finish(state);
                 return;
             }
-        // The first answer was the step from the next date already unless
-        // it only had to find the start.
         if (state->result.runs.size() >= static_cast<size_t>(state->wanted) || !Step(state))
             Finish(state);
         return;
@@ -89,15 +90,21 @@ bool Step(const std::shared_ptr<ForecastState>& state)
 bool CIntervalForecastRun::Start(const Evaluate& evaluate, QObject* context, const std::string& interval,
                                  DATE nextDate, int runs, const Done& done)
 {
+    return Start(evaluate, context, interval, nextDate == 0 ? std::string("SYSDATE") : CJobSaveStatement::DateLiteral(nextDate),
+                 runs, done);
+}
+
+bool CIntervalForecastRun::Start(const Evaluate& evaluate, QObject* context, const std::string& interval,
+                                 const std::string& nextDateExpression, int runs, const Done& done)
+{
     auto state = std::make_shared<ForecastState>();
     state->evaluate = evaluate;
     state->done = done;
     state->context = context;
     state->interval = interval;
-    state->nextDate = nextDate;
     state->wanted = CIntervalForecast::ClampRuns(runs);
-    // The first query only reads the server's clock (and stands in for the
-    // next date of a new job); the steps follow from its answer.
-    return evaluate(CJobDetailText::EvaluateStatement("SYSDATE"), context,
+    // The first query finds the next date and the server's clock; the
+    // steps follow from its answer.
+    return evaluate(CJobDetailText::EvaluateStatement(nextDateExpression), context,
                     [state](TwRequestOutcome& outcome) { Answered(state, outcome); });
 }

@@ -27,8 +27,12 @@ public:
     using Done = std::function<void(const CIntervalForecastResult& result)>;
 
     // Forecasts up to runs dates (clamped to 1..100) of a job with interval
-    // and nextDate (0: a new job, which would first run now). False when
-    // the first step could not be queued; done is then never called.
+    // whose next date is what nextDateExpression gives now (a date literal,
+    // "SYSDATE", or the job dialog's text). False when the first step could
+    // not be queued; done is then never called.
+    static bool Start(const Evaluate& evaluate, QObject* context, const std::string& interval,
+                      const std::string& nextDateExpression, int runs, const Done& done);
+    // The same for a next date (0: a new job, which would first run now).
     static bool Start(const Evaluate& evaluate, QObject* context, const std::string& interval, DATE nextDate,
                       int runs, const Done& done);
 };

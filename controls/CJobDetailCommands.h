@@ -1,6 +1,6 @@
 #pragma once
 // Opens the job detail dialog for the list's New and View / Modify
-// commands, through the modal service.
+// commands, and the forecast dialog, through the modal service.
 
 #include "platform/WinTypes.h"
 
@@ -16,4 +16,7 @@ public:
     static int New(CJobListCtrl& list);
     // The dialog for the first selected job; Rejected when none is selected.
     static int Modify(CJobListCtrl& list);
+    // The forecast of the first selected job's runs; a fix it offers
+    // changes the job on the server. Rejected when none is selected.
+    static int Forecast(CJobListCtrl& list);
 };

@@ -1,6 +1,7 @@
 #include "controls/CJobDetailDlg.h"
 
 #include "controls/CJobDetailQueue.h"
+#include "controls/CIntervalForecastDlg.h"
 #include "controls/CJobDetailText.h"
 #include "controls/CJobDetail_CredTab.h"
 #include "controls/CJobDetail_SQLTab.h"
@@ -123,6 +124,24 @@ void CJobDetailDlg::BuildControls(const QDateTime& now, const CScheduleFormatter
     connect(m_custom, &CJobDetail_CredTab::customChanged, this, &CJobDetailDlg::OnCustomChanged);
     connect(m_advanced, &CJobDetail_SQLTab::userEdited, this, &CJobDetailDlg::OnAdvancedEdited);
     connect(m_advanced, &CJobDetail_SQLTab::evaluateRequested, this, &CJobDetailDlg::EvaluateExpression);
+    connect(m_advanced, &CJobDetail_SQLTab::forecastRequested, this, &CJobDetailDlg::Forecast);
+}
+
+void CJobDetailDlg::Forecast()
+{
+    CIntervalForecastDlg dlg(
+        [this](const std::string& query, QObject* context, TwReplyCallback reply) {
+            return m_queue.Evaluate(query, context, std::move(reply));
+        },
+        m_job ? m_job->m_jobNumber : -1, CJobDetailText::FromEditText(m_advanced->interval()),
+        CJobDetailText::FromEditText(m_advanced->nextDate()),
+        [this](const std::string& fixed) {
+            m_advanced->setInterval(fixed);
+            OnAdvancedEdited();
+            return true;
+        },
+        this);
+    VkModalService::DoModal(&dlg);
 }
 
 QString CJobDetailDlg::Header() const

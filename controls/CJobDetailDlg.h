@@ -85,6 +85,8 @@ private:
     void EnableRule();
     void OnCustomChanged();
     void OnAdvancedEdited();
+    // The forecast of the Advanced page's interval from its next date.
+    void Forecast();
     void Help();
     void RestoreRect();
     void StoreRect() const;

@@ -23,7 +23,8 @@ QAction* AddTextAction(QToolBar* bar, UINT id)
 }
 
 // A label over an edit, with Format and Evaluate beside the label.
-QWidget* Section(QWidget* parent, UINT label, QPlainTextEdit*& edit, QAction*& format, QAction*& evaluate)
+QWidget* Section(QWidget* parent, UINT label, QPlainTextEdit*& edit, QAction*& format, QAction*& evaluate,
+                 QAction** forecast = nullptr)
 {
     auto* section = new QWidget(parent);
     auto* caption = new QLabel(QVCtrlString(label), section);
@@ -31,6 +32,8 @@ QWidget* Section(QWidget* parent, UINT label, QPlainTextEdit*& edit, QAction*& f
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     format = AddTextAction(bar, IDS_JD_FORMAT);
     evaluate = AddTextAction(bar, IDS_JD_EVALUATE);
+    if (forecast)
+        *forecast = AddTextAction(bar, IDS_JD_FORECAST);
     edit = new QPlainTextEdit(section);
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     caption->setBuddy(edit);
@@ -52,7 +55,8 @@ CJobDetail_SQLTab::CJobDetail_SQLTab(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("AdvancedTab"));
     auto* divider = new QSplitter(Qt::Vertical, this);
     divider->addWidget(Section(divider, IDS_JD_NEXT_DATE_LABEL, m_nextDate, m_formatNext, m_evaluateNext));
-    divider->addWidget(Section(divider, IDS_JD_INTERVAL_LABEL, m_interval, m_formatInterval, m_evaluateInterval));
+    divider->addWidget(Section(divider, IDS_JD_INTERVAL_LABEL, m_interval, m_formatInterval, m_evaluateInterval,
+                                &m_forecast));
     divider->setChildrenCollapsible(false);
     m_nextDate->setObjectName(QStringLiteral("NextDateEdit"));
     m_interval->setObjectName(QStringLiteral("IntervalEdit"));
@@ -65,6 +69,7 @@ CJobDetail_SQLTab::CJobDetail_SQLTab(QWidget* parent) : QWidget(parent)
     connect(m_formatInterval, &QAction::triggered, this, [this] { format(m_interval); });
     connect(m_evaluateNext, &QAction::triggered, this, [this] { emit evaluateRequested(nextDate()); });
     connect(m_evaluateInterval, &QAction::triggered, this, [this] { emit evaluateRequested(interval()); });
+    connect(m_forecast, &QAction::triggered, this, &CJobDetail_SQLTab::forecastRequested);
     updateButtons();
 }
 
@@ -133,4 +138,6 @@ void CJobDetail_SQLTab::updateButtons()
     m_evaluateNext->setEnabled(next);
     m_formatInterval->setEnabled(interval);
     m_evaluateInterval->setEnabled(interval);
+    // An empty interval is worth a forecast too: it says the job runs once.
+    m_forecast->setEnabled(next);
 }

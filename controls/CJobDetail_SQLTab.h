@@ -30,11 +30,13 @@ public:
     QAction* evaluateNextDateAction() const { return m_evaluateNext; }
     QAction* formatIntervalAction() const { return m_formatInterval; }
     QAction* evaluateIntervalAction() const { return m_evaluateInterval; }
+    QAction* forecastAction() const { return m_forecast; }
 
 signals:
     // The user changed one of the texts.
     void userEdited();
     void evaluateRequested(const std::string& expression);
+    void forecastRequested();
 
 private:
     void setText(QPlainTextEdit* edit, const std::string& text);
@@ -48,5 +50,6 @@ private:
     QAction* m_evaluateNext;
     QAction* m_formatInterval;
     QAction* m_evaluateInterval;
+    QAction* m_forecast = nullptr;
     bool m_settingText = false;
 };

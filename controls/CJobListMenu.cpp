@@ -28,8 +28,10 @@ std::vector<CJobListMenuItem> CJobListMenu::Build(const CJobListMenuState& state
     if (state.connection == TwConnection::Connected) {
         items.push_back(Separator());
         items.push_back(Command(ID_JL_NEW, IDS_JL_MENU_NEW));
-        if (state.selected == 1)
+        if (state.selected == 1) {
             items.push_back(Command(ID_JL_MODIFY, IDS_JL_MENU_MODIFY));
+            items.push_back(Command(ID_JL_FORECAST, IDS_JL_MENU_FORECAST));
+        }
         CJobListMenuItem transfer;
         transfer.text = QVCtrlString(IDS_JL_MENU_IMPORT_EXPORT);
         transfer.children.push_back(Command(ID_JL_EXPORT, IDS_JL_MENU_EXPORT));

@@ -24,6 +24,7 @@ enum CJobListCommand : UINT {
     ID_JL_RECONNECT = 4120,
     ID_JL_CHANGE_CONNECTION = 4121,
     ID_JL_PROPERTIES = 4122,
+    ID_JL_FORECAST = 4123,
 };
 
 struct CJobListMenuItem {

@@ -202,6 +202,13 @@ HRESULT CSchedulerCtrl::Interactive_Modify()
     return S_OK;
 }
 
+HRESULT CSchedulerCtrl::Interactive_Forecast()
+{
+    if (m_main && !m_main->List().SelectedRows().empty())
+        ListCommand(ID_JL_FORECAST);
+    return S_OK;
+}
+
 HRESULT CSchedulerCtrl::RunSelected()
 {
     if (m_main)
@@ -426,6 +433,7 @@ const VkDispatchTable<CSchedulerCtrl>& CSchedulerCtrl::DispatchTable()
                 LONG handle = 0;
                 const HRESULT hr = call.GetLong(0, &handle);
                 return FAILED(hr) ? hr : c.SetExternalExplorer(handle);
-            });
+            })
+            .MethodOf(DISPID_SC_INTERACTIVE_FORECAST, "Interactive_Forecast", &C::Interactive_Forecast);
     return table;
 }

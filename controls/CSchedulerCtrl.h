@@ -64,6 +64,7 @@ public:
     HRESULT Reconnect() override;
     HRESULT Disconnect() override;
     HRESULT SetExternalExplorer(LONG hWnd) override;
+    HRESULT Interactive_Forecast() override;
 
     HRESULT CreateControlWindow(QWidget* parent, QWidget** window) override;
     HRESULT DestroyControlWindow() override;

@@ -42,6 +42,7 @@ enum SchedulerDispId : DISPID {
     DISPID_SC_RECONNECT = 27,
     DISPID_SC_DISCONNECT = 28,
     DISPID_SC_SETEXTERNALEXPLORER = 29,
+    DISPID_SC_INTERACTIVE_FORECAST = 30,
 };
 constexpr DISPID DISPID_SC_ONLOGIN = 1; // of _ISchedulerCtrlEvents
 
@@ -109,4 +110,6 @@ struct ISchedulerCtrl : IDispatch {
     virtual HRESULT Disconnect() = 0;
     // Keeps the handle of the explorer tool window to feed.
     virtual HRESULT SetExternalExplorer(LONG hWnd) = 0;
+    // The forecast of the first selected job's runs; nothing without one.
+    virtual HRESULT Interactive_Forecast() = 0;
 };

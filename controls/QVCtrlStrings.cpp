@@ -383,6 +383,13 @@ const VkStringTable& QVCtrlStrings()
         {IDS_FC_NO_WARNINGS, "No problems found with this interval."},
         {IDS_FC_NOT_CONNECTED, "The queue is not connected."},
         {IDS_FC_NOT_A_DATE, "The interval does not give a date."},
+        {IDS_FC_NO_NEXT_DATE, "The job has no next date to start from."},
+        {IDS_FC_INTERVAL_LABEL, "Interval:"},
+        {IDS_FC_WARNINGS_LABEL, "Warnings:"},
+        {IDS_FC_AGAIN, "&Forecast"},
+        {IDS_FC_APPLIED, "The interval is now %s."},
+        {IDS_JL_MENU_FORECAST, "Fore&cast..."},
+        {IDS_JD_FORECAST, "Forecast...\nList the next runs this interval gives and check it for common mistakes"},
     };
     return table;
 }

@@ -30,6 +30,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTableWidget>
+#include <QDateTime>
 #include <QTest>
 
 #include <filesystem>
@@ -476,3 +478,62 @@ TEST_F(QueueWindows, CopyAndPasteBetweenQueueWindowsAsksTheCopyDialog)
     ASSERT_TRUE(WaitUntil([&] { return legacy->Control()->Items() == 10; }));
     EXPECT_EQ(modal.Unexpected(), 0);
 }
+
+namespace {
+
+// Jobs > Forecast on SCOTT's hourly job: ten runs an hour apart, a warning
+// that SYSDATE drifts, and its fix changes the job on the server.
+TEST_F(QueueWindows, ForecastListsTheNextRunsAndItsFixChangesTheJob)
+{
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
+    Activate(doc);
+    EXPECT_FALSE(Enabled(32790));
+    SelectJobs(doc, {1});
+    ASSERT_TRUE(Enabled(32790));
+
+    QStringList dates;
+    QStringList fixes;
+    modal.AnswerDialog([&](QDialog* dlg) {
+        EXPECT_EQ(dlg->windowTitle(), "Forecast - Job 1");
+        auto* table = dlg->findChild<QTableWidget*>("runsTable");
+        auto* status = dlg->findChild<QLabel*>("status");
+        auto* again = dlg->findChild<QPushButton*>("forecast");
+        EXPECT_TRUE(table && status && again);
+        if (!table || !status || !again)
+            return int(QDialog::Rejected);
+        // The forecast runs on the worker; the dialog answers events meanwhile.
+        EXPECT_TRUE(WaitUntil([&] { return again->isEnabled(); }));
+        for (int row = 0; row < table->rowCount(); ++row)
+            dates << table->item(row, 1)->text() + " " + table->item(row, 2)->text();
+        QPushButton* fix = nullptr;
+        for (QPushButton* button : dlg->findChild<QWidget*>("warnings")->findChildren<QPushButton*>()) {
+            fixes << button->text();
+            fix = button;
+        }
+        if (fix) {
+            fix->click();
+            EXPECT_TRUE(WaitUntil([&] { return again->isEnabled(); }));
+        }
+        return int(QDialog::Rejected);
+    });
+    ASSERT_TRUE(app->Router().Execute(32790));
+    ASSERT_EQ(dates.size(), 10) << dates.join("\n").toStdString();
+    for (int i = 1; i < dates.size(); ++i) {
+        const QDateTime a = QDateTime::fromString(dates[i - 1].left(19), "yyyy-MM-dd HH:mm:ss");
+        const QDateTime b = QDateTime::fromString(dates[i].left(19), "yyyy-MM-dd HH:mm:ss");
+        EXPECT_EQ(a.secsTo(b), 3600) << dates[i - 1].toStdString() << " -> " << dates[i].toStdString();
+        EXPECT_TRUE(dates[i].endsWith("day")) << dates[i].toStdString();
+    }
+    ASSERT_EQ(fixes.size(), 1) << fixes.join("\n").toStdString();
+    EXPECT_TRUE(fixes[0].startsWith("Use TRUNC(SYSDATE, 'HH24') + 1/24")) << fixes[0].toStdString();
+    EXPECT_TRUE(WaitUntil([&] {
+        return Sql("scott/tiger@DEMO", "select interval from user_jobs where job = 1").find("TRUNC(SYSDATE,'HH24') + 1/24")
+               != std::string::npos;
+    })) << Sql("scott/tiger@DEMO", "select interval from user_jobs where job = 1")
+        << (modal.Messages().empty() ? "" : modal.Messages().back().text.toStdString());
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+} // namespace

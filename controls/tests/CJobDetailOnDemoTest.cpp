@@ -18,6 +18,8 @@
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/WaitUntil.h"
 
+#include "controls/CIntervalForecastDlg.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -315,6 +317,40 @@ TEST_F(JobDetailOnDemo, EvaluateADateANonDateAndAFailingExpression)
     Press(*dlg, dlg->advancedTab()->evaluateIntervalAction());
     EXPECT_EQ(LastMessage().rfind("Select statement failed. More Information:\n\nORA-", 0), 0u) << LastMessage();
     EXPECT_EQ(modal.Messages().back().style, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The Advanced page's Forecast starts at what the Next Date text gives, and
+// a fix it offers replaces the Interval text (saved only with the dialog).
+TEST_F(JobDetailOnDemo, ForecastFromTheAdvancedPageAndItsFixGoesIntoTheInterval)
+{
+    Connect("scott", "tiger");
+    auto dlg = Open();
+    dlg->advancedTab()->nextDateEdit()->setPlainText("TO_DATE('1/2/2031 7:05:00', 'DD/MM/YYYY HH24:MI:SS')");
+    dlg->advancedTab()->intervalEdit()->setPlainText("SYSDATE + 1");
+    ASSERT_TRUE(dlg->advancedTab()->forecastAction()->isEnabled());
+    QStringList dates;
+    modal.AnswerDialog([&](QDialog* shown) {
+        auto* forecast = dynamic_cast<CIntervalForecastDlg*>(shown);
+        EXPECT_NE(forecast, nullptr);
+        if (!forecast)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(WaitUntil([&] { return !forecast->Busy(); }));
+        for (DATE d : forecast->Result().runs)
+            dates << QString::fromStdString(CIntervalForecast::DateText(d));
+        EXPECT_EQ(forecast->FixButtons().size(), 1);
+        if (!forecast->FixButtons().isEmpty())
+            forecast->FixButtons().front()->click();
+        EXPECT_TRUE(WaitUntil([&] { return !forecast->Busy(); }));
+        // Forecast again from the fixed interval: nothing left to warn about.
+        EXPECT_TRUE(forecast->Result().warnings.empty());
+        return int(QDialog::Rejected);
+    });
+    Press(*dlg, dlg->advancedTab()->forecastAction());
+    ASSERT_EQ(dates.size(), 10);
+    EXPECT_EQ(dates[0], "2031-02-01 07:05:00");
+    EXPECT_EQ(dates[9], "2031-02-10 07:05:00");
+    EXPECT_EQ(dlg->advancedTab()->interval(), "TRUNC(SYSDATE) + 1 + 425/1440");
+    EXPECT_EQ(modal.Unexpected(), 0);
 }
 
 TEST_F(JobDetailOnDemo, NextDateThatIsNoDateStopsTheSave)
