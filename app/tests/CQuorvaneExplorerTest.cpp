@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CQuorvaneApp.h"
+#include "app/CQuorvaneScreenshot.h"
 #include "framework/CExplorerCtrl.h"
 #include "framework/TwAppStoreSettings.h"
 #include "framework/TwCommandIds.h"
@@ -18,6 +19,8 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTreeWidget>
@@ -307,6 +310,31 @@ TEST_F(ExplorerTool, ADamagedConnectValueIsIgnoredAndTheDialogAsks)
         EXPECT_TRUE(Window()->isVisible());
         EXPECT_EQ(Caption(), kNoHost);
     }
+}
+
+TEST_F(ExplorerTool, TheScreenshotShowsAndNamesAShownExplorer)
+{
+    frame->showNormal();
+    frame->setGeometry(0, 0, 500, 300);
+    ShowAndLogOn();
+    Window()->setGeometry(200, 250, 300, 320);
+    CQuorvaneScreenshot shot(app.get(), QString());
+    EXPECT_TRUE(shot.LogonsFinished());
+    const QStringList lines = shot.Describe();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1], kScottConnected);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shot.png");
+    ASSERT_TRUE(CQuorvaneScreenshot::Save(frame, Window(), path));
+    const QImage picture(path);
+    // Both windows where they stand: the explorer reaches below the frame.
+    const QRect both = frame->geometry().united(Window()->geometry());
+    EXPECT_GT(both.height(), frame->height());
+    EXPECT_EQ(picture.size(), both.size());
+
+    ASSERT_TRUE(Toggle());
+    EXPECT_EQ(shot.Describe().size(), 1);
 }
 
 } // namespace
