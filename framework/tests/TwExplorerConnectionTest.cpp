@@ -40,7 +40,8 @@ TEST(TwExplorerConnection, ReadsUserPasswordAndDatabase)
         }
     }
     EXPECT_FALSE(TwExplorerConnection::Parse("a|b|c", nullptr));
-    EXPECT_FALSE(TwExplorerConnection{"scott", "tiger", ""}.HasDatabase());
+    const TwExplorerConnection noDatabase{"scott", "tiger", ""};
+    EXPECT_FALSE(noDatabase.HasDatabase());
 }
 
 TEST(TwMemorySettings, EncryptedTextsComeBackAndNeverLieInClear)
