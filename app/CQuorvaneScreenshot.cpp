@@ -3,6 +3,8 @@
 #include "app/CQuorvaneApp.h"
 #include "app/CQuorvaneDoc.h"
 #include "app/CSchedulerCtrl.h"
+#include "framework/CExplorerCtrl.h"
+#include "framework/TwExplorerTool.h"
 #include "framework/TwMDIClientWnd.h"
 #include "framework/TwMainFrame.h"
 #include "generic/VkDocTemplate.h"
@@ -11,7 +13,9 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPixmap>
+#include <QTreeWidget>
 
 #include <functional>
 
@@ -50,11 +54,37 @@ bool CQuorvaneScreenshot::Save(QWidget* window, const QString& path)
     return !picture.isNull() && picture.save(path, "PNG");
 }
 
+bool CQuorvaneScreenshot::Save(QWidget* window, QWidget* tool, const QString& path)
+{
+    if (!tool)
+        return Save(window, path);
+    if (!window || path.isEmpty())
+        return false;
+    const QRect main = window->geometry();
+    const QRect both = main.united(tool->geometry());
+    QImage picture(both.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(main.topLeft() - both.topLeft(), window->grab());
+    painter.drawPixmap(tool->geometry().topLeft() - both.topLeft(), tool->grab());
+    painter.end();
+    return picture.save(path, "PNG");
+}
+
+QWidget* CQuorvaneScreenshot::ShownExplorer() const
+{
+    TwExplorerTool* tool = m_app ? m_app->ExplorerTool() : nullptr;
+    QWidget* window = tool ? tool->Window() : nullptr;
+    return window && window->isVisible() ? window : nullptr;
+}
+
 bool CQuorvaneScreenshot::LogonsFinished() const
 {
     for (const CQuorvaneDoc* doc : Queues(m_app))
         if (StillLoggingOn(doc))
             return false;
+    if (ShownExplorer() && m_app->ExplorerTool()->Control() && m_app->ExplorerTool()->Control()->Connecting())
+        return false;
     return true;
 }
 
@@ -74,6 +104,8 @@ QStringList CQuorvaneScreenshot::Describe() const
             line += QLatin1Char('\t') + QString::number(doc->Control() ? doc->Control()->Items() : 0);
         lines << line;
     }
+    if (QWidget* explorer = ShownExplorer())
+        lines << explorer->windowTitle();
     return lines;
 }
 
@@ -93,12 +125,19 @@ int CQuorvaneScreenshot::Run(std::FILE* out)
         for (const CQuorvaneDoc* doc : Queues(m_app))
             if (StillListing(doc))
                 return false;
+        // The explorer's schemas arrive a moment after its logon too.
+        if (QWidget* explorer = ShownExplorer()) {
+            TwHost::CExplorerCtrl* control = m_app->ExplorerTool()->Control();
+            auto* tree = explorer->findChild<QTreeWidget*>();
+            if (control && control->Connected() && tree && tree->topLevelItemCount() == 0)
+                return false;
+        }
         return true;
     });
     // Lay out and paint what the last messages changed.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    if (!Save(m_app->MainFrame(), m_path))
+    if (!Save(m_app->MainFrame(), ShownExplorer(), m_path))
         return 1;
     for (const QString& line : Describe())
         std::fprintf(out, "%s\n", line.toLocal8Bit().constData());

@@ -4,6 +4,7 @@
 #include "app/CSchedulerCtrl.h"
 #include "app/CSchedulerCtrlEventSink.h"
 #include "controls/ISchedulerCtrl.h"
+#include "framework/TwExplorerTool.h"
 #include "framework/TwQuillApp.h"
 #include "generic/VkPostedMessage.h"
 #include "generic/VkWndRecord.h"
@@ -27,8 +28,9 @@ CQuorvaneView::CQuorvaneView(CQuorvaneDoc* doc, QWidget* parent)
     m_control = control;
     m_control->show();
     Advise();
-    // No explorer tool window is handed over yet.
-    m_control->SetExternalExplorer(0);
+    // The control only keeps it.
+    TwExplorerTool* explorer = TwQuillApp::App() ? TwQuillApp::App()->ExplorerTool() : nullptr;
+    m_control->SetExternalExplorer(explorer ? explorer->WindowHandle() : 0);
     if (m_doc)
         m_doc->SetControl(m_control);
 }

@@ -47,7 +47,7 @@ const VkRegistryEntry s_controlKeys[] = {
 
 } // namespace
 
-CExplorerCtrl::CExplorerCtrl() : m_window(std::make_unique<CExplorerReal>())
+CExplorerCtrl::CExplorerCtrl() : m_window(new CExplorerReal)
 {
     AddConnectionPoint(&m_events);
     // Raised on the tree's worker thread; a sink only notes it.
@@ -60,15 +60,45 @@ CExplorerCtrl::CExplorerCtrl() : m_window(std::make_unique<CExplorerReal>())
 
 CExplorerCtrl::~CExplorerCtrl()
 {
-    // The worker goes first: it raises events through this object.
-    m_window->Tree()->Stop();
-    m_window.reset();
+    DestroyControlWindow();
     m_events.UnadviseAll();
 }
 
 void CExplorerCtrl::SetLogonDialog(LogonDialog dialog)
 {
     Dialog() = std::move(dialog);
+}
+
+COracleExplorerTree* CExplorerCtrl::Tree() const
+{
+    return m_window ? m_window->Tree() : nullptr;
+}
+
+HRESULT CExplorerCtrl::CreateControlWindow(QWidget* parent, QWidget** window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = nullptr;
+    if (!m_window)
+        return E_FAIL;
+    if (parent) {
+        m_window->setParent(parent);
+        m_window->setGeometry(parent->rect());
+    }
+    m_window->show();
+    *window = m_window;
+    return S_OK;
+}
+
+HRESULT CExplorerCtrl::DestroyControlWindow()
+{
+    if (!m_window)
+        return S_FALSE;
+    // The worker goes first: it raises events through this object.
+    m_window->Tree()->SetLoginHandler(nullptr);
+    m_window->Tree()->Stop();
+    delete m_window.data();
+    return S_OK;
 }
 
 const VkClassEntry& CExplorerCtrl::ClassEntry()
@@ -88,10 +118,12 @@ HRESULT CExplorerCtrl::Interactive_Login(VARIANT_BOOL* pReturn)
     if (!pReturn)
         return E_POINTER;
     *pReturn = VARIANT_FALSE;
-    COracleExplorerTree* tree = m_window->Tree();
+    COracleExplorerTree* tree = Tree();
+    if (!tree)
+        return S_OK;
     std::string host = tree->Database(), user = tree->UserName(), password = tree->Password();
     const bool confirmed =
-        Dialog() ? Dialog()(host, user, password) : ShowExplorerLogon(m_window.get(), host, user, password);
+        Dialog() ? Dialog()(host, user, password) : ShowExplorerLogon(m_window.data(), host, user, password);
     if (!confirmed)
         return S_OK;
     tree->SetDatabase(host);
@@ -106,7 +138,7 @@ HRESULT CExplorerCtrl::Connected(VARIANT_BOOL* pRet)
 {
     if (!pRet)
         return E_POINTER;
-    *pRet = Bool(m_window->Tree()->Connected());
+    *pRet = Bool(Tree() && Tree()->Connected());
     return S_OK;
 }
 
@@ -117,7 +149,8 @@ HRESULT CExplorerCtrl::Persist(IUnknown*, VARIANT_BOOL)
 
 HRESULT CExplorerCtrl::Login()
 {
-    m_window->Tree()->Login();
+    if (COracleExplorerTree* tree = Tree())
+        tree->Login();
     return S_OK;
 }
 
@@ -138,7 +171,8 @@ HRESULT CExplorerCtrl::Reconnect()
 
 HRESULT CExplorerCtrl::Disconnect()
 {
-    m_window->Tree()->Disconnect();
+    if (COracleExplorerTree* tree = Tree())
+        tree->Disconnect();
     return S_OK;
 }
 
@@ -146,13 +180,14 @@ HRESULT CExplorerCtrl::get_Database(BSTR* value)
 {
     if (!value)
         return E_POINTER;
-    *value = VkBstrFromUtf8(m_window->Tree()->Database());
+    *value = VkBstrFromUtf8(Tree() ? Tree()->Database() : std::string());
     return S_OK;
 }
 
 HRESULT CExplorerCtrl::put_Database(BSTR value)
 {
-    m_window->Tree()->SetDatabase(VkBstrToUtf8(value));
+    if (COracleExplorerTree* tree = Tree())
+        tree->SetDatabase(VkBstrToUtf8(value));
     return S_OK;
 }
 
@@ -160,13 +195,14 @@ HRESULT CExplorerCtrl::get_UserName(BSTR* value)
 {
     if (!value)
         return E_POINTER;
-    *value = VkBstrFromUtf8(m_window->Tree()->UserName());
+    *value = VkBstrFromUtf8(Tree() ? Tree()->UserName() : std::string());
     return S_OK;
 }
 
 HRESULT CExplorerCtrl::put_UserName(BSTR value)
 {
-    m_window->Tree()->SetUserName(VkBstrToUtf8(value));
+    if (COracleExplorerTree* tree = Tree())
+        tree->SetUserName(VkBstrToUtf8(value));
     return S_OK;
 }
 
@@ -174,19 +210,21 @@ HRESULT CExplorerCtrl::get_Password(BSTR* value)
 {
     if (!value)
         return E_POINTER;
-    *value = VkBstrFromUtf8(m_window->Tree()->Password());
+    *value = VkBstrFromUtf8(Tree() ? Tree()->Password() : std::string());
     return S_OK;
 }
 
 HRESULT CExplorerCtrl::put_Password(BSTR value)
 {
-    m_window->Tree()->SetPassword(VkBstrToUtf8(value));
+    if (COracleExplorerTree* tree = Tree())
+        tree->SetPassword(VkBstrToUtf8(value));
     return S_OK;
 }
 
 HRESULT CExplorerCtrl::Reset()
 {
-    m_window->Tree()->Reset();
+    if (COracleExplorerTree* tree = Tree())
+        tree->Reset();
     return S_OK;
 }
 
@@ -194,7 +232,7 @@ HRESULT CExplorerCtrl::Connecting(VARIANT_BOOL* pbReturn)
 {
     if (!pbReturn)
         return E_POINTER;
-    *pbReturn = Bool(m_window->Tree()->Connecting());
+    *pbReturn = Bool(Tree() && Tree()->Connecting());
     return S_OK;
 }
 

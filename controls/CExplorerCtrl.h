@@ -4,73 +4,22 @@
 // members forward to the tree, and OnLogin is raised on the connection
 // points whenever a connect starts or ends and after a disconnect.
 
-#include "platform/ComInterfaces.h"
+#include "controls/CExplorerReal.h"
+#include "controls/IExplorerCtrl.h"
+#include "generic/IVkControlWindow.h"
 #include "platform/ComModule.h"
 #include "platform/ComObject.h"
 #include "platform/ConnectionPoint.h"
 #include "platform/DispatchTable.h"
 
+#include <QPointer>
+
 #include <functional>
-#include <memory>
 
-class CExplorerReal;
+class COracleExplorerTree;
 
-constexpr CLSID CLSID_ExplorerCtrl = {0x34EF699F, 0x58DC, 0x465B, {0xAA, 0x05, 0x71, 0xA7, 0xB9, 0xAF, 0xA0, 0x3B}};
-constexpr IID IID_IExplorerCtrl = {0x057A50F1, 0x3492, 0x490B, {0x84, 0x0A, 0xCB, 0x0E, 0xE9, 0xA6, 0xE0, 0x43}};
-constexpr IID DIID__IExplorerCtrlEvents = {0x33062C2F, 0xC55E, 0x4A50, {0xBA, 0x23, 0xE5, 0xDA, 0xCC, 0xA3, 0xD5, 0x72}};
-
-enum ExplorerDispId : DISPID {
-    DISPID_EX_INTERACTIVE_LOGIN = 1,
-    DISPID_EX_CONNECTED = 2,
-    DISPID_EX_PERSIST = 3,
-    DISPID_EX_LOGIN = 4,
-    DISPID_EX_GETIUNKNOWN = 5,
-    DISPID_EX_RECONNECT = 6,
-    DISPID_EX_DISCONNECT = 7,
-    DISPID_EX_DATABASE = 8,
-    DISPID_EX_USERNAME = 9,
-    DISPID_EX_PASSWORD = 10,
-    DISPID_EX_RESET = 11,
-    DISPID_EX_CONNECTING = 12,
-};
-constexpr DISPID DISPID_EX_ONLOGIN = 1; // of _IExplorerCtrlEvents
-
-// Every method answers E_POINTER for a null out-pointer and otherwise S_OK:
-// connecting runs on the explorer's worker, and its outcome arrives as OnLogin.
-struct IExplorerCtrl : IDispatch {
-    static constexpr IID Iid() { return IID_IExplorerCtrl; }
-    using BaseInterface = IDispatch;
-    // Shows the log-on dialog and, when confirmed, connects with what was entered; *pReturn false when cancelled.
-    virtual HRESULT Interactive_Login(VARIANT_BOOL* pReturn) = 0;
-    // Whether the explorer holds an open session.
-    virtual HRESULT Connected(VARIANT_BOOL* pRet) = 0;
-    // Accepted and ignored: the explorer keeps no state in its host's stream.
-    virtual HRESULT Persist(IUnknown* pStream, VARIANT_BOOL bLoad) = 0;
-    // Starts connecting with the current database, user and password (disconnecting first).
-    virtual HRESULT Login() = 0;
-    // The control's own IUnknown, without an added reference.
-    virtual HRESULT GetIUnknown(IUnknown** ppunk) = 0;
-    // The same as Login.
-    virtual HRESULT Reconnect() = 0;
-    // Starts closing the session; nothing when not connected.
-    virtual HRESULT Disconnect() = 0;
-    // The connect string (alias) used by the next Login.
-    virtual HRESULT get_Database(BSTR* value) = 0;
-    virtual HRESULT put_Database(BSTR value) = 0;
-    // The user name used by the next Login.
-    virtual HRESULT get_UserName(BSTR* value) = 0;
-    virtual HRESULT put_UserName(BSTR value) = 0;
-    // The password used by the next Login.
-    virtual HRESULT get_Password(BSTR* value) = 0;
-    virtual HRESULT put_Password(BSTR value) = 0;
-    // Reloads the tree from its roots; nothing when not connected.
-    virtual HRESULT Reset() = 0;
-    // Whether a connect is under way.
-    virtual HRESULT Connecting(VARIANT_BOOL* pbReturn) = 0;
-};
-
-class CExplorerCtrl final
-    : public VkComObject<CExplorerCtrl, VkDispatchImpl<CExplorerCtrl, IExplorerCtrl>, VkConnectionPointContainerImpl> {
+class CExplorerCtrl final : public VkComObject<CExplorerCtrl, VkDispatchImpl<CExplorerCtrl, IExplorerCtrl>,
+                                               VkConnectionPointContainerImpl, IVkControlWindow> {
 public:
     CExplorerCtrl();
     ~CExplorerCtrl() override;
@@ -79,8 +28,8 @@ public:
     // The module's class table entry and its registry keys.
     static const VkClassEntry& ClassEntry();
 
-    // The control's window, for its host.
-    CExplorerReal* Window() const { return m_window.get(); }
+    // The control's window; null once its host destroyed it.
+    CExplorerReal* Window() const { return m_window.data(); }
 
     // Replaces the logon dialog that Interactive_Login shows (the queue
     // logon dialog titled "Explorer Logon"): true with host, user and
@@ -104,7 +53,14 @@ public:
     HRESULT Reset() override;
     HRESULT Connecting(VARIANT_BOOL* pbReturn) override;
 
+    HRESULT CreateControlWindow(QWidget* parent, QWidget** window) override;
+    HRESULT DestroyControlWindow() override;
+
 private:
+    // The tree of the window; null once the window is gone.
+    COracleExplorerTree* Tree() const;
+
     VkConnectionPoint m_events{this, DIID__IExplorerCtrlEvents};
-    std::unique_ptr<CExplorerReal> m_window;
+    // Owned by the control until a host takes it into a window of its own.
+    QPointer<CExplorerReal> m_window;
 };

@@ -15,6 +15,16 @@ void TwAppStoreSettings::SetString(const char* section, const char* name, const 
     m_store.SetString(section, name, value.c_str());
 }
 
+std::string TwAppStoreSettings::GetEncryptedString(const char* section, const char* name, const char* def)
+{
+    return m_store.GetEncryptedString(section, name, def);
+}
+
+void TwAppStoreSettings::SetEncryptedString(const char* section, const char* name, const std::string& value)
+{
+    m_store.SetEncryptedString(section, name, value.c_str());
+}
+
 LONG TwAppStoreSettings::GetLong(const char* section, const char* name, LONG def)
 {
     return m_store.GetLong(section, name, def);

@@ -18,6 +18,8 @@ public:
     void SetBool(const char* section, const char* name, bool value) override;
     QRect GetRect(const char* section, const char* name, const QRect* def) override;
     void SetRect(const char* section, const char* name, const QRect& value) override;
+    std::string GetEncryptedString(const char* section, const char* name, const char* def) override;
+    void SetEncryptedString(const char* section, const char* name, const std::string& value) override;
     void UpdateNow() override { m_store.UpdateNow(); }
     void Close() override { m_store.Close(true); }
 

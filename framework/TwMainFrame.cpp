@@ -231,6 +231,14 @@ void TwMainFrame::resizeEvent(QResizeEvent* event)
     DoAutoTile();
 }
 
+void TwMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimizing changes the state without a resize.
+    if (event->type() == QEvent::WindowStateChange && m_app)
+        m_app->HandleFrameMinimize(isMinimized());
+}
+
 void TwMainFrame::closeEvent(QCloseEvent* event)
 {
     if (m_app && !m_app->AutoSavePalette() && !m_app->CanCloseAll()) {
@@ -251,6 +259,7 @@ void TwMainFrame::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        m_app->DestroyExplorerTool();
         if (VkMultiDocTemplate* tpl = m_app->FirstTemplate())
             tpl->CloseAllDocuments();
     }

@@ -68,6 +68,7 @@ public:
 protected:
     virtual bool CreateToolBars() = 0;
 
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "framework/TwAppStoreSettings.h"
 #include "framework/TwArtwork.h"
 #include "framework/TwCommandIds.h"
+#include "framework/TwExplorerTool.h"
 #include "framework/TwFrameMenu.h"
 #include "framework/TwMDIClientWnd.h"
 #include "framework/TwMainFrame.h"
@@ -12,6 +13,7 @@
 #include "framework/TwSettings.h"
 #include "framework/TwSplashWnd.h"
 #include "framework/TwStrings.h"
+#include "framework/TwWorkArea.h"
 #include "generic/VkAboutBox.h"
 #include "generic/VkCommandActions.h"
 #include "generic/VkDocTemplate.h"
@@ -24,7 +26,6 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QScreen>
 
 TwQuillApp* TwQuillApp::s_app = nullptr;
 
@@ -40,27 +41,6 @@ private:
     TwQuillApp* m_app;
 };
 
-// rect moved (and shrunk if need be) into the work area of its screen.
-QRect FitToWorkArea(const QRect& rect)
-{
-    QScreen* screen = QGuiApplication::screenAt(rect.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return rect;
-    const QRect work = screen->availableGeometry();
-    QRect fitted(rect.topLeft(), rect.size().boundedTo(work.size()));
-    if (fitted.right() > work.right())
-        fitted.moveRight(work.right());
-    if (fitted.bottom() > work.bottom())
-        fitted.moveBottom(work.bottom());
-    if (fitted.left() < work.left())
-        fitted.moveLeft(work.left());
-    if (fitted.top() < work.top())
-        fitted.moveTop(work.top());
-    return fitted;
-}
-
 } // namespace
 
 TwQuillApp::TwQuillApp()
@@ -75,6 +55,8 @@ TwQuillApp::~TwQuillApp()
     if (m_eventHook && qApp)
         qApp->removeEventFilter(m_eventHook.get());
     m_eventHook.reset();
+    // The explorer's worker ends before the frame that holds its window.
+    m_explorer.reset();
     // Documents go before the windows that show them.
     for (VkMultiDocTemplate* tpl : m_templates)
         delete tpl;
@@ -179,7 +161,7 @@ bool TwQuillApp::InitInstance(const QStringList& args)
         return true;
     // 14. Placement, splash, show.
     if (!m_startRect.isEmpty()) {
-        m_mainFrame->setGeometry(FitToWorkArea(m_startRect));
+        m_mainFrame->setGeometry(TwFitToWorkArea(m_startRect));
         if (maximized)
             m_startMaximized = true;
     } else {
@@ -223,6 +205,42 @@ int TwQuillApp::ExitInstance()
         m_comInitialised = false;
     }
     return 0;
+}
+
+void TwQuillApp::RestoreExplorerTool()
+{
+    if (!m_mainFrame)
+        return;
+    if (!m_explorer)
+        m_explorer = std::make_unique<TwExplorerTool>(m_mainFrame);
+    if (m_settings)
+        m_explorer->SerializeSettings(true, *m_settings);
+}
+
+void TwQuillApp::OnToolsOracleexplorer()
+{
+    if (!m_explorer && m_mainFrame)
+        m_explorer = std::make_unique<TwExplorerTool>(m_mainFrame);
+    if (m_explorer)
+        m_explorer->ToggleShowState();
+}
+
+void TwQuillApp::HandleFrameMinimize(bool minimized)
+{
+    if (m_explorer)
+        m_explorer->HandleMinimize(minimized);
+}
+
+void TwQuillApp::SaveExplorerTool()
+{
+    if (m_explorer && m_explorer->Window() && m_settings)
+        m_explorer->SerializeSettings(false, *m_settings);
+}
+
+void TwQuillApp::DestroyExplorerTool()
+{
+    if (m_explorer)
+        m_explorer->Destroy();
 }
 
 bool TwQuillApp::SaveAllModified()
@@ -409,6 +427,10 @@ void TwQuillApp::MapAppCommands()
     MapCommand(ID_VIEW_REFRESHALL, [this] { OnViewRefreshall(); }, anyOpen);
     MapCommand(ID_FILE_CLOSEALL, [this] { OnFileCloseall(); }, anyOpen);
     MapCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    MapCommand(ID_TOOLS_ORACLEEXPLORER, [this] { OnToolsOracleexplorer(); }, [this](VkCmdUI& ui) {
+        ui.Enable(m_mainFrame != nullptr);
+        ui.SetCheck(m_explorer && m_explorer->Visible());
+    });
     MapCommand(ID_APP_EXIT, [this] {
         if (m_mainFrame)
             m_mainFrame->close();

@@ -23,6 +23,7 @@
 
 class QEvent;
 class TwMainFrame;
+class TwExplorerTool;
 class TwMDIClientWnd;
 class TwPalette;
 class TwSettings;
@@ -139,9 +140,16 @@ public:
     void OnPaletteSaveas();
     void OnRecentPaletteOpen(UINT id);
 
-    // Hooks for the explorer tool window; nothing to do without one.
-    virtual void HandleFrameMinimize(bool) {}
-    virtual void SaveExplorerTool() {}
+    // The explorer tool window (null before the main frame exists).
+    TwExplorerTool* ExplorerTool() const { return m_explorer.get(); }
+    // View > Schema Explorer: shows or hides the explorer tool window.
+    void OnToolsOracleexplorer();
+    // The main frame was resized or minimized.
+    virtual void HandleFrameMinimize(bool minimized);
+    // The main frame is closing: the explorer's settings are written...
+    virtual void SaveExplorerTool();
+    // ...and, once nothing keeps the program open, its window goes.
+    virtual void DestroyExplorerTool();
 
 protected:
     // Initialises the component runtime (start-up step 5).
@@ -159,7 +167,7 @@ public:
     virtual void UpdateRecentPaletteMenu(const QString& path, const QString& title);
 protected:
     // Brings the explorer tool window back as it was at the last exit.
-    virtual void RestoreExplorerTool() {}
+    virtual void RestoreExplorerTool();
 
     // The eight product strings, set by the program.
     QString m_helpFileName;
@@ -181,6 +189,7 @@ private:
     std::filesystem::path m_helpFilePath;
     std::unique_ptr<TwSettings> m_settings;
     std::unique_ptr<TwPalette> m_palette;
+    std::unique_ptr<TwExplorerTool> m_explorer;
     std::vector<VkMultiDocTemplate*> m_templates;
     std::set<VkDocument*> m_counted;
     TwMainFrame* m_mainFrame = nullptr;

@@ -1,5 +1,8 @@
 #include "framework/TwSettings.h"
 
+#include "generic/CBlowfish.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <cstdio>
@@ -30,6 +33,33 @@ std::string TwMemorySettings::GetString(const char* section, const char* name, c
 void TwMemorySettings::SetString(const char* section, const char* name, const std::string& value)
 {
     m_values[Key(section, name)] = value;
+}
+
+namespace {
+constexpr char kMemoryKey[] = "TwMemorySettings";
+}
+
+std::string TwMemorySettings::GetEncryptedString(const char* section, const char* name, const char* def)
+{
+    std::string text;
+    const std::string fallback = def ? def : "";
+    if (!Raw(section, name, &text) || text.empty())
+        return fallback;
+    const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(text));
+    // Digits that are not a whole record decrypt to nothing.
+    if (bytes.toHex() != QByteArray::fromStdString(text).toLower())
+        return fallback;
+    CBlowfish cipher(kMemoryKey);
+    const std::vector<BYTE> record(bytes.begin(), bytes.end());
+    return cipher.DecryptString(record);
+}
+
+void TwMemorySettings::SetEncryptedString(const char* section, const char* name, const std::string& value)
+{
+    CBlowfish cipher(kMemoryKey);
+    const std::vector<BYTE> record = cipher.EncryptString(value.c_str());
+    m_values[Key(section, name)] =
+        QByteArray(reinterpret_cast<const char*>(record.data()), static_cast<qsizetype>(record.size())).toHex().toStdString();
 }
 
 LONG TwMemorySettings::GetLong(const char* section, const char* name, LONG def)

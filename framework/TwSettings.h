@@ -26,6 +26,10 @@ public:
     // rectangle when missing and no default.
     virtual QRect GetRect(const char* section, const char* name, const QRect* def) = 0;
     virtual void SetRect(const char* section, const char* name, const QRect& value) = 0;
+    // Text kept encrypted (a password among it); the default when missing
+    // or not an encrypted value.
+    virtual std::string GetEncryptedString(const char* section, const char* name, const char* def) = 0;
+    virtual void SetEncryptedString(const char* section, const char* name, const std::string& value) = 0;
     // Writes the changes; the store stays open.
     virtual void UpdateNow() = 0;
     // Writes the changes and closes.
@@ -45,6 +49,10 @@ public:
     void SetBool(const char* section, const char* name, bool value) override;
     QRect GetRect(const char* section, const char* name, const QRect* def) override;
     void SetRect(const char* section, const char* name, const QRect& value) override;
+    // Kept as the hexadecimal digits of an encrypted record, so that the
+    // text never lies in memory in clear.
+    std::string GetEncryptedString(const char* section, const char* name, const char* def) override;
+    void SetEncryptedString(const char* section, const char* name, const std::string& value) override;
     void UpdateNow() override { ++m_updates; }
     void Close() override { ++m_updates; m_closed = true; }
 

@@ -60,6 +60,15 @@ const VkStringTable& TwStrings()
         {IDS_TW_PALETTE_QUEUE_NOT_MADE, "The window of queue %ld could not be created."},
         {IDS_TW_RECENT_VALUE, "Palette%ld"},
         {IDS_TW_RECENT_ITEM, "&%ld %s (%s)"},
+        {IDS_TW_EXPLORER_TITLE, "Schema Explorer - %s (%s) - %s"},
+        {IDS_TW_EXPLORER_NO_HOST, "Schema Explorer - No host specified"},
+        {IDS_TW_EXPLORER_CONNECTED, "Connected"},
+        {IDS_TW_EXPLORER_NOT_CONNECTED, "NOT Connected"},
+        {IDS_TW_EXPLORER_CONNECTING, "Connecting"},
+        {IDS_TW_EXPLORER_SECTION, "OrExp"},
+        {IDS_TW_EXPLORER_VISIBLE, "Visible"},
+        {IDS_TW_EXPLORER_DIMS, "Dims"},
+        {IDS_TW_EXPLORER_CONNECT, "Connect"},
     };
     return table;
 }

@@ -192,6 +192,50 @@ TEST_F(ExplorerCtrl, LoginReconnectAndDisconnectRaiseOnLogin)
     EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
 }
 
+TEST_F(ExplorerCtrl, TheHostGetsTheWindowAndClosesItOnce)
+{
+    QWidget host;
+    host.resize(350, 450);
+    ComPtr<IVkControlWindow> window;
+    ASSERT_EQ(m_control.As(&window), S_OK);
+    EXPECT_EQ(window->CreateControlWindow(&host, nullptr), E_POINTER);
+    QWidget* made = nullptr;
+    ASSERT_EQ(window->CreateControlWindow(&host, &made), S_OK);
+    ASSERT_EQ(made, Window());
+    EXPECT_EQ(made->parentWidget(), &host);
+    EXPECT_EQ(made->size(), host.size());
+    Put(DISPID_EX_DATABASE, "DEMO");
+    EXPECT_EQ(window->DestroyControlWindow(), S_OK);
+    EXPECT_EQ(window->DestroyControlWindow(), S_FALSE);
+    EXPECT_EQ(window->CreateControlWindow(&host, &made), E_FAIL);
+    EXPECT_TRUE(host.findChildren<QWidget*>().isEmpty());
+    // Members still answer, with their defaults, and start nothing.
+    EXPECT_EQ(Get(DISPID_EX_DATABASE), "");
+    EXPECT_EQ(Call(DISPID_EX_LOGIN), S_OK);
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTING));
+    VkVariant result;
+    ASSERT_EQ(Call(DISPID_EX_INTERACTIVE_LOGIN, {}, &result), S_OK);
+    bool confirmed = true;
+    result.ToBool(&confirmed);
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(m_sink->calls.load(), 0);
+}
+
+TEST_F(ExplorerCtrl, AWindowDestroyedWithItsHostLeavesTheControlAnswering)
+{
+    ComPtr<IVkControlWindow> window;
+    ASSERT_EQ(m_control.As(&window), S_OK);
+    {
+        QWidget host;
+        QWidget* made = nullptr;
+        ASSERT_EQ(window->CreateControlWindow(&host, &made), S_OK);
+    }
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(window->DestroyControlWindow(), S_FALSE);
+    EXPECT_FALSE(Flag(DISPID_EX_CONNECTED));
+}
+
 TEST(ExplorerCtrlClass, RegistersAsTheExplorerControl)
 {
     const VkClassEntry& entry = CExplorerCtrl::ClassEntry();

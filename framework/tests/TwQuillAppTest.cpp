@@ -230,7 +230,7 @@ TEST_F(TwQuillAppTest, CommandEnablingFollowsHandlersAndOpenQueues)
         {ID_PALETTE_OPEN, true, true},       {ID_PALETTE_SAVE, true, true},
         {ID_PALETTE_SAVEAS, true, true},     {ID_RECENT_PALETTE_FIRST + 3, true, true},
         {ID_RECENT_NONE, false, false},      // "None" does nothing
-        {ID_TOOLS_ORACLEEXPLORER, false, false},
+        {ID_TOOLS_ORACLEEXPLORER, true, true},
         {32778, false, false},               // a queue command nobody handles
     };
     for (const Case& k : cases)
