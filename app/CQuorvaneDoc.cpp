@@ -52,7 +52,7 @@ const QueueCommand s_commands[] = {
     {32778, &CSchedulerCtrl::RunSelected, Need::Selection},
     {32783, &CSchedulerCtrl::StopSelected, Need::Selection},
     {32779, &CSchedulerCtrl::BreakSelected, Need::Selection},
-    {32790, &CSchedulerCtrl::Interactive_Forecast, Need::OneSelected},
+    {32791, &CSchedulerCtrl::Interactive_Forecast, Need::OneSelected},
     {1057, &CSchedulerCtrl::Disconnect, Need::Connected},
     {1058, &CSchedulerCtrl::Reconnect, Need::NotConnected},
     {1059, nullptr, Need::NotConnected},

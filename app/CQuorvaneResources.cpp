@@ -51,7 +51,7 @@ const VkMenuTable& QvQueueMenu()
         VkMenuPopup("&Jobs"),
         VkMenuItem(32775, "&New..."),
         VkMenuItem(32781, "&View / Modify..."),
-        VkMenuItem(32790, "Fore&cast..."),
+        VkMenuItem(32791, "Fore&cast..."),
         VkMenuSeparator(),
         VkMenuItem(32778, "&Run"),
         VkMenuItem(32783, "&Stop"),

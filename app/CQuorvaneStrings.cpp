@@ -62,7 +62,7 @@ const VkStringTable& QvStrings()
         {32778, "Run the selected job(s) in the active job queue\nRun selected jobs"},
         {32779, "Mark the selected job(s) in the active job queue as Broken or Normal\nBreak or unbreak selected jobs"},
         {32781, "Modify the selected job in the active job queue\nModify selected job"},
-        {32790, "List the next runs of the selected job and check its interval\nForecast runs"},
+        {32791, "List the next runs of the selected job and check its interval\nForecast runs"},
         {32782, "Delete the selection (prompt)\nDelete"},
         {32783, "Stop all the selected jobs in the active job queue\nStop selected jobs"},
         // The platform's standard commands.

@@ -489,9 +489,9 @@ TEST_F(QueueWindows, ForecastListsTheNextRunsAndItsFixChangesTheJob)
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected"); }));
     Activate(doc);
-    EXPECT_FALSE(Enabled(32790));
+    EXPECT_FALSE(Enabled(32791));
     SelectJobs(doc, {1});
-    ASSERT_TRUE(Enabled(32790));
+    ASSERT_TRUE(Enabled(32791));
 
     QStringList dates;
     QStringList fixes;
@@ -518,7 +518,7 @@ TEST_F(QueueWindows, ForecastListsTheNextRunsAndItsFixChangesTheJob)
         }
         return int(QDialog::Rejected);
     });
-    ASSERT_TRUE(app->Router().Execute(32790));
+    ASSERT_TRUE(app->Router().Execute(32791));
     ASSERT_EQ(dates.size(), 10) << dates.join("\n").toStdString();
     for (int i = 1; i < dates.size(); ++i) {
         const QDateTime a = QDateTime::fromString(dates[i - 1].left(19), "yyyy-MM-dd HH:mm:ss");
