@@ -2,6 +2,7 @@
 // and by name, its saved state with and without the connection, its events
 // to every sink, its window tree, its registration and its help topics.
 
+#include "framework/TwStatusImagePane.h"
 #include "generic/VkHtmlHelp.h"
 #include "generic/VkModalScript.h"
 #include "gridview/QuillView.h"
@@ -451,6 +452,11 @@ TEST_F(QuillViewOnDemo, LoginRaisesOnLoginToEverySinkAndRunFillsTheGrid)
     ASSERT_EQ(VkInvoke(control.Get(), DISPID_QV_RUN, DISPATCH_METHOD), S_OK);
     QTableWidget* table = Impl(control).GridView()->Grid()->Table();
     ASSERT_TRUE(WaitUntil([&] { return table->rowCount() == 14 && Flag(control, DISPID_QV_IDLE); }));
+    // The status image shows the finished run, standing still.
+    TwStatusImagePane* image = Impl(control).GridView()->Grid()->StatusCtrl()->ImagePane();
+    ASSERT_TRUE(WaitUntil([&] { return image->Image() == IDB_TW_DONE; }));
+    EXPECT_FALSE(image->Animating());
+    EXPECT_FALSE(image->pixmap().isNull());
 
     ASSERT_EQ(control->Disconnect(), S_OK);
     ASSERT_TRUE(WaitUntil([&] { return first->calls == 2 && second->calls == 2; }));
