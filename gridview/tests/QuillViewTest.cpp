@@ -6,6 +6,7 @@
 #include "generic/VkHtmlHelp.h"
 #include "generic/VkModalScript.h"
 #include "gridview/QuillView.h"
+#include "gridview/TwCellSqlDlg.h"
 #include "gridview/TwQlVwHelp.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGrid.h"
@@ -26,6 +27,8 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QMenu>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
@@ -425,6 +428,29 @@ TEST(TwQlVwHelp, EveryTopicExists)
         EXPECT_FALSE(VkHelpTopicPath(TwQlVwHelpFile(), TwQlVwStrings().Load(topic)).empty())
             << TwQlVwStrings().Load(topic);
     EXPECT_FALSE(VkHelpTopicPath(TwQlVwHelpFile(), "").empty());
+}
+
+// The cell dialog's Help button and the grid's Help item open their topics.
+TEST(TwQlVwHelp, TheCellDialogAndTheGridMenuOpenTheirTopics)
+{
+    TwCellSqlDlg dialog(TwCellSqlItem{});
+    auto* help = dialog.findChild<QPushButton*>("help");
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->isEnabled());
+    help->click();
+    ASSERT_NE(VkHelpWindow(), nullptr);
+    EXPECT_EQ(VkHelpWindow()->windowTitle(), "Cell PL/SQL");
+
+    TwGridViewReal view;
+    std::unique_ptr<QMenu> menu(view.ContextMenu(-1, -1));
+    QAction* item = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text() == "Help")
+            item = action;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_EQ(VkHelpWindow()->windowTitle(), "The SQL Grid");
+    delete VkHelpWindow();
 }
 
 // The control on the demo database: logon by its stored details, a run,
