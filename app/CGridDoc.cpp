@@ -2,7 +2,10 @@
 
 #include "app/CGridView.h"
 #include "app/CQuillView.h"
+#include "app/CQuorvaneStrings.h"
+#include "framework/TwMainFrame.h"
 #include "framework/TwQuillApp.h"
+#include "generic/VkModalService.h"
 
 #include <QMdiSubWindow>
 
@@ -55,7 +58,14 @@ bool CGridDoc::OnNewDocument()
 {
     if (!VkDocument::OnNewDocument())
         return false;
-    if (!m_control || !m_control->Interactive_Login())
+    if (!m_control) {
+        TwQuillApp* app = TwQuillApp::App();
+        VkModalService::MessageBox(app ? static_cast<QWidget*>(app->MainFrame()) : nullptr,
+                                   QString::fromStdString(QvStrings().Load(IDS_QV_GRID_NO_CONTROL)), TwQuillApp::Title(),
+                                   MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!m_control->Interactive_Login())
         return false;
     UpdateTitle();
     return true;

@@ -48,6 +48,7 @@ const VkStringTable& QvStrings()
         {1012, "Demo"},
         {1013, "the job scheduler control is not registered (run scripts/provision.sh)"},
         {1014, "Demo.qvp"},
+        {1015, "The SQL grid control is not registered, so no grid window can open. Run scripts/provision.sh."},
         // Queue commands.
         {133, "Refresh the active job queue now\nRefresh"},
         {1057, "Disconnect the active job queue\nDisconnect Queue"},

@@ -14,5 +14,6 @@ constexpr UINT IDS_QV_USAGE = 1011;
 constexpr UINT IDS_QV_DEMO_TITLE = 1012;
 constexpr UINT IDS_QV_DEMO_NO_CONTROL = 1013;
 constexpr UINT IDS_QV_DEMO_FILE = 1014;
+constexpr UINT IDS_QV_GRID_NO_CONTROL = 1015;
 
 const VkStringTable& QvStrings();

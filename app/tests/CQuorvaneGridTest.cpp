@@ -187,6 +187,21 @@ TEST_F(GridWindows, ACancelledLogonOpensNoWindow)
     EXPECT_EQ(modal.Unexpected(), 0);
 }
 
+TEST_F(GridWindows, WithoutTheRegisteredControlItSaysSoAndOpensNoWindow)
+{
+    ASSERT_EQ(qvtest::RunCommand("'" + qvtest::BinPath("regsvr").string() + "' /u /s '" +
+                                 qvtest::LibPath("TwQlVw.so").string() + "'"),
+              0);
+    modal.AnswerMessage(IDOK);
+    EXPECT_TRUE(app->Router().Execute(ID_VIEW_SQLGRID));
+    ASSERT_EQ(modal.Messages().size(), 1u);
+    EXPECT_TRUE(modal.Messages()[0].text.contains("not registered")) << modal.Messages()[0].text.toStdString();
+    EXPECT_EQ(modal.Dialogs().size(), 0u);
+    EXPECT_EQ(Grids()->DocumentCount(), 0);
+    EXPECT_TRUE(app->MDIFrame()->subWindowList().isEmpty());
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
 TEST_F(GridWindows, APaletteSavedWithAGridOpenHoldsTheQueuesOnly)
 {
     CQuorvaneDoc* queue = NewQueue("scott", "tiger", "DEMO");
