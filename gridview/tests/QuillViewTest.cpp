@@ -11,6 +11,7 @@
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGrid.h"
 #include "gridview/TwQuillGridStatusCtrl.h"
+#include "gridview/TwQuillGridState.h"
 #include "gridview/TwQuillGridWorker.h"
 #include "platform/Bstr.h"
 #include "platform/ComPtr.h"
@@ -31,6 +32,8 @@
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+
+#include <random>
 
 namespace {
 
@@ -309,6 +312,44 @@ TEST_F(QuillViewCtrl, PersistRefusesWhatIsNoStreamOrDamagedAndChangesNothing)
         ASSERT_EQ(VkCreateMemoryStream(damaged[i].data(), damaged[i].size(), stream.GetAddressOf()), S_OK);
         EXPECT_EQ(control->Persist(stream.Get(), VARIANT_TRUE, VARIANT_TRUE), E_FAIL) << "case " << i;
         EXPECT_EQ(Text(control, DISPID_QV_DATABASE), "KEEP") << "case " << i;
+    }
+}
+
+TEST_F(QuillViewCtrl, EveryCutStateIsRefusedAndFlippedBitsNeverCrash)
+{
+    // A state with columns and cells, as a run leaves it.
+    TwQuillGridState state;
+    state.columns = {"EMPNO", "ENAME"};
+    state.widths = {100, 120};
+    state.rows = {{"7369", "SMITH"}, {"7499", "ALLEN"}, {"7521", "WARD"}};
+    state.host = "DEMO";
+    state.user = "scott";
+    state.password = "tiger";
+    state.sqlText = "select empno, ename from emp";
+    const std::vector<BYTE> bytes = state.ToBytes(true);
+    ASSERT_FALSE(bytes.empty());
+    const auto load = [&](const std::vector<BYTE>& data) {
+        ComPtr<IStream> stream;
+        EXPECT_EQ(VkCreateMemoryStream(data.data(), data.size(), stream.GetAddressOf()), S_OK);
+        return control->Persist(stream.Get(), VARIANT_TRUE, VARIANT_TRUE);
+    };
+    ASSERT_EQ(load(bytes), S_OK);
+    EXPECT_EQ(View().Grid()->Table()->rowCount(), 3);
+    EXPECT_EQ(Text(control, DISPID_QV_DATABASE), "DEMO");
+
+    Put(control, DISPID_QV_DATABASE, VkVariant("KEEP"));
+    for (size_t length = 0; length < bytes.size(); ++length)
+        EXPECT_EQ(load(std::vector<BYTE>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length))), E_FAIL)
+            << "cut at " << length;
+    EXPECT_EQ(Text(control, DISPID_QV_DATABASE), "KEEP");
+
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<BYTE> flipped = bytes;
+        for (int flips = 1 + static_cast<int>(random() % 3); flips > 0; --flips)
+            flipped[random() % flipped.size()] ^= static_cast<BYTE>(1u << (random() % 8));
+        const HRESULT hr = load(flipped);
+        EXPECT_TRUE(hr == S_OK || hr == E_FAIL) << "round " << round;
     }
 }
 
