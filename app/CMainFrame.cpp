@@ -1,12 +1,22 @@
 #include "app/CMainFrame.h"
 
+#include "app/CQuorvaneApp.h"
 #include "app/CQuorvaneResources.h"
 #include "framework/TwQuillApp.h"
 #include "generic/VkCommandActions.h"
 
+#include <QCloseEvent>
 #include <QToolBar>
 
 CMainFrame::CMainFrame(TwQuillApp* app) : TwMainFrame(app) {}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    TwMainFrame::closeEvent(event);
+    if (event->isAccepted())
+        if (auto* app = dynamic_cast<CQuorvaneApp*>(m_app))
+            app->CloseGridWindows();
+}
 
 bool CMainFrame::CreateToolBars()
 {

@@ -14,6 +14,8 @@ public:
 
 protected:
     bool CreateToolBars() override;
+    // Grid windows, which no palette keeps, close after the queues.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QToolBar* m_toolBar = nullptr;

@@ -1,6 +1,8 @@
 #include "app/CQuorvaneApp.h"
 
 #include "app/CArtwork.h"
+#include "app/CGridDoc.h"
+#include "app/CGridView.h"
 #include "app/CMainFrame.h"
 #include "app/CQuorvaneResources.h"
 #include "app/CQuorvaneDoc.h"
@@ -32,6 +34,9 @@ CQuorvaneApp::CQuorvaneApp()
     // Open (Ctrl+O) reads a saved queue while no queue window is active;
     // an active queue document swallows it.
     MapCommand(ID_FILE_OPEN, [this] { OnQueueOpen(); });
+    MapCommand(ID_VIEW_SQLGRID, [this] { OnViewSqlGrid(); }, [this](VkCmdUI& ui) {
+        ui.Enable(m_gridTemplate && m_gridTemplate->CanCreateDocuments());
+    });
 }
 
 QString CQuorvaneApp::VersionText()
@@ -45,6 +50,25 @@ void CQuorvaneApp::RegisterDocTemplates()
     AddDocTemplate(new VkMultiDocTemplate(
         IDR_QUEUETYPE, [] { return new CQuorvaneDoc; }, [](VkDocument*) { return new TwChildFrame; },
         [](VkDocument* doc) { return new CQuorvaneView(static_cast<CQuorvaneDoc*>(doc)); }));
+    // After the queue template: palettes hold the first template's
+    // documents only, so grid windows never enter a palette file.
+    m_gridTemplate = new VkMultiDocTemplate(
+        IDR_GRIDTYPE, [] { return new CGridDoc; }, [](VkDocument*) { return new TwChildFrame; },
+        [](VkDocument* doc) { return new CGridView(static_cast<CGridDoc*>(doc)); });
+    AddDocTemplate(m_gridTemplate);
+}
+
+void CQuorvaneApp::OnViewSqlGrid()
+{
+    if (m_gridTemplate)
+        m_gridTemplate->OpenDocumentFile(true);
+    AfterDocumentOpened();
+}
+
+void CQuorvaneApp::CloseGridWindows()
+{
+    if (m_gridTemplate)
+        m_gridTemplate->CloseAllDocuments();
 }
 
 void CQuorvaneApp::OnQueueOpen()

@@ -24,4 +24,13 @@ public:
 
     // Opens a queue saved on its own (Ctrl+O while no queue is active).
     void OnQueueOpen();
+    // View > SQL Grid: a new grid window, after its logon.
+    void OnViewSqlGrid();
+    // The template of the SQL grid windows (not part of palettes).
+    VkMultiDocTemplate* GridTemplate() const { return m_gridTemplate; }
+    // Closes every grid window, ending their workers (the program closing).
+    void CloseGridWindows();
+
+private:
+    VkMultiDocTemplate* m_gridTemplate = nullptr;
 };

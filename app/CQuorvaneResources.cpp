@@ -32,6 +32,7 @@ const VkMenuTable& QvQueueMenu()
         VkMenuItem(59393, "&Status Bar"),
         VkMenuSeparator(),
         VkMenuItem(1067, "Schema &Explorer"),
+        VkMenuItem(32790, "SQL &Grid"),
         VkMenuSeparator(),
         VkMenuItem(133, "&Refresh\tF5"),
         VkMenuItem(141, "Refresh &All"),

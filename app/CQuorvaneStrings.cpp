@@ -16,6 +16,7 @@ const VkStringTable& QvStrings()
         {59392, "Show or hide the toolbar\nToggle ToolBar"},
         {59393, "Show or hide the status bar\nToggle StatusBar"},
         {1067, "Show or hide the Oracle Explorer window\nShow/Hide Explorer"},
+        {32790, "Open a window that runs SQL on a database and shows the rows\nSQL Grid"},
         {141, "Refresh all job queues\nRefresh All"},
         {138, "Close all job queues\nClose All Queues"},
         {32784, "Automatically tile windows as the application is resized\nAuto Tile"},
@@ -47,6 +48,7 @@ const VkStringTable& QvStrings()
         {1012, "Demo"},
         {1013, "the job scheduler control is not registered (run scripts/provision.sh)"},
         {1014, "Demo.qvp"},
+        {1015, "The SQL grid control is not registered, so no grid window can open. Run scripts/provision.sh."},
         // Queue commands.
         {133, "Refresh the active job queue now\nRefresh"},
         {1057, "Disconnect the active job queue\nDisconnect Queue"},

@@ -1,6 +1,6 @@
 #include "controls/CJobListStatusCtrl.h"
 
-#include "controls/CJobStatusArt.h"
+#include "framework/TwStatusArt.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkDateFormat.h"
 
@@ -66,7 +66,7 @@ DATE CJobListStatusCtrl::LocalNow()
 
 QPixmap CJobListStatusCtrl::StatusImage(LONG image, int frames)
 {
-    return QPixmap::fromImage(CJobStatusArt::Strip(image, frames));
+    return QPixmap::fromImage(TwStatusArt::Strip(image, frames));
 }
 
 void CJobListStatusCtrl::LoadFrames(LONG image, int frames)

@@ -27,6 +27,7 @@ const VkMenuTable& TwFrameMenu()
         VkMenuItem(ID_VIEW_STATUS_BAR, "&Status Bar"),
         VkMenuSeparator(),
         VkMenuItem(ID_TOOLS_ORACLEEXPLORER, "Schema &Explorer"),
+        VkMenuItem(ID_VIEW_SQLGRID, "SQL &Grid"),
         VkMenuEnd(),
         VkMenuPopup("&Help"),
         VkMenuItem(ID_HELP_FINDER, "&Help Topics"),

@@ -1,5 +1,6 @@
 #include "gridview/TwCellSqlDlg.h"
 
+#include "gridview/TwQlVwHelp.h"
 #include "gridview/TwQlVwStrings.h"
 
 #include <QDialogButtonBox>
@@ -36,10 +37,11 @@ TwCellSqlDlg::TwCellSqlDlg(const TwCellSqlItem& item, QWidget* parent)
     auto* save = buttons->addButton(TwQlVwString(IDS_GV_CELL_SAVE), QDialogButtonBox::AcceptRole);
     auto* cancel = buttons->addButton(TwQlVwString(IDS_GV_CELL_CANCEL), QDialogButtonBox::RejectRole);
     auto* remove = buttons->addButton(TwQlVwString(IDS_GV_CELL_DELETE), QDialogButtonBox::DestructiveRole);
-    // No help file or alert settings exist for cells yet.
+    // No alert settings exist for cells yet.
     auto* help = buttons->addButton(TwQlVwString(IDS_GV_CELL_HELP), QDialogButtonBox::HelpRole);
     auto* alerts = buttons->addButton(TwQlVwString(IDS_GV_CELL_ALERTS), QDialogButtonBox::ActionRole);
-    help->setEnabled(false);
+    help->setObjectName("help");
+    connect(help, &QPushButton::clicked, this, [this] { TwQlVwShowHelp(this, IDS_GV_HELP_CELL_TOPIC); });
     alerts->setEnabled(false);
     save->setObjectName("save");
     cancel->setObjectName("cancel");

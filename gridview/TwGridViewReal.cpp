@@ -3,6 +3,7 @@
 #include "framework/TwLogonDlg.h"
 #include "generic/VkModalService.h"
 #include "gridview/TwPropertiesDlg.h"
+#include "gridview/TwQlVwHelp.h"
 #include "gridview/TwQlVwStrings.h"
 #include "gridview/TwQuillGridStatusCtrl.h"
 #include "gridview/TwQuillGrid.h"
@@ -189,6 +190,8 @@ QMenu* TwGridViewReal::ContextMenu(int row, int column)
     menu->addSeparator();
     connect(menu->addAction(TwQlVwString(IDS_GV_MENU_PROPERTIES)), &QAction::triggered, this,
             [this] { Interactive_Properties(); });
+    connect(menu->addAction(TwQlVwString(IDS_GV_MENU_HELP)), &QAction::triggered, this,
+            [this] { TwQlVwShowHelp(this, IDS_GV_HELP_GRID_TOPIC); });
     return menu;
 }
 

@@ -64,6 +64,11 @@ const VkStringTable& TwQlVwStrings()
         {IDS_GV_MENU_CELL_SQL, "Cell PL/SQL..."},
         {IDS_GV_MENU_REFRESH, "Refresh\tF5"},
         {IDS_GV_MENU_PROPERTIES, "Properties..."},
+        {IDS_GV_MENU_HELP, "Help"},
+
+        {IDS_GV_HELP_FILE, "..\\help\\twqlvw.chm"},
+        {IDS_GV_HELP_GRID_TOPIC, "text\\GridView.txt"},
+        {IDS_GV_HELP_CELL_TOPIC, "text\\CellSql.txt"},
     };
     return table;
 }

@@ -63,6 +63,12 @@ enum TwQlVwStringId : UINT {
     IDS_GV_MENU_CELL_SQL,
     IDS_GV_MENU_REFRESH,
     IDS_GV_MENU_PROPERTIES,
+    IDS_GV_MENU_HELP,
+
+    // Help file and its topics.
+    IDS_GV_HELP_FILE,
+    IDS_GV_HELP_GRID_TOPIC,
+    IDS_GV_HELP_CELL_TOPIC,
 };
 
 const VkStringTable& TwQlVwStrings();

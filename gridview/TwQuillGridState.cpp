@@ -1,6 +1,7 @@
 #include "gridview/TwQuillGridState.h"
 
 #include "platform/Archive.h"
+#include "platform/ArchiveException.h"
 #include "platform/ArchiveFile.h"
 
 void TwQuillGridState::Store(CArchive& ar, bool includeConnection) const
@@ -35,9 +36,9 @@ void TwQuillGridState::Load(CArchive& ar, bool includeConnection)
     DWORD rowCount = 0;
     ar >> rowCount;
     // Rows without columns carry no bytes, so a damaged count would only
-    // fill memory; they show nothing and are not kept.
-    if (columnCount == 0)
-        rowCount = 0;
+    // be caught after billions of empty rows.
+    if (rowCount != 0 && columnCount == 0)
+        throw CArchiveException(CArchiveException::badSchema);
     for (DWORD row = 0; row < rowCount; ++row) {
         std::vector<std::string> cells;
         for (DWORD column = 0; column < columnCount; ++column)

@@ -1,12 +1,14 @@
 #pragma once
 // The grid's status bar: the worker's status text (with its tip), the
-// server version and the server time of the last run.
+// server version, the server time of the last run and the status image
+// (animated while connecting and running).
 
 #include "gridview/TwQuillGridMessages.h"
 
 #include <QWidget>
 
 class QLabel;
+class TwStatusImagePane;
 
 class TwQuillGridStatusCtrl : public QWidget {
     Q_OBJECT
@@ -20,7 +22,8 @@ public:
 
     QString StatusText() const;
     QString StatusTip() const;
-    LONG Image() const { return m_image; }
+    LONG Image() const;
+    TwStatusImagePane* ImagePane() const { return m_image; }
     QString VersionText() const;
 
 signals:
@@ -34,5 +37,5 @@ private:
     QLabel* m_text;
     QLabel* m_version;
     QLabel* m_time;
-    LONG m_image = IDB_TW_NOT_CONNECTED;
+    TwStatusImagePane* m_image;
 };

@@ -75,7 +75,7 @@ TEST_F(CQuorvaneAppTest, FrameMenuWhileNoQueueIsOpen)
     EXPECT_EQ(Items(Popup("&File")),
               (QStringList{"&New", "&Open...", "-", "&Save", "Save &As...", "-",
                            "New &Connection...\tCtrl+N", "-", "S&ettings...", "-", "&Recent", "-", "E&xit"}));
-    EXPECT_EQ(Items(Popup("&View")), (QStringList{"&Toolbar", "&Status Bar", "-", "Schema &Explorer"}));
+    EXPECT_EQ(Items(Popup("&View")), (QStringList{"&Toolbar", "&Status Bar", "-", "Schema &Explorer", "SQL &Grid"}));
     EXPECT_EQ(Items(Popup("&Help")), (QStringList{"&Help Topics", "-", "&About Quorvane..."}));
     EXPECT_EQ(frame->windowTitle(), "Quorvane - Palette1 (0 Queues)");
     EXPECT_EQ(frame->objectName(), "TwQuillMainFrame");

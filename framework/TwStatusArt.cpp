@@ -1,4 +1,4 @@
-#include "controls/CJobStatusArt.h"
+#include "framework/TwStatusArt.h"
 
 #include "framework/TwWorkerMessages.h"
 
@@ -86,7 +86,7 @@ void DrawWarning(QPainter& p)
 
 } // namespace
 
-QImage CJobStatusArt::Frame(LONG image, int frame, int frames)
+QImage TwStatusArt::Frame(LONG image, int frame, int frames)
 {
     QImage picture(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
@@ -119,7 +119,7 @@ QImage CJobStatusArt::Frame(LONG image, int frame, int frames)
     return picture;
 }
 
-QImage CJobStatusArt::Strip(LONG image, int frames)
+QImage TwStatusArt::Strip(LONG image, int frames)
 {
     frames = std::max(1, frames);
     QImage strip(kSize * frames, kSize, QImage::Format_ARGB32_Premultiplied);

@@ -1,14 +1,14 @@
 #pragma once
-// The pictures of the job list's status image pane, drawn in code: a
-// database drum with what is happening to it (connecting waves, a turning
-// busy mark, a tick, a cross), and a warning sign for a missing client.
-// An animated image is a strip of equal frames side by side.
+// The pictures of the status image panes (job list, SQL grid), drawn in
+// code: a database drum with what is happening to it (connecting waves, a
+// turning busy mark, a tick, a cross), and a warning sign for a missing
+// client. An animated image is a strip of equal frames side by side.
 
 #include "platform/WinTypes.h"
 
 #include <QImage>
 
-class CJobStatusArt {
+class TwStatusArt {
 public:
     static constexpr int kSize = 16;
 
