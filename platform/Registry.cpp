@@ -458,3 +458,42 @@ const char* RegRootName(HKEY root)
     const RootInfo* r = FindRoot(root);
     return r ? r->name : nullptr;
 }
+
+VkRegTransaction::VkRegTransaction() = default;
+
+VkRegTransaction::~VkRegTransaction()
+{
+    for (auto it = m_hives.rbegin(); it != m_hives.rend(); ++it)
+        (*it)->RollbackBatch();
+}
+
+LONG VkRegTransaction::Include(HKEY root)
+{
+    if (!FindRoot(root))
+        return ERROR_INVALID_HANDLE;
+    KeyRef ref;
+    LONG rc = Resolve(root, &ref);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    for (const auto& hive : m_hives)
+        if (hive == ref.hive)
+            return ERROR_SUCCESS;
+    if ((rc = ref.hive->BeginBatch()) != ERROR_SUCCESS)
+        return rc;
+    m_hives.push_back(ref.hive);
+    return ERROR_SUCCESS;
+}
+
+LONG VkRegTransaction::Commit()
+{
+    LONG first = ERROR_SUCCESS;
+    for (const auto& hive : m_hives) {
+        if (first != ERROR_SUCCESS) {
+            hive->RollbackBatch();
+            continue;
+        }
+        first = hive->CommitBatch();
+    }
+    m_hives.clear();
+    return first;
+}

@@ -57,9 +57,12 @@ int Export(const std::string& key, const char* file)
     if (!CheckRoot(key))
         return Fail("unknown root key in \"" + key + "\"");
     std::string text;
-    LONG rc = VkRegText::Export(key, &text);
+    int skipped = 0;
+    LONG rc = VkRegText::Export(key, &text, &skipped);
     if (rc != ERROR_SUCCESS)
         return Fail("cannot export " + key + ": " + Reason(rc));
+    if (skipped > 0)
+        std::cerr << "vkreg: " << skipped << " keys deeper than the registry allows were left out\n";
     if (!file) {
         std::cout << text;
         std::cout.flush();
@@ -98,7 +101,8 @@ int Import(const std::string& file)
     }
     VkRegText::ImportResult r = VkRegText::Import(text);
     if (r.status != ERROR_SUCCESS)
-        return Fail(file + ":" + std::to_string(r.line) + ": " + r.message + " (import stopped here)");
+        return Fail((r.line ? file + ":" + std::to_string(r.line) : file) + ": " + r.message
+                    + "; nothing was changed");
     return 0;
 }
 
