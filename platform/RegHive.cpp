@@ -1,5 +1,7 @@
 #include "platform/RegHive.h"
 
+#include "platform/VkPrivateFiles.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -276,6 +278,8 @@ LONG VkRegHive::Open()
 
 LONG VkRegHive::OpenOnce()
 {
+    // Made here first, 0600: SQLite gives its log files the hive's mode.
+    VkTouchPrivate(m_file);
     int rc = sqlite3_open_v2(m_file.c_str(), &m_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);

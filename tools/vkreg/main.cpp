@@ -6,6 +6,7 @@
 // Exit status 0 on success, 1 with a message on standard error otherwise.
 
 #include "platform/RegText.h"
+#include "platform/VkPrivateFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -74,6 +75,7 @@ int Export(const std::string& key, const char* file)
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << text;
         out.close();
+        VkMakePrivate(tmp);
         if (!out) {
             std::remove(tmp.c_str());
             return Fail(std::string("cannot write ") + file + ": " + std::strerror(errno));

@@ -8,9 +8,12 @@
 #include "ociw32/tools/oradmin/OraDemoNames.h"
 #include "platform/DataRoot.h"
 #include "platform/VkAscii.h"
+#include "platform/VkPrivateFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace VkOracle {
@@ -106,11 +109,10 @@ bool OraAdmin::EnsureHome(std::filesystem::path* home)
     *home = OraRegisteredHome();
     if (home->empty())
         *home = VkDataRootDir("oracle");
-    std::error_code ec;
-    std::filesystem::create_directories(OraDatabasesDir(*home), ec);
-    std::filesystem::create_directories(OraPrimaryTnsNamesFile(*home).parent_path(), ec);
-    if (ec) {
-        m_err << "oradmin: cannot create the Oracle home " << home->string() << ": " << ec.message() << '\n';
+    // The home's folders are the user's alone (0700).
+    if (!VkCreatePrivateDirectories(OraDatabasesDir(*home))
+        || !VkCreatePrivateDirectories(OraPrimaryTnsNamesFile(*home).parent_path())) {
+        m_err << "oradmin: cannot create the Oracle home " << home->string() << ": " << std::strerror(errno) << '\n';
         return false;
     }
     if (!OraRegisterHome(*home, "DEMO")) {
@@ -149,6 +151,8 @@ bool OraAdmin::AddAliases(const std::filesystem::path& home,
     }
     if (text.empty())
         return true;
+    if (!exists)
+        VkTouchPrivate(file);
     std::ofstream out(file, std::ios::app | std::ios::binary);
     if (!exists)
         out << OraTnsNamesHeader(file.string());

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 using namespace VkOracle;
 
 namespace {
@@ -59,6 +61,33 @@ TEST_F(OraToolsTest, DemoWritesTheHomeRegistryAndAliasesOnce)
     ASSERT_EQ(names.Load(file), OraTnsNames::Status::Loaded);
     EXPECT_EQ(names.Entries().size(), 4u);
     EXPECT_EQ(names.Find("DEMO")->addresses.size(), 0u);
+}
+
+TEST_F(OraToolsTest, EveryFileOfTheDemoHomeIsTheOwnersAloneWhateverTheUmask)
+{
+    // The tools inherit the widest umask; what they make is still private.
+    const mode_t old = ::umask(0);
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo && " + Tool("ocisql")
+                           + " scott/tiger@DEMO <<'EOF'\nselect 1 from dual;\nEOF",
+                       &output, true);
+    ::umask(old);
+    // A session ran, so its side files exist too.
+    ASSERT_NE(output.find("1 row selected."), std::string::npos) << output;
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(entry.path().c_str(), &st), 0);
+        if (S_ISDIR(st.st_mode)) {
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << entry.path();
+        } else {
+            EXPECT_EQ(st.st_mode & 07777, 0600u) << entry.path();
+            ++files;
+        }
+    }
+    // Hives, tnsnames.ora, and three databases with their side files.
+    EXPECT_GT(files, 8);
+    EXPECT_TRUE(std::filesystem::exists(root() / "oracle" / "network" / "ADMIN" / "tnsnames.ora"));
 }
 
 TEST_F(OraToolsTest, UsageErrors)
