@@ -60,6 +60,15 @@ const VkStringTable& TwStrings()
         {IDS_TW_PALETTE_QUEUE_NOT_MADE, "The window of queue %ld could not be created."},
         {IDS_TW_RECENT_VALUE, "Palette%ld"},
         {IDS_TW_RECENT_ITEM, "&%ld %s (%s)"},
+        {IDS_TW_REGISTRY_DAMAGED,
+         "%s\n\nContinue with default settings? The damaged file is kept as \"%s\"; choose No to end the "
+         "program and leave it where it is."},
+        {IDS_TW_REGISTRY_UNWRITABLE,
+         "%s\n\nContinue with default settings? Settings changed in this session will not be kept; choose No "
+         "to end the program."},
+        {IDS_TW_REGISTRY_NOT_SET_ASIDE,
+         "The file \"%s\" could not be set aside: %s.\nThe program continues with default settings, which will "
+         "not be kept."},
     };
     return table;
 }

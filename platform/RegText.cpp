@@ -1,6 +1,7 @@
 #include "platform/RegText.h"
 
 #include "platform/RegHive.h"
+#include "platform/VkRegHealth.h"
 
 #include <cstdio>
 #include <cstring>
@@ -464,7 +465,7 @@ static VkRegText::ImportResult ImportText(std::string_view text)
                 break;
             }
             if (LONG rc = transaction.Include(root); rc != ERROR_SUCCESS) {
-                fail(at, rc, "cannot open the registry (error " + std::to_string(rc) + ")");
+                fail(at, rc, "cannot open the registry: " + VkRegErrorText(rc, root));
                 break;
             }
             if (remove) {
@@ -479,7 +480,7 @@ static VkRegText::ImportResult ImportText(std::string_view text)
             }
             LONG rc = RegCreateKeyEx(root, sub.c_str(), KEY_ALL_ACCESS, &current);
             if (rc != ERROR_SUCCESS) {
-                fail(at, rc, "cannot create the key (error " + std::to_string(rc) + ")");
+                fail(at, rc, "cannot create the key: " + VkRegErrorText(rc, root));
                 break;
             }
             ++result.keys;

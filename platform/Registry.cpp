@@ -61,14 +61,19 @@ struct KeyRef {
     bool isRoot = false;
 };
 
+std::filesystem::path HiveFileOf(const RootInfo& root)
+{
+    // The classes root lives inside the local machine's hive.
+    const bool classes = root.key == HKEY_CLASSES_ROOT;
+    return VkDataRootDir("registry") / (std::string(classes ? "HKEY_LOCAL_MACHINE" : root.name) + ".hive");
+}
+
 LONG Resolve(HKEY key, KeyRef* ref)
 {
     std::filesystem::path file;
     if (const RootInfo* root = FindRoot(key)) {
-        // The classes root lives inside the local machine's hive.
         const bool classes = key == HKEY_CLASSES_ROOT;
-        file = VkDataRootDir("registry") /
-               (std::string(classes ? "HKEY_LOCAL_MACHINE" : root->name) + ".hive");
+        file = HiveFileOf(*root);
         LONG rc = ERROR_CANTOPEN;
         ref->hive = VkRegHive::Get(file, &rc);
         if (!ref->hive)
@@ -496,4 +501,10 @@ LONG VkRegTransaction::Commit()
     }
     m_hives.clear();
     return first;
+}
+
+std::filesystem::path RegHiveFile(HKEY root)
+{
+    const RootInfo* info = FindRoot(root);
+    return info ? HiveFileOf(*info) : std::filesystem::path();
 }

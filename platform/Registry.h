@@ -10,6 +10,7 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,9 @@ LONG RegDeleteTree(HKEY parent, const char* subKey);
 HKEY RegRootFromName(const char* name);
 // "HKEY_CURRENT_USER" etc. for a root handle; null for other handles.
 const char* RegRootName(HKEY root);
+// The hive file that holds a predefined root in the current data root
+// (the classes root lives in the local machine's); empty for other handles.
+std::filesystem::path RegHiveFile(HKEY root);
 
 class VkRegHive;
 

@@ -139,4 +139,21 @@ TEST_F(Vkreg, BadRequestsFailWithAMessage)
     EXPECT_FALSE(std::filesystem::exists(root() / "no"));
 }
 
+TEST_F(Vkreg, ADamagedHiveIsNamedByEveryCommand)
+{
+    const std::filesystem::path hive = root() / "registry" / "HKEY_CURRENT_USER.hive";
+    std::filesystem::create_directories(hive.parent_path());
+    std::ofstream(hive, std::ios::binary) << std::string(4096, 'Z');
+    Write("in.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"v\"=\"1\"\n");
+    const std::string named = "The registry file " + hive.string() + " is damaged";
+    for (const std::string& args : {std::string("export HKEY_CURRENT_USER"), std::string("list 'HKCU\\Software'"),
+                                    std::string("delete 'HKCU\\Software\\X'"), "import " + Q(File("in.reg"))}) {
+        std::string out;
+        EXPECT_EQ(Run(args, &out, true), 1) << args;
+        EXPECT_NE(out.find(named), std::string::npos) << args << " -> " << out;
+        EXPECT_EQ(out.find("error 1009"), std::string::npos) << args << " -> " << out;
+    }
+    EXPECT_EQ(std::filesystem::file_size(hive), 4096u);
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/DataRoot.h"
 #include "platform/VkAscii.h"
 #include "platform/VkPrivateFiles.h"
+#include "platform/VkRegHealth.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -116,7 +117,11 @@ bool OraAdmin::EnsureHome(std::filesystem::path* home)
         return false;
     }
     if (!OraRegisterHome(*home, "DEMO")) {
-        m_err << "oradmin: cannot write the Oracle registry keys\n";
+        VkRegProblem problem;
+        if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem))
+            m_err << "oradmin: cannot write the Oracle registry keys: " << VkRegProblemText(problem) << '\n';
+        else
+            m_err << "oradmin: cannot write the Oracle registry keys\n";
         return false;
     }
     return true;
@@ -126,7 +131,12 @@ bool OraAdmin::RegisteredHome(std::filesystem::path* home)
 {
     *home = OraRegisteredHome();
     if (home->empty()) {
-        m_err << "oradmin: no Oracle home is registered; run \"oradmin demo\" first\n";
+        // A registry that cannot be read is no missing home.
+        VkRegProblem problem;
+        if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem))
+            m_err << "oradmin: " << VkRegProblemText(problem) << '\n';
+        else
+            m_err << "oradmin: no Oracle home is registered; run \"oradmin demo\" first\n";
         return false;
     }
     return true;

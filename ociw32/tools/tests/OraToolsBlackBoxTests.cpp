@@ -90,6 +90,33 @@ TEST_F(OraToolsTest, EveryFileOfTheDemoHomeIsTheOwnersAloneWhateverTheUmask)
     EXPECT_TRUE(std::filesystem::exists(root() / "oracle" / "network" / "ADMIN" / "tnsnames.ora"));
 }
 
+TEST_F(OraToolsTest, ADamagedRegistryIsNamedInsteadOfAMissingHomeOrAnUnknownAlias)
+{
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo", &output, true);
+    const std::filesystem::path hive = root() / "registry" / "HKEY_LOCAL_MACHINE.hive";
+    for (const char* suffix : {"-wal", "-shm"})
+        std::filesystem::remove(hive.string() + suffix);
+    std::ofstream(hive, std::ios::binary | std::ios::trunc) << std::string(4096, 'Z');
+    const std::string named = "The registry file " + hive.string() + " is damaged";
+    struct Case {
+        std::string command;
+        const char* misleading;
+    };
+    const Case cases[] = {
+        {Tool("oradmin") + " startup DEMO", "no Oracle home"},
+        {Tool("oradmin") + " status", "no Oracle home"},
+        {Tool("oradmin") + " demo", "cannot write the Oracle registry keys\n"},
+        {Tool("ocisql") + " scott/tiger@DEMO </dev/null", "ORA-12154"},
+    };
+    for (const Case& c : cases) {
+        output.clear();
+        EXPECT_NE(qvtest::RunCommand(c.command, &output, true), 0) << c.command;
+        EXPECT_NE(output.find(named), std::string::npos) << c.command << " -> " << output;
+        EXPECT_EQ(output.find(c.misleading), std::string::npos) << c.command << " -> " << output;
+    }
+}
+
 TEST_F(OraToolsTest, UsageErrors)
 {
     const char* lines[] = {"", "frobnicate", "create", "create 9LIVES", "create X --version",
