@@ -248,6 +248,10 @@ int OraAdmin::Create(const std::string& sidText, const std::string& version)
 
 int OraAdmin::Startup(const std::string& sid)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     std::filesystem::path home;
     if (!RegisteredHome(&home))
         return 1;
@@ -260,6 +264,10 @@ int OraAdmin::Startup(const std::string& sid)
 
 int OraAdmin::Shutdown(const std::string& sid)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     std::filesystem::path home;
     if (!RegisteredHome(&home))
         return 1;
@@ -299,6 +307,10 @@ int OraAdmin::Status()
 
 int OraAdmin::Clock(const std::string& sid, const std::vector<std::string>& args)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     OraClockSetting setting;
     if (args[0] == "system" && args.size() == 1) {
         setting.mode = OraClockMode::System;

@@ -126,6 +126,12 @@ TEST_F(OraToolsTest, UsageErrors)
         EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
         EXPECT_FALSE(output.empty()) << args;
     }
+    // A SID that would name a folder outside the databases is refused as such.
+    for (const char* args : {"startup ../x", "shutdown ../../etc", "clock .. system", "startup 'A/B'"}) {
+        std::string output;
+        EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
+        EXPECT_NE(output.find("is no valid SID"), std::string::npos) << args << " -> " << output;
+    }
     std::string output;
     EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " status", &output, true), 1);
     EXPECT_NE(output.find("oradmin demo"), std::string::npos) << output;
