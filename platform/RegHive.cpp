@@ -170,7 +170,7 @@ int BeginWithRetry(sqlite3* db, bool write)
 // Inside a batch it is a savepoint, so a failing call undoes its own part.
 class VkRegHive::Txn {
 public:
-    Txn(sqlite3* db, bool write) : m_db(db), m_nested(sqlite3_get_autocommit(db) == 0)
+    Txn(sqlite3* db, bool write, bool inBatch) : m_db(db), m_nested(inBatch)
     {
         m_rc = m_nested ? sqlite3_exec(db, "SAVEPOINT call", nullptr, nullptr, nullptr) : BeginWithRetry(db, write);
     }
@@ -308,7 +308,7 @@ LONG VkRegHive::OpenOnce()
     if (appId != HiveApplicationId) {
         // Set up under the write lock, deciding again there: another
         // process may have set the hive up meanwhile.
-        Txn t(m_db, true);
+        Txn t(m_db, true, m_inBatch);
         if (!t.Ok())
             return ErrorFor(t.Rc(), ERROR_CANTWRITE);
         if (int src = readAppId(&appId); src != SQLITE_ROW)
@@ -417,7 +417,7 @@ LONG VkRegHive::Walk(KeyId from, const std::vector<std::string>& names, bool cre
         *created = false;
     // A read-only walk first: opening existing keys takes no write lock.
     {
-        Txn t(m_db, false);
+        Txn t(m_db, false, m_inBatch);
         if (!t.Ok())
             return ErrorFor(t.Rc(), ERROR_CANTREAD);
         LONG rc = CheckKey(m_db, from);
@@ -436,7 +436,7 @@ LONG VkRegHive::Walk(KeyId from, const std::vector<std::string>& names, bool cre
         if (rc != ERROR_FILE_NOT_FOUND || !create)
             return rc;
     }
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, from);
@@ -482,7 +482,7 @@ LONG VkRegHive::Exists(KeyId id)
 LONG VkRegHive::QueryInfo(KeyId id, Info* info)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, false);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -509,7 +509,7 @@ LONG VkRegHive::QueryInfo(KeyId id, Info* info)
 LONG VkRegHive::EnumKey(KeyId id, DWORD index, std::string* name)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, false);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -528,7 +528,7 @@ LONG VkRegHive::EnumKey(KeyId id, DWORD index, std::string* name)
 LONG VkRegHive::EnumValue(KeyId id, DWORD index, std::string* name, DWORD* type, std::string* data)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, false);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -549,7 +549,7 @@ LONG VkRegHive::EnumValue(KeyId id, DWORD index, std::string* name, DWORD* type,
 LONG VkRegHive::QueryValue(KeyId id, std::string_view name, DWORD* type, std::string* data)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, false);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -569,7 +569,7 @@ LONG VkRegHive::QueryValue(KeyId id, std::string_view name, DWORD* type, std::st
 LONG VkRegHive::SetValue(KeyId id, std::string_view name, DWORD type, std::string_view data)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -588,7 +588,7 @@ LONG VkRegHive::SetValue(KeyId id, std::string_view name, DWORD type, std::strin
 LONG VkRegHive::DeleteValue(KeyId id, std::string_view name)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -609,7 +609,7 @@ LONG VkRegHive::DeleteKey(KeyId id, bool tree)
     if (id == RootId)
         return ERROR_ACCESS_DENIED;
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -633,7 +633,7 @@ LONG VkRegHive::DeleteKey(KeyId id, bool tree)
 LONG VkRegHive::Empty(KeyId id)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -649,7 +649,7 @@ LONG VkRegHive::Empty(KeyId id)
 LONG VkRegHive::Depth(KeyId id, int* depth)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    Txn t(m_db, false);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
