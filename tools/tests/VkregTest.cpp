@@ -1,9 +1,13 @@
 #include "platform/Registry.h"
 #include "testsupport/TestRoot.h"
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +158,60 @@ TEST_F(Vkreg, ADamagedHiveIsNamedByEveryCommand)
         EXPECT_EQ(out.find("error 1009"), std::string::npos) << args << " -> " << out;
     }
     EXPECT_EQ(std::filesystem::file_size(hive), 4096u);
+}
+
+TEST_F(Vkreg, AnImportKilledMidwayLeavesNothing)
+{
+    HKEY before = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Before", KEY_ALL_ACCESS, &before), ERROR_SUCCESS);
+    RegCloseKey(before);
+    // Enough keys that the import's transaction spills into the hive's log
+    // well before it commits.
+    constexpr int keys = 20000;
+    std::string text = "REGEDIT4\n\n";
+    for (int i = 0; i < keys; ++i)
+        text += "[HKEY_CURRENT_USER\\Software\\Big\\K" + std::to_string(i) + "]\n\"v\"=\"" + std::string(100, 'x')
+            + "\"\n";
+    Write("big.reg", text);
+    const std::filesystem::path wal = root() / "registry" / "HKEY_CURRENT_USER.hive-wal";
+    const auto walSize = [&] {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(wal, ec);
+        return ec ? std::uintmax_t(0) : size;
+    };
+    const std::uintmax_t start = walSize();
+    const std::string program = qvtest::BinPath("vkreg").string();
+    const std::string file = File("big.reg").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), "vkreg", "import", file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    // Killed once part of the import is in the log, unless it ended first.
+    int status = 0;
+    bool ended = false;
+    while (!(ended = waitpid(pid, &status, WNOHANG) == pid) && walSize() < start + 1024 * 1024) {
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    }
+    HKEY big = nullptr;
+    const LONG rc = RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Big", KEY_READ, &big);
+    if (WIFSIGNALED(status)) {
+        EXPECT_EQ(rc, ERROR_FILE_NOT_FOUND) << "a killed import left part of its file applied";
+    } else {
+        // It finished before the kill: then all of it.
+        ASSERT_EQ(rc, ERROR_SUCCESS);
+        DWORD subKeys = 0;
+        ASSERT_EQ(RegQueryInfoKey(big, &subKeys, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(subKeys, DWORD(keys));
+    }
+    if (big)
+        RegCloseKey(big);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Before", KEY_READ, &before), ERROR_SUCCESS);
+    RegCloseKey(before);
 }
 
 } // namespace
