@@ -9,6 +9,8 @@
 #include "generic/VkDocTemplate.h"
 #include "generic/VkPaths.h"
 
+#include "platform/VkPrivateFiles.h"
+
 #include <QFileInfo>
 #include <QMdiSubWindow>
 
@@ -56,8 +58,7 @@ bool CQuorvaneDemoPalette::Write(CQuorvaneApp& app, const QString& path, std::st
     }
     palette->SetTitle(QString::fromStdString(QvStrings().Load(IDS_QV_DEMO_TITLE)));
     const QString target = QFileInfo(path).absoluteFilePath();
-    std::error_code ignored;
-    std::filesystem::create_directories(QFileInfo(target).absolutePath().toStdString(), ignored);
+    VkCreatePrivateDirectories(QFileInfo(target).absolutePath().toStdString());
     if (!palette->WriteTo(app, target, reason))
         return false;
     palette->SetPath(target);

@@ -4,7 +4,9 @@
 #include "generic/VkPaths.h"
 #include "platform/Archive.h"
 #include "platform/ArchiveFile.h"
+#include "platform/VkPrivateFiles.h"
 
+#include <cerrno>
 #include <memory>
 #include <system_error>
 
@@ -120,11 +122,9 @@ bool CJobExportFile::Write(const std::filesystem::path& path, const std::vector<
 {
     try {
         const std::filesystem::path folder = path.parent_path();
-        std::error_code made;
-        if (!folder.empty())
-            std::filesystem::create_directories(folder, made);
-        if (made)
-            throw CFileException(CFileException::badPath, made.value(), folder.string());
+        // Folders made here are the user's alone, as the file itself.
+        if (!folder.empty() && !VkCreatePrivateDirectories(folder))
+            throw CFileException(CFileException::badPath, errno, folder.string());
         const VkStringTable& strings = QVCtrlStrings();
         TemporaryFile temporary(VkFirstFreeNumberedFile(folder.empty() ? "." : folder,
                                                         strings.Load(IDS_JX_TEMP_STEM),

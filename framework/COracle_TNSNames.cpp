@@ -2,6 +2,7 @@
 
 #include "platform/Registry.h"
 #include "platform/VkAscii.h"
+#include "platform/VkTnsEntryScanner.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,9 +10,6 @@
 #include <memory>
 
 namespace {
-
-// Lines longer than this end the reading as if the file ended there.
-constexpr std::size_t s_maxLine = 4095;
 
 std::string Trimmed(const std::string& text)
 {
@@ -222,37 +220,18 @@ COracle_TNSNames::ErrorCode COracle_TNSNames::Load()
 
 COracle_TNSNames::ErrorCode COracle_TNSNames::ReadFile(const std::string& fileName)
 {
-    std::ifstream file(fileName);
+    std::ifstream file(fileName, std::ios::binary);
     ClearData();
     if (!file.is_open())
         return ReadFailed;
-    std::string pending;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.size() > s_maxLine)
-            break;
-        const auto start = line.find_first_not_of(" \t\r\v\f");
-        if (start == std::string::npos || line[start] == '#')
-            continue;
-        // A line break is no separator: the pieces are joined as they stand.
-        pending.append(line, start, std::string::npos);
-        const auto opens = std::count(pending.begin(), pending.end(), '(');
-        const auto closes = std::count(pending.begin(), pending.end(), ')');
-        if (opens == 0 || closes < opens)
-            continue;
-        // The entry ends at the ")" whose ordinal is the number of "(".
-        std::size_t end = 0;
-        for (long seen = 0; end < pending.size(); ++end)
-            if (pending[end] == ')' && ++seen == opens)
-                break;
-        const std::string entry = pending.substr(0, end + 1);
-        pending.erase(0, end + 1);
+    bool damaged = false;
+    const VkTnsEntryScanner::Result scan = VkTnsEntryScanner::Scan(file, [&](const std::string& entry) {
         if (!ParseEntry(entry))
-            return Corrupt;
-    }
-    if (file.bad())
+            damaged = true; // that entry only; the ones after it still count
+    });
+    if (scan.readError)
         return ReadFailed;
-    return Loaded;
+    return damaged || scan.damaged ? Corrupt : Loaded;
 }
 
 bool COracle_TNSNames::ParseEntry(const std::string& entry)
@@ -277,7 +256,9 @@ bool COracle_TNSNames::ParseEntry(const std::string& entry)
     }
     flush();
 
-    COracle_NameData* record = nullptr;
+    // Built aside and kept only when the whole entry reads.
+    std::unique_ptr<COracle_NameData> record;
+    std::string recordName;
     COracle_Address* address = nullptr;
     COracle_Connect* connect = nullptr;
     for (std::size_t i = 1; i + 1 < tokens.size(); ++i) {
@@ -289,11 +270,8 @@ bool COracle_TNSNames::ParseEntry(const std::string& entry)
         // A value that is itself punctuation is no value.
         const std::string value = IsDelimiter(tokens[i + 1]) ? std::string() : tokens[i + 1];
         if (!record) {
-            auto fresh = std::make_unique<COracle_NameData>();
-            auto& slot = m_names[name];
-            delete slot;
-            slot = fresh.release();
-            record = slot;
+            record = std::make_unique<COracle_NameData>();
+            recordName = name;
             continue;
         }
         if (name == "ADDRESS") {
@@ -318,6 +296,11 @@ bool COracle_TNSNames::ParseEntry(const std::string& entry)
             else if (name == "SERVICE_NAME" && !value.empty())
                 connect->serviceName = value;
         }
+    }
+    if (record) {
+        auto& slot = m_names[recordName];
+        delete slot;
+        slot = record.release();
     }
     return true;
 }

@@ -16,7 +16,7 @@ public:
         NotLoaded = 0,   // nothing loaded yet
         Loaded = 1,      // the file was read to its end (possibly no names)
         NotFound = 2,    // no TNSNAMES.ORA could be located
-        Corrupt = 3,     // a parameter with an empty name; earlier names kept
+        Corrupt = 3,     // damaged entries (a parameter without a name, unbalanced) skipped; the others kept
         ReadFailed = 4,  // an error was raised while reading
     };
 
@@ -77,7 +77,8 @@ private:
     using NameMap = std::map<std::string, COracle_NameData*>;
 
     ErrorCode ReadFile(const std::string& fileName);
-    // Parses one balanced entry; false when a parameter has an empty name.
+    // Parses one balanced entry and keeps it; false, keeping nothing, when a
+    // parameter has an empty name.
     bool ParseEntry(const std::string& entry);
     void CopyFrom(const COracle_TNSNames& other);
 

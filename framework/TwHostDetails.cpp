@@ -67,8 +67,12 @@ std::string TwTnsLoadMessage(const COracle_TNSNames& names, bool* warning, const
         if (warning)
             *warning = true;
         return Format(texts.noNames, {names.Directory()});
-    case COracle_TNSNames::NotFound:
-    case COracle_TNSNames::Corrupt: {
+    case COracle_TNSNames::Corrupt:
+        // Damaged entries were skipped; the names read are worth offering.
+        if (names.Count() > 0)
+            return {};
+        [[fallthrough]];
+    case COracle_TNSNames::NotFound: {
         vkpath alternative;
         names.AltPath(alternative);
         return Format(texts.unavailable, {names.Directory(), alternative.Folder()});

@@ -21,6 +21,7 @@
 #include "generic/VkModalService.h"
 #include "generic/VkPaths.h"
 #include "platform/ComRuntime.h"
+#include "platform/VkRegHealth.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -116,6 +117,10 @@ bool TwQuillApp::InitInstance(const QStringList& args)
         VkModalService::MessageBox(nullptr, TwString(IDS_TW_OLE_INIT_FAILED), m_title, MB_OK | MB_ICONSTOP);
         return false;
     }
+    // The registry the settings live in: a damaged hive or a folder that
+    // cannot be written is named, and the user chooses to go on without it.
+    if (!CheckRegistry())
+        return false;
     // 6, 7. Settings.
     m_settings = OpenSettings(m_company, m_title);
     if (!m_settings)
@@ -183,6 +188,34 @@ bool TwQuillApp::InitInstance(const QStringList& args)
     m_mainFrame->SetTitlePostfix(m_palette->Title());
     UpdateRecentPaletteMenu(QString(), QString());
     SetMenuText(ID_APP_ABOUT, QStringLiteral("&About %1...").arg(m_title));
+    return true;
+}
+
+bool TwQuillApp::CheckRegistry()
+{
+    for (const VkRegProblem& problem : VkCheckRegistry()) {
+        const std::string text = VkRegProblemText(problem);
+        if (problem.kind != VkRegProblem::Damaged) {
+            const std::string question = TwStrings().Format(IDS_TW_REGISTRY_UNWRITABLE, text.c_str());
+            if (VkModalService::MessageBox(nullptr, QString::fromStdString(question), m_title,
+                                           MB_YESNO | MB_ICONWARNING)
+                != IDYES)
+                return false;
+            continue;
+        }
+        const std::string aside = VkHiveAsideName(problem.path).string();
+        const std::string question = TwStrings().Format(IDS_TW_REGISTRY_DAMAGED, text.c_str(), aside.c_str());
+        if (VkModalService::MessageBox(nullptr, QString::fromStdString(question), m_title, MB_YESNO | MB_ICONWARNING)
+            != IDYES)
+            return false;
+        std::filesystem::path kept;
+        std::string error;
+        if (!VkSetHiveAside(problem.path, &kept, &error)) {
+            const std::string notice =
+                TwStrings().Format(IDS_TW_REGISTRY_NOT_SET_ASIDE, problem.path.c_str(), error.c_str());
+            VkModalService::MessageBox(nullptr, QString::fromStdString(notice), m_title, MB_OK | MB_ICONWARNING);
+        }
+    }
     return true;
 }
 

@@ -180,6 +180,9 @@ protected:
     QString m_paletteFilter;
 
 private:
+    // Names what keeps the registry from being used and asks whether to go
+    // on with default settings (a damaged hive set aside); false to end.
+    bool CheckRegistry();
     void MapAppCommands();
     std::vector<VkCommandTarget*> CommandChain() const;
 

@@ -69,6 +69,15 @@ const VkStringTable& TwStrings()
         {IDS_TW_EXPLORER_VISIBLE, "Visible"},
         {IDS_TW_EXPLORER_DIMS, "Dims"},
         {IDS_TW_EXPLORER_CONNECT, "Connect"},
+        {IDS_TW_REGISTRY_DAMAGED,
+         "%s\n\nContinue with default settings? The damaged file is kept as \"%s\"; choose No to end the "
+         "program and leave it where it is."},
+        {IDS_TW_REGISTRY_UNWRITABLE,
+         "%s\n\nContinue with default settings? Settings changed in this session will not be kept; choose No "
+         "to end the program."},
+        {IDS_TW_REGISTRY_NOT_SET_ASIDE,
+         "The file \"%s\" could not be set aside: %s.\nThe program continues with default settings, which will "
+         "not be kept."},
     };
     return table;
 }

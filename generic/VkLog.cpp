@@ -1,12 +1,19 @@
 #include "generic/VkLog.h"
 
+#include "platform/DataRoot.h"
+#include "platform/VkPrivateFiles.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <string>
-#include <system_error>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,6 +21,24 @@ std::mutex& LogMutex()
 {
     static std::mutex mutex;
     return mutex;
+}
+
+// The log opened without following a symbolic link, and only when it is
+// this user's own plain file with no other name: -1 otherwise, so that a
+// file planted under the log's name is never written or emptied.
+int OpenOwnLog(int flags)
+{
+    const std::filesystem::path path = VkLogPath();
+    const int fd = (flags & O_CREAT) ? VkOpenPrivate(path.c_str(), flags | O_NOFOLLOW)
+                                     : ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // Emptied as the library loads, before anyone can write.
@@ -35,23 +60,33 @@ std::string FormatV(const char* format, va_list args)
 
 } // namespace
 
+bool VkLogEnabled()
+{
+    const char* dir = std::getenv("QUORVANE_LOG_DIR");
+    if (dir && *dir)
+        return true;
+    const char* wanted = std::getenv("QUORVANE_LOG");
+    return wanted && *wanted && std::string_view(wanted) != "0";
+}
+
 std::filesystem::path VkLogPath()
 {
     const char* dir = std::getenv("QUORVANE_LOG_DIR");
     if (dir && *dir)
         return std::filesystem::path(dir) / "vklog.txt";
-    std::error_code error;
-    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    if (error)
-        temp = "/tmp";
-    return temp / "vklog.txt";
+    return VkDataRoot() / "vklog.txt";
 }
 
 void VkStartLog()
 {
+    if (!VkLogEnabled())
+        return;
     std::lock_guard lock(LogMutex());
-    if (std::FILE* file = std::fopen(VkLogPath().c_str(), "w"))
-        std::fclose(file);
+    const int fd = OpenOwnLog(O_WRONLY | O_CREAT);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const int truncated = ::ftruncate(fd, 0);
+    ::close(fd);
 }
 
 void VkWriteLog(bool addLineEnd, bool addTimeStamp, const char* format, ...)
@@ -72,14 +107,15 @@ void VkWriteLog(bool addLineEnd, bool addTimeStamp, const char* format, ...)
     }
     if (addLineEnd)
         entry += '\n';
-    if (entry.empty())
+    if (entry.empty() || !VkLogEnabled())
         return;
 
     std::lock_guard lock(LogMutex());
     // Opened per entry in append mode, so that each entry lands whole at the
     // end even when another process writes the same file.
-    if (std::FILE* file = std::fopen(VkLogPath().c_str(), "a")) {
-        std::fwrite(entry.data(), 1, entry.size(), file);
-        std::fclose(file);
-    }
+    const int fd = OpenOwnLog(O_WRONLY | O_CREAT | O_APPEND);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, entry.data(), entry.size());
+    ::close(fd);
 }

@@ -1,5 +1,7 @@
 #include "platform/ArchiveFile.h"
 
+#include "platform/VkPrivateFiles.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -50,10 +52,8 @@ bool CFile::Open(const char* fileName, UINT openFlags, CFileException* error)
         if (!(openFlags & modeNoTruncate))
             flags |= O_TRUNC;
     }
-    int fd;
-    do {
-        fd = ::open(m_strFileName.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    // A file made here is its owner's alone (palettes, exports).
+    const int fd = VkOpenPrivate(m_strFileName.c_str(), flags);
     if (fd < 0) {
         const int osError = errno;
         if (error)

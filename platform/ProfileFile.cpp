@@ -262,14 +262,10 @@ bool VkProfileFile::Save(const std::filesystem::path& file) const
     if (fd < 0)
         return false;
     struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(file.c_str(), &st) == 0) {
+    // A new file is its owner's alone; an existing one keeps its mode.
+    mode_t mode = 0600;
+    if (::stat(file.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
     ::fchmod(fd, mode);
     size_t done = 0;
     bool ok = true;

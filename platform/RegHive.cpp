@@ -1,5 +1,7 @@
 #include "platform/RegHive.h"
 
+#include "platform/VkPrivateFiles.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -145,24 +147,40 @@ std::string VkRegFoldName(std::string_view name)
     return out;
 }
 
+namespace {
+
+// Waits out another connection's write lock (or log recovery, which answers
+// busy at once) for BEGIN.
+int BeginWithRetry(sqlite3* db, bool write)
+{
+    // The busy handler covers nearly every wait; a few states of another
+    // connection (log recovery) answer busy at once and pass soon.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
+    for (int attempt = 0;; ++attempt) {
+        const int rc = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
+            return rc;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 + attempt, 50)));
+    }
+}
+
+} // namespace
+
 // One transaction on the hive's connection; rolled back unless committed.
+// Inside a batch it is a savepoint, so a failing call undoes its own part.
 class VkRegHive::Txn {
 public:
-    Txn(sqlite3* db, bool write) : m_db(db)
+    Txn(sqlite3* db, bool write, bool inBatch) : m_db(db), m_nested(inBatch)
     {
-        // The busy handler covers nearly every wait; a few states of another
-        // connection (log recovery) answer busy at once and pass soon.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
-        for (int attempt = 0;; ++attempt) {
-            m_rc = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
-            if ((m_rc != SQLITE_BUSY && m_rc != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1 + attempt, 50)));
-        }
+        m_rc = m_nested ? sqlite3_exec(db, "SAVEPOINT call", nullptr, nullptr, nullptr) : BeginWithRetry(db, write);
     }
     ~Txn()
     {
-        if (m_rc == SQLITE_OK && !m_done)
+        if (m_rc != SQLITE_OK || m_done)
+            return;
+        if (m_nested)
+            sqlite3_exec(m_db, "ROLLBACK TO call; RELEASE call", nullptr, nullptr, nullptr);
+        else
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     bool Ok() const { return m_rc == SQLITE_OK; }
@@ -170,6 +188,8 @@ public:
     int Commit()
     {
         m_done = true;
+        if (m_nested)
+            return sqlite3_exec(m_db, "RELEASE call", nullptr, nullptr, nullptr);
         int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -178,6 +198,7 @@ public:
 
 private:
     sqlite3* m_db;
+    bool m_nested;
     int m_rc;
     bool m_done = false;
 };
@@ -257,6 +278,8 @@ LONG VkRegHive::Open()
 
 LONG VkRegHive::OpenOnce()
 {
+    // Made here first, 0600: SQLite gives its log files the hive's mode.
+    VkTouchPrivate(m_file);
     int rc = sqlite3_open_v2(m_file.c_str(), &m_db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
@@ -285,7 +308,7 @@ LONG VkRegHive::OpenOnce()
     if (appId != HiveApplicationId) {
         // Set up under the write lock, deciding again there: another
         // process may have set the hive up meanwhile.
-        Txn t(m_db, true);
+        Txn t(m_db, true, m_inBatch);
         if (!t.Ok())
             return ErrorFor(t.Rc(), ERROR_CANTWRITE);
         if (int src = readAppId(&appId); src != SQLITE_ROW)
@@ -334,6 +357,21 @@ LONG FindChild(sqlite3* db, VkRegHive::KeyId parent, std::string_view name, VkRe
     return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ErrorFor(rc, ERROR_CANTREAD);
 }
 
+// How many levels id lies below the root; a hive damaged into a cycle
+// answers a depth past any limit instead of looping.
+LONG KeyDepth(sqlite3* db, VkRegHive::KeyId id, int* depth)
+{
+    Stmt s(db, "WITH RECURSIVE up(id, n) AS (SELECT ?1, 0 UNION ALL"
+               " SELECT k.parent, up.n + 1 FROM keys k JOIN up ON k.id = up.id"
+               " WHERE k.id <> 1 AND up.n <= 1000000)"
+               " SELECT max(n) FROM up");
+    const int rc = s.Bind(1, id).Step();
+    if (rc != SQLITE_ROW)
+        return ErrorFor(rc, ERROR_CANTREAD);
+    *depth = static_cast<int>(s.Int(0));
+    return ERROR_SUCCESS;
+}
+
 // The statements deleting a sub-tree; ?1 is where it starts.
 const char* const DeleteTreeValues =
     "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
@@ -374,12 +412,12 @@ LONG DeleteSubTree(sqlite3* db, VkRegHive::KeyId id, bool keepTop)
 LONG VkRegHive::Walk(KeyId from, const std::vector<std::string>& names, bool create, KeyId* id,
                      bool* created)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (created)
         *created = false;
     // A read-only walk first: opening existing keys takes no write lock.
     {
-        Txn t(m_db, false);
+        Txn t(m_db, false, m_inBatch);
         if (!t.Ok())
             return ErrorFor(t.Rc(), ERROR_CANTREAD);
         LONG rc = CheckKey(m_db, from);
@@ -398,18 +436,25 @@ LONG VkRegHive::Walk(KeyId from, const std::vector<std::string>& names, bool cre
         if (rc != ERROR_FILE_NOT_FOUND || !create)
             return rc;
     }
-    Txn t(m_db, true);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, from);
     if (rc != ERROR_SUCCESS)
+        return rc;
+    int depth = 0;
+    if ((rc = KeyDepth(m_db, from, &depth)) != ERROR_SUCCESS)
         return rc;
     KeyId cur = from;
     bool madeLast = false;
     for (const auto& name : names) {
         rc = FindChild(m_db, cur, name, &cur);
         madeLast = false;
+        ++depth;
         if (rc == ERROR_FILE_NOT_FOUND) {
+            if (depth > MaxDepth)
+                return ERROR_INVALID_PARAMETER; // the transaction undoes the levels made
+
             Stmt ins(m_db, "INSERT INTO keys(parent, name, uname) VALUES(?, ?, ?)");
             int src = ins.Bind(1, cur).Text(2, name).Text(3, VkRegFoldName(name)).Step();
             if (src != SQLITE_DONE)
@@ -430,14 +475,14 @@ LONG VkRegHive::Walk(KeyId from, const std::vector<std::string>& names, bool cre
 
 LONG VkRegHive::Exists(KeyId id)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return CheckKey(m_db, id);
 }
 
 LONG VkRegHive::QueryInfo(KeyId id, Info* info)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, false);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -463,8 +508,8 @@ LONG VkRegHive::QueryInfo(KeyId id, Info* info)
 
 LONG VkRegHive::EnumKey(KeyId id, DWORD index, std::string* name)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, false);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -482,8 +527,8 @@ LONG VkRegHive::EnumKey(KeyId id, DWORD index, std::string* name)
 
 LONG VkRegHive::EnumValue(KeyId id, DWORD index, std::string* name, DWORD* type, std::string* data)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, false);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -503,8 +548,8 @@ LONG VkRegHive::EnumValue(KeyId id, DWORD index, std::string* name, DWORD* type,
 
 LONG VkRegHive::QueryValue(KeyId id, std::string_view name, DWORD* type, std::string* data)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, false);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, false, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTREAD);
     LONG rc = CheckKey(m_db, id);
@@ -523,8 +568,8 @@ LONG VkRegHive::QueryValue(KeyId id, std::string_view name, DWORD* type, std::st
 
 LONG VkRegHive::SetValue(KeyId id, std::string_view name, DWORD type, std::string_view data)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, true);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -542,8 +587,8 @@ LONG VkRegHive::SetValue(KeyId id, std::string_view name, DWORD type, std::strin
 
 LONG VkRegHive::DeleteValue(KeyId id, std::string_view name)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, true);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -563,8 +608,8 @@ LONG VkRegHive::DeleteKey(KeyId id, bool tree)
 {
     if (id == RootId)
         return ERROR_ACCESS_DENIED;
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, true);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -587,8 +632,8 @@ LONG VkRegHive::DeleteKey(KeyId id, bool tree)
 
 LONG VkRegHive::Empty(KeyId id)
 {
-    std::lock_guard lock(m_mutex);
-    Txn t(m_db, true);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, true, m_inBatch);
     if (!t.Ok())
         return ErrorFor(t.Rc(), ERROR_CANTWRITE);
     LONG rc = CheckKey(m_db, id);
@@ -599,4 +644,51 @@ LONG VkRegHive::Empty(KeyId id)
         return rc;
     int src = t.Commit();
     return src == SQLITE_OK ? ERROR_SUCCESS : ErrorFor(src, ERROR_CANTWRITE);
+}
+
+LONG VkRegHive::Depth(KeyId id, int* depth)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    Txn t(m_db, false, m_inBatch);
+    if (!t.Ok())
+        return ErrorFor(t.Rc(), ERROR_CANTREAD);
+    LONG rc = CheckKey(m_db, id);
+    return rc == ERROR_SUCCESS ? KeyDepth(m_db, id, depth) : rc;
+}
+
+LONG VkRegHive::BeginBatch()
+{
+    m_mutex.lock();
+    if (m_inBatch) {
+        m_mutex.unlock();
+        return ERROR_BUSY; // one batch at a time
+    }
+    const int rc = BeginWithRetry(m_db, true);
+    if (rc != SQLITE_OK) {
+        m_mutex.unlock();
+        return ErrorFor(rc, ERROR_CANTWRITE);
+    }
+    m_inBatch = true;
+    return ERROR_SUCCESS;
+}
+
+LONG VkRegHive::CommitBatch()
+{
+    if (!m_inBatch)
+        return ERROR_INVALID_PARAMETER;
+    int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inBatch = false;
+    m_mutex.unlock();
+    return rc == SQLITE_OK ? ERROR_SUCCESS : ErrorFor(rc, ERROR_CANTWRITE);
+}
+
+void VkRegHive::RollbackBatch()
+{
+    if (!m_inBatch)
+        return;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inBatch = false;
+    m_mutex.unlock();
 }

@@ -21,6 +21,8 @@ class VkRegHive {
 public:
     using KeyId = std::int64_t;
     static constexpr KeyId RootId = 1;
+    // The deepest a key may lie below its hive's root, as on Windows.
+    static constexpr int MaxDepth = 512;
 
     struct Info {
         DWORD subKeys = 0;
@@ -43,7 +45,9 @@ public:
 
     // Walks names below from. With create, missing levels are made and
     // *created tells whether the last one was new. ERROR_FILE_NOT_FOUND when
-    // a level is missing without create; ERROR_KEY_DELETED when from is gone.
+    // a level is missing without create; ERROR_KEY_DELETED when from is gone;
+    // ERROR_INVALID_PARAMETER, making nothing, when a key to be made would lie
+    // deeper than MaxDepth.
     LONG Walk(KeyId from, const std::vector<std::string>& names, bool create, KeyId* id,
               bool* created = nullptr);
     LONG Exists(KeyId id);
@@ -59,6 +63,15 @@ public:
     LONG DeleteKey(KeyId id, bool tree);
     // Removes every sub-key and value of id, keeping id itself.
     LONG Empty(KeyId id);
+    // How deep id lies below the root (the root is 0).
+    LONG Depth(KeyId id, int* depth);
+
+    // A batch makes every call of this thread until CommitBatch or
+    // RollbackBatch one transaction; other threads' calls wait for its end.
+    // A call that fails inside a batch undoes only its own part.
+    LONG BeginBatch();
+    LONG CommitBatch();
+    void RollbackBatch();
 
 private:
     explicit VkRegHive(std::filesystem::path file);
@@ -68,7 +81,9 @@ private:
 
     std::filesystem::path m_file;
     sqlite3* m_db = nullptr;
-    std::mutex m_mutex;
+    // Recursive: a batch holds it from its beginning to its end.
+    std::recursive_mutex m_mutex;
+    bool m_inBatch = false;
     int m_pid = 0;
     std::uint64_t m_inode = 0;
     std::uint64_t m_device = 0;

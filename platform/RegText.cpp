@@ -1,9 +1,11 @@
 #include "platform/RegText.h"
 
 #include "platform/RegHive.h"
+#include "platform/VkRegHealth.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -164,7 +166,20 @@ std::vector<std::string> SplitNames(std::string_view sub)
     return names;
 }
 
-LONG ExportKey(HKEY key, const std::string& path, std::string* out)
+// Closes a key handle when it goes out of scope.
+struct OpenKey {
+    HKEY key = nullptr;
+    OpenKey() = default;
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    ~OpenKey()
+    {
+        if (key)
+            RegCloseKey(key);
+    }
+};
+
+LONG ExportValues(HKEY key, const std::string& path, std::string* out)
 {
     *out += "[" + path + "]\n";
     std::vector<char> name(256);
@@ -192,26 +207,56 @@ LONG ExportKey(HKEY key, const std::string& path, std::string* out)
         ++i;
     }
     *out += "\n";
+    return ERROR_SUCCESS;
+}
 
-    std::vector<std::string> subKeys;
-    char buf[300];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = sizeof buf;
-        LONG rc = RegEnumKeyEx(key, i, buf, &len);
-        if (rc == ERROR_NO_MORE_ITEMS)
-            break;
-        if (rc != ERROR_SUCCESS)
+// The branch below key, depth first in name order, with a stack of its own
+// rather than the thread's: keys deeper than the registry allows (a hive
+// written by something else) are left out and counted in *skipped.
+LONG ExportBranch(HKEY top, const std::string& topPath, int topDepth, std::string* out, int* skipped)
+{
+    struct Pending {
+        std::string path;
+        std::string name; // below the parent's handle; empty for the top
+        int depth;
+        std::shared_ptr<OpenKey> parent;
+    };
+    std::vector<Pending> stack;
+    stack.push_back({topPath, {}, topDepth, nullptr});
+    while (!stack.empty()) {
+        Pending item = std::move(stack.back());
+        stack.pop_back();
+        auto key = std::make_shared<OpenKey>();
+        if (item.parent) {
+            if (RegOpenKeyEx(item.parent->key, item.name.c_str(), KEY_READ, &key->key) != ERROR_SUCCESS)
+                continue; // deleted meanwhile
+        } else if (RegOpenKeyEx(top, nullptr, KEY_READ, &key->key) != ERROR_SUCCESS) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        item.parent.reset();
+        if (LONG rc = ExportValues(key->key, item.path, out); rc != ERROR_SUCCESS)
             return rc;
-        subKeys.emplace_back(buf, len);
-    }
-    for (const auto& sub : subKeys) {
-        HKEY child = nullptr;
-        if (RegOpenKeyEx(key, sub.c_str(), KEY_READ, &child) != ERROR_SUCCESS)
-            continue; // deleted meanwhile
-        LONG rc = ExportKey(child, path + "\\" + sub, out);
-        RegCloseKey(child);
-        if (rc != ERROR_SUCCESS)
-            return rc;
+        std::vector<std::string> subKeys;
+        char buf[300];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = sizeof buf;
+            LONG rc = RegEnumKeyEx(key->key, i, buf, &len);
+            if (rc == ERROR_NO_MORE_ITEMS)
+                break;
+            if (rc != ERROR_SUCCESS)
+                return rc;
+            subKeys.emplace_back(buf, len);
+        }
+        if (subKeys.empty())
+            continue;
+        if (item.depth >= VkRegHive::MaxDepth) {
+            if (skipped)
+                *skipped += static_cast<int>(subKeys.size());
+            continue;
+        }
+        // Pushed in reverse so that they come off in name order.
+        for (auto it = subKeys.rbegin(); it != subKeys.rend(); ++it)
+            stack.push_back({item.path + "\\" + *it, *it, item.depth + 1, key});
     }
     return ERROR_SUCCESS;
 }
@@ -317,22 +362,24 @@ std::string VkRegText::FormatData(DWORD type, std::string_view data, size_t colu
     return out;
 }
 
-static LONG ExportText(std::string_view keyPath, std::string* text)
+static LONG ExportText(std::string_view keyPath, std::string* text, int* skipped)
 {
     HKEY root = nullptr;
     std::string sub;
     if (!VkRegText::SplitKeyPath(keyPath, &root, &sub))
         return ERROR_FILE_NOT_FOUND;
     std::string path = RegRootName(root);
-    if (!StoredSpelling(root, SplitNames(sub), &path))
+    const std::vector<std::string> names = SplitNames(sub);
+    if (!StoredSpelling(root, names, &path))
         return ERROR_FILE_NOT_FOUND;
-    HKEY key = nullptr;
-    LONG rc = RegOpenKeyEx(root, sub.c_str(), KEY_READ, &key);
+    OpenKey key;
+    LONG rc = RegOpenKeyEx(root, sub.c_str(), KEY_READ, &key.key);
     if (rc != ERROR_SUCCESS)
         return rc;
+    // The classes root lies two levels down in its hive.
+    const int depth = static_cast<int>(names.size()) + (root == HKEY_CLASSES_ROOT ? 2 : 0);
     std::string out = "REGEDIT4\n\n";
-    rc = ExportKey(key, path, &out);
-    RegCloseKey(key);
+    rc = ExportBranch(key.key, path, depth, &out, skipped);
     if (rc == ERROR_SUCCESS)
         *text = std::move(out);
     return rc;
@@ -373,6 +420,8 @@ static VkRegText::ImportResult ImportText(std::string_view text)
         result.message = std::move(message);
     };
 
+    // All of the file or nothing: the hives it names join one transaction.
+    VkRegTransaction transaction;
     HKEY current = nullptr;
     bool sawHeader = false;
     size_t i = 0;
@@ -410,6 +459,15 @@ static VkRegText::ImportResult ImportText(std::string_view text)
                 fail(at, ERROR_INVALID_DATA, "unknown root key in \"" + std::string(path) + "\"");
                 break;
             }
+            if (SplitNames(sub).size() + (root == HKEY_CLASSES_ROOT ? 2 : 0) > VkRegHive::MaxDepth) {
+                fail(at, ERROR_INVALID_PARAMETER,
+                     "the key lies deeper than " + std::to_string(VkRegHive::MaxDepth) + " levels");
+                break;
+            }
+            if (LONG rc = transaction.Include(root); rc != ERROR_SUCCESS) {
+                fail(at, rc, "cannot open the registry: " + VkRegErrorText(rc, root));
+                break;
+            }
             if (remove) {
                 LONG rc = VkRegText::DeleteKey(path);
                 if (rc == ERROR_ACCESS_DENIED)
@@ -422,7 +480,7 @@ static VkRegText::ImportResult ImportText(std::string_view text)
             }
             LONG rc = RegCreateKeyEx(root, sub.c_str(), KEY_ALL_ACCESS, &current);
             if (rc != ERROR_SUCCESS) {
-                fail(at, rc, "cannot create the key (error " + std::to_string(rc) + ")");
+                fail(at, rc, "cannot create the key: " + VkRegErrorText(rc, root));
                 break;
             }
             ++result.keys;
@@ -499,13 +557,27 @@ static VkRegText::ImportResult ImportText(std::string_view text)
         RegCloseKey(current);
     if (result.status == ERROR_SUCCESS && !sawHeader)
         fail(0, ERROR_INVALID_DATA, "empty file: no \"REGEDIT4\" line");
+    if (result.status == ERROR_SUCCESS) {
+        if (LONG rc = transaction.Commit(); rc != ERROR_SUCCESS) {
+            result.status = rc;
+            result.line = 0;
+            result.message = "cannot save the changes (error " + std::to_string(rc) + ")";
+        }
+    }
+    if (result.status != ERROR_SUCCESS) {
+        // The transaction is rolled back as it goes.
+        result.keys = 0;
+        result.values = 0;
+    }
     return result;
 }
 
-LONG VkRegText::Export(std::string_view keyPath, std::string* text)
+LONG VkRegText::Export(std::string_view keyPath, std::string* text, int* skipped)
 {
+    if (skipped)
+        *skipped = 0;
     try {
-        return ExportText(keyPath, text);
+        return ExportText(keyPath, text, skipped);
     } catch (const std::bad_alloc&) {
         return ERROR_OUTOFMEMORY;
     }

@@ -25,19 +25,21 @@ public:
     // root and the path below it; false for an unknown root.
     static bool SplitKeyPath(std::string_view path, HKEY* root, std::string* subPath);
 
-    // The REGEDIT4 text of keyPath and its whole sub-tree.
-    // ERROR_FILE_NOT_FOUND when the key does not exist.
-    static LONG Export(std::string_view keyPath, std::string* text);
+    // The REGEDIT4 text of keyPath and its whole sub-tree, down to the
+    // deepest level a key may have; *skipped counts the keys below that left
+    // out. ERROR_FILE_NOT_FOUND when the key does not exist.
+    static LONG Export(std::string_view keyPath, std::string* text, int* skipped = nullptr);
 
     struct ImportResult {
         LONG status = ERROR_SUCCESS; // ERROR_INVALID_DATA for malformed text
-        int line = 0;                // where import stopped, 1-based; 0 on success
+        int line = 0;                // the line that failed, 1-based; 0 on success
         std::string message;         // what was wrong there
         int keys = 0;                // key sections applied
         int values = 0;              // value lines applied
     };
-    // Applies text line by line and stops at the first line that is not
-    // sound; everything before it stays applied.
+    // Applies the whole text as one transaction: at the first line that is
+    // not sound (or a key deeper than the registry allows) it stops and
+    // nothing of the text is applied.
     static ImportResult Import(std::string_view text);
 
     // Deletes keyPath with its sub-tree; a root refuses (ERROR_ACCESS_DENIED).

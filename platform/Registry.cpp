@@ -61,14 +61,19 @@ struct KeyRef {
     bool isRoot = false;
 };
 
+std::filesystem::path HiveFileOf(const RootInfo& root)
+{
+    // The classes root lives inside the local machine's hive.
+    const bool classes = root.key == HKEY_CLASSES_ROOT;
+    return VkDataRootDir("registry") / (std::string(classes ? "HKEY_LOCAL_MACHINE" : root.name) + ".hive");
+}
+
 LONG Resolve(HKEY key, KeyRef* ref)
 {
     std::filesystem::path file;
     if (const RootInfo* root = FindRoot(key)) {
-        // The classes root lives inside the local machine's hive.
         const bool classes = key == HKEY_CLASSES_ROOT;
-        file = VkDataRootDir("registry") /
-               (std::string(classes ? "HKEY_LOCAL_MACHINE" : root->name) + ".hive");
+        file = HiveFileOf(*root);
         LONG rc = ERROR_CANTOPEN;
         ref->hive = VkRegHive::Get(file, &rc);
         if (!ref->hive)
@@ -457,4 +462,49 @@ const char* RegRootName(HKEY root)
 {
     const RootInfo* r = FindRoot(root);
     return r ? r->name : nullptr;
+}
+
+VkRegTransaction::VkRegTransaction() = default;
+
+VkRegTransaction::~VkRegTransaction()
+{
+    for (auto it = m_hives.rbegin(); it != m_hives.rend(); ++it)
+        (*it)->RollbackBatch();
+}
+
+LONG VkRegTransaction::Include(HKEY root)
+{
+    if (!FindRoot(root))
+        return ERROR_INVALID_HANDLE;
+    KeyRef ref;
+    LONG rc = Resolve(root, &ref);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    for (const auto& hive : m_hives)
+        if (hive == ref.hive)
+            return ERROR_SUCCESS;
+    if ((rc = ref.hive->BeginBatch()) != ERROR_SUCCESS)
+        return rc;
+    m_hives.push_back(ref.hive);
+    return ERROR_SUCCESS;
+}
+
+LONG VkRegTransaction::Commit()
+{
+    LONG first = ERROR_SUCCESS;
+    for (const auto& hive : m_hives) {
+        if (first != ERROR_SUCCESS) {
+            hive->RollbackBatch();
+            continue;
+        }
+        first = hive->CommitBatch();
+    }
+    m_hives.clear();
+    return first;
+}
+
+std::filesystem::path RegHiveFile(HKEY root)
+{
+    const RootInfo* info = FindRoot(root);
+    return info ? HiveFileOf(*info) : std::filesystem::path();
 }

@@ -10,6 +10,9 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 struct HKEY__;
 using HKEY = HKEY__*;
@@ -87,3 +90,30 @@ LONG RegDeleteTree(HKEY parent, const char* subKey);
 HKEY RegRootFromName(const char* name);
 // "HKEY_CURRENT_USER" etc. for a root handle; null for other handles.
 const char* RegRootName(HKEY root);
+// The hive file that holds a predefined root in the current data root
+// (the classes root lives in the local machine's); empty for other handles.
+std::filesystem::path RegHiveFile(HKEY root);
+
+class VkRegHive;
+
+// Makes every change this thread makes to the hives it includes, until
+// Commit, one transaction per hive: nothing of it is seen by others before
+// Commit, and all of it is undone when the object goes without Commit or the
+// process dies. Other threads' calls on those hives wait meanwhile. A
+// transaction over two hives commits them one after the other.
+class VkRegTransaction {
+public:
+    VkRegTransaction();
+    ~VkRegTransaction();
+    VkRegTransaction(const VkRegTransaction&) = delete;
+    VkRegTransaction& operator=(const VkRegTransaction&) = delete;
+
+    // Takes the hive of a predefined root into the transaction (once is
+    // enough); the hive's error when it cannot be opened or locked.
+    LONG Include(HKEY root);
+    // Commits every included hive; the first error, the rest rolled back.
+    LONG Commit();
+
+private:
+    std::vector<std::shared_ptr<VkRegHive>> m_hives;
+};

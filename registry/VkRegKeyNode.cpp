@@ -61,6 +61,25 @@ void MarkAllRemoved(Map& map)
 
 VkRegKeyNode::VkRegKeyNode(std::string name) : m_name(std::move(name)) {}
 
+VkRegKeyNode::~VkRegKeyNode()
+{
+    // Sub-keys only this tree holds are emptied one at a time here, so that
+    // no destructor runs inside another one level down.
+    std::vector<VkRegKeyPtr> pending;
+    for (auto& [name, entry] : m_keys)
+        pending.push_back(std::move(entry.item));
+    m_keys.clear();
+    while (!pending.empty()) {
+        VkRegKeyPtr node = std::move(pending.back());
+        pending.pop_back();
+        if (node && node.use_count() == 1) {
+            for (auto& [name, entry] : node->m_keys)
+                pending.push_back(std::move(entry.item));
+            node->m_keys.clear();
+        }
+    }
+}
+
 std::string VkRegKeyNode::Name() const
 {
     Guard guard(VkRegKeyLock());
@@ -158,13 +177,20 @@ VkRegKeyPtr VkRegKeyNode::Key(const std::string& path) const
 VkRegKeyPtr VkRegKeyNode::TraverseKeyFind(const std::string& name) const
 {
     Guard guard(VkRegKeyLock());
-    for (const auto& [childName, entry] : m_keys) {
+    // Depth first in name order, each key before its own sub-keys.
+    std::vector<std::pair<KeyMap::const_iterator, KeyMap::const_iterator>> stack{{m_keys.begin(), m_keys.end()}};
+    while (!stack.empty()) {
+        auto& [at, end] = stack.back();
+        if (at == end) {
+            stack.pop_back();
+            continue;
+        }
+        const auto& [childName, entry] = *at++;
         if (entry.removed)
             continue;
         if (childName == name)
             return entry.item;
-        if (VkRegKeyPtr found = entry.item->TraverseKeyFind(name))
-            return found;
+        stack.emplace_back(entry.item->m_keys.begin(), entry.item->m_keys.end());
     }
     return nullptr;
 }
@@ -174,11 +200,19 @@ VkRegValuePtr VkRegKeyNode::TraverseValueFind(const std::string& name) const
     Guard guard(VkRegKeyLock());
     if (VkRegValuePtr own = ValueObject(name))
         return own;
-    for (const auto& [childName, entry] : m_keys) {
+    std::vector<std::pair<KeyMap::const_iterator, KeyMap::const_iterator>> stack{{m_keys.begin(), m_keys.end()}};
+    while (!stack.empty()) {
+        auto& [at, end] = stack.back();
+        if (at == end) {
+            stack.pop_back();
+            continue;
+        }
+        const auto& [childName, entry] = *at++;
         if (entry.removed)
             continue;
-        if (VkRegValuePtr found = entry.item->TraverseValueFind(name))
+        if (VkRegValuePtr found = entry.item->ValueObject(name))
             return found;
+        stack.emplace_back(entry.item->m_keys.begin(), entry.item->m_keys.end());
     }
     return nullptr;
 }
@@ -212,11 +246,15 @@ VkRegKeyPtr VkRegKeyNode::AddKey(const std::string& path)
 
 bool VkRegKeyNode::ContainsLocked(const VkRegKeyNode* key) const
 {
-    if (key == this)
-        return true;
-    for (const auto& [name, entry] : m_keys)
-        if (entry.item->ContainsLocked(key))
+    std::vector<const VkRegKeyNode*> pending{this};
+    while (!pending.empty()) {
+        const VkRegKeyNode* node = pending.back();
+        pending.pop_back();
+        if (node == key)
             return true;
+        for (const auto& [name, entry] : node->m_keys)
+            pending.push_back(entry.item.get());
+    }
     return false;
 }
 

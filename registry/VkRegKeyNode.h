@@ -6,7 +6,9 @@
 // given to Key, KeyExists, AddKey and RemoveKey may span levels separated by
 // "\". Removed items are invisible to lookups, counts and iterators.
 //
-// Every call runs under the module's key lock.
+// Every call runs under the module's key lock. A tree built in memory may be
+// deeper than a thread's stack allows, so walks and the tree's destruction
+// keep stacks of their own.
 
 #include "registry/VkRegValueNode.h"
 
@@ -35,6 +37,7 @@ public:
     using ValueMap = std::map<std::string, Entry<VkRegValueNode>>;
 
     explicit VkRegKeyNode(std::string name = {});
+    ~VkRegKeyNode();
     VkRegKeyNode(const VkRegKeyNode&) = delete;
     VkRegKeyNode& operator=(const VkRegKeyNode&) = delete;
 

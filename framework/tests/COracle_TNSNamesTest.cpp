@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 #include "testsupport/TestRoot.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -143,31 +144,58 @@ TEST_F(TnsNames, UnbalancedRemainderIsIgnored)
             "BAD = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = b)(PORT = 2))\n"
             "(CONNECT_DATA = (SID = X)\n");
     Names names(true);
-    EXPECT_EQ(names.Error(), Names::Loaded);
+    EXPECT_EQ(names.Error(), Names::Corrupt);
     EXPECT_EQ(AllNames(names), (std::vector<std::string>{"GOOD"}));
 }
 
-TEST_F(TnsNames, EmptyParameterNameIsCorruptButKeepsEarlierNames)
+TEST_F(TnsNames, DamagedEntriesAreSkippedOnTheirOwn)
 {
-    Install("FIRST = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = f)(PORT = 1)))\n"
-            "SECOND = (DESCRIPTION = (= oops))\n"
-            "THIRD = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = t)(PORT = 3)))\n");
-    Names names(true);
-    EXPECT_EQ(names.Error(), Names::Corrupt);
-    EXPECT_NE(names.GetNameData("FIRST"), nullptr);
-    EXPECT_EQ(names.GetNameData("THIRD"), nullptr);
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const std::string first = "FIRST = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = f)(PORT = 1)))\n";
+    const std::string third = "THIRD = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = t)(PORT = 3))\n"
+                              "  (CONNECT_DATA = (SID = T)))\n";
+    const Case cases[] = {
+        {"a parameter without a name", first + "SECOND = (DESCRIPTION = (= oops))\n" + third},
+        {"an entry left open", first + "SECOND = (DESCRIPTION = (ADDRESS = (HOST = s)\n" + third},
+        {"a stray parenthesis after an entry", first + "SECOND = (DESCRIPTION = (ADDRESS = (HOST = s))))\n" + third},
+        {"a stray parenthesis on its own", first + "SECOND = (DESCRIPTION = (ADDRESS = (HOST = s)))\n)\n" + third},
+    };
+    for (const Case& c : cases) {
+        Install(c.text);
+        Names names(true);
+        EXPECT_EQ(names.Error(), Names::Corrupt) << c.what;
+        EXPECT_NE(names.GetNameData("FIRST"), nullptr) << c.what;
+        // The entry after the damage is whole.
+        const Names::COracle_NameData* after = names.GetNameData("THIRD");
+        ASSERT_NE(after, nullptr) << c.what;
+        ASSERT_EQ(after->Addresses().size(), 1u) << c.what;
+        EXPECT_EQ(after->Addresses()[0]->hostOrKey, "t") << c.what;
+        EXPECT_EQ(after->Connect().sid, "T") << c.what;
+    }
 }
 
-TEST_F(TnsNames, ALineOverTheLimitEndsTheReading)
+TEST_F(TnsNames, LongLinesAndLongEntriesAreReadWhole)
 {
     const std::string entry = "(DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = h)(PORT = 1)))\n";
-    std::string longLine = "# " + std::string(4094, 'x') + "\n";
-    Install("BEFORE = " + entry + "# " + std::string(4093, 'x') + "\n" + "MIDDLE = " + entry + longLine
-            + "AFTER = " + entry);
+    std::string huge = "HUGE = (DESCRIPTION =\n";
+    for (int i = 0; i < 20000; ++i)
+        huge += "  (ADDRESS = (PROTOCOL = TCP)(HOST = h" + std::to_string(i) + ")(PORT = 1))\n";
+    huge += "  (CONNECT_DATA = (SID = HUGE)))\n";
+    Install("BEFORE = " + entry + "# " + std::string(100000, 'x') + "\n" + "WIDE = (DESCRIPTION = (ADDRESS = "
+            + "(PROTOCOL = TCP)(HOST = " + std::string(5000, 'w') + ")(PORT = 1)))\n" + huge + "AFTER = " + entry);
+    const auto started = std::chrono::steady_clock::now();
     Names names(true);
+    const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(names.Error(), Names::Loaded);
-    // A line of 4095 characters is read; one of 4096 ends the file.
-    EXPECT_EQ(AllNames(names), (std::vector<std::string>{"BEFORE", "MIDDLE"}));
+    EXPECT_EQ(AllNames(names), (std::vector<std::string>{"AFTER", "BEFORE", "HUGE", "WIDE"}));
+    EXPECT_EQ(names.GetNameData("WIDE")->Addresses()[0]->hostOrKey, std::string(5000, 'w'));
+    EXPECT_EQ(names.GetNameData("HUGE")->Addresses().size(), 20000u);
+    EXPECT_EQ(names.GetNameData("HUGE")->Connect().sid, "HUGE");
+    // Reading that grew with the square of the entry took seconds here.
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
 
 TEST_F(TnsNames, EqualsSignsAtTheEdgesAreNoPairs)

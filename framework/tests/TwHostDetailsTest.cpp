@@ -79,6 +79,13 @@ TEST_F(HostDetails, LoadMessages)
                                              + "'). No hostnames could be loaded. Please correct and press "
                                                "'Refresh'. ");
 
+    // A damaged entry beside good ones: the good names are offered without a word.
+    Install("X = (DESCRIPTION = (= bad))\nY = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = h)(PORT = 1)))\n");
+    COracle_TNSNames partly(true);
+    ASSERT_EQ(partly.Error(), COracle_TNSNames::Corrupt);
+    EXPECT_EQ(TwTnsLoadMessage(partly, &warning), "");
+    EXPECT_FALSE(warning);
+
     Install("X = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = h)(PORT = 1)))\n");
     COracle_TNSNames loaded(true);
     EXPECT_EQ(TwTnsLoadMessage(loaded, &warning), "");

@@ -61,6 +61,47 @@ protected:
     std::unique_ptr<TestApp> app;
 };
 
+TEST_F(TwQuillAppTest, ADamagedRegistryIsNamedAndSetAsideOnlyWhenTheUserSaysSo)
+{
+    const std::filesystem::path hive = root() / "registry" / "HKEY_CURRENT_USER.hive";
+    std::filesystem::create_directories(hive.parent_path());
+    std::ofstream(hive, std::ios::binary) << std::string(4096, 'Z');
+    {
+        // No: the program ends and the file stays as it is.
+        VkModalScript script;
+        script.AnswerMessage(IDNO);
+        EXPECT_FALSE(Start());
+        ASSERT_EQ(script.Messages().size(), 1u);
+        const QString text = script.Messages()[0].text;
+        EXPECT_TRUE(text.contains(QString::fromStdString(hive.string()) + " is damaged")) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromStdString(hive.string()) + ".damaged\"")) << text.toStdString();
+        EXPECT_EQ(std::filesystem::file_size(hive), 4096u);
+        app.reset();
+    }
+    // Yes: kept aside under the name offered, and the program starts on defaults.
+    VkModalScript script;
+    script.AnswerMessage(IDYES);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(script.Messages().size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(hive.string() + ".damaged"), 4096u);
+    EXPECT_NE(app->MainFrame(), nullptr);
+}
+
+TEST_F(TwQuillAppTest, ARegistryFolderThatCannotBeWrittenIsNamed)
+{
+    std::filesystem::remove_all(root() / "registry");
+    std::ofstream(root() / "registry") << "a file where the folder belongs";
+    VkModalScript script;
+    script.AnswerMessage(IDYES);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(script.Messages().size(), 1u);
+    EXPECT_TRUE(script.Messages()[0].text.contains(QString::fromStdString((root() / "registry").string())
+                                                  + " cannot be written"))
+        << script.Messages()[0].text.toStdString();
+    // Nothing was moved or replaced.
+    EXPECT_TRUE(std::filesystem::is_regular_file(root() / "registry"));
+}
+
 TEST_F(TwQuillAppTest, FirstStartIsMaximizedWithoutPaletteAndAsksForOneAfterTheSplash)
 {
     ASSERT_TRUE(Start());

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 // "HH:MM:SS  "
@@ -128,6 +130,68 @@ TEST_F(VkLogTest, ConcurrentWritersNeverMixEntries)
         seen.insert(line);
     }
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(threads * entries));
+}
+
+TEST_F(VkLogTest, AFileThatIsNotTheLogsOwnIsNeverEmptiedOrWritten)
+{
+    const std::filesystem::path victim = root() / "victim.txt";
+    const std::filesystem::path log = root() / "vklog.txt";
+    struct Case {
+        const char* what;
+        void (*plant)(const std::filesystem::path& victim, const std::filesystem::path& log);
+    };
+    const Case cases[] = {
+        {"a symbolic link", [](const auto& v, const auto& l) { std::filesystem::create_symlink(v, l); }},
+        {"a dangling symbolic link",
+         [](const auto& v, const auto& l) { std::filesystem::create_symlink(v.string() + ".none", l); }},
+        {"a second name of another file", [](const auto& v, const auto& l) { std::filesystem::create_hard_link(v, l); }},
+        {"a folder", [](const auto&, const auto& l) { std::filesystem::create_directory(l); }},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(log);
+        std::ofstream(victim, std::ios::trunc) << "precious\n";
+        c.plant(victim, log);
+        VkStartLog();
+        VkWriteLog(true, false, "entry");
+        std::ifstream in(victim);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, "precious\n") << c.what;
+        EXPECT_FALSE(std::filesystem::exists(victim.string() + ".none")) << c.what;
+    }
+    std::filesystem::remove_all(log);
+}
+
+// Outside the fixture: no log folder named, so only QUORVANE_LOG asks for one.
+TEST(VkLog, KeptInTheDataRootOnlyWhenAskedFor)
+{
+    qvtest::TempRoot root;
+    const char* dir = std::getenv("QUORVANE_LOG_DIR");
+    const std::string savedDir = dir ? dir : "";
+    unsetenv("QUORVANE_LOG_DIR");
+    unsetenv("QUORVANE_LOG");
+    EXPECT_FALSE(VkLogEnabled());
+    VkStartLog();
+    VkWriteLog(true, false, "not asked for");
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "vklog.txt"));
+
+    setenv("QUORVANE_LOG", "0", 1);
+    EXPECT_FALSE(VkLogEnabled());
+    setenv("QUORVANE_LOG", "1", 1);
+    ASSERT_TRUE(VkLogEnabled());
+    EXPECT_EQ(VkLogPath(), root.path() / "vklog.txt");
+    const mode_t old = ::umask(0);
+    VkStartLog();
+    VkWriteLog(true, false, "asked for");
+    ::umask(old);
+    std::ifstream in(root.path() / "vklog.txt");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "asked for\n");
+    struct stat st {};
+    ASSERT_EQ(::stat((root.path() / "vklog.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    unsetenv("QUORVANE_LOG");
+    if (dir)
+        setenv("QUORVANE_LOG_DIR", savedDir.c_str(), 1);
 }
 
 } // namespace

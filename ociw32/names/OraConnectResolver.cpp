@@ -42,9 +42,17 @@ OraResult ResolveEntry(const OraTnsEntry& entry, const std::filesystem::path& ho
     }
     if (home.empty())
         return Fail(12154);
+    // A SID or service that could name a path is one no listener knows:
+    // connect strings come from palette files, and must not reach outside
+    // the databases folder.
+    const int unknown = entry.sid.empty() ? 12514 : 12505;
     if (!entry.sid.empty()) {
+        if (!OraIsPlainSid(entry.sid))
+            return Fail(unknown);
         db->sid = entry.sid;
     } else if (!entry.serviceName.empty()) {
+        if (!OraIsPlainSid(entry.serviceName))
+            return Fail(unknown);
         // A service name may carry the database's domain ("DEMO.WORLD").
         std::error_code ec;
         const std::filesystem::path whole = OraDatabaseDir(home, entry.serviceName);
@@ -55,8 +63,8 @@ OraResult ResolveEntry(const OraTnsEntry& entry, const std::filesystem::path& ho
     }
     const std::filesystem::path dir = OraDatabaseDir(home, db->sid);
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-        return Fail(entry.sid.empty() ? 12514 : 12505);
+    if (dir.empty() || !std::filesystem::is_directory(dir, ec))
+        return Fail(unknown);
     db->sid = dir.filename().string();
     db->directory = dir.string();
     return OraResult{};

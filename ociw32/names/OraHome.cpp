@@ -89,8 +89,16 @@ std::filesystem::path OraDatabasesDir(const std::filesystem::path& home)
     return home / "database";
 }
 
+bool OraIsPlainSid(const std::string& sid)
+{
+    return !sid.empty() && sid != "." && sid.find_first_of(std::string("/\\\0", 3)) == std::string::npos
+        && sid.find("..") == std::string::npos;
+}
+
 std::filesystem::path OraDatabaseDir(const std::filesystem::path& home, const std::string& sid)
 {
+    if (!OraIsPlainSid(sid))
+        return {};
     const std::filesystem::path dir = OraDatabasesDir(home);
     const std::string wanted = VkAsciiUpper(sid);
     std::error_code ec;

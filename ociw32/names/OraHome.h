@@ -22,9 +22,14 @@ std::string OraRegistryString(const std::string& subKey, const std::string& name
 std::filesystem::path OraTnsNamesFile(const std::filesystem::path& home);
 std::filesystem::path OraPrimaryTnsNamesFile(const std::filesystem::path& home);
 
+// Whether a SID can name a folder directly inside the databases folder: not
+// empty, no path separator, no "..", no NUL, not ".".
+bool OraIsPlainSid(const std::string& sid);
+
 // The folder that holds the databases, and one database's folder: an existing
 // folder whose name matches the SID in any case, else <databases>/<SID in
-// upper case>.
+// upper case>; empty for a SID that is not plain, so that nothing outside the
+// databases folder can be named.
 std::filesystem::path OraDatabasesDir(const std::filesystem::path& home);
 std::filesystem::path OraDatabaseDir(const std::filesystem::path& home, const std::string& sid);
 

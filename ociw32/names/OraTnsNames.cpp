@@ -1,15 +1,13 @@
 #include "ociw32/names/OraTnsNames.h"
 
 #include "platform/VkAscii.h"
+#include "platform/VkTnsEntryScanner.h"
 
-#include <algorithm>
 #include <fstream>
 
 namespace VkOracle {
 
 namespace {
-
-constexpr size_t kMaxLine = 4095;
 
 std::vector<std::string> Tokens(const std::string& text)
 {
@@ -67,7 +65,8 @@ bool OraTnsNames::ParseEntry(const std::string& text, std::string* name, OraTnsE
         if (IsDelimiter(tokens[i - 1]))
             return false;
         const std::string key = VkAsciiUpper(tokens[i - 1]);
-        const std::string value = tokens[i + 1] == "(" ? std::string() : tokens[i + 1];
+        // A value that is itself punctuation is no value.
+        const std::string value = IsDelimiter(tokens[i + 1]) ? std::string() : tokens[i + 1];
         if (name->empty()) {
             *name = key;
             continue;
@@ -112,55 +111,20 @@ OraTnsNames::Status OraTnsNames::Load(const std::filesystem::path& file)
 OraTnsNames::Status OraTnsNames::Load(std::istream& in)
 {
     m_entries.clear();
-    std::string pending;
-    std::string line;
-    while (true) {
-        line.clear();
-        char c;
-        bool any = false;
-        bool tooLong = false;
-        while (in.get(c)) {
-            any = true;
-            if (c == '\n')
-                break;
-            if (line.size() >= kMaxLine) {
-                tooLong = true;
-                break;
-            }
-            line += c;
-        }
-        if (!any || tooLong)
-            break;
-        size_t start = 0;
-        while (start < line.size() && VkIsAsciiSpace(line[start]))
-            ++start;
-        if (start == line.size() || line[start] == '#')
-            continue;
-        pending.append(line, start, std::string::npos);
-
-        const auto opens = std::count(pending.begin(), pending.end(), '(');
-        const auto closes = std::count(pending.begin(), pending.end(), ')');
-        if (opens < 1 || closes < opens)
-            continue;
-        long seen = 0;
-        size_t end = 0;
-        for (size_t i = 0; i < pending.size(); ++i) {
-            if (pending[i] == ')' && ++seen == opens) {
-                end = i;
-                break;
-            }
-        }
+    bool damaged = false;
+    const VkTnsEntryScanner::Result scan = VkTnsEntryScanner::Scan(in, [&](const std::string& text) {
         std::string name;
         OraTnsEntry entry;
-        if (!ParseEntry(pending.substr(0, end + 1), &name, &entry))
-            return Status::Corrupt;
+        if (!ParseEntry(text, &name, &entry)) {
+            damaged = true; // this entry only; the others still count
+            return;
+        }
         if (!name.empty())
             m_entries[name] = std::move(entry);
-        pending.erase(0, end + 1);
-    }
-    if (in.bad())
+    });
+    if (scan.readError)
         return Status::ReadError;
-    return Status::Loaded;
+    return damaged || scan.damaged ? Status::Corrupt : Status::Loaded;
 }
 
 const OraTnsEntry* OraTnsNames::Find(const std::string& name) const

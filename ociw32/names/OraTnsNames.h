@@ -1,9 +1,8 @@
 #pragma once
 // A tolerant reader of tnsnames.ora, with the rules the program's own reader
-// follows: lines are trimmed on the left, "#" lines are comments, a line break
-// is no separator, an entry ends when its parentheses balance, and only the
-// names ADDRESS (PROTOCOL, HOST, KEY, PORT) and CONNECT_DATA (SID,
-// SERVICE_NAME) matter, at any nesting.
+// follows (entries split by VkTnsEntryScanner, a damaged entry skipped on its
+// own), where only the names ADDRESS (PROTOCOL, HOST, KEY, PORT) and
+// CONNECT_DATA (SID, SERVICE_NAME) matter, at any nesting.
 
 #include <filesystem>
 #include <istream>
@@ -32,7 +31,7 @@ public:
         NotLoaded = 0,
         Loaded = 1,    // read to its end
         NotFound = 2,  // no file
-        Corrupt = 3,   // a parameter with an empty name; entries before it kept
+        Corrupt = 3,   // damaged entries (a parameter without a name, unbalanced) skipped; the others read
         ReadError = 4,
     };
 

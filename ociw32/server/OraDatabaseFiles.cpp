@@ -1,5 +1,7 @@
 #include "ociw32/server/OraDatabaseFiles.h"
 
+#include "platform/VkPrivateFiles.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -69,6 +71,7 @@ bool WriteInstanceState(const OraDatabaseRef& db, const OraInstanceState& state)
         if (!out.flush())
             return false;
     }
+    VkMakePrivate(tmp);
     if (std::rename(tmp.c_str(), path.c_str()) != 0) {
         std::remove(tmp.c_str());
         return false;

@@ -19,24 +19,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/VkPrivateFiles.h"
+
 #include <cerrno>
 #include <string>
 
 namespace VkOracle {
 namespace {
 
+// Folders made here are their owner's alone (0700).
 bool MakeDirectories(const std::string& path)
 {
-    std::string current;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
-            if (!current.empty() && ::mkdir(current.c_str(), 0755) != 0 && errno != EEXIST)
-                return false;
-        }
-        if (i < path.size())
-            current += path[i];
-    }
-    return true;
+    return VkCreatePrivateDirectories(path);
 }
 
 // Serialises creation of one database across threads and processes.
@@ -44,7 +38,7 @@ class CreationLock {
 public:
     explicit CreationLock(const OraDatabaseRef& db)
     {
-        m_fd = ::open((db.directory + "/" + db.sid + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        m_fd = VkOpenPrivate((db.directory + "/" + db.sid + ".lock").c_str(), O_RDWR | O_CREAT);
         if (m_fd >= 0)
             ::flock(m_fd, LOCK_EX);
     }
@@ -128,6 +122,8 @@ private:
                                         InstanceFilePath(ref), InstanceFilePath(ref) + "-wal", InstanceFilePath(ref) + "-shm"})
             ::unlink(path.c_str());
         sqlite3* db = nullptr;
+        // Made 0600 first: SQLite gives the log files the database's mode.
+        VkTouchPrivate(DatabaseFilePath(ref));
         if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
             SQLITE_OK) {
             sqlite3_close(db);

@@ -7,6 +7,7 @@
 #include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
+#include "platform/VkPrivateFiles.h"
 
 #include <sqlite3.h>
 
@@ -266,6 +267,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     }
     {
         std::string error;
+        VkTouchPrivate(InstanceFilePath(ref)); // 0600 before SQLite makes it
         if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
             return notAvailable();
     }

@@ -170,7 +170,7 @@ TEST_F(RegText, ImportAcceptsCrLfBomCommentsAndDeletions)
     RegCloseKey(h);
 }
 
-TEST_F(RegText, MalformedTextIsImportedUpToTheBadLine)
+TEST_F(RegText, MalformedTextChangesNothing)
 {
     const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\M]\n\"good\"=\"1\"\n";
     struct Case {
@@ -204,12 +204,12 @@ TEST_F(RegText, MalformedTextIsImportedUpToTheBadLine)
         EXPECT_NE(r.status, ERROR_SUCCESS) << c.text;
         EXPECT_EQ(r.line, c.line) << c.text;
         EXPECT_NE(r.message.find(c.what), std::string::npos) << c.text << " -> " << r.message;
-        if (c.line == 5) {
-            // What came before the bad line was applied, nothing after it.
-            EXPECT_TRUE(Exists(HKEY_CURRENT_USER, "Software\\M", "good")) << c.text;
-            EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\M", "after")) << c.text;
-            EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\M", "bad")) << c.text;
-        }
+        // Nothing of the file was applied, not even the lines before the bad one.
+        EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\M", "good")) << c.text;
+        EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\M", "after")) << c.text;
+        EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\M", "bad")) << c.text;
+        EXPECT_EQ(r.keys, 0) << c.text;
+        EXPECT_EQ(r.values, 0) << c.text;
     }
 }
 
@@ -240,4 +240,42 @@ TEST_F(RegText, PathsAndRoots)
     EXPECT_EQ(text, "REGEDIT4\n\n[HKEY_CLASSES_ROOT]\n\n[HKEY_CLASSES_ROOT\\Vk.Thing]\n\n");
 }
 
+
+TEST_F(RegText, AnImportOverTwoHivesIsAllOrNothing)
+{
+    ASSERT_EQ(VkRegText::Import("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\n\"keep\"=\"1\"\n").status,
+              ERROR_SUCCESS);
+    std::string deep;
+    for (int i = 0; i < 512; ++i) // below Software: level 513
+        deep += "\\k";
+    struct Case {
+        const char* what;
+        std::string tail;
+        int line;
+    };
+    const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\New]\n\"a\"=\"1\"\n"
+                             "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n"
+                             "@=dword:1\n";
+    const Case cases[] = {
+        {"a bad line at the end", "\"z\"=bogus\n", 8},
+        {"a key deeper than 512 levels", "[HKEY_CURRENT_USER\\Software" + deep + "]\n", 8},
+    };
+    for (const Case& c : cases) {
+        const auto r = VkRegText::Import(head + c.tail);
+        EXPECT_NE(r.status, ERROR_SUCCESS) << c.what;
+        EXPECT_EQ(r.line, c.line) << c.what;
+        EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\New")) << c.what;
+        EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Other")) << c.what;
+        EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old", "keep")) << c.what;
+    }
+    EXPECT_NE(VkRegText::Import(head + cases[1].tail).message.find("deeper than 512 levels"), std::string::npos);
+    // The same text without its bad end applies whole.
+    const auto r = VkRegText::Import(head);
+    EXPECT_EQ(r.status, ERROR_SUCCESS);
+    EXPECT_EQ(r.keys, 3);
+    EXPECT_EQ(r.values, 2);
+    EXPECT_TRUE(Exists(HKEY_CURRENT_USER, "Software\\New", "a"));
+    EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Other", ""));
+    EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old"));
+}
 } // namespace

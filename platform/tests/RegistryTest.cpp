@@ -1,9 +1,13 @@
 #include "platform/Registry.h"
+#include "platform/RegText.h"
 #include "testsupport/TestRoot.h"
+
+#include <sqlite3.h>
 
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -581,6 +585,173 @@ TEST_F(Registry, CorruptHiveIsRefusedNotCrashedOn)
     // Other hives are unaffected.
     key = Create(HKEY_CURRENT_CONFIG, "ok");
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+// A path of depth levels named "k".
+std::string DeepPath(int depth)
+{
+    std::string path;
+    for (int i = 0; i < depth; ++i)
+        path += i ? "\\k" : "k";
+    return path;
+}
+
+TEST_F(Registry, KeysLieAtMost512LevelsDeep)
+{
+    struct Case {
+        HKEY parent;
+        int levels; // below parent
+        LONG expected;
+    };
+    // The classes root itself lies two levels down (SOFTWARE\Classes).
+    const Case cases[] = {
+        {HKEY_CURRENT_USER, 512, ERROR_SUCCESS},
+        {HKEY_CURRENT_USER, 513, ERROR_INVALID_PARAMETER},
+        {HKEY_USERS, 20000, ERROR_INVALID_PARAMETER},
+        {HKEY_CLASSES_ROOT, 510, ERROR_SUCCESS},
+        {HKEY_CLASSES_ROOT, 511, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyEx(c.parent, DeepPath(c.levels).c_str(), KEY_ALL_ACCESS, &key), c.expected)
+            << c.levels;
+        if (key)
+            RegCloseKey(key);
+        if (c.expected != ERROR_SUCCESS) {
+            // Refused whole: not even the allowed levels of a new branch were made.
+            HKEY made = nullptr;
+            const int probe = c.parent == HKEY_USERS ? 1 : c.levels;
+            EXPECT_EQ(RegOpenKeyEx(c.parent, DeepPath(probe).c_str(), KEY_READ, &made), ERROR_FILE_NOT_FOUND)
+                << c.levels;
+            if (made)
+                RegCloseKey(made);
+        }
+    }
+    // Step by step from a handle deep down: the same limit.
+    HKEY deep = Create(HKEY_CURRENT_CONFIG, DeepPath(511).c_str());
+    HKEY last = Create(deep, "ok");
+    HKEY tooDeep = nullptr;
+    EXPECT_EQ(RegCreateKeyEx(last, "no", KEY_ALL_ACCESS, &tooDeep), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(tooDeep, nullptr);
+    EXPECT_EQ(RegCreateKeyEx(deep, "ok\\no", KEY_ALL_ACCESS, &tooDeep), ERROR_INVALID_PARAMETER);
+    RegCloseKey(last);
+    RegCloseKey(deep);
+}
+
+TEST_F(Registry, AHiveAlreadyDeeperThanTheLimitIsExportedAndDeletedWithoutOverflow)
+{
+    // Built below the registry functions, which refuse such depth.
+    HKEY top = Create(HKEY_CURRENT_USER, "Software\\Deep");
+    ASSERT_EQ(SetString(top, "v", "top"), ERROR_SUCCESS);
+    RegCloseKey(top);
+    const std::string file = (root() / "registry" / "HKEY_CURRENT_USER.hive").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 30000);
+    constexpr int levels = 20000;
+    ASSERT_EQ(sqlite3_exec(db,
+                           ("BEGIN;"
+                            "WITH RECURSIVE chain(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM chain WHERE n < "
+                            + std::to_string(levels)
+                            + ") INSERT INTO keys(id, parent, name, uname)"
+                              " SELECT 1000000 + n, CASE n WHEN 1 THEN (SELECT id FROM keys WHERE uname = 'DEEP')"
+                              " ELSE 1000000 + n - 1 END, 'k', 'K' FROM chain;"
+                              "COMMIT;")
+                               .c_str(),
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+
+    std::string text;
+    int skipped = -1;
+    ASSERT_EQ(VkRegText::Export("HKEY_CURRENT_USER\\Software\\Deep", &text, &skipped), ERROR_SUCCESS);
+    // Down to level 512 (Software\Deep are the first two), the rest left out.
+    EXPECT_EQ(skipped, 1);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Deep\\" + DeepPath(510) + "]"), std::string::npos);
+    EXPECT_EQ(text.find("[HKEY_CURRENT_USER\\Software\\Deep\\" + DeepPath(511) + "]"), std::string::npos);
+    // What was exported imports again.
+    EXPECT_EQ(VkRegText::Import(text).status, ERROR_SUCCESS);
+
+    EXPECT_EQ(RegDeleteTree(HKEY_CURRENT_USER, "Software\\Deep"), ERROR_SUCCESS);
+    HKEY gone = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Deep", KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Registry, ATransactionKilledBeforeCommitLeavesNothing)
+{
+    HKEY before = Create(HKEY_CURRENT_USER, "Software\\Txn");
+    ASSERT_EQ(SetString(before, "kept", "1"), ERROR_SUCCESS);
+    RegCloseKey(before);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = Spawn([&] {
+        close(fds[0]);
+        VkRegTransaction transaction;
+        if (transaction.Include(HKEY_CURRENT_USER) != ERROR_SUCCESS
+            || transaction.Include(HKEY_LOCAL_MACHINE) != ERROR_SUCCESS)
+            return 2;
+        HKEY k = nullptr;
+        if (RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Txn\\New", KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+            return 3;
+        for (int i = 0; i < 200; ++i)
+            if (SetString(k, ("v" + std::to_string(i)).c_str(), "x") != ERROR_SUCCESS)
+                return 4;
+        if (RegDeleteTree(HKEY_CURRENT_USER, "Software\\Txn") != ERROR_SUCCESS)
+            return 5;
+        HKEY m = nullptr;
+        if (RegCreateKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\Txn", KEY_ALL_ACCESS, &m) != ERROR_SUCCESS)
+            return 6;
+        const char ready = 'r';
+        if (write(fds[1], &ready, 1) != 1)
+            return 7;
+        pause(); // killed here, before Commit
+        return 8;
+    });
+    close(fds[1]);
+    char ready = 0;
+    ASSERT_EQ(read(fds[0], &ready, 1), 1);
+    close(fds[0]);
+    kill(pid, SIGKILL);
+    EXPECT_EQ(Wait(pid), -1);
+
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Txn", KEY_READ, &k), ERROR_SUCCESS);
+    EXPECT_EQ(GetString(k, "kept"), "1");
+    HKEY absent = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(k, "New", KEY_READ, &absent), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\Txn", KEY_READ, &absent), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(k);
+}
+
+TEST_F(Registry, ATransactionCommitsWholeOrNothing)
+{
+    auto transaction = std::make_unique<VkRegTransaction>();
+    ASSERT_EQ(transaction->Include(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    ASSERT_EQ(transaction->Include(HKEY_CURRENT_USER), ERROR_SUCCESS); // once is enough
+    EXPECT_EQ(transaction->Include(reinterpret_cast<HKEY>(0x1234)), ERROR_INVALID_HANDLE);
+    HKEY k = Create(HKEY_CURRENT_USER, "Software\\Whole");
+    ASSERT_EQ(SetString(k, "a", "1"), ERROR_SUCCESS);
+    // A failing call inside undoes its own part only.
+    HKEY bad = nullptr;
+    EXPECT_EQ(RegCreateKeyEx(k, DeepPath(600).c_str(), KEY_ALL_ACCESS, &bad), ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(SetString(k, "b", "2"), ERROR_SUCCESS);
+    RegCloseKey(k);
+    EXPECT_EQ(transaction->Commit(), ERROR_SUCCESS);
+    HKEY again = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Whole", KEY_READ, &again), ERROR_SUCCESS);
+    EXPECT_EQ(GetString(again, "a"), "1");
+    EXPECT_EQ(GetString(again, "b"), "2");
+    EXPECT_EQ(RegOpenKeyEx(again, "k", KEY_READ, &bad), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(again);
+
+    // Without Commit: rolled back.
+    transaction = std::make_unique<VkRegTransaction>();
+    ASSERT_EQ(transaction->Include(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    HKEY gone = Create(HKEY_CURRENT_USER, "Software\\Undone");
+    RegCloseKey(gone);
+    transaction.reset();
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Undone", KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
 }
 
 } // namespace

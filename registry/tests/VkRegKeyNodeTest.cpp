@@ -222,4 +222,36 @@ TEST(VkRegKeyNode, SeveralThreadsOnOneTree)
     EXPECT_EQ(total, kThreads * (kRounds - 1));
 }
 
+TEST(VkRegKeyNode, TreesDeeperThanAThreadsStackAreWalkedAndFreed)
+{
+    // 200 000 levels: nested calls of even 50 bytes a level would need 10 MB.
+    constexpr int levels = 200000;
+    std::string path;
+    path.reserve(levels * 2);
+    for (int i = 0; i < levels; ++i)
+        path += i ? "\\k" : "k";
+    auto top = std::make_shared<VkRegKeyNode>("top");
+    VkRegKeyPtr bottom = top->AddKey(path);
+    ASSERT_NE(bottom, nullptr);
+    bottom->PutValue("deepest", VkRegPlainData::Text("here"));
+    bottom->AddKey("last");
+
+    EXPECT_EQ(top->TraverseKeyFind("nowhere"), nullptr);
+    EXPECT_EQ(top->TraverseKeyFind("last").get(), bottom->Key("last").get());
+    VkRegValuePtr deepest = top->TraverseValueFind("deepest");
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(TextOf(deepest->Data()), "here");
+    EXPECT_EQ(top->TraverseValueFind("none"), nullptr);
+    // A cycle is still found and refused.
+    EXPECT_EQ(bottom->AddKeyObject(top), E_INVALIDARG);
+
+    // Held elsewhere, the bottom outlives its tree whole.
+    bottom.reset();
+    VkRegKeyPtr kept = top->Key("k\\k\\k");
+    top.reset();
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->Keys(), 1);
+    EXPECT_NE(kept->TraverseValueFind("deepest"), nullptr);
+}
+
 } // namespace

@@ -1,9 +1,13 @@
 #include "platform/Registry.h"
 #include "testsupport/TestRoot.h"
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -103,17 +107,15 @@ TEST_F(Vkreg, ImportFromStandardInputAndList)
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
 }
 
-TEST_F(Vkreg, MalformedFileStopsAtItsBadLine)
+TEST_F(Vkreg, AMalformedFileChangesNothingAndSaysSo)
 {
     Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bad]\n\"ok\"=\"1\"\n\"broken\"=hex:0g\n\"later\"=\"2\"\n");
     std::string err;
     EXPECT_EQ(Run("import " + Q(File("bad.reg")), &err, true), 1);
     EXPECT_NE(err.find("bad.reg:5:"), std::string::npos) << err;
+    EXPECT_NE(err.find("nothing was changed"), std::string::npos) << err;
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Bad", KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueEx(key, "ok", nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueEx(key, "later", nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-    RegCloseKey(key);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Bad", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Vkreg, BadRequestsFailWithAMessage)
@@ -139,6 +141,77 @@ TEST_F(Vkreg, BadRequestsFailWithAMessage)
         EXPECT_NE(out.find(c.message), std::string::npos) << c.args << " -> " << out;
     }
     EXPECT_FALSE(std::filesystem::exists(root() / "no"));
+}
+
+TEST_F(Vkreg, ADamagedHiveIsNamedByEveryCommand)
+{
+    const std::filesystem::path hive = root() / "registry" / "HKEY_CURRENT_USER.hive";
+    std::filesystem::create_directories(hive.parent_path());
+    std::ofstream(hive, std::ios::binary) << std::string(4096, 'Z');
+    Write("in.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"v\"=\"1\"\n");
+    const std::string named = "The registry file " + hive.string() + " is damaged";
+    for (const std::string& args : {std::string("export HKEY_CURRENT_USER"), std::string("list 'HKCU\\Software'"),
+                                    std::string("delete 'HKCU\\Software\\X'"), "import " + Q(File("in.reg"))}) {
+        std::string out;
+        EXPECT_EQ(Run(args, &out, true), 1) << args;
+        EXPECT_NE(out.find(named), std::string::npos) << args << " -> " << out;
+        EXPECT_EQ(out.find("error 1009"), std::string::npos) << args << " -> " << out;
+    }
+    EXPECT_EQ(std::filesystem::file_size(hive), 4096u);
+}
+
+TEST_F(Vkreg, AnImportKilledMidwayLeavesNothing)
+{
+    HKEY before = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Before", KEY_ALL_ACCESS, &before), ERROR_SUCCESS);
+    RegCloseKey(before);
+    // Enough keys that the import's transaction spills into the hive's log
+    // well before it commits.
+    constexpr int keys = 20000;
+    std::string text = "REGEDIT4\n\n";
+    for (int i = 0; i < keys; ++i)
+        text += "[HKEY_CURRENT_USER\\Software\\Big\\K" + std::to_string(i) + "]\n\"v\"=\"" + std::string(100, 'x')
+            + "\"\n";
+    Write("big.reg", text);
+    const std::filesystem::path wal = root() / "registry" / "HKEY_CURRENT_USER.hive-wal";
+    const auto walSize = [&] {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(wal, ec);
+        return ec ? std::uintmax_t(0) : size;
+    };
+    const std::uintmax_t start = walSize();
+    const std::string program = qvtest::BinPath("vkreg").string();
+    const std::string file = File("big.reg").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), "vkreg", "import", file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    // Killed once part of the import is in the log, unless it ended first.
+    int status = 0;
+    bool ended = false;
+    while (!(ended = waitpid(pid, &status, WNOHANG) == pid) && walSize() < start + 1024 * 1024) {
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    }
+    HKEY big = nullptr;
+    const LONG rc = RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Big", KEY_READ, &big);
+    if (WIFSIGNALED(status)) {
+        EXPECT_EQ(rc, ERROR_FILE_NOT_FOUND) << "a killed import left part of its file applied";
+    } else {
+        // It finished before the kill: then all of it.
+        ASSERT_EQ(rc, ERROR_SUCCESS);
+        DWORD subKeys = 0;
+        ASSERT_EQ(RegQueryInfoKey(big, &subKeys, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(subKeys, DWORD(keys));
+    }
+    if (big)
+        RegCloseKey(big);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Before", KEY_READ, &before), ERROR_SUCCESS);
+    RegCloseKey(before);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 // Exit status 0 on success, 1 with a message on standard error otherwise.
 
 #include "platform/RegText.h"
+#include "platform/VkPrivateFiles.h"
+#include "platform/VkRegHealth.h"
 
 #include <cstdio>
 #include <cstring>
@@ -34,14 +36,19 @@ int Usage()
     return 1;
 }
 
-std::string Reason(LONG rc)
+// What went wrong, naming the hive file of key when it is the hive's fault.
+std::string Reason(LONG rc, const std::string& key)
 {
     switch (rc) {
     case ERROR_FILE_NOT_FOUND: return "the key does not exist";
     case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_BADDB: return "the hive file is damaged";
-    case ERROR_CANTOPEN: return "the hive file cannot be opened";
-    default: return "error " + std::to_string(rc);
+    default: {
+        HKEY root = nullptr;
+        std::string sub;
+        if (VkRegText::SplitKeyPath(key, &root, &sub))
+            return VkRegErrorText(rc, root);
+        return "error " + std::to_string(rc);
+    }
     }
 }
 
@@ -57,9 +64,12 @@ int Export(const std::string& key, const char* file)
     if (!CheckRoot(key))
         return Fail("unknown root key in \"" + key + "\"");
     std::string text;
-    LONG rc = VkRegText::Export(key, &text);
+    int skipped = 0;
+    LONG rc = VkRegText::Export(key, &text, &skipped);
     if (rc != ERROR_SUCCESS)
-        return Fail("cannot export " + key + ": " + Reason(rc));
+        return Fail("cannot export " + key + ": " + Reason(rc, key));
+    if (skipped > 0)
+        std::cerr << "vkreg: " << skipped << " keys deeper than the registry allows were left out\n";
     if (!file) {
         std::cout << text;
         std::cout.flush();
@@ -71,6 +81,7 @@ int Export(const std::string& key, const char* file)
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << text;
         out.close();
+        VkMakePrivate(tmp);
         if (!out) {
             std::remove(tmp.c_str());
             return Fail(std::string("cannot write ") + file + ": " + std::strerror(errno));
@@ -98,7 +109,8 @@ int Import(const std::string& file)
     }
     VkRegText::ImportResult r = VkRegText::Import(text);
     if (r.status != ERROR_SUCCESS)
-        return Fail(file + ":" + std::to_string(r.line) + ": " + r.message + " (import stopped here)");
+        return Fail((r.line ? file + ":" + std::to_string(r.line) : file) + ": " + r.message
+                    + "; nothing was changed");
     return 0;
 }
 
@@ -110,7 +122,7 @@ int Delete(const std::string& key)
     if (rc == ERROR_ACCESS_DENIED)
         return Fail("cannot delete " + key + ": a root key cannot be deleted");
     if (rc != ERROR_SUCCESS)
-        return Fail("cannot delete " + key + ": " + Reason(rc));
+        return Fail("cannot delete " + key + ": " + Reason(rc, key));
     return 0;
 }
 
@@ -169,7 +181,7 @@ int List(const std::string& key)
     HKEY h = nullptr;
     LONG rc = RegOpenKeyEx(root, sub.c_str(), KEY_READ, &h);
     if (rc != ERROR_SUCCESS)
-        return Fail("cannot open " + key + ": " + Reason(rc));
+        return Fail("cannot open " + key + ": " + Reason(rc, key));
     DWORD maxName = 0, maxData = 0, maxSub = 0;
     RegQueryInfoKey(h, nullptr, &maxSub, nullptr, &maxName, &maxData);
     std::vector<char> name(maxName + 1);

@@ -146,3 +146,51 @@ TEST(OraConnectResolver, ThisMachine)
     EXPECT_FALSE(IsThisMachine("db.invalid.example"));
     EXPECT_FALSE(IsThisMachine("10.1.2.3"));
 }
+
+TEST_F(OraConnectResolverTest, ASidOrServiceNeverNamesAFolderOutsideTheDatabases)
+{
+    SetString("SOFTWARE\\ORACLE", "ORACLE_HOME", m_home.string());
+    // Real database folders outside the databases folder, and one folder up.
+    std::filesystem::create_directories(root() / "outside" / "X");
+    std::filesystem::create_directories(m_home / "UP");
+    const std::string outside = (root() / "outside" / "X").string();
+    WriteFile(m_home / "network" / "ADMIN" / "tnsnames.ora",
+              "ESCAPE = (DESCRIPTION = (ADDRESS = (PROTOCOL = IPC)(KEY = K)) (CONNECT_DATA = (SID = ../../outside/X)))\n"
+              "ESCSVC = (DESCRIPTION = (ADDRESS = (PROTOCOL = IPC)(KEY = K)) (CONNECT_DATA = (SERVICE_NAME = ../UP)))\n"
+              "DEMO = (DESCRIPTION = (ADDRESS = (PROTOCOL = IPC)(KEY = K)) (CONNECT_DATA = (SID = DEMO)))\n");
+    const auto descriptor = [](const std::string& key, const std::string& value) {
+        return "(DESCRIPTION=(ADDRESS=(PROTOCOL=IPC)(KEY=K))(CONNECT_DATA=(" + key + "=" + value + ")))";
+    };
+    struct Case {
+        std::string connect;
+        int code;
+    };
+    const Case cases[] = {
+        {"ESCAPE", 12505},
+        {"ESCSVC", 12514},
+        {descriptor("SID", "../../outside/X"), 12505},
+        {descriptor("SID", "../UP"), 12505},
+        {descriptor("SID", ".."), 12505},
+        {descriptor("SID", "."), 12505},
+        {descriptor("SID", outside), 12505},
+        {descriptor("SID", "DEMO/../../UP"), 12505},
+        {descriptor("SID", "..\\\\UP"), 12505},
+        {descriptor("SERVICE_NAME", ".."), 12514},
+        {descriptor("SERVICE_NAME", "..UP"), 12514},
+        {descriptor("SERVICE_NAME", ".world"), 12514},
+        {descriptor("SERVICE_NAME", outside), 12514},
+        {descriptor("SERVICE_NAME", "demo.world"), 0},
+        {"DEMO", 0},
+    };
+    for (const Case& c : cases) {
+        OraDatabaseRef db;
+        const OraResult r = ResolveOraConnect(c.connect, &db);
+        EXPECT_EQ(r.code, c.code) << c.connect;
+        if (c.code == 0)
+            EXPECT_EQ(std::filesystem::path(db.directory), m_home / "database" / "DEMO") << c.connect;
+        else
+            EXPECT_EQ(db.directory, "") << c.connect;
+    }
+    EXPECT_TRUE(OraDatabaseDir(m_home, "../UP").empty());
+    EXPECT_EQ(OraDatabaseDir(m_home, "demo"), m_home / "database" / "DEMO");
+}

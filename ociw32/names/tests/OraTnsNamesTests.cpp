@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 using namespace VkOracle;
@@ -80,10 +81,18 @@ TEST(OraTnsNames, DamagedFiles)
     };
     const Case cases[] = {
         // an unbalanced tail is dropped, the entries before it stay
-        {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A)))\nB=(DESCRIPTION=(ADDRESS=\n", OraTnsNames::Status::Loaded, {"A"}},
-        // a parameter without a name ends the reading
+        {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A)))\nB=(DESCRIPTION=(ADDRESS=\n", OraTnsNames::Status::Corrupt, {"A"}},
+        // a parameter without a name skips its entry only
         {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A)))\nB=(DESCRIPTION=(=X))\nC=(D=(SID=C))\n",
-         OraTnsNames::Status::Corrupt, {"A"}},
+         OraTnsNames::Status::Corrupt, {"A", "C"}},
+        // an entry left open ends where the next alias starts in the first column
+        // (an indented alias is still part of the open entry)
+        {"A=(DESCRIPTION=(CONNECT_DATA=(SID=A))\n  C=(D=(SID=C))\nB = (D=(SID=B))\n", OraTnsNames::Status::Corrupt,
+         {"B"}},
+        // a stray ")" is dropped, on a line of its own or after an entry
+        {"A=(D=(SID=A)))\n)\nB=(D=(ADDRESS=(HOST=h))(CONNECT_DATA=(SID=B)))\n", OraTnsNames::Status::Corrupt,
+         {"A", "B"}},
+        {"junk)B=(D=(SID=B))\n", OraTnsNames::Status::Corrupt, {"B"}},
         // two entries on one line read as one
         {"A=(X=(SID=1))B=(X=(SID=2))\n", OraTnsNames::Status::Loaded, {"A"}},
         // a word broken over two lines is joined
@@ -107,4 +116,43 @@ TEST(OraTnsNames, LaterEntryReplacesEarlierOfSameName)
     OraTnsNames names = Parse("A=(D=(CONNECT_DATA=(SID=ONE)))\na=(D=(CONNECT_DATA=(SID=TWO)))\n");
     ASSERT_NE(names.Find("A"), nullptr);
     EXPECT_EQ(names.Find("A")->sid, "TWO");
+}
+
+TEST(OraTnsNames, AStrayParenthesisLeavesTheNextEntryWhole)
+{
+    OraTnsNames::Status status;
+    OraTnsNames names = Parse("A=(D=(CONNECT_DATA=(SID=A))))\n"
+                              "B=(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=hb)(PORT=2))\n"
+                              "  (CONNECT_DATA=(SERVICE_NAME=sb)))\n",
+                              &status);
+    EXPECT_EQ(status, OraTnsNames::Status::Corrupt);
+    const OraTnsEntry* b = names.Find("B");
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(b->addresses.size(), 1u);
+    EXPECT_EQ(b->addresses[0].hostOrKey, "hb");
+    EXPECT_EQ(b->serviceName, "sb");
+}
+
+TEST(OraTnsNames, LongLinesAndHugeEntriesReadInLinearTime)
+{
+    // One line of 100 000 characters, then an entry of 20 000 lines, then a
+    // plain alias: all of them read, quickly.
+    std::string text = "WIDE=(DESCRIPTION=(CONNECT_DATA=(SID=W)(X=" + std::string(100000, 'x') + ")))\n";
+    text += "BIG = (DESCRIPTION =\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "    (ADDRESS = (PROTOCOL = TCP)(HOST = h" + std::to_string(i) + ")(PORT = 1))\n";
+    text += "    (CONNECT_DATA = (SID = BIG)))\nLAST=(D=(CONNECT_DATA=(SID=L)))\n";
+    const auto started = std::chrono::steady_clock::now();
+    OraTnsNames::Status status;
+    OraTnsNames names = Parse(text, &status);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(status, OraTnsNames::Status::Loaded);
+    ASSERT_NE(names.Find("WIDE"), nullptr);
+    EXPECT_EQ(names.Find("WIDE")->sid, "W");
+    ASSERT_NE(names.Find("BIG"), nullptr);
+    EXPECT_EQ(names.Find("BIG")->addresses.size(), 20000u);
+    EXPECT_EQ(names.Find("BIG")->addresses.back().hostOrKey, "h19999");
+    ASSERT_NE(names.Find("LAST"), nullptr);
+    // Quadratic reading took seconds here; linear takes milliseconds.
+    EXPECT_LT(took, std::chrono::seconds(2));
 }

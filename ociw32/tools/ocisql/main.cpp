@@ -6,6 +6,7 @@
 #include "ociw32/tools/ocisql/OciLibrary.h"
 #include "ociw32/tools/ocisql/OciSqlRunner.h"
 #include "ociw32/tools/ocisql/OciSqlScript.h"
+#include "platform/VkRegHealth.h"
 
 #include <cstring>
 #include <iostream>
@@ -64,6 +65,13 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The names of databases live in the registry: one that cannot be read
+    // is the cause to name, not the ORA-12154 it would lead to.
+    VkRegProblem problem;
+    if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem)) {
+        std::cerr << "ocisql: " << VkRegProblemText(problem) << "\n";
+        return 1;
+    }
     OciSqlRunner runner(functions, mode, std::cout, std::cerr);
     if (!runner.Connect(connect))
         return 1;

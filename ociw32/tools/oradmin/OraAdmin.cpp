@@ -8,9 +8,13 @@
 #include "ociw32/tools/oradmin/OraDemoNames.h"
 #include "platform/DataRoot.h"
 #include "platform/VkAscii.h"
+#include "platform/VkPrivateFiles.h"
+#include "platform/VkRegHealth.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace VkOracle {
@@ -106,15 +110,18 @@ bool OraAdmin::EnsureHome(std::filesystem::path* home)
     *home = OraRegisteredHome();
     if (home->empty())
         *home = VkDataRootDir("oracle");
-    std::error_code ec;
-    std::filesystem::create_directories(OraDatabasesDir(*home), ec);
-    std::filesystem::create_directories(OraPrimaryTnsNamesFile(*home).parent_path(), ec);
-    if (ec) {
-        m_err << "oradmin: cannot create the Oracle home " << home->string() << ": " << ec.message() << '\n';
+    // The home's folders are the user's alone (0700).
+    if (!VkCreatePrivateDirectories(OraDatabasesDir(*home))
+        || !VkCreatePrivateDirectories(OraPrimaryTnsNamesFile(*home).parent_path())) {
+        m_err << "oradmin: cannot create the Oracle home " << home->string() << ": " << std::strerror(errno) << '\n';
         return false;
     }
     if (!OraRegisterHome(*home, "DEMO")) {
-        m_err << "oradmin: cannot write the Oracle registry keys\n";
+        VkRegProblem problem;
+        if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem))
+            m_err << "oradmin: cannot write the Oracle registry keys: " << VkRegProblemText(problem) << '\n';
+        else
+            m_err << "oradmin: cannot write the Oracle registry keys\n";
         return false;
     }
     return true;
@@ -124,7 +131,12 @@ bool OraAdmin::RegisteredHome(std::filesystem::path* home)
 {
     *home = OraRegisteredHome();
     if (home->empty()) {
-        m_err << "oradmin: no Oracle home is registered; run \"oradmin demo\" first\n";
+        // A registry that cannot be read is no missing home.
+        VkRegProblem problem;
+        if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem))
+            m_err << "oradmin: " << VkRegProblemText(problem) << '\n';
+        else
+            m_err << "oradmin: no Oracle home is registered; run \"oradmin demo\" first\n";
         return false;
     }
     return true;
@@ -149,6 +161,8 @@ bool OraAdmin::AddAliases(const std::filesystem::path& home,
     }
     if (text.empty())
         return true;
+    if (!exists)
+        VkTouchPrivate(file);
     std::ofstream out(file, std::ios::app | std::ios::binary);
     if (!exists)
         out << OraTnsNamesHeader(file.string());
@@ -234,6 +248,10 @@ int OraAdmin::Create(const std::string& sidText, const std::string& version)
 
 int OraAdmin::Startup(const std::string& sid)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     std::filesystem::path home;
     if (!RegisteredHome(&home))
         return 1;
@@ -246,6 +264,10 @@ int OraAdmin::Startup(const std::string& sid)
 
 int OraAdmin::Shutdown(const std::string& sid)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     std::filesystem::path home;
     if (!RegisteredHome(&home))
         return 1;
@@ -285,6 +307,10 @@ int OraAdmin::Status()
 
 int OraAdmin::Clock(const std::string& sid, const std::vector<std::string>& args)
 {
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
     OraClockSetting setting;
     if (args[0] == "system" && args.size() == 1) {
         setting.mode = OraClockMode::System;

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 using namespace VkOracle;
 
 namespace {
@@ -61,6 +63,60 @@ TEST_F(OraToolsTest, DemoWritesTheHomeRegistryAndAliasesOnce)
     EXPECT_EQ(names.Find("DEMO")->addresses.size(), 0u);
 }
 
+TEST_F(OraToolsTest, EveryFileOfTheDemoHomeIsTheOwnersAloneWhateverTheUmask)
+{
+    // The tools inherit the widest umask; what they make is still private.
+    const mode_t old = ::umask(0);
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo && " + Tool("ocisql")
+                           + " scott/tiger@DEMO <<'EOF'\nselect 1 from dual;\nEOF",
+                       &output, true);
+    ::umask(old);
+    // A session ran, so its side files exist too.
+    ASSERT_NE(output.find("1 row selected."), std::string::npos) << output;
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(entry.path().c_str(), &st), 0);
+        if (S_ISDIR(st.st_mode)) {
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << entry.path();
+        } else {
+            EXPECT_EQ(st.st_mode & 07777, 0600u) << entry.path();
+            ++files;
+        }
+    }
+    // Hives, tnsnames.ora, and three databases with their side files.
+    EXPECT_GT(files, 8);
+    EXPECT_TRUE(std::filesystem::exists(root() / "oracle" / "network" / "ADMIN" / "tnsnames.ora"));
+}
+
+TEST_F(OraToolsTest, ADamagedRegistryIsNamedInsteadOfAMissingHomeOrAnUnknownAlias)
+{
+    std::string output;
+    qvtest::RunCommand(Tool("oradmin") + " demo", &output, true);
+    const std::filesystem::path hive = root() / "registry" / "HKEY_LOCAL_MACHINE.hive";
+    for (const char* suffix : {"-wal", "-shm"})
+        std::filesystem::remove(hive.string() + suffix);
+    std::ofstream(hive, std::ios::binary | std::ios::trunc) << std::string(4096, 'Z');
+    const std::string named = "The registry file " + hive.string() + " is damaged";
+    struct Case {
+        std::string command;
+        const char* misleading;
+    };
+    const Case cases[] = {
+        {Tool("oradmin") + " startup DEMO", "no Oracle home"},
+        {Tool("oradmin") + " status", "no Oracle home"},
+        {Tool("oradmin") + " demo", "cannot write the Oracle registry keys\n"},
+        {Tool("ocisql") + " scott/tiger@DEMO </dev/null", "ORA-12154"},
+    };
+    for (const Case& c : cases) {
+        output.clear();
+        EXPECT_NE(qvtest::RunCommand(c.command, &output, true), 0) << c.command;
+        EXPECT_NE(output.find(named), std::string::npos) << c.command << " -> " << output;
+        EXPECT_EQ(output.find(c.misleading), std::string::npos) << c.command << " -> " << output;
+    }
+}
+
 TEST_F(OraToolsTest, UsageErrors)
 {
     const char* lines[] = {"", "frobnicate", "create", "create 9LIVES", "create X --version",
@@ -69,6 +125,12 @@ TEST_F(OraToolsTest, UsageErrors)
         std::string output; // RunCommand appends
         EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
         EXPECT_FALSE(output.empty()) << args;
+    }
+    // A SID that would name a folder outside the databases is refused as such.
+    for (const char* args : {"startup ../x", "shutdown ../../etc", "clock .. system", "startup 'A/B'"}) {
+        std::string output;
+        EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
+        EXPECT_NE(output.find("is no valid SID"), std::string::npos) << args << " -> " << output;
     }
     std::string output;
     EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " status", &output, true), 1);
