@@ -389,6 +389,29 @@ const VkStringTable& QVCtrlStrings()
         {IDS_FC_AGAIN, "&Forecast"},
         {IDS_FC_APPLIED, "The interval is now %s."},
         {IDS_JL_MENU_FORECAST, "Fore&cast..."},
+        {IDS_SS_MARKING, "Stopping job %ld safely: marking it broken..."},
+        {IDS_SS_FINDING, "Stopping job %ld safely: finding its session..."},
+        {IDS_SS_KILLING, "Stopping job %ld safely: killing its session..."},
+        {IDS_SS_WAITING, "Stopping job %ld safely: waiting for the run to end..."},
+        {IDS_SS_RESTORING, "Stopping job %ld safely: putting back its broken flag and next date..."},
+        {IDS_SS_CANCELLING, "Cancelling the safe stop of job %ld..."},
+        {IDS_SS_DONE, "Job %ld stopped; its broken flag and next date are as they were."},
+        {IDS_SS_DONE_BROKEN, "Job %ld stopped and left broken."},
+        {IDS_SS_NOT_RUNNING, "Job %ld was not running; it is as it was."},
+        {IDS_SS_NOT_RUNNING_BROKEN, "Job %ld was not running; it is now broken."},
+        {IDS_SS_CANCELLED, "Safe stop of job %ld cancelled; the job is as it was."},
+        {IDS_SS_TIMEOUT, "Job %ld still runs %ld seconds after its session was killed. It is left broken so that it "
+                         "does not start again; check the session on the server."},
+        {IDS_SS_RESTORE_FAILED, "Job %ld stopped, but its broken flag and next date could not be put back:\n%s"},
+        {IDS_SS_SQL_BREAK, "BEGIN DBMS_JOB.BROKEN(%ld, TRUE); END;"},
+        {IDS_SS_SQL_RUNNING, "select count(*) col1 from dba_jobs_running where job = %ld"},
+        {IDS_SS_SQL_RESTORE, "BEGIN DBMS_JOB.BROKEN(%ld, FALSE, %s); END;"},
+        {IDS_SS_QUESTION, "Stop job %ld safely?\n\nIt is marked broken first so that it cannot start again, then its "
+                          "session is killed. Once the run has ended, its broken flag and next date are put back.\n\n"
+                          "Yes: stop it and put it back as it was.\nNo: stop it and leave it broken."},
+        {IDS_SS_BUSY, "A safe stop of job %ld is under way."},
+        {IDS_JL_MENU_STOP_SAFELY, "Stop &Safely..."},
+        {IDS_JL_MENU_CANCEL_STOP, "Cancel Safe Stop"},
         {IDS_JD_FORECAST, "Forecast...\nList the next runs this interval gives and check it for common mistakes"},
     };
     return table;

@@ -309,10 +309,27 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     return OraResult{};
 }
 
+bool OraSessionCore::KilledByOther()
+{
+    if (m_killed)
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_killCheckedAt < std::chrono::milliseconds(50) || !m_db)
+        return false;
+    m_killCheckedAt = now;
+    SqliteStmt q(m_db, "SELECT killed FROM cat_sessions WHERE sid = ?");
+    q.Bind(1, static_cast<int64_t>(m_sid));
+    m_killed = q.Step() && q.Int(0) != 0;
+    return m_killed;
+}
+
 OraResult OraSessionCore::CheckAlive()
 {
     if (m_closed)
         return OraResult{1012, FormatOraError(1012), 0};
+    // The kill is reported once; the client refuses later calls itself.
+    if (KilledByOther())
+        return OraResult{28, FormatOraError(28), 0};
     // The state file is re-read only when it changed (it is replaced by rename).
     struct stat st {};
     StateKey key;

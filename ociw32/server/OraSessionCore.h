@@ -8,6 +8,7 @@
 #include "ociw32/server/OraServer.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,9 +37,14 @@ public:
     int Sid() const { return m_sid; }
     const OraDatabaseRef& Ref() const { return m_ref; }
 
-    // Fails with 3114 once the session is closed or its instance shut down;
-    // also picks up clock changes made by other processes.
+    // Fails with 3114 once the session is closed or its instance shut down,
+    // with 28 once another session killed it (then 1012); also picks up
+    // clock changes made by other processes.
     OraResult CheckAlive();
+    // Whether another session has killed this one (ALTER SYSTEM KILL
+    // SESSION). Asks the catalogue at most every 50 ms, so that loops and
+    // sleeps can call it freely.
+    bool KilledByOther();
     // Starts Oracle's implicit transaction before a change (write lock first,
     // so a later commit never meets a newer snapshot).
     OraResult BeginWrite();
@@ -77,6 +83,8 @@ private:
     std::string m_version;
     int m_major = 10;
     int m_sid = 0;
+    bool m_killed = false;
+    std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
     static int BusyWait(void* self, int attempt);
 

@@ -155,6 +155,8 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         while (std::chrono::steady_clock::now() < until) {
             if (m_core->TakeBlockBreak())
                 Raise(1013, FormatOraError(1013));
+            if (m_core->KilledByOther())
+                Raise(28, FormatOraError(28));
             std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
                 until - std::chrono::steady_clock::now(), std::chrono::milliseconds(10)));
         }

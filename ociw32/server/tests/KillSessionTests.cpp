@@ -1,0 +1,74 @@
+// ALTER SYSTEM KILL SESSION: a session busy in a call fails at once with
+// ORA-00028 (a job stopped from the program must really stop), an idle one
+// learns it at its next call; the killer's own mistakes get their errors.
+
+#include "EngineFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace oraenginetest {
+namespace {
+
+class KillSessionTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
+        ASSERT_TRUE(r.Ok()) << r.message;
+    }
+    // "sid, serial" of the only session of user.
+    std::string Target(const std::string& user)
+    {
+        const std::string row =
+            Run("SELECT SID || ', ' || SERIAL# FROM V$SESSION WHERE USERNAME = '" + user + "'");
+        return row;
+    }
+};
+
+// 1: a sleeping block ends within a moment of the kill, not when it wakes.
+TEST_F(KillSessionTest, ABusySessionIsInterruptedWithOra00028)
+{
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    const std::string target = Target("SCOTT");
+    ASSERT_NE(target.find(", "), std::string::npos) << target;
+    std::unique_ptr<VkOracle::OraStatement> st;
+    // The committed change tells the test that the block is under way.
+    ASSERT_TRUE(scott.Parse("BEGIN UPDATE DEPT SET LOC = 'ASLEEP' WHERE DEPTNO = 40; COMMIT; "
+                            "DBMS_LOCK.SLEEP(600); END;",
+                            &st)
+                    .Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread runner([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (Run("SELECT LOC FROM SCOTT.DEPT WHERE DEPTNO = 40") != "ASLEEP" && !done)
+        std::this_thread::yield();
+    EXPECT_FALSE(done) << result.message;
+    const auto killedAt = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
+    runner.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - killedAt, std::chrono::seconds(5));
+    EXPECT_EQ(result.message.rfind("ORA-00028: your session has been killed", 0), 0u) << result.message;
+    EXPECT_EQ(Run("SELECT STATUS FROM V$SESSION WHERE USERNAME = 'SCOTT'"), "KILLED");
+}
+
+// 2: an idle session hears of it at its next call; the killer's errors.
+TEST_F(KillSessionTest, AnIdleSessionLearnsAtItsNextCallAndBadTargetsFail)
+{
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    const std::string target = Target("SCOTT");
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
+    EXPECT_EQ(Run(scott, "SELECT 1 FROM DUAL").rfind("ORA-00028", 0), 0u);
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '99999, 1'").rfind("ORA-00030", 0), 0u);
+    const std::string self = Target("SYSTEM");
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + self + "'").rfind("ORA-00027", 0), 0u);
+}
+
+} // namespace
+} // namespace oraenginetest
