@@ -2,6 +2,7 @@
 // joins, ROWNUM limits, grouping rules, ORDER BY, set operations.
 #include "ociw32/server/SqlCompiler.h"
 
+#include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkNumberText.h"
@@ -16,13 +17,19 @@ namespace {
 
 void Conjuncts(const SqlExprPtr& e, std::vector<SqlExprPtr>* out)
 {
-    if (!e)
-        return;
-    if (e->kind == SqlExpr::Kind::And) {
-        Conjuncts(e->args[0], out);
-        Conjuncts(e->args[1], out);
-    } else {
-        out->push_back(e);
+    // Left to right without recursion: AND chains can be thousands long.
+    std::vector<SqlExprPtr> pending;
+    if (e)
+        pending.push_back(e);
+    while (!pending.empty()) {
+        SqlExprPtr x = pending.back();
+        pending.pop_back();
+        if (x->kind == SqlExpr::Kind::And) {
+            pending.push_back(x->args[1]);
+            pending.push_back(x->args[0]);
+        } else {
+            out->push_back(x);
+        }
     }
 }
 
@@ -188,6 +195,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         }
     }
     scope.outerUsed.clear();
+    if (where.size() > 64)
+        where = {JoinBalanced(where, " AND ")};
     if (!simpleBlock && !limit.empty()) {
         Source& only = scope.sources[0];
         std::string inner = "SELECT * FROM " + only.storage + " AS " + only.sqlAlias;
@@ -297,7 +306,9 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     for (const SqlExprPtr& g : select.groupBy) {
         CExpr e = Expr(*g, scope);
         groupKeys.insert(e.sql);
-        group.push_back(e.sql);
+        // Oracle groups by a number literal as by any constant; SQLite would
+        // take it for a column position.
+        group.push_back(g->kind == SqlExpr::Kind::Number ? "CAST(" + e.sql + " AS NUMERIC)" : e.sql);
     }
     std::string having;
     scope.allowAggregates = true;
@@ -368,6 +379,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
 bool SqlCompiler::IsGroupValid(const SqlExpr& e, Scope& scope, const std::set<std::string>& groupKeys)
 {
     using K = SqlExpr::Kind;
+    if (OraStackLow())
+        Fail(3095, e.pos, {std::to_string(SqlParser::kMaxExprDepth)});
     if (e.kind == K::Func && IsAggregateName(e.text))
         return true;
     if (e.kind == K::Number || e.kind == K::String || e.kind == K::Null || e.kind == K::Bind || e.kind == K::Pseudo ||
@@ -405,6 +418,8 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     };
     if (hasLimit && !select.setOps.empty())
         sql = "SELECT * FROM (" + limited(sql, blockLimit) + ")";
+    constexpr size_t kCompoundTerms = 100;
+    size_t terms = 0;
     for (const auto& op : select.setOps) {
         std::vector<CompiledColumn> cols;
         BlockLimit nextLimit;
@@ -423,6 +438,10 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
         // SQLite applies LIMIT to the whole compound: keep each block's own.
         if (!nextLimit.count.empty())
             next = "SELECT * FROM (" + limited(next, nextLimit) + ")";
+        // SQLite takes 500 terms a compound at most (and recurses per term):
+        // every kCompoundTerms terms, what came so far becomes one operand.
+        if (++terms % kCompoundTerms == 0)
+            sql = "SELECT * FROM (" + sql + ")";
         sql += " " + (op.first == "MINUS" ? std::string("EXCEPT") : op.first) + " " + next;
     }
     if (select.orderBy.empty())
@@ -513,8 +532,7 @@ bool SqlCompiler::CompileQuery(const SqlSelect& select, CompiledStatement* out, 
 {
     try {
         out->sql = Query(select, nullptr, &out->columns, false);
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -599,8 +617,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
             sql += ")";
         }
         out->sql = sql;
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -637,8 +654,7 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -664,7 +680,7 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = sql;
-        out->rownumCounters = m_rownumCounters;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
