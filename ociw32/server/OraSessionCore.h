@@ -80,6 +80,11 @@ public:
     // One value of fragment `id` for the inputs `argv`, as ora_eval gives it.
     void EvalFragment(sqlite3_context* ctx, int id, int argc, sqlite3_value** argv);
 
+    // Levels of recursive SQL running (a job body run from PL/SQL); Oracle
+    // stops at kMaxRecursiveSql with ORA-00036.
+    static constexpr int kMaxRecursiveSql = 50;
+    int m_recursiveSql = 0;
+
     // Sequence values handed out in this session (CURRVAL).
     std::map<std::string, long long> m_currval;
     // ROWNUM counters of the query blocks being executed.

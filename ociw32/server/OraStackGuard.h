@@ -10,6 +10,9 @@ namespace VkOracle {
 
 // Bytes kept free below the deepest frame the engine will start.
 constexpr size_t kOraStackReserve = 256 * 1024;
+// PL/SQL stops recursing earlier, so that a recursion of PL/SQL ends in its
+// own error rather than in one of the SQL a level runs.
+constexpr size_t kPlsqlStackReserve = 2 * kOraStackReserve;
 
 // True when fewer than `reserve` bytes of the calling thread's stack are left.
 bool OraStackLow(size_t reserve = kOraStackReserve);
