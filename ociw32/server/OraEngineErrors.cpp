@@ -18,6 +18,7 @@ const EngineText kEngineTexts[] = {
     {1086, "savepoint '%s' never established"},
     {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
     {1778, "maximum subquery nesting level exceeded"},
+    {1792, "maximum number of columns in a table or view is 1000"},
     {2017, "integer value required"},
     {2097, "parameter cannot be modified because specified value is invalid"},
     {2429, "cannot drop index used for enforcement of unique/primary key"},

@@ -288,6 +288,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             t.base = SqlBaseType::Char;
         addColumn(e.sql, item.hasAlias ? item.alias : Heading(*item.expr), t, item.expr.get());
     }
+    if (columns->size() > 1000)
+        Fail(1792, select.pos);
     const bool selectAggregates = scope.sawAggregate;
     if (scope.rownumId) {
         // Count a row once it passed every other condition and the ROWNUM ones.

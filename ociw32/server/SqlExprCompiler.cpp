@@ -675,10 +675,10 @@ SqlCompiler::CExpr SqlCompiler::Quantified(const SqlExpr& e, const CExpr& l, Sco
         Fail(1719, e.pos);
     if (!e.sub) {
         // A list: ANY is an OR of comparisons, ALL an AND.
-        std::string sql;
+        std::vector<std::string> parts;
         for (size_t i = 1; i < e.args.size(); ++i)
-            sql += (i > 1 ? (all ? " AND " : " OR ") : "") + Compare(e.text, l, Expr(*e.args[i], scope)).sql;
-        return CExpr{"(" + sql + ")", NumberType(), l.aggregate};
+            parts.push_back(Compare(e.text, l, Expr(*e.args[i], scope)).sql);
+        return CExpr{JoinBalanced(parts, all ? " AND " : " OR "), NumberType(), l.aggregate};
     }
     std::vector<CompiledColumn> cols;
     const std::string sub = Query(*e.sub, &scope, &cols, true);
@@ -817,23 +817,36 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         const bool convertAfter = resultType.IsNumber() || resultType.IsDate();
         bool mixed = false;
         int size = 0;
-        std::string sql = "ora_decode(" + args[0].sql;
+        std::vector<std::string> rest; // search, result, ..., [default]
         for (int i = 1; i < n; ++i) {
             const CExpr& a = args[static_cast<size_t>(i)];
             const bool isResult = (i % 2 == 0) || (i == n - 1);
             if (isResult) {
                 if (convertAfter) {
                     mixed = mixed || (!a.type.IsUnknown() && a.type.base != resultType.base);
-                    sql += ", " + a.sql;
+                    rest.push_back(a.sql);
                 } else {
-                    sql += ", " + Coerce(a, resultType);
+                    rest.push_back(Coerce(a, resultType));
                 }
                 size = std::max(size, a.type.IsNumber() ? 40 : a.type.IsDate() ? 75 : a.type.size);
             } else {
-                sql += ", " + (args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
+                rest.push_back(args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
             }
         }
-        sql += ")";
+        // SQLite takes 127 arguments a call: later pairs go into a DECODE
+        // that is the default of the one before.
+        constexpr size_t kPairsPerCall = 50;
+        const bool hasDefault = rest.size() % 2 == 1;
+        const size_t pairs = rest.size() / 2;
+        std::string sql = hasDefault ? rest.back() : std::string();
+        for (size_t first = (pairs == 0 ? 0 : (pairs - 1) / kPairsPerCall * kPairsPerCall);; first -= kPairsPerCall) {
+            std::string call = "ora_decode(" + args[0].sql;
+            for (size_t k = first * 2; k < std::min(pairs, first + kPairsPerCall) * 2; ++k)
+                call += ", " + rest[k];
+            sql = call + (sql.empty() ? "" : ", " + sql) + ")";
+            if (first == 0)
+                break;
+        }
         if (mixed)
             sql = (resultType.IsNumber() ? "ora_to_num(" : "ora_to_date_implicit(") + sql + ")";
         if (resultType.IsText())
@@ -850,7 +863,7 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         if (name != f.name)
             continue;
         argc(f.minArgs, f.maxArgs);
-        std::string sql = std::string(f.target) + "(";
+        std::vector<std::string> parts;
         SqlType first = args.empty() ? SqlType{} : args[0].type;
         for (int i = 0; i < n; ++i) {
             const CExpr& a = args[static_cast<size_t>(i)];
@@ -866,9 +879,22 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
             } else if (a.type.IsDate()) {
                 s = AsText(a);
             }
-            sql += (i ? ", " : "") + s;
+            parts.push_back(s);
         }
-        sql += ")";
+        // COALESCE, LEAST and GREATEST over more arguments than SQLite takes
+        // in one call: the last argument is the same call over the rest.
+        constexpr size_t kPerCall = 100;
+        std::string sql;
+        for (size_t first = parts.size() <= kPerCall ? 0 : (parts.size() - 2) / (kPerCall - 1) * (kPerCall - 1);;
+             first -= kPerCall - 1) {
+            std::string call = std::string(f.target) + "(";
+            const size_t last = sql.empty() ? parts.size() : first + kPerCall - 1;
+            for (size_t k = first; k < last; ++k)
+                call += (k > first ? ", " : "") + parts[k];
+            sql = call + (sql.empty() ? "" : ", " + sql) + ")";
+            if (first == 0)
+                break;
+        }
         SqlType t;
         switch (f.result) {
         case 'N': t = NumberType(); break;

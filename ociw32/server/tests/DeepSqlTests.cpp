@@ -128,6 +128,33 @@ const std::vector<DeepCase>& Cases()
              return "SELECT " + e + ", COUNT(*) FROM T GROUP BY " + e + " ORDER BY " + e;
          },
          "0|1\n1|1\n11|1"},
+        // Argument lists longer than SQLite takes in one call.
+        {1333, [] { return "SELECT COALESCE(" + Joined(200, "NULL", ", ") + ", S, 'z') FROM T ORDER BY N"; },
+         "a\nb\nz"},
+        {1334, [] {
+             std::string args;
+             for (int i = 0; i < 250; ++i)
+                 args += (i ? ", N + " : "N + ") + std::to_string((i * 37) % 250);
+             return "SELECT GREATEST(" + args + "), LEAST(" + args + ") FROM T WHERE N = 1";
+         },
+         "250|1"},
+        {1335, [] {
+             std::string pairs;
+             for (int i = 0; i < 125; ++i)
+                 pairs += ", " + std::to_string(i + 10) + ", 'p" + std::to_string(i) + "'";
+             return "SELECT DECODE(N" + pairs + ", 3, 'three', 'none'), DECODE(N + 130" + pairs + ") FROM T ORDER BY N";
+         },
+         "none|p121\nnone|p122\np3|NULL"}, // N is 13 by now (case 1327)
+        {1336, [] {
+             std::string list;
+             for (int i = 0; i < 1000; ++i)
+                 list += (i ? ", " : "") + std::to_string(i + 2);
+             return "SELECT COUNT(*) FROM T WHERE N = ANY (" + list + ") AND N <> ALL (" + list.substr(3) + ")";
+         },
+         "1"},
+        {1337, [] { return "SELECT " + Joined(1001, "N", ", ") + " FROM T"; },
+         "ORA-01792: maximum number of columns in a table or view is 1000"},
+        {1338, [] { return "SELECT COUNT(*) FROM T WHERE N IN (" + Joined(5000, "2", ", ") + ")"; }, "1"},
         // Past Oracle's limits: its errors.
         {1340, [] { return "SELECT " + Nested(100000, "(", "1", ")") + " FROM DUAL"; },
          "ORA-03095: expression level is too deep, maximum 1000"},
