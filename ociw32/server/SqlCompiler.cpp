@@ -90,6 +90,10 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         if (item.sub) {
             std::vector<CompiledColumn> cols;
             const size_t countersBefore = m_rownumCounters.size();
+            struct ViewLevel {
+                int& depth;
+                ~ViewLevel() { --depth; }
+            } viewLevel{++m_viewDepth};
             std::string sub = Query(*item.sub, nullptr, &cols, false);
             // SQLite may merge a sub-query into the outer one or push outer
             // conditions into it; its row order and ROWNUM counting must stay
@@ -101,7 +105,10 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             s.sqlAlias = alias;
             for (const CompiledColumn& c : cols)
                 s.columns.push_back(OraColumnInfo{c.name, c.type, std::string()});
-            s.storage = "(" + sub + ")";
+            // Inline views nested deeper than SQLite's parser follows become
+            // named queries of the statement (an inline view cannot see the
+            // query around it, so a WITH clause means the same).
+            s.storage = "(" + (m_viewDepth % kViewsPerLevel == 0 ? "SELECT * FROM " + NamedQuery(sub) : sub) + ")";
             scope.sources.push_back(s);
         } else {
             Source s = TableSource(item, "SELECT", alias);
@@ -530,10 +537,30 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     return sql + " ORDER BY " + order;
 }
 
+std::string SqlCompiler::NamedQuery(const std::string& sql)
+{
+    std::vector<std::pair<std::string, std::string>>& named = m_frames.empty() ? m_named : m_frames.back().named;
+    for (const auto& n : named)
+        if (n.second == sql)
+            return n.first;
+    const std::string name = "\"_w" + std::to_string(m_namedCounter++) + "\"";
+    named.emplace_back(name, sql);
+    return name;
+}
+
+std::string SqlCompiler::WithClause(const std::vector<std::pair<std::string, std::string>>& named)
+{
+    std::string out;
+    for (const auto& n : named)
+        out += (out.empty() ? "WITH " : ", ") + n.first + " AS (" + n.second + ")";
+    return out.empty() ? out : out + " ";
+}
+
 bool SqlCompiler::CompileQuery(const SqlSelect& select, CompiledStatement* out, SqlCompileError* error)
 {
     try {
         out->sql = Query(select, nullptr, &out->columns, false);
+        out->sql = WithClause(m_named) + out->sql;
         FinishStatement(out);
         return true;
     } catch (const Failure& f) {
@@ -618,7 +645,7 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 sql += (st.values.empty() && i == 0 ? "" : ", ") + defaults[i];
             sql += ")";
         }
-        out->sql = sql;
+        out->sql = WithClause(m_named) + sql;
         FinishStatement(out);
         return true;
     } catch (const Failure& f) {
@@ -655,7 +682,7 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
         }
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
-        out->sql = sql;
+        out->sql = WithClause(m_named) + sql;
         FinishStatement(out);
         return true;
     } catch (const Failure& f) {
@@ -681,7 +708,7 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS " + alias;
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
-        out->sql = sql;
+        out->sql = WithClause(m_named) + sql;
         FinishStatement(out);
         return true;
     } catch (const Failure& f) {

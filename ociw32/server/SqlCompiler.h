@@ -132,6 +132,9 @@ private:
     std::string Route(const std::string& sql, const Scope* owner);
     size_t FirstFrameOutside(const Scope* owner) const;
     void FinishStatement(CompiledStatement* out);
+    // A name for `sql` in the WITH clause of the statement being written.
+    std::string NamedQuery(const std::string& sql);
+    static std::string WithClause(const std::vector<std::pair<std::string, std::string>>& named);
     CExpr Column(const SqlExpr& e, Scope& scope);
     CExpr Function(const SqlExpr& e, Scope& scope);
     CExpr Aggregate(const SqlExpr& e, Scope& scope);
@@ -162,6 +165,7 @@ private:
         std::vector<std::string> inputs;
         int base = 0; // m_exprDepth where it opened
         bool usesSequence = false;
+        std::vector<std::pair<std::string, std::string>> named; // its WITH clause
     };
     // Expression levels a statement or fragment holds before the next
     // level becomes a fragment (SQLite's parser stack holds about 100
@@ -169,6 +173,8 @@ private:
     static constexpr int kHoistEvery = 5;
     // Nesting the compiler accepts at all (the parser's bound, plus chains).
     static constexpr int kMaxDepth = 2500;
+    // Inline views nested in one statement text before one becomes a named query.
+    static constexpr int kViewsPerLevel = 4;
 
     const OraCatalog& m_catalog;
     std::string m_source;
@@ -181,6 +187,9 @@ private:
     std::vector<Frame> m_frames;
     std::map<std::string, int> m_fragmentIds; // fragment text -> id
     std::vector<CompiledFragment> m_fragments;
+    int m_viewDepth = 0;
+    int m_namedCounter = 0;
+    std::vector<std::pair<std::string, std::string>> m_named; // the statement's WITH clause
 };
 
 } // namespace VkOracle

@@ -236,7 +236,7 @@ SqlCompiler::CExpr SqlCompiler::CloseFrame(const CExpr& inner)
         m_frames.back().usesSequence = true;
     if (f.inputs.size() > 120)
         Fail(3095, 0, {std::to_string(SqlParser::kMaxExprDepth)}); // beyond SQLite's arguments per call
-    const std::string sql = "SELECT " + inner.sql;
+    const std::string sql = WithClause(f.named) + "SELECT " + inner.sql;
     auto it = m_fragmentIds.find(sql);
     if (it == m_fragmentIds.end()) {
         static std::atomic<int> s_next{1};

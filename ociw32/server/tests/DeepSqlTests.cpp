@@ -128,6 +128,22 @@ const std::vector<DeepCase>& Cases()
              return "SELECT " + e + ", COUNT(*) FROM T GROUP BY " + e + " ORDER BY " + e;
          },
          "0|1\n1|1\n11|1"},
+        // Inline views nest without limit in Oracle.
+        {1339, [] { return "SELECT N, S FROM " + Nested(100, "(SELECT * FROM ", "T", ")") + " ORDER BY N"; },
+         "1|a\n2|b\n13|NULL"},
+        {1348, [] {
+             return "SELECT COUNT(*), MAX(X) FROM " +
+                    Nested(60, "(SELECT X + 1 X FROM ", "(SELECT N X FROM T WHERE ROWNUM <= 2 ORDER BY N DESC)", ")") +
+                    " v WHERE X > 0";
+         },
+         "2|62"},
+        {1349, [] {
+             return "SELECT (SELECT COUNT(*) FROM " + Nested(30, "(SELECT * FROM ", "T", ")") + " WHERE N > o.N) FROM T o "
+                    "ORDER BY N";
+         },
+         "2\n1\n0"},
+        {1350, [] { return "CREATE TABLE T2 AS SELECT * FROM " + Nested(40, "(SELECT * FROM ", "T", ")"); }, "ok"},
+        {1351, [] { return "SELECT COUNT(*) FROM T2"; }, "3"},
         // Argument lists longer than SQLite takes in one call.
         {1333, [] { return "SELECT COALESCE(" + Joined(200, "NULL", ", ") + ", S, 'z') FROM T ORDER BY N"; },
          "a\nb\nz"},
@@ -166,7 +182,7 @@ const std::vector<DeepCase>& Cases()
          "ORA-03095: expression level is too deep, maximum 1000"},
         {1344, [] { return "SELECT COUNT(*) FROM T WHERE N IN " + Nested(300, "(SELECT N FROM T WHERE N IN ", "(1)", ")"); },
          "ORA-01778: maximum subquery nesting level exceeded"},
-        {1345, [] { return "SELECT * FROM " + Nested(100000, "(SELECT * FROM ", "DUAL", ")"); },
+        {1345, [] { return "SELECT * FROM " + Nested(300, "(SELECT * FROM ", "DUAL", ")"); },
          "ORA-01778: maximum subquery nesting level exceeded"},
         {1346, [] { return "SELECT " + Joined(100000, "1", " + ") + " FROM DUAL"; },
          "ORA-03095: expression level is too deep, maximum 1000"},
