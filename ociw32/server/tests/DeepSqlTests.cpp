@@ -170,6 +170,13 @@ const std::vector<DeepCase>& Cases()
          "1"},
         {1337, [] { return "SELECT " + Joined(1001, "N", ", ") + " FROM T"; },
          "ORA-01792: maximum number of columns in a table or view is 1000"},
+        {1352, [] {
+             std::string cols;
+             for (int i = 0; i < 2001; ++i)
+                 cols += (i ? ", C" : "C") + std::to_string(i) + " NUMBER";
+             return "CREATE TABLE W (" + cols + ")";
+         },
+         "ORA-01792: maximum number of columns in a table or view is 1000"},
         {1338, [] { return "SELECT COUNT(*) FROM T WHERE N IN (" + Joined(5000, "2", ", ") + ")"; }, "1"},
         // Past Oracle's limits: its errors.
         {1340, [] { return "SELECT " + Nested(100000, "(", "1", ")") + " FROM DUAL"; },
