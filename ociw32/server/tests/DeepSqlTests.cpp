@@ -262,6 +262,8 @@ const Case kConstantKeys[] = {
     {1412, "SELECT N FROM T ORDER BY 'x', N DESC", "3\n2\n1"},
     {1413, "SELECT COUNT(*) FROM T GROUP BY 0 HAVING COUNT(*) > 2", "3"},
     {1414, "SELECT 0, COUNT(*) FROM T GROUP BY 0 ORDER BY 1", "0|3"},
+    // GROUP BY 1 is the constant 1, not the first column: N is not grouped.
+    {1415, "SELECT N, COUNT(*) FROM T GROUP BY 1", "ORA-00979: not a GROUP BY expression"},
 };
 
 TEST_F(DeepSqlTest, ConstantGroupAndOrderKeys)
