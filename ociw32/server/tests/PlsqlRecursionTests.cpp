@@ -5,6 +5,10 @@
 // session goes on working after each failure.
 #include "EngineFixture.h"
 
+#include <pthread.h>
+
+#include <functional>
+
 namespace oraenginetest {
 namespace {
 
@@ -89,6 +93,37 @@ TEST_F(PlsqlRecursionTest, DeepNestingFailsCleanly)
     EXPECT_EQ(expr.substr(0, 4), "ORA-") << expr.substr(0, 200);
     EXPECT_EQ(expr.find("ORA-00600"), std::string::npos) << expr.substr(0, 200);
     EXPECT_EQ(Run("SELECT COUNT(*) FROM DUAL"), "1");
+}
+
+// Runs `body` on a thread with a stack of `bytes`.
+void OnSmallStack(size_t bytes, std::function<void()> body)
+{
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, bytes);
+    pthread_t thread;
+    auto entry = [](void* p) -> void* {
+        (*static_cast<std::function<void()>*>(p))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, entry, &body), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+// The bounds follow the stack of the thread that runs the statement, so a
+// worker with a small stack gets the same clean errors, only sooner.
+TEST_F(PlsqlRecursionTest, SmallThreadStacksEndInOracleErrors)
+{
+    std::string endless, deepSql, fine;
+    OnSmallStack(2 * 1024 * 1024, [&] {
+        endless = Run("BEGIN FOREVER(1); END;");
+        deepSql = Run("SELECT " + Repeat(900, "(") + "1" + Repeat(900, ")") + " FROM DUAL");
+        fine = Run("BEGIN DOWN(20); END;");
+    });
+    EXPECT_EQ(FirstLine(endless), "ORA-06500: PL/SQL: storage error");
+    EXPECT_TRUE(deepSql == "1" || deepSql == "ORA-03095: expression level is too deep, maximum 1000") << deepSql;
+    EXPECT_EQ(fine, "ok");
 }
 
 } // namespace
