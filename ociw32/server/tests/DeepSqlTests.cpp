@@ -191,6 +191,13 @@ const std::vector<DeepCase>& Cases()
          "ORA-01778: maximum subquery nesting level exceeded"},
         {1345, [] { return "SELECT * FROM " + Nested(300, "(SELECT * FROM ", "DUAL", ")"); },
          "ORA-01778: maximum subquery nesting level exceeded"},
+        // A view's query is kept in the schema and cannot use separate
+        // parts: a view nested deeper than SQLite's parser follows is refused
+        // cleanly (unlike Oracle, which takes it), never as an internal error.
+        {1353, [] { return "CREATE VIEW V AS SELECT " + Nested(60, "ABS(", "N", ")") + " X FROM T"; },
+         "ORA-03095: expression level is too deep, maximum 1000"},
+        {1354, [] { return "CREATE VIEW V AS SELECT " + Nested(20, "ABS(", "N", ")") + " X FROM T"; }, "ok"},
+        {1355, [] { return "SELECT X FROM V ORDER BY X"; }, "1\n2\n13"},
         {1346, [] { return "SELECT " + Joined(100000, "1", " + ") + " FROM DUAL"; },
          "ORA-03095: expression level is too deep, maximum 1000"},
         {1347, [] { return "SELECT " + Nested(100000, "CASE WHEN 1 = 1 THEN ", "1", " END") + " FROM DUAL"; },
