@@ -53,8 +53,8 @@ bool IsDateArgFunction(const std::string& name)
 
 } // namespace
 
-// Operands joined by `op` with parentheses every 64 terms// Operands joined by `op` with parentheses every 64 terms, so a long AND or
-// OR chain stays shallow for SQLite.
+// Groups of 64 operands in parentheses: SQLite builds a long AND or OR
+// chain as a tree as deep as it is long.
 std::string SqlCompiler::JoinBalanced(const std::vector<std::string>& parts, const char* op)
 {
     constexpr size_t kGroup = 64;
