@@ -2,6 +2,7 @@
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/SqliteUtil.h"
 
 #include <algorithm>
@@ -247,9 +248,12 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         q.Run();
     } else if (procedure == "RUN") {
         OraResult r = RunJob(job);
+        const std::string stack = "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406\nORA-06512: at \"SYS.DBMS_JOB\", line 272";
+        // Too deep a recursion ends every level, not only the job at the bottom.
+        if (r.code == 36)
+            PlsqlInterpreter::Raise(36, r.message + stack);
         if (!r.Ok())
-            PlsqlInterpreter::Raise(12011, FormatOraError(12011, {"1"}) + "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406" +
-                                               "\nORA-06512: at \"SYS.DBMS_JOB\", line 272");
+            PlsqlInterpreter::Raise(12011, FormatOraError(12011, {"1"}) + stack);
     }
     return true;
 }
@@ -258,6 +262,13 @@ OraResult OraDbmsJob::RunJob(int64_t job)
 {
     OraSessionCore& core = m_in.Core();
     sqlite3* db = core.Db();
+    // The job's body is recursive SQL of the caller.
+    if (core.m_recursiveSql >= OraSessionCore::kMaxRecursiveSql)
+        return OraResult{36, EngineErrorMessage(36, core.Major(), {std::to_string(OraSessionCore::kMaxRecursiveSql)}), 0};
+    struct Level {
+        int& depth;
+        ~Level() { --depth; }
+    } level{++core.m_recursiveSql};
     OraResult r = core.Commit(); // RUN commits the caller's work first
     if (!r.Ok())
         return r;

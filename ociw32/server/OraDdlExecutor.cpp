@@ -318,6 +318,8 @@ void OraDdlExecutor::CreateTable(const SqlStatement& st, const std::string& sql)
         }
         selectSql = compiled.sql;
     }
+    if (defs.size() > 1000) // Oracle's bound (SQLite's own is 2000)
+        Fail(1792);
     std::set<std::string> seen;
     std::string ddl = "CREATE TABLE " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)) + " (";
     std::vector<std::string> checks;

@@ -13,12 +13,16 @@ struct EngineText {
 };
 
 const EngineText kEngineTexts[] = {
+    {36, "maximum number of recursive SQL levels (%s) exceeded"},
     {940, "invalid ALTER command"},
     {1086, "savepoint '%s' never established"},
     {1452, "cannot CREATE UNIQUE INDEX; duplicate keys found"},
+    {1778, "maximum subquery nesting level exceeded"},
+    {1792, "maximum number of columns in a table or view is 1000"},
     {2017, "integer value required"},
     {2097, "parameter cannot be modified because specified value is invalid"},
     {2429, "cannot drop index used for enforcement of unique/primary key"},
+    {3095, "expression level is too deep, maximum %s"},
     {4002, "INCREMENT must be a non-zero integer"},
     {4004, "MINVALUE must be less than MAXVALUE"},
     {4006, "START WITH cannot be less than MINVALUE"},

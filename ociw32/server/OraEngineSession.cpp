@@ -110,7 +110,8 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
     SqlParseError parseError;
     SqlStatementPtr st = parser.ParseStatement(&parseError);
     if (!st)
-        return error(parseError.code, parseError.pos, {});
+        return error(parseError.code, parseError.pos,
+                     parseError.arg.empty() ? std::vector<std::string>{} : std::vector<std::string>{parseError.arg});
     OraStatementPlan plan;
     plan.functionCode = FunctionCodeOf(st->kind);
     // Placeholders in order of first appearance.
@@ -127,6 +128,7 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
     if (st->kind == SqlStmtKind::Block)
         return PlsqlStatement::Parse(m_core, sql, statement);
     SqlCompiler compiler(catalog, sql, binds);
+    compiler.AllowFragments();
     CompiledStatement compiled;
     SqlCompileError compileError;
     bool ok = true;
@@ -190,6 +192,16 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
             OraResult r = m_core->MapError(rc, false);
             sqlite3_finalize(stmt);
             return r;
+        }
+        std::vector<OraSessionCore::FragmentSource> fragments;
+        for (const CompiledFragment& f : compiled.fragments) {
+            fragments.push_back({f.id, f.sql, f.cacheable});
+            plan.fragmentIds.push_back(f.id);
+        }
+        OraResult added = m_core->AddFragments(fragments);
+        if (!added.Ok()) {
+            sqlite3_finalize(stmt);
+            return added;
         }
         for (const CompiledColumn& c : compiled.columns) {
             OraColumnDesc d;

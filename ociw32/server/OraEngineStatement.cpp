@@ -35,6 +35,7 @@ OraEngineStatement::~OraEngineStatement()
     sqlite3_finalize(m_stmt);
     for (int id : m_plan.rownumCounters)
         m_core->m_rownum.erase(id);
+    m_core->DropFragments(m_plan.fragmentIds);
 }
 
 void OraEngineStatement::CloseCursor()
@@ -140,6 +141,7 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     OraResult alive = m_core->CheckAlive();
     if (!alive.Ok())
         return alive;
+    m_core->ResetFragmentValues(m_plan.fragmentIds);
     switch (m_plan.kind) {
     case OraStatementKind::Commit:
         return m_core->Commit();

@@ -24,6 +24,7 @@ struct OraStatementPlan {
     std::vector<std::string> bindNames;
     bool usesSequences = false;
     std::vector<int> rownumCounters;
+    std::vector<int> fragmentIds;     // ora_eval fragments the session holds for it
     char dml = 0;                     // 'I', 'U', 'D' for DML
     std::string targetOwner, targetTable;
     bool rollbackToSavepoint = false;

@@ -5,6 +5,7 @@
 #include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraEngineErrors.h"
+#include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 #include "platform/VkPrivateFiles.h"
@@ -178,12 +179,152 @@ void SingleRowFinal(sqlite3_context* ctx)
         sqlite3_value_free(state->first);
 }
 
+// ora_eval(id, inputs...): one value of a statement fragment (a part of a
+// statement nested too deeply for SQLite's parser), inputs bound to ?1...
+void EvalFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (argc < 1) {
+        Raise(ctx, "ORA-00909: invalid number of arguments");
+        return;
+    }
+    CoreOf(ctx)->EvalFragment(ctx, sqlite3_value_int(argv[0]), argc - 1, argv + 1);
+}
+
+// The inputs of a fragment as a key of its kept values.
+std::string InputsKey(int argc, sqlite3_value** argv)
+{
+    std::string key;
+    for (int i = 0; i < argc; ++i) {
+        const int type = sqlite3_value_type(argv[i]);
+        key += static_cast<char>('0' + type);
+        if (type == SQLITE_INTEGER) {
+            key += std::to_string(sqlite3_value_int64(argv[i]));
+        } else if (type == SQLITE_FLOAT) {
+            const double d = sqlite3_value_double(argv[i]);
+            key.append(reinterpret_cast<const char*>(&d), sizeof d);
+        } else if (type != SQLITE_NULL) {
+            const void* p = type == SQLITE_BLOB ? sqlite3_value_blob(argv[i]) : sqlite3_value_text(argv[i]);
+            const int n = sqlite3_value_bytes(argv[i]);
+            key += std::to_string(n) + ":";
+            if (p)
+                key.append(static_cast<const char*>(p), static_cast<size_t>(n));
+        }
+    }
+    return key;
+}
+
 } // namespace
 
 OraSessionCore::~OraSessionCore()
 {
     Close();
+    for (auto& f : m_fragments) {
+        for (auto& v : f.second.values)
+            sqlite3_value_free(v.second);
+        sqlite3_finalize(f.second.stmt);
+    }
+    m_fragments.clear();
     sqlite3_close_v2(m_db);
+}
+
+OraResult OraSessionCore::AddFragments(const std::vector<FragmentSource>& fragments)
+{
+    std::vector<int> added;
+    for (const FragmentSource& f : fragments) {
+        sqlite3_stmt* st = nullptr;
+        const int rc = sqlite3_prepare_v2(m_db, f.sql.c_str(), static_cast<int>(f.sql.size()), &st, nullptr);
+        if (rc != SQLITE_OK) {
+            OraResult r = MapError(rc, false);
+            sqlite3_finalize(st);
+            DropFragments(added);
+            return r;
+        }
+        FragmentState& state = m_fragments[f.id];
+        state.stmt = st;
+        state.cacheable = f.cacheable;
+        added.push_back(f.id);
+    }
+    return OraResult{};
+}
+
+void OraSessionCore::ResetFragmentValues(const std::vector<int>& ids)
+{
+    for (int id : ids) {
+        auto it = m_fragments.find(id);
+        if (it == m_fragments.end())
+            continue;
+        for (auto& v : it->second.values)
+            sqlite3_value_free(v.second);
+        it->second.values.clear();
+    }
+}
+
+void OraSessionCore::DropFragments(const std::vector<int>& ids)
+{
+    ResetFragmentValues(ids);
+    for (int id : ids) {
+        auto it = m_fragments.find(id);
+        if (it == m_fragments.end())
+            continue;
+        sqlite3_finalize(it->second.stmt);
+        m_fragments.erase(it);
+    }
+}
+
+void OraSessionCore::EvalFragment(sqlite3_context* ctx, int id, int argc, sqlite3_value** argv)
+{
+    auto it = m_fragments.find(id);
+    if (it == m_fragments.end()) {
+        Raise(ctx, "ORA-00904: \"ORA_EVAL\": invalid identifier");
+        return;
+    }
+    FragmentState& state = it->second;
+    // A fragment's value depends on its inputs only (it reads one snapshot
+    // and holds no sequence): computed once per inputs and execution, which
+    // keeps nested sub-queries from being re-run for every outer row.
+    std::string key;
+    if (state.cacheable) {
+        key = InputsKey(argc, argv);
+        auto kept = state.values.find(key);
+        if (kept != state.values.end()) {
+            sqlite3_result_value(ctx, kept->second);
+            return;
+        }
+    }
+    if (OraStackLow()) {
+        Raise(ctx, EngineErrorMessage(3095, m_major, {"1000"}));
+        return;
+    }
+    sqlite3_stmt* st = state.stmt;
+    sqlite3_stmt* copy = nullptr;
+    if (sqlite3_stmt_busy(st)) {
+        // Running already further up this call chain.
+        if (sqlite3_prepare_v2(m_db, sqlite3_sql(st), -1, &copy, nullptr) != SQLITE_OK) {
+            Raise(ctx, sqlite3_errmsg(m_db));
+            return;
+        }
+        st = copy;
+    }
+    for (int i = 0; i < argc; ++i)
+        sqlite3_bind_value(st, i + 1, argv[i]);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        sqlite3_value* v = sqlite3_column_value(st, 0);
+        sqlite3_result_value(ctx, v);
+        if (state.cacheable && state.values.size() < 100000) {
+            if (sqlite3_value* dup = sqlite3_value_dup(v))
+                state.values.emplace(key, dup);
+        }
+    } else if (rc == SQLITE_DONE) {
+        sqlite3_result_null(ctx);
+    } else {
+        const std::string message = sqlite3_errmsg(m_db);
+        Raise(ctx, message);
+        sqlite3_result_error_code(ctx, rc);
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    sqlite3_finalize(copy);
 }
 
 void OraSessionCore::RegisterSessionFunctions()
@@ -219,6 +360,7 @@ void OraSessionCore::RegisterSessionFunctions()
     };
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "ora_eval", -1, SQLITE_UTF8, this, EvalFn, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "ora_single_row", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, this, nullptr, SingleRowStep,
                                SingleRowFinal, nullptr);
 }
@@ -516,6 +658,11 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
     // An aggregate over outer columns only, inside a sub-query.
     if (message.rfind("misuse of aggregate", 0) == 0)
         return Error(934);
+    // Nesting beyond SQLite's parser where no fragment could take it (SQL
+    // kept in the schema, such as a view's query).
+    if (message == "parser stack overflow" || message.rfind("Expression tree is too large", 0) == 0 ||
+        message.rfind("too many terms in compound SELECT", 0) == 0)
+        return Error(3095, {"1000"});
     return OraResult{600, "ORA-00600: internal error code, arguments: [sqlite], [" + message + "]", 0};
 }
 

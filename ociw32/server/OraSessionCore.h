@@ -13,8 +13,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
+struct sqlite3_context;
+struct sqlite3_value;
 
 namespace VkOracle {
 
@@ -65,6 +70,27 @@ public:
     OraResult MapError(int rc, bool updating) const;
     OraResult Error(int code, std::initializer_list<std::string> args = {}, int offset = 0) const;
 
+    // Prepares the fragments of a compiled statement for ora_eval (the
+    // session keeps them until DropFragments). Oracle's error on failure,
+    // with none of them kept.
+    // `cacheable` fragments give one value per inputs within an execution.
+    struct FragmentSource {
+        int id = 0;
+        std::string sql;
+        bool cacheable = false;
+    };
+    OraResult AddFragments(const std::vector<FragmentSource>& fragments);
+    void DropFragments(const std::vector<int>& ids);
+    // Forgets the values kept for these fragments (a new execution).
+    void ResetFragmentValues(const std::vector<int>& ids);
+    // One value of fragment `id` for the inputs `argv`, as ora_eval gives it.
+    void EvalFragment(sqlite3_context* ctx, int id, int argc, sqlite3_value** argv);
+
+    // Levels of recursive SQL running (a job body run from PL/SQL); Oracle
+    // stops at kMaxRecursiveSql with ORA-00036.
+    static constexpr int kMaxRecursiveSql = 50;
+    int m_recursiveSql = 0;
+
     // Sequence values handed out in this session (CURRVAL).
     std::map<std::string, long long> m_currval;
     // ROWNUM counters of the query blocks being executed.
@@ -88,6 +114,12 @@ private:
     int64_t m_userId = 0;
     static int BusyWait(void* self, int attempt);
 
+    struct FragmentState {
+        sqlite3_stmt* stmt = nullptr;
+        bool cacheable = false;
+        std::map<std::string, sqlite3_value*> values; // by inputs
+    };
+    std::map<int, FragmentState> m_fragments;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_breakRequested{false};
     std::atomic<bool> m_closed{false};

@@ -4,6 +4,7 @@
 #include "ociw32/functions/OraNumber.h"
 #include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/OraEngineSession.h"
+#include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlParser.h"
 
 #include <cstdlib>
@@ -202,6 +203,10 @@ void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
 
 void PlsqlInterpreter::RunBlock(const PlsqlBlock& block, PlsqlScope* parent)
 {
+    // Recursion of PL/SQL itself goes as deep as the stack allows, then
+    // fails as Oracle does when its call stack outgrows its memory.
+    if (OraStackLow(kPlsqlStackReserve))
+        Raise(6500, FormatOraError(6500));
     PlsqlScope scope;
     scope.parent = parent;
     Frame& frame = m_frames.back();

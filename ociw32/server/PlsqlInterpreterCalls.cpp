@@ -2,6 +2,7 @@
 // schema's stored units (run with their owner's name resolution).
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -12,6 +13,8 @@
 
 namespace VkOracle {
 namespace {
+
+constexpr size_t kMaxErrorStack = 2000;
 
 std::string Joined(const std::vector<std::string>& name)
 {
@@ -257,8 +260,8 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
     }
     if (Checking())
         return OraValue{};
-    if (m_frames.size() > 50)
-        Raise(36, "ORA-00036: maximum number of recursive SQL levels (50) exceeded");
+    if (OraStackLow(kPlsqlStackReserve))
+        Raise(6500, FormatOraError(6500));
 
     PlsqlScope root;
     m_frames.push_back(Frame{unit.get(), sub->token, false, 0});
@@ -295,7 +298,10 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         if (sub->isFunction)
             result = root.vars["%RESULT"].value;
     } catch (PlsqlRaise& e) {
-        e.message += "\n" + Where();
+        // Like Oracle's, the error stack is bounded: a deep recursion keeps
+        // its first frames and the outermost one (added by the block).
+        if (e.message.size() < kMaxErrorStack)
+            e.message += "\n" + Where();
         m_frames.pop_back();
         catalog.SetSchema(schema);
         throw;

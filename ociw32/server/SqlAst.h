@@ -48,6 +48,26 @@ struct SqlExpr {
     std::string quantifier; // ANY or ALL (SOME is ANY) for a quantified comparison
     int pos = 0;
     int end = 0;
+
+    SqlExpr() = default;
+    SqlExpr(const SqlExpr&) = default;
+    SqlExpr& operator=(const SqlExpr&) = default;
+    // Frees a chain thousands of terms long without recursing through it.
+    ~SqlExpr()
+    {
+        std::vector<std::shared_ptr<SqlExpr>> pending;
+        auto take = [&pending](std::vector<std::shared_ptr<SqlExpr>>& from) {
+            for (auto& a : from)
+                if (a && a.use_count() == 1)
+                    pending.push_back(std::move(a));
+        };
+        take(args);
+        while (!pending.empty()) {
+            std::shared_ptr<SqlExpr> last = std::move(pending.back());
+            pending.pop_back();
+            take(last->args);
+        }
+    }
 };
 using SqlExprPtr = std::shared_ptr<SqlExpr>;
 

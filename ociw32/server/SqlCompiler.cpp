@@ -2,6 +2,7 @@
 // joins, ROWNUM limits, grouping rules, ORDER BY, set operations.
 #include "ociw32/server/SqlCompiler.h"
 
+#include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkNumberText.h"
@@ -16,13 +17,19 @@ namespace {
 
 void Conjuncts(const SqlExprPtr& e, std::vector<SqlExprPtr>* out)
 {
-    if (!e)
-        return;
-    if (e->kind == SqlExpr::Kind::And) {
-        Conjuncts(e->args[0], out);
-        Conjuncts(e->args[1], out);
-    } else {
-        out->push_back(e);
+    // Left to right without recursion: AND chains can be thousands long.
+    std::vector<SqlExprPtr> pending;
+    if (e)
+        pending.push_back(e);
+    while (!pending.empty()) {
+        SqlExprPtr x = pending.back();
+        pending.pop_back();
+        if (x->kind == SqlExpr::Kind::And) {
+            pending.push_back(x->args[1]);
+            pending.push_back(x->args[0]);
+        } else {
+            out->push_back(x);
+        }
     }
 }
 
@@ -83,6 +90,10 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         if (item.sub) {
             std::vector<CompiledColumn> cols;
             const size_t countersBefore = m_rownumCounters.size();
+            struct ViewLevel {
+                int& depth;
+                ~ViewLevel() { --depth; }
+            } viewLevel{++m_viewDepth};
             std::string sub = Query(*item.sub, nullptr, &cols, false);
             // SQLite may merge a sub-query into the outer one or push outer
             // conditions into it; its row order and ROWNUM counting must stay
@@ -94,7 +105,10 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             s.sqlAlias = alias;
             for (const CompiledColumn& c : cols)
                 s.columns.push_back(OraColumnInfo{c.name, c.type, std::string()});
-            s.storage = "(" + sub + ")";
+            // Inline views nested deeper than SQLite's parser follows become
+            // named queries of the statement (an inline view cannot see the
+            // query around it, so a WITH clause means the same).
+            s.storage = "(" + (m_viewDepth % kViewsPerLevel == 0 ? "SELECT * FROM " + NamedQuery(sub) : sub) + ")";
             scope.sources.push_back(s);
         } else {
             Source s = TableSource(item, "SELECT", alias);
@@ -188,6 +202,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
         }
     }
     scope.outerUsed.clear();
+    if (where.size() > 64)
+        where = {JoinBalanced(where, " AND ")};
     if (!simpleBlock && !limit.empty()) {
         Source& only = scope.sources[0];
         std::string inner = "SELECT * FROM " + only.storage + " AS " + only.sqlAlias;
@@ -279,6 +295,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             t.base = SqlBaseType::Char;
         addColumn(e.sql, item.hasAlias ? item.alias : Heading(*item.expr), t, item.expr.get());
     }
+    if (columns->size() > 1000)
+        Fail(1792, select.pos);
     const bool selectAggregates = scope.sawAggregate;
     if (scope.rownumId) {
         // Count a row once it passed every other condition and the ROWNUM ones.
@@ -297,7 +315,9 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     for (const SqlExprPtr& g : select.groupBy) {
         CExpr e = Expr(*g, scope);
         groupKeys.insert(e.sql);
-        group.push_back(e.sql);
+        // Oracle groups by a number literal as by any constant; SQLite would
+        // take it for a column position.
+        group.push_back(g->kind == SqlExpr::Kind::Number ? "CAST(" + e.sql + " AS NUMERIC)" : e.sql);
     }
     std::string having;
     scope.allowAggregates = true;
@@ -368,6 +388,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
 bool SqlCompiler::IsGroupValid(const SqlExpr& e, Scope& scope, const std::set<std::string>& groupKeys)
 {
     using K = SqlExpr::Kind;
+    if (OraStackLow())
+        Fail(3095, e.pos, {std::to_string(SqlParser::kMaxExprDepth)});
     if (e.kind == K::Func && IsAggregateName(e.text))
         return true;
     if (e.kind == K::Number || e.kind == K::String || e.kind == K::Null || e.kind == K::Bind || e.kind == K::Pseudo ||
@@ -405,6 +427,8 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     };
     if (hasLimit && !select.setOps.empty())
         sql = "SELECT * FROM (" + limited(sql, blockLimit) + ")";
+    constexpr size_t kCompoundTerms = 100;
+    size_t terms = 0;
     for (const auto& op : select.setOps) {
         std::vector<CompiledColumn> cols;
         BlockLimit nextLimit;
@@ -423,6 +447,10 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
         // SQLite applies LIMIT to the whole compound: keep each block's own.
         if (!nextLimit.count.empty())
             next = "SELECT * FROM (" + limited(next, nextLimit) + ")";
+        // SQLite takes 500 terms a compound at most (and recurses per term):
+        // every kCompoundTerms terms, what came so far becomes one operand.
+        if (++terms % kCompoundTerms == 0)
+            sql = "SELECT * FROM (" + sql + ")";
         sql += " " + (op.first == "MINUS" ? std::string("EXCEPT") : op.first) + " " + next;
     }
     if (select.orderBy.empty())
@@ -509,12 +537,31 @@ std::string SqlCompiler::Query(const SqlSelect& select, Scope* parent, std::vect
     return sql + " ORDER BY " + order;
 }
 
+std::string SqlCompiler::NamedQuery(const std::string& sql)
+{
+    std::vector<std::pair<std::string, std::string>>& named = m_frames.empty() ? m_named : m_frames.back().named;
+    for (const auto& n : named)
+        if (n.second == sql)
+            return n.first;
+    const std::string name = "\"_w" + std::to_string(m_namedCounter++) + "\"";
+    named.emplace_back(name, sql);
+    return name;
+}
+
+std::string SqlCompiler::WithClause(const std::vector<std::pair<std::string, std::string>>& named)
+{
+    std::string out;
+    for (const auto& n : named)
+        out += (out.empty() ? "WITH " : ", ") + n.first + " AS (" + n.second + ")";
+    return out.empty() ? out : out + " ";
+}
+
 bool SqlCompiler::CompileQuery(const SqlSelect& select, CompiledStatement* out, SqlCompileError* error)
 {
     try {
         out->sql = Query(select, nullptr, &out->columns, false);
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        out->sql = WithClause(m_named) + out->sql;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -598,9 +645,8 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
                 sql += (st.values.empty() && i == 0 ? "" : ", ") + defaults[i];
             sql += ")";
         }
-        out->sql = sql;
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        out->sql = WithClause(m_named) + sql;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -636,9 +682,8 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
         }
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
-        out->sql = sql;
-        out->usesSequences = m_usesSequences;
-        out->rownumCounters = m_rownumCounters;
+        out->sql = WithClause(m_named) + sql;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};
@@ -663,8 +708,8 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
         std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS " + alias;
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
-        out->sql = sql;
-        out->rownumCounters = m_rownumCounters;
+        out->sql = WithClause(m_named) + sql;
+        FinishStatement(out);
         return true;
     } catch (const Failure& f) {
         *error = SqlCompileError{f.code, f.pos, f.args};

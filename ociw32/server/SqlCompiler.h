@@ -27,8 +27,18 @@ struct CompiledColumn {
     SqlType type;
 };
 
+// A part of a statement too deeply nested for SQLite's parser, run as a
+// statement of its own: the main statement calls ora_eval(id, inputs...),
+// which binds the inputs to ?1.. of `sql` and returns its one value.
+struct CompiledFragment {
+    int id = 0;
+    std::string sql;
+    bool cacheable = true; // false when it draws from a sequence
+};
+
 struct CompiledStatement {
     std::string sql;
+    std::vector<CompiledFragment> fragments;
     std::vector<CompiledColumn> columns; // select list of a query
     bool usesSequences = false;
     std::vector<int> rownumCounters; // reset before each execution
@@ -39,6 +49,11 @@ public:
     // `binds` maps placeholder names (upper case) to their SQLite parameter
     // numbers; `source` is the statement text (for column headings).
     SqlCompiler(const OraCatalog& catalog, const std::string& source, const std::map<std::string, int>& binds);
+
+    // Lets deep expressions become fragments; only for statements the
+    // session prepares itself, never for SQL stored in the schema (views,
+    // checks, defaults), which must stand alone.
+    void AllowFragments() { m_allowFragments = true; }
 
     bool CompileQuery(const SqlSelect& select, CompiledStatement* out, SqlCompileError* error);
     bool CompileInsert(const SqlStatement& st, CompiledStatement* out, SqlCompileError* error);
@@ -107,10 +122,27 @@ private:
     OraObjectRef ResolveChecked(const std::vector<std::string>& name, const std::string& privilege, int pos);
 
     CExpr Expr(const SqlExpr& e, Scope& scope);
+    CExpr ExprNode(const SqlExpr& e, Scope& scope);
+    CExpr AndOr(const SqlExpr& e, Scope& scope);
+    CExpr Concat(const SqlExpr& e, Scope& scope);
+    // Deep nesting: the node compiled as a fragment of its own.
+    CExpr Hoisted(const SqlExpr& e, Scope& scope);
+    // `sql` evaluated where `owner` (null: the statement) is visible, passed
+    // into the open fragments as their inputs.
+    std::string Route(const std::string& sql, const Scope* owner);
+    size_t FirstFrameOutside(const Scope* owner) const;
+    void FinishStatement(CompiledStatement* out);
+    // A name for `sql` in the WITH clause of the statement being written.
+    std::string NamedQuery(const std::string& sql);
+    static std::string WithClause(const std::vector<std::pair<std::string, std::string>>& named);
     CExpr Column(const SqlExpr& e, Scope& scope);
     CExpr Function(const SqlExpr& e, Scope& scope);
     CExpr Aggregate(const SqlExpr& e, Scope& scope);
     CExpr Binary(const SqlExpr& e, Scope& scope);
+    CExpr Arithmetic(const SqlExpr& e, const CExpr& l, const CExpr& r);
+    struct FrameMark;
+    void OpenFrame(Scope& scope);
+    CExpr CloseFrame(const CExpr& inner);
     CExpr Compare(const std::string& op, const CExpr& l, const CExpr& r);
     CExpr Quantified(const SqlExpr& e, const CExpr& l, Scope& scope);
     static void CompareOperands(const CExpr& l, const CExpr& r, std::string* ls, std::string* rs);
@@ -118,11 +150,31 @@ private:
     std::string SubqueryValue(const SqlSelect& sub, Scope& scope, SqlType* type);
     std::string Heading(const SqlExpr& e) const;
     bool IsGroupValid(const SqlExpr& e, Scope& scope, const std::set<std::string>& groupKeys);
+    // Operands joined by `op`, parenthesised in groups so that a long AND or
+    // OR chain stays shallow for SQLite.
+    static std::string JoinBalanced(const std::vector<std::string>& parts, const char* op);
     static std::string AsText(const CExpr& e);
     static std::string AsNumber(const CExpr& e);
     static std::string AsDate(const CExpr& e);
     static std::string Coerce(const CExpr& e, const SqlType& to);
     static bool IsAggregateName(const std::string& name);
+
+    // A fragment being compiled: the scopes it sees only through its inputs.
+    struct Frame {
+        std::vector<const Scope*> outside;
+        std::vector<std::string> inputs;
+        int base = 0; // m_exprDepth where it opened
+        bool usesSequence = false;
+        std::vector<std::pair<std::string, std::string>> named; // its WITH clause
+    };
+    // Expression levels a statement or fragment holds before the next
+    // level becomes a fragment (SQLite's parser stack holds about 100
+    // entries; one level of ours costs it up to about 10).
+    static constexpr int kHoistEvery = 5;
+    // Nesting the compiler accepts at all (the parser's bound, plus chains).
+    static constexpr int kMaxDepth = 2500;
+    // Inline views nested in one statement text before one becomes a named query.
+    static constexpr int kViewsPerLevel = 4;
 
     const OraCatalog& m_catalog;
     std::string m_source;
@@ -130,6 +182,14 @@ private:
     int m_aliasCounter = 0;
     bool m_usesSequences = false;
     std::vector<int> m_rownumCounters;
+    bool m_allowFragments = false;
+    int m_exprDepth = 0;
+    std::vector<Frame> m_frames;
+    std::map<std::string, int> m_fragmentIds; // fragment text -> id
+    std::vector<CompiledFragment> m_fragments;
+    int m_viewDepth = 0;
+    int m_namedCounter = 0;
+    std::vector<std::pair<std::string, std::string>> m_named; // the statement's WITH clause
 };
 
 } // namespace VkOracle

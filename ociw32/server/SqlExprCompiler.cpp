@@ -2,6 +2,8 @@
 // implicit conversions, built-in functions.
 #include "ociw32/server/SqlCompiler.h"
 
+#include "ociw32/server/OraStackGuard.h"
+#include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 
@@ -39,12 +41,36 @@ const FunctionInfo kFunctions[] = {
     {"VSIZE", "ora_length", 1, 1, 'N'},
 };
 
+bool IsArithmetic(const SqlExpr& e)
+{
+    return e.kind == SqlExpr::Kind::Binary && e.args.size() == 2 && e.text != "||";
+}
+
 bool IsDateArgFunction(const std::string& name)
 {
     return name == "ADD_MONTHS" || name == "LAST_DAY" || name == "NEXT_DAY" || name == "MONTHS_BETWEEN";
 }
 
 } // namespace
+
+// Groups of 64 operands in parentheses: SQLite builds a long AND or OR
+// chain as a tree as deep as it is long.
+std::string SqlCompiler::JoinBalanced(const std::vector<std::string>& parts, const char* op)
+{
+    constexpr size_t kGroup = 64;
+    std::vector<std::string> level = parts;
+    do {
+        std::vector<std::string> next;
+        for (size_t i = 0; i < level.size(); i += kGroup) {
+            std::string g = "(";
+            for (size_t k = i; k < std::min(level.size(), i + kGroup); ++k)
+                g += (k > i ? op : "") + level[k];
+            next.push_back(g + ")");
+        }
+        level.swap(next);
+    } while (level.size() > 1);
+    return level.front();
+}
 
 SqlCompiler::SqlCompiler(const OraCatalog& catalog, const std::string& source, const std::map<std::string, int>& binds)
     : m_catalog(catalog), m_source(source), m_binds(binds)
@@ -138,6 +164,110 @@ std::string SqlCompiler::Heading(const SqlExpr& e) const
 SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
 {
     using K = SqlExpr::Kind;
+    if (m_exprDepth >= kMaxDepth || OraStackLow())
+        Fail(3095, e.pos, {std::to_string(SqlParser::kMaxExprDepth)});
+    struct Level {
+        int& depth;
+        ~Level() { --depth; }
+    } level{++m_exprDepth};
+    const bool leaf = e.kind == K::Number || e.kind == K::String || e.kind == K::Null || e.kind == K::Bind ||
+                      e.kind == K::Column || e.kind == K::Star || e.kind == K::Pseudo ||
+                      (e.kind == K::Func && IsAggregateName(e.text));
+    const int base = m_frames.empty() ? 0 : m_frames.back().base;
+    if (m_allowFragments && !leaf && m_exprDepth - base >= kHoistEvery)
+        return Hoisted(e, scope);
+    return ExprNode(e, scope);
+}
+
+size_t SqlCompiler::FirstFrameOutside(const Scope* owner) const
+{
+    for (size_t i = 0; i < m_frames.size(); ++i) {
+        if (!owner)
+            return i;
+        const std::vector<const Scope*>& out = m_frames[i].outside;
+        if (std::find(out.begin(), out.end(), owner) != out.end())
+            return i;
+    }
+    return m_frames.size();
+}
+
+std::string SqlCompiler::Route(const std::string& sql, const Scope* owner)
+{
+    std::string s = sql;
+    for (size_t i = FirstFrameOutside(owner); i < m_frames.size(); ++i) {
+        std::vector<std::string>& in = m_frames[i].inputs;
+        auto it = std::find(in.begin(), in.end(), s);
+        if (it == in.end())
+            it = in.insert(in.end(), s);
+        s = "?" + std::to_string(it - in.begin() + 1);
+    }
+    return s;
+}
+
+// Keeps the open frames as they were when a compile step fails (a caller
+// may catch the failure and go on compiling).
+struct SqlCompiler::FrameMark {
+    SqlCompiler* c;
+    size_t size;
+    std::vector<Frame> cut; // frames set aside, put back at the end
+    explicit FrameMark(SqlCompiler* compiler) : c(compiler), size(compiler->m_frames.size()) {}
+    ~FrameMark()
+    {
+        c->m_frames.resize(std::min(size, c->m_frames.size()));
+        for (Frame& f : cut)
+            c->m_frames.push_back(std::move(f));
+    }
+};
+
+void SqlCompiler::OpenFrame(Scope& scope)
+{
+    Frame f;
+    for (const Scope* s = &scope; s; s = s->parent)
+        f.outside.push_back(s);
+    f.base = m_exprDepth;
+    m_frames.push_back(std::move(f));
+}
+
+SqlCompiler::CExpr SqlCompiler::CloseFrame(const CExpr& inner)
+{
+    Frame f = std::move(m_frames.back());
+    m_frames.pop_back();
+    if (f.usesSequence && !m_frames.empty())
+        m_frames.back().usesSequence = true;
+    if (f.inputs.size() > 120)
+        Fail(3095, 0, {std::to_string(SqlParser::kMaxExprDepth)}); // beyond SQLite's arguments per call
+    const std::string sql = WithClause(f.named) + "SELECT " + inner.sql;
+    auto it = m_fragmentIds.find(sql);
+    if (it == m_fragmentIds.end()) {
+        static std::atomic<int> s_next{1};
+        const int id = s_next++;
+        it = m_fragmentIds.emplace(sql, id).first;
+        m_fragments.push_back(CompiledFragment{id, sql, !f.usesSequence});
+    }
+    std::string call = "ora_eval(" + std::to_string(it->second);
+    for (const std::string& in : f.inputs)
+        call += ", " + in;
+    return CExpr{call + ")", inner.type, inner.aggregate};
+}
+
+SqlCompiler::CExpr SqlCompiler::Hoisted(const SqlExpr& e, Scope& scope)
+{
+    FrameMark mark(this);
+    OpenFrame(scope);
+    const CExpr inner = ExprNode(e, scope);
+    return CloseFrame(inner);
+}
+
+void SqlCompiler::FinishStatement(CompiledStatement* out)
+{
+    out->usesSequences = m_usesSequences;
+    out->rownumCounters = m_rownumCounters;
+    out->fragments = m_fragments;
+}
+
+SqlCompiler::CExpr SqlCompiler::ExprNode(const SqlExpr& e, Scope& scope)
+{
+    using K = SqlExpr::Kind;
     switch (e.kind) {
     case K::Number: {
         std::string t = e.text;
@@ -165,7 +295,8 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
     case K::Bind: {
         auto it = m_binds.find(e.text);
         const int index = it == m_binds.end() ? 0 : it->second;
-        return CExpr{"?" + std::to_string(index), TextType(m_catalog.Major() <= 7 ? 2000 : 4000), false};
+        return CExpr{Route("?" + std::to_string(index), nullptr), TextType(m_catalog.Major() <= 7 ? 2000 : 4000),
+                     false};
     }
     case K::Pseudo:
         if (e.text == "SYSDATE")
@@ -183,15 +314,15 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
                 m_rownumCounters.push_back(scope.rownumId);
             }
             const std::string id = std::to_string(scope.rownumId);
-            return CExpr{scope.inWhere ? "ora_rownum_peek(" + id + ")" : "ora_rownum_cur(" + id + ")",
+            return CExpr{Route(scope.inWhere ? "ora_rownum_peek(" + id + ")" : "ora_rownum_cur(" + id + ")", &scope),
                          SqlType{SqlBaseType::Number, 22, 0, 0, false}, false};
         }
         if (e.text == "ROWID") {
             if (scope.sources.empty())
                 Fail(904, e.pos, {"\"ROWID\""});
             const Source& s = scope.sources.front();
-            return CExpr{(s.sqlAlias.empty() ? "" : s.sqlAlias + ".") + "rowid", SqlType{SqlBaseType::Rowid, 18, 0, 0, false},
-                         false};
+            return CExpr{Route((s.sqlAlias.empty() ? "" : s.sqlAlias + ".") + "rowid", &scope),
+                         SqlType{SqlBaseType::Rowid, 18, 0, 0, false}, false};
         }
         Fail(976, e.pos);
     case K::Column:
@@ -214,14 +345,8 @@ SqlCompiler::CExpr SqlCompiler::Expr(const SqlExpr& e, Scope& scope)
         return Compare(e.text, l, r);
     }
     case K::And:
-    case K::Or: {
-        CExpr l = Expr(*e.args[0], scope);
-        CExpr r = Expr(*e.args[1], scope);
-        if (e.kind == K::Or && !scope.outerUsed.empty())
-            Fail(1719, e.pos);
-        return CExpr{"(" + l.sql + (e.kind == K::And ? " AND " : " OR ") + r.sql + ")", NumberType(),
-                     l.aggregate || r.aggregate};
-    }
+    case K::Or:
+        return AndOr(e, scope);
     case K::Not: {
         CExpr a = Expr(*e.args[0], scope);
         return CExpr{"(NOT " + a.sql + ")", NumberType(), a.aggregate};
@@ -386,7 +511,7 @@ SqlCompiler::CExpr SqlCompiler::Column(const SqlExpr& e, Scope& scope)
             SqlType t = found->type;
             if (src.outer)
                 t.nullable = true;
-            return CExpr{sql, t, false};
+            return CExpr{Route(sql, s), t, false};
         }
     }
     std::string shown;
@@ -399,23 +524,93 @@ SqlCompiler::CExpr SqlCompiler::Sequence(const std::string& owner, const std::st
                                          int)
 {
     m_usesSequences = true;
+    for (Frame& f : m_frames)
+        f.usesSequence = true;
     return CExpr{std::string(pseudo == "NEXTVAL" ? "ora_nextval(" : "ora_currval(") + SqlQuote(owner) + ", " +
                      SqlQuote(name) + ")",
                  NumberType(), false};
 }
 
+SqlCompiler::CExpr SqlCompiler::AndOr(const SqlExpr& e, Scope& scope)
+{
+    // A chain of one operator, walked without recursion down its left side.
+    std::vector<const SqlExpr*> terms;
+    const SqlExpr* left = &e;
+    while (left->kind == e.kind && left->args.size() == 2) {
+        terms.push_back(left->args[1].get());
+        left = left->args[0].get();
+    }
+    terms.push_back(left);
+    std::reverse(terms.begin(), terms.end());
+    std::vector<std::string> parts;
+    bool aggregate = false;
+    for (const SqlExpr* t : terms) {
+        CExpr c = Expr(*t, scope);
+        parts.push_back(c.sql);
+        aggregate = aggregate || c.aggregate;
+    }
+    if (e.kind == SqlExpr::Kind::Or && !scope.outerUsed.empty())
+        Fail(1719, e.pos);
+    return CExpr{JoinBalanced(parts, e.kind == SqlExpr::Kind::And ? " AND " : " OR "), NumberType(), aggregate};
+}
+
+SqlCompiler::CExpr SqlCompiler::Concat(const SqlExpr& e, Scope& scope)
+{
+    // One call per 100 terms (SQLite takes at most 127 arguments a call).
+    constexpr size_t kPerCall = 100;
+    std::vector<std::string> parts;
+    int size = 0;
+    bool agg = false;
+    for (const auto& a : e.args) {
+        const CExpr c = Expr(*a, scope);
+        parts.push_back(AsText(c));
+        size += std::max(1, c.type.IsDate() ? 75 : c.type.IsNumber() ? 40 : c.type.size);
+        agg = agg || c.aggregate;
+    }
+    do {
+        std::vector<std::string> next;
+        for (size_t i = 0; i < parts.size(); i += kPerCall) {
+            std::string call = "ora_concat(";
+            for (size_t k = i; k < std::min(parts.size(), i + kPerCall); ++k)
+                call += (k > i ? ", " : "") + parts[k];
+            next.push_back(call + ")");
+        }
+        parts.swap(next);
+    } while (parts.size() > 1);
+    size = std::min(size, m_catalog.Major() <= 7 ? 2000 : 4000);
+    return CExpr{parts.front(), TextType(size), agg};
+}
+
 SqlCompiler::CExpr SqlCompiler::Binary(const SqlExpr& e, Scope& scope)
 {
-    CExpr l = Expr(*e.args[0], scope);
-    CExpr r = Expr(*e.args[1], scope);
-    const bool agg = l.aggregate || r.aggregate;
-    if (e.text == "||") {
-        int size = std::min(4000, std::max(1, l.type.IsDate() ? 75 : l.type.IsNumber() ? 40 : l.type.size) +
-                                      std::max(1, r.type.IsDate() ? 75 : r.type.IsNumber() ? 40 : r.type.size));
-        if (m_catalog.Major() <= 7)
-            size = std::min(size, 2000);
-        return CExpr{"ora_concat(" + AsText(l) + ", " + AsText(r) + ")", TextType(size), agg};
+    if (e.text == "||")
+        return Concat(e, scope);
+    // An arithmetic chain (a + b - c ...) is folded left to right without
+    // recursion; every kChainStep operators of it go into a fragment of
+    // their own, opened before the first operand so that each operand is
+    // compiled where its value is needed.
+    constexpr size_t kChainStep = 12;
+    std::vector<const SqlExpr*> spine;
+    for (const SqlExpr* x = &e; IsArithmetic(*x); x = x->args[0].get())
+        spine.push_back(x);
+    const size_t ops = spine.size();
+    const size_t frames = m_allowFragments ? (ops - 1) / kChainStep : 0;
+    FrameMark mark(this);
+    for (size_t i = 0; i < frames; ++i)
+        OpenFrame(scope);
+    CExpr acc = Expr(*spine.back()->args[0], scope);
+    for (size_t j = 0; j < ops; ++j) {
+        if (j > 0 && j % kChainStep == 0 && frames > 0)
+            acc = CloseFrame(acc);
+        const SqlExpr& node = *spine[ops - 1 - j];
+        acc = Arithmetic(node, acc, Expr(*node.args[1], scope));
     }
+    return acc;
+}
+
+SqlCompiler::CExpr SqlCompiler::Arithmetic(const SqlExpr& e, const CExpr& l, const CExpr& r)
+{
+    const bool agg = l.aggregate || r.aggregate;
     const bool ld = l.type.IsDate(), rd = r.type.IsDate();
     if (e.text == "+") {
         if (ld && rd)
@@ -480,10 +675,10 @@ SqlCompiler::CExpr SqlCompiler::Quantified(const SqlExpr& e, const CExpr& l, Sco
         Fail(1719, e.pos);
     if (!e.sub) {
         // A list: ANY is an OR of comparisons, ALL an AND.
-        std::string sql;
+        std::vector<std::string> parts;
         for (size_t i = 1; i < e.args.size(); ++i)
-            sql += (i > 1 ? (all ? " AND " : " OR ") : "") + Compare(e.text, l, Expr(*e.args[i], scope)).sql;
-        return CExpr{"(" + sql + ")", NumberType(), l.aggregate};
+            parts.push_back(Compare(e.text, l, Expr(*e.args[i], scope)).sql);
+        return CExpr{JoinBalanced(parts, all ? " AND " : " OR "), NumberType(), l.aggregate};
     }
     std::vector<CompiledColumn> cols;
     const std::string sub = Query(*e.sub, &scope, &cols, true);
@@ -510,6 +705,24 @@ bool SqlCompiler::IsAggregateName(const std::string& name)
 
 SqlCompiler::CExpr SqlCompiler::Aggregate(const SqlExpr& e, Scope& scope)
 {
+    // An aggregate belongs to its query block: inside a fragment it is
+    // computed outside and passed in.
+    const size_t cut = FirstFrameOutside(&scope);
+    if (cut < m_frames.size()) {
+        FrameMark mark(this);
+        mark.cut.assign(std::make_move_iterator(m_frames.begin() + static_cast<std::ptrdiff_t>(cut)),
+                        std::make_move_iterator(m_frames.end()));
+        m_frames.resize(cut);
+        mark.size = cut;
+        CExpr a = Aggregate(e, scope);
+        m_frames.resize(cut);
+        for (Frame& f : mark.cut)
+            m_frames.push_back(std::move(f));
+        mark.cut.clear();
+        mark.size = m_frames.size();
+        a.sql = Route(a.sql, &scope);
+        return a;
+    }
     if (!scope.allowAggregates)
         Fail(934, e.pos);
     scope.sawAggregate = true;
@@ -604,23 +817,36 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         const bool convertAfter = resultType.IsNumber() || resultType.IsDate();
         bool mixed = false;
         int size = 0;
-        std::string sql = "ora_decode(" + args[0].sql;
+        std::vector<std::string> rest; // search, result, ..., [default]
         for (int i = 1; i < n; ++i) {
             const CExpr& a = args[static_cast<size_t>(i)];
             const bool isResult = (i % 2 == 0) || (i == n - 1);
             if (isResult) {
                 if (convertAfter) {
                     mixed = mixed || (!a.type.IsUnknown() && a.type.base != resultType.base);
-                    sql += ", " + a.sql;
+                    rest.push_back(a.sql);
                 } else {
-                    sql += ", " + Coerce(a, resultType);
+                    rest.push_back(Coerce(a, resultType));
                 }
                 size = std::max(size, a.type.IsNumber() ? 40 : a.type.IsDate() ? 75 : a.type.size);
             } else {
-                sql += ", " + (args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
+                rest.push_back(args[0].type.IsNumber() || args[0].type.IsDate() ? Coerce(a, args[0].type) : a.sql);
             }
         }
-        sql += ")";
+        // SQLite takes 127 arguments a call: later pairs go into a DECODE
+        // that is the default of the one before.
+        constexpr size_t kPairsPerCall = 50;
+        const bool hasDefault = rest.size() % 2 == 1;
+        const size_t pairs = rest.size() / 2;
+        std::string sql = hasDefault ? rest.back() : std::string();
+        for (size_t first = (pairs == 0 ? 0 : (pairs - 1) / kPairsPerCall * kPairsPerCall);; first -= kPairsPerCall) {
+            std::string call = "ora_decode(" + args[0].sql;
+            for (size_t k = first * 2; k < std::min(pairs, first + kPairsPerCall) * 2; ++k)
+                call += ", " + rest[k];
+            sql = call + (sql.empty() ? "" : ", " + sql) + ")";
+            if (first == 0)
+                break;
+        }
         if (mixed)
             sql = (resultType.IsNumber() ? "ora_to_num(" : "ora_to_date_implicit(") + sql + ")";
         if (resultType.IsText())
@@ -637,7 +863,7 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
         if (name != f.name)
             continue;
         argc(f.minArgs, f.maxArgs);
-        std::string sql = std::string(f.target) + "(";
+        std::vector<std::string> parts;
         SqlType first = args.empty() ? SqlType{} : args[0].type;
         for (int i = 0; i < n; ++i) {
             const CExpr& a = args[static_cast<size_t>(i)];
@@ -653,9 +879,22 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
             } else if (a.type.IsDate()) {
                 s = AsText(a);
             }
-            sql += (i ? ", " : "") + s;
+            parts.push_back(s);
         }
-        sql += ")";
+        // COALESCE, LEAST and GREATEST over more arguments than SQLite takes
+        // in one call: the last argument is the same call over the rest.
+        constexpr size_t kPerCall = 100;
+        std::string sql;
+        for (size_t first = parts.size() <= kPerCall ? 0 : (parts.size() - 2) / (kPerCall - 1) * (kPerCall - 1);;
+             first -= kPerCall - 1) {
+            std::string call = std::string(f.target) + "(";
+            const size_t last = sql.empty() ? parts.size() : first + kPerCall - 1;
+            for (size_t k = first; k < last; ++k)
+                call += (k > first ? ", " : "") + parts[k];
+            sql = call + (sql.empty() ? "" : ", " + sql) + ")";
+            if (first == 0)
+                break;
+        }
         SqlType t;
         switch (f.result) {
         case 'N': t = NumberType(); break;

@@ -3,7 +3,10 @@
 // returned as SqlParseError.
 #include "ociw32/server/SqlParser.h"
 
+#include "ociw32/server/OraStackGuard.h"
+
 #include <cstring>
+#include <string>
 
 namespace VkOracle {
 namespace {
@@ -95,6 +98,18 @@ void SqlParser::FailAt(int code, int pos) const
     throw Failure{code, pos};
 }
 
+void SqlParser::FailTooDeep() const
+{
+    throw Failure{3095, Peek().pos, std::to_string(kMaxExprDepth)};
+}
+
+void SqlParser::EnterExpr()
+{
+    if (m_depth >= kMaxExprDepth || OraStackLow())
+        FailTooDeep();
+    ++m_depth;
+}
+
 bool SqlParser::IsReserved(const SqlToken& t) const
 {
     if (t.kind != TokKind::Ident)
@@ -150,14 +165,7 @@ void SqlParser::Finish(const SqlExprPtr& e)
 
 SqlExprPtr SqlParser::Expr()
 {
-    // Hostile nesting must not exhaust the stack.
-    struct Depth {
-        int& d;
-        explicit Depth(int& depth) : d(depth) { ++d; }
-        ~Depth() { --d; }
-    } depth(m_depth);
-    if (m_depth > 200)
-        Fail(936);
+    DepthScope depth(this);
     return OrExpr();
 }
 
@@ -166,8 +174,9 @@ SqlExprPtr SqlParser::OrExpr()
     SqlExprPtr left = AndExpr();
     int chain = 0;
     while (IsWord("OR")) {
-        if (++chain > 400) // SQLite's expression depth is bounded
-            Fail(936);
+        // A chain builds a left-deep tree: it counts as nesting.
+        if (m_depth + ++chain > kMaxChainDepth)
+            FailTooDeep();
         Next();
         SqlExprPtr e = Make(SqlExpr::Kind::Or, left->pos);
         e->args = {left, AndExpr()};
@@ -182,8 +191,8 @@ SqlExprPtr SqlParser::AndExpr()
     SqlExprPtr left = NotExpr();
     int chain = 0;
     while (IsWord("AND")) {
-        if (++chain > 400) // SQLite's expression depth is bounded
-            Fail(936);
+        if (m_depth + ++chain > kMaxChainDepth)
+            FailTooDeep();
         Next();
         SqlExprPtr e = Make(SqlExpr::Kind::And, left->pos);
         e->args = {left, NotExpr()};
@@ -196,12 +205,7 @@ SqlExprPtr SqlParser::AndExpr()
 SqlExprPtr SqlParser::NotExpr()
 {
     if (IsWord("NOT")) {
-        if (++m_depth > 200)
-            Fail(936);
-        struct Restore {
-            int& d;
-            ~Restore() { --d; }
-        } restore{m_depth};
+        DepthScope depth(this);
         const int pos = Next().pos;
         SqlExprPtr e = Make(SqlExpr::Kind::Not, pos);
         e->args = {NotExpr()};
@@ -310,16 +314,25 @@ SqlExprPtr SqlParser::Predicate()
 SqlExprPtr SqlParser::Additive()
 {
     SqlExprPtr left = Multiplicative();
+    SqlExpr* concat = nullptr; // the n-ary || this chain is extending
     int chain = 0;
     while (IsOp("+") || IsOp("-") || IsOp("||")) {
-        if (++chain > 400) // SQLite's expression depth is bounded
-            Fail(936);
         const std::string op = Next().text;
+        if (op == "||" && concat == left.get()) {
+            // Consecutive || terms share one node: a long concatenation
+            // stays flat instead of becoming a tree as deep as it is long.
+            left->args.push_back(Multiplicative());
+            Finish(left);
+            continue;
+        }
+        if (m_depth + ++chain > kMaxChainDepth)
+            FailTooDeep();
         SqlExprPtr e = Make(SqlExpr::Kind::Binary, left->pos);
         e->text = op;
         e->args = {left, Multiplicative()};
         Finish(e);
         left = e;
+        concat = op == "||" ? e.get() : nullptr;
     }
     return left;
 }
@@ -329,8 +342,8 @@ SqlExprPtr SqlParser::Multiplicative()
     SqlExprPtr left = Unary();
     int chain = 0;
     while (IsOp("*") || IsOp("/")) {
-        if (++chain > 400) // SQLite's expression depth is bounded
-            Fail(936);
+        if (m_depth + ++chain > kMaxChainDepth)
+            FailTooDeep();
         const std::string op = Next().text;
         SqlExprPtr e = Make(SqlExpr::Kind::Binary, left->pos);
         e->text = op;
@@ -343,14 +356,8 @@ SqlExprPtr SqlParser::Multiplicative()
 
 SqlExprPtr SqlParser::Unary()
 {
-    if (m_depth > 200)
-        Fail(936);
     if (IsOp("-") || IsOp("+")) {
-        ++m_depth;
-        struct Restore {
-            int& d;
-            ~Restore() { --d; }
-        } restore{m_depth};
+        DepthScope depth(this);
         const SqlToken t = Next();
         SqlExprPtr operand = Unary();
         if (t.text == "+")
@@ -557,12 +564,15 @@ SqlSelectPtr SqlParser::SubqueryInParens()
 
 SqlSelectPtr SqlParser::Query()
 {
-    if (++m_depth > 200)
-        Fail(936);
+    // Oracle nests sub-queries 255 deep at most.
+    if (m_queryDepth >= kMaxQueryDepth)
+        throw Failure{1778, Peek().pos};
+    ++m_queryDepth;
     struct Restore {
         int& d;
         ~Restore() { --d; }
-    } restore{m_depth};
+    } restore{m_queryDepth};
+    DepthScope depth(this);
     SqlSelectPtr first;
     if (IsOp("(")) {
         Next();
@@ -865,6 +875,7 @@ SqlStatementPtr SqlParser::ParseStatement(SqlParseError* error)
     } catch (const Failure& f) {
         error->code = f.code;
         error->pos = f.pos;
+        error->arg = f.arg;
         return nullptr;
     }
 }
@@ -882,6 +893,7 @@ SqlExprPtr SqlParser::ParseStandaloneExpr(SqlParseError* error)
     } catch (const Failure& f) {
         error->code = f.code;
         error->pos = f.pos;
+        error->arg = f.arg;
         return nullptr;
     }
 }

@@ -19,6 +19,14 @@ struct SqlParseError {
 
 class SqlParser {
 public:
+    // Expression nesting (parentheses, calls, CASE, NOT) and sub-query
+    // nesting the parser accepts (ORA-03095, ORA-01778 beyond).
+    static constexpr int kMaxExprDepth = 1000;
+    static constexpr int kMaxQueryDepth = 255;
+    // An operator chain (a + b + ...) nests only in the tree, which the
+    // compiler walks without recursion: it may be longer.
+    static constexpr int kMaxChainDepth = 4000;
+
     explicit SqlParser(const std::string& sql);
     // Parses one statement (no trailing ';'). Null with *error set on failure.
     SqlStatementPtr ParseStatement(SqlParseError* error);
@@ -30,6 +38,14 @@ private:
     struct Failure {
         int code;
         int pos;
+        std::string arg = {};
+    };
+    struct DepthScope {
+        SqlParser* p;
+        explicit DepthScope(SqlParser* parser) : p(parser) { p->EnterExpr(); }
+        ~DepthScope() { --p->m_depth; }
+        DepthScope(const DepthScope&) = delete;
+        DepthScope& operator=(const DepthScope&) = delete;
     };
 
     const SqlToken& Peek(int ahead = 0) const;
@@ -42,6 +58,9 @@ private:
     void ExpectOp(const char* op, int code);
     [[noreturn]] void Fail(int code) const;
     [[noreturn]] void FailAt(int code, int pos) const;
+    // ORA-03095: nesting beyond the bounds below, or beyond what the stack holds.
+    [[noreturn]] void FailTooDeep() const;
+    void EnterExpr();
     std::string Identifier(int code = 904);     // an identifier (quoted or not)
     std::vector<std::string> QualifiedName(int code = 903);
     bool IsReserved(const SqlToken& t) const;
@@ -95,7 +114,8 @@ private:
     std::vector<SqlToken> m_tokens;
     SqlTokenError m_lexError;
     size_t m_at = 0;
-    int m_depth = 0; // nesting of expressions and sub-queries
+    int m_depth = 0;      // nesting of expressions and sub-queries
+    int m_queryDepth = 0; // nesting of sub-queries
 };
 
 } // namespace VkOracle

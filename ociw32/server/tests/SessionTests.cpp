@@ -123,11 +123,12 @@ TEST_F(SessionTest, HostileTextsFailCleanly)
 {
     VkOracle::OraSession& s = System();
     const std::string deep = "SELECT " + std::string(5000, '(') + "1" + std::string(5000, ')') + " FROM DUAL";
-    EXPECT_EQ(ParseError(s, deep).substr(0, 4), "936@");
+    EXPECT_EQ(ParseError(s, deep).substr(0, 5), "3095@");
+    // A long operator chain is not deep nesting: it runs.
     std::string chain = "SELECT 1";
     for (int i = 0; i < 3000; ++i)
         chain += "+1";
-    EXPECT_EQ(ParseError(s, chain + " FROM DUAL").substr(0, 4), "936@");
+    EXPECT_EQ(Run(chain + " FROM DUAL"), "3001");
     EXPECT_EQ(ParseError(s, std::string("SELECT '\0' FROM DUAL", 20)), "0@0");
     EXPECT_EQ(ParseError(s, ""), "900@0");
     EXPECT_EQ(ParseError(s, "SELECT \"unterminated FROM DUAL"), "1740@7");
