@@ -53,6 +53,7 @@ const QueueCommand s_commands[] = {
     {32783, &CSchedulerCtrl::StopSelected, Need::Selection},
     {32779, &CSchedulerCtrl::BreakSelected, Need::Selection},
     {32791, &CSchedulerCtrl::Interactive_Forecast, Need::OneSelected},
+    {32792, &CSchedulerCtrl::StopSafely, Need::OneSelected},
     {1057, &CSchedulerCtrl::Disconnect, Need::Connected},
     {1058, &CSchedulerCtrl::Reconnect, Need::NotConnected},
     {1059, nullptr, Need::NotConnected},

@@ -56,6 +56,7 @@ const VkMenuTable& QvQueueMenu()
         VkMenuSeparator(),
         VkMenuItem(32778, "&Run"),
         VkMenuItem(32783, "&Stop"),
+        VkMenuItem(32792, "Stop Sa&fely..."),
         VkMenuItem(32774, "Stop &All"),
         VkMenuSeparator(),
         VkMenuItem(32779, "&Break"),

@@ -49,6 +49,7 @@ public:
     void RunSelected();
     void BreakSelected();
     void Interactive_Forecast();
+    void StopSafely();
     bool Interactive_Login();
     std::string Database();
     std::string UserName();

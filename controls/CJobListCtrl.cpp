@@ -179,6 +179,18 @@ void CJobListCtrl::HandleDialogRequest(VkMessageEvent& message)
     }
 }
 
+void CJobListCtrl::ShowStatus(const std::string& text, bool busy)
+{
+    if (!m_status)
+        return;
+    CJobStatusRecord status;
+    status.m_text = text;
+    status.m_image = busy ? IDB_TW_BUSY : IDB_TW_DONE;
+    status.m_frames = busy ? 4 : 1;
+    status.m_animate = busy;
+    m_status->ApplyStatus(status);
+}
+
 bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply)
 {
     QPointer<CJobListCtrl> list(this);

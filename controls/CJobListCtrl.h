@@ -48,6 +48,8 @@ public:
     // Run, remove, stop, break, copy, paste and drag of the selected jobs.
     CJobListActions& Actions() { return *m_actions; }
     void SetStatusBar(CJobListStatusCtrl* status) { m_status = status; }
+    // Shows text on the status bar (when there is one), busy or done.
+    void ShowStatus(const std::string& text, bool busy);
 
     // Logon details, kept by the worker.
     void SetLogon(const std::string& host, const std::string& user, const std::string& password);

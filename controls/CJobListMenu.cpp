@@ -45,6 +45,8 @@ std::vector<CJobListMenuItem> CJobListMenu::Build(const CJobListMenuState& state
                 items.push_back(Separator());
                 items.push_back(Command(ID_JL_RUN, IDS_JL_MENU_RUN, !allRunning));
                 items.push_back(Command(ID_JL_STOP, IDS_JL_MENU_STOP, allRunning));
+                items.push_back(Command(ID_JL_STOP_SAFELY, IDS_JL_MENU_STOP_SAFELY,
+                                        allRunning && state.selected == 1));
             }
             if (state.rows > 0)
                 items.push_back(Command(ID_JL_STOP_ALL, IDS_JL_MENU_STOP_ALL));

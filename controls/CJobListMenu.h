@@ -25,6 +25,7 @@ enum CJobListCommand : UINT {
     ID_JL_CHANGE_CONNECTION = 4121,
     ID_JL_PROPERTIES = 4122,
     ID_JL_FORECAST = 4123,
+    ID_JL_STOP_SAFELY = 4124,
 };
 
 struct CJobListMenuItem {

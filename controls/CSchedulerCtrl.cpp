@@ -7,6 +7,7 @@
 #include "controls/CJobQueueMessages.h"
 #include "controls/CJobCopyTarget.h"
 #include "controls/CJobDetailCommands.h"
+#include "controls/CJobSafeStopCommands.h"
 #include "controls/CJobExportImport.h"
 #include "controls/CQueueConnection.h"
 #include "controls/CRedirectorWnd.h"
@@ -52,6 +53,7 @@ CSchedulerCtrl::CSchedulerCtrl()
     new CJobExportImport(&m_main->List());
     new CJobCopyTarget(&m_main->List());
     CJobDetailCommands::Attach(m_main->List());
+    CJobSafeStopCommands::Attach(m_main->List());
     // Raised on the worker thread; a sink only notes it.
     m_main->List().Worker().SetLoginHandler([this] { m_events.FireDispatch(DISPID_SC_ONLOGIN); });
 }
@@ -206,6 +208,13 @@ HRESULT CSchedulerCtrl::Interactive_Forecast()
 {
     if (m_main && !m_main->List().SelectedRows().empty())
         ListCommand(ID_JL_FORECAST);
+    return S_OK;
+}
+
+HRESULT CSchedulerCtrl::StopSafely()
+{
+    if (m_main && !m_main->List().SelectedRows().empty())
+        ListCommand(ID_JL_STOP_SAFELY);
     return S_OK;
 }
 
@@ -434,6 +443,7 @@ const VkDispatchTable<CSchedulerCtrl>& CSchedulerCtrl::DispatchTable()
                 const HRESULT hr = call.GetLong(0, &handle);
                 return FAILED(hr) ? hr : c.SetExternalExplorer(handle);
             })
-            .MethodOf(DISPID_SC_INTERACTIVE_FORECAST, "Interactive_Forecast", &C::Interactive_Forecast);
+            .MethodOf(DISPID_SC_INTERACTIVE_FORECAST, "Interactive_Forecast", &C::Interactive_Forecast)
+            .MethodOf(DISPID_SC_STOPSAFELY, "StopSafely", &C::StopSafely);
     return table;
 }

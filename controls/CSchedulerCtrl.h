@@ -65,6 +65,7 @@ public:
     HRESULT Disconnect() override;
     HRESULT SetExternalExplorer(LONG hWnd) override;
     HRESULT Interactive_Forecast() override;
+    HRESULT StopSafely() override;
 
     HRESULT CreateControlWindow(QWidget* parent, QWidget** window) override;
     HRESULT DestroyControlWindow() override;

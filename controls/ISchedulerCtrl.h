@@ -43,6 +43,7 @@ enum SchedulerDispId : DISPID {
     DISPID_SC_DISCONNECT = 28,
     DISPID_SC_SETEXTERNALEXPLORER = 29,
     DISPID_SC_INTERACTIVE_FORECAST = 30,
+    DISPID_SC_STOPSAFELY = 31,
 };
 constexpr DISPID DISPID_SC_ONLOGIN = 1; // of _ISchedulerCtrlEvents
 
@@ -112,4 +113,7 @@ struct ISchedulerCtrl : IDispatch {
     virtual HRESULT SetExternalExplorer(LONG hWnd) = 0;
     // The forecast of the first selected job's runs; nothing without one.
     virtual HRESULT Interactive_Forecast() = 0;
+    // Asks, then stops the first selected job so that it stays stopped
+    // (broken during the kill, put back after); nothing without a selection.
+    virtual HRESULT StopSafely() = 0;
 };

@@ -537,3 +537,42 @@ TEST_F(QueueWindows, ForecastListsTheNextRunsAndItsFixChangesTheJob)
 }
 
 } // namespace
+
+namespace {
+
+// Jobs > Run starts a job that sleeps for a minute; Jobs > Stop Safely ends
+// the run at once and leaves the job as it was before (not broken, same next
+// date), the steps shown on the queue's status bar.
+TEST_F(QueueWindows, StopSafelyEndsARunAndPutsTheJobBack)
+{
+    const std::string scott = "scott/tiger@DEMO";
+    Sql(scott, "DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'DBMS_LOCK.SLEEP(60);', "
+               "TO_DATE('2099-01-02 06:00', 'YYYY-MM-DD HH24:MI'), 'SYSDATE + 1'); COMMIT; END;");
+    const std::string number = Sql(scott, "select max(job) from user_jobs");
+    const int job = std::stoi(number.substr(number.find('\n') + 1));
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected") && doc->Control()->Items() == 10; }));
+    Activate(doc);
+    SelectJobs(doc, {job});
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32778)); // run
+    const std::string running = "select count(*) from dba_jobs_running where job = " + std::to_string(job);
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, running) == "COUNT(*)\n1\n"; }, 60000));
+
+    SelectJobs(doc, {job});
+    ASSERT_TRUE(Enabled(32792));
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32792));
+    ASSERT_EQ(modal.Messages().size(), 2u);
+    EXPECT_TRUE(modal.Messages().back().text.startsWith("Stop job " + QString::number(job) + " safely?"));
+    ASSERT_TRUE(WaitUntil([&] { return Status(doc).contains("are as they were"); }, 30000)) << Status(doc).toStdString();
+    // The program's own session no longer sees the run (the safe stop waited
+    // for that); the run's failure is counted.
+    EXPECT_EQ(Sql(scott, "select broken, failures, to_char(next_date, 'YYYY-MM-DD HH24:MI') from user_jobs where job = " +
+                             std::to_string(job)),
+              "BROKEN\tFAILURES\tTO_CHAR(NEXT_DATE,'YYYY-MM-DDH\nN\t1\t2099-01-02 06:00\n");
+    EXPECT_EQ(modal.Unexpected(), 0);
+}
+
+} // namespace

@@ -58,7 +58,37 @@ TEST_F(KillSessionTest, ABusySessionIsInterruptedWithOra00028)
     EXPECT_EQ(Run("SELECT STATUS FROM V$SESSION WHERE USERNAME = 'SCOTT'"), "KILLED");
 }
 
-// 2: an idle session hears of it at its next call; the killer's errors.
+// 2: a job run by DBMS_JOB.RUN in the killed session ends as a failure and
+// leaves no row in DBA_JOBS_RUNNING.
+TEST_F(KillSessionTest, AKilledJobRunLeavesNoRunningRow)
+{
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'DBMS_LOCK.SLEEP(600);', SYSDATE + 1000, NULL); COMMIT; END;")
+                  .substr(0, 2),
+              "ok");
+    const std::string job = Run("SELECT MAX(JOB) FROM DBA_JOBS WHERE LOG_USER = 'SCOTT'");
+    const std::string target = Target("SCOTT");
+    std::unique_ptr<VkOracle::OraStatement> st;
+    ASSERT_TRUE(scott.Parse("BEGIN DBMS_JOB.RUN(" + job + "); END;", &st).Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread runner([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) != "1" && !done)
+        std::this_thread::yield();
+    EXPECT_FALSE(done) << result.message;
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
+    runner.join();
+    // The run fails as a job fails; its session is dead from now on.
+    EXPECT_EQ(result.message.rfind("ORA-12011", 0), 0u) << result.message;
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job), "0");
+    EXPECT_EQ(Run("SELECT FAILURES || ' ' || NVL(TO_CHAR(THIS_DATE), '-') FROM DBA_JOBS WHERE JOB = " + job), "1 -");
+}
+
+// 3: an idle session hears of it at its next call; the killer's errors.
 TEST_F(KillSessionTest, AnIdleSessionLearnsAtItsNextCallAndBadTargetsFail)
 {
     VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
