@@ -1,76 +1,14 @@
 #include "app/CQuillView.h"
 
-#include "generic/IVkControlWindow.h"
 #include "gridview/IQuillView.h"
-#include "platform/ComRuntime.h"
-#include "platform/DispatchTable.h"
 #include "platform/VkVariant.h"
 
-#include <QResizeEvent>
 
-CQuillView::CQuillView(QWidget* parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("QuillViewHost"));
-}
-
-CQuillView::~CQuillView()
-{
-    DestroyControl();
-}
+CQuillView::CQuillView(QWidget* parent) : TwControlHost(QStringLiteral("QuillViewHost"), parent) {}
 
 bool CQuillView::Create()
 {
-    ComPtr<IDispatch> dispatch;
-    if (FAILED(CoCreateInstance(CLSID_QuillView, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(dispatch.GetAddressOf()))))
-        return false;
-    ComPtr<IVkControlWindow> window;
-    QWidget* controlWindow = nullptr;
-    if (FAILED(dispatch.As(&window)) || FAILED(window->CreateControlWindow(this, &controlWindow)))
-        return false;
-    m_dispatch = dispatch;
-    m_window = window;
-    m_controlWindow = controlWindow;
-    m_controlWindow->setGeometry(rect());
-    return true;
-}
-
-void CQuillView::DestroyControl()
-{
-    if (m_window)
-        m_window->DestroyControlWindow();
-    m_window = nullptr;
-    m_dispatch = nullptr;
-}
-
-void CQuillView::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (m_controlWindow)
-        m_controlWindow->setGeometry(rect());
-}
-
-HRESULT CQuillView::Call(DISPID id, std::initializer_list<VARIANT> args, VARIANT* result, WORD flags)
-{
-    if (!m_dispatch)
-        return E_FAIL;
-    return VkInvoke(m_dispatch.Get(), id, flags, args, result);
-}
-
-bool CQuillView::CallBool(DISPID id, WORD flags)
-{
-    VkVariant result;
-    bool value = false;
-    return SUCCEEDED(Call(id, {}, &result, flags)) && SUCCEEDED(result.ToBool(&value)) && value;
-}
-
-std::string CQuillView::GetText(DISPID id)
-{
-    VkVariant result;
-    std::string text;
-    if (FAILED(Call(id, {}, &result, DISPATCH_PROPERTYGET)) || FAILED(result.ToText(&text)))
-        return {};
-    return text;
+    return CreateControl(CLSID_QuillView);
 }
 
 std::string CQuillView::Database() { return GetText(DISPID_QV_DATABASE); }
@@ -78,9 +16,8 @@ std::string CQuillView::UserName() { return GetText(DISPID_QV_USERNAME); }
 
 bool CQuillView::SetLogon(const std::string& user, const std::string& password, const std::string& database)
 {
-    return SUCCEEDED(Call(DISPID_QV_USERNAME, {VkVariant(user)}, nullptr, DISPATCH_PROPERTYPUT)) &&
-           SUCCEEDED(Call(DISPID_QV_PASSWORD, {VkVariant(password)}, nullptr, DISPATCH_PROPERTYPUT)) &&
-           SUCCEEDED(Call(DISPID_QV_DATABASE, {VkVariant(database)}, nullptr, DISPATCH_PROPERTYPUT));
+    return PutText(DISPID_QV_USERNAME, user) && PutText(DISPID_QV_PASSWORD, password) &&
+           PutText(DISPID_QV_DATABASE, database);
 }
 
 void CQuillView::Interactive_Properties() { Call(DISPID_QV_INTERACTIVE_PROPERTIES); }
@@ -100,12 +37,7 @@ void CQuillView::Login() { Call(DISPID_QV_LOGIN); }
 
 ComPtr<IUnknown> CQuillView::GetIUnknown()
 {
-    VkVariant result;
-    if (FAILED(Call(DISPID_QV_GETIUNKNOWN, {}, &result)))
-        return nullptr;
-    if (result.vt == VT_DISPATCH || result.vt == VT_UNKNOWN)
-        return ComPtr<IUnknown>(result.punkVal);
-    return nullptr;
+    return CallUnknown(DISPID_QV_GETIUNKNOWN);
 }
 
 void CQuillView::Reconnect() { Call(DISPID_QV_RECONNECT); }

@@ -1,85 +1,13 @@
 #include "app/CSchedulerCtrl.h"
 
 #include "controls/ISchedulerCtrl.h"
-#include "generic/IVkControlWindow.h"
-#include "platform/ComRuntime.h"
-#include "platform/DispatchTable.h"
 #include "platform/VkVariant.h"
 
-#include <QResizeEvent>
-
-CSchedulerCtrl::CSchedulerCtrl(QWidget* parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("SchedulerCtrlHost"));
-}
-
-CSchedulerCtrl::~CSchedulerCtrl()
-{
-    DestroyControl();
-}
+CSchedulerCtrl::CSchedulerCtrl(QWidget* parent) : TwControlHost(QStringLiteral("SchedulerCtrlHost"), parent) {}
 
 bool CSchedulerCtrl::Create()
 {
-    ComPtr<IDispatch> dispatch;
-    if (FAILED(CoCreateInstance(CLSID_SchedulerCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(dispatch.GetAddressOf()))))
-        return false;
-    ComPtr<IVkControlWindow> window;
-    QWidget* controlWindow = nullptr;
-    if (FAILED(dispatch.As(&window)) || FAILED(window->CreateControlWindow(this, &controlWindow)))
-        return false;
-    m_dispatch = dispatch;
-    m_window = window;
-    m_controlWindow = controlWindow;
-    m_controlWindow->setGeometry(rect());
-    return true;
-}
-
-void CSchedulerCtrl::DestroyControl()
-{
-    if (m_window)
-        m_window->DestroyControlWindow();
-    m_window = nullptr;
-    m_dispatch = nullptr;
-}
-
-void CSchedulerCtrl::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (m_controlWindow)
-        m_controlWindow->setGeometry(rect());
-}
-
-HRESULT CSchedulerCtrl::Call(DISPID id, std::initializer_list<VARIANT> args, VARIANT* result, WORD flags)
-{
-    if (!m_dispatch)
-        return E_FAIL;
-    return VkInvoke(m_dispatch.Get(), id, flags, args, result);
-}
-
-bool CSchedulerCtrl::CallBool(DISPID id)
-{
-    VkVariant result;
-    bool value = false;
-    return SUCCEEDED(Call(id, {}, &result)) && SUCCEEDED(result.ToBool(&value)) && value;
-}
-
-LONG CSchedulerCtrl::CallLong(DISPID id, WORD flags)
-{
-    VkVariant result;
-    LONG value = 0;
-    if (FAILED(Call(id, {}, &result, flags)) || FAILED(result.ToLong(&value)))
-        return 0;
-    return value;
-}
-
-std::string CSchedulerCtrl::GetText(DISPID id)
-{
-    VkVariant result;
-    std::string text;
-    if (FAILED(Call(id, {}, &result, DISPATCH_PROPERTYGET)) || FAILED(result.ToText(&text)))
-        return {};
-    return text;
+    return CreateControl(CLSID_SchedulerCtrl);
 }
 
 void CSchedulerCtrl::Interactive_Export() { Call(DISPID_SC_INTERACTIVE_EXPORT); }
@@ -108,9 +36,8 @@ LONG CSchedulerCtrl::Items() { return CallLong(DISPID_SC_ITEMS, DISPATCH_PROPERT
 void CSchedulerCtrl::Login() { Call(DISPID_SC_LOGIN); }
 bool CSchedulerCtrl::SetLogon(const std::string& user, const std::string& password, const std::string& database)
 {
-    return SUCCEEDED(Call(DISPID_SC_USERNAME, {VkVariant(user)}, nullptr, DISPATCH_PROPERTYPUT)) &&
-           SUCCEEDED(Call(DISPID_SC_PASSWORD, {VkVariant(password)}, nullptr, DISPATCH_PROPERTYPUT)) &&
-           SUCCEEDED(Call(DISPID_SC_DATABASE, {VkVariant(database)}, nullptr, DISPATCH_PROPERTYPUT));
+    return PutText(DISPID_SC_USERNAME, user) && PutText(DISPID_SC_PASSWORD, password) &&
+           PutText(DISPID_SC_DATABASE, database);
 }
 
 void CSchedulerCtrl::Reconnect() { Call(DISPID_SC_RECONNECT); }
@@ -125,12 +52,7 @@ bool CSchedulerCtrl::Persist(IUnknown* stream, bool load)
 
 ComPtr<IUnknown> CSchedulerCtrl::GetIUnknown()
 {
-    VkVariant result;
-    if (FAILED(Call(DISPID_SC_GETIUNKNOWN, {}, &result)))
-        return nullptr;
-    if (result.vt == VT_DISPATCH || result.vt == VT_UNKNOWN)
-        return ComPtr<IUnknown>(result.punkVal);
-    return nullptr;
+    return CallUnknown(DISPID_SC_GETIUNKNOWN);
 }
 
 void CSchedulerCtrl::SetExternalExplorer(LONG window)

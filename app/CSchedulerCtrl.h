@@ -5,33 +5,19 @@
 // by dispatch id. Without a registered control the window stays empty and
 // every call answers its default.
 
-#include "platform/ComInterfaces.h"
-#include "platform/ComPtr.h"
-#include "platform/WinTypes.h"
-
-#include <QPointer>
-#include <QWidget>
+#include "framework/TwControlHost.h"
 
 #include <string>
 
-struct IVkControlWindow;
-
-class CSchedulerCtrl : public QWidget {
+class CSchedulerCtrl : public TwControlHost {
     Q_OBJECT
 
 public:
     explicit CSchedulerCtrl(QWidget* parent = nullptr);
-    // Closes the control's window (ending its worker) before the window goes.
-    ~CSchedulerCtrl() override;
 
     // Creates the control; false when it cannot be created (not registered,
     // or its window cannot be made).
     bool Create();
-    bool HasControl() const { return static_cast<bool>(m_dispatch); }
-    IDispatch* Dispatch() const { return m_dispatch.Get(); }
-    // Ends the control's background work and closes its window; later calls
-    // answer their defaults.
-    void DestroyControl();
 
     void Interactive_Export();
     void Interactive_Import();
@@ -67,18 +53,4 @@ public:
     void Reconnect();
     void Disconnect();
     void SetExternalExplorer(LONG window);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    HRESULT Call(DISPID id, std::initializer_list<VARIANT> args = {}, VARIANT* result = nullptr,
-                 WORD flags = DISPATCH_METHOD);
-    bool CallBool(DISPID id);
-    LONG CallLong(DISPID id, WORD flags = DISPATCH_METHOD);
-    std::string GetText(DISPID id);
-
-    ComPtr<IDispatch> m_dispatch;
-    ComPtr<IVkControlWindow> m_window;
-    QPointer<QWidget> m_controlWindow;
 };

@@ -6,35 +6,21 @@
 // call answers its default. In namespace TwHost because the control module's
 // implementation class has the same name.
 
-#include "platform/ComInterfaces.h"
-#include "platform/ComPtr.h"
-#include "platform/WinTypes.h"
+#include "framework/TwControlHost.h"
 
-#include <QPointer>
-#include <QWidget>
-
-#include <initializer_list>
 #include <string>
-
-struct IVkControlWindow;
 
 namespace TwHost {
 
-class CExplorerCtrl : public QWidget {
+class CExplorerCtrl : public TwControlHost {
     Q_OBJECT
 
 public:
     explicit CExplorerCtrl(QWidget* parent = nullptr);
-    // Closes the control's window (ending its worker) before the window goes.
-    ~CExplorerCtrl() override;
 
     // Creates the control; false when it cannot be created (not registered,
     // or its window cannot be made).
     bool Create();
-    bool HasControl() const { return static_cast<bool>(m_dispatch); }
-    // Ends the control's background work and closes its window; later calls
-    // answer their defaults.
-    void DestroyControl();
 
     // Shows the control's logon dialog; true when it was confirmed.
     bool Interactive_Login();
@@ -51,20 +37,6 @@ public:
     bool SetDatabase(const std::string& value);
     bool SetUserName(const std::string& value);
     bool SetPassword(const std::string& value);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    HRESULT Call(DISPID id, std::initializer_list<VARIANT> args = {}, VARIANT* result = nullptr,
-                 WORD flags = DISPATCH_METHOD);
-    bool CallBool(DISPID id);
-    std::string GetText(DISPID id);
-    bool PutText(DISPID id, const std::string& value);
-
-    ComPtr<IDispatch> m_dispatch;
-    ComPtr<IVkControlWindow> m_window;
-    QPointer<QWidget> m_controlWindow;
 };
 
 } // namespace TwHost
