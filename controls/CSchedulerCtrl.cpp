@@ -79,18 +79,7 @@ const VkClassEntry& CSchedulerCtrl::ClassEntry()
 
 HRESULT CSchedulerCtrl::CreateControlWindow(QWidget* parent, QWidget** window)
 {
-    if (!window)
-        return E_POINTER;
-    *window = nullptr;
-    if (!m_window)
-        return E_FAIL;
-    if (parent) {
-        m_window->setParent(parent);
-        m_window->setGeometry(parent->rect());
-    }
-    m_window->show();
-    *window = m_window;
-    return S_OK;
+    return VkHandOverControlWindow(m_window, parent, window);
 }
 
 HRESULT CSchedulerCtrl::DestroyControlWindow()

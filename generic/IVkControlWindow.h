@@ -22,3 +22,7 @@ struct IVkControlWindow : IUnknown {
     // S_FALSE when it was closed already. Interface thread only.
     virtual HRESULT DestroyControlWindow() = 0;
 };
+
+// CreateControlWindow for a control whose window is window (null once it
+// was closed): places it in parent, shows it and answers it.
+HRESULT VkHandOverControlWindow(QWidget* window, QWidget* parent, QWidget** out);

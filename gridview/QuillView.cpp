@@ -84,18 +84,7 @@ const VkClassEntry& QuillView::ClassEntry()
 
 HRESULT QuillView::CreateControlWindow(QWidget* parent, QWidget** window)
 {
-    if (!window)
-        return E_POINTER;
-    *window = nullptr;
-    if (!m_window)
-        return E_FAIL;
-    if (parent) {
-        m_window->setParent(parent);
-        m_window->setGeometry(parent->rect());
-    }
-    m_window->show();
-    *window = m_window;
-    return S_OK;
+    return VkHandOverControlWindow(m_window, parent, window);
 }
 
 HRESULT QuillView::DestroyControlWindow()

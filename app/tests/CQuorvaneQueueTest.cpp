@@ -19,6 +19,8 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -60,6 +62,8 @@ protected:
     void SetUp() override
     {
         FreshRootTest::SetUp();
+        // The clipboard outlives a test; jobs another test copied would turn Paste on.
+        QGuiApplication::clipboard()->clear();
         std::string output;
         if (qvtest::RunCommand("'" + qvtest::BinPath("oradmin").string() + "' demo", &output, true) != 0)
             FAIL() << "the demo databases could not be provisioned:\n" << output;
