@@ -256,6 +256,11 @@ int OraAdmin::Startup(const std::string& sid)
     if (!RegisteredHome(&home))
         return 1;
     const OraDatabaseRef db = Database(home, sid);
+    if (TheOraServer().Status(db).rfind("MISSING", 0) == 0) {
+        m_err << "oradmin: there is no database " << db.sid << " in " << home.string()
+              << " (oradmin create " << db.sid << " makes one)\n";
+        return 1;
+    }
     if (int rc = Report(TheOraServer().Startup(db)))
         return rc;
     m_out << "Database " << db.sid << " opened.\n";

@@ -137,6 +137,19 @@ TEST_F(OraToolsTest, UsageErrors)
     EXPECT_NE(output.find("oradmin demo"), std::string::npos) << output;
 }
 
+// Starting a database that was never created says so, not ORA-01034.
+TEST_F(OraToolsTest, StartupOfAMissingDatabaseSaysItIsMissing)
+{
+    std::string output;
+    ASSERT_EQ(qvtest::RunCommand(Tool("oradmin") + " demo", &output, true), 0) << output;
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " startup NOSUCH", &output, true), 1);
+    EXPECT_NE(output.find("there is no database NOSUCH"), std::string::npos) << output;
+    EXPECT_EQ(output.find("ORA-01034"), std::string::npos) << output;
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " startup DOWN", &output, true), 0) << output;
+}
+
 TEST_F(OraToolsTest, OcisqlReportsConnectErrorsLikeOracle)
 {
     std::string output;
