@@ -81,9 +81,21 @@ case "$mode" in
     export QT_QPA_PLATFORM=offscreen
     # Tests make their own data roots; nothing here touches the user's.
     failed=0
+    summary=()
     for loc in "${test_locales[@]}"; do
       echo "== Tests with LC_ALL=$loc"
-      LC_ALL=$loc ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" || failed=1
+      log="$build_dir/Testing/run-$loc.log"
+      mkdir -p "$build_dir/Testing"
+      if ! LC_ALL=$loc ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" "$@" 2>&1 | tee "$log"; then
+        failed=1
+        summary+=("$loc")
+      fi
+    done
+    # The end of a long log is what gets read: say there what failed and why.
+    for loc in "${summary[@]}"; do
+      echo "== Failed with LC_ALL=$loc:"
+      grep -E '\*\*\*(Failed|Timeout|Exception)|Not Run|: Failure$|^Expected|^  Actual|Which is:|Value of:|^\[  FAILED  \]' \
+        "$build_dir/Testing/run-$loc.log" | head -60 || true
     done
     exit $failed
     ;;
