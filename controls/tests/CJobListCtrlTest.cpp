@@ -20,8 +20,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <functional>
+
 
 namespace {
 
@@ -418,19 +418,24 @@ TEST_F(JobListOnDemo, ClosingWhileTheWorkerIsBusyAsksWhetherToKeepWaiting)
     ASSERT_TRUE(list().RequestRefresh());
     ASSERT_EQ(reached.Wait(60000), VkWaitResult::Signalled);
     list().Worker().SetReplyTimeout(50); // the length of one waiting round
-    modal.AnswerMessage([&](const VkMessageBoxRequest& request) {
+    // Once released, the worker may still need more than one round on a
+    // busy machine; every round asks the same question and Retry waits on.
+    std::function<int(const VkMessageBoxRequest&)> keepWaiting = [&](const VkMessageBoxRequest& request) {
         EXPECT_TRUE(request.text.startsWith("Still waiting for a thread to terminate."));
         EXPECT_EQ(request.caption, "Job Scheduler");
         EXPECT_EQ(request.style & MB_TYPEMASK, static_cast<UINT>(MB_RETRYCANCEL));
         open.Set();
+        modal.AnswerMessage(keepWaiting);
         return IDRETRY;
-    });
+    };
+    modal.AnswerMessage(keepWaiting);
     list().Shutdown(); // the owner's close handling
-    EXPECT_EQ(modal.Messages().size(), 1u);
-    EXPECT_TRUE(modal.Exhausted());
+    const size_t asked = modal.Messages().size();
+    EXPECT_GE(asked, 1u);
+    EXPECT_EQ(modal.Unexpected(), 0);
     EXPECT_FALSE(list().Worker().Started());
     dlg.reset(); // nothing left to ask
-    EXPECT_EQ(modal.Messages().size(), 1u);
+    EXPECT_EQ(modal.Messages().size(), asked);
 }
 
 TEST_F(JobListOnDemo, FailedLogonOffersReconnectAndTheImageRetries)
