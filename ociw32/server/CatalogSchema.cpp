@@ -1,6 +1,7 @@
 #include "ociw32/server/CatalogSchema.h"
 
 #include "ociw32/functions/OraClock.h"
+#include "ociw32/server/OraPasswordVerifier.h"
 
 #include <sqlite3.h>
 
@@ -236,7 +237,7 @@ std::vector<ViewDef> Views()
          " FROM cat_users u WHERE u.is_role = 0"},
         {"DBA_USERS", "SELECT_CATALOG_ROLE", 0,
          {{"USERNAME", "V30", true, 0, "u.username"}, {"USER_ID", "N", true, 0, "u.user_id"},
-          {"PASSWORD", "V30", false, 0, "upper(hex(substr(u.password, 1, 8)))"},
+          {"PASSWORD", "V30", false, 0, "CASE WHEN u.password LIKE 'S:%' THEN substr(u.password, 3, 16) END"},
           {"ACCOUNT_STATUS", "V32", true, 8, "u.account_status"},
           {"DEFAULT_TABLESPACE", "V30", true, 0, "CASE WHEN u.username IN ('SYS','SYSTEM') THEN 'SYSTEM' ELSE 'USERS' END"},
           {"TEMPORARY_TABLESPACE", "V30", true, 0, "'TEMP'"},
@@ -540,7 +541,8 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
     // Users and roles.
     const std::string t = std::to_string(now);
     sql = "INSERT INTO cat_users(user_id, username, password, created, is_role) VALUES "
-          "(0, 'SYS', 'CHANGE_ON_INSTALL', " + t + ", 0), (5, 'SYSTEM', 'MANAGER', " + t + ", 0),"
+          "(0, 'SYS', " + Quote(OraPasswordVerifier::Make("CHANGE_ON_INSTALL")) + ", " + t + ", 0), (5, 'SYSTEM', " +
+          Quote(OraPasswordVerifier::Make("MANAGER")) + ", " + t + ", 0),"
           "(1, 'PUBLIC', NULL, " + t + ", 1), (2, 'CONNECT', NULL, " + t + ", 1), (3, 'RESOURCE', NULL, " + t +
           ", 1), (4, 'DBA', NULL, " + t + ", 1), (6, 'SELECT_CATALOG_ROLE', NULL, " + t + ", 1)";
     if (!Exec(db, sql, error))

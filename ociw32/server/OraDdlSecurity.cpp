@@ -3,6 +3,7 @@
 #include "ociw32/server/OraDdlExecutor.h"
 
 #include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 
@@ -54,7 +55,9 @@ void OraDdlExecutor::CreateUser(const SqlStatement& st)
         Fail(isRole ? 1921 : 1920, {name});
     SqliteStmt q(m_core.Db(), "INSERT INTO cat_users(user_id, username, password, account_status, created, is_role)"
                               " SELECT max(max(user_id) + 1, 20), ?, ?, ?, ?, 0 FROM cat_users");
-    q.Bind(1, name).Bind(2, st.password).Bind(3, std::string(st.accountLock == "LOCK" ? "LOCKED" : "OPEN")).Bind(4, m_now);
+    q.Bind(1, name).Bind(2, OraPasswordVerifier::Make(st.password))
+        .Bind(3, std::string(st.accountLock == "LOCK" ? "LOCKED" : "OPEN"))
+        .Bind(4, m_now);
     if (!q.Run())
         Fail(1920, {name});
 }
@@ -325,7 +328,7 @@ void OraDdlExecutor::AlterUser(const SqlStatement& st)
         Fail(1031);
     if (!st.password.empty()) {
         SqliteStmt q(m_core.Db(), "UPDATE cat_users SET password = ? WHERE username = ?");
-        q.Bind(1, st.password).Bind(2, name);
+        q.Bind(1, OraPasswordVerifier::Make(st.password)).Bind(2, name);
         q.Run();
     }
     if (!st.accountLock.empty()) {

@@ -5,6 +5,7 @@
 #include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraEngineErrors.h"
+#include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
@@ -416,14 +417,22 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
         return OraResult{1005, FormatOraError(1005), 0};
+    bool upgradePassword = false;
     {
         SqliteStmt q(db, "SELECT user_id, password, account_status FROM cat_users WHERE username = ? AND is_role = 0");
         q.Bind(1, user);
-        if (!q.Step() || (checkPassword && VkAsciiUpper(q.Text(1)) != VkAsciiUpper(password)))
+        if (!q.Step() || (checkPassword && !OraPasswordVerifier::Matches(q.Text(1), password)))
             return OraResult{1017, FormatOraError(1017), 0};
         if (checkPassword && q.Text(2).find("LOCKED") != std::string::npos)
             return OraResult{28000, FormatOraError(28000), 0};
         core->m_userId = q.Int(0);
+        upgradePassword = checkPassword && !OraPasswordVerifier::IsVerifier(q.Text(1));
+    }
+    if (upgradePassword) {
+        // A file written before verifiers keeps the password itself: replace it.
+        SqliteStmt u(db, "UPDATE cat_users SET password = ? WHERE user_id = ?");
+        u.Bind(1, OraPasswordVerifier::Make(password)).Bind(2, core->m_userId);
+        u.Run();
     }
     // Version 7 servers (territory AMERICA) default to two-digit YY years.
     if (core->m_major <= 7)
