@@ -22,6 +22,7 @@ const EngineText kEngineTexts[] = {
     {2017, "integer value required"},
     {2097, "parameter cannot be modified because specified value is invalid"},
     {2429, "cannot drop index used for enforcement of unique/primary key"},
+    {3001, "unimplemented feature"},
     {3095, "expression level is too deep, maximum %s"},
     {4002, "INCREMENT must be a non-zero integer"},
     {4004, "MINVALUE must be less than MAXVALUE"},

@@ -672,6 +672,10 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
     if (message == "parser stack overflow" || message.rfind("Expression tree is too large", 0) == 0 ||
         message.rfind("too many terms in compound SELECT", 0) == 0)
         return Error(3095, {"1000"});
+    // SQLite joins at most 64 tables (200 terms) where Oracle has no such limit.
+    if ((message.rfind("at most ", 0) == 0 && message.find(" tables in a join") != std::string::npos) ||
+        message.rfind("too many FROM clause terms", 0) == 0)
+        return Error(3001);
     return OraResult{600, "ORA-00600: internal error code, arguments: [sqlite], [" + message + "]", 0};
 }
 

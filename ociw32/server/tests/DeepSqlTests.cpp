@@ -281,3 +281,32 @@ TEST_F(DeepSqlTest, ConstantGroupAndOrderKeys)
 
 } // namespace
 } // namespace oraenginetest
+
+namespace oraenginetest {
+namespace {
+
+std::string JoinOf(int tables, const std::string& table = "DUAL")
+{
+    std::string sql = "SELECT COUNT(*) FROM ";
+    for (int i = 1; i <= tables; ++i)
+        sql += (i > 1 ? ", " : "") + table + " D" + std::to_string(i);
+    return sql;
+}
+
+// A join of more tables than the engine can take is an unimplemented
+// feature, not an internal error; up to the engine's limit it runs.
+TEST_F(DeepSqlTest, JoinsBeyondTheEnginesLimitAreRefusedCleanly)
+{
+    EXPECT_EQ(Run(JoinOf(60)), "1");
+    const std::string beyond = Run(JoinOf(65));
+    EXPECT_EQ(beyond, "ORA-03001: unimplemented feature") << beyond;
+    EXPECT_EQ(Run(JoinOf(300)), "ORA-03001: unimplemented feature");
+    EXPECT_EQ(Run("CREATE TABLE ONE_ROW (N NUMBER)"), "ok");
+    EXPECT_EQ(Run("INSERT INTO ONE_ROW VALUES (1)"), "rows=1");
+    EXPECT_EQ(Run(JoinOf(50, "ONE_ROW")), "1");
+    EXPECT_EQ(Run(JoinOf(65, "ONE_ROW")), "ORA-03001: unimplemented feature");
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM DUAL"), "1");
+}
+
+} // namespace
+} // namespace oraenginetest
