@@ -2,15 +2,14 @@
 
 #include "app/CGridDoc.h"
 #include "app/CQuillView.h"
-#include "app/CQuillViewEventSink.h"
+#include "framework/TwPostingEventSink.h"
 #include "gridview/IQuillView.h"
-#include "platform/ConnectionPoint.h"
 
 #include <QCoreApplication>
 #include <QResizeEvent>
 
 CGridView::CGridView(CGridDoc* doc, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_cookie(CQuillViewEventSink::kNoCookie)
+    : QWidget(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("GridView"));
     auto* control = new CQuillView(this);
@@ -35,23 +34,15 @@ CGridView::~CGridView()
 
 void CGridView::Advise()
 {
-    ComPtr<IUnknown> unknown = m_control->GetIUnknown();
-    if (!unknown)
-        return;
-    m_sink = ComPtr<CQuillViewEventSink>(new CQuillViewEventSink(this));
-    DWORD cookie = 0;
-    if (SUCCEEDED(VkAdvise(unknown.Get(), DIID__IQuillViewEvents, m_sink.Get(), &cookie)))
-        m_cookie = cookie;
+    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__IQuillViewEvents, this,
+                                        {{DISPID_QV_ONLOGIN, "OnLogin", UWM_GRID_LOGIN},
+                                         {DISPID_QV_ONTITLECHANGE, "OnTitleChange", UWM_GRID_TITLE}});
 }
 
 void CGridView::Unadvise()
 {
     if (m_sink)
-        m_sink->Detach();
-    if (m_control && m_cookie != CQuillViewEventSink::kNoCookie)
-        if (ComPtr<IUnknown> unknown = m_control->GetIUnknown())
-            VkUnadvise(unknown.Get(), DIID__IQuillViewEvents, m_cookie);
-    m_cookie = CQuillViewEventSink::kNoCookie;
+        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
     m_sink = nullptr;
 }
 

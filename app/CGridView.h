@@ -10,7 +10,11 @@
 
 class CGridDoc;
 class CQuillView;
-class CQuillViewEventSink;
+class TwPostingEventSink;
+
+// Posted by the control's events to the view.
+constexpr UINT UWM_GRID_LOGIN = 1725;
+constexpr UINT UWM_GRID_TITLE = 1726;
 
 class CGridView : public QWidget {
     Q_OBJECT
@@ -40,6 +44,5 @@ private:
 
     CGridDoc* m_doc;
     CQuillView* m_control = nullptr; // a child
-    ComPtr<CQuillViewEventSink> m_sink;
-    DWORD m_cookie;
+    ComPtr<TwPostingEventSink> m_sink;
 };

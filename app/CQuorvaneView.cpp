@@ -2,20 +2,19 @@
 
 #include "app/CQuorvaneDoc.h"
 #include "app/CSchedulerCtrl.h"
-#include "app/CSchedulerCtrlEventSink.h"
 #include "controls/ISchedulerCtrl.h"
 #include "framework/TwExplorerTool.h"
+#include "framework/TwPostingEventSink.h"
 #include "framework/TwQuillApp.h"
 #include "generic/VkPostedMessage.h"
 #include "generic/VkWndRecord.h"
 #include "platform/Archive.h"
-#include "platform/ConnectionPoint.h"
 
 #include <QCoreApplication>
 #include <QResizeEvent>
 
 CQuorvaneView::CQuorvaneView(CQuorvaneDoc* doc, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_cookie(CSchedulerCtrlEventSink::kNoCookie)
+    : QWidget(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("QuorvaneView"));
     auto* control = new CSchedulerCtrl(this);
@@ -47,23 +46,14 @@ CSchedulerCtrl* CQuorvaneView::Control() const
 
 void CQuorvaneView::Advise()
 {
-    ComPtr<IUnknown> unknown = m_control->GetIUnknown();
-    if (!unknown)
-        return;
-    m_sink = ComPtr<CSchedulerCtrlEventSink>(new CSchedulerCtrlEventSink(this));
-    DWORD cookie = 0;
-    if (SUCCEEDED(VkAdvise(unknown.Get(), DIID__ISchedulerCtrlEvents, m_sink.Get(), &cookie)))
-        m_cookie = cookie;
+    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__ISchedulerCtrlEvents, this,
+                                        {{DISPID_SC_ONLOGIN, "OnLogin", UWM_QUEUE_LOGIN}});
 }
 
 void CQuorvaneView::Unadvise()
 {
     if (m_sink)
-        m_sink->Detach();
-    if (m_control && m_cookie != CSchedulerCtrlEventSink::kNoCookie)
-        if (ComPtr<IUnknown> unknown = m_control->GetIUnknown())
-            VkUnadvise(unknown.Get(), DIID__ISchedulerCtrlEvents, m_cookie);
-    m_cookie = CSchedulerCtrlEventSink::kNoCookie;
+        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
     m_sink = nullptr;
 }
 

@@ -11,7 +11,10 @@
 class CArchive;
 class CQuorvaneDoc;
 class CSchedulerCtrl;
-class CSchedulerCtrlEventSink;
+class TwPostingEventSink;
+
+// Posted by the control's OnLogin to the view when a logon or log-off ended.
+constexpr UINT UWM_QUEUE_LOGIN = 1724;
 
 class CQuorvaneView : public QWidget {
     Q_OBJECT
@@ -29,7 +32,6 @@ public:
     CQuorvaneDoc* GetDocument() const { return m_doc; }
     // Null when the control could not be created.
     CSchedulerCtrl* Control() const;
-    DWORD Cookie() const { return m_cookie; }
 
     // The view's window record; after loading, the frame is asked to lay
     // its contents out again.
@@ -47,6 +49,5 @@ private:
 
     CQuorvaneDoc* m_doc;
     CSchedulerCtrl* m_control = nullptr; // a child
-    ComPtr<CSchedulerCtrlEventSink> m_sink;
-    DWORD m_cookie;
+    ComPtr<TwPostingEventSink> m_sink;
 };

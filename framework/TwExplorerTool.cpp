@@ -2,11 +2,10 @@
 
 #include "controls/IExplorerCtrl.h"
 #include "framework/CExplorerCtrl.h"
-#include "framework/CExplorerCtrlEventSink.h"
+#include "framework/TwPostingEventSink.h"
 #include "framework/TwSettings.h"
 #include "framework/TwStrings.h"
 #include "framework/TwWorkArea.h"
-#include "platform/ConnectionPoint.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -21,7 +20,7 @@ std::string Name(UINT id)
 
 } // namespace
 
-TwExplorerTool::TwExplorerTool(QWidget* owner) : m_owner(owner), m_cookie(CExplorerCtrlEventSink::kNoCookie)
+TwExplorerTool::TwExplorerTool(QWidget* owner) : m_owner(owner)
 {
     setObjectName(QStringLiteral("ExplorerToolObject"));
 }
@@ -30,7 +29,7 @@ TwExplorerTool::~TwExplorerTool()
 {
     Destroy();
     if (m_sink)
-        m_sink->Detach();
+        m_sink->Unadvise(nullptr);
 }
 
 bool TwExplorerTool::PrepareCreate()
@@ -203,23 +202,14 @@ LONG TwExplorerTool::WindowHandle() const
 
 void TwExplorerTool::Advise()
 {
-    ComPtr<IUnknown> unknown = m_control->GetIUnknown();
-    if (!unknown)
-        return;
-    m_sink = ComPtr<CExplorerCtrlEventSink>(new CExplorerCtrlEventSink(this));
-    DWORD cookie = 0;
-    if (SUCCEEDED(VkAdvise(unknown.Get(), DIID__IExplorerCtrlEvents, m_sink.Get(), &cookie)))
-        m_cookie = cookie;
+    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__IExplorerCtrlEvents, this,
+                                        {{DISPID_EX_ONLOGIN, "OnLogin", UWM_EXPLORER_LOGIN}});
 }
 
 void TwExplorerTool::Unadvise()
 {
     if (m_sink)
-        m_sink->Detach();
-    if (m_control && m_cookie != CExplorerCtrlEventSink::kNoCookie)
-        if (ComPtr<IUnknown> unknown = m_control->GetIUnknown())
-            VkUnadvise(unknown.Get(), DIID__IExplorerCtrlEvents, m_cookie);
-    m_cookie = CExplorerCtrlEventSink::kNoCookie;
+        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
     m_sink = nullptr;
 }
 

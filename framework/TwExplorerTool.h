@@ -15,7 +15,11 @@
 #include <QPointer>
 #include <QRect>
 
-class CExplorerCtrlEventSink;
+// Posted by the sink to the tool window when a logon started or ended, or
+// after a log-off.
+constexpr UINT UWM_EXPLORER_LOGIN = 1824;
+
+class TwPostingEventSink;
 class QWidget;
 class TwSettings;
 namespace TwHost {
@@ -83,8 +87,7 @@ private:
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_window;
     QPointer<TwHost::CExplorerCtrl> m_control;
-    ComPtr<CExplorerCtrlEventSink> m_sink;
-    DWORD m_cookie;
+    ComPtr<TwPostingEventSink> m_sink;
     TwExplorerConnection m_saved;
     bool m_shown = false;
     QRect m_rect;
