@@ -124,33 +124,41 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
     const std::string name = "DBMS_JOB." + procedure;
     std::vector<PlsqlParam> params;
     const bool submit = procedure == "SUBMIT" || procedure == "ISUBMIT";
+    // Version 7 has no instances: no INSTANCE procedure, no INSTANCE or
+    // FORCE arguments.
+    const bool instances = m_in.Core().Major() > 7;
     if (submit) {
         PlsqlParam job = In("JOB", "NUMBER");
         if (procedure == "SUBMIT")
             job.mode = "OUT";
         params = {job, In("WHAT", "VARCHAR2"), In("NEXT_DATE", "DATE", true), In("INTERVAL", "VARCHAR2", true),
                   In("NO_PARSE", "BOOLEAN", true)};
-        if (procedure == "SUBMIT") {
+        if (procedure == "SUBMIT" && instances) {
             params.push_back(In("INSTANCE", "NUMBER", true));
             params.push_back(In("FORCE", "BOOLEAN", true));
         }
     } else if (procedure == "CHANGE") {
-        params = {In("JOB", "NUMBER"), In("WHAT", "VARCHAR2"), In("NEXT_DATE", "DATE"), In("INTERVAL", "VARCHAR2"),
-                  In("INSTANCE", "NUMBER", true), In("FORCE", "BOOLEAN", true)};
+        params = {In("JOB", "NUMBER"), In("WHAT", "VARCHAR2"), In("NEXT_DATE", "DATE"), In("INTERVAL", "VARCHAR2")};
+        if (instances) {
+            params.push_back(In("INSTANCE", "NUMBER", true));
+            params.push_back(In("FORCE", "BOOLEAN", true));
+        }
     } else if (procedure == "WHAT") {
         params = {In("JOB", "NUMBER"), In("WHAT", "VARCHAR2")};
     } else if (procedure == "NEXT_DATE") {
         params = {In("JOB", "NUMBER"), In("NEXT_DATE", "DATE")};
     } else if (procedure == "INTERVAL") {
         params = {In("JOB", "NUMBER"), In("INTERVAL", "VARCHAR2")};
-    } else if (procedure == "INSTANCE") {
+    } else if (procedure == "INSTANCE" && instances) {
         params = {In("JOB", "NUMBER"), In("INSTANCE", "NUMBER"), In("FORCE", "BOOLEAN", true)};
     } else if (procedure == "BROKEN") {
         params = {In("JOB", "NUMBER"), In("BROKEN", "BOOLEAN"), In("NEXT_DATE", "DATE", true)};
     } else if (procedure == "REMOVE") {
         params = {In("JOB", "NUMBER")};
     } else if (procedure == "RUN") {
-        params = {In("JOB", "NUMBER"), In("FORCE", "BOOLEAN", true)};
+        params = {In("JOB", "NUMBER")};
+        if (instances)
+            params.push_back(In("FORCE", "BOOLEAN", true));
     } else {
         return false;
     }
@@ -174,7 +182,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         if (!(args[4].given && IsTrue(args[4].value)))
             CheckWhat(what);
         CheckInterval(interval);
-        const int64_t instance = procedure == "SUBMIT" && args[5].given ? IntOf(args[5].value) : 0;
+        const int64_t instance = procedure == "SUBMIT" && instances && args[5].given ? IntOf(args[5].value) : 0;
         if (instance < 0)
             PlsqlInterpreter::Raise(23319, "ORA-23319: parameter value \"" + std::to_string(instance) +
                                                "\" is not appropriate");
@@ -211,7 +219,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         Update(job, "what = COALESCE(?1, what), next_date = COALESCE(?2, next_date)", args[1].value, args[2].value);
         if (args[3].value.kind != OraValue::Kind::Null)
             Update(job, "interval = ?1", args[3].value);
-        if (args[4].given && args[4].value.kind != OraValue::Kind::Null)
+        if (instances && args[4].given && args[4].value.kind != OraValue::Kind::Null)
             Update(job, "instance = ?1", args[4].value);
     } else if (procedure == "WHAT") {
         if (args[1].value.kind == OraValue::Kind::Null)

@@ -196,3 +196,52 @@ TEST_F(DbmsJobTest, CheckSyntaxParsesWithoutRunning)
 
 } // namespace
 } // namespace oraenginetest
+
+namespace oraenginetest {
+namespace {
+
+// DBMS_JOB as each version declares it: 7.3 has no instances, so neither
+// the INSTANCE procedure nor the INSTANCE and FORCE arguments.
+class DbmsJobVersionTest : public EngineTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::string Version() const override { return GetParam(); }
+    bool Old() const { return Version()[0] == '7'; }
+    // The first two lines of a failure (ORA-06550 and the PLS- error), or "ok".
+    std::string Outcome(const std::string& block)
+    {
+        const std::string r = Run(block);
+        const size_t second = r.find('\n');
+        return second == std::string::npos ? r : r.substr(0, r.find('\n', second + 1));
+    }
+};
+
+TEST_P(DbmsJobVersionTest, InstanceArgumentsExistFromVersion8On)
+{
+    ASSERT_EQ(Run("BEGIN DBMS_JOB.ISUBMIT(5, 'NULL;', SYSDATE + 1, 'SYSDATE + 1'); COMMIT; END;"), "ok");
+    EXPECT_EQ(Run("DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'NULL;', SYSDATE + 1, 'SYSDATE + 1', FALSE); END;"), "ok");
+    EXPECT_EQ(Run("BEGIN DBMS_JOB.CHANGE(5, 'NULL;', NULL, NULL); END;"), "ok");
+    const std::string wrongSubmit =
+        Outcome("DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'NULL;', SYSDATE, NULL, FALSE, 0); END;");
+    const std::string wrongChange = Outcome("BEGIN DBMS_JOB.CHANGE(5, 'NULL;', NULL, NULL, 0); END;");
+    const std::string wrongRun = Outcome("BEGIN DBMS_JOB.RUN(5, TRUE); END;");
+    const std::string instance = Outcome("BEGIN DBMS_JOB.INSTANCE(5, 1); END;");
+    if (Old()) {
+        EXPECT_NE(wrongSubmit.find("PLS-00306: wrong number or types of arguments in call to"), std::string::npos)
+            << wrongSubmit;
+        EXPECT_EQ(wrongSubmit.rfind("ORA-06550: line 1, column ", 0), 0u) << wrongSubmit;
+        EXPECT_NE(wrongChange.find("PLS-00306"), std::string::npos) << wrongChange;
+        EXPECT_NE(wrongRun.find("PLS-00306"), std::string::npos) << wrongRun;
+        EXPECT_NE(instance.find("PLS-00302: component 'INSTANCE' must be declared"), std::string::npos) << instance;
+    } else {
+        EXPECT_EQ(wrongSubmit, "ok");
+        EXPECT_EQ(wrongChange, "ok");
+        EXPECT_EQ(instance, "ok");
+    }
+    // Nothing of the refused calls changed the job.
+    EXPECT_EQ(Run("SELECT WHAT FROM DBA_JOBS WHERE JOB = 5"), "NULL;");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DbmsJobVersionTest, ::testing::Values("7.3.4.0.0", "10.2.0.1.0"));
+
+} // namespace
+} // namespace oraenginetest
