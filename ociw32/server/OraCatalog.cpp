@@ -79,6 +79,9 @@ bool OraCatalog::CanSee(const OraObjectRef& object) const
         return true;
     if (object.owner != "SYS" && (HasSysPriv("SELECT ANY TABLE") || HasSysPriv("EXECUTE ANY PROCEDURE")))
         return true;
+    if (object.owner == "SYS" && (object.type == "VIEW" || object.type == "TABLE")
+        && HasSysPriv("SELECT ANY DICTIONARY"))
+        return true;
     std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND grantee IN (";
     for (size_t i = 0; i < m_grantees.size(); ++i)
         sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
