@@ -60,6 +60,9 @@ const char* const kTables[] = {
     "CREATE TABLE cat_parameters(num INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, type INTEGER NOT NULL,"
     " default_value TEXT, isses_modifiable TEXT NOT NULL, issys_modifiable TEXT NOT NULL, low INTEGER, high INTEGER,"
     " description TEXT)",
+    // Compile errors of stored units, as USER_ERRORS shows them.
+    "CREATE TABLE cat_errors(owner TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL,"
+    " line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(owner, name, type, sequence))",
     "CREATE VIEW cat_my_grantees AS WITH RECURSIVE g(grantee) AS (SELECT ora_user() UNION SELECT 'PUBLIC'"
     " UNION SELECT r.granted_role FROM cat_role_privs r JOIN g ON r.grantee = g.grantee) SELECT grantee FROM g",
     // Objects the session may see: its own, granted ones, PUBLIC synonyms, and
@@ -122,6 +125,13 @@ std::vector<ViewDef> Views()
         cols.erase(cols.begin());
         return cols;
     };
+    std::vector<ViewColumn> errorCols = {
+        {"NAME", "V30", true, 0, "e.name"}, {"TYPE", "V12", false, 0, "e.type"},
+        {"SEQUENCE", "N", true, 0, "e.sequence"}, {"LINE", "N", true, 0, "e.line"},
+        {"POSITION", "N", true, 0, "e.position"}, {"TEXT", "V4000", true, 0, "e.text"},
+    };
+    std::vector<ViewColumn> allErrorCols = errorCols;
+    allErrorCols.insert(allErrorCols.begin(), {"OWNER", "V30", true, 0, "e.owner"});
     std::vector<ViewColumn> tableCols = {
         {"OWNER", "V30", true, 0, "o.owner"},
         {"TABLE_NAME", "V30", true, 0, "o.object_name"},
@@ -434,6 +444,10 @@ std::vector<ViewDef> Views()
           {"TYPE", "V10", false, 0, "'USER'"}, {"LOGON_TIME", "D", false, 0, "s.logon_time"},
           {"LAST_CALL_ET", "N", false, 0, "0"}},
          " FROM cat_sessions s WHERE ora_pid_alive(s.pid)", true},
+        {"USER_ERRORS", "PUBLIC", 0, errorCols, " FROM cat_errors e WHERE e.owner = ora_user()"},
+        {"ALL_ERRORS", "PUBLIC", 0, allErrorCols,
+         " FROM cat_errors e WHERE e.owner = ora_user() OR ora_user() = 'SYS'"
+         " OR EXISTS (SELECT 1 FROM cat_visible_objects o WHERE o.owner = e.owner AND o.object_name = e.name)"},
         // NLS_DATE_FORMAT shows the session's value once the session changed it.
         {"V_$PARAMETER", "SELECT_CATALOG_ROLE", 0,
          {{"NUM", "N", false, 0, "p.num"}, {"NAME", "V80", false, 0, "p.name"}, {"TYPE", "N", false, 0, "p.type"},
