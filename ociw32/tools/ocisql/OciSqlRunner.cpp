@@ -195,10 +195,12 @@ bool OciSqlRunner::Run(const std::string& statement)
         return Query(columns);
 
     const bool ok = m_f.oexec(&m_cda) == 0 || Fail(&m_cda);
-    // The block's output comes first, as the block ran before it could be read.
-    if (m_settings.serverOutput)
-        PrintServerOutput();
-    if (ok && m_mode == Mode::Aligned && m_settings.feedback) {
+    // The block's output comes first, as the block ran before it could be read,
+    // set off from the feedback by a blank line.
+    const bool feedback = ok && m_mode == Mode::Aligned && m_settings.feedback;
+    if (m_settings.serverOutput && PrintServerOutput() > 0 && feedback)
+        m_out << '\n';
+    if (feedback) {
         m_out << Feedback(statement) << "\n\n";
         m_out.flush();
     }
@@ -294,10 +296,10 @@ bool OciSqlRunner::Fetch(const std::string& query, const std::vector<std::pair<s
     }
 }
 
-void OciSqlRunner::PrintServerOutput()
+int OciSqlRunner::PrintServerOutput()
 {
     if (!OpenAux())
-        return;
+        return 0;
     static const std::string block = "BEGIN DBMS_OUTPUT.GET_LINE(:l, :s); END;";
     std::vector<char> line(32768, '\0');
     sb2 lineIndicator = 0;
@@ -307,9 +309,10 @@ void OciSqlRunner::PrintServerOutput()
                       SQLT_STR, -1, &lineIndicator, nullptr, -1, -1) != 0
         || m_f.obndrv(&m_aux, T(":s"), -1, reinterpret_cast<ub1*>(&status), sizeof status, SQLT_INT, -1, nullptr,
                       nullptr, -1, -1) != 0)
-        return; // a server without DBMS_OUTPUT has nothing to print
+        return 0; // a server without DBMS_OUTPUT has nothing to print
     // A status the server never set ends the loop rather than repeating a line.
-    for (int n = 0; n < kMaxOutputLines; ++n) {
+    int n = 0;
+    for (; n < kMaxOutputLines; ++n) {
         status = 1;
         line[0] = '\0';
         if (m_f.oexec(&m_aux) != 0 || status != 0)
@@ -317,6 +320,7 @@ void OciSqlRunner::PrintServerOutput()
         m_out << (lineIndicator == -1 ? "" : line.data()) << '\n';
     }
     m_out.flush();
+    return n;
 }
 
 bool OciSqlRunner::Query(const std::vector<Column>& described)

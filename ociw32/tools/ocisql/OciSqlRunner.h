@@ -49,8 +49,8 @@ public:
     bool Execute(const std::string& statement);
     // Runs a query of the client's own with text binds by name; false (error printed) on failure.
     bool Fetch(const std::string& query, const std::vector<std::pair<std::string, std::string>>& binds, Rows* rows);
-    // Prints the session's pending DBMS_OUTPUT lines.
-    void PrintServerOutput();
+    // Prints the session's pending DBMS_OUTPUT lines; returns how many.
+    int PrintServerOutput();
 
     // Rows fetched per call.
     static constexpr int kArraySize = 100;
