@@ -447,7 +447,8 @@ void OciSqlRunner::PrintPage(const std::vector<Column>& columns,
             m_out << (i ? " " : "") << cell(i, row[i], columns[i].Numeric());
         m_out << '\n';
     }
-    m_out << '\n';
+    if (m_settings.pageRows != 0)
+        m_out << '\n';
 }
 
 std::string OciSqlRunner::Feedback(const std::string& statement) const

@@ -292,3 +292,33 @@ TEST_F(OcisqlSessionTest, ATerminalGetsTheBannerAndPrompts)
     EXPECT_NE(out.find("SQL>   2    3    4  PL/SQL procedure successfully completed."), std::string::npos) << out;
     EXPECT_NE(out.find("Disconnected from Oracle Database 10g"), std::string::npos) << out;
 }
+
+TEST_F(OcisqlSessionTest, SetShapesTheOutput)
+{
+    Write("echoed.sql", "PROMPT shown\nselect 1 n from dual;\n");
+    const std::string script =
+        // FEEDBACK n reports queries from n rows on
+        "SET FEEDBACK 5\n"
+        "select deptno from dept where deptno < 30 order by deptno;\n"
+        "select empno from emp where deptno = 30 order by empno;\n"
+        // a page of PAGESIZE 5 holds two rows under the blank line and the headings
+        "SET FEEDBACK OFF\nSET PAGESIZE 5\n"
+        "select deptno from dept order by deptno;\n"
+        "SET PAGESIZE 0\n"
+        "select deptno from dept where deptno = 10;\n"
+        "SET PAGESIZE 14\nSET HEADING OFF\n"
+        "select deptno from dept where deptno = 20;\n"
+        // ECHO shows the lines of scripts as they are read
+        "SET HEADING ON\nSET ECHO ON\n@echoed\nSET ECHO OFF\n@echoed\n";
+    std::string out, err;
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_EQ(out, "\nDEPTNO\n------\n    10\n    20\n\n"
+                   "\nEMPNO\n-----\n 7499\n 7521\n 7654\n 7698\n 7844\n 7900\n\n6 rows selected.\n\n"
+                   "\nDEPTNO\n------\n    10\n    20\n\n"
+                   "\nDEPTNO\n------\n    30\n    40\n\n"
+                   "    10\n"
+                   "\n    20\n\n"
+                   "PROMPT shown\nshown\nselect 1 n from dual;\n\nN\n-\n1\n\n"
+                   "shown\n\nN\n-\n1\n\n");
+    EXPECT_EQ(err, "");
+}
