@@ -157,6 +157,7 @@ bool OciSqlRunner::Finish()
 
 bool OciSqlRunner::Run(const std::string& statement)
 {
+    m_clientError = false;
     if (!m_cursorOpen)
         return false;
     if (m_f.oparse(&m_cda, T(statement), -1, 0, 1) != 0)
@@ -218,6 +219,7 @@ bool OciSqlRunner::BindVariables(const std::string& statement)
         if (!v) {
             m_err << "SP2-0552: Bind variable \"" << name << "\" not declared.\n";
             m_err.flush();
+            m_clientError = true;
             return false;
         }
         const std::string placeholder = ":" + name;

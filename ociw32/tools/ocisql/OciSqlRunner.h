@@ -45,6 +45,8 @@ public:
     void SetVariables(OciSqlVariables* variables) { m_variables = variables; }
     // The ORA code of the last failure (0 when none failed yet).
     int LastError() const { return m_lastError; }
+    // Whether the last Run failed in the client (an undeclared bind), not on the server.
+    bool ClientError() const { return m_clientError; }
     // Runs a statement of the client's own (no feedback); false (error printed) on failure.
     bool Execute(const std::string& statement);
     // Runs a query of the client's own with text binds by name; false (error printed) on failure.
@@ -82,6 +84,7 @@ private:
     Settings m_settings;
     OciSqlVariables* m_variables = nullptr;
     int m_lastError = 0;
+    bool m_clientError = false;
 };
 
 } // namespace VkOracle

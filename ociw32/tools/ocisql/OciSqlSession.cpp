@@ -145,7 +145,8 @@ void OciSqlSession::RunStatement(const std::string& statement)
     if (m_runner.Run(statement))
         return;
     m_failed = true;
-    if (m_onError)
+    // WHENEVER SQLERROR is about errors of the server, not of the client.
+    if (m_onError && !m_runner.ClientError())
         Exit(*m_onError);
 }
 

@@ -161,6 +161,7 @@ TEST_F(OcisqlSessionTest, ExitAndWheneverSqlerrorDecideTheExitStatus)
          nullptr},
         // the client's own errors do not end the session
         {"WHENEVER SQLERROR EXIT 7\nSET NOSUCHOPTION ON\nPROMPT after\nEXIT 0\n", 0, nullptr},
+        {"WHENEVER SQLERROR EXIT 7\nselect :undeclared from dual;\nEXIT 0\n", 0, nullptr},
         {"EXIT soon\nEXIT 6\n", 6, nullptr},
     };
     for (const Case& c : cases) {
