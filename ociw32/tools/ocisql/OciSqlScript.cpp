@@ -108,8 +108,8 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
         const std::string word = VkAsciiUpper(trimmed);
         if (word == "EXIT" || word == "QUIT" || word == "EXIT;" || word == "QUIT;")
             return false;
-        // Blank lines, comment lines and remarks between statements.
-        if (trimmed.empty() || trimmed.rfind("--", 0) == 0 || word == "REM"
+        // Blank lines, comment lines, remarks and a lone '.' between statements.
+        if (trimmed.empty() || trimmed == "." || trimmed.rfind("--", 0) == 0 || word == "REM"
             || word.rfind("REM ", 0) == 0)
             return true;
     }

@@ -210,6 +210,12 @@ TEST(OciSqlScript, ADotLineHoldsTheEntryForTheNextSlash)
     for (const char* line : {"select 1", ".", "select 2 from dual;"})
         script.AddLine(line, &out);
     EXPECT_EQ(out, std::vector<std::string>{"select 2 from dual"});
+    // A '.' with nothing entered is nothing.
+    out.clear();
+    script.AddLine(".", &out);
+    script.AddLine("/", &out);
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(script.AtStart());
     // Continuation lines are counted for the prompt.
     script.AddLine("declare", &out);
     script.AddLine("  n number;", &out);
