@@ -198,13 +198,14 @@ bool OciSqlShow::DescribeArguments(const std::string& owner, const std::string& 
                              {{":o", owner}, {":n", object}}, &rows)
             : m_runner.Fetch("SELECT object_name, argument_name, position, data_type, in_out, default_value"
                              " FROM all_arguments WHERE owner = :o AND package_name = :p"
-                             " ORDER BY object_id, overload, sequence",
+                             " ORDER BY object_name, overload, sequence",
                              {{":o", owner}, {":p", package}}, &rows);
     if (!ok)
         return false;
     if (rows.empty() && !package.empty())
         return true;
-    // One unit at a time: a header, then its arguments (the return value is position 0).
+    // One unit at a time (a package's by name, overloads in turn): a header,
+    // then its arguments (the return value is position 0).
     size_t i = 0;
     do {
         const std::string unit = rows.empty() ? object : rows[i][0];

@@ -323,3 +323,31 @@ TEST_F(OcisqlSessionTest, SetShapesTheOutput)
                    "shown\n\nN\n-\n1\n\n");
     EXPECT_EQ(err, "");
 }
+
+TEST_F(OcisqlSessionTest, DescribeFollowsSynonymsAndListsPackageMembers)
+{
+    const std::string script = "SET FEEDBACK OFF\n"
+                               "create or replace package pk is\n"
+                               "  procedure b(x in number);\n"
+                               "  function a(y varchar2, z in out date) return number;\n"
+                               "  procedure c;\n"
+                               "end;\n/\n"
+                               "desc pk\n"
+                               "create synonym d for dept;\n"
+                               "desc d\n";
+    std::string out, err;
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    const std::string arguments = " Argument Name                  Type                    In/Out Default?\n"
+                                  " ------------------------------ ----------------------- ------ --------\n";
+    EXPECT_EQ(out, "FUNCTION A RETURNS NUMBER\n" + arguments
+                       + " Y                              VARCHAR2                IN\n"
+                         " Z                              DATE                    IN/OUT\n\n"
+                         "PROCEDURE B\n" + arguments
+                       + " X                              NUMBER                  IN\n\n"
+                         "PROCEDURE C\n\n"
+                         " Name                                      Null?    Type\n"
+                         " ----------------------------------------- -------- ----------------------------\n"
+                         " DEPTNO                                    NOT NULL NUMBER(2)\n"
+                         " DNAME                                              VARCHAR2(14)\n"
+                         " LOC                                                VARCHAR2(13)\n\n");
+}
