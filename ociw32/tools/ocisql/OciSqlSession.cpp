@@ -157,8 +157,10 @@ void OciSqlSession::Exit(const OciSqlExit& how)
         code = m_runner.LastError();
     } else if (how.code == OciSqlExit::Code::Variable) {
         const OciSqlVariables::Variable* v = m_variables.Find(how.variable);
+        if (!v)
+            return Problem("SP2-0552: Bind variable \"" + how.variable + "\" not declared.");
         long n = 1;
-        code = v && v->Numeric() && Number(v->Value(), &n) ? static_cast<int>(n) : 1;
+        code = v->Numeric() && Number(v->Value(), &n) ? static_cast<int>(n) : 1;
     }
     m_exit = code;
     m_rollbackOnExit = !how.commit;
@@ -355,9 +357,10 @@ void OciSqlSession::Print(const std::vector<std::string>& args)
         const size_t width = std::max(v->name.size(), v->Numeric() ? size_t{10} : static_cast<size_t>(v->size));
         const std::string value = v->Value();
         auto cell = [&](const std::string& s) {
+            if (s.empty())
+                return s; // NULL
             const std::string pad(width - std::min(width, s.size()), ' ');
-            std::string text = v->Numeric() ? pad + s : s;
-            return text;
+            return v->Numeric() ? pad + s : s;
         };
         m_out << '\n' << cell(v->name) << '\n' << std::string(width, '-') << '\n' << cell(value) << "\n\n";
     }

@@ -163,6 +163,8 @@ TEST_F(OcisqlSessionTest, ExitAndWheneverSqlerrorDecideTheExitStatus)
         {"WHENEVER SQLERROR EXIT 7\nSET NOSUCHOPTION ON\nPROMPT after\nEXIT 0\n", 0, nullptr},
         {"WHENEVER SQLERROR EXIT 7\nselect :undeclared from dual;\nEXIT 0\n", 0, nullptr},
         {"EXIT soon\nEXIT 6\n", 6, nullptr},
+        {"EXIT :nosuch\nEXIT 6\n", 6, nullptr},
+        {"VARIABLE t VARCHAR2(5)\nEXEC :t := 'x'\nEXIT :t\n", 1, nullptr},
     };
     for (const Case& c : cases) {
         std::string out, err;
