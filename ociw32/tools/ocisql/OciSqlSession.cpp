@@ -199,7 +199,8 @@ void OciSqlSession::Command(const OciSqlCommand& c, const std::filesystem::path&
                 return Problem("SP2-0552: Bind variable \"" + VkAsciiUpper(c.args[0]) + "\" not declared.");
             m_out << "variable   " << v->name << "\ndatatype   " << v->TypeText() << '\n';
             return;
-        } else {
+        }
+        {
             std::string type, error;
             for (size_t i = 1; i < c.args.size(); ++i)
                 type += c.args[i];
