@@ -170,6 +170,12 @@ void ToDateImplicit(sqlite3_context* ctx, int, sqlite3_value** argv)
         ResultDate(ctx, d);
 }
 
+// The session's NLS_DATE_FORMAT, for the parameter views.
+void NlsDateFormat(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    ResultText(ctx, SessionFormat(SessionOf(ctx)));
+}
+
 } // namespace
 
 std::vector<OraFunctionDef> DateFunctionDefs()
@@ -191,6 +197,7 @@ std::vector<OraFunctionDef> DateFunctionDefs()
         {"ora_to_date", 1, false, ToDate},
         {"ora_to_date", 2, false, ToDate},
         {"ora_to_date_implicit", 1, false, ToDateImplicit},
+        {"ora_nls_date_format", 0, false, NlsDateFormat},
     };
 }
 

@@ -56,6 +56,14 @@ const char* const kTables[] = {
     " schema_user TEXT NOT NULL, last_date INTEGER, this_date INTEGER, next_date INTEGER NOT NULL,"
     " total_time INTEGER NOT NULL DEFAULT 0, broken TEXT NOT NULL DEFAULT 'N', interval TEXT NOT NULL DEFAULT 'null',"
     " failures INTEGER, what TEXT, nls_env TEXT, misc_env BLOB, instance INTEGER NOT NULL DEFAULT 0)",
+    // Initialisation parameters this server knows; what ALTER SYSTEM SET
+    // changed is kept in cat_db under the parameter's name.
+    "CREATE TABLE cat_parameters(num INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, type INTEGER NOT NULL,"
+    " default_value TEXT, isses_modifiable TEXT NOT NULL, issys_modifiable TEXT NOT NULL, low INTEGER, high INTEGER,"
+    " description TEXT)",
+    // Compile errors of stored units, as USER_ERRORS shows them.
+    "CREATE TABLE cat_errors(owner TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL,"
+    " line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(owner, name, type, sequence))",
     "CREATE VIEW cat_my_grantees AS WITH RECURSIVE g(grantee) AS (SELECT ora_user() UNION SELECT 'PUBLIC'"
     " UNION SELECT r.granted_role FROM cat_role_privs r JOIN g ON r.grantee = g.grantee) SELECT grantee FROM g",
     // Objects the session may see: its own, granted ones, PUBLIC synonyms, and
@@ -118,6 +126,13 @@ std::vector<ViewDef> Views()
         cols.erase(cols.begin());
         return cols;
     };
+    std::vector<ViewColumn> errorCols = {
+        {"NAME", "V30", true, 0, "e.name"}, {"TYPE", "V12", false, 0, "e.type"},
+        {"SEQUENCE", "N", true, 0, "e.sequence"}, {"LINE", "N", true, 0, "e.line"},
+        {"POSITION", "N", true, 0, "e.position"}, {"TEXT", "V4000", true, 0, "e.text"},
+    };
+    std::vector<ViewColumn> allErrorCols = errorCols;
+    allErrorCols.insert(allErrorCols.begin(), {"OWNER", "V30", true, 0, "e.owner"});
     std::vector<ViewColumn> tableCols = {
         {"OWNER", "V30", true, 0, "o.owner"},
         {"TABLE_NAME", "V30", true, 0, "o.object_name"},
@@ -430,6 +445,24 @@ std::vector<ViewDef> Views()
           {"TYPE", "V10", false, 0, "'USER'"}, {"LOGON_TIME", "D", false, 0, "s.logon_time"},
           {"LAST_CALL_ET", "N", false, 0, "0"}},
          " FROM cat_sessions s WHERE ora_pid_alive(s.pid)", true},
+        {"USER_ERRORS", "PUBLIC", 0, errorCols, " FROM cat_errors e WHERE e.owner = ora_user()"},
+        {"ALL_ERRORS", "PUBLIC", 0, allErrorCols,
+         " FROM cat_errors e WHERE e.owner = ora_user() OR ora_user() = 'SYS'"
+         " OR EXISTS (SELECT 1 FROM cat_visible_objects o WHERE o.owner = e.owner AND o.object_name = e.name)"},
+        // NLS_DATE_FORMAT shows the session's value once the session changed it.
+        {"V_$PARAMETER", "SELECT_CATALOG_ROLE", 0,
+         {{"NUM", "N", false, 0, "p.num"}, {"NAME", "V80", false, 0, "p.name"}, {"TYPE", "N", false, 0, "p.type"},
+          {"VALUE", "V512", false, 0, "p.value"}, {"DISPLAY_VALUE", "V512", false, 10, "p.value"},
+          {"ISDEFAULT", "V9", false, 0, "CASE WHEN p.stored IS NULL THEN 'TRUE' ELSE 'FALSE' END"},
+          {"ISSES_MODIFIABLE", "V5", false, 0, "p.isses_modifiable"},
+          {"ISSYS_MODIFIABLE", "V9", false, 0, "p.issys_modifiable"},
+          {"ISMODIFIED", "V10", false, 0, "CASE WHEN p.session_value IS NOT NULL THEN 'MODIFIED' ELSE 'FALSE' END"},
+          {"ISADJUSTED", "V5", false, 0, "'FALSE'"}, {"DESCRIPTION", "V255", false, 0, "p.description"}},
+         " FROM (SELECT c.*, d.value AS stored, s.value AS session_value,"
+         " COALESCE(s.value, d.value, CASE WHEN c.name <> 'nls_date_format' THEN c.default_value END) AS value"
+         " FROM cat_parameters c LEFT JOIN cat_db d ON d.key = c.name"
+         " LEFT JOIN (SELECT 'nls_date_format' AS name, NULLIF(ora_nls_date_format(), (SELECT default_value"
+         " FROM cat_parameters WHERE name = 'nls_date_format')) AS value) s ON s.name = c.name) p"},
     };
     return v;
 }
@@ -494,6 +527,26 @@ std::string ViewSelect(const ViewDef& view, int major)
         select += std::string(column++ ? ", " : "") + c.expr + " AS \"" + c.name + "\"";
     }
     return select + view.tail;
+}
+
+// The parameters of a server version with their defaults: the job queue's
+// wake-up interval is gone from version 9 on.
+std::string ParameterRows(int major)
+{
+    const bool legacy = major <= 7;
+    std::string sql = "INSERT INTO cat_parameters VALUES "
+                      "(2, 'processes', 3, " + std::string(legacy ? "'50'" : "'150'") + ", 'FALSE', 'FALSE', 6, 20000,"
+                      " 'user processes'),"
+                      "(70, 'nls_date_format', 2, " + (legacy ? "'DD-MON-YY'" : "'DD-MON-RR'") + ", 'TRUE', 'FALSE',"
+                      " NULL, NULL, 'NLS Oracle date format'),"
+                      "(150, 'open_cursors', 3, '50', 'FALSE', " + (legacy ? "'FALSE'" : "'IMMEDIATE'") +
+                      ", 1, 65535, 'max # cursors per session'),"
+                      "(300, 'job_queue_processes', 3, '0', 'FALSE', 'IMMEDIATE', 0, 1000,"
+                      " 'number of job queue slave processes')";
+    if (major < 9)
+        sql += ", (301, 'job_queue_interval', 3, '60', 'FALSE', 'IMMEDIATE', 1, 3600,"
+               " 'Wakeup interval in seconds for job queue processes')";
+    return sql;
 }
 
 } // namespace
@@ -578,6 +631,8 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
               "(5, 'NLSRTL', " + Quote(version) + ", 'Production')";
     }
     if (!Exec(db, sql, error))
+        return fail();
+    if (!Exec(db, ParameterRows(major), error))
         return fail();
     // DUAL and the dictionary views, each a SYS object with public synonym.
     int64_t objectId = 100;

@@ -79,6 +79,8 @@ bool OraCatalog::CanSee(const OraObjectRef& object) const
         return true;
     if (object.owner != "SYS" && (HasSysPriv("SELECT ANY TABLE") || HasSysPriv("EXECUTE ANY PROCEDURE")))
         return true;
+    if (ReadsDictionary(object, "SELECT"))
+        return true;
     std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND grantee IN (";
     for (size_t i = 0; i < m_grantees.size(); ++i)
         sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
@@ -88,9 +90,15 @@ bool OraCatalog::CanSee(const OraObjectRef& object) const
     return q.Step();
 }
 
+bool OraCatalog::ReadsDictionary(const OraObjectRef& object, const std::string& privilege) const
+{
+    return privilege == "SELECT" && object.owner == "SYS" && (object.type == "VIEW" || object.type == "TABLE")
+        && HasSysPriv("SELECT ANY DICTIONARY");
+}
+
 bool OraCatalog::HasObjectPriv(const OraObjectRef& object, const std::string& privilege) const
 {
-    if (IsSys() || object.owner == m_user)
+    if (IsSys() || object.owner == m_user || ReadsDictionary(object, privilege))
         return true;
     if (object.owner != "SYS") {
         if (privilege == "EXECUTE" ? HasSysPriv("EXECUTE ANY PROCEDURE")

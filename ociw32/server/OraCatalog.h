@@ -66,6 +66,9 @@ public:
     static std::string IndexStorageName(const std::string& owner, const std::string& name);
 
 private:
+    // SELECT ANY DICTIONARY reads SYS's tables and views, nothing more.
+    bool ReadsDictionary(const OraObjectRef& object, const std::string& privilege) const;
+
     sqlite3* m_db;
     std::string m_user;
     std::string m_schema;

@@ -49,6 +49,8 @@ private:
     void Revoke(const SqlStatement& st);
     void AlterSession(const SqlStatement& st);
     void AlterSystem(const SqlStatement& st);
+    // ALTER SYSTEM SET of a parameter other than the job queue's.
+    void SetParameter(const std::string& name, const std::string& value);
     void AlterUser(const SqlStatement& st);
     void AlterTable(const SqlStatement& st);
     void AddConstraint(const std::string& owner, const std::string& table, const SqlConstraintDef& c,

@@ -299,6 +299,10 @@ void OraDdlExecutor::AlterSystem(const SqlStatement& st)
         q.Run();
         return;
     }
+    if (st.setting == "SET") {
+        SetParameter(VkAsciiLower(st.target.empty() ? std::string() : st.target[0]), st.settingValue);
+        return;
+    }
     if (st.setting != "KILL")
         return;
     const std::string& v = st.settingValue;
@@ -315,6 +319,28 @@ void OraDdlExecutor::AlterSystem(const SqlStatement& st)
     q.Run();
     if (sqlite3_changes(m_core.Db()) == 0)
         Fail(30);
+}
+
+void OraDdlExecutor::SetParameter(const std::string& name, const std::string& value)
+{
+    SqliteStmt p(m_core.Db(), "SELECT type, isses_modifiable, issys_modifiable, low, high FROM cat_parameters"
+                              " WHERE name = ?");
+    p.Bind(1, name);
+    if (!p.Step())
+        Fail(2065);
+    if (p.Text(2) == "FALSE")
+        Fail(p.Text(1) == "TRUE" && m_core.Major() > 7 ? 2096 : 2095);
+    if (p.Int(0) == 3) {
+        char* end = nullptr;
+        const long n = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0')
+            Fail(2017);
+        if (n < p.Int(3) || n > p.Int(4))
+            Fail(2097);
+    }
+    SqliteStmt q(m_core.Db(), "INSERT OR REPLACE INTO cat_db VALUES (?, ?)");
+    q.Bind(1, name).Bind(2, value);
+    q.Run();
 }
 
 void OraDdlExecutor::AlterUser(const SqlStatement& st)

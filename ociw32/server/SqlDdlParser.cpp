@@ -576,6 +576,17 @@ SqlStatementPtr SqlParser::Alter()
             st->settingValue = Next().text;
             while (Peek().kind != TokKind::End)
                 Next(); // SCOPE = ...
+        } else if (st->setting == "SET") {
+            // Any other initialisation parameter: the executor knows which exist.
+            st->setting = "SET";
+            st->target = {Identifier(2065)};
+            ExpectOp("=", 922);
+            const SqlToken& v = Peek();
+            if (v.kind == TokKind::End)
+                Fail(922);
+            st->settingValue = Next().text;
+            while (Peek().kind != TokKind::End)
+                Next(); // SCOPE = ...
         } else {
             while (Peek().kind != TokKind::End)
                 Next();

@@ -102,6 +102,8 @@ OciSqlRunner::OciSqlRunner(const OciFunctions& functions, Mode mode, std::ostrea
 
 OciSqlRunner::~OciSqlRunner()
 {
+    if (m_auxOpen)
+        m_f.oclose(&m_aux);
     if (m_cursorOpen)
         m_f.oclose(&m_cda);
     if (m_connected)
@@ -112,6 +114,7 @@ bool OciSqlRunner::Fail(cda_def* area)
 {
     char buf[2048] = {};
     m_f.oerhms(area, static_cast<sb2>(area->rc), reinterpret_cast<text*>(buf), sizeof buf);
+    m_lastError = area->rc;
     std::string message = buf;
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
@@ -135,6 +138,10 @@ bool OciSqlRunner::Connect(const std::string& connect)
 bool OciSqlRunner::Finish()
 {
     bool ok = true;
+    if (m_auxOpen) {
+        m_f.oclose(&m_aux);
+        m_auxOpen = false;
+    }
     if (m_cursorOpen) {
         m_f.oclose(&m_cda);
         m_cursorOpen = false;
@@ -150,10 +157,13 @@ bool OciSqlRunner::Finish()
 
 bool OciSqlRunner::Run(const std::string& statement)
 {
+    m_clientError = false;
     if (!m_cursorOpen)
         return false;
     if (m_f.oparse(&m_cda, T(statement), -1, 0, 1) != 0)
         return Fail(&m_cda);
+    if (!BindVariables(statement))
+        return false;
 
     std::vector<Column> columns;
     for (sword pos = 1;; ++pos) {
@@ -185,13 +195,134 @@ bool OciSqlRunner::Run(const std::string& statement)
     if (!columns.empty())
         return Query(columns);
 
-    if (m_f.oexec(&m_cda) != 0)
-        return Fail(&m_cda);
-    if (m_mode == Mode::Aligned) {
+    const bool ok = m_f.oexec(&m_cda) == 0 || Fail(&m_cda);
+    // The block's output comes first, as the block ran before it could be read,
+    // set off from the feedback by a blank line.
+    const bool feedback = ok && m_mode == Mode::Aligned && m_settings.feedback;
+    if (m_settings.serverOutput && PrintServerOutput() > 0 && feedback)
+        m_out << '\n';
+    if (feedback) {
         m_out << Feedback(statement) << "\n\n";
         m_out.flush();
     }
+    return ok;
+}
+
+bool OciSqlRunner::BindVariables(const std::string& statement)
+{
+    // Stored units and triggers keep their :names (":new") for later.
+    const std::vector<std::string> first = Words(statement, 1);
+    if (!m_variables || (!first.empty() && first[0] == "CREATE"))
+        return true;
+    for (const std::string& name : OciSqlVariables::Placeholders(statement)) {
+        OciSqlVariables::Variable* v = m_variables->Find(name);
+        if (!v) {
+            m_err << "SP2-0552: Bind variable \"" << name << "\" not declared.\n";
+            m_err.flush();
+            m_clientError = true;
+            return false;
+        }
+        const std::string placeholder = ":" + name;
+        if (m_f.obndrv(&m_cda, T(placeholder), -1, reinterpret_cast<ub1*>(v->buffer.data()),
+                       static_cast<sword>(v->buffer.size()), SQLT_STR, -1, &v->indicator, nullptr, -1, -1) != 0)
+            return Fail(&m_cda);
+    }
     return true;
+}
+
+bool OciSqlRunner::OpenAux()
+{
+    if (m_auxOpen)
+        return true;
+    if (!m_connected || m_f.oopen(&m_aux, &m_lda, nullptr, -1, -1, nullptr, -1) != 0)
+        return false;
+    m_auxOpen = true;
+    return true;
+}
+
+bool OciSqlRunner::Execute(const std::string& statement)
+{
+    if (!OpenAux())
+        return false;
+    if (m_f.oparse(&m_aux, T(statement), -1, 0, 1) != 0 || m_f.oexec(&m_aux) != 0)
+        return Fail(&m_aux);
+    return true;
+}
+
+bool OciSqlRunner::Fetch(const std::string& query, const std::vector<std::pair<std::string, std::string>>& binds,
+                         Rows* rows)
+{
+    rows->clear();
+    if (!OpenAux())
+        return false;
+    if (m_f.oparse(&m_aux, T(query), -1, 0, 1) != 0)
+        return Fail(&m_aux);
+    std::vector<std::vector<char>> values;
+    values.reserve(binds.size());
+    for (const auto& [name, value] : binds) {
+        values.emplace_back(value.begin(), value.end());
+        values.back().push_back('\0');
+        if (m_f.obndrv(&m_aux, T(name), -1, reinterpret_cast<ub1*>(values.back().data()),
+                       static_cast<sword>(values.back().size()), SQLT_STR, -1, nullptr, nullptr, -1, -1) != 0)
+            return Fail(&m_aux);
+    }
+    constexpr int kCell = 4001;
+    std::vector<std::vector<char>> cells;
+    std::vector<sb2> indicators;
+    for (sword pos = 1;; ++pos) {
+        sb4 size = 0, nameLength = 64, displaySize = 0;
+        sb2 type = 0, precision = 0, scale = 0, nullable = 0;
+        sb1 name[64];
+        if (m_f.odescr(&m_aux, pos, &size, &type, name, &nameLength, &displaySize, &precision, &scale,
+                       &nullable) != 0) {
+            if (m_aux.rc != OCI_VAR_NOT_IN_LIST)
+                return Fail(&m_aux);
+            break;
+        }
+        cells.emplace_back(kCell, '\0');
+        indicators.push_back(0);
+    }
+    for (size_t i = 0; i < cells.size(); ++i)
+        if (m_f.odefin(&m_aux, static_cast<sword>(i + 1), reinterpret_cast<ub1*>(cells[i].data()), kCell, SQLT_STR,
+                       -1, &indicators[i], nullptr, -1, -1, nullptr, nullptr) != 0)
+            return Fail(&m_aux);
+    if (m_f.oexec(&m_aux) != 0)
+        return Fail(&m_aux);
+    while (true) {
+        if (m_f.ofen(&m_aux, 1) != 0)
+            return m_aux.rc == OCI_NO_DATA_FOUND || Fail(&m_aux);
+        std::vector<std::string> row;
+        for (size_t i = 0; i < cells.size(); ++i)
+            row.emplace_back(indicators[i] == -1 ? "" : cells[i].data());
+        rows->push_back(std::move(row));
+    }
+}
+
+int OciSqlRunner::PrintServerOutput()
+{
+    if (!OpenAux())
+        return 0;
+    static const std::string block = "BEGIN DBMS_OUTPUT.GET_LINE(:l, :s); END;";
+    std::vector<char> line(32768, '\0');
+    sb2 lineIndicator = 0;
+    sword status = 1;
+    if (m_f.oparse(&m_aux, T(block), -1, 0, 1) != 0
+        || m_f.obndrv(&m_aux, T(":l"), -1, reinterpret_cast<ub1*>(line.data()), static_cast<sword>(line.size()),
+                      SQLT_STR, -1, &lineIndicator, nullptr, -1, -1) != 0
+        || m_f.obndrv(&m_aux, T(":s"), -1, reinterpret_cast<ub1*>(&status), sizeof status, SQLT_INT, -1, nullptr,
+                      nullptr, -1, -1) != 0)
+        return 0; // a server without DBMS_OUTPUT has nothing to print
+    // A status the server never set ends the loop rather than repeating a line.
+    int n = 0;
+    for (; n < kMaxOutputLines; ++n) {
+        status = 1;
+        line[0] = '\0';
+        if (m_f.oexec(&m_aux) != 0 || status != 0)
+            break;
+        m_out << (lineIndicator == -1 ? "" : line.data()) << '\n';
+    }
+    m_out.flush();
+    return n;
 }
 
 bool OciSqlRunner::Query(const std::vector<Column>& described)
@@ -259,7 +390,7 @@ bool OciSqlRunner::Query(const std::vector<Column>& described)
                 m_out << '\n';
             } else {
                 page.push_back(std::move(row));
-                if (page.size() >= kPageRows) {
+                if (m_settings.pageRows != 0 && page.size() >= m_settings.pageRows) {
                     PrintPage(columns, page);
                     page.clear();
                 }
@@ -271,12 +402,14 @@ bool OciSqlRunner::Query(const std::vector<Column>& described)
     if (m_mode == Mode::Aligned) {
         if (!page.empty())
             PrintPage(columns, page);
-        if (ok) {
+        if (ok && m_settings.feedback) {
             if (total == 0)
                 m_out << "no rows selected\n\n";
-            else
+            else if (total >= m_settings.feedbackRows)
                 m_out << total << (total == 1 ? " row selected.\n\n" : " rows selected.\n\n");
         }
+        if (m_settings.serverOutput)
+            PrintServerOutput();
     }
     m_out.flush();
     return ok;
@@ -300,19 +433,24 @@ void OciSqlRunner::PrintPage(const std::vector<Column>& columns,
         }
         return text;
     };
-    m_out << '\n';
-    for (size_t i = 0; i < columns.size(); ++i)
-        m_out << (i ? " " : "") << cell(i, columns[i].name, columns[i].Numeric());
-    m_out << '\n';
-    for (size_t i = 0; i < columns.size(); ++i)
-        m_out << (i ? " " : "") << std::string(widths[i], '-');
-    m_out << '\n';
+    // PAGESIZE 0 means one endless page without headings.
+    if (m_settings.pageRows != 0)
+        m_out << '\n';
+    if (m_settings.heading && m_settings.pageRows != 0) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            m_out << (i ? " " : "") << cell(i, columns[i].name, columns[i].Numeric());
+        m_out << '\n';
+        for (size_t i = 0; i < columns.size(); ++i)
+            m_out << (i ? " " : "") << std::string(widths[i], '-');
+        m_out << '\n';
+    }
     for (const auto& row : rows) {
         for (size_t i = 0; i < row.size(); ++i)
             m_out << (i ? " " : "") << cell(i, row[i], columns[i].Numeric());
         m_out << '\n';
     }
-    m_out << '\n';
+    if (m_settings.pageRows != 0)
+        m_out << '\n';
 }
 
 std::string OciSqlRunner::Feedback(const std::string& statement) const

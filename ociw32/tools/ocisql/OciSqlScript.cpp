@@ -67,9 +67,18 @@ std::string OciSqlScript::SingleStatement(const std::string& text)
     return s;
 }
 
+bool OciSqlScript::AtStart() const
+{
+    return VkAsciiTrim(m_buffer).empty() && !m_inQuote && !m_inComment;
+}
+
 void OciSqlScript::Emit(std::vector<std::string>* out)
 {
     std::string s = VkAsciiTrim(m_buffer);
+    if (s.empty())
+        s = std::move(m_held);
+    m_held.clear();
+    m_lines = 0;
     m_buffer.clear();
     m_inQuote = false;
     m_inComment = false;
@@ -88,17 +97,25 @@ bool OciSqlScript::AddLine(const std::string& rawLine, std::vector<std::string>*
         Emit(out);
         return true;
     }
+    if (trimmed == "." && !atStart) {
+        m_held = VkAsciiTrim(m_buffer);
+        m_buffer.clear();
+        m_inQuote = m_inComment = false;
+        m_lines = 0;
+        return true;
+    }
     if (atStart) {
         const std::string word = VkAsciiUpper(trimmed);
         if (word == "EXIT" || word == "QUIT" || word == "EXIT;" || word == "QUIT;")
             return false;
-        // Blank lines, comment lines and remarks between statements.
-        if (trimmed.empty() || trimmed.rfind("--", 0) == 0 || word == "REM"
+        // Blank lines, comment lines, remarks and a lone '.' between statements.
+        if (trimmed.empty() || trimmed == "." || trimmed.rfind("--", 0) == 0 || word == "REM"
             || word.rfind("REM ", 0) == 0)
             return true;
     }
     if (!m_buffer.empty())
         m_buffer += '\n';
+    ++m_lines;
     const bool block = IsBlock(m_buffer + line);
     size_t i = 0;
     while (i < line.size()) {

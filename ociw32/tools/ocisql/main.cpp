@@ -1,11 +1,14 @@
 // ocisql: a small SQL client over the call-interface library.
 //   ocisql [--tsv | --describe] [-c TEXT] user/password@alias
-// Statements come from standard input (ended by ';', blocks by a '/' line)
-// or from -c. Exit status 1 when anything failed.
+// Statements and the client's commands (SET, DESCRIBE, VARIABLE, PRINT, SHOW,
+// @file, WHENEVER SQLERROR, EXIT ...) come from standard input (SQL ended by
+// ';', blocks by a '/' line) or one statement from -c. The exit status is
+// EXIT's or WHENEVER's when they end the session, else 1 when anything failed.
 
 #include "ociw32/tools/ocisql/OciLibrary.h"
 #include "ociw32/tools/ocisql/OciSqlRunner.h"
 #include "ociw32/tools/ocisql/OciSqlScript.h"
+#include "ociw32/tools/ocisql/OciSqlSession.h"
 #include "platform/VkRegHealth.h"
 
 #include <cstring>
@@ -13,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace VkOracle;
 
@@ -22,7 +27,7 @@ int Usage()
 {
     std::cerr << "usage: ocisql [--tsv | --describe] [-c STATEMENT] USER/PASSWORD@ALIAS\n"
                  "Statements are read from standard input unless -c gives one; end each with ';',\n"
-                 "or a PL/SQL block with a line holding '/'.\n";
+                 "or a PL/SQL block with a line holding '/'. EXIT [n] ends the session with that status.\n";
     return 2;
 }
 
@@ -75,28 +80,23 @@ int main(int argc, char** argv)
     OciSqlRunner runner(functions, mode, std::cout, std::cerr);
     if (!runner.Connect(connect))
         return 1;
-    bool failed = false;
+    int status = 0;
     if (command) {
         const std::string statement = OciSqlScript::SingleStatement(*command);
-        if (!statement.empty())
-            failed |= !runner.Run(statement);
+        if (!statement.empty() && !runner.Run(statement))
+            status = 1;
     } else {
-        OciSqlScript script;
-        std::string line;
-        std::vector<std::string> statements;
-        bool more = true;
-        while (more && std::getline(std::cin, line)) {
-            more = script.AddLine(line, &statements);
-            for (const std::string& s : statements)
-                failed |= !runner.Run(s);
-            statements.clear();
-        }
-        if (more) {
-            script.Finish(&statements);
-            for (const std::string& s : statements)
-                failed |= !runner.Run(s);
-        }
+        // Prompts and the banner are for people at a terminal; scripts and
+        // pipes get only what their statements print.
+        OciSqlSession session(runner, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1);
+        status = session.Run(std::cin);
+        if (session.RollbackOnExit())
+            runner.Execute("ROLLBACK");
+        if (!runner.Finish() && !session.Exited())
+            status = 1;
+        return status;
     }
-    failed |= !runner.Finish();
-    return failed ? 1 : 0;
+    if (!runner.Finish())
+        status = 1;
+    return status;
 }
