@@ -1,6 +1,7 @@
 #include "controls/CQueueCompareCommands.h"
 
 #include "controls/CJobListCtrl.h"
+#include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobListMenu.h"
 #include "controls/CQueueCompareDlg.h"
 #include "controls/QVCtrlStrings.h"

@@ -3,6 +3,7 @@
 #include "controls/CJobClipboard.h"
 #include "controls/CJobCopyTarget.h"
 #include "controls/CJobListCtrl.h"
+#include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobPaste.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalService.h"

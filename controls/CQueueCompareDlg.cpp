@@ -1,6 +1,7 @@
 #include "controls/CQueueCompareDlg.h"
 
 #include "controls/CJobListCtrl.h"
+#include "controls/CJobListStatusCtrl.h"
 #include "controls/CQueueCompareCopy.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkHtmlHelp.h"
