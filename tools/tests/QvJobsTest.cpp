@@ -268,8 +268,9 @@ TEST_F(QvJobsOnDemo, ExportsAndImportsThroughTheProgramsFile)
     for (const auto& [number, cells] : legacy)
         if ((cells[7] == "emp_pkg.fire(0);" || cells[7] == "raise_salary(7369, 5);") && cells[4] == "Y") {
             ++importedBroken;
-            EXPECT_EQ(cells[6], cells[7] == "emp_pkg.fire(0);" ? "NEXT_DAY(TRUNC(SYSDATE), 'MONDAY') + 8/24"
-                                                                : "ADD_MONTHS(TRUNC(SYSDATE, 'MM'), 1)");
+            // Saved as the program saves: blanks after commas dropped.
+            EXPECT_EQ(cells[6], cells[7] == "emp_pkg.fire(0);" ? "NEXT_DAY(TRUNC(SYSDATE),'MONDAY') + 8/24"
+                                                                : "ADD_MONTHS(TRUNC(SYSDATE,'MM'),1)");
         }
     EXPECT_EQ(importedBroken, 2);
 
