@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -146,6 +148,7 @@ TEST_F(QvJobsOnDemo, FailedLogonsAnswerThree)
         {"list scott@DEMO", "wrong", "ORA-01017"},
         {"list scott@NOSUCH", "tiger", "cannot log on as scott to NOSUCH"},
         {"list scott@DOWN", "tiger", "cannot log on as scott to DOWN"},
+        {"list scott@REMOTE", "tiger", "cannot log on as scott to REMOTE"},
         {"list scott@DEMO", "", "no password for scott"},
         {"diff scott@DEMO scott@LEGACY", "wrong", "cannot log on as scott to DEMO"},
     };
@@ -326,6 +329,54 @@ TEST_F(QvJobsOnDemo, StopsAJobThatIsNotRunningWithoutChangingIt)
     const auto after = Jobs("scott@DEMO");
     EXPECT_EQ(after.at(job)[4], "N");
     EXPECT_EQ(after.at(job)[3], jobs.at(job)[3]);
+}
+
+// The safe stop of a job that a second qvjobs runs: the run is killed and
+// the job keeps its flag and next date.
+TEST_F(QvJobsOnDemo, StopsARunningJobAndPutsItBack)
+{
+    std::string output;
+    ASSERT_EQ(qvtest::RunCommand("'" + qvtest::BinPath("ocisql").string() + "' scott/tiger@DEMO --tsv -c \"DECLARE j "
+                                     "NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'DBMS_LOCK.SLEEP(60);', TO_DATE('2099-01-02 "
+                                     "06:00', 'YYYY-MM-DD HH24:MI'), 'SYSDATE + 1'); COMMIT; END;\"",
+                                 &output, true),
+              0)
+        << output;
+    const auto jobs = Jobs("scott@DEMO");
+    const long job = JobRunning(jobs, "DBMS_LOCK.SLEEP(60);");
+    ASSERT_GT(job, 0);
+    const std::filesystem::path status = root() / "run.status";
+    const std::string run = "QVJOBS_PASSWORD=tiger '" + qvtest::BinPath("qvjobs").string() + "' run scott@DEMO "
+                            + std::to_string(job);
+    qvtest::RunCommand("(" + run + " >/dev/null 2>&1 </dev/null; echo $? >'" + status.string() + "') &");
+    // The run shows in DBA_JOBS_RUNNING once the server started it.
+    const std::string running = "'" + qvtest::BinPath("ocisql").string()
+                                + "' system/manager@DEMO --tsv -c \"select count(*) from dba_jobs_running where job = "
+                                + std::to_string(job) + "\"";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::string count;
+    while (std::chrono::steady_clock::now() < deadline) {
+        count.clear();
+        qvtest::RunCommand(running, &count);
+        if (count == "COUNT(*)\n1\n")
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(count, "COUNT(*)\n1\n");
+
+    const Result stop = Qvjobs("stop scott@DEMO " + std::to_string(job));
+    EXPECT_EQ(stop.status, 0) << stop.all;
+    EXPECT_NE(stop.all.find("stopped; its broken flag and next date are as they were."), std::string::npos) << stop.all;
+    // The killed run ends and says it failed.
+    while (std::chrono::steady_clock::now() < deadline && !std::filesystem::exists(status))
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::ifstream in(status);
+    int runStatus = -1;
+    in >> runStatus;
+    EXPECT_EQ(runStatus, 1);
+    const auto after = Jobs("scott@DEMO").at(job);
+    EXPECT_EQ(after[4], "N");
+    EXPECT_EQ(after[3], "2099-01-02 06:00:00");
 }
 
 TEST_F(QvJobsOnDemo, DiffOfTheTwoDemoQueues)
