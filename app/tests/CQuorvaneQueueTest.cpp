@@ -679,7 +679,7 @@ TEST_F(QueueWindows, CompareWithShowsAndCopiesTheDifferences)
     ASSERT_TRUE(app->Router().Execute(32793));
     EXPECT_TRUE(seen);
     EXPECT_EQ(Sql(legacy, "select interval from user_jobs where job = " + std::to_string(raised)),
-              "INTERVAL\nADD_MONTHS(TRUNC(SYSDATE, 'MM'), 1)\n");
+              "INTERVAL\nADD_MONTHS(TRUNC(SYSDATE,'MM'),1)\n"); // as the save path writes it
     EXPECT_EQ(Sql(legacy, "select count(*) from user_jobs where what = 'emp_pkg.fire(0);'"), "COUNT(*)\n1\n");
     EXPECT_EQ(modal.Unexpected(), 0);
     EXPECT_TRUE(modal.Exhausted());

@@ -348,7 +348,8 @@ TEST_F(QvJobsOnDemo, StopsARunningJobAndPutsItBack)
     const std::filesystem::path status = root() / "run.status";
     const std::string run = "QVJOBS_PASSWORD=tiger '" + qvtest::BinPath("qvjobs").string() + "' run scott@DEMO "
                             + std::to_string(job);
-    qvtest::RunCommand("(" + run + " >/dev/null 2>&1 </dev/null; echo $? >'" + status.string() + "') &");
+    // In the background, holding none of the pipe RunCommand reads.
+    qvtest::RunCommand("(" + run + " </dev/null; echo $? >'" + status.string() + "') >/dev/null 2>&1 &");
     // The run shows in DBA_JOBS_RUNNING once the server started it.
     const std::string running = "'" + qvtest::BinPath("ocisql").string()
                                 + "' system/manager@DEMO --tsv -c \"select count(*) from dba_jobs_running where job = "
