@@ -54,6 +54,7 @@ const QueueCommand s_commands[] = {
     {32779, &CSchedulerCtrl::BreakSelected, Need::Selection},
     {32791, &CSchedulerCtrl::Interactive_Forecast, Need::OneSelected},
     {32792, &CSchedulerCtrl::StopSafely, Need::OneSelected},
+    {32793, &CSchedulerCtrl::Interactive_Compare, Need::Connected},
     {1057, &CSchedulerCtrl::Disconnect, Need::Connected},
     {1058, &CSchedulerCtrl::Reconnect, Need::NotConnected},
     {1059, nullptr, Need::NotConnected},

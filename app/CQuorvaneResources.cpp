@@ -60,6 +60,8 @@ const VkMenuTable& QvQueueMenu()
         VkMenuItem(32774, "Stop &All"),
         VkMenuSeparator(),
         VkMenuItem(32779, "&Break"),
+        VkMenuSeparator(),
+        VkMenuItem(32793, "Co&mpare With..."),
         VkMenuEnd(),
         VkMenuPopup("&Window"),
         VkMenuItem(57648, "&New Window"),

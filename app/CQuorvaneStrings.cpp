@@ -66,6 +66,7 @@ const VkStringTable& QvStrings()
         {32781, "Modify the selected job in the active job queue\nModify selected job"},
         {32792, "Stop the selected running job so that it does not start again at once, then put back its "
                 "broken flag and next date\nStop safely"},
+        {32793, "Compare the jobs of the active queue with those of another open queue\nCompare queues"},
         {32791, "List the next runs of the selected job and check its interval\nForecast runs"},
         {32782, "Delete the selection (prompt)\nDelete"},
         {32783, "Stop all the selected jobs in the active job queue\nStop selected jobs"},

@@ -27,6 +27,7 @@ void CSchedulerCtrl::RunSelected() { Call(DISPID_SC_RUNSELECTED); }
 void CSchedulerCtrl::BreakSelected() { Call(DISPID_SC_BREAKSELECTED); }
 void CSchedulerCtrl::Interactive_Forecast() { Call(DISPID_SC_INTERACTIVE_FORECAST); }
 void CSchedulerCtrl::StopSafely() { Call(DISPID_SC_STOPSAFELY); }
+void CSchedulerCtrl::Interactive_Compare() { Call(DISPID_SC_INTERACTIVE_COMPARE); }
 bool CSchedulerCtrl::Interactive_Login() { return CallBool(DISPID_SC_INTERACTIVE_LOGIN); }
 std::string CSchedulerCtrl::Database() { return GetText(DISPID_SC_DATABASE); }
 std::string CSchedulerCtrl::UserName() { return GetText(DISPID_SC_USERNAME); }

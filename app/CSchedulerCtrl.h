@@ -36,6 +36,7 @@ public:
     void BreakSelected();
     void Interactive_Forecast();
     void StopSafely();
+    void Interactive_Compare();
     bool Interactive_Login();
     std::string Database();
     std::string UserName();

@@ -37,6 +37,7 @@ std::vector<CJobListMenuItem> CJobListMenu::Build(const CJobListMenuState& state
         transfer.children.push_back(Command(ID_JL_EXPORT, IDS_JL_MENU_EXPORT));
         transfer.children.push_back(Command(ID_JL_IMPORT, IDS_JL_MENU_IMPORT));
         items.push_back(transfer);
+        items.push_back(Command(ID_JL_COMPARE, IDS_JL_MENU_COMPARE));
         if (state.selected > 0 || state.rows > 0) {
             items.push_back(Separator());
             if (state.selected > 0) {

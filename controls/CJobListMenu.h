@@ -26,6 +26,7 @@ enum CJobListCommand : UINT {
     ID_JL_PROPERTIES = 4122,
     ID_JL_FORECAST = 4123,
     ID_JL_STOP_SAFELY = 4124,
+    ID_JL_COMPARE = 4125,
 };
 
 struct CJobListMenuItem {

@@ -9,6 +9,7 @@
 #include "controls/CJobDetailCommands.h"
 #include "controls/CJobSafeStopCommands.h"
 #include "controls/CJobExportImport.h"
+#include "controls/CQueueCompareCommands.h"
 #include "controls/CQueueConnection.h"
 #include "controls/CRedirectorWnd.h"
 #include "controls/CSchedulerMainDlg.h"
@@ -54,6 +55,7 @@ CSchedulerCtrl::CSchedulerCtrl()
     new CJobCopyTarget(&m_main->List());
     CJobDetailCommands::Attach(m_main->List());
     CJobSafeStopCommands::Attach(m_main->List());
+    CQueueCompareCommands::Attach(m_main->List());
     // Raised on the worker thread; a sink only notes it.
     m_main->List().Worker().SetLoginHandler([this] { m_events.FireDispatch(DISPID_SC_ONLOGIN); });
 }
@@ -204,6 +206,12 @@ HRESULT CSchedulerCtrl::StopSafely()
 {
     if (m_main && !m_main->List().SelectedRows().empty())
         ListCommand(ID_JL_STOP_SAFELY);
+    return S_OK;
+}
+
+HRESULT CSchedulerCtrl::Interactive_Compare()
+{
+    ListCommand(ID_JL_COMPARE);
     return S_OK;
 }
 
@@ -433,6 +441,7 @@ const VkDispatchTable<CSchedulerCtrl>& CSchedulerCtrl::DispatchTable()
                 return FAILED(hr) ? hr : c.SetExternalExplorer(handle);
             })
             .MethodOf(DISPID_SC_INTERACTIVE_FORECAST, "Interactive_Forecast", &C::Interactive_Forecast)
-            .MethodOf(DISPID_SC_STOPSAFELY, "StopSafely", &C::StopSafely);
+            .MethodOf(DISPID_SC_STOPSAFELY, "StopSafely", &C::StopSafely)
+            .MethodOf(DISPID_SC_INTERACTIVE_COMPARE, "Interactive_Compare", &C::Interactive_Compare);
     return table;
 }

@@ -66,6 +66,7 @@ public:
     HRESULT SetExternalExplorer(LONG hWnd) override;
     HRESULT Interactive_Forecast() override;
     HRESULT StopSafely() override;
+    HRESULT Interactive_Compare() override;
 
     HRESULT CreateControlWindow(QWidget* parent, QWidget** window) override;
     HRESULT DestroyControlWindow() override;

@@ -44,6 +44,7 @@ enum SchedulerDispId : DISPID {
     DISPID_SC_SETEXTERNALEXPLORER = 29,
     DISPID_SC_INTERACTIVE_FORECAST = 30,
     DISPID_SC_STOPSAFELY = 31,
+    DISPID_SC_INTERACTIVE_COMPARE = 32,
 };
 constexpr DISPID DISPID_SC_ONLOGIN = 1; // of _ISchedulerCtrlEvents
 
@@ -116,4 +117,7 @@ struct ISchedulerCtrl : IDispatch {
     // Asks, then stops the first selected job so that it stays stopped
     // (broken during the kill, put back after); nothing without a selection.
     virtual HRESULT StopSafely() = 0;
+    // The compare dialog of this queue and another open one; a message
+    // when no other queue is open.
+    virtual HRESULT Interactive_Compare() = 0;
 };

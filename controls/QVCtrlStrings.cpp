@@ -413,6 +413,29 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JL_MENU_STOP_SAFELY, "Stop &Safely..."},
         {IDS_JL_MENU_CANCEL_STOP, "Cancel Safe Stop"},
         {IDS_JD_FORECAST, "Forecast...\nList the next runs this interval gives and check it for common mistakes"},
+        {IDS_QC_TITLE, "Compare Queues"},
+        {IDS_QC_WITH_LABEL, "&Compare %s with:"},
+        {IDS_QC_NO_OTHER, "Open another queue window to compare this queue with."},
+        {IDS_QC_COLUMN_JOB, "Job"},
+        {IDS_QC_COLUMN_INTERVAL, "Interval"},
+        {IDS_QC_COLUMN_NEXT, "Next Date"},
+        {IDS_QC_COLUMN_BROKEN, "Broken"},
+        {IDS_QC_COLUMN_SCHEMA, "Schema"},
+        {IDS_QC_COLUMN_WHAT, "What"},
+        {IDS_QC_COPY_RIGHT, "Copy to &Right >>"},
+        {IDS_QC_COPY_LEFT, "<< Copy to &Left"},
+        {IDS_QC_SUMMARY, "%ld the same, %ld differing, %ld only in %s, %ld only in %s."},
+        {IDS_QC_NOTHING_TO_COPY, "The selected rows have nothing to copy to %s: choose rows whose job is on the "
+                                 "other side and differs."},
+        {IDS_QC_CHANGE_QUESTION, "Change %ld job(s) of %s so that their interval, next date, broken flag and "
+                                 "what match %s?"},
+        {IDS_QC_YES, "Y"},
+        {IDS_QC_NO, "N"},
+        {IDS_QC_HELP_FILE, "..\\help\\quorvane.chm"},
+        {IDS_QC_HELP_TOPIC, "compare.html"},
+        {IDS_QC_QUEUE_NAME, "%s@%s"},
+        {IDS_QC_NOT_CONNECTED, "%s (not connected)"},
+        {IDS_JL_MENU_COMPARE, "Co&mpare With..."},
     };
     return table;
 }

@@ -580,3 +580,109 @@ TEST_F(QueueWindows, StopSafelyEndsARunAndPutsTheJobBack)
 }
 
 } // namespace
+
+namespace {
+
+// Jobs > Compare With... on DEMO against LEGACY: the jobs pair up by what
+// they run, LEGACY's changed interval and missing job show highlighted, and
+// copying to the right creates the missing job and changes the interval
+// back through the queue's own copy and save paths.
+TEST_F(QueueWindows, CompareWithShowsAndCopiesTheDifferences)
+{
+    const std::string legacy = "scott/tiger@LEGACY";
+    const std::string fire = Sql(legacy, "select job from user_jobs where what = 'emp_pkg.fire(0);'");
+    const std::string raise = Sql(legacy, "select job from user_jobs where what = 'raise_salary(7369, 5);'");
+    const int fired = std::stoi(fire.substr(fire.find('\n') + 1));
+    const int raised = std::stoi(raise.substr(raise.find('\n') + 1));
+    Sql(legacy, "BEGIN DBMS_JOB.REMOVE(" + std::to_string(fired) + "); DBMS_JOB.INTERVAL(" + std::to_string(raised) +
+                    ", 'SYSDATE + 2'); COMMIT; END;");
+
+    CQuorvaneDoc* demo = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(demo, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(demo, "SCOTT (DEMO) - Connected"); }));
+    // With one queue open there is nothing to compare with.
+    Activate(demo);
+    ASSERT_TRUE(Enabled(32793));
+    modal.AnswerMessage(IDOK);
+    ASSERT_TRUE(app->Router().Execute(32793));
+    ASSERT_EQ(modal.Messages().size(), 1u);
+    EXPECT_TRUE(modal.Messages().back().text.startsWith("Open another queue window"));
+
+    CQuorvaneDoc* other = NewQueue("scott", "tiger", "LEGACY");
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(other, "SCOTT (LEGACY) - Connected") && other->Control()->Items() == 8; }));
+    Activate(demo);
+
+    // Columns: left job, interval, next date, broken, schema, what, then the right's five.
+    constexpr int leftJob = 0, what = 5, rightJob = 6, rightInterval = 7, rightBroken = 9;
+    bool seen = false;
+    modal.AnswerDialog([&](QDialog* dlg) {
+        auto* combo = dlg->findChild<QComboBox*>("otherQueue");
+        auto* table = dlg->findChild<QTableWidget*>("compareTable");
+        auto* summary = dlg->findChild<QLabel*>("summary");
+        auto* copyRight = dlg->findChild<QPushButton*>("copyRight");
+        EXPECT_TRUE(combo && table && summary && copyRight);
+        if (!combo || !table || !summary || !copyRight)
+            return int(QDialog::Rejected);
+        seen = true;
+        EXPECT_EQ(dlg->windowTitle(), "Compare Queues");
+        EXPECT_EQ(combo->count(), 1);
+        EXPECT_TRUE(combo->currentText().startsWith("scott@LEGACY")) << combo->currentText().toStdString();
+        EXPECT_EQ(table->rowCount(), 9);
+        auto rowOf = [table](const QString& text) {
+            for (int row = 0; row < table->rowCount(); ++row)
+                if (table->item(row, what)->text() == text)
+                    return row;
+            return -1;
+        };
+        auto highlighted = [table](int row, int column) {
+            return table->item(row, column)->background().style() != Qt::NoBrush;
+        };
+        const int fireRow = rowOf("emp_pkg.fire(0);");
+        const int raiseRow = rowOf("raise_salary(7369, 5);");
+        EXPECT_GE(fireRow, 0);
+        EXPECT_GE(raiseRow, 0);
+        if (fireRow < 0 || raiseRow < 0)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(table->item(fireRow, rightJob)->text().isEmpty());
+        EXPECT_TRUE(highlighted(fireRow, leftJob));
+        EXPECT_TRUE(highlighted(raiseRow, rightInterval));
+        EXPECT_FALSE(highlighted(raiseRow, rightBroken));
+        EXPECT_EQ(table->item(raiseRow, rightInterval)->text(), "SYSDATE + 2");
+        EXPECT_TRUE(summary->text().contains("1 only in scott@DEMO")) << summary->text().toStdString();
+
+        // Both rows across: the copy dialog for the new job, then the
+        // question about the change.
+        table->clearSelection();
+        for (int row : {fireRow, raiseRow})
+            table->selectionModel()->select(table->model()->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        EXPECT_TRUE(copyRight->isEnabled());
+        modal.AnswerDialog([](QDialog* copy) {
+            EXPECT_STREQ(copy->metaObject()->className(), "CCopyJobDlg");
+            return int(QDialog::Accepted);
+        });
+        modal.AnswerMessage(IDYES);
+        QTest::mouseClick(copyRight, Qt::LeftButton);
+        // The dialog follows both lists: every row pairs up, the interval agrees.
+        EXPECT_TRUE(WaitUntil([&] {
+            if (table->rowCount() != 9)
+                return false;
+            for (int row = 0; row < table->rowCount(); ++row)
+                if (table->item(row, leftJob)->text().isEmpty() || table->item(row, rightJob)->text().isEmpty())
+                    return false;
+            const int row = rowOf("raise_salary(7369, 5);");
+            return row >= 0 && !highlighted(row, rightInterval);
+        })) << summary->text().toStdString();
+        return int(QDialog::Rejected);
+    });
+    ASSERT_TRUE(app->Router().Execute(32793));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Sql(legacy, "select interval from user_jobs where job = " + std::to_string(raised)),
+              "INTERVAL\nADD_MONTHS(TRUNC(SYSDATE,'MM'),1)\n"); // as the save path writes it
+    EXPECT_EQ(Sql(legacy, "select count(*) from user_jobs where what = 'emp_pkg.fire(0);'"), "COUNT(*)\n1\n");
+    EXPECT_EQ(modal.Unexpected(), 0);
+    EXPECT_TRUE(modal.Exhausted());
+}
+
+} // namespace

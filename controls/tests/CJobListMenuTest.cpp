@@ -37,19 +37,19 @@ TEST(JobListMenu, ItemsFollowConnectionAndSelection)
     } cases[] = {
         {"connecting", {TwConnection::Connecting, 5, 2, 0, 0}, "| Properties..."},
         {"not connected", {TwConnection::NotConnected, 5, 1, 0, 0}, "| Reconnect Change connection... | Properties..."},
-        {"connected, empty", {TwConnection::Connected, 0, 0, 0, 0}, "| New... Import/Export>[Export... Import...] | Properties..."},
+        {"connected, empty", {TwConnection::Connected, 0, 0, 0, 0}, "| New... Import/Export>[Export... Import...] Co&mpare With... | Properties..."},
         {"rows, none selected", {TwConnection::Connected, 4, 0, 0, 0},
-         "| New... Import/Export>[Export... Import...] | Stop All | Properties..."},
+         "| New... Import/Export>[Export... Import...] Co&mpare With... | Stop All | Properties..."},
         {"one selected, idle", {TwConnection::Connected, 4, 1, 0, 0},
-         "| New... View / Modify... Fore&cast... Import/Export>[Export... Import...] | Remove | Run (Stop) (Stop &Safely...) Stop All | Break | "
+         "| New... View / Modify... Fore&cast... Import/Export>[Export... Import...] Co&mpare With... | Remove | Run (Stop) (Stop &Safely...) Stop All | Break | "
          "Properties..."},
         {"one selected, running", {TwConnection::Connected, 4, 1, 1, 0},
-         "| New... View / Modify... Fore&cast... Import/Export>[Export... Import...] | Remove | (Run) Stop Stop &Safely... "
+         "| New... View / Modify... Fore&cast... Import/Export>[Export... Import...] Co&mpare With... | Remove | (Run) Stop Stop &Safely... "
          "Stop All | Break | Properties..."},
         {"two selected, one running, both broken", {TwConnection::Connected, 4, 2, 1, 2},
-         "| New... Import/Export>[Export... Import...] | Remove | Run (Stop) (Stop &Safely...) Stop All | Unbreak | Properties..."},
+         "| New... Import/Export>[Export... Import...] Co&mpare With... | Remove | Run (Stop) (Stop &Safely...) Stop All | Unbreak | Properties..."},
         {"two selected, all running, one broken", {TwConnection::Connected, 4, 2, 2, 1},
-         "| New... Import/Export>[Export... Import...] | Remove | (Run) Stop (Stop &Safely...) Stop All | Break/Unbreak | "
+         "| New... Import/Export>[Export... Import...] Co&mpare With... | Remove | (Run) Stop (Stop &Safely...) Stop All | Break/Unbreak | "
          "Properties..."},
     };
     for (const auto& c : cases) {
@@ -68,7 +68,7 @@ TEST(JobListMenu, CommandsCarryTheirNumbers)
         if (!item.separator && item.children.empty())
             commands.push_back(item.command);
     }
-    EXPECT_EQ(commands, (std::vector<UINT>{4109, 4111, 4123, 4112, 4113, 4115, 4116, 4117, 4124, 4118, 4119, 4122}));
+    EXPECT_EQ(commands, (std::vector<UINT>{4109, 4111, 4123, 4112, 4113, 4125, 4115, 4116, 4117, 4124, 4118, 4119, 4122}));
     const auto offline = CJobListMenu::Build({TwConnection::NotConnected, 0, 0, 0, 0});
     EXPECT_EQ(offline[1].command, 4120u);
     EXPECT_EQ(offline[2].command, 4121u);

@@ -106,6 +106,7 @@ TEST_F(SchedulerCtrl, MembersAnswerByNameWithTheirDispatchIds)
         {"Connected", 22},         {"Items", 23},             {"Persist", 24},
         {"Login", 25},             {"GetIUnknown", 26},       {"Reconnect", 27},
         {"Disconnect", 28},        {"SetExternalExplorer", 29},
+        {"Interactive_Forecast", 30}, {"StopSafely", 31}, {"Interactive_Compare", 32},
     };
     for (const auto& member : members) {
         VkBstr name(member.name);
