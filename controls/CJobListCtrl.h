@@ -55,6 +55,9 @@ public:
     void SetLogon(const std::string& host, const std::string& user, const std::string& password);
     void SetAdministratorView(bool on);
     bool AdministratorView() const { return m_adminView; }
+    // Whether a job that fails or breaks raises a desktop notification.
+    void SetNotifyAlerts(bool on) { m_notifyAlerts = on; }
+    bool NotifyAlerts() const { return m_notifyAlerts; }
     bool IsConnected() const { return m_worker->IsConnected(); }
 
     // Starts the worker (first time) and connects; false when it could not.
@@ -128,12 +131,17 @@ private:
     // JLM_TESTSQL, JLM_SAVEJOB, JLM_EVALUATE: queued, answered later.
     void HandleDialogRequest(class VkMessageEvent& message);
     void UpdateFlashTimer();
+    // The desktop notification for the jobs that failed or broke.
+    void RaiseAlerts(const std::map<LONG, unsigned>& changes);
+    // The run history's problem, told after the list is in.
+    void TellHistoryProblem(const std::string& problem);
     void FillMenu(QMenu& menu, const std::vector<CJobListMenuItem>& items);
 
     CJobListModel m_model;
     std::unique_ptr<CJobQueueWorker> m_worker;
     QPointer<CJobListStatusCtrl> m_status; // a sibling; may go first
     bool m_adminView = false;
+    bool m_notifyAlerts = true;
     QTimer m_flash;
     MenuRunner m_menuRunner;
     CJobListActions* m_actions = nullptr; // a child
