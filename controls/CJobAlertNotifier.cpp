@@ -4,36 +4,13 @@
 #include "controls/QVCtrlStrings.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QStyle>
 #include <QSystemTrayIcon>
 
-namespace {
-
-CJobAlertNotifier::Observer& TheObserver()
+CJobAlertNotifier::CJobAlertNotifier(QObject* parent) : QObject(parent)
 {
-    static CJobAlertNotifier::Observer observer;
-    return observer;
+    setObjectName(QStringLiteral("JobAlertNotifier"));
 }
-
-// One icon for the process, made when the first alert comes; it goes with
-// the application.
-QSystemTrayIcon* TrayIcon()
-{
-    static QPointer<QSystemTrayIcon> icon;
-    if (icon)
-        return icon;
-    if (!qApp || !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
-        return nullptr;
-    QIcon picture = QApplication::windowIcon();
-    if (picture.isNull())
-        picture = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    icon = new QSystemTrayIcon(picture, qApp);
-    icon->show();
-    return icon;
-}
-
-} // namespace
 
 QString CJobAlertNotifier::AlertLine(long job, unsigned changes, long failures)
 {
@@ -44,20 +21,31 @@ QString CJobAlertNotifier::AlertLine(long job, unsigned changes, long failures)
     return QString();
 }
 
-bool CJobAlertNotifier::Notify(const Alert& alert)
+QSystemTrayIcon* CJobAlertNotifier::Tray()
 {
-    if (TheObserver())
-        TheObserver()(alert);
-    QSystemTrayIcon* icon = TrayIcon();
-    if (!icon)
-        return false;
-    icon->showMessage(alert.title, alert.text, QSystemTrayIcon::Warning);
-    return true;
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return nullptr;
+    const QString name = QStringLiteral("JobAlertTray");
+    if (auto* tray = app->findChild<QSystemTrayIcon*>(name, Qt::FindDirectChildrenOnly))
+        return tray;
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
+        return nullptr;
+    QIcon picture = QApplication::windowIcon();
+    if (picture.isNull())
+        picture = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    auto* tray = new QSystemTrayIcon(picture, app);
+    tray->setObjectName(name);
+    tray->show();
+    return tray;
 }
 
-CJobAlertNotifier::Observer CJobAlertNotifier::SetObserver(Observer observer)
+bool CJobAlertNotifier::Notify(const QString& title, const QString& text)
 {
-    Observer before = std::move(TheObserver());
-    TheObserver() = std::move(observer);
-    return before;
+    emit alertRequested(title, text);
+    QSystemTrayIcon* tray = Tray();
+    if (!tray)
+        return false;
+    tray->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
 }

@@ -1,27 +1,35 @@
 #pragma once
-// The desktop notification of job alerts: a message from the system tray
-// where the desktop has one. Every request goes to the observer first (tests
-// watch that, not the tray); without a tray the request is dropped quietly.
-// Interface thread only.
+// The desktop notification of a queue's job alerts: a message from the
+// system tray where the desktop has one. Every request is announced first by
+// alertRequested (tests, in this module or beyond it, watch that, not the
+// tray: each job list has one, named "JobAlertNotifier"); without a tray the
+// request goes no further, quietly. Interface thread only.
+//
+// The tray icon is Qt's own class, one for the process, a child of the
+// application: this module may be unloaded before the application ends.
 
+#include <QObject>
 #include <QString>
 
-#include <functional>
+class QSystemTrayIcon;
 
-class CJobAlertNotifier {
+class CJobAlertNotifier : public QObject {
+    Q_OBJECT
+
 public:
-    struct Alert {
-        QString title;
-        QString text;
-    };
-    using Observer = std::function<void(const Alert&)>;
+    explicit CJobAlertNotifier(QObject* parent);
 
     // The alert line of one job's changes since the last refresh; empty
     // when it neither failed nor broke.
     static QString AlertLine(long job, unsigned changes, long failures);
 
-    // Shows the alert; true when a tray took it, false when there is none.
-    static bool Notify(const Alert& alert);
-    // Sees every request from now on (null: none); answers the one before.
-    static Observer SetObserver(Observer observer);
+    // Announces the alert, then shows it; true when a tray took it.
+    bool Notify(const QString& title, const QString& text);
+
+signals:
+    void alertRequested(const QString& title, const QString& text);
+
+private:
+    // The process's tray icon, made for the first alert; null without a tray.
+    static QSystemTrayIcon* Tray();
 };

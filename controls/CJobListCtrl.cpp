@@ -45,6 +45,7 @@ CJobListCtrl::CJobListCtrl(QWidget* parent)
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &CJobListCtrl::UpdateFlashTimer);
 
     m_menuRunner = [](QMenu& menu, const QPoint& pos) { return menu.exec(pos); };
+    m_notifier = new CJobAlertNotifier(this);
     m_actions = new CJobListActions(this);
 }
 
@@ -264,8 +265,8 @@ void CJobListCtrl::RaiseAlerts(const std::map<LONG, unsigned>& changes)
     if (lines.isEmpty())
         return;
     const std::string caption = QueueCaption().toStdString();
-    CJobAlertNotifier::Notify(
-        {QString::fromStdString(QVCtrlStrings().Format(IDS_JH_NOTIFY_TITLE, caption.c_str())), lines.join('\n')});
+    m_notifier->Notify(QString::fromStdString(QVCtrlStrings().Format(IDS_JH_NOTIFY_TITLE, caption.c_str())),
+                       lines.join('\n'));
 }
 
 void CJobListCtrl::TellHistoryProblem(const std::string& problem)

@@ -20,6 +20,7 @@
 #include <vector>
 
 class CArchive;
+class CJobAlertNotifier;
 class CJobListActions;
 class CJobListStatusCtrl;
 class QMenu;
@@ -47,6 +48,8 @@ public:
     CJobListModel& Model() { return m_model; }
     // Run, remove, stop, break, copy, paste and drag of the selected jobs.
     CJobListActions& Actions() { return *m_actions; }
+    // Raises the desktop notification of jobs that fail or break.
+    CJobAlertNotifier& Notifier() { return *m_notifier; }
     void SetStatusBar(CJobListStatusCtrl* status) { m_status = status; }
     // Shows text on the status bar (when there is one), busy or done.
     void ShowStatus(const std::string& text, bool busy);
@@ -145,4 +148,5 @@ private:
     QTimer m_flash;
     MenuRunner m_menuRunner;
     CJobListActions* m_actions = nullptr; // a child
+    CJobAlertNotifier* m_notifier = nullptr; // a child
 };

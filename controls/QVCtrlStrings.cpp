@@ -432,7 +432,7 @@ const VkStringTable& QVCtrlStrings()
         {IDS_JH_SECONDS, "%ld s"},
         {IDS_JH_LOADING, "Reading the run history..."},
         {IDS_JH_EMPTY, "No runs observed yet. Each refresh of the queue adds to the history."},
-        {IDS_JH_COUNT, "%ld runs observed."},
+        {IDS_JH_COUNT, "Runs observed: %ld"},
         {IDS_JH_CHART_TITLE, "Duration of each run (seconds)"},
         {IDS_JH_NOTIFY_TITLE, "Job alert: %s"},
         {IDS_JH_NOTIFY_FAILED, "Job %ld failed (%ld failures in a row)."},
