@@ -150,24 +150,46 @@ bool CJobHistoryStore::Open(const std::filesystem::path& file)
             }
         }
     }
+    std::string cause;
     if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
-        const bool made = Exec("PRAGMA journal_mode=WAL") &&
-                          Exec("CREATE TABLE IF NOT EXISTS observations(id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                               " queue TEXT NOT NULL, job INTEGER NOT NULL, observed REAL NOT NULL,"
-                               " last_date REAL, this_date REAL, next_date REAL, failures INTEGER,"
-                               " total_time INTEGER, broken INTEGER, what_hash INTEGER, gone INTEGER NOT NULL)") &&
-                          Exec("CREATE INDEX IF NOT EXISTS observations_job ON observations(queue, job, id)") &&
-                          Exec("CREATE INDEX IF NOT EXISTS observations_queue ON observations(queue, id)") &&
-                          Exec("CREATE INDEX IF NOT EXISTS observations_age ON observations(queue, observed)");
-        // A table of that name with other columns is another program's file.
-        const std::string probe = std::string("SELECT ") + kColumns + " FROM observations LIMIT 0";
-        Stmt columns(m_db, probe.c_str());
-        if (made && columns.Ok())
-            return true;
-        rc = sqlite3_errcode(m_db);
+        static const char* const kSchema[] = {
+            "PRAGMA journal_mode=WAL",
+            "CREATE TABLE IF NOT EXISTS observations(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+            " queue TEXT NOT NULL, job INTEGER NOT NULL, observed REAL NOT NULL,"
+            " last_date REAL, this_date REAL, next_date REAL, failures INTEGER,"
+            " total_time INTEGER, broken INTEGER, what_hash INTEGER, gone INTEGER NOT NULL)",
+            "CREATE INDEX IF NOT EXISTS observations_job ON observations(queue, job, id)",
+            "CREATE INDEX IF NOT EXISTS observations_queue ON observations(queue, id)",
+            "CREATE INDEX IF NOT EXISTS observations_age ON observations(queue, observed)",
+        };
+        rc = SQLITE_OK;
+        for (const char* step : kSchema) {
+            if (!Exec(step)) {
+                rc = sqlite3_errcode(m_db);
+                cause = sqlite3_errmsg(m_db);
+                break;
+            }
+        }
+        if (rc == SQLITE_OK) {
+            // A table of that name with other columns is another program's file.
+            const std::string probe = std::string("SELECT ") + kColumns + " FROM observations LIMIT 0";
+            Stmt columns(m_db, probe.c_str());
+            if (columns.Ok())
+                return true;
+            rc = columns.PrepareError();
+            cause = sqlite3_errmsg(m_db);
+        }
+    } else {
+        cause = sqlite3_errmsg(m_db);
     }
-    const std::string cause = sqlite3_errmsg(m_db) ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
-    if (!IsDamage(rc) && rc != SQLITE_CORRUPT)
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        // Another process holds the file for long: this opening goes
+        // without, the next may not.
+        Close();
+        m_problem = texts.Format(IDS_JH_UNUSABLE, file.c_str(), cause.c_str());
+        return false;
+    }
+    if (!IsDamage(rc))
         return fail(texts.Format(IDS_JH_UNUSABLE, file.c_str(), cause.c_str()));
     Close();
     std::filesystem::path kept;
