@@ -113,10 +113,12 @@ void CJobDetail_HistoryTab::Load(const std::string& queueKey, LONG job, const st
             tab->ShowProblem(result->problem);
         emit tab->loaded();
     };
-    QThreadPool::globalInstance()->start([queueKey, job, file, deliver]() mutable {
+    // The data root is read here: tests switch it between dialogs.
+    const std::filesystem::path path = file.empty() ? CJobHistoryStore::DefaultPath() : file;
+    QThreadPool::globalInstance()->start([queueKey, job, path, deliver]() mutable {
         auto result = std::make_shared<Result>();
         CJobHistoryStore store;
-        if (store.Open(file.empty() ? CJobHistoryStore::DefaultPath() : file))
+        if (store.Open(path))
             result->rows = store.Load(queueKey, job);
         else
             result->problem = store.Problem();

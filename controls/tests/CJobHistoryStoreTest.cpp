@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -188,9 +189,24 @@ TEST_F(HistoryStore, ADamagedFileIsSetAsideNeverOverwrittenAndToldOnce)
     EXPECT_EQ(recorder.TakeProblemToTell(), "");
 }
 
-TEST_F(HistoryStore, AFileOfAnotherKindIsDamagedToo)
+TEST_F(HistoryStore, DamagedPagesOrAnotherProgramsTableAreSetAsideToo)
 {
-    // A database, but with a table of that name that is not ours.
+    // A database with a table of that name that is not ours.
+    const std::filesystem::path foreign = root() / "foreign.db";
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "CREATE TABLE observations(a, b)", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    {
+        CJobHistoryStore store;
+        EXPECT_FALSE(store.Open(foreign));
+        EXPECT_NE(store.Problem().find("is damaged"), std::string::npos) << store.Problem();
+        EXPECT_TRUE(std::filesystem::exists(foreign.string() + ".damaged"));
+    }
+
+    // Pages that are no pages any more.
     const std::filesystem::path file = root() / "other.db";
     {
         CJobHistoryStore store;
