@@ -2,8 +2,10 @@
 
 #include "controls/CJobDetailQueue.h"
 #include "controls/CIntervalForecastDlg.h"
+#include "controls/CJobHistoryStore.h"
 #include "controls/CJobDetailText.h"
 #include "controls/CJobDetail_CredTab.h"
+#include "controls/CJobDetail_HistoryTab.h"
 #include "controls/CJobDetail_SQLTab.h"
 #include "controls/CJobDetail_ScheduleTab.h"
 #include "controls/CJobDetail_WhatTab.h"
@@ -55,6 +57,9 @@ CJobDetailDlg::CJobDetailDlg(CJobDetailQueue& queue, const CJobListData* job, QW
         m_header->setText(QString::fromStdString(
             QVCtrlStrings().Format(IDS_JL_QUEUE_CAPTION_LEADING, number.c_str(), host.c_str(), user.c_str())));
         m_notOwner = CJobDetailText::NotOwner(*m_job, user);
+        m_history = new CJobDetail_HistoryTab(m_tabs);
+        m_tabs->addTab(m_history, QVCtrlString(IDS_JH_TAB));
+        m_history->Load(CJobHistoryStore::QueueKey(host, user), m_job->m_jobNumber);
     } else {
         setWindowTitle(QVCtrlString(IDS_JD_TITLE_CREATE));
         m_createNew->hide();
@@ -244,6 +249,7 @@ std::string CJobDetailDlg::HelpTopic() const
     case TabWhat: return S(IDS_JD_WHAT_HELP_TOPIC);
     case TabCustom: return S(IDS_JD_CUSTOM_HELP_TOPIC);
     case TabAdvanced: return S(IDS_JD_ADVANCED_HELP_TOPIC);
+    case TabHistory: return S(IDS_JH_HELP_TOPIC);
     default: return S(IDS_JD_HELP_TOPIC);
     }
 }

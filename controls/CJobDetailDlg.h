@@ -18,6 +18,7 @@
 
 class CJobDetailQueue;
 class CJobDetail_CredTab;
+class CJobDetail_HistoryTab;
 class CJobDetail_SQLTab;
 class CJobDetail_ScheduleTab;
 class CJobDetail_WhatTab;
@@ -34,7 +35,8 @@ public:
     static constexpr UINT kWhatHelpContext = 10008;
     static constexpr UINT kCustomHelpContext = 10009;
     static constexpr UINT kAdvancedHelpContext = 10010;
-    enum Tab { TabSchedule, TabWhat, TabCustom, TabAdvanced };
+    // History only in modify mode: a new job has none.
+    enum Tab { TabSchedule, TabWhat, TabCustom, TabAdvanced, TabHistory };
 
     // Modify mode when job is given (it is copied). queue must outlive the
     // dialog. now and formatter (null: the user's locale, not owned) are
@@ -63,6 +65,8 @@ public:
     CJobDetail_WhatTab* whatTab() const { return m_what; }
     CJobDetail_CredTab* customTab() const { return m_custom; }
     CJobDetail_SQLTab* advancedTab() const { return m_advanced; }
+    // Null in create mode.
+    CJobDetail_HistoryTab* historyTab() const { return m_history; }
     QPushButton* defaultButton() const { return m_default; }
     QPushButton* createNewButton() const { return m_createNew; }
     QPushButton* cancelButton() const { return m_cancel; }
@@ -117,6 +121,7 @@ private:
     CJobDetail_WhatTab* m_what = nullptr;
     CJobDetail_CredTab* m_custom = nullptr;
     CJobDetail_SQLTab* m_advanced = nullptr;
+    CJobDetail_HistoryTab* m_history = nullptr;
     QLabel* m_waitLabel = nullptr;
     QPushButton* m_createNew = nullptr;
     QPushButton* m_default = nullptr;

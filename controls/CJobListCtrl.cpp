@@ -1,9 +1,11 @@
 #include "controls/CJobListCtrl.h"
 
+#include "controls/CJobAlertNotifier.h"
 #include "controls/CJobListActions.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobSaveStatement.h"
 #include "controls/QVCtrlStrings.h"
+#include "generic/VkModalService.h"
 #include "platform/Archive.h"
 
 #include <QContextMenuEvent>
@@ -43,6 +45,7 @@ CJobListCtrl::CJobListCtrl(QWidget* parent)
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &CJobListCtrl::UpdateFlashTimer);
 
     m_menuRunner = [](QMenu& menu, const QPoint& pos) { return menu.exec(pos); };
+    m_notifier = new CJobAlertNotifier(this);
     m_actions = new CJobListActions(this);
 }
 
@@ -232,6 +235,7 @@ void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)
     const int currentColumn = current.isValid() ? current.column() : 0;
 
     m_model.InstallList(std::move(list->m_jobs));
+    m_model.SetChanges(list->m_changes);
     if (const int row = m_model.FindRow(currentJob); row >= 0)
         selectionModel()->setCurrentIndex(m_model.index(row, currentColumn), QItemSelectionModel::NoUpdate);
     SelectJobs(selected);
@@ -242,6 +246,43 @@ void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)
     verticalScrollBar()->setValue(vertical);
     setEnabled(true);
     --installing;
+    RaiseAlerts(list->m_changes);
+    TellHistoryProblem(list->m_historyProblem);
+}
+
+void CJobListCtrl::RaiseAlerts(const std::map<LONG, unsigned>& changes)
+{
+    if (!m_notifyAlerts)
+        return;
+    QStringList lines;
+    for (const auto& [number, change] : changes) {
+        const int row = m_model.FindRow(number);
+        const long failures = row >= 0 ? static_cast<long>(m_model.Job(row).m_failures) : 0L;
+        const QString line = CJobAlertNotifier::AlertLine(static_cast<long>(number), change, failures);
+        if (!line.isEmpty())
+            lines << line;
+    }
+    if (lines.isEmpty())
+        return;
+    const std::string caption = QueueCaption().toStdString();
+    m_notifier->Notify(QString::fromStdString(QVCtrlStrings().Format(IDS_JH_NOTIFY_TITLE, caption.c_str())),
+                       lines.join('\n'));
+}
+
+void CJobListCtrl::TellHistoryProblem(const std::string& problem)
+{
+    if (problem.empty())
+        return;
+    // Not from inside the installing: the message waits for the user.
+    QPointer<CJobListCtrl> list(this);
+    QMetaObject::invokeMethod(
+        this,
+        [list, problem] {
+            if (list)
+                VkModalService::MessageBox(list, QString::fromStdString(problem), QVCtrlString(IDS_QV_CAPTION),
+                                           MB_OK | MB_ICONEXCLAMATION);
+        },
+        Qt::QueuedConnection);
 }
 
 std::vector<int> CJobListCtrl::SelectedRows() const

@@ -20,6 +20,7 @@
 #include <vector>
 
 class CArchive;
+class CJobAlertNotifier;
 class CJobListActions;
 class CJobListStatusCtrl;
 class QMenu;
@@ -47,6 +48,8 @@ public:
     CJobListModel& Model() { return m_model; }
     // Run, remove, stop, break, copy, paste and drag of the selected jobs.
     CJobListActions& Actions() { return *m_actions; }
+    // Raises the desktop notification of jobs that fail or break.
+    CJobAlertNotifier& Notifier() { return *m_notifier; }
     void SetStatusBar(CJobListStatusCtrl* status) { m_status = status; }
     // Shows text on the status bar (when there is one), busy or done.
     void ShowStatus(const std::string& text, bool busy);
@@ -55,6 +58,9 @@ public:
     void SetLogon(const std::string& host, const std::string& user, const std::string& password);
     void SetAdministratorView(bool on);
     bool AdministratorView() const { return m_adminView; }
+    // Whether a job that fails or breaks raises a desktop notification.
+    void SetNotifyAlerts(bool on) { m_notifyAlerts = on; }
+    bool NotifyAlerts() const { return m_notifyAlerts; }
     bool IsConnected() const { return m_worker->IsConnected(); }
 
     // Starts the worker (first time) and connects; false when it could not.
@@ -128,13 +134,19 @@ private:
     // JLM_TESTSQL, JLM_SAVEJOB, JLM_EVALUATE: queued, answered later.
     void HandleDialogRequest(class VkMessageEvent& message);
     void UpdateFlashTimer();
+    // The desktop notification for the jobs that failed or broke.
+    void RaiseAlerts(const std::map<LONG, unsigned>& changes);
+    // The run history's problem, told after the list is in.
+    void TellHistoryProblem(const std::string& problem);
     void FillMenu(QMenu& menu, const std::vector<CJobListMenuItem>& items);
 
     CJobListModel m_model;
     std::unique_ptr<CJobQueueWorker> m_worker;
     QPointer<CJobListStatusCtrl> m_status; // a sibling; may go first
     bool m_adminView = false;
+    bool m_notifyAlerts = true;
     QTimer m_flash;
     MenuRunner m_menuRunner;
     CJobListActions* m_actions = nullptr; // a child
+    CJobAlertNotifier* m_notifier = nullptr; // a child
 };

@@ -1,5 +1,6 @@
 #include "controls/CJobListModel.h"
 
+#include "controls/CJobRunHistory.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkDateFormat.h"
 
@@ -144,8 +145,16 @@ QVariant CJobListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return CellText(row.job, id);
     case Qt::ToolTipRole:
+        if (id == ColJob && !ChangeText(row.changes).isEmpty())
+            return ChangeText(row.changes);
         // The full body, since the cell shows it on one line.
         return id == ColWhat ? QVariant(QString::fromStdString(row.job.m_what)) : QVariant();
+    case Qt::DecorationRole:
+        if (id == ColJob && ChangeColour(row.changes).isValid())
+            return ChangeColour(row.changes);
+        return QVariant();
+    case ChangeRole:
+        return row.changes;
     case Qt::ForegroundRole: {
         if (flashOn)
             return QColor(Qt::white);
@@ -244,6 +253,41 @@ void CJobListModel::InstallList(std::vector<CJobListData> jobs)
     }
     endResetModel();
     Resort();
+}
+
+void CJobListModel::SetChanges(const std::map<LONG, unsigned>& changes)
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const auto found = changes.find(m_rows[i].job.m_jobNumber);
+        const unsigned now = found == changes.end() ? 0u : found->second;
+        if (now != m_rows[i].changes) {
+            m_rows[i].changes = now;
+            EmitRowChanged(static_cast<int>(i));
+        }
+    }
+}
+
+QColor CJobListModel::ChangeColour(unsigned changes)
+{
+    // The worst news wins.
+    if (changes & CJobRunHistory::JustBroken)
+        return QColor(200, 0, 0);
+    if (changes & CJobRunHistory::Failed)
+        return QColor(230, 140, 0);
+    if (changes & CJobRunHistory::Ran)
+        return QColor(0, 160, 60);
+    return QColor();
+}
+
+QString CJobListModel::ChangeText(unsigned changes)
+{
+    if (changes & CJobRunHistory::JustBroken)
+        return QVCtrlString(IDS_JH_JUST_BROKEN);
+    if (changes & CJobRunHistory::Failed)
+        return QVCtrlString(IDS_JH_JUST_FAILED);
+    if (changes & CJobRunHistory::Ran)
+        return QVCtrlString(IDS_JH_JUST_RAN);
+    return QString();
 }
 
 void CJobListModel::Clear()

@@ -10,6 +10,7 @@
 #include <QColor>
 
 #include <array>
+#include <map>
 #include <vector>
 
 class CJobListModel : public QAbstractTableModel {
@@ -36,6 +37,8 @@ public:
     static constexpr int kColumnCount = 13;
     // The column number of JLM_JOBUPDATE that stands for every column.
     static constexpr int kAllColumns = 13;
+    // A row's CJobRunHistory::Change flags from the last refresh (unsigned).
+    static constexpr int ChangeRole = Qt::UserRole + 1;
 
     struct Column {
         int id;
@@ -86,6 +89,15 @@ public:
     const CJobListData& Job(int row) const { return m_rows[static_cast<size_t>(row)].job; }
     bool IsFlashing(int row) const { return m_rows[static_cast<size_t>(row)].flashing; }
 
+    // What the last refresh saw change, by job number: "just ran", "just
+    // failed" and "just broken" rows are marked until the next list.
+    void SetChanges(const std::map<LONG, unsigned>& changes);
+    unsigned Changes(int row) const { return m_rows[static_cast<size_t>(row)].changes; }
+    // The mark's colour and words for a row's changes; invalid and empty
+    // for none worth marking.
+    static QColor ChangeColour(unsigned changes);
+    static QString ChangeText(unsigned changes);
+
     // Flashing rows swap text and background colour in the "on" phase while
     // flash effects are enabled.
     void SetFlashEffects(bool on);
@@ -103,6 +115,7 @@ private:
     struct Row {
         CJobListData job;
         bool flashing = false;
+        unsigned changes = 0;
     };
     static bool Less(const CJobListData& a, const CJobListData& b, int id);
     void EmitRowChanged(int row);

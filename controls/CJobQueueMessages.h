@@ -10,6 +10,7 @@
 
 #include <QPointer>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,11 @@ using CJobDateRecord = TwDateRecord;
 class CJobNewListRecord : public VkMessageRecord {
 public:
     std::vector<CJobListData> m_jobs;
+    // What the run history saw change since the refresh before, by job
+    // number (CJobRunHistory::Change flags).
+    std::map<LONG, unsigned> m_changes;
+    // Why the run history cannot be kept; set once per file and process.
+    std::string m_historyProblem;
 };
 
 class CJobUpdateRecord : public VkMessageRecord {

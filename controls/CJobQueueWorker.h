@@ -6,12 +6,14 @@
 // thread and session of its own, since the server answers it only when the
 // job has finished.
 
+#include "controls/CJobHistoryRecorder.h"
 #include "controls/CJobListData.h"
 #include "controls/CJobQueueMessages.h"
 #include "framework/TwRequestWorker.h"
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -81,6 +83,8 @@ private:
     void HandleConnect(const Request& request);
     void HandleRefresh();
     LONG ReadJobList();
+    // Records a freshly read list in the run history; its changes by job.
+    std::map<LONG, unsigned> ObserveList(const std::vector<CJobListData>& jobs);
     void HandleSubmit(Request& request);
     void HandleChange(Request& request);
     void HandleRemove(const Request& request);
@@ -110,6 +114,8 @@ private:
     std::function<void(const std::string&)> m_viewWarning; // under m_lock
 
     // Worker thread state.
+    std::unique_ptr<CJobHistoryRecorder> m_history;
+    DATE m_listReadAt = 0; // the server's clock when the last list was read
     std::string m_sessionConnect;
     bool m_reconnectedAfterFailure = false;
     std::atomic<long> m_majorVersion{0};

@@ -1,6 +1,7 @@
 // The worker thread's side of CJobQueueWorker: the request loop and the
 // handling of each request kind, all on the worker's own session.
 
+#include "controls/CJobListStatusCtrl.h"
 #include "controls/CJobQueryColumns.h"
 #include "controls/CJobQueueRequest.h"
 #include "controls/CJobQueueWorker.h"
@@ -108,6 +109,9 @@ void CJobQueueWorker::HandleConnect(const Request& request)
         Session().SetVersion();
         m_majorVersion = Session().MajorVersion();
         Post(JLM_VERSION, 0, std::make_unique<CJobTextRecord>(Session().Version()));
+        if (!m_history)
+            m_history = std::make_unique<CJobHistoryRecorder>();
+        m_history->SetQueue(CJobHistoryStore::QueueKey(Host(), UserName()));
         ReadSchemaUsers();
         m_runningViewVisible = ProbeRunningView();
         if (!m_runningViewVisible && m_warnAboutView) {
@@ -146,13 +150,15 @@ void CJobQueueWorker::HandleRefresh()
     }
     m_reconnectedAfterFailure = false;
     if (!m_stop) {
-        Post(JLM_SERVERTIME, 0, std::make_unique<CJobDateRecord>(Session().GetServerDateTime()));
+        const DATE serverTime = m_listReadAt != 0 ? m_listReadAt : Session().GetServerDateTime();
+        Post(JLM_SERVERTIME, 0, std::make_unique<CJobDateRecord>(serverTime));
         ArmAutoRefresh();
     }
 }
 
 LONG CJobQueueWorker::ReadJobList()
 {
+    m_listReadAt = 0;
     if (!Session().Connected())
         return 1012;
     ReportBusy();
@@ -168,6 +174,7 @@ LONG CJobQueueWorker::ReadJobList()
         const int error = cursor.OracleError();
         if (error == OCI_NO_DATA_FOUND || error == 0) {
             Report(Texts().Format(IDS_JW_RETRIEVED, 0L), IDB_TW_DONE, false);
+            ObserveList({});
             if (WaitForListAccepted())
                 Post(JLM_NEWLIST, 0);
         } else {
@@ -195,9 +202,22 @@ LONG CJobQueueWorker::ReadJobList()
     }
     if (m_stop)
         return 0;
+    list->m_changes = ObserveList(list->m_jobs);
+    if (m_history)
+        list->m_historyProblem = m_history->TakeProblemToTell();
     if (WaitForListAccepted())
         Post(JLM_NEWLIST, 0, std::move(list));
     return 0;
+}
+
+std::map<LONG, unsigned> CJobQueueWorker::ObserveList(const std::vector<CJobListData>& jobs)
+{
+    // The run history's clock is the server's, as the job dates are.
+    m_listReadAt = Session().GetServerDateTime();
+    const DATE observed = m_listReadAt != 0 ? m_listReadAt : CJobListStatusCtrl::LocalNow();
+    if (!m_history)
+        return {};
+    return m_history->Observe(jobs, observed);
 }
 
 bool CJobQueueWorker::WaitForListAccepted()

@@ -32,6 +32,7 @@ enum : int {
     IDC_SPIN = 312,
     IDC_STATUS_BAR = 298,
     IDC_FLASH = 299,
+    IDC_NOTIFY = 300,
 };
 
 void SetControlId(QWidget* widget, int id)
@@ -46,7 +47,7 @@ UINT CPropertiesDlg::HelpContextOf(int controlId)
 {
     static const std::map<int, UINT> contexts = {
         {IDC_MANUAL, 80},        {IDC_FIXED, 81},      {IDC_TIMEOUT_LABEL, 82}, {IDC_INTERVAL, 82},
-        {IDC_SPIN, 82},          {IDC_STATUS_BAR, 83}, {IDC_FLASH, 84},
+        {IDC_SPIN, 82},          {IDC_STATUS_BAR, 83}, {IDC_FLASH, 84},        {IDC_NOTIFY, 85},
     };
     const auto found = contexts.find(controlId);
     return found == contexts.end() ? 0 : found->second;
@@ -103,9 +104,12 @@ CPropertiesDlg::CPropertiesDlg(QWidget* parent) : QDialog(parent)
     SetControlId(m_statusBar, IDC_STATUS_BAR);
     m_flash = new QCheckBox(QVCtrlString(IDS_QD_FLASH_ALERTS), misc);
     SetControlId(m_flash, IDC_FLASH);
+    m_notify = new QCheckBox(QVCtrlString(IDS_QD_NOTIFY_ALERTS), misc);
+    SetControlId(m_notify, IDC_NOTIFY);
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(m_statusBar);
     miscLayout->addWidget(m_flash);
+    miscLayout->addWidget(m_notify);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_helpButton = m_buttons->addButton(QVCtrlString(IDS_QD_HELP), QDialogButtonBox::HelpRole);
@@ -124,6 +128,7 @@ CPropertiesDlg::CPropertiesDlg(QWidget* parent) : QDialog(parent)
     connect(m_fixed, &QRadioButton::toggled, this, &CPropertiesDlg::CheckEnableOK);
     connect(m_statusBar, &QCheckBox::toggled, this, &CPropertiesDlg::CheckEnableOK);
     connect(m_flash, &QCheckBox::toggled, this, &CPropertiesDlg::CheckEnableOK);
+    connect(m_notify, &QCheckBox::toggled, this, &CPropertiesDlg::CheckEnableOK);
     connect(m_interval, &QLineEdit::textChanged, this, &CPropertiesDlg::CheckEnableOK);
     connect(m_interval, &QLineEdit::textEdited, this, &CPropertiesDlg::OnIntervalEdited);
     connect(m_up, &QToolButton::clicked, this, [this] { Step(+1); });
@@ -147,6 +152,7 @@ void CPropertiesDlg::InitDialog()
     m_interval->setText(QString::number(m_values.interval));
     m_statusBar->setChecked(m_values.showStatusBar);
     m_flash->setChecked(m_values.flashAlerts);
+    m_notify->setChecked(m_values.notifyAlerts);
     m_initialised = true;
     CheckEnableOK();
 }
@@ -157,6 +163,7 @@ void CPropertiesDlg::TakeValues()
     m_values.interval = CQueueProperties::ParseInterval(m_interval->text().toStdString());
     m_values.showStatusBar = m_statusBar->isChecked();
     m_values.flashAlerts = m_flash->isChecked();
+    m_values.notifyAlerts = m_notify->isChecked();
 }
 
 void CPropertiesDlg::CheckEnableOK()

@@ -43,6 +43,7 @@ public:
     QToolButton* spinDown() const { return m_down; }
     QCheckBox* statusBarCheck() const { return m_statusBar; }
     QCheckBox* flashCheck() const { return m_flash; }
+    QCheckBox* notifyCheck() const { return m_notify; }
     QPushButton* okButton() const;
     QPushButton* helpButton() const { return m_helpButton; }
 
@@ -70,6 +71,7 @@ private:
     QToolButton* m_down;
     QCheckBox* m_statusBar;
     QCheckBox* m_flash;
+    QCheckBox* m_notify;
     QDialogButtonBox* m_buttons;
     QPushButton* m_helpButton;
 };

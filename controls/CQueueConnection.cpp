@@ -37,7 +37,8 @@ bool CQueueConnection::Properties(CSchedulerMainDlg& queue)
     CJobListCtrl& list = queue.List();
     CPropertiesDlg dlg;
     dlg.Values() = CQueueProperties::FromQueue(list.Worker().RefreshInterval(), queue.StatusBarShown(),
-                                               list.Model().FlashEffects(), list.QueueCaption().toStdString());
+                                               list.Model().FlashEffects(), list.QueueCaption().toStdString(),
+                                               list.NotifyAlerts());
     if (VkModalService::DoModal(&dlg) != QDialog::Accepted)
         return false;
     const CQueueProperties& values = dlg.Values();
@@ -48,6 +49,7 @@ bool CQueueConnection::Properties(CSchedulerMainDlg& queue)
         list.RequestRefresh();
     queue.ShowStatusBar(values.showStatusBar);
     list.Model().SetFlashEffects(values.flashAlerts);
+    list.SetNotifyAlerts(values.notifyAlerts);
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include "platform/VkAscii.h"
 
 CQueueProperties CQueueProperties::FromQueue(DWORD refreshInterval, bool statusBarShown, bool flashEffects,
-                                             const std::string& heading)
+                                             const std::string& heading, bool notifyAlerts)
 {
     CQueueProperties values;
     const bool fixed = refreshInterval != kNever;
@@ -16,6 +16,7 @@ CQueueProperties CQueueProperties::FromQueue(DWORD refreshInterval, bool statusB
     values.showStatusBar = statusBarShown;
     values.flashAlerts = flashEffects;
     values.heading = heading;
+    values.notifyAlerts = notifyAlerts;
     return values;
 }
 

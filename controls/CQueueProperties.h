@@ -21,11 +21,12 @@ struct CQueueProperties {
     LONG interval = kDefaultInterval; // seconds; may be below 1 while typed
     bool showStatusBar = true;
     bool flashAlerts = true;
+    bool notifyAlerts = true; // a desktop notification when a job fails or breaks
     std::string heading;
 
     // The dialog's values for a queue in this state.
     static CQueueProperties FromQueue(DWORD refreshInterval, bool statusBarShown, bool flashEffects,
-                                      const std::string& heading);
+                                      const std::string& heading, bool notifyAlerts = true);
 
     // OK is refused for a fixed interval below one second.
     bool OkAllowed() const { return refreshMode != FixedInterval || interval >= kMinInterval; }

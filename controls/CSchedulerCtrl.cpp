@@ -335,8 +335,18 @@ HRESULT CSchedulerCtrl::Persist(IUnknown* pStream, VARIANT_BOOL bLoad)
             BYTE show = 1;
             ar >> show;
             m_main->ShowStatusBar(show != 0);
+            // Queues saved before the alert switch end here: it stays on.
+            BYTE notify = 1;
+            try {
+                ar >> notify;
+            } catch (const CArchiveException& e) {
+                if (e.m_cause != CArchiveException::endOfFile)
+                    throw;
+            }
+            m_main->List().SetNotifyAlerts(notify != 0);
         } else {
             ar << static_cast<BYTE>(m_main->StatusBarShown() ? 1 : 0);
+            ar << static_cast<BYTE>(m_main->List().NotifyAlerts() ? 1 : 0);
         }
         ar.Close();
     } catch (const CException&) {

@@ -30,7 +30,9 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QDateTime>
@@ -683,6 +685,110 @@ TEST_F(QueueWindows, CompareWithShowsAndCopiesTheDifferences)
     EXPECT_EQ(Sql(legacy, "select count(*) from user_jobs where what = 'emp_pkg.fire(0);'"), "COUNT(*)\n1\n");
     EXPECT_EQ(modal.Unexpected(), 0);
     EXPECT_TRUE(modal.Exhausted());
+// Jobs > Run, then a refresh: the job list marks the job that ran and the
+// one that failed, a failure raises the queue's desktop alert (until the
+// queue's properties switch it off), and the job's History page lists the
+// run the refreshes observed.
+TEST_F(QueueWindows, RunHistoryMarksTheListAlertsAndShowsOnTheHistoryPage)
+{
+    const std::string scott = "scott/tiger@DEMO";
+    // Two jobs that fail, each run once.
+    for (int i = 0; i < 2; ++i)
+        Sql(scott, "DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'RAISE_APPLICATION_ERROR(-20001, ''boom'');', "
+                   "TO_DATE('2099-01-02 06:00', 'YYYY-MM-DD HH24:MI'), 'SYSDATE + 1'); COMMIT; END;");
+    const std::string number = Sql(scott, "select max(job) from user_jobs");
+    const int failing2 = std::stoi(number.substr(number.find('\n') + 1));
+    const int failing = failing2 - 1;
+    CQuorvaneDoc* doc = NewQueue("scott", "tiger", "DEMO");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(doc, "SCOTT (DEMO) - Connected") && doc->Control()->Items() == 11; }));
+    Activate(doc);
+    QObject* notifier = List(doc)->findChild<QObject*>("JobAlertNotifier");
+    ASSERT_NE(notifier, nullptr);
+    QSignalSpy spy(notifier, SIGNAL(alertRequested(QString, QString)));
+    auto alertTexts = [&] {
+        QStringList texts;
+        for (const QList<QVariant>& alert : spy)
+            texts << alert[0].toString() + "\n" + alert[1].toString();
+        return texts;
+    };
+
+    auto row = [&](int job) {
+        QAbstractItemModel* model = List(doc)->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->index(r, 0).data().toInt() == job)
+                return model->index(r, 0);
+        return QModelIndex();
+    };
+    constexpr int kChangeRole = Qt::UserRole + 1;
+    constexpr unsigned kRan = 1, kFailed = 2;
+
+    // Run job 1 and the failing job, then refresh.
+    const std::string before = Sql(scott, "select last_date from user_jobs where job = 1");
+    SelectJobs(doc, {1});
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32778));
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, "select last_date from user_jobs where job = 1") != before; }));
+    SelectJobs(doc, {failing});
+    modal.AnswerMessage(IDYES);
+    ASSERT_TRUE(app->Router().Execute(32778));
+    const std::string failures = "select failures from user_jobs where job = " + std::to_string(failing);
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, failures) == "FAILURES\n1\n"; }, 30000)) << Sql(scott, failures);
+    ASSERT_TRUE(app->Router().Execute(133)); // F5
+    ASSERT_TRUE(WaitUntil([&] { return row(1).data(kChangeRole).toUInt() & kRan; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return row(failing).data(kChangeRole).toUInt() & kFailed; }));
+    EXPECT_EQ(row(1).data(Qt::ToolTipRole).toString(), "Just ran");
+    EXPECT_TRUE(row(1).data(Qt::DecorationRole).value<QColor>().isValid());
+    EXPECT_EQ(row(failing).data(Qt::ToolTipRole).toString(), "Just failed");
+    ASSERT_EQ(spy.size(), 1) << alertTexts().join("|").toStdString();
+    EXPECT_EQ(alertTexts()[0].toStdString(), "Job alert: Host: DEMO    User:  scott\nJob " + std::to_string(failing) +
+                                                 " failed (1 failures in a row).");
+
+    // Queue > Properties switches the alert off; another failure is marked
+    // but raises nothing.
+    modal.AnswerDialog([](QDialog* dlg) {
+        auto* notify = dlg->findChild<QCheckBox*>("ctl300");
+        EXPECT_NE(notify, nullptr);
+        if (!notify)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(notify->isChecked());
+        notify->click();
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(app->Router().Execute(32773));
+    const std::string probe = Sql(scott, "BEGIN DBMS_JOB.RUN(" + std::to_string(failing2) + "); END;");
+    const std::string failures2 = "select failures from user_jobs where job = " + std::to_string(failing2);
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, failures2) == "FAILURES\n1\n"; }, 30000)) << Sql(scott, failures2) << probe;
+    ASSERT_TRUE(app->Router().Execute(133));
+    ASSERT_TRUE(WaitUntil([&] { return row(failing2).data(kChangeRole).toUInt() & kFailed; }, 30000));
+    EXPECT_EQ(row(1).data(kChangeRole).toUInt(), 0u); // marked for one refresh only
+
+    // The History page of job 1 (Jobs > View / Modify) lists its run.
+    QStringList cells;
+    modal.AnswerDialog([&](QDialog* dlg) {
+        auto* tabs = dlg->findChild<QTabWidget*>();
+        auto* table = dlg->findChild<QTableWidget*>("historyTable");
+        auto* status = dlg->findChild<QLabel*>("historyStatus");
+        EXPECT_TRUE(tabs && table && status);
+        if (!tabs || !table || !status)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(tabs->tabText(tabs->count() - 1), "History");
+        tabs->setCurrentIndex(tabs->count() - 1);
+        EXPECT_TRUE(WaitUntil([&] { return status->text() != "Reading the run history..."; }));
+        EXPECT_EQ(status->text(), "Runs observed: 1");
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c)
+                cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
+        return int(QDialog::Rejected);
+    });
+    SelectJobs(doc, {1});
+    ASSERT_TRUE(app->Router().Execute(32781));
+    ASSERT_EQ(cells.size(), 3) << cells.join("|").toStdString();
+    EXPECT_TRUE(cells[1].endsWith(" s")) << cells[1].toStdString();
+    EXPECT_EQ(cells[2], "Succeeded");
+
+    EXPECT_EQ(spy.size(), 1);
+    EXPECT_EQ(modal.Unexpected(), 0);
 }
 
 } // namespace

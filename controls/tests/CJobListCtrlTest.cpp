@@ -1,7 +1,9 @@
 // The job list control: the worker's messages delivered by hand, its
 // selection, menu, keys and commands, and a real queue on the demo database.
 
+#include "controls/CJobAlertNotifier.h"
 #include "controls/CJobListCtrl.h"
+#include "controls/CJobRunHistory.h"
 #include "controls/CJobListStatusCtrl.h"
 #include "controls/CSchedulerMainDlg.h"
 #include "generic/VkModalScript.h"
@@ -152,6 +154,66 @@ TEST_F(JobListCtrl, RowMessagesUpdateAndRemoveRowsAndDriveFlashing)
     Send(&list(), JLM_JOBREMOVED, 42);
     EXPECT_EQ(list().Model().rowCount(), 2);
     EXPECT_EQ(list().FindRow(2), -1);
+}
+
+// What the run history saw change marks the rows until the next list, and
+// a job that failed or broke raises one desktop alert a list, unless the
+// queue's switch is off.
+TEST_F(JobListCtrl, RunHistoryChangesMarkRowsAndRaiseAlerts)
+{
+    QSignalSpy alerts(&list().Notifier(), &CJobAlertNotifier::alertRequested);
+    EXPECT_TRUE(list().NotifyAlerts());
+    auto first = List({Job(1), Job(2), Job(3, true, 0, 16), Job(4)});
+    first->m_changes = {{1, CJobRunHistory::Ran}, {2, CJobRunHistory::Ran | CJobRunHistory::Failed},
+                        {3, CJobRunHistory::Failed | CJobRunHistory::JustBroken}, {4, CJobRunHistory::Running}};
+    Send(&list(), JLM_NEWLIST, 0, std::move(first));
+    const CJobListModel& model = list().Model();
+    struct Mark {
+        LONG job;
+        QString text;
+        QColor colour;
+    };
+    const Mark marks[] = {{1, "Just ran", CJobListModel::ChangeColour(CJobRunHistory::Ran)},
+                          {2, "Just failed", CJobListModel::ChangeColour(CJobRunHistory::Failed)},
+                          {3, "Just broken", CJobListModel::ChangeColour(CJobRunHistory::JustBroken)},
+                          {4, "", QColor()}};
+    for (const Mark& mark : marks) {
+        const QModelIndex cell = model.index(list().FindRow(mark.job), 0);
+        EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), mark.text) << mark.job;
+        EXPECT_EQ(cell.data(Qt::DecorationRole).value<QColor>(), mark.colour) << mark.job;
+        EXPECT_EQ(cell.data(CJobListModel::ChangeRole).toUInt(), model.Changes(list().FindRow(mark.job)));
+    }
+    EXPECT_NE(CJobListModel::ChangeColour(CJobRunHistory::Ran), CJobListModel::ChangeColour(CJobRunHistory::Failed));
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts[0][0].toString(), "Job alert: Host:     User:  ");
+    EXPECT_EQ(alerts[0][1].toString(), "Job 2 failed (0 failures in a row).\nJob 3 is broken.");
+
+    // The next list without changes clears the marks and raises nothing.
+    Send(&list(), JLM_NEWLIST, 0, List({Job(1), Job(2), Job(3, true, 0, 16)}));
+    EXPECT_EQ(model.Changes(list().FindRow(1)), 0u);
+    EXPECT_FALSE(model.index(list().FindRow(3), 0).data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(alerts.size(), 1);
+
+    // Switched off: marked, but no alert.
+    list().SetNotifyAlerts(false);
+    auto second = List({Job(1, true)});
+    second->m_changes = {{1, CJobRunHistory::JustBroken}};
+    Send(&list(), JLM_NEWLIST, 0, std::move(second));
+    EXPECT_EQ(model.Changes(list().FindRow(1)), unsigned(CJobRunHistory::JustBroken));
+    EXPECT_EQ(alerts.size(), 1);
+}
+
+// The run history's problem is told once, after the list is in.
+TEST_F(JobListCtrl, AHistoryProblemIsToldThroughTheModalService)
+{
+    modal.AnswerMessage(IDOK);
+    auto list1 = List({Job(1)});
+    list1->m_historyProblem = "The run history file x is damaged.";
+    Send(&list(), JLM_NEWLIST, 0, std::move(list1));
+    EXPECT_TRUE(modal.Messages().empty()); // not from inside the installing
+    ASSERT_TRUE(WaitUntil([&] { return !modal.Messages().empty(); }));
+    EXPECT_EQ(modal.Messages()[0].text, "The run history file x is damaged.");
+    EXPECT_EQ(list().Model().rowCount(), 1);
 }
 
 TEST_F(JobListCtrl, StatusVersionAndServerTimeReachTheStatusBar)

@@ -36,7 +36,9 @@ TEST(CQueueProperties, FilledFromTheQueue)
     EXPECT_EQ(fixed.heading, "Host: A    User:  b");
 
     // "Never" shows as manual with the default interval to fall back on.
-    const CQueueProperties manual = CQueueProperties::FromQueue(kNever, true, false, "");
+    EXPECT_TRUE(fixed.notifyAlerts);
+    const CQueueProperties manual = CQueueProperties::FromQueue(kNever, true, false, "", false);
+    EXPECT_FALSE(manual.notifyAlerts);
     EXPECT_EQ(manual.refreshMode, CQueueProperties::Manual);
     EXPECT_EQ(manual.interval, 100);
 
@@ -102,6 +104,7 @@ TEST(CPropertiesDlg, ControlsTextsAndHelp)
     EXPECT_EQ(dlg.fixedRadio()->text(), "&Fixed Interval");
     EXPECT_EQ(dlg.statusBarCheck()->text(), "Show status bar");
     EXPECT_EQ(dlg.flashCheck()->text(), "Flash job alerts");
+    EXPECT_EQ(dlg.notifyCheck()->text(), "Notify when a job fails or breaks");
     EXPECT_EQ(dlg.helpButton()->text(), "Help");
     bool noteFound = false, timeoutFound = false;
     for (QLabel* label : dlg.findChildren<QLabel*>()) {
@@ -118,9 +121,10 @@ TEST(CPropertiesDlg, ControlsTextsAndHelp)
     EXPECT_EQ(dlg.intervalEdit()->text(), "30");
     EXPECT_TRUE(dlg.statusBarCheck()->isChecked());
     EXPECT_FALSE(dlg.flashCheck()->isChecked());
+    EXPECT_TRUE(dlg.notifyCheck()->isChecked()); // on unless the queue turned it off
 
     const std::pair<int, UINT> contexts[] = {{410, 80}, {419, 81}, {313, 82}, {311, 82}, {312, 82},
-                                              {298, 83}, {299, 84}, {329, 0},  {1, 0}};
+                                              {298, 83}, {299, 84}, {300, 85}, {329, 0},  {1, 0}};
     for (const auto& [id, context] : contexts)
         EXPECT_EQ(CPropertiesDlg::HelpContextOf(id), context) << id;
     EXPECT_EQ(dlg.intervalEdit()->property("helpContext").toUInt(), 82u);
@@ -220,10 +224,12 @@ TEST_F(QueueProperties, OkAppliesIntervalStatusBarAndFlashing)
         EXPECT_EQ(dlg->intervalEdit()->text(), "100");
         EXPECT_TRUE(dlg->statusBarCheck()->isChecked());
         EXPECT_TRUE(dlg->flashCheck()->isChecked());
+        EXPECT_TRUE(dlg->notifyCheck()->isChecked());
         dlg->intervalEdit()->selectAll();
         QTest::keyClicks(dlg->intervalEdit(), "30");
         dlg->statusBarCheck()->click();
         dlg->flashCheck()->click();
+        dlg->notifyCheck()->click();
         return QDialog::Accepted;
     });
     EXPECT_TRUE(CQueueConnection::Properties(queue));
@@ -232,12 +238,14 @@ TEST_F(QueueProperties, OkAppliesIntervalStatusBarAndFlashing)
     EXPECT_FALSE(queue.StatusBar().isVisible());
     EXPECT_EQ(list().height(), queue.height()); // the list took the bar's room
     EXPECT_FALSE(list().Model().FlashEffects());
+    EXPECT_FALSE(list().NotifyAlerts());
 
     // The refresh that a changed interval triggers is seen on the demo database.
     modal.AnswerDialog([](QDialog* d) {
         auto* dlg = static_cast<CPropertiesDlg*>(d);
         EXPECT_EQ(dlg->intervalEdit()->text(), "30");
         EXPECT_FALSE(dlg->statusBarCheck()->isChecked());
+        EXPECT_FALSE(dlg->notifyCheck()->isChecked());
         dlg->statusBarCheck()->click();
         return QDialog::Accepted;
     });

@@ -158,6 +158,7 @@ TEST_F(SchedulerCtrl, PersistRestoresTheQueueInAFreshControl)
     List(control).Model().SetFlashEffects(false);
     List(control).horizontalHeader()->moveSection(0, 3);
     Impl(control).MainDlg()->ShowStatusBar(false);
+    List(control).SetNotifyAlerts(false);
 
     ComPtr<IStream> stream;
     ASSERT_EQ(VkCreateMemoryStream(stream.GetAddressOf()), S_OK);
@@ -167,7 +168,9 @@ TEST_F(SchedulerCtrl, PersistRestoresTheQueueInAFreshControl)
     std::vector<BYTE> bytes;
     ASSERT_EQ(VkStreamBytes(stream.Get(), &bytes), S_OK);
     EXPECT_GT(bytes.size(), 3000u);
-    // The last field is the status bar byte.
+    // The last fields are the status bar byte and the alert switch.
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[bytes.size() - 2], 0);
     EXPECT_EQ(bytes.back(), 0);
 
     ComPtr<ISchedulerCtrl> fresh = Make();
@@ -180,6 +183,18 @@ TEST_F(SchedulerCtrl, PersistRestoresTheQueueInAFreshControl)
     EXPECT_FALSE(List(fresh).Model().FlashEffects());
     EXPECT_EQ(List(fresh).horizontalHeader()->visualIndex(0), 3);
     EXPECT_FALSE(Impl(fresh).MainDlg()->StatusBarShown());
+    EXPECT_FALSE(List(fresh).NotifyAlerts());
+
+    // A queue saved before the alert switch ends after the status bar byte:
+    // it loads with alerts on.
+    bytes.pop_back();
+    ComPtr<IStream> older;
+    ASSERT_EQ(VkCreateMemoryStream(bytes.data(), bytes.size(), older.GetAddressOf()), S_OK);
+    ComPtr<ISchedulerCtrl> old = Make();
+    List(old).SetNotifyAlerts(false);
+    ASSERT_EQ(old->Persist(older.Get(), VARIANT_TRUE), S_OK);
+    EXPECT_TRUE(List(old).NotifyAlerts());
+    EXPECT_FALSE(Impl(old).MainDlg()->StatusBarShown());
 }
 
 TEST_F(SchedulerCtrl, OnlyVariantTrueLoads)
@@ -350,7 +365,7 @@ TEST(QVCtrlHelp, EveryDialogTopicExists)
     std::string name = QVCtrlStrings().Load(IDS_JL_HELP_FILE);
     std::replace(name.begin(), name.end(), '\\', '/');
     const std::filesystem::path file = (VkProgramFolder() / name).lexically_normal();
-    for (UINT topic : {IDS_JL_HELP_TOPIC, IDS_QD_LOGON_HELP_TOPIC, IDS_QD_PROPS_HELP_TOPIC})
+    for (UINT topic : {IDS_JL_HELP_TOPIC, IDS_QD_LOGON_HELP_TOPIC, IDS_QD_PROPS_HELP_TOPIC, IDS_JH_HELP_TOPIC})
         EXPECT_FALSE(VkHelpTopicPath(file, QVCtrlStrings().Load(topic)).empty()) << QVCtrlStrings().Load(topic);
     // The table of contents too (the explorer's Help button).
     EXPECT_FALSE(VkHelpTopicPath(file, "").empty());
