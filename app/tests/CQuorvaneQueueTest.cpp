@@ -685,6 +685,12 @@ TEST_F(QueueWindows, CompareWithShowsAndCopiesTheDifferences)
     EXPECT_EQ(Sql(legacy, "select count(*) from user_jobs where what = 'emp_pkg.fire(0);'"), "COUNT(*)\n1\n");
     EXPECT_EQ(modal.Unexpected(), 0);
     EXPECT_TRUE(modal.Exhausted());
+}
+
+} // namespace
+
+namespace {
+
 // Jobs > Run, then a refresh: the job list marks the job that ran and the
 // one that failed, a failure raises the queue's desktop alert (until the
 // queue's properties switch it off), and the job's History page lists the
