@@ -1,5 +1,7 @@
 #include "controls/CJobHistoryRecorder.h"
 
+#include <iterator>
+
 CJobHistoryRecorder::CJobHistoryRecorder(std::filesystem::path file, CJobHistoryStore::Limits limits)
     : m_file(std::move(file)), m_limits(limits)
 {
@@ -14,7 +16,19 @@ void CJobHistoryRecorder::SetQueue(const std::string& queueKey)
     m_queue = queueKey;
     m_seeded = false;
     m_last.clear();
+    m_marks.clear();
 }
+
+namespace {
+
+bool SameState(const CJobObservation& a, const CJobObservation& b)
+{
+    return a.job == b.job && a.lastDate == b.lastDate && a.thisDate == b.thisDate && a.nextDate == b.nextDate &&
+           a.failures == b.failures && a.totalTime == b.totalTime && a.broken == b.broken &&
+           a.whatHash == b.whatHash && a.gone == b.gone;
+}
+
+} // namespace
 
 std::map<LONG, unsigned> CJobHistoryRecorder::Observe(const std::vector<CJobListData>& jobs, DATE observed)
 {
@@ -36,10 +50,18 @@ std::map<LONG, unsigned> CJobHistoryRecorder::Observe(const std::vector<CJobList
     for (const CJobListData& job : jobs) {
         CJobObservation now = CJobObservation::FromJob(job, observed);
         const auto before = m_last.find(job.m_jobNumber);
-        changes[job.m_jobNumber] = CJobRunHistory::Compare(before == m_last.end() ? nullptr : &before->second, now);
-        rows.push_back(now);
+        const bool known = before != m_last.end();
+        const unsigned change = CJobRunHistory::Compare(known ? &before->second : nullptr, now);
+        changes[job.m_jobNumber] = change;
+        if (change)
+            m_marks[job.m_jobNumber] = Mark{change, observed};
+        if (!known || !SameState(before->second, now))
+            rows.push_back(now);
         seen[job.m_jobNumber] = now;
     }
+    for (auto it = m_marks.begin(); it != m_marks.end();)
+        it = seen.count(it->first) ? std::next(it) : m_marks.erase(it);
+    m_observed = observed;
     // A job no longer listed: what comes under its number later is another.
     for (const auto& [number, last] : m_last) {
         if (seen.count(number) || last.gone)
@@ -52,6 +74,16 @@ std::map<LONG, unsigned> CJobHistoryRecorder::Observe(const std::vector<CJobList
     if (!m_queue.empty())
         m_store->Record(m_queue, rows);
     return changes;
+}
+
+std::map<LONG, unsigned> CJobHistoryRecorder::Marks() const
+{
+    std::map<LONG, unsigned> marks;
+    const DATE lasting = kMarkMinutes / (24.0 * 60.0);
+    for (const auto& [job, mark] : m_marks)
+        if (m_observed >= mark.seen && m_observed - mark.seen < lasting)
+            marks[job] = mark.changes;
+    return marks;
 }
 
 std::string CJobHistoryRecorder::TakeProblemToTell()

@@ -26,7 +26,13 @@ public:
     const std::string& Queue() const { return m_queue; }
     // Records one refresh (observed: the server's clock) and answers each
     // job's CJobRunHistory::Change flags, by job number.
+    // Only what changed since a job's last observation is written, so a
+    // quiet queue adds nothing to the file.
     std::map<LONG, unsigned> Observe(const std::vector<CJobListData>& jobs, DATE observed);
+    // The list's marks at the last refresh: each job's latest change for
+    // kMarkMinutes of server time after the refresh that saw it.
+    std::map<LONG, unsigned> Marks() const;
+    static constexpr int kMarkMinutes = 15;
     // The reason the file cannot be used, once per file and process.
     std::string TakeProblemToTell();
     const std::filesystem::path& File() const { return m_file; }
@@ -38,4 +44,10 @@ private:
     std::string m_queue;
     bool m_seeded = false;
     std::map<LONG, CJobObservation> m_last;
+    struct Mark {
+        unsigned changes = 0;
+        DATE seen = 0;
+    };
+    std::map<LONG, Mark> m_marks;
+    DATE m_observed = 0;
 };

@@ -235,7 +235,7 @@ void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)
     const int currentColumn = current.isValid() ? current.column() : 0;
 
     m_model.InstallList(std::move(list->m_jobs));
-    m_model.SetChanges(list->m_changes);
+    m_model.SetChanges(list->m_marks);
     if (const int row = m_model.FindRow(currentJob); row >= 0)
         selectionModel()->setCurrentIndex(m_model.index(row, currentColumn), QItemSelectionModel::NoUpdate);
     SelectJobs(selected);

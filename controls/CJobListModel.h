@@ -37,7 +37,7 @@ public:
     static constexpr int kColumnCount = 13;
     // The column number of JLM_JOBUPDATE that stands for every column.
     static constexpr int kAllColumns = 13;
-    // A row's CJobRunHistory::Change flags from the last refresh (unsigned).
+    // A row's CJobRunHistory::Change flags from recent refreshes (unsigned).
     static constexpr int ChangeRole = Qt::UserRole + 1;
 
     struct Column {

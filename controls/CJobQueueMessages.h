@@ -54,6 +54,8 @@ public:
     // What the run history saw change since the refresh before, by job
     // number (CJobRunHistory::Change flags).
     std::map<LONG, unsigned> m_changes;
+    // The marks the list shows: changes of recent refreshes, not only the last.
+    std::map<LONG, unsigned> m_marks;
     // Why the run history cannot be kept; set once per file and process.
     std::string m_historyProblem;
 };

@@ -203,8 +203,10 @@ LONG CJobQueueWorker::ReadJobList()
     if (m_stop)
         return 0;
     list->m_changes = ObserveList(list->m_jobs);
-    if (m_history)
+    if (m_history) {
+        list->m_marks = m_history->Marks();
         list->m_historyProblem = m_history->TakeProblemToTell();
+    }
     if (WaitForListAccepted())
         Post(JLM_NEWLIST, 0, std::move(list));
     return 0;

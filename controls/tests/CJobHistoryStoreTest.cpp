@@ -271,3 +271,37 @@ TEST_F(HistoryStore, TheRecorderTellsChangesAndRemembersAcrossSessions)
     EXPECT_EQ(changes[1], CJobRunHistory::Ran | CJobRunHistory::Failed | CJobRunHistory::JustBroken);
     EXPECT_EQ(changes[2], CJobRunHistory::None);
 }
+
+// A quiet queue writes nothing after its first refresh, and a change stays
+// marked for a quarter of an hour of server time, not just one refresh.
+TEST_F(HistoryStore, OnlyChangesAreWrittenAndMarksLastAQuarterOfAnHour)
+{
+    const std::filesystem::path file = CJobHistoryStore::DefaultPath();
+    constexpr DATE kMinute = 1.0 / (24 * 60);
+    CJobHistoryRecorder recorder(file);
+    recorder.SetQueue("DEMO|SCOTT");
+    for (int i = 0; i < 5; ++i)
+        recorder.Observe({Job(1, kDay0), Job(2, kDay0)}, kDay0 + 0.1 + i * kMinute);
+    EXPECT_TRUE(recorder.Marks().empty());
+    const DATE ran = kDay0 + 0.2;
+    EXPECT_EQ(recorder.Observe({Job(1, ran - kMinute, 0, 3), Job(2, kDay0)}, ran)[1], CJobRunHistory::Ran);
+    EXPECT_EQ(recorder.Marks(), (std::map<LONG, unsigned>{{1, CJobRunHistory::Ran}}));
+    // Later refreshes tell no change but keep the mark for a while.
+    EXPECT_EQ(recorder.Observe({Job(1, ran - kMinute, 0, 3), Job(2, kDay0)}, ran + 5 * kMinute)[1],
+              CJobRunHistory::None);
+    EXPECT_EQ(recorder.Marks(), (std::map<LONG, unsigned>{{1, CJobRunHistory::Ran}}));
+    recorder.Observe({Job(1, ran - kMinute, 0, 3), Job(2, kDay0)}, ran + 16 * kMinute);
+    EXPECT_TRUE(recorder.Marks().empty());
+    // A run marks again; a job gone takes its mark with it.
+    recorder.Observe({Job(1, ran + 17 * kMinute, 0, 5)}, ran + 18 * kMinute);
+    EXPECT_EQ(recorder.Marks(), (std::map<LONG, unsigned>{{1, CJobRunHistory::Ran}}));
+    recorder.Observe({Job(2, kDay0)}, ran + 19 * kMinute);
+    EXPECT_TRUE(recorder.Marks().empty());
+
+    CJobHistoryStore store;
+    ASSERT_TRUE(store.Open(file));
+    // Job 1: its first sight, two runs, its removal; job 2: its first
+    // sight, its removal, its return.
+    EXPECT_EQ(store.Load("DEMO|SCOTT", 1).size(), 4u);
+    EXPECT_EQ(store.Load("DEMO|SCOTT", 2).size(), 3u);
+}

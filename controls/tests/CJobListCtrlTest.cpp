@@ -156,9 +156,9 @@ TEST_F(JobListCtrl, RowMessagesUpdateAndRemoveRowsAndDriveFlashing)
     EXPECT_EQ(list().FindRow(2), -1);
 }
 
-// What the run history saw change marks the rows until the next list, and
-// a job that failed or broke raises one desktop alert a list, unless the
-// queue's switch is off.
+// The worker's marks mark the rows until a list without them, and a job
+// that failed or broke in this refresh raises one desktop alert a list,
+// unless the queue's switch is off.
 TEST_F(JobListCtrl, RunHistoryChangesMarkRowsAndRaiseAlerts)
 {
     QSignalSpy alerts(&list().Notifier(), &CJobAlertNotifier::alertRequested);
@@ -166,6 +166,7 @@ TEST_F(JobListCtrl, RunHistoryChangesMarkRowsAndRaiseAlerts)
     auto first = List({Job(1), Job(2), Job(3, true, 0, 16), Job(4)});
     first->m_changes = {{1, CJobRunHistory::Ran}, {2, CJobRunHistory::Ran | CJobRunHistory::Failed},
                         {3, CJobRunHistory::Failed | CJobRunHistory::JustBroken}, {4, CJobRunHistory::Running}};
+    first->m_marks = first->m_changes;
     Send(&list(), JLM_NEWLIST, 0, std::move(first));
     const CJobListModel& model = list().Model();
     struct Mark {
@@ -198,6 +199,7 @@ TEST_F(JobListCtrl, RunHistoryChangesMarkRowsAndRaiseAlerts)
     list().SetNotifyAlerts(false);
     auto second = List({Job(1, true)});
     second->m_changes = {{1, CJobRunHistory::JustBroken}};
+    second->m_marks = second->m_changes;
     Send(&list(), JLM_NEWLIST, 0, std::move(second));
     EXPECT_EQ(model.Changes(list().FindRow(1)), unsigned(CJobRunHistory::JustBroken));
     EXPECT_EQ(alerts.size(), 1);
