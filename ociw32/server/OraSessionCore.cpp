@@ -213,11 +213,52 @@ std::string InputsKey(int argc, sqlite3_value** argv)
     return key;
 }
 
+// Clears runs of dead sessions on a connection of its own, so that the
+// clearing never joins the caller's transaction. A run another process
+// cleared meanwhile is left alone (its failure is counted once).
+void ClearDeadRuns(const OraDatabaseRef& ref, const std::vector<std::pair<int64_t, int64_t>>& runs)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return;
+    }
+    // Short: a writer holding the lock only delays the clearing to a later call.
+    sqlite3_busy_timeout(db, 1000);
+    if (SqliteExec(db, "ATTACH DATABASE " + SqlQuote(InstanceFilePath(ref)) + " AS inst") && SqliteExec(db, "BEGIN")) {
+        bool ok = true;
+        for (const auto& [job, sid] : runs) {
+            SqliteStmt del(db, "DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?");
+            del.Bind(1, job).Bind(2, sid);
+            ok = del.Run();
+            if (!ok)
+                break;
+            if (sqlite3_changes(db) != 1)
+                continue;
+            // As a failed run: 16 failures in a row break the job.
+            SqliteStmt fail(db, "UPDATE cat_jobs SET this_date = NULL, failures = COALESCE(failures, 0) + 1,"
+                                " broken = CASE WHEN COALESCE(failures, 0) + 1 >= 16 THEN 'Y' ELSE broken END,"
+                                " next_date = CASE WHEN COALESCE(failures, 0) + 1 >= 16 THEN ?2 ELSE next_date END"
+                                " WHERE job = ?1");
+            fail.Bind(1, job).Bind(2, int64_t{64060588800}); // 01-JAN-4000, a broken job's next date
+            ok = fail.Run();
+            if (!ok)
+                break;
+        }
+        if (!ok || !SqliteExec(db, "COMMIT"))
+            SqliteExec(db, "ROLLBACK");
+    }
+    sqlite3_close_v2(db);
+}
+
 } // namespace
 
 OraSessionCore::~OraSessionCore()
 {
     Close();
+    sqlite3_finalize(m_deadRuns);
+    m_deadRuns = nullptr;
     for (auto& f : m_fragments) {
         for (auto& v : f.second.values)
             sqlite3_value_free(v.second);
@@ -412,6 +453,9 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         VkTouchPrivate(InstanceFilePath(ref)); // 0600 before SQLite makes it
         if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
             return notAvailable();
+        // Sessions and runs need no sync on every change: they die with
+        // their processes anyway.
+        SqliteExec(db, "PRAGMA inst.synchronous = NORMAL");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
@@ -433,20 +477,37 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_catalog->RefreshPrivileges();
     if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
         return OraResult{1045, FormatOraError(1045, {user}), 0};
-    // Register in V$SESSION, dropping rows of processes that died.
-    SqliteExec(db, "DELETE FROM cat_sessions WHERE NOT ora_pid_alive(pid)");
+    // Runs left by dead processes are cleared before this session sees them.
+    core->ReapDeadRuns();
+    // Register in V$SESSION, dropping rows of processes that died. The id is
+    // new for the life of the instance file, so a stale id kept anywhere
+    // never names this session.
     char host[256] = "localhost";
     ::gethostname(host, sizeof host - 1);
     const char* osUser = std::getenv("USER");
-    SqliteStmt ins(db, "INSERT INTO cat_sessions(sid, serial, username, user_id, pid, logon_time, program, machine,"
-                       " osuser, schemaname) SELECT coalesce(max(sid), 6) + 1, abs(random() % 30000) + 1, ?, ?, ?, ?, ?,"
-                       " ?, ?, ? FROM cat_sessions");
-    ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
-    ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
-    ins.Bind(8, user);
-    if (!ins.Run())
+    if (!SqliteExec(db, "BEGIN"))
+        return notAvailable();
+    bool registered = SqliteExec(db, "DELETE FROM inst.cat_sessions WHERE NOT ora_pid_alive(pid);"
+                                     " INSERT OR IGNORE INTO inst.cat_counters VALUES ('last_sid', 6);"
+                                     " UPDATE inst.cat_counters SET value = max(value,"
+                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_sessions),"
+                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_jobs_running)) + 1"
+                                     " WHERE name = 'last_sid'");
+    if (registered) {
+        SqliteStmt ins(db, "INSERT INTO inst.cat_sessions(sid, serial, username, user_id, pid, logon_time, program,"
+                           " machine, osuser, schemaname) SELECT value, abs(random() % 30000) + 1, ?, ?, ?, ?, ?, ?, ?, ?"
+                           " FROM inst.cat_counters WHERE name = 'last_sid'");
+        ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
+        ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
+        ins.Bind(8, user);
+        registered = ins.Run() && sqlite3_changes(db) == 1;
+    }
+    if (registered)
+        core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+    if (!registered || !SqliteExec(db, "COMMIT")) {
+        SqliteExec(db, "ROLLBACK");
         return OraResult{1034, FormatOraError(1034), 0};
-    core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+    }
     *out = core;
     return OraResult{};
 }
@@ -487,7 +548,29 @@ OraResult OraSessionCore::CheckAlive()
     }
     if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
+    ReapDeadRuns();
     return OraResult{};
+}
+
+void OraSessionCore::ReapDeadRuns()
+{
+    // Inside its own write transaction the session would wait for itself.
+    if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
+        return;
+    if (!m_deadRuns &&
+        sqlite3_prepare_v2(m_db, "SELECT r.job, r.sid FROM inst.cat_jobs_running r LEFT JOIN inst.cat_sessions s"
+                                 " ON s.sid = r.sid WHERE s.sid IS NULL OR NOT ora_pid_alive(s.pid)",
+                           -1, &m_deadRuns, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_deadRuns);
+        m_deadRuns = nullptr;
+        return;
+    }
+    std::vector<std::pair<int64_t, int64_t>> dead;
+    while (sqlite3_step(m_deadRuns) == SQLITE_ROW)
+        dead.emplace_back(sqlite3_column_int64(m_deadRuns, 0), sqlite3_column_int64(m_deadRuns, 1));
+    sqlite3_reset(m_deadRuns);
+    if (!dead.empty())
+        ClearDeadRuns(m_ref, dead);
 }
 
 OraResult OraSessionCore::BeginWrite()

@@ -114,6 +114,12 @@ private:
     int64_t m_userId = 0;
     static int BusyWait(void* self, int attempt);
 
+    // Clears the runs of sessions that are gone (their process died): the
+    // job loses its THIS_DATE, counts a failure and is due again.
+    void ReapDeadRuns();
+    // Prepared once: the runs whose session or process is gone.
+    sqlite3_stmt* m_deadRuns = nullptr;
+
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;
         bool cacheable = false;
