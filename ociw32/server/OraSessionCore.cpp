@@ -5,6 +5,7 @@
 #include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraEngineErrors.h"
+#include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
@@ -259,6 +260,9 @@ OraSessionCore::~OraSessionCore()
     Close();
     sqlite3_finalize(m_deadRuns);
     m_deadRuns = nullptr;
+    sqlite3_finalize(m_generationStmt);
+    m_generationStmt = nullptr;
+    m_statements.reset();
     for (auto& f : m_fragments) {
         for (auto& v : f.second.values)
             sqlite3_value_free(v.second);
@@ -473,8 +477,10 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     if (core->m_major <= 7)
         SetSessionDateFormat(db, "DD-MON-YY");
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
+    core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
-    core->m_catalog->RefreshPrivileges();
+    core->m_watched = core->WatchCatalog();
+    core->SyncCatalog();
     if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
         return OraResult{1045, FormatOraError(1045, {user}), 0};
     // Runs left by dead processes are cleared before this session sees them.
@@ -550,6 +556,62 @@ OraResult OraSessionCore::CheckAlive()
         return OraResult{3114, FormatOraError(3114), 0};
     ReapDeadRuns();
     return OraResult{};
+}
+
+namespace {
+// The catalogue tables that compiled statements and privileges depend on.
+const char* const kWatchedTables[] = {
+    "cat_users", "cat_objects", "cat_columns", "cat_constraints", "cat_cons_columns", "cat_indexes",
+    "cat_ind_columns", "cat_synonyms", "cat_triggers", "cat_trigger_cols", "cat_arguments", "cat_source",
+    "cat_views", "cat_coll_types", "cat_sys_privs", "cat_role_privs", "cat_tab_privs",
+};
+const char* const kWatchedChanges[] = {"INSERT", "UPDATE", "DELETE"};
+} // namespace
+
+bool OraSessionCore::WatchCatalog()
+{
+    const int64_t wanted = static_cast<int64_t>(std::size(kWatchedTables) * std::size(kWatchedChanges));
+    {
+        SqliteStmt q(m_db, "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'");
+        if (q.Step() && q.Int(0) == wanted)
+            return true;
+    }
+    // Once per database (its first logon): a write of the schema.
+    std::string sql = "BEGIN; INSERT OR IGNORE INTO main.cat_db VALUES ('catalog_generation', '0');";
+    for (const char* table : kWatchedTables)
+        for (const char* change : kWatchedChanges)
+            sql += std::string(" CREATE TRIGGER IF NOT EXISTS main.cat_gen_") + table + "_" + change + " AFTER " +
+                   change + " ON " + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
+                   " WHERE key = 'catalog_generation'; END;";
+    sql += " COMMIT";
+    if (SqliteExec(m_db, sql))
+        return true;
+    SqliteExec(m_db, "ROLLBACK");
+    return false;
+}
+
+void OraSessionCore::SyncCatalog()
+{
+    int64_t generation = -1;
+    if (m_watched) {
+        if (!m_generationStmt)
+            sqlite3_prepare_v2(m_db, "SELECT CAST(value AS INTEGER) FROM main.cat_db WHERE key = 'catalog_generation'",
+                               -1, &m_generationStmt, nullptr);
+        if (m_generationStmt && sqlite3_step(m_generationStmt) == SQLITE_ROW)
+            generation = sqlite3_column_int64(m_generationStmt, 0);
+        if (m_generationStmt)
+            sqlite3_reset(m_generationStmt);
+    }
+    if (generation >= 0 && generation == m_generation)
+        return;
+    m_generation = generation;
+    m_catalog->RefreshPrivileges();
+    m_statements->Clear();
+}
+
+void OraSessionCore::ForgetStatements()
+{
+    m_statements->Clear();
 }
 
 void OraSessionCore::ReapDeadRuns()

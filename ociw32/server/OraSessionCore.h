@@ -23,6 +23,8 @@ struct sqlite3_value;
 
 namespace VkOracle {
 
+class OraEngineStatementCache;
+
 class OraSessionCore {
 public:
     ~OraSessionCore();
@@ -41,6 +43,16 @@ public:
     const std::string& Version() const { return m_version; }
     int Sid() const { return m_sid; }
     const OraDatabaseRef& Ref() const { return m_ref; }
+
+    // Brings the session up to the catalogue's generation, which every
+    // change to it (DDL, GRANT, REVOKE, by any session) moves: only then are
+    // privileges read again and kept statements dropped.
+    void SyncCatalog();
+    int64_t CatalogGeneration() const { return m_generation; }
+    // Compiled statements kept by text for this session.
+    OraEngineStatementCache& Statements() { return *m_statements; }
+    // Drops the kept statements (a change to the session's own settings).
+    void ForgetStatements();
 
     // Fails with 3114 once the session is closed or its instance shut down,
     // with 28 once another session killed it (then 1012); also picks up
@@ -119,6 +131,14 @@ private:
     void ReapDeadRuns();
     // Prepared once: the runs whose session or process is gone.
     sqlite3_stmt* m_deadRuns = nullptr;
+
+    // Triggers on the catalogue tables that move its generation; false when
+    // they could not be made (then every parse reads privileges again).
+    bool WatchCatalog();
+    bool m_watched = false;
+    int64_t m_generation = -1;
+    sqlite3_stmt* m_generationStmt = nullptr;
+    std::unique_ptr<OraEngineStatementCache> m_statements;
 
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;
