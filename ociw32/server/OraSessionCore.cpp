@@ -262,6 +262,9 @@ OraSessionCore::~OraSessionCore()
     m_deadRuns = nullptr;
     sqlite3_finalize(m_generationStmt);
     m_generationStmt = nullptr;
+    for (auto& [sql, stmt] : m_prepared)
+        sqlite3_finalize(stmt);
+    m_prepared.clear();
     m_statements.reset();
     for (auto& f : m_fragments) {
         for (auto& v : f.second.values)
@@ -607,6 +610,20 @@ void OraSessionCore::SyncCatalog()
     m_generation = generation;
     m_catalog->RefreshPrivileges();
     m_statements->Clear();
+}
+
+sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
+{
+    auto it = m_prepared.find(sql);
+    if (it != m_prepared.end())
+        return it->second;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    m_prepared.emplace(sql, stmt);
+    return stmt;
 }
 
 void OraSessionCore::ForgetStatements()

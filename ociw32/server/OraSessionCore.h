@@ -53,6 +53,9 @@ public:
     OraEngineStatementCache& Statements() { return *m_statements; }
     // Drops the kept statements (a change to the session's own settings).
     void ForgetStatements();
+    // The engine's own statement for this text, prepared once per session
+    // (null when it does not compile); borrow it through SqliteStmt(kept).
+    sqlite3_stmt* Prepared(const char* sql);
 
     // Fails with 3114 once the session is closed or its instance shut down,
     // with 28 once another session killed it (then 1012); also picks up
@@ -139,6 +142,7 @@ private:
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;
+    std::map<std::string, sqlite3_stmt*> m_prepared;
 
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;
