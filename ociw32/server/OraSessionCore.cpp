@@ -457,12 +457,24 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     }
     {
         std::string error;
-        VkTouchPrivate(InstanceFilePath(ref)); // 0600 before SQLite makes it
-        if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
+        const std::string inst = InstanceFilePath(ref);
+        VkTouchPrivate(inst); // 0600 before SQLite makes it
+        bool attached = AttachInstance(db, inst, core->m_major, &error);
+        const int why = sqlite3_errcode(db);
+        if (!attached && (why == SQLITE_CORRUPT || why == SQLITE_NOTADB)) {
+            // Left damaged by a machine crash: everything in it belonged to
+            // processes that are gone, so it starts again empty.
+            SqliteExec(db, "DETACH DATABASE inst");
+            for (const std::string& path : {inst, inst + "-wal", inst + "-shm"})
+                ::unlink(path.c_str());
+            VkTouchPrivate(inst);
+            attached = AttachInstance(db, inst, core->m_major, &error);
+        }
+        if (!attached)
             return notAvailable();
-        // Sessions and runs need no sync on every change: they die with
-        // their processes anyway.
-        SqliteExec(db, "PRAGMA inst.synchronous = NORMAL");
+        // Sessions and runs never need to survive a machine crash (their
+        // processes do not), so their changes are never synced to disk.
+        SqliteExec(db, "PRAGMA inst.synchronous = OFF");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())

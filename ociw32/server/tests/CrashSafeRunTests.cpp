@@ -3,6 +3,7 @@
 // failure is counted, the job is due again, and no later session inherits
 // the dead session's id (so Stop never finds the wrong session).
 #include "EngineFixture.h"
+#include "ociw32/server/OraDatabaseFiles.h"
 
 #include <sys/wait.h>
 #include <csignal>
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace oraenginetest {
@@ -141,6 +143,19 @@ TEST_F(CrashSafeRunTest, TheStopQueryNeverNamesASessionThatDoesNotRunTheJob)
     EXPECT_EQ(found.find('\n'), std::string::npos) << found;
     EXPECT_EQ(found.substr(0, found.find('|')), scottSid);
     EXPECT_EQ(Run(program, "SELECT FAILURES FROM DBA_JOBS WHERE JOB = " + m_job), "2");
+}
+
+// The instance file is never synced; after a machine crash left it damaged,
+// the next logon starts it again (it only held what died with the crash).
+TEST_F(EngineTest, ADamagedInstanceFileStartsAgainEmpty)
+{
+    {
+        std::ofstream damage(VkOracle::InstanceFilePath(m_db), std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 5000; ++i)
+            damage << "not a database ";
+    }
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM V$SESSION"), "1");
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING"), "0");
 }
 
 } // namespace
