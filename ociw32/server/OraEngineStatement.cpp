@@ -224,9 +224,9 @@ OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
         return OraResult{1012, FormatOraError(1012), 0};
     if (!m_open)
         return OraResult{1002, FormatOraError(1002), 0};
-    m_core->SetRunning(true);
+    m_core->SetStepping(true);
     const int rc = sqlite3_step(m_stmt);
-    m_core->SetRunning(false);
+    m_core->SetStepping(false);
     if (rc == SQLITE_DONE) {
         CloseCursor();
         return OraResult{1403, FormatOraError(1403), 0};

@@ -76,6 +76,14 @@ public:
 
     void Break();
     void SetRunning(bool running);
+    // SetRunning for one step of an open cursor, without the lock: a break
+    // that lands between two rows interrupts the next one instead.
+    void SetStepping(bool stepping)
+    {
+        m_running.store(stepping, std::memory_order_release);
+        if (!stepping && m_breakRequested.load(std::memory_order_relaxed))
+            m_breakRequested.store(false);
+    }
     // A PL/SQL block is running: Break also stops it between statements.
     void SetInBlock(bool inBlock);
     // Takes a break request made while a block runs (true once per request).
