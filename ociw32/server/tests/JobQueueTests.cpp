@@ -89,7 +89,8 @@ TEST_F(JobQueueTest, SettingProcessesToZeroStopsNewRunsAtOnce)
 {
     ASSERT_EQ(Run("CREATE TABLE GATE (OPEN NUMBER)"), "ok");
     ASSERT_EQ(Run("GRANT SELECT ON GATE TO SCOTT"), "ok");
-    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    // Logged on first: a logon while the parameter is above 0 would start the
+    // database's own queue thread, which would race this test's pass.
     VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
     // Due before the demo's jobs: waits until the test opens the gate.
     ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'DECLARE N NUMBER := 0; BEGIN WHILE N = 0 LOOP"
@@ -97,6 +98,7 @@ TEST_F(JobQueueTest, SettingProcessesToZeroStopsNewRunsAtOnce)
                          " END LOOP; END;', SYSDATE - 1000, 'SYSDATE + 1'); COMMIT; END;"),
               "ok");
     const std::string gated = Run("SELECT MAX(JOB) FROM DBA_JOBS");
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
     std::atomic<int> ran{-1};
     std::thread pass([&] { ran = VkOracle::OraJobQueue::RunDueJobs(m_db, true); });
     while (ran < 0 && Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + gated) != "1")
