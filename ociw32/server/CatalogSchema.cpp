@@ -92,6 +92,9 @@ const char* const kInstanceTables[] = {
     " user_id INTEGER, pid INTEGER, logon_time INTEGER, program TEXT, machine TEXT, osuser TEXT, schemaname TEXT,"
     " status TEXT DEFAULT 'INACTIVE', killed INTEGER DEFAULT 0)",
     "CREATE TABLE IF NOT EXISTS inst.cat_jobs_running(job INTEGER PRIMARY KEY, sid INTEGER NOT NULL)",
+    // The last session id handed out: ids only grow, so a stale reference
+    // never names a newer session.
+    "CREATE TABLE IF NOT EXISTS inst.cat_counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL)",
 };
 
 struct ViewDef {

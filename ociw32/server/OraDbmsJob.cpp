@@ -75,7 +75,7 @@ int64_t OraDbmsJob::OwnJob(const OraValue& job)
 {
     const int64_t number = IntOf(job);
     OraSessionCore& core = m_in.Core();
-    SqliteStmt q(core.Db(), "SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?");
+    SqliteStmt q(core.Prepared("SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?"));
     q.Bind(1, number).Bind(2, core.Catalog().User());
     if (job.kind == OraValue::Kind::Null || !q.Step())
         PlsqlInterpreter::Raise(23421, FormatOraError(23421, {job.kind == OraValue::Kind::Null ? "" : std::to_string(number)}));
@@ -191,15 +191,16 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
             PlsqlInterpreter::RaiseResult(begun);
         int64_t number = IntOf(args[0].value);
         if (procedure == "SUBMIT") {
-            SqliteStmt seq(db, "SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND sequence_name = 'JOBSEQ'");
+            SqliteStmt seq(core.Prepared("SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND"
+                                         " sequence_name = 'JOBSEQ'"));
             number = seq.Step() ? seq.Int(0) : 1;
-            SqliteStmt bump(db, "UPDATE cat_sequences SET last_number = last_number + 1 WHERE sequence_owner = 'SYS'"
-                                " AND sequence_name = 'JOBSEQ'");
+            SqliteStmt bump(core.Prepared("UPDATE cat_sequences SET last_number = last_number + 1 WHERE sequence_owner = 'SYS'"
+                                " AND sequence_name = 'JOBSEQ'"));
             bump.Run();
         }
-        SqliteStmt q(db, "INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
+        SqliteStmt q(core.Prepared("INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
                          " total_time, broken, interval, failures, what, nls_env, misc_env, instance)"
-                         " VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?, x'0102000200000000', ?)");
+                         " VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?, x'0102000200000000', ?)"));
         const std::string user = core.Catalog().User();
         q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
         q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);

@@ -4,6 +4,7 @@
 #include "ociw32/server/OraDdlExecutor.h"
 #include "ociw32/server/OraEngineErrors.h"
 #include "ociw32/server/OraEngineStatement.h"
+#include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqlParser.h"
@@ -101,7 +102,20 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
     if (!alive.Ok())
         return alive;
     OraCatalog& catalog = m_core->Catalog();
-    catalog.RefreshPrivileges();
+    m_core->SyncCatalog();
+    // The same text in the same schema compiles the same way until the
+    // catalogue or the session's settings change.
+    std::string cacheKey = catalog.Schema() + '\n' + sql;
+    {
+        OraStatementPlan kept;
+        sqlite3_stmt* keptStmt = nullptr;
+        if (m_core->Statements().Take(cacheKey, &kept, &keptStmt)) {
+            auto st = std::make_unique<OraEngineStatement>(m_core, std::move(kept), keptStmt);
+            st->KeepAs(std::move(cacheKey), m_core->CatalogGeneration());
+            *statement = std::move(st);
+            return OraResult{};
+        }
+    }
     const int major = m_core->Major();
     auto error = [&](int code, int pos, const std::vector<std::string>& args) {
         return OraResult{code, EngineErrorMessage(code, major, args), pos};
@@ -170,6 +184,8 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
             return error(1027, 0, {});
         OraDdlExecutor ddl(*m_core);
         OraResult r = ddl.Run(*st, sql);
+        // Session settings (ALTER SESSION) may change how statements compile.
+        m_core->ForgetStatements();
         if (!r.Ok())
             return r;
         break;
@@ -217,7 +233,11 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
             plan.types.push_back(c.type);
         }
     }
-    *statement = std::make_unique<OraEngineStatement>(m_core, std::move(plan), stmt);
+    const bool keepable = OraEngineStatementCache::Keepable(plan);
+    auto made = std::make_unique<OraEngineStatement>(m_core, std::move(plan), stmt);
+    if (keepable)
+        made->KeepAs(std::move(cacheKey), m_core->CatalogGeneration());
+    *statement = std::move(made);
     return OraResult{};
 }
 

@@ -2,6 +2,7 @@
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
@@ -32,10 +33,13 @@ OraEngineStatement::OraEngineStatement(std::shared_ptr<OraSessionCore> core, Ora
 OraEngineStatement::~OraEngineStatement()
 {
     CloseCursor();
-    sqlite3_finalize(m_stmt);
     for (int id : m_plan.rownumCounters)
         m_core->m_rownum.erase(id);
     m_core->DropFragments(m_plan.fragmentIds);
+    if (!m_cacheKey.empty() && m_generation >= 0 && m_generation == m_core->CatalogGeneration() && !m_core->Closed())
+        m_core->Statements().Keep(m_cacheKey, std::move(m_plan), m_stmt);
+    else
+        sqlite3_finalize(m_stmt);
 }
 
 void OraEngineStatement::CloseCursor()
@@ -220,9 +224,9 @@ OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
         return OraResult{1012, FormatOraError(1012), 0};
     if (!m_open)
         return OraResult{1002, FormatOraError(1002), 0};
-    m_core->SetRunning(true);
+    m_core->SetStepping(true);
     const int rc = sqlite3_step(m_stmt);
-    m_core->SetRunning(false);
+    m_core->SetStepping(false);
     if (rc == SQLITE_DONE) {
         CloseCursor();
         return OraResult{1403, FormatOraError(1403), 0};

@@ -44,6 +44,13 @@ public:
     OraResult Execute(uint64_t* rowsProcessed) override;
     OraResult Fetch(std::vector<OraValue>* row) override;
     OraResult BoundValue(const std::string& name, OraValue* value) const override;
+    // Gives the compiled statement back to the session's cache at its end,
+    // unless the catalogue moved past `generation` meanwhile.
+    void KeepAs(std::string key, int64_t generation)
+    {
+        m_cacheKey = std::move(key);
+        m_generation = generation;
+    }
 
 private:
     OraResult ExecuteNow(uint64_t* rowsProcessed);
@@ -60,6 +67,8 @@ private:
     bool m_open = false;
     bool m_inStatement = false;
     bool m_commitAtEnd = false;
+    std::string m_cacheKey;
+    int64_t m_generation = -1;
 };
 
 } // namespace VkOracle

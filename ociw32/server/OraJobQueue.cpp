@@ -92,7 +92,7 @@ void OraJobQueue::Loop(OraDatabaseRef db, Worker* worker)
     for (;;) {
         int processes = 0, interval = 60;
         if (Settings(db, &processes, &interval) && processes > 0)
-            RunDueJobs(db);
+            RunDueJobs(db, true);
         std::unique_lock<std::mutex> lock(m_lock);
         // The queue's own timer: wakes early only to stop.
         m_wake.wait_for(lock, std::chrono::seconds(interval > 0 ? interval : 60), [worker] { return worker->stop; });
@@ -101,7 +101,7 @@ void OraJobQueue::Loop(OraDatabaseRef db, Worker* worker)
     }
 }
 
-int OraJobQueue::RunDueJobs(const OraDatabaseRef& db)
+int OraJobQueue::RunDueJobs(const OraDatabaseRef& db, bool whileEnabled)
 {
     std::shared_ptr<OraSessionCore> sys;
     if (!OraSessionCore::OpenInternal(db, "SYS", &sys).Ok())
@@ -116,6 +116,13 @@ int OraJobQueue::RunDueJobs(const OraDatabaseRef& db)
     }
     int ran = 0;
     for (const auto& [job, owner] : due) {
+        if (whileEnabled) {
+            // ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0 holds back the rest at once.
+            int processes = 0, interval = 60;
+            ReadSettings(sys->Db(), &processes, &interval);
+            if (processes <= 0)
+                break;
+        }
         // Claimed first: another process's queue may have taken it meanwhile.
         SqliteStmt claim(sys->Db(), "INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
         claim.Bind(1, job).Bind(2, static_cast<int64_t>(sys->Sid()));

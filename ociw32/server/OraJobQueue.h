@@ -31,7 +31,8 @@ public:
     void Stop(const OraDatabaseRef& db);
 
     // One pass of the queue: runs every job due now once; the number run.
-    static int RunDueJobs(const OraDatabaseRef& db);
+    // `whileEnabled`: stops before the next job once JOB_QUEUE_PROCESSES is 0.
+    static int RunDueJobs(const OraDatabaseRef& db, bool whileEnabled = false);
 
 private:
     struct Worker {

@@ -5,6 +5,7 @@
 #include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraDatabaseFiles.h"
 #include "ociw32/server/OraEngineErrors.h"
+#include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -214,11 +215,58 @@ std::string InputsKey(int argc, sqlite3_value** argv)
     return key;
 }
 
+// Clears runs of dead sessions on a connection of its own, so that the
+// clearing never joins the caller's transaction. A run another process
+// cleared meanwhile is left alone (its failure is counted once).
+void ClearDeadRuns(const OraDatabaseRef& ref, const std::vector<std::pair<int64_t, int64_t>>& runs)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return;
+    }
+    // Short: a writer holding the lock only delays the clearing to a later call.
+    sqlite3_busy_timeout(db, 1000);
+    if (SqliteExec(db, "ATTACH DATABASE " + SqlQuote(InstanceFilePath(ref)) + " AS inst") && SqliteExec(db, "BEGIN")) {
+        bool ok = true;
+        for (const auto& [job, sid] : runs) {
+            SqliteStmt del(db, "DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?");
+            del.Bind(1, job).Bind(2, sid);
+            ok = del.Run();
+            if (!ok)
+                break;
+            if (sqlite3_changes(db) != 1)
+                continue;
+            // As a failed run: 16 failures in a row break the job.
+            SqliteStmt fail(db, "UPDATE cat_jobs SET this_date = NULL, failures = COALESCE(failures, 0) + 1,"
+                                " broken = CASE WHEN COALESCE(failures, 0) + 1 >= 16 THEN 'Y' ELSE broken END,"
+                                " next_date = CASE WHEN COALESCE(failures, 0) + 1 >= 16 THEN ?2 ELSE next_date END"
+                                " WHERE job = ?1");
+            fail.Bind(1, job).Bind(2, int64_t{64060588800}); // 01-JAN-4000, a broken job's next date
+            ok = fail.Run();
+            if (!ok)
+                break;
+        }
+        if (!ok || !SqliteExec(db, "COMMIT"))
+            SqliteExec(db, "ROLLBACK");
+    }
+    sqlite3_close_v2(db);
+}
+
 } // namespace
 
 OraSessionCore::~OraSessionCore()
 {
     Close();
+    sqlite3_finalize(m_deadRuns);
+    m_deadRuns = nullptr;
+    sqlite3_finalize(m_generationStmt);
+    m_generationStmt = nullptr;
+    for (auto& [sql, stmt] : m_prepared)
+        sqlite3_finalize(stmt);
+    m_prepared.clear();
+    m_statements.reset();
     for (auto& f : m_fragments) {
         for (auto& v : f.second.values)
             sqlite3_value_free(v.second);
@@ -410,9 +458,24 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     }
     {
         std::string error;
-        VkTouchPrivate(InstanceFilePath(ref)); // 0600 before SQLite makes it
-        if (!AttachInstance(db, InstanceFilePath(ref), core->m_major, &error))
+        const std::string inst = InstanceFilePath(ref);
+        VkTouchPrivate(inst); // 0600 before SQLite makes it
+        bool attached = AttachInstance(db, inst, core->m_major, &error);
+        const int why = sqlite3_errcode(db);
+        if (!attached && (why == SQLITE_CORRUPT || why == SQLITE_NOTADB)) {
+            // Left damaged by a machine crash: everything in it belonged to
+            // processes that are gone, so it starts again empty.
+            SqliteExec(db, "DETACH DATABASE inst");
+            for (const std::string& path : {inst, inst + "-wal", inst + "-shm"})
+                ::unlink(path.c_str());
+            VkTouchPrivate(inst);
+            attached = AttachInstance(db, inst, core->m_major, &error);
+        }
+        if (!attached)
             return notAvailable();
+        // Sessions and runs never need to survive a machine crash (their
+        // processes do not), so their changes are never synced to disk.
+        SqliteExec(db, "PRAGMA inst.synchronous = OFF");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
@@ -438,24 +501,43 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     if (core->m_major <= 7)
         SetSessionDateFormat(db, "DD-MON-YY");
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
+    core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
-    core->m_catalog->RefreshPrivileges();
+    core->m_watched = core->WatchCatalog();
+    core->SyncCatalog();
     if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
         return OraResult{1045, FormatOraError(1045, {user}), 0};
-    // Register in V$SESSION, dropping rows of processes that died.
-    SqliteExec(db, "DELETE FROM cat_sessions WHERE NOT ora_pid_alive(pid)");
+    // Runs left by dead processes are cleared before this session sees them.
+    core->ReapDeadRuns();
+    // Register in V$SESSION, dropping rows of processes that died. The id is
+    // new for the life of the instance file, so a stale id kept anywhere
+    // never names this session.
     char host[256] = "localhost";
     ::gethostname(host, sizeof host - 1);
     const char* osUser = std::getenv("USER");
-    SqliteStmt ins(db, "INSERT INTO cat_sessions(sid, serial, username, user_id, pid, logon_time, program, machine,"
-                       " osuser, schemaname) SELECT coalesce(max(sid), 6) + 1, abs(random() % 30000) + 1, ?, ?, ?, ?, ?,"
-                       " ?, ?, ? FROM cat_sessions");
-    ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
-    ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
-    ins.Bind(8, user);
-    if (!ins.Run())
+    if (!SqliteExec(db, "BEGIN"))
+        return notAvailable();
+    bool registered = SqliteExec(db, "DELETE FROM inst.cat_sessions WHERE NOT ora_pid_alive(pid);"
+                                     " INSERT OR IGNORE INTO inst.cat_counters VALUES ('last_sid', 6);"
+                                     " UPDATE inst.cat_counters SET value = max(value,"
+                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_sessions),"
+                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_jobs_running)) + 1"
+                                     " WHERE name = 'last_sid'");
+    if (registered) {
+        SqliteStmt ins(db, "INSERT INTO inst.cat_sessions(sid, serial, username, user_id, pid, logon_time, program,"
+                           " machine, osuser, schemaname) SELECT value, abs(random() % 30000) + 1, ?, ?, ?, ?, ?, ?, ?, ?"
+                           " FROM inst.cat_counters WHERE name = 'last_sid'");
+        ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
+        ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
+        ins.Bind(8, user);
+        registered = ins.Run() && sqlite3_changes(db) == 1;
+    }
+    if (registered)
+        core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+    if (!registered || !SqliteExec(db, "COMMIT")) {
+        SqliteExec(db, "ROLLBACK");
         return OraResult{1034, FormatOraError(1034), 0};
-    core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+    }
     *out = core;
     return OraResult{};
 }
@@ -496,7 +578,99 @@ OraResult OraSessionCore::CheckAlive()
     }
     if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
+    ReapDeadRuns();
     return OraResult{};
+}
+
+namespace {
+// The catalogue tables that compiled statements and privileges depend on.
+const char* const kWatchedTables[] = {
+    "cat_users", "cat_objects", "cat_columns", "cat_constraints", "cat_cons_columns", "cat_indexes",
+    "cat_ind_columns", "cat_synonyms", "cat_triggers", "cat_trigger_cols", "cat_arguments", "cat_source",
+    "cat_views", "cat_coll_types", "cat_sys_privs", "cat_role_privs", "cat_tab_privs",
+};
+const char* const kWatchedChanges[] = {"INSERT", "UPDATE", "DELETE"};
+} // namespace
+
+bool OraSessionCore::WatchCatalog()
+{
+    const int64_t wanted = static_cast<int64_t>(std::size(kWatchedTables) * std::size(kWatchedChanges));
+    {
+        SqliteStmt q(m_db, "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'");
+        if (q.Step() && q.Int(0) == wanted)
+            return true;
+    }
+    // Once per database (its first logon): a write of the schema.
+    std::string sql = "BEGIN; INSERT OR IGNORE INTO main.cat_db VALUES ('catalog_generation', '0');";
+    for (const char* table : kWatchedTables)
+        for (const char* change : kWatchedChanges)
+            sql += std::string(" CREATE TRIGGER IF NOT EXISTS main.cat_gen_") + table + "_" + change + " AFTER " +
+                   change + " ON " + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
+                   " WHERE key = 'catalog_generation'; END;";
+    sql += " COMMIT";
+    if (SqliteExec(m_db, sql))
+        return true;
+    SqliteExec(m_db, "ROLLBACK");
+    return false;
+}
+
+void OraSessionCore::SyncCatalog()
+{
+    int64_t generation = -1;
+    if (m_watched) {
+        if (!m_generationStmt)
+            sqlite3_prepare_v2(m_db, "SELECT CAST(value AS INTEGER) FROM main.cat_db WHERE key = 'catalog_generation'",
+                               -1, &m_generationStmt, nullptr);
+        if (m_generationStmt && sqlite3_step(m_generationStmt) == SQLITE_ROW)
+            generation = sqlite3_column_int64(m_generationStmt, 0);
+        if (m_generationStmt)
+            sqlite3_reset(m_generationStmt);
+    }
+    if (generation >= 0 && generation == m_generation)
+        return;
+    m_generation = generation;
+    m_catalog->RefreshPrivileges();
+    m_statements->Clear();
+}
+
+sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
+{
+    auto it = m_prepared.find(sql);
+    if (it != m_prepared.end())
+        return it->second;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    m_prepared.emplace(sql, stmt);
+    return stmt;
+}
+
+void OraSessionCore::ForgetStatements()
+{
+    m_statements->Clear();
+}
+
+void OraSessionCore::ReapDeadRuns()
+{
+    // Inside its own write transaction the session would wait for itself.
+    if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
+        return;
+    if (!m_deadRuns &&
+        sqlite3_prepare_v2(m_db, "SELECT r.job, r.sid FROM inst.cat_jobs_running r LEFT JOIN inst.cat_sessions s"
+                                 " ON s.sid = r.sid WHERE s.sid IS NULL OR NOT ora_pid_alive(s.pid)",
+                           -1, &m_deadRuns, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_deadRuns);
+        m_deadRuns = nullptr;
+        return;
+    }
+    std::vector<std::pair<int64_t, int64_t>> dead;
+    while (sqlite3_step(m_deadRuns) == SQLITE_ROW)
+        dead.emplace_back(sqlite3_column_int64(m_deadRuns, 0), sqlite3_column_int64(m_deadRuns, 1));
+    sqlite3_reset(m_deadRuns);
+    if (!dead.empty())
+        ClearDeadRuns(m_ref, dead);
 }
 
 OraResult OraSessionCore::BeginWrite()

@@ -23,6 +23,8 @@ struct sqlite3_value;
 
 namespace VkOracle {
 
+class OraEngineStatementCache;
+
 class OraSessionCore {
 public:
     ~OraSessionCore();
@@ -41,6 +43,19 @@ public:
     const std::string& Version() const { return m_version; }
     int Sid() const { return m_sid; }
     const OraDatabaseRef& Ref() const { return m_ref; }
+
+    // Brings the session up to the catalogue's generation, which every
+    // change to it (DDL, GRANT, REVOKE, by any session) moves: only then are
+    // privileges read again and kept statements dropped.
+    void SyncCatalog();
+    int64_t CatalogGeneration() const { return m_generation; }
+    // Compiled statements kept by text for this session.
+    OraEngineStatementCache& Statements() { return *m_statements; }
+    // Drops the kept statements (a change to the session's own settings).
+    void ForgetStatements();
+    // The engine's own statement for this text, prepared once per session
+    // (null when it does not compile); borrow it through SqliteStmt(kept).
+    sqlite3_stmt* Prepared(const char* sql);
 
     // Fails with 3114 once the session is closed or its instance shut down,
     // with 28 once another session killed it (then 1012); also picks up
@@ -61,6 +76,14 @@ public:
 
     void Break();
     void SetRunning(bool running);
+    // SetRunning for one step of an open cursor, without the lock: a break
+    // that lands between two rows interrupts the next one instead.
+    void SetStepping(bool stepping)
+    {
+        m_running.store(stepping, std::memory_order_release);
+        if (!stepping && m_breakRequested.load(std::memory_order_relaxed))
+            m_breakRequested.store(false);
+    }
     // A PL/SQL block is running: Break also stops it between statements.
     void SetInBlock(bool inBlock);
     // Takes a break request made while a block runs (true once per request).
@@ -113,6 +136,21 @@ private:
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
     static int BusyWait(void* self, int attempt);
+
+    // Clears the runs of sessions that are gone (their process died): the
+    // job loses its THIS_DATE, counts a failure and is due again.
+    void ReapDeadRuns();
+    // Prepared once: the runs whose session or process is gone.
+    sqlite3_stmt* m_deadRuns = nullptr;
+
+    // Triggers on the catalogue tables that move its generation; false when
+    // they could not be made (then every parse reads privileges again).
+    bool WatchCatalog();
+    bool m_watched = false;
+    int64_t m_generation = -1;
+    sqlite3_stmt* m_generationStmt = nullptr;
+    std::unique_ptr<OraEngineStatementCache> m_statements;
+    std::map<std::string, sqlite3_stmt*> m_prepared;
 
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;

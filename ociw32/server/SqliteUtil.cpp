@@ -13,7 +13,12 @@ SqliteStmt::SqliteStmt(sqlite3* db, const std::string& sql)
 
 SqliteStmt::~SqliteStmt()
 {
-    sqlite3_finalize(m_stmt);
+    if (!m_kept) {
+        sqlite3_finalize(m_stmt);
+    } else if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
 }
 
 SqliteStmt& SqliteStmt::Bind(int index, const std::string& text)

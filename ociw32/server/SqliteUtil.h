@@ -13,6 +13,8 @@ namespace VkOracle {
 class SqliteStmt {
 public:
     SqliteStmt(sqlite3* db, const std::string& sql);
+    // Borrows a statement kept prepared elsewhere: reset, not finalized, at the end.
+    explicit SqliteStmt(sqlite3_stmt* kept) : m_stmt(kept), m_kept(true) {}
     ~SqliteStmt();
     SqliteStmt(const SqliteStmt&) = delete;
     SqliteStmt& operator=(const SqliteStmt&) = delete;
@@ -33,6 +35,7 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
+    bool m_kept = false;
 };
 
 // Runs statements without results; false on the first error (message in *error).

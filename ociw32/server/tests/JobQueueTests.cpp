@@ -4,6 +4,7 @@
 
 #include "ociw32/server/OraJobQueue.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -80,6 +81,37 @@ TEST_F(JobQueueTest, TheQueueThreadRunsDueJobsWhenEnabled)
     }
     EXPECT_EQ(ran, "3");
     ASSERT_TRUE(Server().Shutdown(m_db).Ok()); // stops the thread
+}
+
+// Setting the parameter to 0 while a pass runs holds back the jobs not yet
+// started; the one running ends normally.
+TEST_F(JobQueueTest, SettingProcessesToZeroStopsNewRunsAtOnce)
+{
+    ASSERT_EQ(Run("CREATE TABLE GATE (OPEN NUMBER)"), "ok");
+    ASSERT_EQ(Run("GRANT SELECT ON GATE TO SCOTT"), "ok");
+    // Logged on first: a logon while the parameter is above 0 would start the
+    // database's own queue thread, which would race this test's pass.
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    // Due before the demo's jobs: waits until the test opens the gate.
+    ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'DECLARE N NUMBER := 0; BEGIN WHILE N = 0 LOOP"
+                         " SELECT COUNT(*) INTO N FROM SYSTEM.GATE; IF N = 0 THEN DBMS_LOCK.SLEEP(0.01); END IF;"
+                         " END LOOP; END;', SYSDATE - 1000, 'SYSDATE + 1'); COMMIT; END;"),
+              "ok");
+    const std::string gated = Run("SELECT MAX(JOB) FROM DBA_JOBS");
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    std::atomic<int> ran{-1};
+    std::thread pass([&] { ran = VkOracle::OraJobQueue::RunDueJobs(m_db, true); });
+    while (ran < 0 && Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + gated) != "1")
+        std::this_thread::yield();
+    EXPECT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0"), "ok");
+    EXPECT_EQ(Run("INSERT INTO GATE VALUES (1)"), "rows=1");
+    EXPECT_EQ(Run("COMMIT"), "ok");
+    pass.join();
+    EXPECT_EQ(ran.load(), 1);
+    EXPECT_EQ(Jobs("LAST_DATE = SYSDATE"), gated + "|2026-12-07 10:30:00|0");
+    // Enabled again, the held-back jobs run.
+    EXPECT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    EXPECT_EQ(VkOracle::OraJobQueue::RunDueJobs(m_db, true), 3);
 }
 
 } // namespace
