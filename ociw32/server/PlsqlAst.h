@@ -6,8 +6,10 @@
 
 #include "ociw32/server/SqlToken.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace VkOracle {
@@ -20,6 +22,7 @@ struct PlsqlSpan {
 };
 
 struct PlsqlStmt;
+struct PlsqlCompiledExpr;
 using PlsqlStmtPtr = std::shared_ptr<PlsqlStmt>;
 using PlsqlStmtList = std::vector<PlsqlStmtPtr>;
 
@@ -91,6 +94,8 @@ struct PlsqlUnit {
     PlsqlBlock block;                         // anonymous block
     std::vector<PlsqlSubprogram> subprograms; // stored unit or package members
     std::string label;                        // "" for an anonymous block, "SCOTT.P" for a stored unit
+    // Expressions compiled on their first run, by (begin << 32 | end) of their span.
+    mutable std::unordered_map<uint64_t, std::shared_ptr<PlsqlCompiledExpr>> compiled;
 };
 
 // A compile error as Oracle lists it: the position and the PLS (or

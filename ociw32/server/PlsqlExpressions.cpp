@@ -115,7 +115,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             continue;
         }
         if (w == "SQLCODE") {
-            out += bind(NumberValue(m_inHandler ? (m_current.code == 6510 ? 1 : -m_current.code) : 0));
+            out += bind(NumberValue(SqlCode()));
             continue;
         }
         if (w == "SQLERRM" && !isOp(i + 1, "(")) {
@@ -158,11 +158,33 @@ std::set<std::string> PlsqlInterpreter::SqlColumnsInScope(PlsqlSpan span) const
     return columns;
 }
 
+std::unique_ptr<OraStatement> PlsqlInterpreter::TakeStatement(const std::string& sql, OraResult* result)
+{
+    *result = OraResult{};
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) {
+        std::unique_ptr<OraStatement> st = std::move(it->second);
+        m_statements.erase(it);
+        return st;
+    }
+    std::unique_ptr<OraStatement> st;
+    *result = ParseOnCore(m_core, sql, &st);
+    return st;
+}
+
+void PlsqlInterpreter::KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement)
+{
+    // A statement is kept only with its cursor closed, so that no read stays open.
+    constexpr size_t kMaxKept = 64;
+    if (statement && !Checking() && m_statements.size() < kMaxKept)
+        m_statements.emplace(sql, std::move(statement));
+}
+
 OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token)
 {
     const bool checking = m_frames.back().checking;
-    std::unique_ptr<OraStatement> st;
-    OraResult r = ParseOnCore(m_core, sql, &st);
+    OraResult r;
+    std::unique_ptr<OraStatement> st = TakeStatement(sql, &r);
     if (!r.Ok()) {
         if (r.code == 904)
             CompileFail(token, "PLS-00201: identifier '" + InvalidIdentifier(r.message) + "' must be declared");
@@ -176,12 +198,171 @@ OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vect
         st->Bind("B" + std::to_string(i + 1), binds[i]);
     uint64_t rows = 0;
     r = st->Execute(&rows);
-    std::vector<OraValue> row;
+    std::vector<OraValue> row, rest;
     if (r.Ok())
         r = st->Fetch(&row);
     if (!r.Ok())
         RaiseResult(r);
+    if (st->Fetch(&rest).code == 1403)
+        KeepStatement(sql, std::move(st));
     return row.empty() ? OraValue{} : row[0];
+}
+
+const PlsqlCompiledExpr& PlsqlInterpreter::Compiled(PlsqlSpan span, PlsqlScope* scope)
+{
+    const PlsqlUnit& u = *m_frames.back().unit;
+    const uint64_t key = (static_cast<uint64_t>(span.begin) << 32) | static_cast<uint64_t>(span.end);
+    auto it = u.compiled.find(key);
+    if (it != u.compiled.end())
+        return *it->second;
+    auto c = std::make_shared<PlsqlCompiledExpr>();
+    std::vector<std::string> name;
+    auto call = std::make_shared<PlsqlStmt>();
+    if (IsFunctionCall(span, scope, &name, call.get())) {
+        c->way = PlsqlCompiledExpr::Way::StoredCall;
+        c->callName = std::move(name);
+        c->call = std::move(call);
+    } else if ((c->node = CompilePlsqlExpr(u, span, scope))) {
+        c->way = PlsqlCompiledExpr::Way::Native;
+    }
+    return *u.compiled.emplace(key, std::move(c)).first->second;
+}
+
+int PlsqlInterpreter::SqlCode() const
+{
+    if (!m_inHandler)
+        return 0;
+    if (m_current.code == 6510)
+        return 1; // a user-defined exception
+    return m_current.code == 1403 ? 100 : -m_current.code;
+}
+
+OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
+{
+    using Op = PlsqlExprNode::Op;
+    switch (n.op) {
+    case Op::Const:
+        return n.constant;
+    case Op::Var: {
+        if (n.scopeSerial != scope->serial || !n.var) {
+            PlsqlVar* v = scope->Find(n.name);
+            if (!v)
+                throw PlsqlNeedsSql{};
+            n.var = v;
+            n.scopeSerial = scope->serial;
+        }
+        return n.var->value;
+    }
+    case Op::SqlCode:
+        return NumberValue(SqlCode());
+    case Op::SqlErrm:
+        if (!m_inHandler)
+            return TextValue("ORA-0000: normal, successful completion");
+        if (!m_current.userName.empty())
+            return TextValue("User-Defined Exception");
+        return TextValue(m_current.message.substr(0, m_current.message.find('\n')));
+    case Op::SqlAttr:
+        if (n.name == "ISOPEN")
+            return PlsqlOps::Boolean(0);
+        if (m_rowCount < 0)
+            return OraValue{};
+        if (n.name == "ROWCOUNT")
+            return NumberValue(m_rowCount);
+        return PlsqlOps::Boolean((m_rowCount > 0) == (n.name == "FOUND") ? 1 : 0);
+    case Op::Neg: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        return PlsqlOps::Arithmetic(Op::Sub, NumberValue(0), v);
+    }
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div: {
+        const OraValue a = EvalNode(*n.kids[0], scope);
+        return PlsqlOps::Arithmetic(n.op, a, EvalNode(*n.kids[1], scope));
+    }
+    case Op::Concat: {
+        const OraValue a = EvalNode(*n.kids[0], scope);
+        return PlsqlOps::Concat(a, EvalNode(*n.kids[1], scope));
+    }
+    case Op::Func: {
+        std::vector<OraValue> args;
+        args.reserve(n.kids.size());
+        for (const PlsqlExprPtr& k : n.kids)
+            args.push_back(EvalNode(*k, scope));
+        return PlsqlOps::CallFunction(n.name, args);
+    }
+    default:
+        return PlsqlOps::Boolean(EvalNodeCondition(n, scope));
+    }
+}
+
+int PlsqlInterpreter::EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scope)
+{
+    using Op = PlsqlExprNode::Op;
+    auto flip = [&](int c) { return c < 0 || !n.negated ? c : 1 - c; };
+    switch (n.op) {
+    case Op::And: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        if (a == 0)
+            return 0;
+        const int b = EvalNodeCondition(*n.kids[1], scope);
+        return b == 0 ? 0 : (a == 1 && b == 1) ? 1 : -1;
+    }
+    case Op::Or: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        if (a == 1)
+            return 1;
+        const int b = EvalNodeCondition(*n.kids[1], scope);
+        return b == 1 ? 1 : (a == 0 && b == 0) ? 0 : -1;
+    }
+    case Op::Not: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        return a < 0 ? -1 : 1 - a;
+    }
+    case Op::Cmp: {
+        const OraValue a = EvalNode(*n.kids[0], scope);
+        const int c = PlsqlOps::Compare(a, EvalNode(*n.kids[1], scope));
+        if (c == 2)
+            return -1;
+        switch (n.cmp) {
+        case 0: return c == 0;
+        case 1: return c != 0;
+        case 2: return c < 0;
+        case 3: return c <= 0;
+        case 4: return c > 0;
+        default: return c >= 0;
+        }
+    }
+    case Op::IsNull:
+        return flip(EvalNode(*n.kids[0], scope).kind == OraValue::Kind::Null ? 1 : 0);
+    case Op::Between: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        const int lo = PlsqlOps::Compare(v, EvalNode(*n.kids[1], scope));
+        const int hi = PlsqlOps::Compare(v, EvalNode(*n.kids[2], scope));
+        const int a = lo == 2 ? -1 : lo >= 0, b = hi == 2 ? -1 : hi <= 0;
+        return flip(a == 0 || b == 0 ? 0 : (a == 1 && b == 1) ? 1 : -1);
+    }
+    case Op::In: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        bool unknown = false;
+        for (size_t k = 1; k < n.kids.size(); ++k) {
+            const int c = PlsqlOps::Compare(v, EvalNode(*n.kids[k], scope));
+            if (c == 0)
+                return flip(1);
+            unknown = unknown || c == 2;
+        }
+        return flip(unknown ? -1 : 0);
+    }
+    case Op::Var:
+        EvalNode(n, scope);
+        if (n.var->base != 'B')
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(n.var->value);
+    default:
+        if (!n.boolean)
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(EvalNode(n, scope));
+    }
 }
 
 OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted)
@@ -191,10 +372,17 @@ OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wan
         const int c = EvalCondition(span, scope);
         return c < 0 ? OraValue{} : NumberValue(c);
     }
-    std::vector<std::string> name;
-    PlsqlStmt call;
-    if (IsFunctionCall(span, scope, &name, &call))
-        return Call(name, call, scope, true);
+    const PlsqlCompiledExpr& c = Compiled(span, scope);
+    if (c.way == PlsqlCompiledExpr::Way::StoredCall)
+        return Call(c.callName, *c.call, scope, true);
+    if (c.way == PlsqlCompiledExpr::Way::Native && !Checking()) {
+        try {
+            return EvalNode(*c.node, scope);
+        } catch (const PlsqlNeedsSql&) {
+        }
+    }
+    if (c.way == PlsqlCompiledExpr::Way::Native && Checking())
+        return OraValue{};
     std::vector<OraValue> binds;
     const std::string text = Rewrite(span, scope, &binds);
     return RunQueryValue("SELECT " + text + " FROM DUAL", binds, token);
@@ -202,6 +390,15 @@ OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wan
 
 int PlsqlInterpreter::EvalCondition(PlsqlSpan span, PlsqlScope* scope)
 {
+    const PlsqlCompiledExpr& c = Compiled(span, scope);
+    if (c.way == PlsqlCompiledExpr::Way::Native) {
+        if (Checking())
+            return -1;
+        try {
+            return EvalNodeCondition(*c.node, scope);
+        } catch (const PlsqlNeedsSql&) {
+        }
+    }
     std::vector<OraValue> binds;
     const std::string text = Rewrite(span, scope, &binds);
     const OraValue v = RunQueryValue("SELECT CASE WHEN " + text + " THEN 1 WHEN NOT (" + text + ") THEN 0 END FROM DUAL",
@@ -269,8 +466,8 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     std::vector<PlsqlVar*> targets;
     for (const std::string& name : st.into)
         targets.push_back(Variable(scope, name, st.token));
-    std::unique_ptr<OraStatement> stmt;
-    OraResult r = ParseOnCore(m_core, text, &stmt);
+    OraResult r;
+    std::unique_ptr<OraStatement> stmt = TakeStatement(text, &r);
     if (!r.Ok()) {
         if (checking || r.code == 942 || r.code == 904)
             CompileFail(st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
@@ -293,12 +490,14 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
         RaiseResult(r);
     if (!query) {
         m_rowCount = static_cast<int64_t>(rows);
+        KeepStatement(text, std::move(stmt));
         return;
     }
     std::vector<OraValue> row, extra;
     r = stmt->Fetch(&row);
     if (r.code == 1403) {
         m_rowCount = 0;
+        KeepStatement(text, std::move(stmt));
         Raise(1403, FormatOraError(1403));
     }
     if (!r.Ok())
@@ -310,6 +509,7 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     }
     if (r.code != 1403)
         RaiseResult(r);
+    KeepStatement(text, std::move(stmt));
     m_rowCount = 1;
     for (size_t i = 0; i < targets.size(); ++i)
         Assign(targets[i], st.into[i], row[i], st.token);

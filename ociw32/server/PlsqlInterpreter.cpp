@@ -7,6 +7,7 @@
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlParser.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace VkOracle {
@@ -54,6 +55,12 @@ const std::map<std::string, int>& PredefinedExceptions()
 }
 
 } // namespace
+
+PlsqlScope::PlsqlScope()
+{
+    static std::atomic<uint64_t> s_serial{0};
+    serial = ++s_serial;
+}
 
 PlsqlVar* PlsqlScope::Find(const std::string& name)
 {
@@ -439,16 +446,24 @@ void PlsqlInterpreter::RunLoop(const PlsqlStmt& st, PlsqlScope* scope)
         RunList(st.body, &loopScope);
         return;
     }
+    // Whether the session was killed or the instance stopped is a file
+    // check: done every so many iterations, not on each one.
+    constexpr unsigned kAliveEvery = 256;
+    unsigned sinceAlive = kAliveEvery;
+    PlsqlVar* counter = st.kind == PlsqlStmt::Kind::For ? &loopScope.vars[st.target] : nullptr;
     for (int64_t i = from;; i += step) {
-        const OraResult alive = m_core->CheckAlive();
-        if (!alive.Ok())
-            RaiseResult(alive);
+        if (++sinceAlive >= kAliveEvery) {
+            sinceAlive = 0;
+            const OraResult alive = m_core->CheckAlive();
+            if (!alive.Ok())
+                RaiseResult(alive);
+        }
         if (m_core->TakeBlockBreak())
             Raise(1013, FormatOraError(1013));
-        if (st.kind == PlsqlStmt::Kind::For) {
+        if (counter) {
             if ((step > 0 && i > to) || (step < 0 && i < to))
                 return;
-            loopScope.vars[st.target].value = OraValue{OraValue::Kind::Number, OraNumFromInt(i), {}, 0};
+            counter->value = OraValue{OraValue::Kind::Number, OraNumFromInt(i), {}, 0};
         } else if (st.kind == PlsqlStmt::Kind::While) {
             frame.token = st.token;
             if (EvalCondition(st.expr, scope) != 1)

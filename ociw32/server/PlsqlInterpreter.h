@@ -7,6 +7,7 @@
 #include "ociw32/server/OraServer.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/PlsqlAst.h"
+#include "ociw32/server/PlsqlExpr.h"
 
 #include <map>
 #include <memory>
@@ -34,8 +35,12 @@ struct PlsqlVar {
 };
 
 struct PlsqlScope {
+    PlsqlScope();
     std::map<std::string, PlsqlVar> vars;
     PlsqlScope* parent = nullptr;
+    // Unique per activation: compiled expressions keep the variables they
+    // found for it, so a loop resolves its names once, not per iteration.
+    uint64_t serial = 0;
     PlsqlVar* Find(const std::string& name);
 };
 
@@ -102,6 +107,13 @@ private:
     OraValue EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted = '?');
     int EvalCondition(PlsqlSpan span, PlsqlScope* scope); // 1 true, 0 false, -1 null
     std::set<std::string> SqlColumnsInScope(PlsqlSpan span) const;
+    const PlsqlCompiledExpr& Compiled(PlsqlSpan span, PlsqlScope* scope);
+    OraValue EvalNode(const PlsqlExprNode& n, PlsqlScope* scope);
+    int EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scope);
+    int SqlCode() const;
+    // Statements parsed once per run and executed again with new binds.
+    std::unique_ptr<OraStatement> TakeStatement(const std::string& sql, OraResult* result);
+    void KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement);
     OraValue RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token);
     bool IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call);
     OraValue Convert(const OraValue& v, char base, size_t token);
@@ -131,6 +143,7 @@ private:
     bool m_inHandler = false;
     int64_t m_rowCount = -1;
     std::map<std::string, std::shared_ptr<PlsqlUnit>> m_units;
+    std::map<std::string, std::unique_ptr<OraStatement>> m_statements;
 
     friend class OraDbmsJob;
 };
