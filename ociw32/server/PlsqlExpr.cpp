@@ -19,8 +19,8 @@ struct NotNative {};
 
 class ExprCompiler {
 public:
-    ExprCompiler(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope)
-        : m_t(unit.tokens), m_at(span.begin), m_end(span.end), m_scope(scope)
+    ExprCompiler(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope, const PlsqlFunctionLookup& isStoredFunction)
+        : m_t(unit.tokens), m_at(span.begin), m_end(span.end), m_scope(scope), m_isStoredFunction(isStoredFunction)
     {
     }
 
@@ -258,7 +258,14 @@ private:
             return Node(Op::SqlCode);
         if (w == "SQLERRM" && !IsOp("("))
             return Node(Op::SqlErrm);
-        Expect(IsOp("("));
+        std::vector<std::string> name{w};
+        while (IsOp(".") && m_at + 1 < m_end && m_t[m_at + 1].kind == TokKind::Ident) {
+            name.push_back(m_t[m_at + 1].text);
+            m_at += 2;
+        }
+        if (m_isStoredFunction(name))
+            return StoredFunction(std::move(name));
+        Expect(name.size() == 1 && IsOp("("));
         ++m_at;
         PlsqlExprPtr n = Node(Op::Func);
         n->name = w;
@@ -273,11 +280,46 @@ private:
         Expect(PlsqlOps::IsNativeFunction(w, n->kids.size()));
         return n;
     }
+    // A call of the schema's function: its arguments stay spans, matched to
+    // the parameters (named or positional) when it runs.
+    PlsqlExprPtr StoredFunction(std::vector<std::string> name)
+    {
+        PlsqlExprPtr n = Node(Op::StoredFunc);
+        n->qualified = std::move(name);
+        n->call = std::make_shared<PlsqlStmt>();
+        n->call->kind = PlsqlStmt::Kind::Call;
+        n->call->token = m_at - 1;
+        if (!IsOp("("))
+            return n;
+        ++m_at;
+        if (IsOp(")")) {
+            ++m_at;
+            return n;
+        }
+        while (true) {
+            std::string argName;
+            if (m_at + 1 < m_end && m_t[m_at].kind == TokKind::Ident && IsOp("=>", 1)) {
+                argName = m_t[m_at].text;
+                m_at += 2;
+            }
+            const size_t start = m_at;
+            Or(); // checks that the argument is an expression; it runs from its span
+            n->call->args.push_back(PlsqlSpan{start, m_at});
+            n->call->argNames.push_back(argName);
+            if (IsOp(")"))
+                break;
+            Expect(IsOp(","));
+            ++m_at;
+        }
+        ++m_at;
+        return n;
+    }
 
     const std::vector<SqlToken>& m_t;
     size_t m_at;
     size_t m_end;
     PlsqlScope* m_scope;
+    const PlsqlFunctionLookup& m_isStoredFunction;
     int m_depth = 0;
 };
 
@@ -304,12 +346,13 @@ OraNum Decimal15(double d)
 
 } // namespace
 
-PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope)
+PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope,
+                              const PlsqlFunctionLookup& isStoredFunction)
 {
     if (span.Empty())
         return nullptr;
     try {
-        return ExprCompiler(unit, span, scope).Compile();
+        return ExprCompiler(unit, span, scope, isStoredFunction).Compile();
     } catch (const NotNative&) {
         return nullptr;
     }

@@ -9,6 +9,7 @@
 #include "ociw32/server/PlsqlAst.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +25,7 @@ using PlsqlExprPtr = std::unique_ptr<PlsqlExprNode>;
 struct PlsqlExprNode {
     enum class Op {
         Const, Var, SqlCode, SqlErrm, SqlAttr, Neg, Add, Sub, Mul, Div, Concat, Cmp,
-        And, Or, Not, IsNull, Between, In, Func
+        And, Or, Not, IsNull, Between, In, Func, StoredFunc
     };
     Op op = Op::Const;
     bool negated = false;      // IS NOT NULL, NOT BETWEEN, NOT IN
@@ -33,6 +34,8 @@ struct PlsqlExprNode {
     std::string name;          // Var (":X" for a host bind), Func, SqlAttr (ROWCOUNT, FOUND, ...)
     bool boolean = false;      // a condition rather than a value
     std::vector<PlsqlExprPtr> kids;
+    std::vector<std::string> qualified; // StoredFunc: the function's name
+    std::shared_ptr<PlsqlStmt> call;    // StoredFunc: its arguments as spans
 
     // Var: the variable found for the last scope activation it ran in.
     mutable uint64_t scopeSerial = 0;
@@ -48,9 +51,13 @@ struct PlsqlCompiledExpr {
     std::shared_ptr<PlsqlStmt> call;    // StoredCall: the arguments
 };
 
+// True for the name of a schema's stored function (or package member).
+using PlsqlFunctionLookup = std::function<bool(const std::vector<std::string>& name)>;
+
 // Compiles tokens [span) of `unit` against the names `scope` declares.
 // Returns null when the expression needs the SQL engine.
-PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope);
+PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope,
+                              const PlsqlFunctionLookup& isStoredFunction);
 
 // Thrown while evaluating when a value needs the SQL engine after all (a
 // date in ||, a comparison of a date with text): the caller evaluates the

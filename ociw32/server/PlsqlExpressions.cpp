@@ -4,6 +4,7 @@
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 
+#include <algorithm>
 #include <set>
 
 namespace VkOracle {
@@ -37,7 +38,8 @@ std::string InvalidIdentifier(const std::string& message)
 
 } // namespace
 
-std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip)
+std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip,
+                                      std::vector<std::pair<size_t, size_t>>* where)
 {
     const PlsqlUnit& u = *m_frames.back().unit;
     const std::vector<SqlToken>& t = u.tokens;
@@ -71,6 +73,8 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
         else if (prevEnd >= 0)
             out += " ";
         prevEnd = t[i].end;
+        if (where)
+            where->emplace_back(out.size(), i);
         const std::string raw = u.source.substr(static_cast<size_t>(t[i].pos), static_cast<size_t>(t[i].end - t[i].pos));
         const bool qualified = i > span.begin && isOp(i - 1, ".");
         if (t[i].kind == TokKind::Bind) {
@@ -187,7 +191,10 @@ OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vect
     std::unique_ptr<OraStatement> st = TakeStatement(sql, &r);
     if (!r.Ok()) {
         if (r.code == 904)
-            CompileFail(token, "PLS-00201: identifier '" + InvalidIdentifier(r.message) + "' must be declared");
+        {
+            const std::string name = InvalidIdentifier(r.message);
+            CompileFailAt(TokenNamed(token, name), token, "PLS-00201: identifier '" + name + "' must be declared");
+        }
         if (checking || r.code == 6550)
             CompileFail(token, "PLS-00103: " + r.message.substr(0, r.message.find('\n')));
         RaiseResult(r);
@@ -222,7 +229,9 @@ const PlsqlCompiledExpr& PlsqlInterpreter::Compiled(PlsqlSpan span, PlsqlScope* 
         c->way = PlsqlCompiledExpr::Way::StoredCall;
         c->callName = std::move(name);
         c->call = std::move(call);
-    } else if ((c->node = CompilePlsqlExpr(u, span, scope))) {
+    } else if ((c->node = CompilePlsqlExpr(u, span, scope, [this](const std::vector<std::string>& n) {
+                    return IsStoredFunction(n);
+                }))) {
         c->way = PlsqlCompiledExpr::Way::Native;
     }
     return *u.compiled.emplace(key, std::move(c)).first->second;
@@ -284,6 +293,8 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
         const OraValue a = EvalNode(*n.kids[0], scope);
         return PlsqlOps::Concat(a, EvalNode(*n.kids[1], scope));
     }
+    case Op::StoredFunc:
+        return Call(n.qualified, *n.call, scope, true);
     case Op::Func: {
         std::vector<OraValue> args;
         args.reserve(n.kids.size());
@@ -445,15 +456,20 @@ bool PlsqlInterpreter::IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::ve
             }
         }
     }
+    if (!IsStoredFunction(*name))
+        return false;
+    call->token = span.begin;
+    return true;
+}
+
+bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
+{
     // Only the schema's stored functions; SQL's own functions stay with SQL.
-    std::vector<std::string> unit = *name;
     OraCatalog& catalog = m_core->Catalog();
-    for (size_t n = unit.size(); n > 0; --n) {
-        OraObjectRef ref = catalog.Resolve(std::vector<std::string>(unit.begin(), unit.begin() + static_cast<long>(n)));
-        if (ref.found && (ref.type == "FUNCTION" || ref.type == "PACKAGE")) {
-            call->token = t[span.begin].pos >= 0 ? span.begin : 0;
+    for (size_t n = name.size(); n > 0; --n) {
+        OraObjectRef ref = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
+        if (ref.found && (ref.type == "FUNCTION" || ref.type == "PACKAGE"))
             return true;
-        }
     }
     return false;
 }
@@ -462,15 +478,22 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
 {
     const bool checking = m_frames.back().checking;
     std::vector<OraValue> binds;
-    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause);
+    std::vector<std::pair<size_t, size_t>> where;
+    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause, &where);
     std::vector<PlsqlVar*> targets;
     for (const std::string& name : st.into)
         targets.push_back(Variable(scope, name, st.token));
     OraResult r;
     std::unique_ptr<OraStatement> stmt = TakeStatement(text, &r);
     if (!r.Ok()) {
-        if (checking || r.code == 942 || r.code == 904)
-            CompileFail(st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
+        if (checking || r.code == 942 || r.code == 904) {
+            // The error points at the token the SQL engine stopped at.
+            size_t at = st.token;
+            for (const auto& [offset, token] : where)
+                if (offset <= static_cast<size_t>(std::max(r.offset, 0)))
+                    at = token;
+            CompileFailAt(at, st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
+        }
         RaiseResult(r);
     }
     const bool query = stmt->Kind() == OraStatementKind::Query;

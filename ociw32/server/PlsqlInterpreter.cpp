@@ -100,11 +100,27 @@ std::string PlsqlInterpreter::Where() const
 
 void PlsqlInterpreter::CompileFail(size_t token, const std::string& text, bool sqlStatement) const
 {
+    CompileFailAt(token, token, text, sqlStatement);
+}
+
+void PlsqlInterpreter::CompileFailAt(size_t errorToken, size_t statementToken, const std::string& text,
+                                     bool sqlStatement) const
+{
     const PlsqlUnit& u = *m_frames.back().unit;
-    const int pos = token < u.tokens.size() ? u.tokens[token].pos : 0;
-    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, pos, sqlStatement ? "PL/SQL: SQL Statement ignored"
-                                                                                    : "PL/SQL: Statement ignored");
-    throw CompileFailure{pos, msg};
+    auto posOf = [&](size_t token) { return token < u.tokens.size() ? u.tokens[token].pos : 0; };
+    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken),
+                                                      sqlStatement ? "PL/SQL: SQL Statement ignored"
+                                                                   : "PL/SQL: Statement ignored");
+    throw CompileFailure{posOf(errorToken), msg};
+}
+
+size_t PlsqlInterpreter::TokenNamed(size_t from, const std::string& name) const
+{
+    const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+    for (size_t i = from; i < t.size() && !(t[i].kind == TokKind::Op && t[i].text == ";"); ++i)
+        if ((t[i].kind == TokKind::Ident || t[i].kind == TokKind::QuotedIdent) && t[i].text == name)
+            return i;
+    return from;
 }
 
 OraResult PlsqlInterpreter::Compile(const std::string& source, const std::map<std::string, PlsqlVar>& vars,

@@ -103,7 +103,9 @@ private:
     PlsqlVar* Variable(PlsqlScope* scope, const std::string& name, size_t token);
 
     // Expressions
-    std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {});
+    // `where` (when given) gets the offset in the text where each token starts.
+    std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {},
+                        std::vector<std::pair<size_t, size_t>>* where = nullptr);
     OraValue EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted = '?');
     int EvalCondition(PlsqlSpan span, PlsqlScope* scope); // 1 true, 0 false, -1 null
     std::set<std::string> SqlColumnsInScope(PlsqlSpan span) const;
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<OraStatement> TakeStatement(const std::string& sql, OraResult* result);
     void KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement);
     OraValue RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token);
+    bool IsStoredFunction(const std::vector<std::string>& name);
     bool IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call);
     OraValue Convert(const OraValue& v, char base, size_t token);
 
@@ -134,6 +137,11 @@ private:
 
     // Errors
     [[noreturn]] void CompileFail(size_t token, const std::string& text, bool sqlStatement = false) const;
+    // An error at `errorToken` in the statement that starts at `statementToken`.
+    [[noreturn]] void CompileFailAt(size_t errorToken, size_t statementToken, const std::string& text,
+                                    bool sqlStatement = false) const;
+    // The statement's first token from `from` on that is the identifier `name`.
+    size_t TokenNamed(size_t from, const std::string& name) const;
     std::string Where() const;
 
     std::shared_ptr<OraSessionCore> m_core;
