@@ -23,6 +23,8 @@ struct sqlite3_value;
 
 namespace VkOracle {
 
+struct PlsqlSessionState;
+
 class OraSessionCore {
 public:
     ~OraSessionCore();
@@ -95,6 +97,9 @@ public:
     std::map<std::string, long long> m_currval;
     // ROWNUM counters of the query blocks being executed.
     std::map<int, long long> m_rownum;
+
+    // PL/SQL state that lasts as long as the session (PlsqlSessionState.h).
+    std::shared_ptr<PlsqlSessionState> m_plsql;
 
 private:
     OraSessionCore() = default;

@@ -465,6 +465,8 @@ bool PlsqlInterpreter::IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::ve
 bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
 {
     // Only the schema's stored functions; SQL's own functions stay with SQL.
+    if (IsBuiltinFunction(name))
+        return true;
     OraCatalog& catalog = m_core->Catalog();
     for (size_t n = name.size(); n > 0; --n) {
         OraObjectRef ref = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));

@@ -244,8 +244,10 @@ void PlsqlInterpreter::RunBlock(const PlsqlBlock& block, PlsqlScope* parent)
         }
         return;
     }
+    // An exception raised while declaring goes to the enclosing block's
+    // handlers, never to this block's own.
+    Declare(block, &scope);
     try {
-        Declare(block, &scope);
         RunList(block.body, &scope);
     } catch (const PlsqlRaise& e) {
         for (const PlsqlHandler& h : block.handlers) {

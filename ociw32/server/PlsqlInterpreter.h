@@ -124,6 +124,11 @@ private:
     // Calls (PlsqlInterpreterCalls.cpp)
     OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);
     bool CallBuiltin(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
+    // Built-in packages (PlsqlBuiltinPackages.cpp).
+    static bool IsBuiltinFunction(const std::vector<std::string>& name);
+    bool CallBuiltinFunction(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
+                             OraValue* result);
+    bool CallOutput(const std::string& member, const PlsqlStmt& call, PlsqlScope* scope);
     OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                         bool wantResult, bool* found);
     std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);

@@ -108,6 +108,9 @@ OraValue PlsqlInterpreter::Call(const std::vector<std::string>& name, const Plsq
 {
     if (!wantResult && CallBuiltin(name, call, scope))
         return OraValue{};
+    OraValue builtin;
+    if (wantResult && CallBuiltinFunction(name, call, scope, &builtin))
+        return builtin;
     bool found = false;
     OraValue v = CallStored(name, call, scope, wantResult, &found);
     if (!found)
@@ -136,9 +139,8 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         Raise(static_cast<int>(-code), "ORA-" + std::to_string(-code) + ": " + args[1].value.text);
     }
     if (name.size() == 2 && name[0] == "DBMS_OUTPUT") {
-        // Output is not collected by this server; the arguments are still checked.
-        for (const PlsqlSpan& a : call.args)
-            EvalValue(a, scope);
+        if (!CallOutput(name[1], call, scope))
+            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
         return true;
     }
     if (name.size() == 2 && name[0] == "DBMS_LOCK") {
