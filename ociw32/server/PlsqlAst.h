@@ -26,6 +26,14 @@ struct PlsqlCompiledExpr;
 using PlsqlStmtPtr = std::shared_ptr<PlsqlStmt>;
 using PlsqlStmtList = std::vector<PlsqlStmtPtr>;
 
+struct PlsqlParam {
+    std::string name;
+    std::string mode = "IN"; // IN, OUT, IN OUT
+    std::string type;
+    PlsqlSpan defaultValue;
+    bool optional = false; // has a default
+};
+
 struct PlsqlVarDecl {
     std::string name;
     std::string type; // as written, upper case, e.g. "VARCHAR2(10)", "EMP.SAL%TYPE"
@@ -33,6 +41,9 @@ struct PlsqlVarDecl {
     bool notNull = false;
     PlsqlSpan init;
     size_t token = 0;
+    // CURSOR name [(params)] IS query: type "CURSOR".
+    std::vector<PlsqlParam> params;
+    PlsqlSpan query;
 };
 
 struct PlsqlHandler {
@@ -52,7 +63,10 @@ struct PlsqlIfBranch {
 };
 
 struct PlsqlStmt {
-    enum class Kind { Null, Assign, Call, If, Loop, While, For, Exit, Sql, Raise, Return, Block };
+    enum class Kind {
+        Null, Assign, Call, If, Loop, While, For, Exit, Sql, Raise, Return, Block,
+        Open, Fetch, Close, CursorFor, ExecImmediate
+    };
     Kind kind = Kind::Null;
     size_t token = 0;                  // first token, for line numbers
     std::string target;                // Assign: variable (":X" for a host bind); For: loop variable
@@ -61,20 +75,14 @@ struct PlsqlStmt {
     bool reverse = false;
     std::vector<std::string> name;     // Call: qualified name; Raise: exception (empty = re-raise)
     std::vector<PlsqlSpan> args;       // Call arguments
-    std::vector<std::string> argNames; // "" for positional
+    std::vector<std::string> argNames; // "" for positional; EXECUTE IMMEDIATE: USING modes (IN, OUT, IN OUT)
+    // Open, Fetch, Close, CursorFor: the cursor in name[0] (CursorFor: empty
+    // for FOR r IN (query), whose query is expr); args are OPEN's arguments.
     std::vector<PlsqlIfBranch> branches;
     PlsqlStmtList body;                // loop body
     std::shared_ptr<PlsqlBlock> block; // nested block
-    std::vector<std::string> into;     // SELECT ... INTO targets
+    std::vector<std::string> into;     // SELECT ... INTO, FETCH ... INTO, EXECUTE IMMEDIATE ... INTO targets
     PlsqlSpan intoClause;              // the INTO clause's tokens, left out of the SQL
-};
-
-struct PlsqlParam {
-    std::string name;
-    std::string mode = "IN"; // IN, OUT, IN OUT
-    std::string type;
-    PlsqlSpan defaultValue;
-    bool optional = false; // has a default
 };
 
 // A procedure or function: a stored unit or a member of a package body.

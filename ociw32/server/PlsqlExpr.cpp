@@ -248,6 +248,24 @@ private:
             return n;
         }
         PlsqlVar* v = m_scope->Find(w);
+        if (v && v->cursor && IsOp("%") && m_at + 1 < m_end && m_t[m_at + 1].kind == TokKind::Ident) {
+            PlsqlExprPtr n = Node(Op::CursorAttr);
+            n->name = m_t[m_at + 1].text;
+            n->qualified = {w};
+            Expect(n->name == "ROWCOUNT" || n->name == "FOUND" || n->name == "NOTFOUND" || n->name == "ISOPEN");
+            n->boolean = n->name != "ROWCOUNT";
+            m_at += 2;
+            return n;
+        }
+        if (v && v->record && IsOp(".") && m_at + 1 < m_end && m_t[m_at + 1].kind == TokKind::Ident) {
+            const std::string field = w + "." + m_t[m_at + 1].text;
+            Expect(m_scope->Find(field) != nullptr);
+            PlsqlExprPtr n = Node(Op::Var);
+            n->name = field;
+            m_at += 2;
+            return n;
+        }
+        Expect(!(v && (v->record || v->cursor)));
         if (v && !v->exception && !IsOp("(") && !IsOp(".")) {
             PlsqlExprPtr n = Node(Op::Var);
             n->name = w;

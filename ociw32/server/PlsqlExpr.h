@@ -25,7 +25,7 @@ using PlsqlExprPtr = std::unique_ptr<PlsqlExprNode>;
 struct PlsqlExprNode {
     enum class Op {
         Const, Var, SqlCode, SqlErrm, SqlAttr, Neg, Add, Sub, Mul, Div, Concat, Cmp,
-        And, Or, Not, IsNull, Between, In, Func, StoredFunc
+        And, Or, Not, IsNull, Between, In, Func, StoredFunc, CursorAttr
     };
     Op op = Op::Const;
     bool negated = false;      // IS NOT NULL, NOT BETWEEN, NOT IN
@@ -34,7 +34,7 @@ struct PlsqlExprNode {
     std::string name;          // Var (":X" for a host bind), Func, SqlAttr (ROWCOUNT, FOUND, ...)
     bool boolean = false;      // a condition rather than a value
     std::vector<PlsqlExprPtr> kids;
-    std::vector<std::string> qualified; // StoredFunc: the function's name
+    std::vector<std::string> qualified; // StoredFunc: the function's name; CursorAttr: the cursor
     std::shared_ptr<PlsqlStmt> call;    // StoredFunc: its arguments as spans
 
     // Var: the variable found for the last scope activation it ran in.

@@ -28,12 +28,18 @@ OraValue TextValue(const std::string& s)
     return v;
 }
 
-// 'X' out of `ORA-00904: "X": invalid identifier`.
+// 'X' out of `ORA-00904: "X": invalid identifier`, 'R.X' out of `"R"."X"`.
 std::string InvalidIdentifier(const std::string& message)
 {
     const size_t open = message.find('"');
-    const size_t close = open == std::string::npos ? open : message.find('"', open + 1);
-    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
+    const size_t end = message.find("\": invalid identifier");
+    if (open == std::string::npos || end == std::string::npos || end <= open)
+        return std::string();
+    std::string name;
+    for (char c : message.substr(open + 1, end - open - 1))
+        if (c != '"')
+            name += c;
+    return name;
 }
 
 } // namespace
@@ -85,6 +91,33 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
+        }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
+            t[i + 2].kind == TokKind::Ident) {
+            // A record's field: r.field
+            if (PlsqlVar* f = scope->Find(t[i].text + "." + t[i + 2].text); f && scope->Find(t[i].text)->record) {
+                auto it = named.find(f);
+                out += it != named.end() ? it->second : (named[f] = bind(f->value));
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
+        }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, "%") && i + 2 < span.end) {
+            // A cursor's attribute: c%FOUND
+            if (PlsqlVar* c = scope->Find(t[i].text); c && c->cursor) {
+                const std::string& attr = t[i + 2].text;
+                if (attr != "FOUND" && attr != "NOTFOUND" && attr != "ROWCOUNT" && attr != "ISOPEN")
+                    CompileFail(i, "PLS-00208: identifier '" + attr + "' is not a legal cursor attribute");
+                const OraValue v = Checking() ? OraValue{} : CursorAttribute(*c->cursor, attr);
+                if (attr == "ROWCOUNT")
+                    out += bind(v);
+                else
+                    out += v.kind == OraValue::Kind::Null ? "(NULL=1)" : v.number.i ? "(1=1)" : "(1=0)";
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
         }
         if (t[i].kind != TokKind::Ident || qualified || isOp(i + 1, ".") || isOp(i + 1, "=>")) {
             out += raw;
@@ -193,7 +226,7 @@ OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vect
         if (r.code == 904)
         {
             const std::string name = InvalidIdentifier(r.message);
-            CompileFailAt(TokenNamed(token, name), token, "PLS-00201: identifier '" + name + "' must be declared");
+            CompileFailAt(TokenNamed(token, name.substr(0, name.find('.'))), token, "PLS-00201: identifier '" + name + "' must be declared");
         }
         if (checking || r.code == 6550)
             CompileFail(token, "PLS-00103: " + r.message.substr(0, r.message.find('\n')));
@@ -295,6 +328,12 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
     }
     case Op::StoredFunc:
         return Call(n.qualified, *n.call, scope, true);
+    case Op::CursorAttr: {
+        PlsqlVar* c = scope->Find(n.qualified[0]);
+        if (!c || !c->cursor)
+            throw PlsqlNeedsSql{};
+        return CursorAttribute(*c->cursor, n.name);
+    }
     case Op::Func: {
         std::vector<OraValue> args;
         args.reserve(n.kids.size());
@@ -371,6 +410,10 @@ int PlsqlInterpreter::EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scop
         return PlsqlOps::Truth(n.var->value);
     default:
         if (!n.boolean)
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(EvalNode(n, scope));
+    case Op::CursorAttr:
+        if (n.name == "ROWCOUNT")
             throw PlsqlNeedsSql{};
         return PlsqlOps::Truth(EvalNode(n, scope));
     }
@@ -482,9 +525,7 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     std::vector<OraValue> binds;
     std::vector<std::pair<size_t, size_t>> where;
     const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause, &where);
-    std::vector<PlsqlVar*> targets;
-    for (const std::string& name : st.into)
-        targets.push_back(Variable(scope, name, st.token));
+    const std::vector<std::pair<PlsqlVar*, std::string>> targets = IntoTargets(st.into, scope, st.token);
     OraResult r;
     std::unique_ptr<OraStatement> stmt = TakeStatement(text, &r);
     if (!r.Ok()) {
@@ -536,8 +577,7 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
         RaiseResult(r);
     KeepStatement(text, std::move(stmt));
     m_rowCount = 1;
-    for (size_t i = 0; i < targets.size(); ++i)
-        Assign(targets[i], st.into[i], row[i], st.token);
+    AssignRow(targets, row, st.token);
 }
 
 OraResult PlsqlInterpreter::EvaluateSql(const std::string& expression, OraValue* value)

@@ -209,7 +209,16 @@ void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
             scope->vars[d.name] = v;
             continue;
         }
+        if (d.type == "CURSOR") {
+            DeclareCursor(d, scope);
+            continue;
+        }
         v.base = BaseOf(d.type, &v.maxLength);
+        if (v.base == '?' && DeclareAnchored(d, scope, &v)) {
+            if (!d.init.Empty())
+                CompileFail(d.token, "PLS-00999: implementation restriction (may be temporary) record initialisation");
+            continue;
+        }
         if (v.base == '?' && d.type.find('%') == std::string::npos && d.type != "SYS_REFCURSOR")
             CompileFail(d.token, "PLS-00201: identifier '" + d.type + "' must be declared");
         v.notNull = d.notNull;
@@ -354,6 +363,19 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
         return;
     case PlsqlStmt::Kind::Assign: {
         PlsqlVar* var = Variable(scope, st.target, st.token);
+        if (var->record) {
+            // r := other_record copies the fields by position.
+            const std::vector<SqlToken>& t = frame.unit->tokens;
+            PlsqlVar* from = st.expr.end == st.expr.begin + 1 ? scope->Find(t[st.expr.begin].text) : nullptr;
+            if (!from || !from->record || from->fields.size() != var->fields.size())
+                CompileFail(st.token, "PLS-00382: expression is of wrong type");
+            std::vector<OraValue> row;
+            for (const std::string& f : from->fields)
+                row.push_back(scope->Find(t[st.expr.begin].text + "." + f)->value);
+            if (!checking)
+                AssignRow(IntoTargets({st.target}, scope, st.token), row, st.token);
+            return;
+        }
         OraValue v = EvalValue(st.expr, scope, var->base);
         Assign(var, st.target, v, st.token);
         return;
@@ -428,6 +450,17 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
         return;
     case PlsqlStmt::Kind::Block:
         RunBlock(*st.block, scope);
+        return;
+    case PlsqlStmt::Kind::Open:
+    case PlsqlStmt::Kind::Fetch:
+    case PlsqlStmt::Kind::Close:
+        RunCursorStatement(st, scope);
+        return;
+    case PlsqlStmt::Kind::CursorFor:
+        RunCursorFor(st, scope);
+        return;
+    case PlsqlStmt::Kind::ExecImmediate:
+        RunExecImmediate(st, scope);
         return;
     }
 }

@@ -25,6 +25,8 @@ struct PlsqlRaise {
     std::string userName;
 };
 
+struct PlsqlCursor;
+
 struct PlsqlVar {
     char base = '?'; // N number, T text, D date, B boolean, ? as assigned
     int maxLength = 0;
@@ -32,6 +34,10 @@ struct PlsqlVar {
     bool notNull = false;
     bool exception = false;
     OraValue value;
+    // A record's fields are variables of their own, named "RECORD.FIELD".
+    bool record = false;
+    std::vector<std::string> fields;
+    std::shared_ptr<PlsqlCursor> cursor; // a declared cursor
 };
 
 struct PlsqlScope {
@@ -120,6 +126,25 @@ private:
     bool IsStoredFunction(const std::vector<std::string>& name);
     bool IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call);
     OraValue Convert(const OraValue& v, char base, size_t token);
+
+    // Cursors, records and dynamic SQL (PlsqlCursors.cpp)
+    void DeclareCursor(const PlsqlVarDecl& d, PlsqlScope* scope);
+    // %ROWTYPE and %TYPE declarations; false for other types.
+    bool DeclareAnchored(const PlsqlVarDecl& d, PlsqlScope* scope, PlsqlVar* v);
+    void DeclareRecord(PlsqlScope* scope, const std::string& name, const std::vector<std::pair<std::string, PlsqlVar>>& fields);
+    std::vector<std::pair<std::string, PlsqlVar>> QueryFields(const OraStatement& query) const;
+    std::unique_ptr<OraStatement> OpenQuery(PlsqlSpan query, PlsqlScope* scope, size_t token);
+    void OpenCursor(PlsqlVar* cursor, const PlsqlStmt& st, PlsqlScope* scope);
+    PlsqlVar* CursorVar(PlsqlScope* scope, const std::string& name, size_t token);
+    void RunCursorStatement(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunCursorFor(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunExecImmediate(const PlsqlStmt& st, PlsqlScope* scope);
+    // The variables a row goes into: records stand for their fields.
+    std::vector<std::pair<PlsqlVar*, std::string>> IntoTargets(const std::vector<std::string>& into, PlsqlScope* scope,
+                                                              size_t token);
+    void AssignRow(const std::vector<std::pair<PlsqlVar*, std::string>>& targets, const std::vector<OraValue>& row,
+                   size_t token);
+    OraValue CursorAttribute(const PlsqlCursor& cursor, const std::string& attr);
 
     // Calls (PlsqlInterpreterCalls.cpp)
     OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);
