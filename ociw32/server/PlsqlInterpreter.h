@@ -156,6 +156,9 @@ private:
     bool CallOutput(const std::string& member, const PlsqlStmt& call, PlsqlScope* scope);
     OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                         bool wantResult, bool* found);
+    // Errors out of a built-in package carry its ORA-06512 frame (and
+    // Oracle's names for its constraints).
+    static void AddPackageFrame(const std::string& procedure, PlsqlRaise* e);
     std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);
     // Matches the call's arguments to `params`, evaluating IN values and
     // finding the variables that OUT parameters write to.

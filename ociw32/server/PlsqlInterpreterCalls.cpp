@@ -168,11 +168,35 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         return true;
     }
     if (name.size() == 2 && name[0] == "DBMS_JOB") {
-        if (!m_jobs->Call(name[1], call, scope))
-            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        try {
+            if (!m_jobs->Call(name[1], call, scope))
+                CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        } catch (PlsqlRaise& e) {
+            AddPackageFrame(name[1], &e);
+            throw;
+        }
         return true;
     }
     return false;
+}
+
+void PlsqlInterpreter::AddPackageFrame(const std::string& procedure, PlsqlRaise* e)
+{
+    // The job table's unique index is SYS.I_JOB_JOB, whatever the engine calls it.
+    if (e->code == 1)
+        e->message = "ORA-00001: unique constraint (SYS.I_JOB_JOB) violated" +
+                     (e->message.find('\n') == std::string::npos ? std::string() : e->message.substr(e->message.find('\n')));
+    if (e->message.find("\"SYS.DBMS_JOB\"") != std::string::npos)
+        return; // RUN reports its own frames
+    // The line of each procedure's body in the package, innermost first
+    // before the caller's line.
+    static const std::map<std::string, int> kLines = {
+        {"SUBMIT", 131}, {"ISUBMIT", 83}, {"RUN", 272}, {"REMOVE", 154}, {"CHANGE", 189}, {"WHAT", 201}, {"NEXT_DATE", 211},
+        {"INTERVAL", 222}, {"BROKEN", 236}, {"INSTANCE", 250}, {"USER_EXPORT", 302}};
+    auto it = kLines.find(procedure);
+    const int line = it == kLines.end() ? 1 : it->second;
+    const std::string frame = "ORA-06512: at \"SYS.DBMS_JOB\", line " + std::to_string(line);
+    e->message += "\n" + frame;
 }
 
 std::shared_ptr<PlsqlUnit> PlsqlInterpreter::StoredUnit(const std::string& owner, const std::string& name,

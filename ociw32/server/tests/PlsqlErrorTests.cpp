@@ -74,5 +74,38 @@ TEST_F(PlsqlErrorTest, CompileErrorsPointAtTheOffendingName)
         EXPECT_EQ(Block(c.sql), c.expected) << c.id;
 }
 
+// The lines of a message.
+std::vector<std::string> Lines(const std::string& s)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1)
+        out.push_back(s.substr(start, nl - start));
+    out.push_back(s.substr(start));
+    return out;
+}
+
+TEST_F(PlsqlErrorTest, DbmsJobErrorsCarryThePackagesFrame)
+{
+    const char* const frame = "ORA-06512: at \"SYS.DBMS_JOB\", line ";
+    std::vector<std::string> lines = Lines(Block("BEGIN\n  DBMS_JOB.REMOVE(999);\nEND;"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "ORA-23421: job number 999 is not a job in the job queue");
+    EXPECT_EQ(lines[1].rfind(frame, 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "ORA-06512: at line 2");
+    // A duplicate job number names Oracle's index on the job table.
+    lines = Lines(Block("BEGIN DBMS_JOB.ISUBMIT(500, 'NULL;', SYSDATE, NULL);\n DBMS_JOB.ISUBMIT(500, 'NULL;', SYSDATE, NULL); END;"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "ORA-00001: unique constraint (SYS.I_JOB_JOB) violated");
+    EXPECT_EQ(lines[1].rfind(frame, 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "ORA-06512: at line 2");
+    // A job body that does not compile: the compile error, then the package.
+    lines = Lines(Block("DECLARE j NUMBER; BEGIN DBMS_JOB.SUBMIT(j, 'no_such_proc;', SYSDATE, NULL); END;"));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "PLS-00201: identifier 'NO_SUCH_PROC' must be declared");
+    EXPECT_EQ(lines[lines.size() - 2].rfind(frame, 0), 0u) << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), "ORA-06512: at line 1");
+}
+
 } // namespace
 } // namespace oraenginetest
