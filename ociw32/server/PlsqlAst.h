@@ -99,7 +99,7 @@ struct PlsqlSubprogram {
 struct PlsqlUnit {
     std::string source;
     std::vector<SqlToken> tokens;
-    PlsqlBlock block;                         // anonymous block
+    PlsqlBlock block;                         // anonymous block; a package's variables and initialisation
     std::vector<PlsqlSubprogram> subprograms; // stored unit or package members
     std::string label;                        // "" for an anonymous block, "SCOTT.P" for a stored unit
     // Expressions compiled on their first run, by (begin << 32 | end) of their span.

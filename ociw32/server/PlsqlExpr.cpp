@@ -19,8 +19,8 @@ struct NotNative {};
 
 class ExprCompiler {
 public:
-    ExprCompiler(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope, const PlsqlFunctionLookup& isStoredFunction)
-        : m_t(unit.tokens), m_at(span.begin), m_end(span.end), m_scope(scope), m_isStoredFunction(isStoredFunction)
+    ExprCompiler(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope, const PlsqlNameLookup& names)
+        : m_t(unit.tokens), m_at(span.begin), m_end(span.end), m_scope(scope), m_names(names)
     {
     }
 
@@ -281,8 +281,14 @@ private:
             name.push_back(m_t[m_at + 1].text);
             m_at += 2;
         }
-        if (m_isStoredFunction(name))
+        if (m_names.isStoredFunction(name))
             return StoredFunction(std::move(name));
+        if (name.size() > 1 && !IsOp("(") && m_names.isPackageVariable(name)) {
+            PlsqlExprPtr n = Node(Op::Var);
+            n->package = true;
+            n->qualified = std::move(name);
+            return n;
+        }
         Expect(name.size() == 1 && IsOp("("));
         ++m_at;
         PlsqlExprPtr n = Node(Op::Func);
@@ -337,7 +343,7 @@ private:
     size_t m_at;
     size_t m_end;
     PlsqlScope* m_scope;
-    const PlsqlFunctionLookup& m_isStoredFunction;
+    const PlsqlNameLookup& m_names;
     int m_depth = 0;
 };
 
@@ -364,13 +370,12 @@ OraNum Decimal15(double d)
 
 } // namespace
 
-PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope,
-                              const PlsqlFunctionLookup& isStoredFunction)
+PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope, const PlsqlNameLookup& names)
 {
     if (span.Empty())
         return nullptr;
     try {
-        return ExprCompiler(unit, span, scope, isStoredFunction).Compile();
+        return ExprCompiler(unit, span, scope, names).Compile();
     } catch (const NotNative&) {
         return nullptr;
     }

@@ -34,7 +34,8 @@ struct PlsqlExprNode {
     std::string name;          // Var (":X" for a host bind), Func, SqlAttr (ROWCOUNT, FOUND, ...)
     bool boolean = false;      // a condition rather than a value
     std::vector<PlsqlExprPtr> kids;
-    std::vector<std::string> qualified; // StoredFunc: the function's name; CursorAttr: the cursor
+    std::vector<std::string> qualified; // StoredFunc: the function's name; CursorAttr: the cursor; Var: a package's
+    bool package = false;               // Var: a package's variable, found through the session
     std::shared_ptr<PlsqlStmt> call;    // StoredFunc: its arguments as spans
 
     // Var: the variable found for the last scope activation it ran in.
@@ -51,13 +52,17 @@ struct PlsqlCompiledExpr {
     std::shared_ptr<PlsqlStmt> call;    // StoredCall: the arguments
 };
 
-// True for the name of a schema's stored function (or package member).
+// True for the name of a schema's stored function (or package member), and
+// for a package's variable.
 using PlsqlFunctionLookup = std::function<bool(const std::vector<std::string>& name)>;
+struct PlsqlNameLookup {
+    PlsqlFunctionLookup isStoredFunction;
+    PlsqlFunctionLookup isPackageVariable;
+};
 
 // Compiles tokens [span) of `unit` against the names `scope` declares.
 // Returns null when the expression needs the SQL engine.
-PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope,
-                              const PlsqlFunctionLookup& isStoredFunction);
+PlsqlExprPtr CompilePlsqlExpr(const PlsqlUnit& unit, PlsqlSpan span, PlsqlScope* scope, const PlsqlNameLookup& names);
 
 // Thrown while evaluating when a value needs the SQL engine after all (a
 // date in ||, a comparison of a date with text): the caller evaluates the

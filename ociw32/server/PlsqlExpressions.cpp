@@ -103,6 +103,17 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
                 continue;
             }
         }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
+            t[i + 2].kind == TokKind::Ident && !scope->Find(t[i].text) && !isOp(i + 3, "(") && !isOp(i + 3, ".") &&
+            !inScope.count(t[i + 2].text)) {
+            // A package's variable: pkg.var
+            if (PlsqlVar* v = PackageVariable({t[i].text, t[i + 2].text})) {
+                out += bind(v->value);
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
+        }
         if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, "%") && i + 2 < span.end) {
             // A cursor's attribute: c%FOUND
             if (PlsqlVar* c = scope->Find(t[i].text); c && c->cursor) {
@@ -262,9 +273,10 @@ const PlsqlCompiledExpr& PlsqlInterpreter::Compiled(PlsqlSpan span, PlsqlScope* 
         c->way = PlsqlCompiledExpr::Way::StoredCall;
         c->callName = std::move(name);
         c->call = std::move(call);
-    } else if ((c->node = CompilePlsqlExpr(u, span, scope, [this](const std::vector<std::string>& n) {
-                    return IsStoredFunction(n);
-                }))) {
+    } else if ((c->node = CompilePlsqlExpr(
+                    u, span, scope,
+                    PlsqlNameLookup{[this](const std::vector<std::string>& n) { return IsStoredFunction(n); },
+                                    [this](const std::vector<std::string>& n) { return PackageVariable(n) != nullptr; }}))) {
         c->way = PlsqlCompiledExpr::Way::Native;
     }
     return *u.compiled.emplace(key, std::move(c)).first->second;
@@ -286,6 +298,13 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
     case Op::Const:
         return n.constant;
     case Op::Var: {
+        if (n.package) {
+            PlsqlVar* v = PackageVariable(n.qualified);
+            if (!v)
+                throw PlsqlNeedsSql{};
+            n.var = v;
+            return v->value;
+        }
         if (n.scopeSerial != scope->serial || !n.var) {
             PlsqlVar* v = scope->Find(n.name);
             if (!v)
@@ -513,8 +532,18 @@ bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
     OraCatalog& catalog = m_core->Catalog();
     for (size_t n = name.size(); n > 0; --n) {
         OraObjectRef ref = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
-        if (ref.found && (ref.type == "FUNCTION" || ref.type == "PACKAGE"))
+        if (ref.found && ref.type == "FUNCTION")
             return true;
+        if (ref.found && ref.type == "PACKAGE") {
+            // pkg.member: a function unless the spec declares a variable of that name.
+            if (n + 1 != name.size())
+                return false;
+            std::shared_ptr<PlsqlUnit> spec = SpecUnit(ref.owner, ref.name);
+            for (const PlsqlVarDecl& d : spec->block.decls)
+                if (d.name == name.back())
+                    return false;
+            return true;
+        }
     }
     return false;
 }

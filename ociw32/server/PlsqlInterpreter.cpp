@@ -6,6 +6,7 @@
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/PlsqlSessionState.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -304,6 +305,14 @@ void PlsqlInterpreter::RunList(const PlsqlStmtList& list, PlsqlScope* scope)
 PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name, size_t token)
 {
     PlsqlVar* v = scope->Find(name);
+    if (!v && name.find('.') != std::string::npos && name[0] != ':') {
+        std::vector<std::string> parts;
+        size_t start = 0;
+        for (size_t dot; (dot = name.find('.', start)) != std::string::npos; start = dot + 1)
+            parts.push_back(name.substr(start, dot - start));
+        parts.push_back(name.substr(start));
+        v = PackageVariable(parts);
+    }
     if (!v || v->exception)
         CompileFail(token, "PLS-00201: identifier '" + name + "' must be declared");
     return v;

@@ -26,6 +26,7 @@ struct PlsqlRaise {
 };
 
 struct PlsqlCursor;
+struct PlsqlPackageState;
 
 struct PlsqlVar {
     char base = '?'; // N number, T text, D date, B boolean, ? as assigned
@@ -156,6 +157,14 @@ private:
     bool CallOutput(const std::string& member, const PlsqlStmt& call, PlsqlScope* scope);
     OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                         bool wantResult, bool* found);
+    // Package state (PlsqlPackages.cpp): the session's instance of a
+    // package, initialised on first use; a spec variable named OWNER.PKG.VAR
+    // or PKG.VAR (null when there is none).
+    PlsqlPackageState& Package(const std::string& owner, const std::string& name);
+    std::shared_ptr<PlsqlUnit> SpecUnit(const std::string& owner, const std::string& name);
+    void InitialisePackage(PlsqlPackageState& p);
+    PlsqlVar* PackageVariable(const std::vector<std::string>& name);
+
     // Errors out of a built-in package carry its ORA-06512 frame (and
     // Oracle's names for its constraints).
     static void AddPackageFrame(const std::string& procedure, PlsqlRaise* e);

@@ -5,6 +5,7 @@
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/PlsqlSessionState.h"
 #include "ociw32/server/SqliteUtil.h"
 
 #include <algorithm>
@@ -290,6 +291,12 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         Raise(6500, FormatOraError(6500));
 
     PlsqlScope root;
+    if (ref.type == "PACKAGE") {
+        // Members see the package's variables, which live for the session.
+        PlsqlPackageState& package = Package(ref.owner, ref.name);
+        InitialisePackage(package);
+        root.parent = &package.scope;
+    }
     m_frames.push_back(Frame{unit.get(), sub->token, false, 0});
     const std::string schema = catalog.Schema();
     catalog.SetSchema(ref.owner); // definer's rights

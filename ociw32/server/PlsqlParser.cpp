@@ -154,19 +154,32 @@ bool PlsqlParser::ParseStored(const std::string& source, PlsqlUnit* unit, PlsqlC
         if (lexError.code)
             p.Unexpected("end-of-file");
         if (p.AcceptWord("PACKAGE")) {
-            p.ExpectWord("BODY", "BODY");
+            const bool body = p.AcceptWord("BODY");
             p.Name();
             if (p.AcceptOp("."))
                 p.Name();
             if (!p.AcceptWord("IS"))
                 p.ExpectWord("AS", "is as");
-            while (p.IsWord("PROCEDURE") || p.IsWord("FUNCTION")) {
-                PlsqlSubprogram sub;
-                p.Subprogram(&sub, true);
-                unit->subprograms.push_back(std::move(sub));
+            // Declarations (the package's variables) and subprograms in any
+            // order; a body may end with its initialisation.
+            while (!p.IsWord("END") && !(body && p.IsWord("BEGIN")) && p.Peek().kind != TokKind::End) {
+                if (p.IsWord("PROCEDURE") || p.IsWord("FUNCTION")) {
+                    PlsqlSubprogram sub;
+                    p.Subprogram(&sub, body);
+                    if (body)
+                        unit->subprograms.push_back(std::move(sub));
+                    else
+                        p.ExpectOp(";", ";");
+                } else if (p.AcceptWord("PRAGMA")) {
+                    while (!p.IsOp(";") && p.Peek().kind != TokKind::End)
+                        p.Next();
+                    p.ExpectOp(";", ";");
+                } else {
+                    p.Declaration(&unit->block);
+                }
             }
-            if (p.AcceptWord("BEGIN"))
-                p.Statements({"END"});
+            if (body && p.AcceptWord("BEGIN"))
+                unit->block.body = p.Statements({"END"});
             p.ExpectWord("END", "end function procedure");
         } else {
             PlsqlSubprogram sub;
@@ -242,31 +255,39 @@ std::string PlsqlParser::TypeText()
 void PlsqlParser::Declarations(PlsqlBlock* block)
 {
     while (!IsWord("BEGIN") && Peek().kind != TokKind::End) {
-        if (IsWord("CURSOR")) {
-            CursorDeclaration(block);
-            continue;
-        }
-        if (IsWord("PROCEDURE") || IsWord("FUNCTION") || IsWord("TYPE"))
+        if (IsWord("PROCEDURE") || IsWord("FUNCTION"))
             throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) local " +
                                           Peek().text + " declarations are not supported"};
-        PlsqlVarDecl d;
-        d.token = m_at;
-        d.name = Name();
-        if (AcceptWord("EXCEPTION")) {
-            d.type = "EXCEPTION";
-        } else {
-            d.constant = AcceptWord("CONSTANT");
-            d.type = TypeText();
-            if (AcceptWord("NOT")) {
-                ExpectWord("NULL", "null");
-                d.notNull = true;
-            }
-            if (AcceptOp(":=") || AcceptWord("DEFAULT"))
-                d.init = ExprUntil({}, {";"});
-        }
-        ExpectOp(";", ":= . ( @ % ; not null range default character");
-        block->decls.push_back(std::move(d));
+        Declaration(block);
     }
+}
+
+void PlsqlParser::Declaration(PlsqlBlock* block)
+{
+    if (IsWord("CURSOR")) {
+        CursorDeclaration(block);
+        return;
+    }
+    if (IsWord("TYPE") || IsWord("SUBTYPE"))
+        throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) local " + Peek().text +
+                                      " declarations are not supported"};
+    PlsqlVarDecl d;
+    d.token = m_at;
+    d.name = Name();
+    if (AcceptWord("EXCEPTION")) {
+        d.type = "EXCEPTION";
+    } else {
+        d.constant = AcceptWord("CONSTANT");
+        d.type = TypeText();
+        if (AcceptWord("NOT")) {
+            ExpectWord("NULL", "null");
+            d.notNull = true;
+        }
+        if (AcceptOp(":=") || AcceptWord("DEFAULT"))
+            d.init = ExprUntil({}, {";"});
+    }
+    ExpectOp(";", ":= . ( @ % ; not null range default character");
+    block->decls.push_back(std::move(d));
 }
 
 void PlsqlParser::CursorDeclaration(PlsqlBlock* block)

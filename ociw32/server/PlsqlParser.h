@@ -58,6 +58,7 @@ private:
     PlsqlStmtPtr CallOrAssign();
     PlsqlSpan ExprUntil(std::initializer_list<const char*> words, std::initializer_list<const char*> ops);
     void Arguments(PlsqlStmt* call);
+    void Declaration(PlsqlBlock* block);
     void CursorDeclaration(PlsqlBlock* block);
     PlsqlSpan QueryUntilSemicolon();
     std::vector<std::string> IntoTargets();

@@ -14,10 +14,14 @@ namespace VkOracle {
 class OraSessionCore;
 
 struct PlsqlPackageState {
+    std::string owner;
+    std::string name;
     std::shared_ptr<PlsqlUnit> spec;
-    std::shared_ptr<PlsqlUnit> body;
-    PlsqlScope scope; // the package's variables, spec and body
+    std::shared_ptr<PlsqlUnit> body; // null for a package without a body
+    PlsqlScope scope;    // the package's variables, spec and body, once initialised
     bool initialised = false;
+    PlsqlScope declared; // the spec's variables as compile-time checks see them
+    bool checked = false;
 };
 
 struct PlsqlSessionState {
