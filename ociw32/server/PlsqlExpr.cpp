@@ -1,5 +1,6 @@
 #include "ociw32/server/PlsqlExpr.h"
 
+#include "ociw32/functions/OraDate.h"
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraNumber.h"
 #include "ociw32/server/OraStackGuard.h"
@@ -276,6 +277,11 @@ private:
             return Node(Op::SqlCode);
         if (w == "SQLERRM" && !IsOp("("))
             return Node(Op::SqlErrm);
+        if (w == "SYSDATE" && !IsOp("(") && !IsOp(".")) {
+            PlsqlExprPtr n = Node(Op::Func);
+            n->name = w;
+            return n;
+        }
         std::vector<std::string> name{w};
         while (IsOp(".") && m_at + 1 < m_end && m_t[m_at + 1].kind == TokKind::Ident) {
             name.push_back(m_t[m_at + 1].text);
@@ -427,12 +433,34 @@ OraNum ToNumber(const OraValue& v)
     return n;
 }
 
+// date + days, days + date, date - days (rounded to the second) and
+// date - date (days); other combinations are Oracle's ORA-00932.
+OraValue DateArithmetic(PlsqlExprNode::Op op, const OraValue& a, const OraValue& b)
+{
+    if (a.kind == OraValue::Kind::Date && b.kind == OraValue::Kind::Date) {
+        if (op != Op::Sub)
+            PlsqlInterpreter::Raise(932, "ORA-00932: inconsistent datatypes: expected NUMBER got DATE");
+        return Number(Decimal15(static_cast<double>(a.date - b.date) / 86400.0));
+    }
+    const bool dateFirst = a.kind == OraValue::Kind::Date;
+    if ((op != Op::Add && op != Op::Sub) || (!dateFirst && op == Op::Sub))
+        PlsqlInterpreter::Raise(932, "ORA-00932: inconsistent datatypes: expected NUMBER got DATE");
+    const double days = ToNumber(dateFirst ? b : a).AsDouble();
+    const double seconds = std::round(days * 86400.0);
+    OraValue out;
+    out.kind = OraValue::Kind::Date;
+    out.date = (dateFirst ? a.date : b.date) + static_cast<int64_t>(op == Op::Sub ? -seconds : seconds);
+    if (!IsValidOraDate(out.date))
+        PlsqlInterpreter::Raise(1841, FormatOraError(1841));
+    return out;
+}
+
 OraValue Arithmetic(PlsqlExprNode::Op op, const OraValue& a, const OraValue& b)
 {
-    if (a.kind == OraValue::Kind::Date || b.kind == OraValue::Kind::Date)
-        throw PlsqlNeedsSql{}; // date arithmetic keeps the SQL engine's rules
     if (a.kind == OraValue::Kind::Null || b.kind == OraValue::Kind::Null)
         return OraValue{};
+    if (a.kind == OraValue::Kind::Date || b.kind == OraValue::Kind::Date)
+        return DateArithmetic(op, a, b);
     const OraNum x = ToNumber(a), y = ToNumber(b);
     if (op == Op::Div) {
         if (y.AsDouble() == 0)
@@ -490,6 +518,8 @@ int Compare(const OraValue& a, const OraValue& b)
 
 bool IsNativeFunction(const std::string& name, size_t argc)
 {
+    if (name == "TO_CHAR" || name == "TO_DATE")
+        return argc == 1 || argc == 2; // the interpreter runs them: they need the session's date format
     if (name == "NVL" || name == "MOD")
         return argc == 2;
     if (name == "ABS" || name == "LENGTH" || name == "UPPER" || name == "LOWER" || name == "TO_NUMBER")
@@ -503,6 +533,8 @@ bool IsNativeFunction(const std::string& name, size_t argc)
 
 OraValue CallFunction(const std::string& name, const std::vector<OraValue>& args)
 {
+    if (args.empty() || !IsNativeFunction(name, args.size()))
+        throw PlsqlNeedsSql{};
     if (name == "NVL")
         return args[0].kind == OraValue::Kind::Null ? args[1] : args[0];
     for (const OraValue& a : args)

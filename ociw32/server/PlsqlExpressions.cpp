@@ -1,6 +1,9 @@
 // The interpreter's expressions and embedded SQL: the text goes to the SQL
 // engine with variables replaced by binds.
+#include "ociw32/functions/OraDateFormat.h"
 #include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraFunctions.h"
+#include "ociw32/functions/OraNumber.h"
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 
@@ -282,6 +285,61 @@ const PlsqlCompiledExpr& PlsqlInterpreter::Compiled(PlsqlSpan span, PlsqlScope* 
     return *u.compiled.emplace(key, std::move(c)).first->second;
 }
 
+OraValue PlsqlInterpreter::DateAsText(const OraValue& v)
+{
+    if (v.kind != OraValue::Kind::Date)
+        return v;
+    return SessionFunction("TO_CHAR", {v});
+}
+
+OraValue PlsqlInterpreter::SessionFunction(const std::string& name, const std::vector<OraValue>& args)
+{
+    sqlite3* db = m_core->Db();
+    if (name == "SYSDATE") {
+        OraValue v;
+        v.kind = OraValue::Kind::Date;
+        v.date = OracleSysdate(db);
+        return v;
+    }
+    for (const OraValue& a : args)
+        if (a.kind == OraValue::Kind::Null)
+            return OraValue{};
+    const std::string fmt = args.size() > 1 ? (args[1].kind == OraValue::Kind::Text ? args[1].text : std::string("?"))
+                                            : SessionDateFormat(db);
+    if (args.size() > 1 && args[1].kind != OraValue::Kind::Text)
+        throw PlsqlNeedsSql{};
+    const OraValue& x = args[0];
+    int error = 0;
+    if (name == "TO_DATE") {
+        if (x.kind == OraValue::Kind::Date && args.size() == 1)
+            return x;
+        if (x.kind != OraValue::Kind::Text)
+            throw PlsqlNeedsSql{};
+        OraValue v;
+        v.kind = OraValue::Kind::Date;
+        if (!ParseOracleDate(x.text, fmt, OracleSysdate(db), &v.date, &error))
+            Raise(error, FormatOraError(error));
+        return v;
+    }
+    if (x.kind == OraValue::Kind::Date) {
+        std::string text;
+        if (!FormatOracleDate(x.date, fmt, &text, &error))
+            Raise(error, FormatOraError(error));
+        return TextValue(text);
+    }
+    if (x.kind == OraValue::Kind::Number) {
+        if (args.size() == 1)
+            return TextValue(FormatOracleNumber(x.number));
+        std::string text;
+        if (const int rc = FormatOracleNumberModel(x.number, fmt, &text))
+            Raise(rc, FormatOraError(rc));
+        return TextValue(text);
+    }
+    if (args.size() == 1)
+        return x;
+    throw PlsqlNeedsSql{}; // text with a format converts to a number first, as SQL does
+}
+
 int PlsqlInterpreter::SqlCode() const
 {
     if (!m_inHandler)
@@ -342,8 +400,8 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
         return PlsqlOps::Arithmetic(n.op, a, EvalNode(*n.kids[1], scope));
     }
     case Op::Concat: {
-        const OraValue a = EvalNode(*n.kids[0], scope);
-        return PlsqlOps::Concat(a, EvalNode(*n.kids[1], scope));
+        const OraValue a = DateAsText(EvalNode(*n.kids[0], scope));
+        return PlsqlOps::Concat(a, DateAsText(EvalNode(*n.kids[1], scope)));
     }
     case Op::StoredFunc:
         return Call(n.qualified, *n.call, scope, true);
@@ -358,6 +416,8 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
         args.reserve(n.kids.size());
         for (const PlsqlExprPtr& k : n.kids)
             args.push_back(EvalNode(*k, scope));
+        if (n.name == "TO_CHAR" || n.name == "TO_DATE" || n.name == "SYSDATE")
+            return SessionFunction(n.name, args);
         return PlsqlOps::CallFunction(n.name, args);
     }
     default:

@@ -356,6 +356,8 @@ OraValue PlsqlInterpreter::Convert(const OraValue& v, char base, size_t token)
         return out;
     }
     // Dates to and from text follow the session's date format.
+    if ((base == 'D' && v.kind == OraValue::Kind::Text) || (base == 'T' && v.kind == OraValue::Kind::Date))
+        return SessionFunction(base == 'D' ? "TO_DATE" : "TO_CHAR", {v});
     const char* fn = base == 'D' ? "TO_DATE" : base == 'T' ? "TO_CHAR" : "TO_NUMBER";
     return RunQueryValue(std::string("SELECT ") + fn + "(:B1) FROM DUAL", {v}, token);
 }

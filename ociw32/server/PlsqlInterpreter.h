@@ -120,6 +120,9 @@ private:
     OraValue EvalNode(const PlsqlExprNode& n, PlsqlScope* scope);
     int EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scope);
     int SqlCode() const;
+    // TO_CHAR, TO_DATE and SYSDATE: they need the session's date format and clock.
+    OraValue SessionFunction(const std::string& name, const std::vector<OraValue>& args);
+    OraValue DateAsText(const OraValue& v);
     // Statements parsed once per run and executed again with new binds.
     std::unique_ptr<OraStatement> TakeStatement(const std::string& sql, OraResult* result);
     void KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement);

@@ -144,5 +144,45 @@ TEST_F(PlsqlExpressionTest, BooleanVariablesAndAssignmentLimits)
               "ORA-06502: PL/SQL: numeric or value error: character to number conversion error");
 }
 
+TEST_F(PlsqlExpressionTest, DateArithmeticCountsDays)
+{
+    const std::string d = "d DATE := TO_DATE('2026-12-31 06:00', 'YYYY-MM-DD HH24:MI'); e DATE; x NUMBER;";
+    std::string out;
+    EXPECT_EQ(Block("DECLARE " + d + " BEGIN e := d + 1.5; x := e - d; :R := TO_CHAR(e, 'YYYY-MM-DD HH24:MI') || ' ' || x"
+                    " || ' ' || TO_CHAR(1 + d - 0.25, 'HH24:MI'); END;",
+                    {"R"}, &out),
+              "ok");
+    EXPECT_EQ(out, "R=2027-01-01 18:00 1.5 00:00");
+    EXPECT_EQ(FirstLine(Block("DECLARE " + d + " BEGIN x := d + d; END;")),
+              "ORA-00932: inconsistent datatypes: expected NUMBER got DATE");
+}
+
+TEST_F(PlsqlExpressionTest, StoredFunctionsRunInsideSql)
+{
+    EXPECT_EQ(Run(Scott(), "SELECT EMP_COUNT(10) FROM DUAL"), "3");
+    EXPECT_EQ(Run(Scott(), "SELECT ENAME FROM EMP WHERE EMP_COUNT(DEPTNO) = 3 ORDER BY ENAME"), "CLARK\nKING\nMILLER");
+    EXPECT_EQ(Run(Scott(), "SELECT ANNUAL_SALARY(7499) + 1, ANNUAL_SALARY(7499, 'N') FROM DUAL"), "19501|19200");
+    std::string out;
+    EXPECT_EQ(Block("DECLARE n NUMBER; BEGIN SELECT EMP_COUNT(20) INTO n FROM DUAL; :R := n; END;", {"R"}, &out), "ok");
+    EXPECT_EQ(out, "R=5");
+    // Dates go in and come back as dates.
+    ASSERT_EQ(Run(Scott(), "CREATE OR REPLACE FUNCTION NEXT_DAY_OF (d DATE) RETURN DATE IS BEGIN RETURN d + 1; END;"), "ok");
+    EXPECT_EQ(Run(Scott(), "SELECT TO_CHAR(NEXT_DAY_OF(TO_DATE('2026-12-31', 'YYYY-MM-DD')), 'YYYY-MM-DD') FROM DUAL"),
+              "2027-01-01");
+    // Errors come out of the query with the function's stack.
+    ASSERT_EQ(Run(Scott(), "CREATE OR REPLACE FUNCTION REFUSE RETURN NUMBER IS BEGIN\n"
+                           "  RAISE_APPLICATION_ERROR(-20007, 'refused');\nEND;"),
+              "ok");
+    const std::string refused = Run(Scott(), "SELECT REFUSE() FROM DUAL");
+    EXPECT_EQ(FirstLine(refused), "ORA-20007: refused") << refused;
+    // A function that queries itself stops at Oracle's recursive SQL limit.
+    ASSERT_EQ(Run(Scott(), "CREATE OR REPLACE FUNCTION SELF_QUERY (n NUMBER) RETURN NUMBER IS x NUMBER; BEGIN\n"
+                           "  SELECT SELF_QUERY(n + 1) INTO x FROM DUAL;\n  RETURN x;\nEND;"),
+              "ok");
+    const std::string deep = Run(Scott(), "SELECT SELF_QUERY(1) FROM DUAL");
+    EXPECT_EQ(FirstLine(deep), "ORA-00036: maximum number of recursive SQL levels (50) exceeded") << deep.substr(0, 300);
+    EXPECT_EQ(Run(Scott(), "SELECT COUNT(*) FROM DUAL"), "1");
+}
+
 } // namespace
 } // namespace oraenginetest
