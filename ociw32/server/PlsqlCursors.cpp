@@ -90,11 +90,8 @@ void PlsqlInterpreter::DeclareCursor(const PlsqlVarDecl& d, PlsqlScope* scope)
         // The query must compile with the parameters in scope.
         PlsqlScope params;
         params.parent = scope;
-        for (const PlsqlParam& p : d.params) {
-            int maxLength = 0;
-            (void)maxLength;
+        for (const PlsqlParam& p : d.params)
             params.vars[p.name] = PlsqlVar{};
-        }
         OpenQuery(d.query, &params, d.token);
     }
     scope->vars[d.name] = v;
@@ -224,8 +221,6 @@ void PlsqlInterpreter::OpenCursor(PlsqlVar* var, const PlsqlStmt& st, PlsqlScope
     params.parent = scope;
     for (size_t p = 0; p < c.decl->params.size(); ++p) {
         PlsqlVar v;
-        int maxLength = 0;
-        (void)maxLength;
         v.value = args[p].given || Checking() ? args[p].value : EvalValue(c.decl->params[p].defaultValue, &params);
         params.vars[c.decl->params[p].name] = v;
     }
