@@ -45,7 +45,9 @@ void PlsqlInterpreter::InitialisePackage(PlsqlPackageState& p)
     OraCatalog& catalog = m_core->Catalog();
     const std::string schema = catalog.Schema();
     catalog.SetSchema(p.owner);
-    p.scope.vars.clear();
+    // A fresh scope (and serial): nothing compiled keeps a variable of a
+    // failed earlier attempt.
+    p.scope = PlsqlScope();
     try {
         m_frames.push_back(Frame{p.spec.get(), 0, false, 0});
         Declare(p.spec->block, &p.scope);
