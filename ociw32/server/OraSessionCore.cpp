@@ -1,4 +1,5 @@
 #include "ociw32/server/OraSessionCore.h"
+#include "ociw32/server/PlsqlSqlFunction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
@@ -410,6 +411,7 @@ void OraSessionCore::RegisterSessionFunctions()
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "ora_eval", -1, SQLITE_UTF8, this, EvalFn, nullptr, nullptr, nullptr);
+    RegisterPlsqlSqlFunction(m_db, this);
     sqlite3_create_function_v2(m_db, "ora_single_row", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, this, nullptr, SingleRowStep,
                                SingleRowFinal, nullptr);
 }

@@ -24,6 +24,7 @@ struct sqlite3_value;
 namespace VkOracle {
 
 class OraEngineStatementCache;
+struct PlsqlSessionState;
 
 class OraSessionCore {
 public:
@@ -118,6 +119,9 @@ public:
     std::map<std::string, long long> m_currval;
     // ROWNUM counters of the query blocks being executed.
     std::map<int, long long> m_rownum;
+
+    // PL/SQL state that lasts as long as the session (PlsqlSessionState.h).
+    std::shared_ptr<PlsqlSessionState> m_plsql;
 
 private:
     OraSessionCore() = default;

@@ -6,8 +6,10 @@
 
 #include "ociw32/server/SqlToken.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace VkOracle {
@@ -20,8 +22,17 @@ struct PlsqlSpan {
 };
 
 struct PlsqlStmt;
+struct PlsqlCompiledExpr;
 using PlsqlStmtPtr = std::shared_ptr<PlsqlStmt>;
 using PlsqlStmtList = std::vector<PlsqlStmtPtr>;
+
+struct PlsqlParam {
+    std::string name;
+    std::string mode = "IN"; // IN, OUT, IN OUT
+    std::string type;
+    PlsqlSpan defaultValue;
+    bool optional = false; // has a default
+};
 
 struct PlsqlVarDecl {
     std::string name;
@@ -30,6 +41,9 @@ struct PlsqlVarDecl {
     bool notNull = false;
     PlsqlSpan init;
     size_t token = 0;
+    // CURSOR name [(params)] IS query: type "CURSOR".
+    std::vector<PlsqlParam> params;
+    PlsqlSpan query;
 };
 
 struct PlsqlHandler {
@@ -49,7 +63,10 @@ struct PlsqlIfBranch {
 };
 
 struct PlsqlStmt {
-    enum class Kind { Null, Assign, Call, If, Loop, While, For, Exit, Sql, Raise, Return, Block };
+    enum class Kind {
+        Null, Assign, Call, If, Loop, While, For, Exit, Sql, Raise, Return, Block,
+        Open, Fetch, Close, CursorFor, ExecImmediate
+    };
     Kind kind = Kind::Null;
     size_t token = 0;                  // first token, for line numbers
     std::string target;                // Assign: variable (":X" for a host bind); For: loop variable
@@ -58,20 +75,14 @@ struct PlsqlStmt {
     bool reverse = false;
     std::vector<std::string> name;     // Call: qualified name; Raise: exception (empty = re-raise)
     std::vector<PlsqlSpan> args;       // Call arguments
-    std::vector<std::string> argNames; // "" for positional
+    std::vector<std::string> argNames; // "" for positional; EXECUTE IMMEDIATE: USING modes (IN, OUT, IN OUT)
+    // Open, Fetch, Close, CursorFor: the cursor in name[0] (CursorFor: empty
+    // for FOR r IN (query), whose query is expr); args are OPEN's arguments.
     std::vector<PlsqlIfBranch> branches;
     PlsqlStmtList body;                // loop body
     std::shared_ptr<PlsqlBlock> block; // nested block
-    std::vector<std::string> into;     // SELECT ... INTO targets
+    std::vector<std::string> into;     // SELECT ... INTO, FETCH ... INTO, EXECUTE IMMEDIATE ... INTO targets
     PlsqlSpan intoClause;              // the INTO clause's tokens, left out of the SQL
-};
-
-struct PlsqlParam {
-    std::string name;
-    std::string mode = "IN"; // IN, OUT, IN OUT
-    std::string type;
-    PlsqlSpan defaultValue;
-    bool optional = false; // has a default
 };
 
 // A procedure or function: a stored unit or a member of a package body.
@@ -88,9 +99,11 @@ struct PlsqlSubprogram {
 struct PlsqlUnit {
     std::string source;
     std::vector<SqlToken> tokens;
-    PlsqlBlock block;                         // anonymous block
+    PlsqlBlock block;                         // anonymous block; a package's variables and initialisation
     std::vector<PlsqlSubprogram> subprograms; // stored unit or package members
     std::string label;                        // "" for an anonymous block, "SCOTT.P" for a stored unit
+    // Expressions compiled on their first run, by (begin << 32 | end) of their span.
+    mutable std::unordered_map<uint64_t, std::shared_ptr<PlsqlCompiledExpr>> compiled;
 };
 
 // A compile error as Oracle lists it: the position and the PLS (or

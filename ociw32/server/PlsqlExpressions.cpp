@@ -1,9 +1,13 @@
 // The interpreter's expressions and embedded SQL: the text goes to the SQL
 // engine with variables replaced by binds.
+#include "ociw32/functions/OraDateFormat.h"
 #include "ociw32/functions/OraErrors.h"
+#include "ociw32/functions/OraFunctions.h"
+#include "ociw32/functions/OraNumber.h"
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 
+#include <algorithm>
 #include <set>
 
 namespace VkOracle {
@@ -27,17 +31,24 @@ OraValue TextValue(const std::string& s)
     return v;
 }
 
-// 'X' out of `ORA-00904: "X": invalid identifier`.
+// 'X' out of `ORA-00904: "X": invalid identifier`, 'R.X' out of `"R"."X"`.
 std::string InvalidIdentifier(const std::string& message)
 {
     const size_t open = message.find('"');
-    const size_t close = open == std::string::npos ? open : message.find('"', open + 1);
-    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
+    const size_t end = message.find("\": invalid identifier");
+    if (open == std::string::npos || end == std::string::npos || end <= open)
+        return std::string();
+    std::string name;
+    for (char c : message.substr(open + 1, end - open - 1))
+        if (c != '"')
+            name += c;
+    return name;
 }
 
 } // namespace
 
-std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip)
+std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip,
+                                      std::vector<std::pair<size_t, size_t>>* where)
 {
     const PlsqlUnit& u = *m_frames.back().unit;
     const std::vector<SqlToken>& t = u.tokens;
@@ -71,6 +82,8 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
         else if (prevEnd >= 0)
             out += " ";
         prevEnd = t[i].end;
+        if (where)
+            where->emplace_back(out.size(), i);
         const std::string raw = u.source.substr(static_cast<size_t>(t[i].pos), static_cast<size_t>(t[i].end - t[i].pos));
         const bool qualified = i > span.begin && isOp(i - 1, ".");
         if (t[i].kind == TokKind::Bind) {
@@ -81,6 +94,44 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
+        }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
+            t[i + 2].kind == TokKind::Ident) {
+            // A record's field: r.field
+            if (PlsqlVar* f = scope->Find(t[i].text + "." + t[i + 2].text); f && scope->Find(t[i].text)->record) {
+                auto it = named.find(f);
+                out += it != named.end() ? it->second : (named[f] = bind(f->value));
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
+        }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
+            t[i + 2].kind == TokKind::Ident && !scope->Find(t[i].text) && !isOp(i + 3, "(") && !isOp(i + 3, ".") &&
+            !inScope.count(t[i + 2].text)) {
+            // A package's variable: pkg.var
+            if (PlsqlVar* v = PackageVariable({t[i].text, t[i + 2].text})) {
+                out += bind(v->value);
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
+        }
+        if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, "%") && i + 2 < span.end) {
+            // A cursor's attribute: c%FOUND
+            if (PlsqlVar* c = scope->Find(t[i].text); c && c->cursor) {
+                const std::string& attr = t[i + 2].text;
+                if (attr != "FOUND" && attr != "NOTFOUND" && attr != "ROWCOUNT" && attr != "ISOPEN")
+                    CompileFail(i, "PLS-00208: identifier '" + attr + "' is not a legal cursor attribute");
+                const OraValue v = Checking() ? OraValue{} : CursorAttribute(*c->cursor, attr);
+                if (attr == "ROWCOUNT")
+                    out += bind(v);
+                else
+                    out += v.kind == OraValue::Kind::Null ? "(NULL=1)" : v.number.i ? "(1=1)" : "(1=0)";
+                prevEnd = t[i + 2].end;
+                i += 2;
+                continue;
+            }
         }
         if (t[i].kind != TokKind::Ident || qualified || isOp(i + 1, ".") || isOp(i + 1, "=>")) {
             out += raw;
@@ -115,7 +166,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             continue;
         }
         if (w == "SQLCODE") {
-            out += bind(NumberValue(m_inHandler ? (m_current.code == 6510 ? 1 : -m_current.code) : 0));
+            out += bind(NumberValue(SqlCode()));
             continue;
         }
         if (w == "SQLERRM" && !isOp(i + 1, "(")) {
@@ -158,14 +209,39 @@ std::set<std::string> PlsqlInterpreter::SqlColumnsInScope(PlsqlSpan span) const
     return columns;
 }
 
+std::unique_ptr<OraStatement> PlsqlInterpreter::TakeStatement(const std::string& sql, OraResult* result)
+{
+    *result = OraResult{};
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) {
+        std::unique_ptr<OraStatement> st = std::move(it->second);
+        m_statements.erase(it);
+        return st;
+    }
+    std::unique_ptr<OraStatement> st;
+    *result = ParseOnCore(m_core, sql, &st);
+    return st;
+}
+
+void PlsqlInterpreter::KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement)
+{
+    // A statement is kept only with its cursor closed, so that no read stays open.
+    constexpr size_t kMaxKept = 64;
+    if (statement && !Checking() && m_statements.size() < kMaxKept)
+        m_statements.emplace(sql, std::move(statement));
+}
+
 OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token)
 {
     const bool checking = m_frames.back().checking;
-    std::unique_ptr<OraStatement> st;
-    OraResult r = ParseOnCore(m_core, sql, &st);
+    OraResult r;
+    std::unique_ptr<OraStatement> st = TakeStatement(sql, &r);
     if (!r.Ok()) {
         if (r.code == 904)
-            CompileFail(token, "PLS-00201: identifier '" + InvalidIdentifier(r.message) + "' must be declared");
+        {
+            const std::string name = InvalidIdentifier(r.message);
+            CompileFailAt(TokenNamed(token, name.substr(0, name.find('.'))), token, "PLS-00201: identifier '" + name + "' must be declared");
+        }
         if (checking || r.code == 6550)
             CompileFail(token, "PLS-00103: " + r.message.substr(0, r.message.find('\n')));
         RaiseResult(r);
@@ -176,12 +252,250 @@ OraValue PlsqlInterpreter::RunQueryValue(const std::string& sql, const std::vect
         st->Bind("B" + std::to_string(i + 1), binds[i]);
     uint64_t rows = 0;
     r = st->Execute(&rows);
-    std::vector<OraValue> row;
+    std::vector<OraValue> row, rest;
     if (r.Ok())
         r = st->Fetch(&row);
     if (!r.Ok())
         RaiseResult(r);
+    if (st->Fetch(&rest).code == 1403)
+        KeepStatement(sql, std::move(st));
     return row.empty() ? OraValue{} : row[0];
+}
+
+const PlsqlCompiledExpr& PlsqlInterpreter::Compiled(PlsqlSpan span, PlsqlScope* scope)
+{
+    const PlsqlUnit& u = *m_frames.back().unit;
+    const uint64_t key = (static_cast<uint64_t>(span.begin) << 32) | static_cast<uint64_t>(span.end);
+    auto it = u.compiled.find(key);
+    if (it != u.compiled.end())
+        return *it->second;
+    auto c = std::make_shared<PlsqlCompiledExpr>();
+    std::vector<std::string> name;
+    auto call = std::make_shared<PlsqlStmt>();
+    if (IsFunctionCall(span, scope, &name, call.get())) {
+        c->way = PlsqlCompiledExpr::Way::StoredCall;
+        c->callName = std::move(name);
+        c->call = std::move(call);
+    } else if ((c->node = CompilePlsqlExpr(
+                    u, span, scope,
+                    PlsqlNameLookup{[this](const std::vector<std::string>& n) { return IsStoredFunction(n); },
+                                    [this](const std::vector<std::string>& n) { return PackageVariable(n) != nullptr; }}))) {
+        c->way = PlsqlCompiledExpr::Way::Native;
+    }
+    return *u.compiled.emplace(key, std::move(c)).first->second;
+}
+
+OraValue PlsqlInterpreter::DateAsText(const OraValue& v)
+{
+    if (v.kind != OraValue::Kind::Date)
+        return v;
+    return SessionFunction("TO_CHAR", {v});
+}
+
+OraValue PlsqlInterpreter::SessionFunction(const std::string& name, const std::vector<OraValue>& args)
+{
+    sqlite3* db = m_core->Db();
+    if (name == "SYSDATE") {
+        OraValue v;
+        v.kind = OraValue::Kind::Date;
+        v.date = OracleSysdate(db);
+        return v;
+    }
+    for (const OraValue& a : args)
+        if (a.kind == OraValue::Kind::Null)
+            return OraValue{};
+    const std::string fmt = args.size() > 1 ? (args[1].kind == OraValue::Kind::Text ? args[1].text : std::string("?"))
+                                            : SessionDateFormat(db);
+    if (args.size() > 1 && args[1].kind != OraValue::Kind::Text)
+        throw PlsqlNeedsSql{};
+    const OraValue& x = args[0];
+    int error = 0;
+    if (name == "TO_DATE") {
+        if (x.kind == OraValue::Kind::Date && args.size() == 1)
+            return x;
+        if (x.kind != OraValue::Kind::Text)
+            throw PlsqlNeedsSql{};
+        OraValue v;
+        v.kind = OraValue::Kind::Date;
+        if (!ParseOracleDate(x.text, fmt, OracleSysdate(db), &v.date, &error))
+            Raise(error, FormatOraError(error));
+        return v;
+    }
+    if (x.kind == OraValue::Kind::Date) {
+        std::string text;
+        if (!FormatOracleDate(x.date, fmt, &text, &error))
+            Raise(error, FormatOraError(error));
+        return TextValue(text);
+    }
+    if (x.kind == OraValue::Kind::Number) {
+        if (args.size() == 1)
+            return TextValue(FormatOracleNumber(x.number));
+        std::string text;
+        if (const int rc = FormatOracleNumberModel(x.number, fmt, &text))
+            Raise(rc, FormatOraError(rc));
+        return TextValue(text);
+    }
+    if (args.size() == 1)
+        return x;
+    throw PlsqlNeedsSql{}; // text with a format converts to a number first, as SQL does
+}
+
+int PlsqlInterpreter::SqlCode() const
+{
+    if (!m_inHandler)
+        return 0;
+    if (m_current.code == 6510)
+        return 1; // a user-defined exception
+    return m_current.code == 1403 ? 100 : -m_current.code;
+}
+
+OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
+{
+    using Op = PlsqlExprNode::Op;
+    switch (n.op) {
+    case Op::Const:
+        return n.constant;
+    case Op::Var: {
+        if (n.package) {
+            PlsqlVar* v = PackageVariable(n.qualified);
+            if (!v)
+                throw PlsqlNeedsSql{};
+            n.var = v;
+            return v->value;
+        }
+        if (n.scopeSerial != scope->serial || !n.var) {
+            PlsqlVar* v = scope->Find(n.name);
+            if (!v)
+                throw PlsqlNeedsSql{};
+            n.var = v;
+            n.scopeSerial = scope->serial;
+        }
+        return n.var->value;
+    }
+    case Op::SqlCode:
+        return NumberValue(SqlCode());
+    case Op::SqlErrm:
+        if (!m_inHandler)
+            return TextValue("ORA-0000: normal, successful completion");
+        if (!m_current.userName.empty())
+            return TextValue("User-Defined Exception");
+        return TextValue(m_current.message.substr(0, m_current.message.find('\n')));
+    case Op::SqlAttr:
+        if (n.name == "ISOPEN")
+            return PlsqlOps::Boolean(0);
+        if (m_rowCount < 0)
+            return OraValue{};
+        if (n.name == "ROWCOUNT")
+            return NumberValue(m_rowCount);
+        return PlsqlOps::Boolean((m_rowCount > 0) == (n.name == "FOUND") ? 1 : 0);
+    case Op::Neg: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        return PlsqlOps::Arithmetic(Op::Sub, NumberValue(0), v);
+    }
+    case Op::Add:
+    case Op::Sub:
+    case Op::Mul:
+    case Op::Div: {
+        const OraValue a = EvalNode(*n.kids[0], scope);
+        return PlsqlOps::Arithmetic(n.op, a, EvalNode(*n.kids[1], scope));
+    }
+    case Op::Concat: {
+        const OraValue a = DateAsText(EvalNode(*n.kids[0], scope));
+        return PlsqlOps::Concat(a, DateAsText(EvalNode(*n.kids[1], scope)));
+    }
+    case Op::StoredFunc:
+        return Call(n.qualified, *n.call, scope, true);
+    case Op::CursorAttr: {
+        PlsqlVar* c = scope->Find(n.qualified[0]);
+        if (!c || !c->cursor)
+            throw PlsqlNeedsSql{};
+        return CursorAttribute(*c->cursor, n.name);
+    }
+    case Op::Func: {
+        std::vector<OraValue> args;
+        args.reserve(n.kids.size());
+        for (const PlsqlExprPtr& k : n.kids)
+            args.push_back(EvalNode(*k, scope));
+        if (n.name == "TO_CHAR" || n.name == "TO_DATE" || n.name == "SYSDATE")
+            return SessionFunction(n.name, args);
+        return PlsqlOps::CallFunction(n.name, args);
+    }
+    default:
+        return PlsqlOps::Boolean(EvalNodeCondition(n, scope));
+    }
+}
+
+int PlsqlInterpreter::EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scope)
+{
+    using Op = PlsqlExprNode::Op;
+    auto flip = [&](int c) { return c < 0 || !n.negated ? c : 1 - c; };
+    switch (n.op) {
+    case Op::And: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        if (a == 0)
+            return 0;
+        const int b = EvalNodeCondition(*n.kids[1], scope);
+        return b == 0 ? 0 : (a == 1 && b == 1) ? 1 : -1;
+    }
+    case Op::Or: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        if (a == 1)
+            return 1;
+        const int b = EvalNodeCondition(*n.kids[1], scope);
+        return b == 1 ? 1 : (a == 0 && b == 0) ? 0 : -1;
+    }
+    case Op::Not: {
+        const int a = EvalNodeCondition(*n.kids[0], scope);
+        return a < 0 ? -1 : 1 - a;
+    }
+    case Op::Cmp: {
+        const OraValue a = EvalNode(*n.kids[0], scope);
+        const int c = PlsqlOps::Compare(a, EvalNode(*n.kids[1], scope));
+        if (c == 2)
+            return -1;
+        switch (n.cmp) {
+        case 0: return c == 0;
+        case 1: return c != 0;
+        case 2: return c < 0;
+        case 3: return c <= 0;
+        case 4: return c > 0;
+        default: return c >= 0;
+        }
+    }
+    case Op::IsNull:
+        return flip(EvalNode(*n.kids[0], scope).kind == OraValue::Kind::Null ? 1 : 0);
+    case Op::Between: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        const int lo = PlsqlOps::Compare(v, EvalNode(*n.kids[1], scope));
+        const int hi = PlsqlOps::Compare(v, EvalNode(*n.kids[2], scope));
+        const int a = lo == 2 ? -1 : lo >= 0, b = hi == 2 ? -1 : hi <= 0;
+        return flip(a == 0 || b == 0 ? 0 : (a == 1 && b == 1) ? 1 : -1);
+    }
+    case Op::In: {
+        const OraValue v = EvalNode(*n.kids[0], scope);
+        bool unknown = false;
+        for (size_t k = 1; k < n.kids.size(); ++k) {
+            const int c = PlsqlOps::Compare(v, EvalNode(*n.kids[k], scope));
+            if (c == 0)
+                return flip(1);
+            unknown = unknown || c == 2;
+        }
+        return flip(unknown ? -1 : 0);
+    }
+    case Op::Var:
+        EvalNode(n, scope);
+        if (n.var->base != 'B')
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(n.var->value);
+    default:
+        if (!n.boolean)
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(EvalNode(n, scope));
+    case Op::CursorAttr:
+        if (n.name == "ROWCOUNT")
+            throw PlsqlNeedsSql{};
+        return PlsqlOps::Truth(EvalNode(n, scope));
+    }
 }
 
 OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted)
@@ -191,10 +505,17 @@ OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wan
         const int c = EvalCondition(span, scope);
         return c < 0 ? OraValue{} : NumberValue(c);
     }
-    std::vector<std::string> name;
-    PlsqlStmt call;
-    if (IsFunctionCall(span, scope, &name, &call))
-        return Call(name, call, scope, true);
+    const PlsqlCompiledExpr& c = Compiled(span, scope);
+    if (c.way == PlsqlCompiledExpr::Way::StoredCall)
+        return Call(c.callName, *c.call, scope, true);
+    if (c.way == PlsqlCompiledExpr::Way::Native && !Checking()) {
+        try {
+            return EvalNode(*c.node, scope);
+        } catch (const PlsqlNeedsSql&) {
+        }
+    }
+    if (c.way == PlsqlCompiledExpr::Way::Native && Checking())
+        return OraValue{};
     std::vector<OraValue> binds;
     const std::string text = Rewrite(span, scope, &binds);
     return RunQueryValue("SELECT " + text + " FROM DUAL", binds, token);
@@ -202,6 +523,15 @@ OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wan
 
 int PlsqlInterpreter::EvalCondition(PlsqlSpan span, PlsqlScope* scope)
 {
+    const PlsqlCompiledExpr& c = Compiled(span, scope);
+    if (c.way == PlsqlCompiledExpr::Way::Native) {
+        if (Checking())
+            return -1;
+        try {
+            return EvalNodeCondition(*c.node, scope);
+        } catch (const PlsqlNeedsSql&) {
+        }
+    }
     std::vector<OraValue> binds;
     const std::string text = Rewrite(span, scope, &binds);
     const OraValue v = RunQueryValue("SELECT CASE WHEN " + text + " THEN 1 WHEN NOT (" + text + ") THEN 0 END FROM DUAL",
@@ -248,13 +578,30 @@ bool PlsqlInterpreter::IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::ve
             }
         }
     }
+    if (!IsStoredFunction(*name))
+        return false;
+    call->token = span.begin;
+    return true;
+}
+
+bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
+{
     // Only the schema's stored functions; SQL's own functions stay with SQL.
-    std::vector<std::string> unit = *name;
+    if (IsBuiltinFunction(name))
+        return true;
     OraCatalog& catalog = m_core->Catalog();
-    for (size_t n = unit.size(); n > 0; --n) {
-        OraObjectRef ref = catalog.Resolve(std::vector<std::string>(unit.begin(), unit.begin() + static_cast<long>(n)));
-        if (ref.found && (ref.type == "FUNCTION" || ref.type == "PACKAGE")) {
-            call->token = t[span.begin].pos >= 0 ? span.begin : 0;
+    for (size_t n = name.size(); n > 0; --n) {
+        OraObjectRef ref = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
+        if (ref.found && ref.type == "FUNCTION")
+            return true;
+        if (ref.found && ref.type == "PACKAGE") {
+            // pkg.member: a function unless the spec declares a variable of that name.
+            if (n + 1 != name.size())
+                return false;
+            std::shared_ptr<PlsqlUnit> spec = SpecUnit(ref.owner, ref.name);
+            for (const PlsqlVarDecl& d : spec->block.decls)
+                if (d.name == name.back())
+                    return false;
             return true;
         }
     }
@@ -265,15 +612,20 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
 {
     const bool checking = m_frames.back().checking;
     std::vector<OraValue> binds;
-    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause);
-    std::vector<PlsqlVar*> targets;
-    for (const std::string& name : st.into)
-        targets.push_back(Variable(scope, name, st.token));
-    std::unique_ptr<OraStatement> stmt;
-    OraResult r = ParseOnCore(m_core, text, &stmt);
+    std::vector<std::pair<size_t, size_t>> where;
+    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause, &where);
+    const std::vector<std::pair<PlsqlVar*, std::string>> targets = IntoTargets(st.into, scope, st.token);
+    OraResult r;
+    std::unique_ptr<OraStatement> stmt = TakeStatement(text, &r);
     if (!r.Ok()) {
-        if (checking || r.code == 942 || r.code == 904)
-            CompileFail(st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
+        if (checking || r.code == 942 || r.code == 904) {
+            // The error points at the token the SQL engine stopped at.
+            size_t at = st.token;
+            for (const auto& [offset, token] : where)
+                if (offset <= static_cast<size_t>(std::max(r.offset, 0)))
+                    at = token;
+            CompileFailAt(at, st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
+        }
         RaiseResult(r);
     }
     const bool query = stmt->Kind() == OraStatementKind::Query;
@@ -293,12 +645,14 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
         RaiseResult(r);
     if (!query) {
         m_rowCount = static_cast<int64_t>(rows);
+        KeepStatement(text, std::move(stmt));
         return;
     }
     std::vector<OraValue> row, extra;
     r = stmt->Fetch(&row);
     if (r.code == 1403) {
         m_rowCount = 0;
+        KeepStatement(text, std::move(stmt));
         Raise(1403, FormatOraError(1403));
     }
     if (!r.Ok())
@@ -310,9 +664,9 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     }
     if (r.code != 1403)
         RaiseResult(r);
+    KeepStatement(text, std::move(stmt));
     m_rowCount = 1;
-    for (size_t i = 0; i < targets.size(); ++i)
-        Assign(targets[i], st.into[i], row[i], st.token);
+    AssignRow(targets, row, st.token);
 }
 
 OraResult PlsqlInterpreter::EvaluateSql(const std::string& expression, OraValue* value)

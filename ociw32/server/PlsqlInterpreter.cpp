@@ -6,7 +6,9 @@
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/PlsqlSessionState.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace VkOracle {
@@ -55,6 +57,12 @@ const std::map<std::string, int>& PredefinedExceptions()
 
 } // namespace
 
+PlsqlScope::PlsqlScope()
+{
+    static std::atomic<uint64_t> s_serial{0};
+    serial = ++s_serial;
+}
+
 PlsqlVar* PlsqlScope::Find(const std::string& name)
 {
     for (PlsqlScope* s = this; s; s = s->parent) {
@@ -93,11 +101,27 @@ std::string PlsqlInterpreter::Where() const
 
 void PlsqlInterpreter::CompileFail(size_t token, const std::string& text, bool sqlStatement) const
 {
+    CompileFailAt(token, token, text, sqlStatement);
+}
+
+void PlsqlInterpreter::CompileFailAt(size_t errorToken, size_t statementToken, const std::string& text,
+                                     bool sqlStatement) const
+{
     const PlsqlUnit& u = *m_frames.back().unit;
-    const int pos = token < u.tokens.size() ? u.tokens[token].pos : 0;
-    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, pos, sqlStatement ? "PL/SQL: SQL Statement ignored"
-                                                                                    : "PL/SQL: Statement ignored");
-    throw CompileFailure{pos, msg};
+    auto posOf = [&](size_t token) { return token < u.tokens.size() ? u.tokens[token].pos : 0; };
+    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken),
+                                                      sqlStatement ? "PL/SQL: SQL Statement ignored"
+                                                                   : "PL/SQL: Statement ignored");
+    throw CompileFailure{posOf(errorToken), msg};
+}
+
+size_t PlsqlInterpreter::TokenNamed(size_t from, const std::string& name) const
+{
+    const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+    for (size_t i = from; i < t.size() && !(t[i].kind == TokKind::Op && t[i].text == ";"); ++i)
+        if ((t[i].kind == TokKind::Ident || t[i].kind == TokKind::QuotedIdent) && t[i].text == name)
+            return i;
+    return from;
 }
 
 OraResult PlsqlInterpreter::Compile(const std::string& source, const std::map<std::string, PlsqlVar>& vars,
@@ -186,7 +210,16 @@ void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
             scope->vars[d.name] = v;
             continue;
         }
+        if (d.type == "CURSOR") {
+            DeclareCursor(d, scope);
+            continue;
+        }
         v.base = BaseOf(d.type, &v.maxLength);
+        if (v.base == '?' && DeclareAnchored(d, scope, &v)) {
+            if (!d.init.Empty())
+                CompileFail(d.token, "PLS-00999: implementation restriction (may be temporary) record initialisation");
+            continue;
+        }
         if (v.base == '?' && d.type.find('%') == std::string::npos && d.type != "SYS_REFCURSOR")
             CompileFail(d.token, "PLS-00201: identifier '" + d.type + "' must be declared");
         v.notNull = d.notNull;
@@ -221,8 +254,10 @@ void PlsqlInterpreter::RunBlock(const PlsqlBlock& block, PlsqlScope* parent)
         }
         return;
     }
+    // An exception raised while declaring goes to the enclosing block's
+    // handlers, never to this block's own.
+    Declare(block, &scope);
     try {
-        Declare(block, &scope);
         RunList(block.body, &scope);
     } catch (const PlsqlRaise& e) {
         for (const PlsqlHandler& h : block.handlers) {
@@ -270,6 +305,14 @@ void PlsqlInterpreter::RunList(const PlsqlStmtList& list, PlsqlScope* scope)
 PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name, size_t token)
 {
     PlsqlVar* v = scope->Find(name);
+    if (!v && name.find('.') != std::string::npos && name[0] != ':') {
+        std::vector<std::string> parts;
+        size_t start = 0;
+        for (size_t dot; (dot = name.find('.', start)) != std::string::npos; start = dot + 1)
+            parts.push_back(name.substr(start, dot - start));
+        parts.push_back(name.substr(start));
+        v = PackageVariable(parts);
+    }
     if (!v || v->exception)
         CompileFail(token, "PLS-00201: identifier '" + name + "' must be declared");
     return v;
@@ -313,6 +356,8 @@ OraValue PlsqlInterpreter::Convert(const OraValue& v, char base, size_t token)
         return out;
     }
     // Dates to and from text follow the session's date format.
+    if ((base == 'D' && v.kind == OraValue::Kind::Text) || (base == 'T' && v.kind == OraValue::Kind::Date))
+        return SessionFunction(base == 'D' ? "TO_DATE" : "TO_CHAR", {v});
     const char* fn = base == 'D' ? "TO_DATE" : base == 'T' ? "TO_CHAR" : "TO_NUMBER";
     return RunQueryValue(std::string("SELECT ") + fn + "(:B1) FROM DUAL", {v}, token);
 }
@@ -329,6 +374,19 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
         return;
     case PlsqlStmt::Kind::Assign: {
         PlsqlVar* var = Variable(scope, st.target, st.token);
+        if (var->record) {
+            // r := other_record copies the fields by position.
+            const std::vector<SqlToken>& t = frame.unit->tokens;
+            PlsqlVar* from = st.expr.end == st.expr.begin + 1 ? scope->Find(t[st.expr.begin].text) : nullptr;
+            if (!from || !from->record || from->fields.size() != var->fields.size())
+                CompileFail(st.token, "PLS-00382: expression is of wrong type");
+            std::vector<OraValue> row;
+            for (const std::string& f : from->fields)
+                row.push_back(scope->Find(t[st.expr.begin].text + "." + f)->value);
+            if (!checking)
+                AssignRow(IntoTargets({st.target}, scope, st.token), row, st.token);
+            return;
+        }
         OraValue v = EvalValue(st.expr, scope, var->base);
         Assign(var, st.target, v, st.token);
         return;
@@ -404,6 +462,17 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     case PlsqlStmt::Kind::Block:
         RunBlock(*st.block, scope);
         return;
+    case PlsqlStmt::Kind::Open:
+    case PlsqlStmt::Kind::Fetch:
+    case PlsqlStmt::Kind::Close:
+        RunCursorStatement(st, scope);
+        return;
+    case PlsqlStmt::Kind::CursorFor:
+        RunCursorFor(st, scope);
+        return;
+    case PlsqlStmt::Kind::ExecImmediate:
+        RunExecImmediate(st, scope);
+        return;
     }
 }
 
@@ -439,16 +508,24 @@ void PlsqlInterpreter::RunLoop(const PlsqlStmt& st, PlsqlScope* scope)
         RunList(st.body, &loopScope);
         return;
     }
+    // Whether the session was killed or the instance stopped is a file
+    // check: done every so many iterations, not on each one.
+    constexpr unsigned kAliveEvery = 256;
+    unsigned sinceAlive = kAliveEvery;
+    PlsqlVar* counter = st.kind == PlsqlStmt::Kind::For ? &loopScope.vars[st.target] : nullptr;
     for (int64_t i = from;; i += step) {
-        const OraResult alive = m_core->CheckAlive();
-        if (!alive.Ok())
-            RaiseResult(alive);
+        if (++sinceAlive >= kAliveEvery) {
+            sinceAlive = 0;
+            const OraResult alive = m_core->CheckAlive();
+            if (!alive.Ok())
+                RaiseResult(alive);
+        }
         if (m_core->TakeBlockBreak())
             Raise(1013, FormatOraError(1013));
-        if (st.kind == PlsqlStmt::Kind::For) {
+        if (counter) {
             if ((step > 0 && i > to) || (step < 0 && i < to))
                 return;
-            loopScope.vars[st.target].value = OraValue{OraValue::Kind::Number, OraNumFromInt(i), {}, 0};
+            counter->value = OraValue{OraValue::Kind::Number, OraNumFromInt(i), {}, 0};
         } else if (st.kind == PlsqlStmt::Kind::While) {
             frame.token = st.token;
             if (EvalCondition(st.expr, scope) != 1)

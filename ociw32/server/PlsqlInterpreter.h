@@ -7,6 +7,7 @@
 #include "ociw32/server/OraServer.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/PlsqlAst.h"
+#include "ociw32/server/PlsqlExpr.h"
 
 #include <map>
 #include <memory>
@@ -24,6 +25,9 @@ struct PlsqlRaise {
     std::string userName;
 };
 
+struct PlsqlCursor;
+struct PlsqlPackageState;
+
 struct PlsqlVar {
     char base = '?'; // N number, T text, D date, B boolean, ? as assigned
     int maxLength = 0;
@@ -31,11 +35,19 @@ struct PlsqlVar {
     bool notNull = false;
     bool exception = false;
     OraValue value;
+    // A record's fields are variables of their own, named "RECORD.FIELD".
+    bool record = false;
+    std::vector<std::string> fields;
+    std::shared_ptr<PlsqlCursor> cursor; // a declared cursor
 };
 
 struct PlsqlScope {
+    PlsqlScope();
     std::map<std::string, PlsqlVar> vars;
     PlsqlScope* parent = nullptr;
+    // Unique per activation: compiled expressions keep the variables they
+    // found for it, so a loop resolves its names once, not per iteration.
+    uint64_t serial = 0;
     PlsqlVar* Find(const std::string& name);
 };
 
@@ -98,19 +110,67 @@ private:
     PlsqlVar* Variable(PlsqlScope* scope, const std::string& name, size_t token);
 
     // Expressions
-    std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {});
+    // `where` (when given) gets the offset in the text where each token starts.
+    std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {},
+                        std::vector<std::pair<size_t, size_t>>* where = nullptr);
     OraValue EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted = '?');
     int EvalCondition(PlsqlSpan span, PlsqlScope* scope); // 1 true, 0 false, -1 null
     std::set<std::string> SqlColumnsInScope(PlsqlSpan span) const;
+    const PlsqlCompiledExpr& Compiled(PlsqlSpan span, PlsqlScope* scope);
+    OraValue EvalNode(const PlsqlExprNode& n, PlsqlScope* scope);
+    int EvalNodeCondition(const PlsqlExprNode& n, PlsqlScope* scope);
+    int SqlCode() const;
+    // TO_CHAR, TO_DATE and SYSDATE: they need the session's date format and clock.
+    OraValue SessionFunction(const std::string& name, const std::vector<OraValue>& args);
+    OraValue DateAsText(const OraValue& v);
+    // Statements parsed once per run and executed again with new binds.
+    std::unique_ptr<OraStatement> TakeStatement(const std::string& sql, OraResult* result);
+    void KeepStatement(const std::string& sql, std::unique_ptr<OraStatement> statement);
     OraValue RunQueryValue(const std::string& sql, const std::vector<OraValue>& binds, size_t token);
+    bool IsStoredFunction(const std::vector<std::string>& name);
     bool IsFunctionCall(PlsqlSpan span, PlsqlScope* scope, std::vector<std::string>* name, PlsqlStmt* call);
     OraValue Convert(const OraValue& v, char base, size_t token);
+
+    // Cursors, records and dynamic SQL (PlsqlCursors.cpp)
+    void DeclareCursor(const PlsqlVarDecl& d, PlsqlScope* scope);
+    // %ROWTYPE and %TYPE declarations; false for other types.
+    bool DeclareAnchored(const PlsqlVarDecl& d, PlsqlScope* scope, PlsqlVar* v);
+    void DeclareRecord(PlsqlScope* scope, const std::string& name, const std::vector<std::pair<std::string, PlsqlVar>>& fields);
+    std::vector<std::pair<std::string, PlsqlVar>> QueryFields(const OraStatement& query) const;
+    std::unique_ptr<OraStatement> OpenQuery(PlsqlSpan query, PlsqlScope* scope, size_t token);
+    void OpenCursor(PlsqlVar* cursor, const PlsqlStmt& st, PlsqlScope* scope);
+    PlsqlVar* CursorVar(PlsqlScope* scope, const std::string& name, size_t token);
+    void RunCursorStatement(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunCursorFor(const PlsqlStmt& st, PlsqlScope* scope);
+    void RunExecImmediate(const PlsqlStmt& st, PlsqlScope* scope);
+    // The variables a row goes into: records stand for their fields.
+    std::vector<std::pair<PlsqlVar*, std::string>> IntoTargets(const std::vector<std::string>& into, PlsqlScope* scope,
+                                                              size_t token);
+    void AssignRow(const std::vector<std::pair<PlsqlVar*, std::string>>& targets, const std::vector<OraValue>& row,
+                   size_t token);
+    OraValue CursorAttribute(const PlsqlCursor& cursor, const std::string& attr);
 
     // Calls (PlsqlInterpreterCalls.cpp)
     OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);
     bool CallBuiltin(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
+    // Built-in packages (PlsqlBuiltinPackages.cpp).
+    static bool IsBuiltinFunction(const std::vector<std::string>& name);
+    bool CallBuiltinFunction(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
+                             OraValue* result);
+    bool CallOutput(const std::string& member, const PlsqlStmt& call, PlsqlScope* scope);
     OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                         bool wantResult, bool* found);
+    // Package state (PlsqlPackages.cpp): the session's instance of a
+    // package, initialised on first use; a spec variable named OWNER.PKG.VAR
+    // or PKG.VAR (null when there is none).
+    PlsqlPackageState& Package(const std::string& owner, const std::string& name);
+    std::shared_ptr<PlsqlUnit> SpecUnit(const std::string& owner, const std::string& name);
+    void InitialisePackage(PlsqlPackageState& p);
+    PlsqlVar* PackageVariable(const std::vector<std::string>& name);
+
+    // Errors out of a built-in package carry its ORA-06512 frame (and
+    // Oracle's names for its constraints).
+    static void AddPackageFrame(const std::string& procedure, PlsqlRaise* e);
     std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);
     // Matches the call's arguments to `params`, evaluating IN values and
     // finding the variables that OUT parameters write to.
@@ -122,6 +182,11 @@ private:
 
     // Errors
     [[noreturn]] void CompileFail(size_t token, const std::string& text, bool sqlStatement = false) const;
+    // An error at `errorToken` in the statement that starts at `statementToken`.
+    [[noreturn]] void CompileFailAt(size_t errorToken, size_t statementToken, const std::string& text,
+                                    bool sqlStatement = false) const;
+    // The statement's first token from `from` on that is the identifier `name`.
+    size_t TokenNamed(size_t from, const std::string& name) const;
     std::string Where() const;
 
     std::shared_ptr<OraSessionCore> m_core;
@@ -131,6 +196,7 @@ private:
     bool m_inHandler = false;
     int64_t m_rowCount = -1;
     std::map<std::string, std::shared_ptr<PlsqlUnit>> m_units;
+    std::map<std::string, std::unique_ptr<OraStatement>> m_statements;
 
     friend class OraDbmsJob;
 };

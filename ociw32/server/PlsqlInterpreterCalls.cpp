@@ -5,6 +5,7 @@
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/PlsqlSessionState.h"
 #include "ociw32/server/SqliteUtil.h"
 
 #include <algorithm>
@@ -108,6 +109,9 @@ OraValue PlsqlInterpreter::Call(const std::vector<std::string>& name, const Plsq
 {
     if (!wantResult && CallBuiltin(name, call, scope))
         return OraValue{};
+    OraValue builtin;
+    if (wantResult && CallBuiltinFunction(name, call, scope, &builtin))
+        return builtin;
     bool found = false;
     OraValue v = CallStored(name, call, scope, wantResult, &found);
     if (!found)
@@ -136,9 +140,8 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         Raise(static_cast<int>(-code), "ORA-" + std::to_string(-code) + ": " + args[1].value.text);
     }
     if (name.size() == 2 && name[0] == "DBMS_OUTPUT") {
-        // Output is not collected by this server; the arguments are still checked.
-        for (const PlsqlSpan& a : call.args)
-            EvalValue(a, scope);
+        if (!CallOutput(name[1], call, scope))
+            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
         return true;
     }
     if (name.size() == 2 && name[0] == "DBMS_LOCK") {
@@ -166,11 +169,35 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         return true;
     }
     if (name.size() == 2 && name[0] == "DBMS_JOB") {
-        if (!m_jobs->Call(name[1], call, scope))
-            CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        try {
+            if (!m_jobs->Call(name[1], call, scope))
+                CompileFail(call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+        } catch (PlsqlRaise& e) {
+            AddPackageFrame(name[1], &e);
+            throw;
+        }
         return true;
     }
     return false;
+}
+
+void PlsqlInterpreter::AddPackageFrame(const std::string& procedure, PlsqlRaise* e)
+{
+    // The job table's unique index is SYS.I_JOB_JOB, whatever the engine calls it.
+    if (e->code == 1)
+        e->message = "ORA-00001: unique constraint (SYS.I_JOB_JOB) violated" +
+                     (e->message.find('\n') == std::string::npos ? std::string() : e->message.substr(e->message.find('\n')));
+    if (e->message.find("\"SYS.DBMS_JOB\"") != std::string::npos)
+        return; // RUN reports its own frames
+    // The line of each procedure's body in the package, innermost first
+    // before the caller's line.
+    static const std::map<std::string, int> kLines = {
+        {"SUBMIT", 131}, {"ISUBMIT", 83}, {"RUN", 272}, {"REMOVE", 154}, {"CHANGE", 189}, {"WHAT", 201}, {"NEXT_DATE", 211},
+        {"INTERVAL", 222}, {"BROKEN", 236}, {"INSTANCE", 250}, {"USER_EXPORT", 302}};
+    auto it = kLines.find(procedure);
+    const int line = it == kLines.end() ? 1 : it->second;
+    const std::string frame = "ORA-06512: at \"SYS.DBMS_JOB\", line " + std::to_string(line);
+    e->message += "\n" + frame;
 }
 
 std::shared_ptr<PlsqlUnit> PlsqlInterpreter::StoredUnit(const std::string& owner, const std::string& name,
@@ -264,6 +291,12 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         Raise(6500, FormatOraError(6500));
 
     PlsqlScope root;
+    if (ref.type == "PACKAGE") {
+        // Members see the package's variables, which live for the session.
+        PlsqlPackageState& package = Package(ref.owner, ref.name);
+        InitialisePackage(package);
+        root.parent = &package.scope;
+    }
     m_frames.push_back(Frame{unit.get(), sub->token, false, 0});
     const std::string schema = catalog.Schema();
     catalog.SetSchema(ref.owner); // definer's rights

@@ -154,19 +154,32 @@ bool PlsqlParser::ParseStored(const std::string& source, PlsqlUnit* unit, PlsqlC
         if (lexError.code)
             p.Unexpected("end-of-file");
         if (p.AcceptWord("PACKAGE")) {
-            p.ExpectWord("BODY", "BODY");
+            const bool body = p.AcceptWord("BODY");
             p.Name();
             if (p.AcceptOp("."))
                 p.Name();
             if (!p.AcceptWord("IS"))
                 p.ExpectWord("AS", "is as");
-            while (p.IsWord("PROCEDURE") || p.IsWord("FUNCTION")) {
-                PlsqlSubprogram sub;
-                p.Subprogram(&sub, true);
-                unit->subprograms.push_back(std::move(sub));
+            // Declarations (the package's variables) and subprograms in any
+            // order; a body may end with its initialisation.
+            while (!p.IsWord("END") && !(body && p.IsWord("BEGIN")) && p.Peek().kind != TokKind::End) {
+                if (p.IsWord("PROCEDURE") || p.IsWord("FUNCTION")) {
+                    PlsqlSubprogram sub;
+                    p.Subprogram(&sub, body);
+                    if (body)
+                        unit->subprograms.push_back(std::move(sub));
+                    else
+                        p.ExpectOp(";", ";");
+                } else if (p.AcceptWord("PRAGMA")) {
+                    while (!p.IsOp(";") && p.Peek().kind != TokKind::End)
+                        p.Next();
+                    p.ExpectOp(";", ";");
+                } else {
+                    p.Declaration(&unit->block);
+                }
             }
-            if (p.AcceptWord("BEGIN"))
-                p.Statements({"END"});
+            if (body && p.AcceptWord("BEGIN"))
+                unit->block.body = p.Statements({"END"});
             p.ExpectWord("END", "end function procedure");
         } else {
             PlsqlSubprogram sub;
@@ -242,27 +255,145 @@ std::string PlsqlParser::TypeText()
 void PlsqlParser::Declarations(PlsqlBlock* block)
 {
     while (!IsWord("BEGIN") && Peek().kind != TokKind::End) {
-        if (IsWord("PROCEDURE") || IsWord("FUNCTION") || IsWord("CURSOR") || IsWord("TYPE"))
+        if (IsWord("PROCEDURE") || IsWord("FUNCTION"))
             throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) local " +
                                           Peek().text + " declarations are not supported"};
-        PlsqlVarDecl d;
-        d.token = m_at;
-        d.name = Name();
-        if (AcceptWord("EXCEPTION")) {
-            d.type = "EXCEPTION";
-        } else {
-            d.constant = AcceptWord("CONSTANT");
-            d.type = TypeText();
-            if (AcceptWord("NOT")) {
-                ExpectWord("NULL", "null");
-                d.notNull = true;
-            }
-            if (AcceptOp(":=") || AcceptWord("DEFAULT"))
-                d.init = ExprUntil({}, {";"});
-        }
-        ExpectOp(";", ":= . ( @ % ; not null range default character");
-        block->decls.push_back(std::move(d));
+        Declaration(block);
     }
+}
+
+void PlsqlParser::Declaration(PlsqlBlock* block)
+{
+    if (IsWord("CURSOR")) {
+        CursorDeclaration(block);
+        return;
+    }
+    if (IsWord("TYPE") || IsWord("SUBTYPE"))
+        throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) local " + Peek().text +
+                                      " declarations are not supported"};
+    PlsqlVarDecl d;
+    d.token = m_at;
+    d.name = Name();
+    if (AcceptWord("EXCEPTION")) {
+        d.type = "EXCEPTION";
+    } else {
+        d.constant = AcceptWord("CONSTANT");
+        d.type = TypeText();
+        if (AcceptWord("NOT")) {
+            ExpectWord("NULL", "null");
+            d.notNull = true;
+        }
+        if (AcceptOp(":=") || AcceptWord("DEFAULT"))
+            d.init = ExprUntil({}, {";"});
+    }
+    ExpectOp(";", ":= . ( @ % ; not null range default character");
+    block->decls.push_back(std::move(d));
+}
+
+void PlsqlParser::CursorDeclaration(PlsqlBlock* block)
+{
+    PlsqlVarDecl d;
+    Next(); // CURSOR
+    d.token = m_at;
+    d.name = Name();
+    d.type = "CURSOR";
+    if (AcceptOp("(")) {
+        do {
+            PlsqlParam p;
+            p.name = Name();
+            AcceptWord("IN");
+            p.type = TypeText();
+            if (AcceptOp(":=") || AcceptWord("DEFAULT")) {
+                p.defaultValue = ExprUntil({}, {",", ")"});
+                p.optional = true;
+            }
+            d.params.push_back(std::move(p));
+        } while (AcceptOp(","));
+        ExpectOp(")", ", )");
+    }
+    if (AcceptWord("RETURN"))
+        TypeText();
+    ExpectWord("IS", "is return");
+    if (!IsWord("SELECT") && !IsWord("WITH"))
+        Unexpected("select with (");
+    d.query = QueryUntilSemicolon();
+    ExpectOp(";", ";");
+    block->decls.push_back(std::move(d));
+}
+
+PlsqlSpan PlsqlParser::QueryUntilSemicolon()
+{
+    PlsqlSpan span{m_at, m_at};
+    int depth = 0;
+    while (Peek().kind != TokKind::End && !(depth == 0 && IsOp(";"))) {
+        if (IsOp("("))
+            ++depth;
+        else if (IsOp(")"))
+            --depth;
+        Next();
+    }
+    span.end = m_at;
+    return span;
+}
+
+std::vector<std::string> PlsqlParser::IntoTargets()
+{
+    std::vector<std::string> into;
+    do {
+        if (Peek().kind == TokKind::Bind) {
+            into.push_back(":" + Next().text);
+            continue;
+        }
+        std::string name = Name();
+        while (AcceptOp("."))
+            name += "." + Name();
+        into.push_back(name);
+    } while (AcceptOp(","));
+    return into;
+}
+
+PlsqlStmtPtr PlsqlParser::CursorStatement()
+{
+    auto st = std::make_shared<PlsqlStmt>();
+    st->token = m_at;
+    if (AcceptWord("OPEN")) {
+        st->kind = PlsqlStmt::Kind::Open;
+        st->name.push_back(Name());
+        if (AcceptOp("("))
+            Arguments(st.get());
+        if (IsWord("FOR"))
+            throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) cursor variables"};
+    } else if (AcceptWord("FETCH")) {
+        st->kind = PlsqlStmt::Kind::Fetch;
+        st->name.push_back(Name());
+        if (IsWord("BULK"))
+            throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) BULK COLLECT"};
+        ExpectWord("INTO", "into bulk");
+        st->into = IntoTargets();
+    } else if (AcceptWord("CLOSE")) {
+        st->kind = PlsqlStmt::Kind::Close;
+        st->name.push_back(Name());
+    } else {
+        ExpectWord("EXECUTE", "execute");
+        ExpectWord("IMMEDIATE", "immediate");
+        st->kind = PlsqlStmt::Kind::ExecImmediate;
+        st->expr = ExprUntil({"INTO", "USING", "RETURNING", "RETURN"}, {});
+        if (AcceptWord("INTO"))
+            st->into = IntoTargets();
+        if (AcceptWord("USING")) {
+            do {
+                std::string mode = "IN";
+                if (AcceptWord("IN"))
+                    mode = AcceptWord("OUT") ? "IN OUT" : "IN";
+                else if (AcceptWord("OUT"))
+                    mode = "OUT";
+                st->argNames.push_back(mode);
+                st->args.push_back(ExprUntil({}, {","}));
+            } while (AcceptOp(","));
+        }
+    }
+    ExpectOp(";", ";");
+    return st;
 }
 
 void PlsqlParser::Block(PlsqlBlock* block, bool declareSection)
@@ -382,6 +513,26 @@ PlsqlStmtPtr PlsqlParser::Statement()
             st->kind = PlsqlStmt::Kind::For;
             st->target = Name();
             ExpectWord("IN", "in");
+            if (IsOp("(") && (IsWord("SELECT", 1) || IsWord("WITH", 1))) {
+                // FOR r IN (query) LOOP
+                st->kind = PlsqlStmt::Kind::CursorFor;
+                Next();
+                st->expr = ExprUntil({}, {});
+                ExpectOp(")", ")");
+                LoopBody(st.get());
+                ExpectOp(";", ";");
+                return st;
+            }
+            if (!IsWord("REVERSE") && Peek().kind == TokKind::Ident && !RangeAhead()) {
+                // FOR r IN cursor [(args)] LOOP
+                st->kind = PlsqlStmt::Kind::CursorFor;
+                st->name.push_back(Name());
+                if (AcceptOp("("))
+                    Arguments(st.get());
+                LoopBody(st.get());
+                ExpectOp(";", ";");
+                return st;
+            }
             st->reverse = AcceptWord("REVERSE");
             st->expr = ExprUntil({}, {".."});
             ExpectOp("..", "..");
@@ -405,6 +556,9 @@ PlsqlStmtPtr PlsqlParser::Statement()
             st->kind = PlsqlStmt::Kind::Return;
             if (!IsOp(";"))
                 st->expr = ExprUntil({}, {});
+        } else if ((IsWord("OPEN") || IsWord("FETCH") || IsWord("CLOSE") || (IsWord("EXECUTE") && IsWord("IMMEDIATE", 1))) &&
+                   !IsOp(":=", 1) && !IsOp(".", 1) && !IsOp("(", 1)) {
+            return CursorStatement();
         } else if (IsSqlKeyword(t.text) && !IsOp(":=", 1) && !IsOp(".", 1)) {
             return SqlStatement();
         } else {
@@ -417,6 +571,32 @@ PlsqlStmtPtr PlsqlParser::Statement()
     }
     ExpectOp(";", ";");
     return st;
+}
+
+bool PlsqlParser::RangeAhead() const
+{
+    int depth = 0;
+    for (size_t k = 0;; ++k) {
+        const SqlToken& t = Peek(k);
+        if (t.kind == TokKind::End || (t.kind == TokKind::Op && t.text == ";"))
+            return false;
+        if (t.kind == TokKind::Op && t.text == "(")
+            ++depth;
+        else if (t.kind == TokKind::Op && t.text == ")")
+            --depth;
+        else if (depth == 0 && t.kind == TokKind::Op && t.text == "..")
+            return true;
+        else if (depth == 0 && t.kind == TokKind::Ident && t.text == "LOOP")
+            return false;
+    }
+}
+
+void PlsqlParser::LoopBody(PlsqlStmt* st)
+{
+    ExpectWord("LOOP", "loop");
+    st->body = Statements({"END"});
+    ExpectWord("END", "end");
+    ExpectWord("LOOP", "loop");
 }
 
 PlsqlStmtPtr PlsqlParser::SqlStatement()
@@ -435,13 +615,7 @@ PlsqlStmtPtr PlsqlParser::SqlStatement()
         if (select && depth == 0 && IsWord("INTO") && st->into.empty()) {
             st->intoClause.begin = m_at;
             Next();
-            do {
-                const SqlToken& target = Peek();
-                if (target.kind == TokKind::Bind)
-                    st->into.push_back(":" + Next().text);
-                else
-                    st->into.push_back(Name());
-            } while (AcceptOp(","));
+            st->into = IntoTargets();
             st->intoClause.end = m_at;
             continue;
         }
@@ -493,10 +667,10 @@ PlsqlStmtPtr PlsqlParser::CallOrAssign()
     while (AcceptOp("."))
         st->name.push_back(Name());
     if (AcceptOp(":=")) {
-        if (st->name.size() != 1)
-            throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) record fields"};
+        if (st->name.size() > 2)
+            throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) nested records"};
         st->kind = PlsqlStmt::Kind::Assign;
-        st->target = st->name[0];
+        st->target = st->name.size() == 2 ? st->name[0] + "." + st->name[1] : st->name[0];
         st->name.clear();
         st->expr = ExprUntil({}, {});
         return st;

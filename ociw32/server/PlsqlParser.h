@@ -10,8 +10,10 @@
 // with positional and named arguments; INSERT, UPDATE, DELETE, SELECT ...
 // INTO, COMMIT, ROLLBACK, SAVEPOINT, LOCK; EXCEPTION handlers (OTHERS,
 // the predefined exceptions, declared ones) with SQLCODE and SQLERRM;
-// SQL%ROWCOUNT/FOUND/NOTFOUND. Not supported: cursors, records,
-// collections, local subprograms, dynamic SQL, package state.
+// SQL%ROWCOUNT/FOUND/NOTFOUND; explicit cursors with parameters
+// (OPEN, FETCH, CLOSE, attributes), cursor FOR loops, %ROWTYPE records,
+// EXECUTE IMMEDIATE. Not supported: collections, local subprograms,
+// cursor variables, BULK COLLECT.
 
 #include "ociw32/server/PlsqlAst.h"
 
@@ -56,6 +58,13 @@ private:
     PlsqlStmtPtr CallOrAssign();
     PlsqlSpan ExprUntil(std::initializer_list<const char*> words, std::initializer_list<const char*> ops);
     void Arguments(PlsqlStmt* call);
+    void Declaration(PlsqlBlock* block);
+    void CursorDeclaration(PlsqlBlock* block);
+    PlsqlSpan QueryUntilSemicolon();
+    std::vector<std::string> IntoTargets();
+    PlsqlStmtPtr CursorStatement();
+    bool RangeAhead() const; // a numeric FOR's ".." comes before LOOP
+    void LoopBody(PlsqlStmt* st);
     void Subprogram(PlsqlSubprogram* sub, bool withBody);
 
     PlsqlUnit* m_unit;

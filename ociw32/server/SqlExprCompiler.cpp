@@ -3,6 +3,7 @@
 #include "ociw32/server/SqlCompiler.h"
 
 #include "ociw32/server/OraStackGuard.h"
+#include "ociw32/server/PlsqlSqlFunction.h"
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
@@ -920,6 +921,16 @@ SqlCompiler::CExpr SqlCompiler::Function(const SqlExpr& e, Scope& scope)
             t.base = SqlBaseType::Varchar2;
         t.nullable = true;
         return CExpr{sql, t, agg};
+    }
+    // A stored function of the schema runs on the session's PL/SQL interpreter.
+    if (const OraObjectRef ref = m_catalog.Resolve({name}); ref.found && ref.type == "FUNCTION") {
+        std::string tags, sql = "ora_plsql_function(" + SqlQuote(ref.owner) + ", " + SqlQuote(ref.name) + ", ";
+        for (const CExpr& a : args)
+            tags += a.type.IsDate() ? 'D' : '-';
+        sql += SqlQuote(tags);
+        for (const CExpr& a : args)
+            sql += ", " + a.sql;
+        return CExpr{sql + ")", PlsqlFunctionReturnType(m_catalog, ref.owner, ref.name), agg};
     }
     Fail(904, e.pos, {"\"" + name + "\""});
 }

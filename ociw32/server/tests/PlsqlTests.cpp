@@ -130,7 +130,7 @@ TEST_F(PlsqlTest, ReportsErrorsAsOracleLaysThemOut)
          "ORA-06502: PL/SQL: numeric or value error: character string buffer too small\nORA-06512: at line 1", nullptr,
          nullptr},
         {"BEGIN INSERT INTO NO_TABLE VALUES (1); END;",
-         "ORA-06550: line 1, column 7:\nPL/SQL: ORA-00942: table or view does not exist\n"
+         "ORA-06550: line 1, column 19:\nPL/SQL: ORA-00942: table or view does not exist\n"
          "ORA-06550: line 1, column 7:\nPL/SQL: SQL Statement ignored", nullptr, nullptr},
         {"BEGIN INSERT INTO T (N) VALUES (1); raise_application_error(-20005, 'undo'); END;",
          "ORA-20005: undo\nORA-06512: at line 1", "SELECT COUNT(*) FROM T", "0"},
@@ -216,7 +216,7 @@ TEST_F(PlsqlTest, RunsTheBlocksTheExplorerDragsOut)
               "ok");
     EXPECT_EQ(Block("/* PROCEDURE: GET_EMP_NAME (from SCHEMA SCOTT) */\n\nDECLARE\n\tout_p_ename_varchar2 VARCHAR2;\n"
                     "BEGIN\n\tscott.GET_EMP_NAME(\n\t\tin_p_empno_number ,\n\t\tout_p_ename_varchar2 );\nEND;"),
-              "ORA-06550: line 6, column 2:\nPLS-00201: identifier 'IN_P_EMPNO_NUMBER' must be declared\n"
+              "ORA-06550: line 7, column 3:\nPLS-00201: identifier 'IN_P_EMPNO_NUMBER' must be declared\n"
               "ORA-06550: line 6, column 2:\nPL/SQL: Statement ignored");
     EXPECT_EQ(Block("BEGIN scott.emp_pkg.adjust(10, 5, :rows); END;", {{"rows", {}}}), "ok");
 }
