@@ -3,6 +3,7 @@
 #include "ociw32/functions/OraDate.h"
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraNumber.h"
+#include "platform/VkNumberText.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "platform/VkAscii.h"
@@ -366,10 +367,10 @@ OraNum Decimal15(double d)
         PlsqlInterpreter::Raise(1426, FormatOraError(1426));
     if (d == 0.0)
         return OraNumFromInt(0);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", d);
+    // In the C form whatever the locale: a decimal comma would not parse.
+    const std::string text = VkFormatDouble(d, std::chars_format::scientific, 14);
     OraNum n;
-    if (!ParseOracleNumber(buf, &n))
+    if (!ParseOracleNumber(text, &n))
         return OraNumFromDouble(d);
     return n;
 }
