@@ -10,6 +10,7 @@
 // Runs on a throw-away data root: provisions the demo home with oradmin and
 // loads libociw32.so by name as the program does.
 
+#include "bench/BenchDemoHome.h"
 #include "ociw32/include/OciEntryPoints.h"
 
 #include <sqlite3.h>
@@ -187,26 +188,12 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--select1")
         return SqliteSelect1(argv[2]);
-    char rootTemplate[] = "/tmp/qvbench-XXXXXX";
-    if (!mkdtemp(rootTemplate)) {
-        std::perror("mkdtemp");
+    const std::filesystem::path root = BenchMakeRoot();
+    if (root.empty() || !BenchProvisionDemo("bench_oci_costs"))
         return 1;
-    }
-    const std::filesystem::path root = rootTemplate;
-    setenv("QUORVANE_ROOT", rootTemplate, 1);
-    const std::filesystem::path bin = std::filesystem::canonical("/proc/self/exe").parent_path();
-    const std::string provision = (bin / "oradmin").string() + " demo >/dev/null";
-    if (std::system(provision.c_str()) != 0) {
-        std::fprintf(stderr, "bench_oci_costs: oradmin demo failed\n");
+    void* lib = BenchLoadClient("bench_oci_costs");
+    if (!lib)
         return 1;
-    }
-    void* lib = dlopen("libociw32.so", RTLD_NOW);
-    if (!lib) // the sanitizers' dlopen does not search this program's run path
-        lib = dlopen((bin.parent_path() / "lib" / "libociw32.so").c_str(), RTLD_NOW);
-    if (!lib) {
-        std::fprintf(stderr, "bench_oci_costs: %s\n", dlerror());
-        return 1;
-    }
     Oci oci;
     oci.Resolve([lib](const char* name) { return dlsym(lib, name); });
     oci.opinit(OCI_EV_TSF);
@@ -245,9 +232,9 @@ int main(int argc, char** argv)
     }
     double ocisql = 1e9, select1 = 1e9;
     for (int r = 0; r < kRepeats; ++r) {
-        ocisql = std::min(ocisql, RunProcesses({(bin / "ocisql").string(), "-c", "select 1 from dual",
+        ocisql = std::min(ocisql, RunProcesses({(BenchBinFolder() / "ocisql").string(), "-c", "select 1 from dual",
                                                 "scott/tiger@DEMO"}));
-        select1 = std::min(select1, RunProcesses({(bin / "bench_oci_costs").string(), "--select1", demoPath}));
+        select1 = std::min(select1, RunProcesses({(BenchBinFolder() / "bench_oci_costs").string(), "--select1", demoPath}));
     }
     Report("DBMS_JOB.SUBMIT x 1000 in one block", submit, inserts, 10);
     Report(("logon + select 1 from dual, " + std::to_string(kProcesses) + " processes (CPU)").c_str(), ocisql,

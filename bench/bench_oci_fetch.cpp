@@ -6,6 +6,7 @@
 // loads libociw32.so by name as the program does, creates and fills the
 // table through the call interface, and fills a plain SQLite copy of it.
 
+#include "bench/BenchDemoHome.h"
 #include "ociw32/include/OciEntryPoints.h"
 
 #include <sqlite3.h>
@@ -189,27 +190,12 @@ double FetchOci(const Oci& oci, Lda_Def* lda, int arraySize, size_t* bufferBytes
 
 int main()
 {
-    char rootTemplate[] = "/tmp/qvbench-XXXXXX";
-    if (!mkdtemp(rootTemplate)) {
-        std::perror("mkdtemp");
+    const std::filesystem::path root = BenchMakeRoot();
+    if (root.empty() || !BenchProvisionDemo("bench_oci_fetch"))
         return 1;
-    }
-    const std::filesystem::path root = rootTemplate;
-    setenv("QUORVANE_ROOT", rootTemplate, 1);
-    const std::filesystem::path bin = std::filesystem::canonical("/proc/self/exe").parent_path();
-    const std::string provision = (bin / "oradmin").string() + " demo >/dev/null";
-    if (std::system(provision.c_str()) != 0) {
-        std::fprintf(stderr, "bench_oci_fetch: oradmin demo failed\n");
+    void* lib = BenchLoadClient("bench_oci_fetch");
+    if (!lib)
         return 1;
-    }
-
-    void* lib = dlopen("libociw32.so", RTLD_NOW);
-    if (!lib) // the sanitizers' dlopen does not search this program's run path
-        lib = dlopen((bin.parent_path() / "lib" / "libociw32.so").c_str(), RTLD_NOW);
-    if (!lib) {
-        std::fprintf(stderr, "bench_oci_fetch: %s\n", dlerror());
-        return 1;
-    }
     Oci oci;
     oci.Resolve([lib](const char* name) { return dlsym(lib, name); });
     oci.opinit(OCI_EV_TSF);

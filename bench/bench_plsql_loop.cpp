@@ -5,6 +5,7 @@
 // Usage: bench_plsql_loop [iterations]  (default 1000000)
 // Runs on a throw-away data root with a fresh database.
 
+#include "bench/BenchDemoHome.h"
 #include "ociw32/functions/OraNumber.h"
 #include "ociw32/server/OraServer.h"
 
@@ -74,13 +75,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_plsql_loop [iterations]\n");
         return 2;
     }
-    char rootTemplate[] = "/tmp/qvbench-XXXXXX";
-    if (!mkdtemp(rootTemplate)) {
-        std::perror("mkdtemp");
+    const std::filesystem::path root = BenchMakeRoot();
+    if (root.empty())
         return 1;
-    }
-    const std::filesystem::path root = rootTemplate;
-    setenv("QUORVANE_ROOT", rootTemplate, 1);
     int status = 0;
     {
         VkOracle::OraServer& server = VkOracle::TheOraServer();

@@ -23,13 +23,13 @@ std::string StopQuery(const std::string& job)
     return "select s.sid, s.serial# from dba_jobs_running r, v$session s where r.job=" + job + " and r.sid = s.sid";
 }
 
-class CrashSafeRunTest : public EngineTest {
+class CrashSafeRunTest : public DemoEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
+        DemoEngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // The job sleeps as long as NAPS says: long in the child, not at all later.
         VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
         ASSERT_EQ(Run(scott, "CREATE TABLE NAPS (S NUMBER)"), "ok");

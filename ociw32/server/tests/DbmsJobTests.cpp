@@ -5,13 +5,13 @@
 namespace oraenginetest {
 namespace {
 
-class DbmsJobTest : public EngineTest {
+class DbmsJobTest : public DemoEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
+        DemoEngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_scott = &Logon("SCOTT", "TIGER");
     }
     VkOracle::OraSession& Scott() { return *m_scott; }

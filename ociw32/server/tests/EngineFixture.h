@@ -159,4 +159,17 @@ private:
     VkOracle::OraSession* m_system = nullptr;
 };
 
+// EngineTest on a database with the demo content loaded.
+class DemoEngineTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
+        ASSERT_TRUE(r.Ok()) << r.message;
+    }
+};
+
 } // namespace oraenginetest

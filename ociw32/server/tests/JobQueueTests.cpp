@@ -11,14 +11,8 @@
 namespace oraenginetest {
 namespace {
 
-class JobQueueTest : public EngineTest {
+class JobQueueTest : public DemoEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
-    }
     void TearDown() override
     {
         VkOracle::OraJobQueue::Instance().Stop(m_db);

@@ -11,14 +11,8 @@
 namespace oraenginetest {
 namespace {
 
-class KillSessionTest : public EngineTest {
+class KillSessionTest : public DemoEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
-    }
     // "sid, serial" of the only session of user.
     std::string Target(const std::string& user)
     {

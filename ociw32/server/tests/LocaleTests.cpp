@@ -10,7 +10,7 @@
 namespace oraenginetest {
 namespace {
 
-class TurkishEngineTest : public EngineTest {
+class TurkishEngineTest : public DemoEngineTest {
 protected:
     void SetUp() override
     {
@@ -19,9 +19,7 @@ protected:
         // toupper's result the C locale's way.)
         int (*volatile toUpper)(int) = std::toupper;
         ASSERT_EQ(toUpper('i'), 'i');
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
+        DemoEngineTest::SetUp();
     }
 
     qvtest::ProcessLocale m_turkish{qvtest::kTurkishLocale};

@@ -55,14 +55,8 @@ TEST(OraPasswordVerifier, SaltedAndCaseInsensitive)
     EXPECT_FALSE(OraPasswordVerifier::Matches("S:TIGER", "S:TIGER"));
 }
 
-class PasswordTest : public EngineTest {
+class PasswordTest : public DemoEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
-    }
     std::string LogonError(const std::string& user, const std::string& password)
     {
         std::unique_ptr<VkOracle::OraSession> s;

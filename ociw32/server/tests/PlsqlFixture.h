@@ -10,13 +10,13 @@
 
 namespace oraenginetest {
 
-class PlsqlEngineTest : public EngineTest {
+class PlsqlEngineTest : public DemoEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
+        DemoEngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_scott = &Logon("SCOTT", "TIGER");
     }
     VkOracle::OraSession& Scott() { return *m_scott; }

@@ -10,13 +10,13 @@
 namespace oraenginetest {
 namespace {
 
-class PlsqlTest : public EngineTest {
+class PlsqlTest : public DemoEngineTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
+        DemoEngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_scott = &Logon("SCOTT", "TIGER");
         ASSERT_EQ(Run(*m_scott, "CREATE TABLE T (N NUMBER, S VARCHAR2(20))"), "ok");
     }

@@ -8,15 +8,9 @@
 namespace oraenginetest {
 namespace {
 
-class ProgramSqlTest : public EngineTest, public ::testing::WithParamInterface<const char*> {
+class ProgramSqlTest : public DemoEngineTest, public ::testing::WithParamInterface<const char*> {
 protected:
     std::string Version() const override { return GetParam(); }
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
-    }
     bool Legacy() const { return std::string(GetParam())[0] == '7'; }
 
     // The statement with its %s filled in order; "@NAME" becomes an OBJECT_ID.

@@ -5,14 +5,8 @@
 namespace oraenginetest {
 namespace {
 
-class DemoTest : public EngineTest {
+class DemoTest : public DemoEngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        VkOracle::OraResult r = Server().LoadDemoContent(m_db);
-        ASSERT_TRUE(r.Ok()) << r.message;
-    }
     VkOracle::OraSession& Scott()
     {
         if (!m_scott)
