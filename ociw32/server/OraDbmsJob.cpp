@@ -11,9 +11,40 @@ namespace VkOracle {
 namespace {
 
 const int64_t kYear4000 = 64060588800; // 01-JAN-4000, the next date of a broken job
-const char* const kNlsEnv = "NLS_LANGUAGE='AMERICAN' NLS_TERRITORY='AMERICA' NLS_CURRENCY='$' NLS_ISO_CURRENCY='AMERICA'"
-                            " NLS_NUMERIC_CHARACTERS='.,' NLS_DATE_FORMAT='DD-MON-RR' NLS_DATE_LANGUAGE='AMERICAN'"
-                            " NLS_SORT='BINARY'";
+const char* const kNlsBefore = "NLS_LANGUAGE='AMERICAN' NLS_TERRITORY='AMERICA' NLS_CURRENCY='$' "
+                               "NLS_ISO_CURRENCY='AMERICA' NLS_NUMERIC_CHARACTERS='.,' NLS_DATE_FORMAT=";
+const char* const kNlsAfter = " NLS_DATE_LANGUAGE='AMERICAN' NLS_SORT='BINARY'";
+
+// The NLS_ENV a job keeps: the submitting session's settings.
+std::string NlsEnvOf(const std::string& dateFormat)
+{
+    std::string quoted = "'";
+    for (char c : dateFormat)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return kNlsBefore + quoted + "'" + kNlsAfter;
+}
+
+// The date format a job's NLS_ENV names; empty when it names none.
+std::string DateFormatOf(const std::string& nlsEnv)
+{
+    const std::string key = "NLS_DATE_FORMAT='";
+    const size_t at = nlsEnv.find(key);
+    if (at == std::string::npos)
+        return {};
+    std::string format;
+    for (size_t i = at + key.size(); i < nlsEnv.size(); ++i) {
+        if (nlsEnv[i] == '\'') {
+            if (i + 1 < nlsEnv.size() && nlsEnv[i + 1] == '\'') {
+                format += '\'';
+                ++i;
+                continue;
+            }
+            return format;
+        }
+        format += nlsEnv[i];
+    }
+    return {};
+}
 
 PlsqlParam In(const char* name, const char* type, bool optional = false)
 {
@@ -204,7 +235,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         const std::string user = core.Catalog().User();
         q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
         q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
-        q.Bind(8, std::string(kNlsEnv)).Bind(9, instance);
+        q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
         if (!q.Run())
             PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), false));
         OraValue out;
@@ -281,10 +312,11 @@ OraResult OraDbmsJob::RunJob(int64_t job)
     OraResult r = core.Commit(); // RUN commits the caller's work first
     if (!r.Ok())
         return r;
-    std::string what, interval, schema;
+    std::string what, interval, schema, nlsEnv;
     int64_t failures = 0, storedNext = 0;
     {
-        SqliteStmt q(db, "SELECT what, interval, schema_user, COALESCE(failures, 0), next_date FROM cat_jobs WHERE job = ?");
+        SqliteStmt q(db, "SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env FROM cat_jobs"
+                         " WHERE job = ?");
         q.Bind(1, job);
         if (!q.Step())
             return OraResult{23421, FormatOraError(23421, {std::to_string(job)}), 0};
@@ -293,6 +325,7 @@ OraResult OraDbmsJob::RunJob(int64_t job)
         schema = q.Text(2);
         failures = q.Int(3);
         storedNext = q.Int(4);
+        nlsEnv = q.Text(5);
     }
     const int64_t start = OracleSysdate(db);
     // The interval is evaluated just before the job starts.
@@ -315,12 +348,18 @@ OraResult OraDbmsJob::RunJob(int64_t job)
     std::map<std::string, PlsqlVar> vars = JobVariables(job, storedNext);
     if (r.Ok()) {
         std::shared_ptr<PlsqlUnit> unit;
+        // The run sees the schema and date format the job was submitted with.
         const std::string savedSchema = core.Catalog().Schema();
+        const std::string savedFormat = SessionDateFormat(db);
+        const std::string jobFormat = DateFormatOf(nlsEnv);
         core.Catalog().SetSchema(schema);
+        if (!jobFormat.empty())
+            SetSessionDateFormat(db, jobFormat);
         PlsqlInterpreter runner(m_in.CorePtr());
         r = runner.Compile("BEGIN " + what + " END;", vars, &unit);
         if (r.Ok())
             r = runner.RunWith(*unit, &vars);
+        SetSessionDateFormat(db, savedFormat);
         core.Catalog().SetSchema(savedSchema);
     }
     const int64_t end = OracleSysdate(db);

@@ -245,3 +245,37 @@ INSTANTIATE_TEST_SUITE_P(Versions, DbmsJobVersionTest, ::testing::Values("7.3.4.
 
 } // namespace
 } // namespace oraenginetest
+
+namespace oraenginetest {
+namespace {
+
+// A job runs with the date format of the session that submitted it, in
+// whichever session runs it, and the runner's own format comes back after.
+TEST_F(DbmsJobTest, ARunUsesTheDateFormatTheJobWasSubmittedWith)
+{
+    ASSERT_EQ(Run(Scott(), "CREATE TABLE STAMPS (S VARCHAR2(40))"), "ok");
+    ASSERT_EQ(Run(Scott(), "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD\"T\"HH24'"), "ok");
+    std::string error;
+    const int64_t job = Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'INSERT INTO STAMPS VALUES (TO_CHAR(SYSDATE));', "
+                               "SYSDATE + 1, 'SYSDATE + 1'); COMMIT; END;",
+                               &error);
+    ASSERT_GT(job, 0) << error;
+    EXPECT_NE(Job(static_cast<int>(job), "NLS_ENV").find("NLS_DATE_FORMAT='YYYY-MM-DD\"T\"HH24'"), std::string::npos)
+        << Job(static_cast<int>(job), "NLS_ENV");
+
+    VkOracle::OraSession& other = Logon("SCOTT", "TIGER");
+    EXPECT_EQ(Run(other, "SELECT TO_CHAR(SYSDATE) FROM DUAL"), "07-DEC-26");
+    EXPECT_EQ(Run(other, "BEGIN DBMS_JOB.RUN(" + std::to_string(job) + "); END;"), "ok");
+    EXPECT_EQ(Run(other, "SELECT S FROM STAMPS"), "2026-12-07T10");
+    EXPECT_EQ(Run(other, "SELECT TO_CHAR(SYSDATE) FROM DUAL"), "07-DEC-26");
+    // A format with a quote in it survives the round trip.
+    ASSERT_EQ(Run(Scott(), "ALTER SESSION SET NLS_DATE_FORMAT = 'DD \"o''clock\" HH24'"), "ok");
+    const int64_t quoted = Submit("BEGIN DBMS_JOB.SUBMIT(:jobno, 'INSERT INTO STAMPS VALUES (TO_CHAR(SYSDATE));', "
+                                  "SYSDATE + 1, 'SYSDATE + 1'); COMMIT; END;");
+    ASSERT_GT(quoted, 0);
+    EXPECT_EQ(Run(other, "BEGIN DBMS_JOB.RUN(" + std::to_string(quoted) + "); END;"), "ok");
+    EXPECT_EQ(Run(other, "SELECT COUNT(*) FROM STAMPS WHERE S = '07 o''clock 10'"), "1");
+}
+
+} // namespace
+} // namespace oraenginetest
