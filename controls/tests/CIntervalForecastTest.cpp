@@ -88,8 +88,9 @@ TEST(IntervalForecast, LintTextWarningsAndFixes)
             EXPECT_FALSE(w.message.empty());
         }
         EXPECT_EQ(kinds, k.kinds) << k.interval;
-        if (k.fix && !got.empty())
+        if (k.fix && !got.empty()) {
             EXPECT_EQ(got[0].fix, k.fix) << k.interval;
+        }
     }
 }
 

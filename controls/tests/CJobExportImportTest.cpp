@@ -181,8 +181,9 @@ TEST_F(JobTransferOnDemo, ThreeSelectedJobsAreExportedFieldByField)
     EXPECT_EQ(d.Unsigned(2), 12u);
     EXPECT_EQ(d.Text(12), "CJobListData");
     for (LONG job : {2, 3, 6}) {
-        if (job != 2)
+        if (job != 2) {
             EXPECT_EQ(d.Unsigned(2), 0x8001u);
+        }
         qvtest::ExpectRecord(d, demo.List().Model().Job(demo.List().FindRow(job)));
     }
     EXPECT_TRUE(d.AtEnd());

@@ -101,8 +101,9 @@ TEST(JobPaste, SavesEachRecordAsANewJobThenRefreshes)
         EXPECT_EQ(CJobPaste::PasteRecords(block, queue, [&] { queue.log.push_back("finished"); }), c.result)
             << c.name;
         // Nothing more happens before the first answer: the interface never waits.
-        if (c.result && !c.refuseSaves)
+        if (c.result && !c.refuseSaves) {
             EXPECT_EQ(queue.log.back(), "save 4" + std::string(c.choice.makeBroken ? " broken" : "")) << c.name;
+        }
         queue.AnswerAll();
         EXPECT_EQ(queue.log, c.log) << c.name;
     }

@@ -453,7 +453,7 @@ TEST_F(QuillViewCtrl, RegistrationWritesTheControlKeysAndRemovesThem)
     ASSERT_EQ(qvtest::RunCommand("'" + qvtest::BinPath("regsvr").string() + "' /u /s '" +
                                  qvtest::LibPath("TwQlVw.so").string() + "'"),
               0);
-    for (const std::string key : {std::string("CLSID\\" TWQLVW_CLSID), std::string("TwQlVw.QuillView"),
+    for (const std::string& key : {std::string("CLSID\\" TWQLVW_CLSID), std::string("TwQlVw.QuillView"),
                                   std::string("TwQlVw.QuillView.1"), std::string("TypeLib\\" TWQLVW_LIBID)}) {
         std::string after;
         qvtest::RunCommand(vkreg + "'HKEY_CLASSES_ROOT\\" + key + "'", &after);

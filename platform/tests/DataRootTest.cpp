@@ -83,8 +83,9 @@ TEST(DataRoot, WhatIsMadeInTheRootIsTheOwnersAloneWhateverTheUmask)
         RegCloseKey(key);
         for (const char* suffix : {"", "-wal", "-shm"}) {
             const auto hive = fresh / "registry" / (std::string("HKEY_CURRENT_USER.hive") + suffix);
-            if (*suffix == 0 || std::filesystem::exists(hive))
+            if (*suffix == 0 || std::filesystem::exists(hive)) {
                 EXPECT_EQ(ModeOf(hive), 0600u) << hive << " " << mask;
+            }
         }
 
         // An INI file written whole, and a file made through CFile (palettes, exports).

@@ -48,7 +48,7 @@ std::string QvJobsText::Date(DATE date)
     SYSTEMTIME time {};
     if (date == 0 || !VariantTimeToSystemTime(date, &time))
         return std::string();
-    char text[32];
+    char text[64]; // room for any WORD in each field
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned(time.wYear), unsigned(time.wMonth),
                   unsigned(time.wDay), unsigned(time.wHour), unsigned(time.wMinute), unsigned(time.wSecond));
     return text;
