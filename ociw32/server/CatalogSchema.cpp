@@ -552,6 +552,84 @@ std::string ParameterRows(int major)
     return sql;
 }
 
+// Adds one dictionary view of a version: its columns, the SQLite view (not
+// for the instance's per-connection views), its object, its grant and its
+// public synonym. objectId is the next free object number.
+bool AddDictionaryView(sqlite3* db, const ViewDef& view, int major, const std::string& t, int64_t& objectId,
+                       std::string* error)
+{
+    auto addObject = [&](const std::string& owner, const std::string& name, const std::string& type) {
+        return Exec(db, "INSERT INTO cat_objects(object_id, owner, object_name, object_type, created, last_ddl_time)"
+                        " VALUES (" + std::to_string(objectId++) + ", " + Quote(owner) + ", " + Quote(name) + ", " +
+                            Quote(type) + ", " + t + ", " + t + ")",
+                    error);
+    };
+    const std::string select = ViewSelect(view, major);
+    int column = 0;
+    for (const ViewColumn& c : view.columns) {
+        if (major < c.minMajor)
+            continue;
+        std::string type;
+        int length = 0;
+        ParseTypeCode(c.type, &type, &length);
+        if (major <= 7 && type == "VARCHAR2" && length > 2000)
+            length = 2000;
+        ++column;
+        if (!Exec(db, "INSERT INTO cat_columns VALUES ('SYS', " + Quote(view.name) + ", " + Quote(c.name) + ", " +
+                          std::to_string(column) + ", " + Quote(type) + ", " + std::to_string(length) +
+                          ", NULL, NULL, '" + (c.notNull ? "N" : "Y") + "', NULL)",
+                  error))
+            return false;
+    }
+    if ((!view.instance && !Exec(db, "CREATE VIEW \"SYS." + std::string(view.name) + "\" AS " + select, error)) ||
+        !addObject("SYS", view.name, "VIEW") ||
+        !Exec(db, "INSERT INTO cat_views VALUES ('SYS', " + Quote(view.name) + ", " + Quote(select) + ")", error) ||
+        !Exec(db, "INSERT INTO cat_tab_privs VALUES (" + Quote(view.grantee) + ", 'SYS', " + Quote(view.name) +
+                      ", 'SYS', 'SELECT', 'NO')",
+              error))
+        return false;
+    std::string synonym = view.name;
+    if (synonym.rfind("V_$", 0) == 0)
+        synonym = "V$" + synonym.substr(3);
+    return addObject("PUBLIC", synonym, "SYNONYM") &&
+           Exec(db, "INSERT INTO cat_synonyms VALUES ('PUBLIC', " + Quote(synonym) + ", 'SYS', " + Quote(view.name) +
+                        ", NULL)",
+                error);
+}
+
+// The name a CREATE TABLE or CREATE VIEW statement of kTables makes.
+std::string CreatedName(const std::string& sql)
+{
+    for (const char* prefix : {"CREATE TABLE ", "CREATE VIEW "})
+        if (sql.rfind(prefix, 0) == 0) {
+            const size_t start = std::string(prefix).size();
+            if (sql.compare(start, 1, "\"") == 0) {
+                const size_t close = sql.find('"', start + 1);
+                return close == std::string::npos ? std::string() : sql.substr(start + 1, close - start - 1);
+            }
+            const size_t end = sql.find_first_of("( ", start);
+            return sql.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        }
+    return {};
+}
+
+// Raised whenever kTables or Views() gain something an existing database
+// must be given at its next logon.
+constexpr int kCatalogLevel = 2;
+
+bool Exists(sqlite3* db, const char* query, const std::string& a, const std::string& b = {})
+{
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, query, -1, &st, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_text(st, 1, a.c_str(), -1, SQLITE_TRANSIENT);
+    if (!b.empty())
+        sqlite3_bind_text(st, 2, b.c_str(), -1, SQLITE_TRANSIENT);
+    const bool found = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    return found;
+}
+
 } // namespace
 
 bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string* error)
@@ -655,40 +733,60 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
         !Exec(db, "INSERT INTO cat_columns VALUES ('SYS','DUAL','DUMMY',1,'VARCHAR2',1,NULL,NULL,'Y',NULL)", error) ||
         !Exec(db, "INSERT INTO cat_tab_privs VALUES ('PUBLIC','SYS','DUAL','SYS','SELECT','NO')", error))
         return fail();
-    for (const ViewDef& view : Views()) {
-        if (major < view.minMajor)
-            continue;
-        const std::string select = ViewSelect(view, major);
-        int column = 0;
-        for (const ViewColumn& c : view.columns) {
-            if (major < c.minMajor)
-                continue;
-            std::string type;
-            int length = 0;
-            ParseTypeCode(c.type, &type, &length);
-            if (major <= 7 && type == "VARCHAR2" && length > 2000)
-                length = 2000;
-            ++column;
-            if (!Exec(db, "INSERT INTO cat_columns VALUES ('SYS', " + Quote(view.name) + ", " + Quote(c.name) + ", " +
-                              std::to_string(column) + ", " + Quote(type) + ", " + std::to_string(length) +
-                              ", NULL, NULL, '" + (c.notNull ? "N" : "Y") + "', NULL)",
-                      error))
-                return fail();
-        }
-        if ((!view.instance && !Exec(db, "CREATE VIEW \"SYS." + std::string(view.name) + "\" AS " + select, error)) ||
-            !addObject("SYS", view.name, "VIEW") ||
-            !Exec(db, "INSERT INTO cat_views VALUES ('SYS', " + Quote(view.name) + ", " + Quote(select) + ")", error) ||
-            !Exec(db, "INSERT INTO cat_tab_privs VALUES (" + Quote(view.grantee) + ", 'SYS', " + Quote(view.name) +
-                          ", 'SYS', 'SELECT', 'NO')",
-                  error))
+    for (const ViewDef& view : Views())
+        if (major >= view.minMajor && !AddDictionaryView(db, view, major, t, objectId, error))
             return fail();
-        std::string synonym = view.name;
-        if (synonym.rfind("V_$", 0) == 0)
-            synonym = "V$" + synonym.substr(3);
-        if (!addPublicSynonym(synonym, view.name))
+    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000'), ('catalog_level', '" +
+                      std::to_string(kCatalogLevel) + "')",
+              error))
+        return fail();
+    return Exec(db, "COMMIT", error) || fail();
+}
+
+bool UpgradeCatalog(sqlite3* db, int major, std::string* error)
+{
+    if (Exists(db, "SELECT 1 FROM main.cat_db WHERE key = 'catalog_level' AND CAST(value AS INTEGER) >= ?",
+               std::to_string(kCatalogLevel)))
+        return true;
+    if (!Exec(db, "BEGIN IMMEDIATE", error))
+        return false;
+    auto fail = [&]() {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    };
+    // Tables and helper views made since the database was created.
+    for (const char* sql : kTables) {
+        const std::string name = CreatedName(sql);
+        if (name.empty() || Exists(db, "SELECT 1 FROM main.sqlite_master WHERE name = ?", name))
+            continue;
+        if (!Exec(db, sql, error))
+            return fail();
+        if (name == "cat_parameters" && !Exec(db, ParameterRows(major), error))
             return fail();
     }
-    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000')", error))
+    // Dictionary views added since, numbered after the last object.
+    int64_t objectId = 1000;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT max(CAST(value AS INTEGER), (SELECT max(object_id) + 1 FROM cat_objects))"
+                                   " FROM cat_db WHERE key = 'next_object_id'",
+                               -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            objectId = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+    }
+    const std::string t = std::to_string(OracleNow());
+    for (const ViewDef& view : Views()) {
+        if (major < view.minMajor ||
+            Exists(db, "SELECT 1 FROM cat_objects WHERE owner = 'SYS' AND object_name = ? AND object_type = 'VIEW'",
+                   view.name))
+            continue;
+        if (!AddDictionaryView(db, view, major, t, objectId, error))
+            return fail();
+    }
+    if (!Exec(db, "INSERT OR REPLACE INTO cat_db VALUES ('next_object_id', '" + std::to_string(objectId) +
+                      "'), ('catalog_level', '" + std::to_string(kCatalogLevel) + "')",
+              error))
         return fail();
     return Exec(db, "COMMIT", error) || fail();
 }

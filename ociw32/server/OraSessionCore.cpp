@@ -505,6 +505,12 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
+    {
+        // A database from an earlier build gets what the catalogue gained
+        // since; one that cannot be written goes on without it.
+        std::string ignored;
+        UpgradeCatalog(db, core->m_major, &ignored);
+    }
     core->m_watched = core->WatchCatalog();
     core->SyncCatalog();
     if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
