@@ -71,6 +71,7 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
 {
     sqlite3* db = m_core.Db();
     m_now = OracleSysdate(db);
+    m_warning = OraResult{};
     // Session settings do not end the transaction; everything else does.
     const bool transactional = st.kind != SqlStmtKind::AlterSession && st.kind != SqlStmtKind::Lock;
     if (transactional) {
@@ -123,7 +124,7 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
             return committed;
     }
     m_catalog.RefreshPrivileges();
-    return OraResult{};
+    return m_warning;
 }
 
 void OraDdlExecutor::AddConstraint(const std::string& owner, const std::string& table, const SqlConstraintDef& cIn,

@@ -59,6 +59,13 @@ private:
     OraSessionCore& m_core;
     OraCatalog& m_catalog;
     int64_t m_now = 0;
+    // Set when the statement succeeded with a warning (a stored unit that
+    // was created with compilation errors: ORA-24344).
+    OraResult m_warning;
+
+    // Keeps whether a stored unit compiles: its status and USER_ERRORS.
+    void RecordCompilation(const std::string& owner, const std::string& name, const std::string& type,
+                           const std::string& source);
 };
 
 } // namespace VkOracle

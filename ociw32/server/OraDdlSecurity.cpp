@@ -4,6 +4,7 @@
 
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/OraPasswordVerifier.h"
+#include "ociw32/server/PlsqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 
@@ -552,6 +553,43 @@ void OraDdlExecutor::CreateStoredUnit(const SqlStatement& st)
     SqliteStmt src(db, "INSERT OR REPLACE INTO cat_source VALUES (?, ?, ?, ?)");
     src.Bind(1, owner).Bind(2, name).Bind(3, type).Bind(4, st.body);
     src.Run();
+    RecordCompilation(owner, name, type, st.body);
+}
+
+void OraDdlExecutor::RecordCompilation(const std::string& owner, const std::string& name, const std::string& type,
+                                       const std::string& source)
+{
+    // The unit is kept either way; what does not compile is INVALID, with
+    // its error in USER_ERRORS, and the statement succeeds with a warning.
+    sqlite3* db = m_core.Db();
+    SqliteStmt clear(db, "DELETE FROM cat_errors WHERE owner = ? AND name = ? AND type = ?");
+    clear.Bind(1, owner).Bind(2, name).Bind(3, type);
+    clear.Run();
+    PlsqlUnit unit;
+    PlsqlCompileError error;
+    // What this server cannot run yet (PLS-00999) is no fault of the unit's:
+    // it stays VALID, as before, and fails only when that part runs.
+    const bool compiled =
+        PlsqlParser::ParseStored(source, &unit, &error) || error.text.rfind("PLS-00999", 0) == 0;
+    SqliteStmt status(db, "UPDATE cat_objects SET status = ? WHERE owner = ? AND object_name = ? AND object_type = ?");
+    status.Bind(1, std::string(compiled ? "VALID" : "INVALID")).Bind(2, owner).Bind(3, name).Bind(4, type);
+    status.Run();
+    if (compiled)
+        return;
+    int line = 1, column = 1;
+    for (int k = 0; k < error.pos && k < static_cast<int>(source.size()); ++k) {
+        if (source[static_cast<size_t>(k)] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    SqliteStmt add(db, "INSERT INTO cat_errors VALUES (?, ?, ?, 1, ?, ?, ?)");
+    add.Bind(1, owner).Bind(2, name).Bind(3, type).Bind(4, static_cast<int64_t>(line))
+        .Bind(5, static_cast<int64_t>(column)).Bind(6, error.text);
+    add.Run();
+    m_warning = OraResult{24344, "ORA-24344: success with compilation error", 0};
 }
 
 void OraDdlExecutor::CreateType(const SqlStatement& st)

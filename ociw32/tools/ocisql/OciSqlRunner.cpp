@@ -11,6 +11,10 @@ namespace VkOracle {
 
 namespace {
 
+// ORA-24344: success with compilation error.
+constexpr sword kCompiledWithErrors = 24344;
+
+
 text* T(const std::string& s)
 {
     return reinterpret_cast<text*>(const_cast<char*>(s.c_str()));
@@ -160,8 +164,9 @@ bool OciSqlRunner::Run(const std::string& statement)
     m_clientError = false;
     if (!m_cursorOpen)
         return false;
+    // DDL runs at parse.
     if (m_f.oparse(&m_cda, T(statement), -1, 0, 1) != 0)
-        return Fail(&m_cda);
+        return m_cda.rc == kCompiledWithErrors ? WarnCompiledWithErrors(statement) : Fail(&m_cda);
     if (!BindVariables(statement))
         return false;
 
@@ -206,6 +211,18 @@ bool OciSqlRunner::Run(const std::string& statement)
         m_out.flush();
     }
     return ok;
+}
+
+bool OciSqlRunner::WarnCompiledWithErrors(const std::string& statement)
+{
+    // A stored unit created with compilation errors is a warning, not a failure.
+    if (m_mode == Mode::Aligned && m_settings.feedback) {
+        std::string created = Feedback(statement);
+        created.pop_back(); // "Procedure created"
+        m_out << "\nWarning: " << created << " with compilation errors.\n\n";
+        m_out.flush();
+    }
+    return true;
 }
 
 bool OciSqlRunner::BindVariables(const std::string& statement)

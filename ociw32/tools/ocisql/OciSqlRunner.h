@@ -65,6 +65,8 @@ private:
     struct Column;
     bool Fail(cda_def* area);
     bool BindVariables(const std::string& statement);
+    // Says that a stored unit was created with compilation errors; true.
+    bool WarnCompiledWithErrors(const std::string& statement);
     bool OpenAux();
     bool Query(const std::vector<Column>& columnsIn);
     void PrintPage(const std::vector<Column>& columns, const std::vector<std::vector<std::string>>& rows);

@@ -353,3 +353,25 @@ TEST_F(OcisqlSessionTest, DescribeFollowsSynonymsAndListsPackageMembers)
                          " DNAME                                              VARCHAR2(14)\n"
                          " LOC                                                VARCHAR2(13)\n\n");
 }
+
+// A unit that does not compile is created with a warning, not an error:
+// WHENEVER SQLERROR does not fire, and SHOW ERRORS lists where it failed.
+TEST_F(OcisqlSessionTest, AUnitWithCompilationErrorsIsAWarningThatShowErrorsExplains)
+{
+    std::string out, err;
+    const std::string script = "WHENEVER SQLERROR EXIT FAILURE\n"
+                               "CREATE OR REPLACE PROCEDURE BADP IS\nBEGIN\n  x := ;\nEND;\n/\n"
+                               "SHOW ERRORS\n"
+                               "CREATE OR REPLACE PROCEDURE BADP IS\nBEGIN\n  NULL;\nEND;\n/\n"
+                               "SHOW ERRORS\n"
+                               "EXIT 7\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 7) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(out.rfind("\nWarning: Procedure created with compilation errors.\n\n"
+                        "Errors for PROCEDURE BADP:\n\nLINE/COL ERROR\n",
+                        0),
+              0u)
+        << out;
+    EXPECT_NE(out.find("\n3/8      PLS-00103: "), std::string::npos) << out;
+    EXPECT_NE(out.find("Procedure created.\n\nNo errors.\n"), std::string::npos) << out;
+}
