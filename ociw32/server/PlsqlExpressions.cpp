@@ -595,11 +595,11 @@ bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
         if (ref.found && ref.type == "FUNCTION")
             return true;
         if (ref.found && ref.type == "PACKAGE") {
-            // pkg.member: a function unless the spec declares a variable of that name.
+            // pkg.member: a function unless the package header declares a variable of that name.
             if (n + 1 != name.size())
                 return false;
-            std::shared_ptr<PlsqlUnit> spec = SpecUnit(ref.owner, ref.name);
-            for (const PlsqlVarDecl& d : spec->block.decls)
+            std::shared_ptr<PlsqlUnit> header = HeaderUnit(ref.owner, ref.name);
+            for (const PlsqlVarDecl& d : header->block.decls)
                 if (d.name == name.back())
                     return false;
             return true;

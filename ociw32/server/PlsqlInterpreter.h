@@ -161,10 +161,10 @@ private:
     OraValue CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                         bool wantResult, bool* found);
     // Package state (PlsqlPackages.cpp): the session's instance of a
-    // package, initialised on first use; a spec variable named OWNER.PKG.VAR
+    // package, initialised on first use; a header variable named OWNER.PKG.VAR
     // or PKG.VAR (null when there is none).
     PlsqlPackageState& Package(const std::string& owner, const std::string& name);
-    std::shared_ptr<PlsqlUnit> SpecUnit(const std::string& owner, const std::string& name);
+    std::shared_ptr<PlsqlUnit> HeaderUnit(const std::string& owner, const std::string& name);
     void InitialisePackage(PlsqlPackageState& p);
     PlsqlVar* PackageVariable(const std::vector<std::string>& name);
 

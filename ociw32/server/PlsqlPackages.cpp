@@ -6,13 +6,13 @@
 
 namespace VkOracle {
 
-std::shared_ptr<PlsqlUnit> PlsqlInterpreter::SpecUnit(const std::string& owner, const std::string& name)
+std::shared_ptr<PlsqlUnit> PlsqlInterpreter::HeaderUnit(const std::string& owner, const std::string& name)
 {
-    // A spec with what this interpreter does not run (types, say) still
+    // A package header with what this interpreter does not run (types, say) still
     // lets its subprograms be called: it just has no variables here.
     try {
-        if (std::shared_ptr<PlsqlUnit> spec = StoredUnit(owner, name, "PACKAGE"))
-            return spec;
+        if (std::shared_ptr<PlsqlUnit> header = StoredUnit(owner, name, "PACKAGE"))
+            return header;
     } catch (const PlsqlRaise&) {
     }
     auto empty = std::make_shared<PlsqlUnit>();
@@ -30,8 +30,8 @@ PlsqlPackageState& PlsqlInterpreter::Package(const std::string& owner, const std
         p->owner = owner;
         p->name = name;
     }
-    if (!p->spec) {
-        p->spec = SpecUnit(owner, name);
+    if (!p->header) {
+        p->header = HeaderUnit(owner, name);
         p->body = StoredUnit(owner, name, "PACKAGE BODY");
     }
     return *p;
@@ -49,8 +49,8 @@ void PlsqlInterpreter::InitialisePackage(PlsqlPackageState& p)
     // failed earlier attempt.
     p.scope = PlsqlScope();
     try {
-        m_frames.push_back(Frame{p.spec.get(), 0, false, 0});
-        Declare(p.spec->block, &p.scope);
+        m_frames.push_back(Frame{p.header.get(), 0, false, 0});
+        Declare(p.header->block, &p.scope);
         m_frames.pop_back();
         if (p.body) {
             m_frames.push_back(Frame{p.body.get(), 0, false, 0});
@@ -87,7 +87,7 @@ PlsqlVar* PlsqlInterpreter::PackageVariable(const std::vector<std::string>& name
         return nullptr;
     PlsqlPackageState& p = Package(ref.owner, ref.name);
     bool declared = false;
-    for (const PlsqlVarDecl& d : p.spec->block.decls)
+    for (const PlsqlVarDecl& d : p.header->block.decls)
         declared = declared || (d.name == name.back() && d.type != "CURSOR");
     if (!declared)
         return nullptr;
@@ -95,9 +95,9 @@ PlsqlVar* PlsqlInterpreter::PackageVariable(const std::vector<std::string>& name
         if (!p.checked) {
             const std::string schema = catalog.Schema();
             catalog.SetSchema(p.owner);
-            m_frames.push_back(Frame{p.spec.get(), 0, true, 0});
+            m_frames.push_back(Frame{p.header.get(), 0, true, 0});
             try {
-                Declare(p.spec->block, &p.declared);
+                Declare(p.header->block, &p.declared);
             } catch (...) {
                 m_frames.pop_back();
                 catalog.SetSchema(schema);

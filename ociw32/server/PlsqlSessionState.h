@@ -16,11 +16,11 @@ class OraSessionCore;
 struct PlsqlPackageState {
     std::string owner;
     std::string name;
-    std::shared_ptr<PlsqlUnit> spec;
+    std::shared_ptr<PlsqlUnit> header;
     std::shared_ptr<PlsqlUnit> body; // null for a package without a body
-    PlsqlScope scope;    // the package's variables, spec and body, once initialised
+    PlsqlScope scope;    // the package's variables, header and body, once initialised
     bool initialised = false;
-    PlsqlScope declared; // the spec's variables as compile-time checks see them
+    PlsqlScope declared; // the package header's variables as compile-time checks see them
     bool checked = false;
 };
 

@@ -79,7 +79,7 @@ TEST_F(PackageStateTest, BodyVariablesArePrivateAndAFailedInitialisationIsRetrie
     EXPECT_EQ(FirstLine(R("BEGIN :R := FLAKY.y; END;")), "ORA-01476: divisor is equal to zero");
     ASSERT_EQ(Run(Scott(), "UPDATE DIVISOR SET N = 2"), "rows=1");
     EXPECT_EQ(R("BEGIN :R := FLAKY.y || ' ' || FLAKY.z; END;"), "2 5");
-    // A spec with declarations the interpreter does not run keeps its subprograms callable.
+    // A package header with declarations the interpreter does not run keeps its subprograms callable.
     ASSERT_EQ(Run(Scott(), "CREATE OR REPLACE PACKAGE WITHTYPE IS\n  TYPE num_tab IS TABLE OF NUMBER;\n"
                            "  FUNCTION F RETURN NUMBER;\nEND;"),
               "ok");
