@@ -2,7 +2,6 @@
 
 #include "app/CGridDoc.h"
 #include "app/CQuillView.h"
-#include "framework/TwPostingEventSink.h"
 #include "gridview/IQuillView.h"
 
 #include <QCoreApplication>
@@ -21,7 +20,9 @@ CGridView::CGridView(CGridDoc* doc, QWidget* parent)
     }
     m_control = control;
     m_control->show();
-    Advise();
+    m_control->PostEventsTo(this, DIID__IQuillViewEvents,
+                            {{DISPID_QV_ONLOGIN, "OnLogin", UWM_GRID_LOGIN},
+                             {DISPID_QV_ONTITLECHANGE, "OnTitleChange", UWM_GRID_TITLE}});
     m_control->SetExternalExplorer(0);
     if (m_doc)
         m_doc->SetControl(m_control);
@@ -32,25 +33,10 @@ CGridView::~CGridView()
     CloseControl();
 }
 
-void CGridView::Advise()
-{
-    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__IQuillViewEvents, this,
-                                        {{DISPID_QV_ONLOGIN, "OnLogin", UWM_GRID_LOGIN},
-                                         {DISPID_QV_ONTITLECHANGE, "OnTitleChange", UWM_GRID_TITLE}});
-}
-
-void CGridView::Unadvise()
-{
-    if (m_sink)
-        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
-    m_sink = nullptr;
-}
-
 void CGridView::CloseControl()
 {
     if (!m_control)
         return;
-    Unadvise();
     m_control->DestroyControl();
     // Notices still on their way find no one.
     QCoreApplication::removePostedEvents(this, static_cast<int>(UWM_GRID_LOGIN));

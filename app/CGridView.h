@@ -3,14 +3,12 @@
 // whole area, listens to the control's events through a sink, and retitles
 // its document from the control's title.
 
-#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 #include <QWidget>
 
 class CGridDoc;
 class CQuillView;
-class TwPostingEventSink;
 
 // Posted by the control's events to the view.
 constexpr UINT UWM_GRID_LOGIN = 1725;
@@ -39,10 +37,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Advise();
-    void Unadvise();
 
     CGridDoc* m_doc;
     CQuillView* m_control = nullptr; // a child
-    ComPtr<TwPostingEventSink> m_sink;
 };

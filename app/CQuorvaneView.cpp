@@ -4,7 +4,6 @@
 #include "app/CSchedulerCtrl.h"
 #include "controls/ISchedulerCtrl.h"
 #include "framework/TwExplorerTool.h"
-#include "framework/TwPostingEventSink.h"
 #include "framework/TwQuillApp.h"
 #include "generic/VkPostedMessage.h"
 #include "generic/VkWndRecord.h"
@@ -26,7 +25,7 @@ CQuorvaneView::CQuorvaneView(CQuorvaneDoc* doc, QWidget* parent)
     }
     m_control = control;
     m_control->show();
-    Advise();
+    m_control->PostEventsTo(this, DIID__ISchedulerCtrlEvents, {{DISPID_SC_ONLOGIN, "OnLogin", UWM_QUEUE_LOGIN}});
     // The control only keeps it.
     TwExplorerTool* explorer = TwQuillApp::App() ? TwQuillApp::App()->ExplorerTool() : nullptr;
     m_control->SetExternalExplorer(explorer ? explorer->WindowHandle() : 0);
@@ -44,24 +43,10 @@ CSchedulerCtrl* CQuorvaneView::Control() const
     return m_control;
 }
 
-void CQuorvaneView::Advise()
-{
-    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__ISchedulerCtrlEvents, this,
-                                        {{DISPID_SC_ONLOGIN, "OnLogin", UWM_QUEUE_LOGIN}});
-}
-
-void CQuorvaneView::Unadvise()
-{
-    if (m_sink)
-        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
-    m_sink = nullptr;
-}
-
 void CQuorvaneView::CloseControl()
 {
     if (!m_control)
         return;
-    Unadvise();
     m_control->DestroyControl();
     // A login notice still on its way finds no one.
     QCoreApplication::removePostedEvents(this, static_cast<int>(UWM_QUEUE_LOGIN));

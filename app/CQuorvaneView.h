@@ -3,7 +3,6 @@
 // whole area, listens to the control's OnLogin through an event sink, and
 // retitles its document when a logon or log-off ended.
 
-#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 #include <QWidget>
@@ -11,7 +10,6 @@
 class CArchive;
 class CQuorvaneDoc;
 class CSchedulerCtrl;
-class TwPostingEventSink;
 
 // Posted by the control's OnLogin to the view when a logon or log-off ended.
 constexpr UINT UWM_QUEUE_LOGIN = 1724;
@@ -44,10 +42,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Advise();
-    void Unadvise();
 
     CQuorvaneDoc* m_doc;
     CSchedulerCtrl* m_control = nullptr; // a child
-    ComPtr<TwPostingEventSink> m_sink;
 };

@@ -36,10 +36,21 @@ bool TwControlHost::CreateControl(const CLSID& clsid)
 
 void TwControlHost::DestroyControl()
 {
+    if (m_sink)
+        m_sink->Unadvise(m_dispatch.Get());
+    m_sink = nullptr;
     if (m_window)
         m_window->DestroyControlWindow();
     m_window = nullptr;
     m_dispatch = nullptr;
+}
+
+bool TwControlHost::PostEventsTo(QObject* receiver, REFIID events, std::vector<TwPostingEventSink::Post> posts)
+{
+    if (m_sink)
+        m_sink->Unadvise(m_dispatch.Get());
+    m_sink = TwPostingEventSink::Advise(m_dispatch.Get(), events, receiver, std::move(posts));
+    return static_cast<bool>(m_sink);
 }
 
 void TwControlHost::resizeEvent(QResizeEvent* event)

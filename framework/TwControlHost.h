@@ -6,6 +6,7 @@
 // answers its default. The hosts of the program's controls derive from it
 // and name the members they use.
 
+#include "framework/TwPostingEventSink.h"
 #include "platform/ComInterfaces.h"
 #include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
@@ -15,6 +16,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 struct IVkControlWindow;
 
@@ -27,9 +29,13 @@ public:
 
     bool HasControl() const { return static_cast<bool>(m_dispatch); }
     IDispatch* Dispatch() const { return m_dispatch.Get(); }
-    // Ends the control's background work and closes its window; later calls
-    // answer their defaults.
+    // Ends the control's background work and closes its window, its events
+    // no longer posted; later calls answer their defaults.
     void DestroyControl();
+    // Posts the control's `events` to receiver, a message per event from
+    // whichever thread raises it, until the control is destroyed; false
+    // without a control or when it has no such events.
+    bool PostEventsTo(QObject* receiver, REFIID events, std::vector<TwPostingEventSink::Post> posts);
 
 protected:
     TwControlHost(const QString& objectName, QWidget* parent);
@@ -54,5 +60,6 @@ protected:
 private:
     ComPtr<IDispatch> m_dispatch;
     ComPtr<IVkControlWindow> m_window;
+    ComPtr<TwPostingEventSink> m_sink;
     QPointer<QWidget> m_controlWindow;
 };

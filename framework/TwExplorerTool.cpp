@@ -2,7 +2,6 @@
 
 #include "controls/IExplorerCtrl.h"
 #include "framework/CExplorerCtrl.h"
-#include "framework/TwPostingEventSink.h"
 #include "framework/TwSettings.h"
 #include "framework/TwStrings.h"
 #include "framework/TwWorkArea.h"
@@ -28,8 +27,6 @@ TwExplorerTool::TwExplorerTool(QWidget* owner) : m_owner(owner)
 TwExplorerTool::~TwExplorerTool()
 {
     Destroy();
-    if (m_sink)
-        m_sink->Unadvise(nullptr);
 }
 
 bool TwExplorerTool::PrepareCreate()
@@ -47,7 +44,7 @@ bool TwExplorerTool::PrepareCreate()
         m_control = control;
         PlaceControl();
         control->show();
-        Advise();
+        control->PostEventsTo(this, DIID__IExplorerCtrlEvents, {{DISPID_EX_ONLOGIN, "OnLogin", UWM_EXPLORER_LOGIN}});
     } else {
         // The window stays an empty frame.
         delete control;
@@ -181,7 +178,6 @@ void TwExplorerTool::Destroy()
 {
     if (!m_window)
         return;
-    Unadvise();
     if (m_control)
         m_control->DestroyControl();
     // A logon notice still on its way finds no one.
@@ -198,19 +194,6 @@ TwHost::CExplorerCtrl* TwExplorerTool::Control() const
 LONG TwExplorerTool::WindowHandle() const
 {
     return m_window ? static_cast<LONG>(m_window->winId()) : 0;
-}
-
-void TwExplorerTool::Advise()
-{
-    m_sink = TwPostingEventSink::Advise(m_control->GetIUnknown().Get(), DIID__IExplorerCtrlEvents, this,
-                                        {{DISPID_EX_ONLOGIN, "OnLogin", UWM_EXPLORER_LOGIN}});
-}
-
-void TwExplorerTool::Unadvise()
-{
-    if (m_sink)
-        m_sink->Unadvise(m_control ? m_control->GetIUnknown().Get() : nullptr);
-    m_sink = nullptr;
 }
 
 bool TwExplorerTool::event(QEvent* event)

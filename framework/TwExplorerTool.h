@@ -8,7 +8,6 @@
 // UWM_EXPLORER_LOGIN posted by its sink.
 
 #include "framework/TwExplorerConnection.h"
-#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 #include <QObject>
@@ -19,7 +18,6 @@
 // after a log-off.
 constexpr UINT UWM_EXPLORER_LOGIN = 1824;
 
-class TwPostingEventSink;
 class QWidget;
 class TwSettings;
 namespace TwHost {
@@ -80,14 +78,11 @@ private:
     void ShowAndLogon();
     // The control's logon has moved on: the caption follows.
     void OnLogin();
-    void Advise();
-    void Unadvise();
     void PlaceControl();
 
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_window;
     QPointer<TwHost::CExplorerCtrl> m_control;
-    ComPtr<TwPostingEventSink> m_sink;
     TwExplorerConnection m_saved;
     bool m_shown = false;
     QRect m_rect;
