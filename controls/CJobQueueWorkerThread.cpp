@@ -438,11 +438,16 @@ void CJobQueueWorker::RunJob(std::string connect, CJobListData job, std::shared_
         std::lock_guard guard(m_runLock);
         entry->session = session.get();
     }
-    if (session->Connect()) {
+    // A run that cannot start says why, rather than nothing at all.
+    if (!session->Connect()) {
+        Report(session->Error(), IDB_TW_DONE, true);
+    } else {
         auto cursor = session->Cursor();
         const std::string block = Texts().Format(IDS_JW_SQL_RUN, static_cast<long>(job.m_jobNumber));
         std::unique_ptr<QueryData> data(cursor.Sql(block.c_str()));
-        if (data) {
+        if (!data) {
+            Report(cursor.Error(), IDB_TW_DONE, true);
+        } else {
             CJobListData running = job;
             running.m_running = 1;
             Post(JLM_JOBUPDATE, JLM_ALL_COLUMNS, std::make_unique<CJobUpdateRecord>(running));

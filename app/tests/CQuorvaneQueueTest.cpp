@@ -565,7 +565,7 @@ TEST_F(QueueWindows, StopSafelyEndsARunAndPutsTheJobBack)
     modal.AnswerMessage(IDYES);
     ASSERT_TRUE(app->Router().Execute(32778)); // run
     const std::string running = "select count(*) from dba_jobs_running where job = " + std::to_string(job);
-    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, running) == "COUNT(*)\n1\n"; }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, running) == "COUNT(*)\n1\n"; }, 60000)) << Status(doc).toStdString();
 
     SelectJobs(doc, {job});
     ASSERT_TRUE(Enabled(32792));
@@ -740,7 +740,8 @@ TEST_F(QueueWindows, RunHistoryMarksTheListAlertsAndShowsOnTheHistoryPage)
     modal.AnswerMessage(IDYES);
     ASSERT_TRUE(app->Router().Execute(32778));
     const std::string failures = "select failures from user_jobs where job = " + std::to_string(failing);
-    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, failures) == "FAILURES\n1\n"; }, 30000)) << Sql(scott, failures);
+    ASSERT_TRUE(WaitUntil([&] { return Sql(scott, failures) == "FAILURES\n1\n"; }, 30000))
+        << Sql(scott, failures) << Status(doc).toStdString();
     ASSERT_TRUE(app->Router().Execute(133)); // F5
     ASSERT_TRUE(WaitUntil([&] { return row(1).data(kChangeRole).toUInt() & kRan; }, 30000));
     ASSERT_TRUE(WaitUntil([&] { return row(failing).data(kChangeRole).toUInt() & kFailed; }));

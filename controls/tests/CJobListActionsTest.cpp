@@ -455,3 +455,20 @@ TEST_F(JobListActionsOnDemo, DragCarriesTheSelectedJobsOfAConnectedQueue)
 }
 
 } // namespace
+
+namespace {
+
+// A run whose own logon fails says why on the status bar.
+TEST_F(JobListActionsOnDemo, RunThatCannotLogOnSaysWhy)
+{
+    const LONG job = list().Model().Job(0).m_jobNumber;
+    std::string output;
+    ASSERT_EQ(qvtest::Oradmin("shutdown DEMO", &output), 0) << output;
+    list().SelectJobs({job});
+    modal.AnswerMessage(IDYES);
+    list().OnCommand(ID_JL_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return statusText().startsWith("ORA-01034"); })) << statusText().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return list().Worker().RunningJobs() == 0; }));
+}
+
+} // namespace
