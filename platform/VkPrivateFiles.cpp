@@ -1,6 +1,8 @@
 #include "platform/VkPrivateFiles.h"
 
+#include <atomic>
 #include <cerrno>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,11 +41,30 @@ int VkOpenPrivate(const char* path, int flags)
 
 bool VkTouchPrivate(const std::filesystem::path& file)
 {
-    const int fd = VkOpenPrivate(file.c_str(), O_RDWR | O_CREAT);
+    // POSIX record locks belong to the process, and closing any descriptor
+    // of a file drops them all: opening a database file that SQLite holds in
+    // this process and closing it again would silently unlock it for every
+    // other process. So an existing file is never opened, and a new one is
+    // made under another name and linked into place.
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    static std::atomic<unsigned> serial{0};
+    const std::string aside = file.string() + ".new" + std::to_string(::getpid()) + "." + std::to_string(++serial);
+    const int fd = VkOpenPrivate(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL);
     if (fd < 0)
         return false;
     ::close(fd);
-    return true;
+    int rc = ::link(aside.c_str(), file.c_str());
+    const int linkError = errno;
+    ::unlink(aside.c_str());
+    if (rc != 0 && linkError != EEXIST) {
+        // A file system without hard links: create in place.
+        const int direct = VkOpenPrivate(file.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+        if (direct >= 0)
+            ::close(direct);
+    }
+    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool VkMakePrivate(const std::filesystem::path& file)

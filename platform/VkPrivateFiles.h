@@ -12,7 +12,8 @@ int VkOpenPrivate(const char* path, int flags);
 
 // Creates a file that does not exist yet, empty and 0600, so that a library
 // that creates files its own way (SQLite, streams) finds it there. True when
-// the file exists afterwards.
+// the file exists afterwards. An existing file is left unopened, so that
+// the locks SQLite holds on it in this process stay in force.
 bool VkTouchPrivate(const std::filesystem::path& file);
 
 // Sets 0600 on a file just written by a stream; false when that failed.

@@ -11,17 +11,19 @@
 namespace {
 
 // Why a path cannot be opened for writing; empty when it can. A missing
-// file is tried for creation and removed again.
+// file is tried for creation and removed again. An existing one is only
+// asked about: opening and closing a hive SQLite holds in this process would
+// drop the process's locks on it.
 std::string WriteProblem(const std::filesystem::path& path)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0)
-            ::unlink(path.c_str());
-    }
+    if (::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0)
+        return {};
+    if (errno != ENOENT)
+        return std::strerror(errno);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return std::strerror(errno);
+    ::unlink(path.c_str());
     ::close(fd);
     return {};
 }

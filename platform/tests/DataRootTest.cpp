@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/VkPrivateFiles.h"
+#include "platform/tests/LockProbe.h"
 #include "testsupport/TestRoot.h"
 
 #include <cstdlib>
@@ -123,6 +124,29 @@ TEST(DataRoot, AnExistingFileKeepsItsModeAndTheDefaultRootIsClosed)
     EXPECT_EQ(ModeOf(root.path() / ".local/share/quorvane"), 0700u);
     setenv("HOME", savedHome.c_str(), 1);
     setenv("QUORVANE_ROOT", saved.c_str(), 1);
+}
+
+// A file SQLite has open and locked in this process: touching it must not
+// release the process's record locks (any close of the file would), or
+// another process could take the database's exclusive lock and delete its
+// write-ahead log under the connections still using it.
+TEST(DataRoot, TouchingAnOpenFileKeepsItsLocks)
+{
+    qvtest::TempRoot root;
+    const std::filesystem::path held = root.path() / "held.db";
+    ASSERT_TRUE(VkTouchPrivate(held));
+    EXPECT_EQ(ModeOf(held), 0600u);
+    {
+        qvtest::HeldReadLock lock(held);
+        ASSERT_TRUE(lock.Locked());
+        ASSERT_TRUE(VkTouchPrivate(held));
+        EXPECT_TRUE(lock.SeenByAnotherProcess()) << "the touch released the lock";
+    }
+    // Nothing is left beside the file.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(root.path()))
+        entries += entry.path().filename().string().rfind("held.db", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(entries, 1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "platform/Registry.h"
 #include "platform/VkRegHealth.h"
+#include "platform/tests/LockProbe.h"
 #include "testsupport/TestRoot.h"
 
 #include <fstream>
@@ -33,6 +34,20 @@ TEST_F(RegHealth, AHealthyRegistryHasNoProblems)
     VkRegProblem problem;
     EXPECT_FALSE(VkCheckRegistryHive(HKEY_CLASSES_ROOT, &problem));
     EXPECT_EQ(VkRegErrorText(ERROR_BADDB, HKEY_CURRENT_USER), "error 1009");
+}
+
+// The check runs while the hive is open in this process; it must not drop
+// the process's locks on it (closing any descriptor of the file would).
+TEST_F(RegHealth, CheckingAnOpenHiveKeepsItsLocks)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Held", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    qvtest::HeldReadLock lock(Hive("HKEY_CURRENT_USER.hive"));
+    ASSERT_TRUE(lock.Locked());
+    VkRegProblem problem;
+    EXPECT_FALSE(VkCheckRegistryHive(HKEY_CURRENT_USER, &problem)) << problem.path;
+    EXPECT_TRUE(lock.SeenByAnotherProcess()) << "the check released the lock";
 }
 
 TEST_F(RegHealth, ADamagedHiveIsNamedAndSetAsideWithoutOverwriting)
