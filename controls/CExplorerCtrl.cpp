@@ -34,16 +34,7 @@ VARIANT_BOOL Bool(bool value)
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-const VkRegistryEntry s_controlKeys[] = {
-    {"Programmable"},
-    {"Control"},
-    {"Insertable"},
-    {"MiscStatus", nullptr, "0"},
-    {"MiscStatus\\1", nullptr, "131473"},
-    {"ToolboxBitmap32", nullptr, "%MODULE%, 105"},
-    {"TypeLib", nullptr, "{495D9791-1923-4D57-A2EC-89FFA4FD8AA3}"},
-    {"Version", nullptr, "1.0"},
-};
+constexpr auto s_controlKeys = VkControlClassKeys("%MODULE%, 105", "{495D9791-1923-4D57-A2EC-89FFA4FD8AA3}");
 
 } // namespace
 

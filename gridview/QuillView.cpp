@@ -18,16 +18,7 @@ VARIANT_BOOL Bool(bool value)
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-const VkRegistryEntry s_controlKeys[] = {
-    {"Programmable"},
-    {"Control"},
-    {"Insertable"},
-    {"MiscStatus", nullptr, "0"},
-    {"MiscStatus\\1", nullptr, "131473"},
-    {"ToolboxBitmap32", nullptr, "%MODULE%, 102"},
-    {"TypeLib", nullptr, TWQLVW_LIBID},
-    {"Version", nullptr, "1.0"},
-};
+constexpr auto s_controlKeys = VkControlClassKeys("%MODULE%, 102", TWQLVW_LIBID);
 
 enum LogonPart { PartHost, PartUser, PartPassword };
 

@@ -28,6 +28,7 @@
 
 #include <dlfcn.h>
 
+#include <array>
 #include <span>
 
 // One value under a registration key. key is relative to the class's key
@@ -40,6 +41,20 @@ struct VkRegistryEntry {
 };
 
 using VkCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** object);
+
+// The keys of an insertable control's class: what it is, its status bits,
+// its tool-box picture (a resource of its module) and its type library.
+constexpr std::array<VkRegistryEntry, 8> VkControlClassKeys(const char* toolboxBitmap, const char* typeLib)
+{
+    return {{{"Programmable"},
+             {"Control"},
+             {"Insertable"},
+             {"MiscStatus", nullptr, "0"},
+             {"MiscStatus\\1", nullptr, "131473"},
+             {"ToolboxBitmap32", nullptr, toolboxBitmap},
+             {"TypeLib", nullptr, typeLib},
+             {"Version", nullptr, "1.0"}}};
+}
 
 struct VkClassEntry {
     CLSID clsid;

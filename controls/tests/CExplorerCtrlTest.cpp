@@ -7,6 +7,7 @@
 #include "generic/VkModalScript.h"
 #include "controls/CExplorerReal.h"
 #include "controls/COracleExplorerTree.h"
+#include "controls/ISchedulerCtrl.h"
 #include "platform/ComPtr.h"
 #include "platform/VkVariant.h"
 #include "testsupport/DemoDatabases.h"
@@ -19,6 +20,7 @@
 #include <QEventLoop>
 
 #include <atomic>
+#include <map>
 
 namespace {
 
@@ -243,6 +245,14 @@ TEST(ExplorerCtrlClass, RegistersAsTheExplorerControl)
     EXPECT_STREQ(entry.progId, "QVCtrl.ExplorerCtrl");
     EXPECT_EQ(entry.version, 1);
     EXPECT_STREQ(entry.threadingModel, "Apartment");
+    // An insertable control with its own picture in the shared type library.
+    std::map<std::string, std::string> keys;
+    for (const VkRegistryEntry& key : entry.extraKeys)
+        keys[key.key] = key.value ? key.value : "";
+    EXPECT_EQ(keys.count("Insertable"), 1u);
+    EXPECT_EQ(keys["ToolboxBitmap32"], "%MODULE%, 105");
+    EXPECT_EQ(keys["TypeLib"], QVCTRL_LIBID);
+    EXPECT_EQ(keys["MiscStatus\\1"], "131473");
     ComPtr<IUnknown> object;
     ASSERT_EQ(entry.create(nullptr, IID_IUnknown, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
     ComPtr<IExplorerCtrl> control;
