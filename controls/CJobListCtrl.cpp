@@ -3,7 +3,7 @@
 #include "controls/CJobAlertNotifier.h"
 #include "controls/CJobListActions.h"
 #include "controls/CJobListStatusCtrl.h"
-#include "controls/CJobSaveStatement.h"
+#include "controls/CJobSaveRule.h"
 #include "controls/QVCtrlStrings.h"
 #include "generic/VkModalService.h"
 #include "platform/Archive.h"
@@ -197,14 +197,11 @@ void CJobListCtrl::ShowStatus(const std::string& text, bool busy)
 bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply)
 {
     QPointer<CJobListCtrl> list(this);
-    TwReplyCallback done = [list, broken = job.m_broken, reply = std::move(reply)](TwRequestOutcome& outcome) {
-        // A job saved as broken is broken once it exists.
-        if (list && broken && !outcome.failed && outcome.number > 0) {
-            CJobListData saved;
-            saved.m_jobNumber = static_cast<LONG>(outcome.number);
-            saved.m_broken = false;
+    auto breakSaved = [list](const CJobListData& saved) {
+        if (list)
             list->Worker().PostRequest(ReqToggleBroken, nullptr, &saved);
-        }
+    };
+    TwReplyCallback done = [list, reply = std::move(reply)](TwRequestOutcome& outcome) {
         // A job submitted anew is not in the list yet: the list reads it
         // (re-reading one job only updates rows the list has).
         if (list && !outcome.failed && outcome.number > 0 && list->FindRow(static_cast<LONG>(outcome.number)) < 0)
@@ -212,10 +209,8 @@ bool CJobListCtrl::SaveJob(const CJobListData& job, bool forceSubmit, QObject* c
         if (reply)
             reply(outcome);
     };
-    if (!forceSubmit && m_model.FindRow(job.m_jobNumber) >= 0)
-        return m_worker->Change(CJobSaveStatement::ChangeBlock(job), job, context, std::move(done));
-    return m_worker->Submit(CJobSaveStatement::SubmitBlock(job, m_worker->ServerMajorVersion()),
-                           CJobSaveStatement::SubmitSchema(job, m_worker->UserName()), context, std::move(done));
+    const bool known = !forceSubmit && m_model.FindRow(job.m_jobNumber) >= 0;
+    return CJobSaveRule::Save(*m_worker, job, known, context, breakSaved, std::move(done));
 }
 
 void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)

@@ -1,7 +1,7 @@
 #include "tools/qvjobs/QvJobsQueue.h"
 
 #include "controls/CJobQueueMessages.h"
-#include "controls/CJobSaveStatement.h"
+#include "controls/CJobSaveRule.h"
 #include "controls/QVCtrlStrings.h"
 
 #include <QCoreApplication>
@@ -124,25 +124,15 @@ bool QvJobsQueue::Request(LONG kind, const std::string& text, const CJobListData
 bool QvJobsQueue::Save(const CJobListData& job, bool forceSubmit, QObject* context, TwReplyCallback reply)
 {
     QPointer<QvJobsQueue> self(this);
-    // As the job list saves: a job saved as broken is broken once it exists.
-    TwReplyCallback done = [self, broken = job.m_broken, reply = std::move(reply)](TwRequestOutcome& outcome) {
-        if (self && broken && !outcome.failed && outcome.number > 0) {
-            CJobListData saved;
-            saved.m_jobNumber = static_cast<LONG>(outcome.number);
-            saved.m_broken = false;
-            std::string ignored;
+    auto breakSaved = [self](const CJobListData& saved) {
+        std::string ignored;
+        if (self)
             self->Request(ReqToggleBroken, std::string(), saved, ignored);
-        }
-        if (reply)
-            reply(outcome);
     };
     bool known = false;
     if (!forceSubmit) {
         for (const CJobListData& shown : m_lastList)
             known = known || shown.m_jobNumber == job.m_jobNumber;
     }
-    if (known)
-        return m_worker->Change(CJobSaveStatement::ChangeBlock(job), job, context, std::move(done));
-    return m_worker->Submit(CJobSaveStatement::SubmitBlock(job, m_worker->ServerMajorVersion()),
-                            CJobSaveStatement::SubmitSchema(job, m_worker->UserName()), context, std::move(done));
+    return CJobSaveRule::Save(*m_worker, job, known, context, breakSaved, std::move(reply));
 }
