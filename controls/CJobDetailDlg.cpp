@@ -59,7 +59,13 @@ CJobDetailDlg::CJobDetailDlg(CJobDetailQueue& queue, const CJobListData* job, QW
         m_notOwner = CJobDetailText::NotOwner(*m_job, user);
         m_history = new CJobDetail_HistoryTab(m_tabs);
         m_tabs->addTab(m_history, QVCtrlString(IDS_JH_TAB));
-        m_history->Load(CJobHistoryStore::QueueKey(host, user), m_job->m_jobNumber);
+        const std::string queueKey = CJobHistoryStore::QueueKey(host, user);
+        const LONG jobNumber = m_job->m_jobNumber;
+        m_history->Load(queueKey, jobNumber);
+        // Runs the queue observes while the dialog is open show up too.
+        m_queue.WhenRefreshed(m_history, [history = m_history, queueKey, jobNumber] {
+            history->Load(queueKey, jobNumber);
+        });
     } else {
         setWindowTitle(QVCtrlString(IDS_JD_TITLE_CREATE));
         m_createNew->hide();

@@ -43,3 +43,8 @@ bool CJobListDetailQueue::SaveJob(const CJobListData& job, QObject* context, TwR
 {
     return m_list.SaveJob(job, false, context, std::move(reply));
 }
+
+void CJobListDetailQueue::WhenRefreshed(QObject* context, std::function<void()> handler)
+{
+    QObject::connect(&m_list, &CJobListCtrl::listInstalled, context, std::move(handler));
+}

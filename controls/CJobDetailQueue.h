@@ -7,6 +7,7 @@
 #include "controls/CJobListData.h"
 #include "framework/TwWorkerRequest.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ public:
     // Saves the job (changed when its number is in the queue, else submitted);
     // the outcome's number is the job's number.
     virtual bool SaveJob(const CJobListData& job, QObject* context, TwReplyCallback reply) = 0;
+    // Calls handler on context's thread after each refresh of the queue,
+    // while context lives. A queue that does not refresh never calls it.
+    virtual void WhenRefreshed(QObject* context, std::function<void()> handler)
+    {
+        (void)context;
+        (void)handler;
+    }
 };
 
 // The queue of a job list control.
@@ -45,6 +53,7 @@ public:
     bool TestSql(const std::string& statement, QObject* context, TwReplyCallback reply) override;
     bool Evaluate(const std::string& query, QObject* context, TwReplyCallback reply) override;
     bool SaveJob(const CJobListData& job, QObject* context, TwReplyCallback reply) override;
+    void WhenRefreshed(QObject* context, std::function<void()> handler) override;
 
 private:
     CJobListCtrl& m_list;

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QThreadPool>
 #include <QVBoxLayout>
@@ -74,6 +75,8 @@ void CJobDetail_HistoryTab::ShowProblem(const std::string& problem)
 void CJobDetail_HistoryTab::ShowObservations(const std::vector<CJobObservation>& observations)
 {
     const std::vector<CJobRun> runs = CJobRunHistory::DeriveRuns(observations);
+    // A reload after a refresh keeps where the reader was.
+    const int scrolled = m_table->verticalScrollBar()->value();
     m_table->setRowCount(static_cast<int>(runs.size()));
     // Newest first: the run one looks for is usually the last.
     for (size_t i = 0; i < runs.size(); ++i) {
@@ -86,6 +89,7 @@ void CJobDetail_HistoryTab::ShowObservations(const std::vector<CJobObservation>&
             m_table->setItem(static_cast<int>(i), column, item);
         }
     }
+    m_table->verticalScrollBar()->setValue(scrolled);
     m_chart->SetRuns(runs);
     m_status->setText(runs.empty() ? QVCtrlString(IDS_JH_EMPTY)
                                    : QString::fromStdString(
@@ -96,7 +100,9 @@ void CJobDetail_HistoryTab::Load(const std::string& queueKey, LONG job, const st
 {
     const unsigned id = ++m_loadId;
     m_loading = true;
-    m_status->setText(QVCtrlString(IDS_JH_LOADING));
+    // A reload after a refresh keeps what is shown until the new answer.
+    if (!m_shown)
+        m_status->setText(QVCtrlString(IDS_JH_LOADING));
     struct Result {
         std::vector<CJobObservation> rows;
         std::string problem;
@@ -108,6 +114,7 @@ void CJobDetail_HistoryTab::Load(const std::string& queueKey, LONG job, const st
         if (!tab || tab->m_loadId != id)
             return;
         tab->m_loading = false;
+        tab->m_shown = true;
         tab->ShowObservations(result->rows);
         if (!result->problem.empty())
             tab->ShowProblem(result->problem);

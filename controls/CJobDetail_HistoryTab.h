@@ -43,6 +43,7 @@ private:
     void ShowProblem(const std::string& problem);
 
     bool m_loading = false;
+    bool m_shown = false;
     unsigned m_loadId = 0;
     QLabel* m_status;
     QTableWidget* m_table;

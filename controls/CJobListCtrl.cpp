@@ -243,6 +243,7 @@ void CJobListCtrl::InstallList(std::unique_ptr<CJobNewListRecord> list)
     --installing;
     RaiseAlerts(list->m_changes);
     TellHistoryProblem(list->m_historyProblem);
+    emit listInstalled();
 }
 
 void CJobListCtrl::RaiseAlerts(const std::map<LONG, unsigned>& changes)

@@ -122,6 +122,8 @@ signals:
     // A command for the parts of the control beyond the list (job detail,
     // actions, export and import, connection and properties dialogs).
     void commandRequested(UINT command);
+    // A refresh's list is shown (its history observations are written by then).
+    void listInstalled();
 
 protected:
     bool event(QEvent* event) override;

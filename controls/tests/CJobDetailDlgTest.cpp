@@ -5,6 +5,8 @@
 #include "controls/CJobDetailDlg.h"
 #include "controls/CJobDetailQueue.h"
 #include "controls/CJobDetail_CredTab.h"
+#include "controls/CJobDetail_HistoryTab.h"
+#include "controls/CJobHistoryStore.h"
 #include "controls/CJobDetail_SQLTab.h"
 #include "controls/CJobDetail_ScheduleTab.h"
 #include "controls/CJobDetail_WhatTab.h"
@@ -15,6 +17,7 @@
 #include "generic/VkModalScript.h"
 #include "testsupport/DemoDatabases.h"
 #include "testsupport/TestRoot.h"
+#include "testsupport/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -28,10 +31,13 @@
 #include <QDateEdit>
 #include <QScreen>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include <deque>
 
@@ -66,6 +72,17 @@ public:
     {
         sent.push_back({"save", std::string(), job, std::move(reply)});
         return true;
+    }
+    void WhenRefreshed(QObject* context, std::function<void()> handler) override
+    {
+        refreshed.push_back({QPointer<QObject>(context), std::move(handler)});
+    }
+    // What a refresh of the queue calls.
+    void Refreshed()
+    {
+        for (auto& [context, handler] : refreshed)
+            if (context)
+                handler();
     }
 
     // Answers the oldest open request.
@@ -115,6 +132,7 @@ public:
     std::string user = "SCOTT";
     long version = 10;
     std::deque<Sent> sent;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> refreshed;
     VkOracle::OCISession session;
     std::vector<Sent> done;
 };
@@ -264,6 +282,43 @@ TEST_F(JobDetailDlg, ModifyModeLoadsTheJobAndAnotherUsersJobCanOnlyBeSavedAsNew)
     EXPECT_FALSE(dlg->defaultButton()->isEnabled());
     dlg->SaveDefault();
     EXPECT_TRUE(queue.sent.empty());
+}
+
+// The History page follows the queue's refreshes while the dialog is open,
+// without "Reading..." in between.
+TEST_F(JobDetailDlg, TheHistoryPageFollowsTheQueuesRefreshes)
+{
+    const std::string key = CJobHistoryStore::QueueKey("DEMO", "SCOTT");
+    auto observe = [&](DATE last, LONG total) {
+        CJobHistoryStore store;
+        ASSERT_TRUE(store.Open(CJobHistoryStore::DefaultPath()));
+        CJobObservation o;
+        o.job = 41;
+        o.observed = last + 0.01;
+        o.lastDate = last;
+        o.totalTime = total;
+        ASSERT_TRUE(store.Record(key, {o}));
+    };
+    observe(46000.0, 0);
+    observe(46001.0, 5);
+    const CJobListData own = Existing();
+    auto dlg = Open(&own);
+    CJobDetail_HistoryTab* history = dlg->historyTab();
+    ASSERT_NE(history, nullptr);
+    ASSERT_TRUE(qvtest::WaitUntil([&] { return !history->Loading(); }));
+    EXPECT_EQ(history->table()->rowCount(), 1);
+
+    observe(46002.0, 12);
+    queue.Refreshed();
+    EXPECT_TRUE(history->Loading());
+    EXPECT_EQ(history->status()->text(), "Runs observed: 1") << "kept while reading again";
+    ASSERT_TRUE(qvtest::WaitUntil([&] { return !history->Loading(); }));
+    ASSERT_EQ(history->table()->rowCount(), 2);
+    EXPECT_EQ(history->table()->item(0, 1)->text(), "7 s"); // newest first
+
+    // A closed dialog is not called any more.
+    dlg.reset();
+    queue.Refreshed();
 }
 
 TEST_F(JobDetailDlg, VersionSevenOffersOnlyTheParseSetting)

@@ -2,6 +2,7 @@
 // selection, menu, keys and commands, and a real queue on the demo database.
 
 #include "controls/CJobAlertNotifier.h"
+#include "controls/CJobDetailQueue.h"
 #include "controls/CJobListCtrl.h"
 #include "controls/CJobRunHistory.h"
 #include "controls/CJobListStatusCtrl.h"
@@ -467,6 +468,26 @@ TEST_F(JobListOnDemo, IdleQueueRefreshesItselfAndKeepsTheSelection)
     EXPECT_EQ(list().Model().rowCount(), 9);
     EXPECT_EQ(list().SelectedJobNumbers(), (std::vector<LONG>{selected}));
     list().Worker().SetRefreshInterval(CJobQueueWorker::kNeverRefresh);
+}
+
+// What an open job dialog hears: every refresh, after the list is shown.
+TEST_F(JobListOnDemo, TheDialogsQueueHearsEachRefresh)
+{
+    ConnectAndWaitForList("scott", "tiger", 9);
+    CJobListDetailQueue queue(list());
+    int heard = 0;
+    auto context = std::make_unique<QObject>();
+    queue.WhenRefreshed(context.get(), [&] {
+        EXPECT_EQ(list().Model().rowCount(), 9);
+        ++heard;
+    });
+    list().RequestRefresh();
+    ASSERT_TRUE(WaitUntil([&] { return heard == 1; }));
+    context.reset();
+    list().RequestRefresh();
+    QSignalSpy installed(&list(), &CJobListCtrl::listInstalled);
+    ASSERT_TRUE(WaitUntil([&] { return installed.count() == 1; }));
+    EXPECT_EQ(heard, 1) << "not after its context is gone";
 }
 
 TEST_F(JobListOnDemo, ClosingWhileTheWorkerIsBusyAsksWhetherToKeepWaiting)
