@@ -691,8 +691,10 @@ OraResult OraSessionCore::BeginWrite(LockWait how)
     if (!sqlite3_get_autocommit(m_db)) {
         if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
             return OraResult{};
-        // Open without a write anywhere (a rollback a break interrupted):
-        // nothing to keep, and its old snapshot could neither wait nor write.
+        // Work written elsewhere (the instance file) goes on as it is; a
+        // transaction open without any write (left by a rollback a break
+        // interrupted) has nothing to keep, and its old snapshot could
+        // neither wait for the lock nor write: it starts afresh.
         if (sqlite3_txn_state(m_db, nullptr) == SQLITE_TXN_WRITE)
             return OraResult{};
         Rollback();
