@@ -78,7 +78,12 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
         OraResult committed = m_core.Commit();
         if (!committed.Ok())
             return committed;
-        OraResult begun = m_core.BeginWrite();
+        // Killing a session must not wait for that session's transaction;
+        // other DDL waits only a moment for one and then fails with ORA-00054.
+        const bool kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
+        OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief);
+        if (kill && !SqliteExec(db, "BEGIN"))
+            begun = m_core.MapError(sqlite3_errcode(db), false);
         if (!begun.Ok())
             return begun;
     }
@@ -108,6 +113,13 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
             OraObjectRef ref = m_catalog.Resolve(st.target);
             if (!ref.found || !m_catalog.CanSee(ref))
                 Fail(942);
+            // Held until the transaction ends; the wait can be broken.
+            m_core.SetRunning(true);
+            OraResult locked = m_core.BeginWrite(st.nowait ? OraSessionCore::LockWait::NoWait
+                                                           : OraSessionCore::LockWait::Wait);
+            m_core.SetRunning(false);
+            if (!locked.Ok())
+                return locked;
             break;
         }
         default:

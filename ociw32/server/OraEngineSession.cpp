@@ -149,6 +149,8 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
     switch (st->kind) {
     case SqlStmtKind::Select:
         plan.kind = OraStatementKind::Query;
+        plan.forUpdate = st->select->forUpdate;
+        plan.nowait = st->select->nowait;
         ok = compiler.CompileQuery(*st->select, &compiled, &compileError);
         break;
     case SqlStmtKind::Insert:

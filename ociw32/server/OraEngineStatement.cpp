@@ -176,16 +176,18 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     if (!bound.Ok())
         return bound;
     sqlite3* db = m_core->Db();
-    const bool writes = m_plan.kind != OraStatementKind::Query || m_plan.usesSequences;
+    const bool writes = m_plan.kind != OraStatementKind::Query || m_plan.usesSequences || m_plan.forUpdate;
     if (writes) {
         const bool autocommit = sqlite3_get_autocommit(db) != 0;
         m_core->SetRunning(true); // waiting for the write lock can be broken
-        OraResult begun = m_core->BeginWrite();
+        OraResult begun = m_core->BeginWrite(m_plan.nowait ? OraSessionCore::LockWait::NoWait
+                                                           : OraSessionCore::LockWait::Wait);
         m_core->SetRunning(false);
         if (!begun.Ok())
             return begun;
-        // A query drawing sequence numbers keeps them without opening a transaction.
-        m_commitAtEnd = m_plan.kind == OraStatementKind::Query && autocommit;
+        // A query drawing sequence numbers keeps them without opening a
+        // transaction; FOR UPDATE opens one and keeps its locks until it ends.
+        m_commitAtEnd = m_plan.kind == OraStatementKind::Query && autocommit && !m_plan.forUpdate;
     }
     for (int id : m_plan.rownumCounters)
         m_core->m_rownum[id] = 0;

@@ -23,6 +23,8 @@ struct OraStatementPlan {
     std::vector<SqlType> types;
     std::vector<std::string> bindNames;
     bool usesSequences = false;
+    bool forUpdate = false;           // SELECT ... FOR UPDATE [NOWAIT] locks
+    bool nowait = false;
     std::vector<int> rownumCounters;
     std::vector<int> fragmentIds;     // ora_eval fragments the session holds for it
     char dml = 0;                     // 'I', 'U', 'D' for DML

@@ -264,6 +264,8 @@ OraSessionCore::~OraSessionCore()
     m_deadRuns = nullptr;
     sqlite3_finalize(m_generationStmt);
     m_generationStmt = nullptr;
+    sqlite3_close_v2(m_waitDb);
+    m_waitDb = nullptr;
     for (auto& [sql, stmt] : m_prepared)
         sqlite3_finalize(stmt);
     m_prepared.clear();
@@ -445,9 +447,11 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     if (sqlite3_open_v2(DatabaseFilePath(ref).c_str(), &core->m_db, flags, nullptr) != SQLITE_OK)
         return notAvailable();
     sqlite3* db = core->m_db;
-    // Waiting for another session's write lock ends after 10 s (ORA-00054)
-    // or as soon as the session is broken.
+    // Waiting for another session's write lock lasts until it is free or the
+    // session is broken; the logon's own housekeeping writes wait only briefly
+    // (logging on never waits for another session's transaction).
     sqlite3_busy_handler(db, &OraSessionCore::BusyWait, core.get());
+    core->m_lockWait = LockWait::Brief;
     SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
@@ -546,6 +550,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         SqliteExec(db, "ROLLBACK");
         return OraResult{1034, FormatOraError(1034), 0};
     }
+    core->m_lockWait = LockWait::Wait;
     *out = core;
     return OraResult{};
 }
@@ -681,18 +686,30 @@ void OraSessionCore::ReapDeadRuns()
         ClearDeadRuns(m_ref, dead);
 }
 
-OraResult OraSessionCore::BeginWrite()
+OraResult OraSessionCore::BeginWrite(LockWait how)
 {
-    if (!sqlite3_get_autocommit(m_db))
-        return OraResult{};
+    if (!sqlite3_get_autocommit(m_db)) {
+        if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
+            return OraResult{};
+        // Work written elsewhere (the instance file) goes on as it is; a
+        // transaction open without any write (left by a rollback a break
+        // interrupted) has nothing to keep, and its old snapshot could
+        // neither wait for the lock nor write: it starts afresh.
+        if (sqlite3_txn_state(m_db, nullptr) == SQLITE_TXN_WRITE)
+            return OraResult{};
+        Rollback();
+    }
     // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
     // the write lock of the database alone.
+    m_lockWait = how;
     int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(m_db, "UPDATE main.cat_db SET value = value WHERE 0", nullptr, nullptr, nullptr);
+    m_lockWait = LockWait::Wait;
+    MarkWaiting(false);
     if (rc != SQLITE_OK) {
         OraResult r = MapError(rc, false);
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        Rollback();
         return r;
     }
     return OraResult{};
@@ -713,7 +730,8 @@ OraResult OraSessionCore::Commit()
 
 OraResult OraSessionCore::Rollback()
 {
-    if (!sqlite3_get_autocommit(m_db))
+    // A break landing in the first attempt interrupts it; the second runs.
+    for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(m_db); ++attempt)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     return OraResult{};
 }
@@ -750,19 +768,74 @@ void OraSessionCore::SetInBlock(bool inBlock)
 
 void OraSessionCore::SetRunning(bool running)
 {
-    std::lock_guard<std::mutex> guard(m_breakLock);
-    m_running = running;
+    {
+        std::lock_guard<std::mutex> guard(m_breakLock);
+        m_running = running;
+        if (!running)
+            m_breakRequested = false;
+    }
     if (!running)
-        m_breakRequested = false;
+        MarkWaiting(false); // a wait met inside the statement is over
 }
+
+namespace {
+// A brief wait (DDL, logon housekeeping) gives up after 2 s.
+constexpr int kBriefWaitSteps = 200;
+} // namespace
 
 int OraSessionCore::BusyWait(void* self, int attempt)
 {
     auto* core = static_cast<OraSessionCore*>(self);
-    if (core->m_breakRequested || attempt >= 1000)
+    if (core->m_breakRequested || core->m_blockBreak || core->m_lockWait == LockWait::NoWait ||
+        (core->m_lockWait == LockWait::Brief && attempt >= kBriefWaitSteps))
         return 0;
+    if (attempt == 0)
+        core->MarkWaiting(true);
+    // A kill ends the wait as it ends a sleeping block.
+    if (attempt % 10 == 9 && core->KilledWhileWaiting()) {
+        core->m_killed = true;
+        return 0;
+    }
     ::usleep(10000);
     return 1;
+}
+
+sqlite3* OraSessionCore::WaitConnection()
+{
+    if (m_waitDb)
+        return m_waitDb;
+    if (sqlite3_open_v2(InstanceFilePath(m_ref).c_str(), &m_waitDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(m_waitDb);
+        m_waitDb = nullptr;
+        return nullptr;
+    }
+    // Only a display: never worth waiting for.
+    sqlite3_busy_timeout(m_waitDb, 100);
+    return m_waitDb;
+}
+
+void OraSessionCore::MarkWaiting(bool waiting)
+{
+    if (m_waitMarked == waiting)
+        return;
+    m_waitMarked = waiting;
+    sqlite3* db = WaitConnection();
+    if (!db)
+        return;
+    SqliteStmt u(db, "UPDATE cat_sessions SET status = ? WHERE sid = ?");
+    u.Bind(1, std::string(waiting ? "ACTIVE" : "INACTIVE")).Bind(2, static_cast<int64_t>(m_sid));
+    u.Run();
+}
+
+bool OraSessionCore::KilledWhileWaiting()
+{
+    sqlite3* db = WaitConnection();
+    if (!db)
+        return false;
+    SqliteStmt q(db, "SELECT killed FROM cat_sessions WHERE sid = ?");
+    q.Bind(1, static_cast<int64_t>(m_sid));
+    return q.Step() && q.Int(0) != 0;
 }
 
 OraResult OraSessionCore::Error(int code, std::initializer_list<std::string> args, int offset) const
@@ -833,8 +906,10 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
 {
     const std::string message = sqlite3_errmsg(m_db);
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && m_breakRequested))
+    if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && (m_breakRequested || m_blockBreak)))
         return Error(1013);
+    if (primary == SQLITE_BUSY && m_killed)
+        return Error(28);
     if (const int code = ParseOraErrorCode(message.c_str()))
         return OraResult{code, message, 0};
     if (primary == SQLITE_CONSTRAINT) {

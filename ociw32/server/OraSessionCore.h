@@ -66,9 +66,13 @@ public:
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
     bool KilledByOther();
+    // How long a session waits for the write lock another session holds:
+    // until it is free (or Break, ORA-01013), not at all (NOWAIT), or a
+    // moment, as DDL does (both then fail with ORA-00054).
+    enum class LockWait { Wait, NoWait, Brief };
     // Starts Oracle's implicit transaction before a change (write lock first,
     // so a later commit never meets a newer snapshot).
-    OraResult BeginWrite();
+    OraResult BeginWrite(LockWait how = LockWait::Wait);
     OraResult Commit();
     OraResult Rollback();
     // Ends the session: rolls back, unregisters, refuses further calls.
@@ -140,6 +144,15 @@ private:
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
     static int BusyWait(void* self, int attempt);
+    // Shows the wait in V$SESSION (STATUS 'ACTIVE') on a connection of its
+    // own, since the waiting one may not run anything meanwhile.
+    void MarkWaiting(bool waiting);
+    // Whether another session killed this one, asked on that connection.
+    bool KilledWhileWaiting();
+    sqlite3* WaitConnection();
+    sqlite3* m_waitDb = nullptr;
+    bool m_waitMarked = false;
+    LockWait m_lockWait = LockWait::Wait;
 
     // Clears the runs of sessions that are gone (their process died): the
     // job loses its THIS_DATE, counts a failure and is due again.

@@ -101,6 +101,7 @@ struct SqlSelect {
     std::vector<std::pair<std::string, std::shared_ptr<SqlSelect>>> setOps;
     std::vector<SqlOrderItem> orderBy;
     bool forUpdate = false;
+    bool nowait = false;               // FOR UPDATE NOWAIT
     int pos = 0;
 };
 using SqlSelectPtr = std::shared_ptr<SqlSelect>;
@@ -164,6 +165,7 @@ struct SqlStatement {
     std::vector<SqlColumnDef> columnDefs;
     std::vector<SqlConstraintDef> constraints;
     bool orReplace = false;
+    bool nowait = false;               // LOCK TABLE ... NOWAIT
     bool unique = false;               // CREATE UNIQUE INDEX
     bool isPublic = false;             // PUBLIC SYNONYM / DROP PUBLIC SYNONYM
     bool cascade = false;              // DROP USER ... CASCADE

@@ -605,7 +605,7 @@ SqlSelectPtr SqlParser::Query()
         first->forUpdate = true;
         if (AcceptWord("OF"))
             NameList();
-        AcceptWord("NOWAIT");
+        first->nowait = AcceptWord("NOWAIT");
     }
     return first;
 }
@@ -858,7 +858,7 @@ SqlStatementPtr SqlParser::ParseStatement(SqlParseError* error)
             while (Peek().kind == TokKind::Ident && !IsWord("MODE"))
                 Next();
             ExpectWord("MODE", 905);
-            AcceptWord("NOWAIT");
+            st->nowait = AcceptWord("NOWAIT");
         } else {
             throw Failure{900, first.pos};
         }
