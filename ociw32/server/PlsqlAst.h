@@ -102,6 +102,7 @@ struct PlsqlUnit {
     PlsqlBlock block;                         // anonymous block; a package's variables and initialisation
     std::vector<PlsqlSubprogram> subprograms; // stored unit or package members
     std::string label;                        // "" for an anonymous block, "SCOTT.P" for a stored unit
+    std::string package;                      // "SCOTT.K" for the body of package K: its members call each other unqualified
     // Expressions compiled on their first run, by (begin << 32 | end) of their span.
     mutable std::unordered_map<uint64_t, std::shared_ptr<PlsqlCompiledExpr>> compiled;
 };

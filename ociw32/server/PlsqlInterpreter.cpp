@@ -14,11 +14,6 @@
 namespace VkOracle {
 namespace {
 
-struct CompileFailure {
-    int pos;
-    std::string text;
-};
-
 char BaseOf(const std::string& type, int* maxLength)
 {
     *maxLength = 0;
@@ -109,10 +104,10 @@ void PlsqlInterpreter::CompileFailAt(size_t errorToken, size_t statementToken, c
 {
     const PlsqlUnit& u = *m_frames.back().unit;
     auto posOf = [&](size_t token) { return token < u.tokens.size() ? u.tokens[token].pos : 0; };
-    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken),
-                                                      sqlStatement ? "PL/SQL: SQL Statement ignored"
-                                                                   : "PL/SQL: Statement ignored");
-    throw CompileFailure{posOf(errorToken), msg};
+    const std::string ignored = sqlStatement ? "PL/SQL: SQL Statement ignored" : "PL/SQL: Statement ignored";
+    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken), ignored);
+    // USER_ERRORS lists the statement ignored before the error in it.
+    throw CompileFailure{posOf(errorToken), msg, {{posOf(statementToken), ignored}, {posOf(errorToken), text}}};
 }
 
 size_t PlsqlInterpreter::TokenNamed(size_t from, const std::string& name) const

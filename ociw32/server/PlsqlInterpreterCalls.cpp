@@ -216,8 +216,36 @@ std::shared_ptr<PlsqlUnit> PlsqlInterpreter::StoredUnit(const std::string& owner
     if (!PlsqlParser::ParseStored(q.Text(0), unit.get(), &error))
         Raise(6575, "ORA-06575: Package or function " + name + " is in an invalid state");
     unit->label = owner + "." + name;
+    if (type == "PACKAGE BODY")
+        unit->package = unit->label;
     m_units[key] = unit;
     return unit;
+}
+
+bool PlsqlInterpreter::IsInvalid(const std::string& owner, const std::string& name, const std::string& type) const
+{
+    SqliteStmt q(m_core->Db(), "SELECT 1 FROM cat_objects WHERE owner = ? AND object_name = ? AND object_type = ?"
+                               " AND status = 'INVALID'");
+    q.Bind(1, owner).Bind(2, name).Bind(3, type);
+    return q.Step();
+}
+
+bool PlsqlInterpreter::SiblingMember(const std::string& name, bool function, OraObjectRef* package) const
+{
+    const PlsqlUnit& body = *m_frames.back().unit;
+    const size_t dot = body.package.find('.');
+    if (dot == std::string::npos)
+        return false;
+    for (const PlsqlSubprogram& s : body.subprograms) {
+        if (s.name == name && s.isFunction == function) {
+            package->found = true;
+            package->owner = body.package.substr(0, dot);
+            package->name = body.package.substr(dot + 1);
+            package->type = "PACKAGE";
+            return true;
+        }
+    }
+    return false;
 }
 
 OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
@@ -227,6 +255,10 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
     OraCatalog& catalog = m_core->Catalog();
     OraObjectRef ref;
     std::string member;
+    // Inside a package body its own members come before the schema's units.
+    const bool sibling = name.size() == 1 && SiblingMember(name[0], wantResult, &ref);
+    if (sibling)
+        member = name[0];
     for (size_t n = name.size(); n > 0 && !ref.found; --n) {
         OraObjectRef r = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
         if (!r.found)
@@ -237,10 +269,35 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
             member = r.type == "PACKAGE" ? name.back() : r.name;
         }
     }
-    if (!ref.found || (ref.owner != catalog.User() && !catalog.HasObjectPriv(ref, "EXECUTE")))
+    if (!ref.found || (!sibling && ref.owner != catalog.User() && !catalog.HasObjectPriv(ref, "EXECUTE")))
         return OraValue{};
     *found = true;
-    std::shared_ptr<PlsqlUnit> unit = StoredUnit(ref.owner, ref.name, ref.type == "PACKAGE" ? "PACKAGE BODY" : ref.type);
+    const std::string unitType = ref.type == "PACKAGE" ? "PACKAGE BODY" : ref.type;
+    // A unit that did not compile cannot be called; a call to a package
+    // compiles against its header and fails only when it runs.
+    // Looked up once per unit and run: a deep recursion must not query the catalogue at every level.
+    if (OraStackLow(kPlsqlStackReserve))
+        Raise(6500, FormatOraError(6500));
+    const std::string key = ref.owner + "." + ref.name + "." + unitType;
+    bool invalid = false;
+    if (!m_validUnits.count(key)) {
+        invalid = IsInvalid(ref.owner, ref.name, unitType) && !Revalidate(ref.owner, ref.name, unitType);
+        if (!invalid)
+            m_validUnits.insert(key);
+    }
+    if (invalid && ref.type != "PACKAGE")
+        CompileFail(call.token, "PLS-00905: object " + ref.owner + "." + ref.name + " is invalid");
+    if (invalid && !Checking())
+        Raise(4063, "ORA-04063: package body \"" + ref.owner + "." + ref.name + "\" has errors\n" + FormatOraError(6508));
+    std::shared_ptr<PlsqlUnit> unit;
+    if (!(invalid && Checking()))
+        unit = StoredUnit(ref.owner, ref.name, unitType);
+    if (!unit && Checking() && ref.type == "PACKAGE") {
+        unit = HeaderUnit(ref.owner, ref.name);
+        // A header this interpreter cannot read still lets its members be called.
+        if (unit->subprograms.empty())
+            return OraValue{};
+    }
     if (!unit)
         Raise(4067, "ORA-04067: not executed, package body \"" + ref.owner + "." + ref.name + "\" does not exist");
     // Overloads: the member whose parameters take the arguments given.
@@ -349,6 +406,96 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         if (sub->params[p].mode != "IN")
             WriteBack(args[p], root.vars[sub->params[p].name].value, call.token);
     return result;
+}
+
+std::vector<PlsqlCompileError> PlsqlInterpreter::CheckStored(const PlsqlUnit& unit, const std::string& owner)
+{
+    std::vector<PlsqlCompileError> errors;
+    auto keep = [&](size_t token, auto&& check) {
+        try {
+            check();
+        } catch (const CompileFailure& f) {
+            errors.insert(errors.end(), f.entries.begin(), f.entries.end());
+        } catch (const PlsqlRaise& e) {
+            // What cannot be looked up (another unit that does not parse, say).
+            const int pos = token < unit.tokens.size() ? unit.tokens[token].pos : 0;
+            errors.push_back({pos, e.message.substr(0, e.message.find('\n'))});
+        } catch (const ReturnSignal&) {
+        } catch (const LoopExit&) {
+        }
+    };
+    // Names resolve in the owner's schema, as when the unit runs.
+    OraCatalog& catalog = m_core->Catalog();
+    const std::string schema = catalog.Schema();
+    catalog.SetSchema(owner);
+    PlsqlScope package;
+    if (!unit.package.empty()) {
+        const std::string name = unit.package.substr(unit.package.find('.') + 1);
+        std::shared_ptr<PlsqlUnit> header = HeaderUnit(owner, name);
+        m_frames.push_back(Frame{header.get(), 0, true, 0});
+        keep(0, [&] { Declare(header->block, &package); });
+        m_frames.pop_back();
+        errors.clear(); // the header's own errors are the header's
+        m_frames.push_back(Frame{&unit, 0, true, 0});
+        keep(0, [&] {
+            Declare(unit.block, &package);
+            RunList(unit.block.body, &package);
+        });
+        m_frames.pop_back();
+    }
+    for (const PlsqlSubprogram& sub : unit.subprograms) {
+        PlsqlScope root;
+        root.parent = &package;
+        for (const PlsqlParam& param : sub.params) {
+            PlsqlVar v;
+            v.base = BaseOfType(param.type);
+            v.constant = param.mode == "IN";
+            root.vars[param.name] = v;
+        }
+        if (sub.isFunction) {
+            PlsqlVar r;
+            r.base = BaseOfType(sub.returnType);
+            root.vars["%RESULT"] = r;
+        }
+        m_frames.push_back(Frame{&unit, sub.token, true, 0});
+        keep(sub.token, [&] { RunBlock(sub.block, &root); });
+        m_frames.pop_back();
+    }
+    catalog.SetSchema(schema);
+    return errors;
+}
+
+bool PlsqlInterpreter::Revalidate(const std::string& owner, const std::string& name, const std::string& type)
+{
+    const std::string key = owner + "." + name + "." + type;
+    if (m_revalidating.count(key))
+        return true; // units that call each other compile together
+    sqlite3* db = m_core->Db();
+    PlsqlUnit unit;
+    {
+        SqliteStmt q(db, "SELECT text FROM cat_source WHERE owner = ? AND name = ? AND type = ?");
+        q.Bind(1, owner).Bind(2, name).Bind(3, type);
+        PlsqlCompileError error;
+        if (!q.Step() || !PlsqlParser::ParseStored(q.Text(0), &unit, &error))
+            return false;
+    }
+    unit.label = owner + "." + name;
+    if (type == "PACKAGE BODY")
+        unit.package = unit.label;
+    m_revalidating.insert(key);
+    const bool compiles = CheckStored(unit, owner).empty();
+    m_revalidating.erase(key);
+    if (!compiles)
+        return false;
+    // Kept when the session can write now; otherwise it is compiled again next time.
+    SqliteStmt valid(db, "UPDATE cat_objects SET status = 'VALID' WHERE owner = ? AND object_name = ? AND object_type = ?");
+    valid.Bind(1, owner).Bind(2, name).Bind(3, type);
+    if (valid.Run()) {
+        SqliteStmt clear(db, "DELETE FROM cat_errors WHERE owner = ? AND name = ? AND type = ?");
+        clear.Bind(1, owner).Bind(2, name).Bind(3, type);
+        clear.Run();
+    }
+    return true;
 }
 
 } // namespace VkOracle
