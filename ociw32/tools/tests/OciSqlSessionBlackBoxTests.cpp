@@ -375,3 +375,24 @@ TEST_F(OcisqlSessionTest, AUnitWithCompilationErrorsIsAWarningThatShowErrorsExpl
     EXPECT_NE(out.find("\n3/8      PLS-00103: "), std::string::npos) << out;
     EXPECT_NE(out.find("Procedure created.\n\nNo errors.\n"), std::string::npos) << out;
 }
+
+// Errors found by name resolution are listed by SHOW ERRORS where they
+// point: the statement ignored, then the missing table itself; running
+// the unit is refused because it is invalid.
+TEST_F(OcisqlSessionTest, ShowErrorsListsNameResolutionErrorsAndTheUnitCannotRun)
+{
+    std::string out, err;
+    const std::string script = "CREATE OR REPLACE PROCEDURE COUNT_GONE IS\n  n NUMBER;\nBEGIN\n"
+                               "  SELECT COUNT(*) INTO n FROM gone_table;\nEND;\n/\n"
+                               "SHOW ERRORS\n"
+                               "EXEC COUNT_GONE\n"
+                               "EXIT\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_NE(out.find("Errors for PROCEDURE COUNT_GONE:\n\nLINE/COL ERROR\n"), std::string::npos) << out;
+    const size_t ignored = out.find("\n4/3      PL/SQL: SQL Statement ignored\n");
+    const size_t missing = out.find("\n4/31     PL/SQL: ORA-00942: table or view does not exist\n");
+    EXPECT_NE(ignored, std::string::npos) << out;
+    EXPECT_NE(missing, std::string::npos) << out;
+    EXPECT_LT(ignored, missing) << out;
+    EXPECT_NE((out + err).find("PLS-00905: object SCOTT.COUNT_GONE is invalid"), std::string::npos) << out << err;
+}
