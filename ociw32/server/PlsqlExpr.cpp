@@ -267,7 +267,7 @@ private:
             m_at += 2;
             return n;
         }
-        Expect(!(v && (v->record || v->cursor)));
+        Expect(!(v && (v->record || v->cursor || v->collection || v->typeDef)));
         if (v && !v->exception && !IsOp("(") && !IsOp(".")) {
             PlsqlExprPtr n = Node(Op::Var);
             n->name = w;

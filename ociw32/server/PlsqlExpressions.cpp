@@ -95,6 +95,18 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
         }
+        if (t[i].kind == TokKind::Ident && !qualified) {
+            // A table's element or method: t(i), t.COUNT, t.EXISTS(i) ...
+            OraValue value;
+            int truth = -1;
+            size_t last = i;
+            if (CollectionTerm(span, i, scope, &value, &truth, &last)) {
+                out += truth == 1 ? "(1=1)" : truth == 0 ? "(1=0)" : bind(value);
+                prevEnd = t[last].end;
+                i = last;
+                continue;
+            }
+        }
         if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
             t[i + 2].kind == TokKind::Ident) {
             // A record's field: r.field

@@ -209,6 +209,8 @@ void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
             DeclareCursor(d, scope);
             continue;
         }
+        if (DeclareCollection(d, scope))
+            continue;
         v.base = BaseOf(d.type, &v.maxLength);
         if (v.base == '?' && DeclareAnchored(d, scope, &v)) {
             if (!d.init.Empty())
@@ -308,7 +310,7 @@ PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name,
         parts.push_back(name.substr(start));
         v = PackageVariable(parts);
     }
-    if (!v || v->exception)
+    if (!v || v->exception || v->typeDef)
         CompileFail(token, "PLS-00201: identifier '" + name + "' must be declared");
     return v;
 }
@@ -368,7 +370,21 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     case PlsqlStmt::Kind::Null:
         return;
     case PlsqlStmt::Kind::Assign: {
+        if (!st.index.Empty()) {
+            AssignElement(st, scope);
+            return;
+        }
         PlsqlVar* var = Variable(scope, st.target, st.token);
+        if (var->collection) {
+            // t := other_table copies its elements.
+            const std::vector<SqlToken>& t = frame.unit->tokens;
+            PlsqlVar* from = st.expr.end == st.expr.begin + 1 ? scope->Find(t[st.expr.begin].text) : nullptr;
+            if (!from || !from->collection || from->base != var->base)
+                CompileFail(st.token, "PLS-00382: expression is of wrong type");
+            if (!checking)
+                var->elements = from->elements;
+            return;
+        }
         if (var->record) {
             // r := other_record copies the fields by position.
             const std::vector<SqlToken>& t = frame.unit->tokens;

@@ -40,6 +40,10 @@ struct PlsqlVar {
     bool record = false;
     std::vector<std::string> fields;
     std::shared_ptr<PlsqlCursor> cursor; // a declared cursor
+    // An index-by table: its elements by subscript, typed by base and maxLength.
+    bool collection = false;
+    std::map<int64_t, OraValue> elements;
+    bool typeDef = false; // TYPE t IS TABLE OF ...: base and maxLength give the element type
 };
 
 struct PlsqlScope {
@@ -166,6 +170,19 @@ private:
     void AssignRow(const std::vector<std::pair<PlsqlVar*, std::string>>& targets, const std::vector<OraValue>& row,
                    size_t token);
     OraValue CursorAttribute(const PlsqlCursor& cursor, const std::string& attr);
+
+    // Index-by tables (PlsqlCollections.cpp)
+    // Declares a table type or a variable of one; false for other declarations.
+    bool DeclareCollection(const PlsqlVarDecl& d, PlsqlScope* scope);
+    const PlsqlVar* TableType(const std::string& type, PlsqlScope* scope);
+    int64_t Subscript(const OraValue& index) const;
+    void AssignElement(const PlsqlStmt& st, PlsqlScope* scope);
+    // t(i), t.COUNT, t.FIRST, t.LAST, t.NEXT(i), t.PRIOR(i), t.EXISTS(i) at
+    // token i of an expression: false when it is none of these. *last is
+    // the term's last token; a condition comes back as *truth (1, 0).
+    bool CollectionTerm(PlsqlSpan span, size_t i, PlsqlScope* scope, OraValue* value, int* truth, size_t* last);
+    // t.DELETE, t.DELETE(i), t.DELETE(i, j); false when `name` is no table's method.
+    bool CollectionProcedure(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
 
     // Calls (PlsqlInterpreterCalls.cpp)
     OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);

@@ -107,7 +107,7 @@ void PlsqlInterpreter::WriteBack(PlsqlArg& arg, const OraValue& value, size_t to
 OraValue PlsqlInterpreter::Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                                 bool wantResult)
 {
-    if (!wantResult && CallBuiltin(name, call, scope))
+    if (!wantResult && (CollectionProcedure(name, call, scope) || CallBuiltin(name, call, scope)))
         return OraValue{};
     OraValue builtin;
     if (wantResult && CallBuiltinFunction(name, call, scope, &builtin))
