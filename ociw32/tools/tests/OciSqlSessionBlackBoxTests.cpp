@@ -396,3 +396,18 @@ TEST_F(OcisqlSessionTest, ShowErrorsListsNameResolutionErrorsAndTheUnitCannotRun
     EXPECT_LT(ignored, missing) << out;
     EXPECT_NE((out + err).find("PLS-00905: object SCOTT.COUNT_GONE is invalid"), std::string::npos) << out << err;
 }
+
+// A block can read the session's output itself with GET_LINES; what it
+// took is no longer there for ocisql to show.
+TEST_F(OcisqlSessionTest, ABlockReadsItsOwnOutputWithGetLines)
+{
+    std::string out, err;
+    const std::string script = "SET SERVEROUTPUT ON\n"
+                               "DECLARE\n  lines DBMS_OUTPUT.CHARARR;\n  n INTEGER := 10;\nBEGIN\n"
+                               "  DBMS_OUTPUT.PUT_LINE('first');\n  DBMS_OUTPUT.PUT_LINE('second');\n"
+                               "  DBMS_OUTPUT.GET_LINES(lines, n);\n"
+                               "  FOR i IN REVERSE 1 .. n LOOP\n    DBMS_OUTPUT.PUT_LINE(i || ': ' || lines(i));\n  END LOOP;\n"
+                               "END;\n/\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_EQ(out, "2: second\n1: first\n\nPL/SQL procedure successfully completed.\n\n");
+}
