@@ -295,8 +295,19 @@ bool PlsqlInterpreter::Handles(const PlsqlHandler& h, const PlsqlRaise& e, Plsql
 
 void PlsqlInterpreter::RunList(const PlsqlStmtList& list, PlsqlScope* scope)
 {
-    for (const PlsqlStmtPtr& st : list)
-        RunStatement(*st, scope);
+    for (const PlsqlStmtPtr& st : list) {
+        if (!m_collected || !Checking()) {
+            RunStatement(*st, scope);
+            continue;
+        }
+        // Compiling a stored unit: a statement in error is ignored and the
+        // rest are checked, so that every error is listed.
+        try {
+            RunStatement(*st, scope);
+        } catch (const CompileFailure& f) {
+            m_collected->insert(m_collected->end(), f.entries.begin(), f.entries.end());
+        }
+    }
 }
 
 PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name, size_t token)

@@ -238,6 +238,7 @@ private:
     std::map<std::string, std::unique_ptr<OraStatement>> m_statements;
     std::set<std::string> m_revalidating; // units being compiled again, which may refer to each other
     std::set<std::string> m_validUnits;   // "OWNER.NAME.TYPE" of units found to compile
+    std::vector<PlsqlCompileError>* m_collected = nullptr; // CheckStored: errors of statements checked so far
 
     friend class OraDbmsJob;
 };

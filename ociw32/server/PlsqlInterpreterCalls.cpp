@@ -411,6 +411,13 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
 std::vector<PlsqlCompileError> PlsqlInterpreter::CheckStored(const PlsqlUnit& unit, const std::string& owner)
 {
     std::vector<PlsqlCompileError> errors;
+    // Statements report into `errors` and checking goes on after them.
+    struct Collecting {
+        std::vector<PlsqlCompileError>*& slot;
+        std::vector<PlsqlCompileError>* const outer;
+        ~Collecting() { slot = outer; }
+    } collecting{m_collected, m_collected};
+    m_collected = &errors;
     auto keep = [&](size_t token, auto&& check) {
         try {
             check();

@@ -60,6 +60,12 @@ TEST_F(StoredUnitErrorTest, NameResolutionErrorsAreFoundAtCreateWithTheirPositio
          "3/3 PL/SQL: SQL Statement ignored;3/15 PL/SQL: ORA-00942: table or view does not exist"},
         {"C7", "CREATE OR REPLACE PROCEDURE C7 IS\nBEGIN\n  UPDATE gone_as_well SET x = 1;\nEND;",
          "3/3 PL/SQL: SQL Statement ignored;3/10 PL/SQL: ORA-00942: table or view does not exist"},
+        // Checking goes on after a statement in error: every error is listed, in order.
+        {"C8", "CREATE OR REPLACE PROCEDURE C8 IS\nBEGIN\n  a := 1;\n  NULL;\n  IF b THEN\n    NULL;\n  END IF;\n"
+               "  DELETE FROM c_gone;\nEND;",
+         "3/3 PL/SQL: Statement ignored;3/3 PLS-00201: identifier 'A' must be declared;"
+         "5/3 PL/SQL: Statement ignored;5/6 PLS-00201: identifier 'B' must be declared;"
+         "8/3 PL/SQL: SQL Statement ignored;8/15 PL/SQL: ORA-00942: table or view does not exist"},
     };
     for (const Case& c : cases) {
         const std::string name = c.name;
