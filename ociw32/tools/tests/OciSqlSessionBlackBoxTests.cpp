@@ -411,3 +411,23 @@ TEST_F(OcisqlSessionTest, ABlockReadsItsOwnOutputWithGetLines)
     EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
     EXPECT_EQ(out, "2: second\n1: first\n\nPL/SQL procedure successfully completed.\n\n");
 }
+
+// A job runs in one session at a time: a job that asks to run itself while
+// it runs is refused, and its own handler sees why.
+TEST_F(OcisqlSessionTest, RunOfAJobThatIsRunningIsRefused)
+{
+    std::string out, err;
+    const std::string script =
+        "CREATE TABLE run_log (t VARCHAR2(200));\n"
+        "VARIABLE j NUMBER\n"
+        "BEGIN\n  DBMS_JOB.SUBMIT(:j, 'BEGIN DBMS_JOB.RUN(job); EXCEPTION WHEN OTHERS THEN"
+        " INSERT INTO run_log VALUES (SQLERRM); END;', SYSDATE + 1, NULL);\n  COMMIT;\nEND;\n/\n"
+        "EXEC DBMS_JOB.RUN(:j)\n"
+        "SELECT t FROM run_log;\n"
+        "EXIT\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_NE(out.find("\nORA-00054: resource busy and acquire with NOWAIT specified\n\n1 row selected.\n"),
+              std::string::npos)
+        << out;
+}
