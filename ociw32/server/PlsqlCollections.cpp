@@ -118,6 +118,8 @@ void PlsqlInterpreter::AssignElement(const PlsqlStmt& st, PlsqlScope* scope)
     PlsqlVar* table = scope->Find(st.target);
     if (!table || !table->collection)
         CompileFail(st.token, "PLS-00222: no function with name '" + st.target + "' exists in this scope");
+    if (table->constant)
+        CompileFail(st.token, "PLS-00363: expression '" + st.target + "' cannot be used as an assignment target");
     const OraValue index = EvalValue(st.index, scope, 'N');
     PlsqlVar element;
     element.base = table->base;
@@ -211,6 +213,8 @@ bool PlsqlInterpreter::CollectionProcedure(const std::vector<std::string>& name,
     // The error points at the method, in the statement it ends.
     if (name[1] != "DELETE")
         CompileFailAt(call.token + 2, call.token, "PLS-00302: component '" + name[1] + "' must be declared");
+    if (table->constant)
+        CompileFail(call.token, "PLS-00363: expression '" + name[0] + "' cannot be used as an assignment target");
     if (call.args.size() > 2)
         CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to 'DELETE'");
     std::vector<OraValue> bounds;

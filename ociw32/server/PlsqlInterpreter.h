@@ -176,6 +176,9 @@ private:
     bool DeclareCollection(const PlsqlVarDecl& d, PlsqlScope* scope);
     const PlsqlVar* TableType(const std::string& type, PlsqlScope* scope);
     int64_t Subscript(const OraValue& index) const;
+    // Whether a parameter is declared with a table type (pkg.t,
+    // DBMS_OUTPUT.CHARARR, or a type of its own package); *var is made a table of it.
+    bool TableParameter(const PlsqlParam& param, const std::string& owner, const std::string& package, PlsqlVar* var);
     void AssignElement(const PlsqlStmt& st, PlsqlScope* scope);
     // t(i), t.COUNT, t.FIRST, t.LAST, t.NEXT(i), t.PRIOR(i), t.EXISTS(i) at
     // token i of an expression: false when it is none of these. *last is

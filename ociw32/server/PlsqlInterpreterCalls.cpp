@@ -89,6 +89,14 @@ std::vector<PlsqlArg> PlsqlInterpreter::Arguments(const std::vector<PlsqlParam>&
             a.value = v->value;
             continue;
         }
+        // A table goes in as itself; the callee takes a copy.
+        if (span.end == span.begin + 1 && t[span.begin].kind == TokKind::Ident) {
+            PlsqlVar* v = scope->Find(t[span.begin].text);
+            if (v && v->collection) {
+                a.target = v;
+                continue;
+            }
+        }
         const char base = BaseOfType(params[p].type);
         a.value = Convert(EvalValue(span, scope, base), base, call.token);
     }
@@ -362,8 +370,18 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         for (size_t p = 0; p < sub->params.size(); ++p) {
             const PlsqlParam& param = sub->params[p];
             PlsqlVar v;
-            v.base = BaseOfType(param.type);
+            const bool table = TableParameter(param, ref.owner, ref.type == "PACKAGE" ? ref.name : std::string(), &v);
+            const bool tableGiven = args[p].given && args[p].target && args[p].target->collection;
+            if (table != tableGiven && (args[p].given || param.mode != "IN"))
+                CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to '" + member + "'");
             v.constant = param.mode == "IN";
+            if (table) {
+                if (param.mode != "OUT" && tableGiven)
+                    v.elements = args[p].target->elements;
+                root.vars[param.name] = v;
+                continue;
+            }
+            v.base = BaseOfType(param.type);
             if (param.mode == "OUT")
                 v.value = OraValue{};
             else if (args[p].given)
@@ -402,9 +420,15 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
     }
     m_frames.pop_back();
     catalog.SetSchema(schema);
-    for (size_t p = 0; p < sub->params.size(); ++p)
-        if (sub->params[p].mode != "IN")
-            WriteBack(args[p], root.vars[sub->params[p].name].value, call.token);
+    for (size_t p = 0; p < sub->params.size(); ++p) {
+        if (sub->params[p].mode == "IN")
+            continue;
+        const PlsqlVar& out = root.vars[sub->params[p].name];
+        if (out.collection)
+            args[p].target->elements = out.elements;
+        else
+            WriteBack(args[p], out.value, call.token);
+    }
     return result;
 }
 
@@ -450,22 +474,26 @@ std::vector<PlsqlCompileError> PlsqlInterpreter::CheckStored(const PlsqlUnit& un
         });
         m_frames.pop_back();
     }
+    const std::string packageName = unit.package.empty() ? std::string() : unit.package.substr(unit.package.find('.') + 1);
     for (const PlsqlSubprogram& sub : unit.subprograms) {
         PlsqlScope root;
         root.parent = &package;
-        for (const PlsqlParam& param : sub.params) {
-            PlsqlVar v;
-            v.base = BaseOfType(param.type);
-            v.constant = param.mode == "IN";
-            root.vars[param.name] = v;
-        }
-        if (sub.isFunction) {
-            PlsqlVar r;
-            r.base = BaseOfType(sub.returnType);
-            root.vars["%RESULT"] = r;
-        }
         m_frames.push_back(Frame{&unit, sub.token, true, 0});
-        keep(sub.token, [&] { RunBlock(sub.block, &root); });
+        keep(sub.token, [&] {
+            for (const PlsqlParam& param : sub.params) {
+                PlsqlVar v;
+                if (!TableParameter(param, owner, packageName, &v))
+                    v.base = BaseOfType(param.type);
+                v.constant = param.mode == "IN";
+                root.vars[param.name] = v;
+            }
+            if (sub.isFunction) {
+                PlsqlVar r;
+                r.base = BaseOfType(sub.returnType);
+                root.vars["%RESULT"] = r;
+            }
+            RunBlock(sub.block, &root);
+        });
         m_frames.pop_back();
     }
     catalog.SetSchema(schema);
@@ -502,6 +530,35 @@ bool PlsqlInterpreter::Revalidate(const std::string& owner, const std::string& n
         clear.Bind(1, owner).Bind(2, name).Bind(3, type);
         clear.Run();
     }
+    return true;
+}
+
+bool PlsqlInterpreter::TableParameter(const PlsqlParam& param, const std::string& owner, const std::string& package,
+                                      PlsqlVar* var)
+{
+    PlsqlScope none;
+    const PlsqlVar* type = nullptr;
+    PlsqlScope found;
+    if (param.type.find('.') != std::string::npos) {
+        type = TableType(param.type, &none);
+    } else if (!package.empty()) {
+        // A type of the subprogram's own package, in its header or body.
+        std::vector<std::shared_ptr<PlsqlUnit>> units{HeaderUnit(owner, package)};
+        try {
+            units.push_back(StoredUnit(owner, package, "PACKAGE BODY"));
+        } catch (const PlsqlRaise&) {
+        }
+        for (const std::shared_ptr<PlsqlUnit>& u : units)
+            for (size_t k = 0; u && k < u->block.decls.size() && !type; ++k)
+                if (u->block.decls[k].type == "TYPE" && u->block.decls[k].name == param.type &&
+                    DeclareCollection(u->block.decls[k], &found))
+                    type = &found.vars[param.type];
+    }
+    if (!type)
+        return false;
+    var->collection = true;
+    var->base = type->base;
+    var->maxLength = type->maxLength;
     return true;
 }
 

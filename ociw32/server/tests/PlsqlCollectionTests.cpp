@@ -136,5 +136,41 @@ TEST_F(PlsqlCollectionTest, PackageTypesAndTables)
     EXPECT_EQ(out, "R=3");
 }
 
+// Tables as parameters: IN gives the callee a copy it may not change, OUT
+// and IN OUT hand the callee's table back.
+TEST_F(PlsqlCollectionTest, TablesAsParameters)
+{
+    for (const char* sql : {
+             "CREATE OR REPLACE PACKAGE LISTS IS\n  TYPE nums IS TABLE OF NUMBER INDEX BY BINARY_INTEGER;\n"
+             "  FUNCTION TOTAL (t IN nums) RETURN NUMBER;\n  PROCEDURE DOUBLE_ALL (t IN OUT nums);\nEND;",
+             "CREATE OR REPLACE PACKAGE BODY LISTS IS\n"
+             "  FUNCTION TOTAL (t IN nums) RETURN NUMBER IS\n    s NUMBER := 0;\n    i BINARY_INTEGER := t.FIRST;\n  BEGIN\n"
+             "    WHILE i IS NOT NULL LOOP\n      s := s + t(i);\n      i := t.NEXT(i);\n    END LOOP;\n    RETURN s;\n  END;\n"
+             "  PROCEDURE DOUBLE_ALL (t IN OUT nums) IS\n  BEGIN\n"
+             "    FOR i IN t.FIRST .. t.LAST LOOP\n      t(i) := t(i) * 2;\n    END LOOP;\n  END;\nEND;",
+             "CREATE OR REPLACE PROCEDURE FILL (t OUT LISTS.nums, n IN NUMBER) IS\nBEGIN\n"
+             "  FOR i IN 1 .. n LOOP\n    t(i) := i;\n  END LOOP;\nEND;",
+         })
+        ASSERT_EQ(Run(Scott(), sql), "ok") << sql;
+    std::string out;
+    ASSERT_EQ(Block("DECLARE a LISTS.nums; s NUMBER; BEGIN\n  a(9) := 100;\n  FILL(a, 3);\n  s := LISTS.TOTAL(a);\n"
+                    "  :A := a.COUNT || ' ' || s;\n  LISTS.DOUBLE_ALL(a);\n  s := LISTS.TOTAL(a);\n"
+                    "  :B := a(1) || ' ' || a(3) || ' ' || s;\nEND;",
+                    {"A", "B"}, &out),
+              "ok");
+    EXPECT_EQ(out, "A=3 6\nB=2 6 12");
+    // An IN table is read only; a scalar is no table, nor a table a scalar.
+    EXPECT_EQ(Run(Scott(), "CREATE OR REPLACE PROCEDURE SPOIL (t IN LISTS.nums) IS\nBEGIN\n  t(1) := 0;\nEND;"),
+              "ORA-24344: success with compilation error");
+    EXPECT_EQ(Run(Scott(), "SELECT TEXT FROM USER_ERRORS WHERE NAME = 'SPOIL' ORDER BY SEQUENCE"),
+              "PL/SQL: Statement ignored\nPLS-00363: expression 'T' cannot be used as an assignment target");
+    EXPECT_NE(Block("DECLARE n NUMBER := 1; BEGIN :R := LISTS.TOTAL(n); END;", {"R"})
+                  .find("PLS-00306: wrong number or types of arguments in call to 'TOTAL'"),
+              std::string::npos);
+    EXPECT_NE(Block("DECLARE a LISTS.nums; BEGIN RAISE_SALARY(a); END;")
+                  .find("PLS-00306: wrong number or types of arguments in call to 'RAISE_SALARY'"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace oraenginetest
