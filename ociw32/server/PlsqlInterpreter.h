@@ -176,9 +176,6 @@ private:
     bool DeclareCollection(const PlsqlVarDecl& d, PlsqlScope* scope);
     const PlsqlVar* TableType(const std::string& type, PlsqlScope* scope);
     int64_t Subscript(const OraValue& index) const;
-    // Whether a parameter is declared with a table type (pkg.t,
-    // DBMS_OUTPUT.CHARARR, or a type of its own package); *var is made a table of it.
-    bool TableParameter(const PlsqlParam& param, const std::string& owner, const std::string& package, PlsqlVar* var);
     void AssignElement(const PlsqlStmt& st, PlsqlScope* scope);
     // t(i), t.COUNT, t.FIRST, t.LAST, t.NEXT(i), t.PRIOR(i), t.EXISTS(i) at
     // token i of an expression: false when it is none of these. *last is
@@ -209,8 +206,12 @@ private:
     // Oracle's names for its constraints).
     static void AddPackageFrame(const std::string& procedure, PlsqlRaise* e);
     std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);
+    // Stored units' status and parameters (PlsqlStoredUnits.cpp).
     // Whether the stored unit did not compile when it was created.
     bool IsInvalid(const std::string& owner, const std::string& name, const std::string& type) const;
+    // Whether a parameter is declared with a table type (pkg.t,
+    // DBMS_OUTPUT.CHARARR, or a type of its own package); *var is made a table of it.
+    bool TableParameter(const PlsqlParam& param, const std::string& owner, const std::string& package, PlsqlVar* var);
     // The member `name` of the package whose body is running, for unqualified
     // calls between members; false outside a package body.
     bool SiblingMember(const std::string& name, bool function, OraObjectRef* package) const;
@@ -221,6 +222,8 @@ private:
     void WriteBack(PlsqlArg& arg, const OraValue& value, size_t token);
     bool Checking() const { return m_frames.back().checking; }
     [[noreturn]] void Undeclared(const std::vector<std::string>& name, size_t token) const;
+    // The kind of value a parameter or return type holds: N, T, D, B or ? (anchored).
+    static char BaseOfType(const std::string& type);
 
     // Errors
     [[noreturn]] void CompileFail(size_t token, const std::string& text, bool sqlStatement = false) const;
