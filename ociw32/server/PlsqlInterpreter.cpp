@@ -9,6 +9,7 @@
 #include "ociw32/server/PlsqlSessionState.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 
 namespace VkOracle {
@@ -333,6 +334,9 @@ void PlsqlInterpreter::Assign(PlsqlVar* var, const std::string& name, OraValue v
     if (m_frames.back().checking)
         return;
     value = Convert(value, var->base, token);
+    // What SQL computed for PL/SQL is held to NUMBER's range too.
+    if (value.kind == OraValue::Kind::Number && !value.number.isInt && !(std::fabs(value.number.d) < 1e126))
+        Raise(1426, FormatOraError(1426));
     if (var->notNull && value.kind == OraValue::Kind::Null)
         Raise(6502, "ORA-06502: PL/SQL: numeric or value error");
     if (var->maxLength > 0 && value.kind == OraValue::Kind::Text && static_cast<int>(value.text.size()) > var->maxLength)

@@ -29,6 +29,9 @@ TEST_F(PlsqlNumericTest, ArithmeticBeyondTheRangeOverflows)
     for (const Case& c : cases)
         EXPECT_EQ(FirstLine(Value(c.expr)), c.result) << c.expr;
     EXPECT_EQ(Value("x", "x NUMBER := 1E125; y NUMBER;"), "1.0000E+125");
+    // A value SQL computed for PL/SQL too.
+    EXPECT_EQ(FirstLine(Block("DECLARE x NUMBER; BEGIN x := POWER(10, 126); END;")), "ORA-01426: numeric overflow");
+    EXPECT_EQ(FirstLine(Block("DECLARE x NUMBER; BEGIN x := POWER(10, 125); :R := x; END;", {"R"})), "ok");
     std::string out;
     EXPECT_EQ(Block("DECLARE x NUMBER := 1E125; BEGIN\n  x := x * 100;\nEXCEPTION\n  WHEN OTHERS THEN :R := SQLCODE;\nEND;",
                     {"R"}, &out),
