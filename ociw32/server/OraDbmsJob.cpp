@@ -46,6 +46,14 @@ std::string DateFormatOf(const std::string& nlsEnv)
     return {};
 }
 
+// Whether a session (this one, another, or a queue process) is running the job.
+bool JobRunning(sqlite3* db, int64_t job)
+{
+    SqliteStmt q(db, "SELECT 1 FROM inst.cat_jobs_running WHERE job = ?");
+    q.Bind(1, job);
+    return q.Step();
+}
+
 PlsqlParam In(const char* name, const char* type, bool optional = false)
 {
     PlsqlParam p;
@@ -287,8 +295,11 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         q.Bind(1, job);
         q.Run();
     } else if (procedure == "RUN") {
-        OraResult r = RunJob(job);
         const std::string stack = "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406\nORA-06512: at \"SYS.DBMS_JOB\", line 272";
+        // A job runs in one session at a time: its lock is asked for without waiting.
+        if (JobRunning(db, job))
+            PlsqlInterpreter::Raise(54, FormatOraError(54) + stack);
+        OraResult r = RunJob(job);
         // Too deep a recursion ends every level, not only the job at the bottom.
         if (r.code == 36)
             PlsqlInterpreter::Raise(36, r.message + stack);

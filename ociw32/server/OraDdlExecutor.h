@@ -9,8 +9,12 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace VkOracle {
+
+struct PlsqlCompileError;
+struct PlsqlUnit;
 
 class OraDdlExecutor {
 public:
@@ -66,6 +70,9 @@ private:
     // Keeps whether a stored unit compiles: its status and USER_ERRORS.
     void RecordCompilation(const std::string& owner, const std::string& name, const std::string& type,
                            const std::string& source);
+    // The name-resolution errors of a parsed unit; none when it compiles.
+    std::vector<PlsqlCompileError> CheckNames(const std::string& owner, const std::string& name,
+                                              const std::string& type, PlsqlUnit* unit);
 };
 
 } // namespace VkOracle

@@ -4,7 +4,9 @@
 
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/OraPasswordVerifier.h"
+#include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
+#include "ociw32/server/PlsqlSessionState.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 
@@ -562,6 +564,18 @@ void OraDdlExecutor::RecordCompilation(const std::string& owner, const std::stri
     // The unit is kept either way; what does not compile is INVALID, with
     // its error in USER_ERRORS, and the statement succeeds with a warning.
     sqlite3* db = m_core.Db();
+    // A package compiled again starts afresh in this session. The state is
+    // reset rather than dropped: a running member may still refer to it.
+    if (type == "PACKAGE" || type == "PACKAGE BODY") {
+        auto& packages = PlsqlSessionState::Of(m_core).packages;
+        auto it = packages.find(owner + "." + name);
+        if (it != packages.end() && it->second) {
+            it->second->header.reset();
+            it->second->body.reset();
+            it->second->initialised = false;
+            it->second->checked = false;
+        }
+    }
     SqliteStmt clear(db, "DELETE FROM cat_errors WHERE owner = ? AND name = ? AND type = ?");
     clear.Bind(1, owner).Bind(2, name).Bind(3, type);
     clear.Run();
@@ -571,25 +585,46 @@ void OraDdlExecutor::RecordCompilation(const std::string& owner, const std::stri
     // it stays VALID, as before, and fails only when that part runs.
     const bool compiled =
         PlsqlParser::ParseStored(source, &unit, &error) || error.text.rfind("PLS-00999", 0) == 0;
+    std::vector<PlsqlCompileError> errors;
+    if (!compiled)
+        errors.push_back(error);
+    else if (error.text.empty() && type != "PACKAGE")
+        errors = CheckNames(owner, name, type, &unit);
     SqliteStmt status(db, "UPDATE cat_objects SET status = ? WHERE owner = ? AND object_name = ? AND object_type = ?");
-    status.Bind(1, std::string(compiled ? "VALID" : "INVALID")).Bind(2, owner).Bind(3, name).Bind(4, type);
+    status.Bind(1, std::string(errors.empty() ? "VALID" : "INVALID")).Bind(2, owner).Bind(3, name).Bind(4, type);
     status.Run();
-    if (compiled)
+    if (errors.empty())
         return;
-    int line = 1, column = 1;
-    for (int k = 0; k < error.pos && k < static_cast<int>(source.size()); ++k) {
-        if (source[static_cast<size_t>(k)] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
+    int64_t sequence = 0;
+    for (const PlsqlCompileError& e : errors) {
+        int line = 1, column = 1;
+        for (int k = 0; k < e.pos && k < static_cast<int>(source.size()); ++k) {
+            if (source[static_cast<size_t>(k)] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
         }
+        SqliteStmt add(db, "INSERT INTO cat_errors VALUES (?, ?, ?, ?, ?, ?, ?)");
+        add.Bind(1, owner).Bind(2, name).Bind(3, type).Bind(4, ++sequence).Bind(5, static_cast<int64_t>(line))
+            .Bind(6, static_cast<int64_t>(column)).Bind(7, e.text);
+        add.Run();
     }
-    SqliteStmt add(db, "INSERT INTO cat_errors VALUES (?, ?, ?, 1, ?, ?, ?)");
-    add.Bind(1, owner).Bind(2, name).Bind(3, type).Bind(4, static_cast<int64_t>(line))
-        .Bind(5, static_cast<int64_t>(column)).Bind(6, error.text);
-    add.Run();
     m_warning = OraResult{24344, "ORA-24344: success with compilation error", 0};
+}
+
+std::vector<PlsqlCompileError> OraDdlExecutor::CheckNames(const std::string& owner, const std::string& name,
+                                                          const std::string& type, PlsqlUnit* unit)
+{
+    // Names, embedded SQL and calls are resolved now, as Oracle does, not
+    // first when the unit runs.
+    unit->label = owner + "." + name;
+    if (type == "PACKAGE BODY")
+        unit->package = unit->label;
+    // The checks share the session without owning it.
+    PlsqlInterpreter checker(std::shared_ptr<OraSessionCore>(&m_core, [](OraSessionCore*) {}));
+    return checker.CheckStored(*unit, owner);
 }
 
 void OraDdlExecutor::CreateType(const SqlStatement& st)

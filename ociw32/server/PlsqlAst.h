@@ -44,6 +44,8 @@ struct PlsqlVarDecl {
     // CURSOR name [(params)] IS query: type "CURSOR".
     std::vector<PlsqlParam> params;
     PlsqlSpan query;
+    // TYPE name IS TABLE OF element INDEX BY BINARY_INTEGER: type "TYPE".
+    std::string elementType;
 };
 
 struct PlsqlHandler {
@@ -83,6 +85,7 @@ struct PlsqlStmt {
     std::shared_ptr<PlsqlBlock> block; // nested block
     std::vector<std::string> into;     // SELECT ... INTO, FETCH ... INTO, EXECUTE IMMEDIATE ... INTO targets
     PlsqlSpan intoClause;              // the INTO clause's tokens, left out of the SQL
+    PlsqlSpan index;                   // Assign to a table's element: the subscript
 };
 
 // A procedure or function: a stored unit or a member of a package body.
@@ -102,6 +105,7 @@ struct PlsqlUnit {
     PlsqlBlock block;                         // anonymous block; a package's variables and initialisation
     std::vector<PlsqlSubprogram> subprograms; // stored unit or package members
     std::string label;                        // "" for an anonymous block, "SCOTT.P" for a stored unit
+    std::string package;                      // "SCOTT.K" for the body of package K: its members call each other unqualified
     // Expressions compiled on their first run, by (begin << 32 | end) of their span.
     mutable std::unordered_map<uint64_t, std::shared_ptr<PlsqlCompiledExpr>> compiled;
 };

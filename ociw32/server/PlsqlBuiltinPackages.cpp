@@ -70,10 +70,14 @@ bool PlsqlInterpreter::CallOutput(const std::string& member, const PlsqlStmt& ca
         args = Arguments({{"A", "IN", "VARCHAR2", {}}}, call, scope, member);
     else if (member == "GET_LINE")
         args = Arguments({{"LINE", "OUT", "VARCHAR2", {}}, {"STATUS", "OUT", "INTEGER", {}}}, call, scope, member);
+    else if (member == "GET_LINES")
+        args = Arguments({{"LINES", "OUT", "CHARARR", {}}, {"NUMLINES", "IN OUT", "INTEGER", {}}}, call, scope, member);
     else if (member == "DISABLE" || member == "NEW_LINE")
         args = Arguments(none, call, scope, member);
     else
         return false;
+    if (member == "GET_LINES" && !args[0].target->collection)
+        CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to 'GET_LINES'");
     if (Checking())
         return true;
     PlsqlOutputBuffer& out = PlsqlSessionState::Of(*m_core).output;
@@ -95,6 +99,23 @@ bool PlsqlInterpreter::CallOutput(const std::string& member, const PlsqlStmt& ca
             rc = out.NewLine(lineLimit, &message);
     } else if (member == "NEW_LINE") {
         rc = out.NewLine(lineLimit, &message);
+    } else if (member == "GET_LINES") {
+        // Up to NUMLINES lines into LINES(1..), and NUMLINES says how many came.
+        const OraValue& wanted = args[1].value;
+        const int64_t most = wanted.kind == OraValue::Kind::Null ? 0 : IntOf(wanted);
+        std::map<int64_t, OraValue>& lines = args[0].target->elements;
+        lines.clear();
+        std::string line;
+        int64_t got = 0;
+        while (got < most && out.GetLine(&line)) {
+            OraValue text;
+            if (!line.empty()) {
+                text.kind = OraValue::Kind::Text;
+                text.text = line;
+            }
+            lines[++got] = text;
+        }
+        WriteBack(args[1], NumberOf(got), call.token);
     } else {
         std::string line;
         const bool got = out.GetLine(&line);

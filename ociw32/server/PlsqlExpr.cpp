@@ -267,7 +267,7 @@ private:
             m_at += 2;
             return n;
         }
-        Expect(!(v && (v->record || v->cursor)));
+        Expect(!(v && (v->record || v->cursor || v->collection || v->typeDef)));
         if (v && !v->exception && !IsOp("(") && !IsOp(".")) {
             PlsqlExprPtr n = Node(Op::Var);
             n->name = w;
@@ -363,7 +363,8 @@ private:
 // arithmetic does, so 0.1 + 0.2 = 0.3 holds in PL/SQL as in SQL.
 OraNum Decimal15(double d)
 {
-    if (!std::isfinite(d))
+    // A NUMBER stays below 1E126.
+    if (!std::isfinite(d) || std::fabs(d) >= 1e126)
         PlsqlInterpreter::Raise(1426, FormatOraError(1426));
     if (d == 0.0)
         return OraNumFromInt(0);

@@ -95,6 +95,18 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
         }
+        if (t[i].kind == TokKind::Ident && !qualified) {
+            // A table's element or method: t(i), t.COUNT, t.EXISTS(i) ...
+            OraValue value;
+            int truth = -1;
+            size_t last = i;
+            if (CollectionTerm(span, i, scope, &value, &truth, &last)) {
+                out += truth == 1 ? "(1=1)" : truth == 0 ? "(1=0)" : bind(value);
+                prevEnd = t[last].end;
+                i = last;
+                continue;
+            }
+        }
         if (t[i].kind == TokKind::Ident && !qualified && isOp(i + 1, ".") && i + 2 < span.end &&
             t[i + 2].kind == TokKind::Ident) {
             // A record's field: r.field
@@ -589,6 +601,9 @@ bool PlsqlInterpreter::IsStoredFunction(const std::vector<std::string>& name)
     // Only the schema's stored functions; SQL's own functions stay with SQL.
     if (IsBuiltinFunction(name))
         return true;
+    OraObjectRef package;
+    if (name.size() == 1 && SiblingMember(name[0], true, &package))
+        return true;
     OraCatalog& catalog = m_core->Catalog();
     for (size_t n = name.size(); n > 0; --n) {
         OraObjectRef ref = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
@@ -624,6 +639,11 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
             for (const auto& [offset, token] : where)
                 if (offset <= static_cast<size_t>(std::max(r.offset, 0)))
                     at = token;
+            // A missing table is named by its own token, not the keyword before it.
+            const std::vector<SqlToken>& t = m_frames.back().unit->tokens;
+            while (r.code == 942 && at + 1 < st.expr.end && t[at].kind == TokKind::Ident &&
+                   (t[at].text == "FROM" || t[at].text == "INTO" || t[at].text == "UPDATE" || t[at].text == "DELETE"))
+                ++at;
             CompileFailAt(at, st.token, "PL/SQL: " + r.message.substr(0, r.message.find('\n')), true);
         }
         RaiseResult(r);

@@ -9,15 +9,11 @@
 #include "ociw32/server/PlsqlSessionState.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 
 namespace VkOracle {
 namespace {
-
-struct CompileFailure {
-    int pos;
-    std::string text;
-};
 
 char BaseOf(const std::string& type, int* maxLength)
 {
@@ -109,10 +105,10 @@ void PlsqlInterpreter::CompileFailAt(size_t errorToken, size_t statementToken, c
 {
     const PlsqlUnit& u = *m_frames.back().unit;
     auto posOf = [&](size_t token) { return token < u.tokens.size() ? u.tokens[token].pos : 0; };
-    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken),
-                                                      sqlStatement ? "PL/SQL: SQL Statement ignored"
-                                                                   : "PL/SQL: Statement ignored");
-    throw CompileFailure{posOf(errorToken), msg};
+    const std::string ignored = sqlStatement ? "PL/SQL: SQL Statement ignored" : "PL/SQL: Statement ignored";
+    std::string msg = text + "\n" + PlsqlErrorMessage(u.source, posOf(statementToken), ignored);
+    // USER_ERRORS lists the statement ignored before the error in it.
+    throw CompileFailure{posOf(errorToken), msg, {{posOf(statementToken), ignored}, {posOf(errorToken), text}}};
 }
 
 size_t PlsqlInterpreter::TokenNamed(size_t from, const std::string& name) const
@@ -214,6 +210,8 @@ void PlsqlInterpreter::Declare(const PlsqlBlock& block, PlsqlScope* scope)
             DeclareCursor(d, scope);
             continue;
         }
+        if (DeclareCollection(d, scope))
+            continue;
         v.base = BaseOf(d.type, &v.maxLength);
         if (v.base == '?' && DeclareAnchored(d, scope, &v)) {
             if (!d.init.Empty())
@@ -298,8 +296,19 @@ bool PlsqlInterpreter::Handles(const PlsqlHandler& h, const PlsqlRaise& e, Plsql
 
 void PlsqlInterpreter::RunList(const PlsqlStmtList& list, PlsqlScope* scope)
 {
-    for (const PlsqlStmtPtr& st : list)
-        RunStatement(*st, scope);
+    for (const PlsqlStmtPtr& st : list) {
+        if (!m_collected || !Checking()) {
+            RunStatement(*st, scope);
+            continue;
+        }
+        // Compiling a stored unit: a statement in error is ignored and the
+        // rest are checked, so that every error is listed.
+        try {
+            RunStatement(*st, scope);
+        } catch (const CompileFailure& f) {
+            m_collected->insert(m_collected->end(), f.entries.begin(), f.entries.end());
+        }
+    }
 }
 
 PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name, size_t token)
@@ -313,7 +322,7 @@ PlsqlVar* PlsqlInterpreter::Variable(PlsqlScope* scope, const std::string& name,
         parts.push_back(name.substr(start));
         v = PackageVariable(parts);
     }
-    if (!v || v->exception)
+    if (!v || v->exception || v->typeDef)
         CompileFail(token, "PLS-00201: identifier '" + name + "' must be declared");
     return v;
 }
@@ -325,6 +334,9 @@ void PlsqlInterpreter::Assign(PlsqlVar* var, const std::string& name, OraValue v
     if (m_frames.back().checking)
         return;
     value = Convert(value, var->base, token);
+    // What SQL computed for PL/SQL is held to NUMBER's range too.
+    if (value.kind == OraValue::Kind::Number && !value.number.isInt && !(std::fabs(value.number.d) < 1e126))
+        Raise(1426, FormatOraError(1426));
     if (var->notNull && value.kind == OraValue::Kind::Null)
         Raise(6502, "ORA-06502: PL/SQL: numeric or value error");
     if (var->maxLength > 0 && value.kind == OraValue::Kind::Text && static_cast<int>(value.text.size()) > var->maxLength)
@@ -373,7 +385,21 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     case PlsqlStmt::Kind::Null:
         return;
     case PlsqlStmt::Kind::Assign: {
+        if (!st.index.Empty()) {
+            AssignElement(st, scope);
+            return;
+        }
         PlsqlVar* var = Variable(scope, st.target, st.token);
+        if (var->collection) {
+            // t := other_table copies its elements.
+            const std::vector<SqlToken>& t = frame.unit->tokens;
+            PlsqlVar* from = st.expr.end == st.expr.begin + 1 ? scope->Find(t[st.expr.begin].text) : nullptr;
+            if (!from || !from->collection || from->base != var->base)
+                CompileFail(st.token, "PLS-00382: expression is of wrong type");
+            if (!checking)
+                var->elements = from->elements;
+            return;
+        }
         if (var->record) {
             // r := other_record copies the fields by position.
             const std::vector<SqlToken>& t = frame.unit->tokens;

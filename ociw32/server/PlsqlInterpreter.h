@@ -9,6 +9,7 @@
 #include "ociw32/server/PlsqlAst.h"
 #include "ociw32/server/PlsqlExpr.h"
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -39,6 +40,10 @@ struct PlsqlVar {
     bool record = false;
     std::vector<std::string> fields;
     std::shared_ptr<PlsqlCursor> cursor; // a declared cursor
+    // An index-by table: its elements by subscript, typed by base and maxLength.
+    bool collection = false;
+    std::map<int64_t, OraValue> elements;
+    bool typeDef = false; // TYPE t IS TABLE OF ...: base and maxLength give the element type
 };
 
 struct PlsqlScope {
@@ -74,6 +79,15 @@ public:
     OraResult Run(const PlsqlUnit& unit, std::map<std::string, OraValue>* hostBinds);
     // Runs a block with `vars` predeclared (the job wrapper); they are written back.
     OraResult RunWith(const PlsqlUnit& unit, std::map<std::string, PlsqlVar>* vars);
+    // Compile-time checks of a parsed stored unit in `owner`'s schema, as
+    // CREATE makes them: every subprogram with its parameters, and a package
+    // body's declarations and initialisation. Each error comes with its
+    // position in the unit's source, as USER_ERRORS lists them; none when it compiles.
+    std::vector<PlsqlCompileError> CheckStored(const PlsqlUnit& unit, const std::string& owner);
+    // Compiles an INVALID stored unit again, as Oracle does when it is
+    // referenced (what it named may exist by now); true when it compiles,
+    // and then it is VALID again. False when it still has errors or is gone.
+    bool Revalidate(const std::string& owner, const std::string& name, const std::string& type);
     // Parses and checks `source` as a block with `vars` predeclared.
     OraResult Compile(const std::string& source, const std::map<std::string, PlsqlVar>& vars,
                       std::shared_ptr<PlsqlUnit>* unit);
@@ -94,6 +108,13 @@ private:
         size_t token = 0; // statement running, for ORA-06512
         bool checking = false;
         int depth = 0;
+    };
+    // A compile error on its way out: where it points, its message, and
+    // the entries USER_ERRORS gets for it (the error and the statement ignored).
+    struct CompileFailure {
+        int pos;
+        std::string text;
+        std::vector<PlsqlCompileError> entries;
     };
     struct LoopExit {};
     struct ReturnSignal {};
@@ -150,6 +171,19 @@ private:
                    size_t token);
     OraValue CursorAttribute(const PlsqlCursor& cursor, const std::string& attr);
 
+    // Index-by tables (PlsqlCollections.cpp)
+    // Declares a table type or a variable of one; false for other declarations.
+    bool DeclareCollection(const PlsqlVarDecl& d, PlsqlScope* scope);
+    const PlsqlVar* TableType(const std::string& type, PlsqlScope* scope);
+    int64_t Subscript(const OraValue& index) const;
+    void AssignElement(const PlsqlStmt& st, PlsqlScope* scope);
+    // t(i), t.COUNT, t.FIRST, t.LAST, t.NEXT(i), t.PRIOR(i), t.EXISTS(i) at
+    // token i of an expression: false when it is none of these. *last is
+    // the term's last token; a condition comes back as *truth (1, 0).
+    bool CollectionTerm(PlsqlSpan span, size_t i, PlsqlScope* scope, OraValue* value, int* truth, size_t* last);
+    // t.DELETE, t.DELETE(i), t.DELETE(i, j); false when `name` is no table's method.
+    bool CollectionProcedure(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
+
     // Calls (PlsqlInterpreterCalls.cpp)
     OraValue Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope, bool wantResult);
     bool CallBuiltin(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope);
@@ -172,6 +206,15 @@ private:
     // Oracle's names for its constraints).
     static void AddPackageFrame(const std::string& procedure, PlsqlRaise* e);
     std::shared_ptr<PlsqlUnit> StoredUnit(const std::string& owner, const std::string& name, const std::string& type);
+    // Stored units' status and parameters (PlsqlStoredUnits.cpp).
+    // Whether the stored unit did not compile when it was created.
+    bool IsInvalid(const std::string& owner, const std::string& name, const std::string& type) const;
+    // Whether a parameter is declared with a table type (pkg.t,
+    // DBMS_OUTPUT.CHARARR, or a type of its own package); *var is made a table of it.
+    bool TableParameter(const PlsqlParam& param, const std::string& owner, const std::string& package, PlsqlVar* var);
+    // The member `name` of the package whose body is running, for unqualified
+    // calls between members; false outside a package body.
+    bool SiblingMember(const std::string& name, bool function, OraObjectRef* package) const;
     // Matches the call's arguments to `params`, evaluating IN values and
     // finding the variables that OUT parameters write to.
     std::vector<PlsqlArg> Arguments(const std::vector<PlsqlParam>& params, const PlsqlStmt& call, PlsqlScope* scope,
@@ -179,6 +222,8 @@ private:
     void WriteBack(PlsqlArg& arg, const OraValue& value, size_t token);
     bool Checking() const { return m_frames.back().checking; }
     [[noreturn]] void Undeclared(const std::vector<std::string>& name, size_t token) const;
+    // The kind of value a parameter or return type holds: N, T, D, B or ? (anchored).
+    static char BaseOfType(const std::string& type);
 
     // Errors
     [[noreturn]] void CompileFail(size_t token, const std::string& text, bool sqlStatement = false) const;
@@ -191,12 +236,15 @@ private:
 
     std::shared_ptr<OraSessionCore> m_core;
     std::unique_ptr<OraDbmsJob> m_jobs;
-    std::vector<Frame> m_frames;
+    std::deque<Frame> m_frames; // a deque: a frame stays where it is while calls push more
     PlsqlRaise m_current; // the exception a handler is running for (SQLCODE, SQLERRM, RAISE;)
     bool m_inHandler = false;
     int64_t m_rowCount = -1;
     std::map<std::string, std::shared_ptr<PlsqlUnit>> m_units;
     std::map<std::string, std::unique_ptr<OraStatement>> m_statements;
+    std::set<std::string> m_revalidating; // units being compiled again, which may refer to each other
+    std::set<std::string> m_validUnits;   // "OWNER.NAME.TYPE" of units found to compile
+    std::vector<PlsqlCompileError>* m_collected = nullptr; // CheckStored: errors of statements checked so far
 
     friend class OraDbmsJob;
 };

@@ -25,7 +25,9 @@ std::string Joined(const std::vector<std::string>& name)
     return out;
 }
 
-char BaseOfType(const std::string& type)
+} // namespace
+
+char PlsqlInterpreter::BaseOfType(const std::string& type)
 {
     const std::string head = type.substr(0, type.find('('));
     if (head == "VARCHAR2" || head == "VARCHAR" || head == "CHAR" || head == "STRING" || head == "LONG")
@@ -38,8 +40,6 @@ char BaseOfType(const std::string& type)
         return '?';
     return 'N';
 }
-
-} // namespace
 
 void PlsqlInterpreter::Undeclared(const std::vector<std::string>& name, size_t token) const
 {
@@ -89,6 +89,14 @@ std::vector<PlsqlArg> PlsqlInterpreter::Arguments(const std::vector<PlsqlParam>&
             a.value = v->value;
             continue;
         }
+        // A table goes in as itself; the callee takes a copy.
+        if (span.end == span.begin + 1 && t[span.begin].kind == TokKind::Ident) {
+            PlsqlVar* v = scope->Find(t[span.begin].text);
+            if (v && v->collection) {
+                a.target = v;
+                continue;
+            }
+        }
         const char base = BaseOfType(params[p].type);
         a.value = Convert(EvalValue(span, scope, base), base, call.token);
     }
@@ -107,7 +115,7 @@ void PlsqlInterpreter::WriteBack(PlsqlArg& arg, const OraValue& value, size_t to
 OraValue PlsqlInterpreter::Call(const std::vector<std::string>& name, const PlsqlStmt& call, PlsqlScope* scope,
                                 bool wantResult)
 {
-    if (!wantResult && CallBuiltin(name, call, scope))
+    if (!wantResult && (CollectionProcedure(name, call, scope) || CallBuiltin(name, call, scope)))
         return OraValue{};
     OraValue builtin;
     if (wantResult && CallBuiltinFunction(name, call, scope, &builtin))
@@ -216,6 +224,8 @@ std::shared_ptr<PlsqlUnit> PlsqlInterpreter::StoredUnit(const std::string& owner
     if (!PlsqlParser::ParseStored(q.Text(0), unit.get(), &error))
         Raise(6575, "ORA-06575: Package or function " + name + " is in an invalid state");
     unit->label = owner + "." + name;
+    if (type == "PACKAGE BODY")
+        unit->package = unit->label;
     m_units[key] = unit;
     return unit;
 }
@@ -227,6 +237,10 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
     OraCatalog& catalog = m_core->Catalog();
     OraObjectRef ref;
     std::string member;
+    // Inside a package body its own members come before the schema's units.
+    const bool sibling = name.size() == 1 && SiblingMember(name[0], wantResult, &ref);
+    if (sibling)
+        member = name[0];
     for (size_t n = name.size(); n > 0 && !ref.found; --n) {
         OraObjectRef r = catalog.Resolve(std::vector<std::string>(name.begin(), name.begin() + static_cast<long>(n)));
         if (!r.found)
@@ -237,10 +251,35 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
             member = r.type == "PACKAGE" ? name.back() : r.name;
         }
     }
-    if (!ref.found || (ref.owner != catalog.User() && !catalog.HasObjectPriv(ref, "EXECUTE")))
+    if (!ref.found || (!sibling && ref.owner != catalog.User() && !catalog.HasObjectPriv(ref, "EXECUTE")))
         return OraValue{};
     *found = true;
-    std::shared_ptr<PlsqlUnit> unit = StoredUnit(ref.owner, ref.name, ref.type == "PACKAGE" ? "PACKAGE BODY" : ref.type);
+    const std::string unitType = ref.type == "PACKAGE" ? "PACKAGE BODY" : ref.type;
+    // A unit that did not compile cannot be called; a call to a package
+    // compiles against its header and fails only when it runs.
+    // Looked up once per unit and run: a deep recursion must not query the catalogue at every level.
+    if (OraStackLow(kPlsqlStackReserve))
+        Raise(6500, FormatOraError(6500));
+    const std::string key = ref.owner + "." + ref.name + "." + unitType;
+    bool invalid = false;
+    if (!m_validUnits.count(key)) {
+        invalid = IsInvalid(ref.owner, ref.name, unitType) && !Revalidate(ref.owner, ref.name, unitType);
+        if (!invalid)
+            m_validUnits.insert(key);
+    }
+    if (invalid && ref.type != "PACKAGE")
+        CompileFail(call.token, "PLS-00905: object " + ref.owner + "." + ref.name + " is invalid");
+    if (invalid && !Checking())
+        Raise(4063, "ORA-04063: package body \"" + ref.owner + "." + ref.name + "\" has errors\n" + FormatOraError(6508));
+    std::shared_ptr<PlsqlUnit> unit;
+    if (!(invalid && Checking()))
+        unit = StoredUnit(ref.owner, ref.name, unitType);
+    if (!unit && Checking() && ref.type == "PACKAGE") {
+        unit = HeaderUnit(ref.owner, ref.name);
+        // A header this interpreter cannot read still lets its members be called.
+        if (unit->subprograms.empty())
+            return OraValue{};
+    }
     if (!unit)
         Raise(4067, "ORA-04067: not executed, package body \"" + ref.owner + "." + ref.name + "\" does not exist");
     // Overloads: the member whose parameters take the arguments given.
@@ -305,8 +344,18 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
         for (size_t p = 0; p < sub->params.size(); ++p) {
             const PlsqlParam& param = sub->params[p];
             PlsqlVar v;
-            v.base = BaseOfType(param.type);
+            const bool table = TableParameter(param, ref.owner, ref.type == "PACKAGE" ? ref.name : std::string(), &v);
+            const bool tableGiven = args[p].given && args[p].target && args[p].target->collection;
+            if (table != tableGiven && (args[p].given || param.mode != "IN"))
+                CompileFail(call.token, "PLS-00306: wrong number or types of arguments in call to '" + member + "'");
             v.constant = param.mode == "IN";
+            if (table) {
+                if (param.mode != "OUT" && tableGiven)
+                    v.elements = args[p].target->elements;
+                root.vars[param.name] = v;
+                continue;
+            }
+            v.base = BaseOfType(param.type);
             if (param.mode == "OUT")
                 v.value = OraValue{};
             else if (args[p].given)
@@ -345,9 +394,15 @@ OraValue PlsqlInterpreter::CallStored(const std::vector<std::string>& name, cons
     }
     m_frames.pop_back();
     catalog.SetSchema(schema);
-    for (size_t p = 0; p < sub->params.size(); ++p)
-        if (sub->params[p].mode != "IN")
-            WriteBack(args[p], root.vars[sub->params[p].name].value, call.token);
+    for (size_t p = 0; p < sub->params.size(); ++p) {
+        if (sub->params[p].mode == "IN")
+            continue;
+        const PlsqlVar& out = root.vars[sub->params[p].name];
+        if (out.collection)
+            args[p].target->elements = out.elements;
+        else
+            WriteBack(args[p], out.value, call.token);
+    }
     return result;
 }
 

@@ -268,6 +268,8 @@ void PlsqlParser::Declaration(PlsqlBlock* block)
         CursorDeclaration(block);
         return;
     }
+    if (IsWord("TYPE") && TableType(block))
+        return;
     if (IsWord("TYPE") || IsWord("SUBTYPE"))
         throw Failure{Peek().pos, "PLS-00999: implementation restriction (may be temporary) local " + Peek().text +
                                       " declarations are not supported"};
@@ -288,6 +290,32 @@ void PlsqlParser::Declaration(PlsqlBlock* block)
     }
     ExpectOp(";", ":= . ( @ % ; not null range default character");
     block->decls.push_back(std::move(d));
+}
+
+bool PlsqlParser::TableType(PlsqlBlock* block)
+{
+    // Only the index-by tables of PL/SQL 2 are run here; other types are
+    // left to the caller's restriction.
+    const size_t start = m_at;
+    PlsqlVarDecl d;
+    Next(); // TYPE
+    d.token = m_at;
+    d.name = Name();
+    if (!AcceptWord("IS") || !AcceptWord("TABLE") || !AcceptWord("OF")) {
+        m_at = start;
+        return false;
+    }
+    d.type = "TYPE";
+    d.elementType = TypeText();
+    if (AcceptWord("NOT"))
+        ExpectWord("NULL", "null");
+    if (!AcceptWord("INDEX") || !AcceptWord("BY") || !(AcceptWord("BINARY_INTEGER") || AcceptWord("PLS_INTEGER"))) {
+        m_at = start;
+        return false;
+    }
+    ExpectOp(";", ";");
+    block->decls.push_back(std::move(d));
+    return true;
 }
 
 void PlsqlParser::CursorDeclaration(PlsqlBlock* block)
@@ -678,6 +706,17 @@ PlsqlStmtPtr PlsqlParser::CallOrAssign()
     st->kind = PlsqlStmt::Kind::Call;
     if (AcceptOp("("))
         Arguments(st.get());
+    if (st->name.size() == 1 && st->args.size() == 1 && st->argNames[0].empty() && AcceptOp(":=")) {
+        // t(i) := value
+        st->kind = PlsqlStmt::Kind::Assign;
+        st->target = st->name[0];
+        st->index = st->args[0];
+        st->name.clear();
+        st->args.clear();
+        st->argNames.clear();
+        st->expr = ExprUntil({}, {});
+        return st;
+    }
     if (!IsOp(";"))
         Unexpected(":= . ( @ % ;");
     return st;

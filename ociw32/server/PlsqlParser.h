@@ -12,8 +12,9 @@
 // the predefined exceptions, declared ones) with SQLCODE and SQLERRM;
 // SQL%ROWCOUNT/FOUND/NOTFOUND; explicit cursors with parameters
 // (OPEN, FETCH, CLOSE, attributes), cursor FOR loops, %ROWTYPE records,
-// EXECUTE IMMEDIATE. Not supported: collections, local subprograms,
-// cursor variables, BULK COLLECT.
+// EXECUTE IMMEDIATE, index-by tables (TYPE ... IS TABLE OF ... INDEX BY
+// BINARY_INTEGER) with their methods. Not supported: nested tables and
+// varrays, local subprograms, cursor variables, BULK COLLECT.
 
 #include "ociw32/server/PlsqlAst.h"
 
@@ -60,6 +61,8 @@ private:
     void Arguments(PlsqlStmt* call);
     void Declaration(PlsqlBlock* block);
     void CursorDeclaration(PlsqlBlock* block);
+    // TYPE t IS TABLE OF ... INDEX BY BINARY_INTEGER; false (nothing read) for other types.
+    bool TableType(PlsqlBlock* block);
     PlsqlSpan QueryUntilSemicolon();
     std::vector<std::string> IntoTargets();
     PlsqlStmtPtr CursorStatement();

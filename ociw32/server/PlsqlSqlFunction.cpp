@@ -76,6 +76,16 @@ void PlsqlFunctionFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     // The interpreter shares the session without owning it.
     PlsqlInterpreter interpreter(std::shared_ptr<OraSessionCore>(core, [](OraSessionCore*) {}));
+    {
+        // SQL reports a function that does not compile in its own words.
+        SqliteStmt invalid(core->Db(), "SELECT 1 FROM cat_objects WHERE owner = ? AND object_name = ?"
+                                       " AND object_type = 'FUNCTION' AND status = 'INVALID'");
+        invalid.Bind(1, owner).Bind(2, name);
+        if (invalid.Step() && !interpreter.Revalidate(owner, name, "FUNCTION")) {
+            sqlite3_result_error(ctx, ("ORA-06575: Package or function " + name + " is in an invalid state").c_str(), -1);
+            return;
+        }
+    }
     OraResult r = interpreter.Check(unit);
     if (r.Ok())
         r = interpreter.Run(unit, &binds);

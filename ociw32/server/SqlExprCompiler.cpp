@@ -446,14 +446,20 @@ SqlCompiler::CExpr SqlCompiler::ExprNode(const SqlExpr& e, Scope& scope)
             }
             branches.emplace_back(cond, then);
         }
+        // Results whose THENs are all NULL take the ELSE's type.
+        CExpr other;
+        if (e.hasElse) {
+            other = Expr(*e.args.back(), scope);
+            aggregate = aggregate || other.aggregate;
+            if (first && !other.type.IsUnknown())
+                resultType = other.type;
+        }
         if (resultType.base == SqlBaseType::Char)
             resultType.base = SqlBaseType::Varchar2;
         for (auto& b : branches)
             sql += " WHEN " + b.first + " THEN " + Coerce(b.second, resultType);
-        if (e.hasElse) {
-            CExpr other = Expr(*e.args.back(), scope);
+        if (e.hasElse)
             sql += " ELSE " + Coerce(other, resultType);
-        }
         sql += " END";
         return CExpr{sql, resultType, aggregate};
     }

@@ -2,6 +2,9 @@
 // run bookkeeping (dates, failures, breaking, removal of one-off jobs).
 #include "EngineFixture.h"
 
+#include <atomic>
+#include <thread>
+
 namespace oraenginetest {
 namespace {
 
@@ -275,6 +278,48 @@ TEST_F(DbmsJobTest, ARunUsesTheDateFormatTheJobWasSubmittedWith)
     ASSERT_GT(quoted, 0);
     EXPECT_EQ(Run(other, "BEGIN DBMS_JOB.RUN(" + std::to_string(quoted) + "); END;"), "ok");
     EXPECT_EQ(Run(other, "SELECT COUNT(*) FROM STAMPS WHERE S = '07 o''clock 10'"), "1");
+}
+
+// A job runs in one session at a time: RUN of a job that another session
+// (or the job itself) is running is refused, and the refusal is no failure.
+TEST_F(DbmsJobTest, RunOfARunningJobIsRefusedWithOra00054)
+{
+    ASSERT_EQ(Run(Scott(), "BEGIN DBMS_JOB.WHAT(3, 'DBMS_LOCK.SLEEP(600);'); COMMIT; END;"), "ok");
+    VkOracle::OraSession& first = Logon("SCOTT", "TIGER");
+    std::unique_ptr<VkOracle::OraStatement> st;
+    ASSERT_TRUE(first.Parse("BEGIN DBMS_JOB.RUN(3); END;", &st).Ok());
+    std::atomic<bool> done{false};
+    VkOracle::OraResult result;
+    std::thread runner([&] {
+        uint64_t rows = 0;
+        result = st->Execute(&rows);
+        done = true;
+    });
+    while (Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = 3") != "1" && !done)
+        std::this_thread::yield();
+    EXPECT_FALSE(done) << result.message;
+    const std::string refused = Run(Scott(), "BEGIN DBMS_JOB.RUN(3); END;");
+    EXPECT_EQ(FirstLine(refused), "ORA-00054: resource busy and acquire with NOWAIT specified");
+    EXPECT_NE(refused.find("ORA-06512: at \"SYS.DBMS_JOB\""), std::string::npos) << refused;
+    EXPECT_EQ(Job(3, "FAILURES"), "0");
+    // Someone else's job is still not ours to hear about.
+    EXPECT_EQ(FirstLine(Run(Logon("APPUSER", "APPUSER"), "BEGIN DBMS_JOB.RUN(3); END;")),
+              "ORA-23421: job number 3 is not a job in the job queue");
+    const std::string target = Run("SELECT S.SID || ', ' || S.SERIAL# FROM V$SESSION S, DBA_JOBS_RUNNING R"
+                                   " WHERE S.SID = R.SID AND R.JOB = 3");
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
+    runner.join();
+    // Once the run is over the job runs again.
+    ASSERT_EQ(Run(Scott(), "BEGIN DBMS_JOB.WHAT(3, 'NULL;'); COMMIT; END;"), "ok");
+    EXPECT_EQ(Run(Scott(), "BEGIN DBMS_JOB.RUN(3); END;"), "ok");
+
+    // A job that runs itself is refused inside its own run.
+    ASSERT_EQ(Run(Scott(), "CREATE TABLE RUN_LOG (T VARCHAR2(200))"), "ok");
+    ASSERT_EQ(Run(Scott(), "BEGIN DBMS_JOB.WHAT(3, 'BEGIN DBMS_JOB.RUN(job); EXCEPTION WHEN OTHERS THEN"
+                           " INSERT INTO RUN_LOG VALUES (SQLERRM); END;'); COMMIT; END;"),
+              "ok");
+    EXPECT_EQ(Run(Scott(), "BEGIN DBMS_JOB.RUN(3); END;"), "ok");
+    EXPECT_EQ(Run(Scott(), "SELECT T FROM RUN_LOG"), "ORA-00054: resource busy and acquire with NOWAIT specified");
 }
 
 } // namespace

@@ -69,6 +69,13 @@ TEST_F(PlsqlErrorTest, CompileErrorsPointAtTheOffendingName)
         {3, "DECLARE n NUMBER;\nBEGIN\n  n := 1 +\n    undeclared_name;\nEND;",
          "ORA-06550: line 4, column 5:\nPLS-00201: identifier 'UNDECLARED_NAME' must be declared\n"
          "ORA-06550: line 3, column 3:\nPL/SQL: Statement ignored"},
+        // The missing table's own name, not the keyword before it.
+        {4, "BEGIN\n  DELETE FROM NO_SUCH WHERE 1 = 1;\nEND;",
+         "ORA-06550: line 2, column 15:\nPL/SQL: ORA-00942: table or view does not exist\n"
+         "ORA-06550: line 2, column 3:\nPL/SQL: SQL Statement ignored"},
+        {5, "BEGIN\n  INSERT INTO NO_SUCH VALUES (1);\nEND;",
+         "ORA-06550: line 2, column 15:\nPL/SQL: ORA-00942: table or view does not exist\n"
+         "ORA-06550: line 2, column 3:\nPL/SQL: SQL Statement ignored"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Block(c.sql), c.expected) << c.id;

@@ -375,3 +375,59 @@ TEST_F(OcisqlSessionTest, AUnitWithCompilationErrorsIsAWarningThatShowErrorsExpl
     EXPECT_NE(out.find("\n3/8      PLS-00103: "), std::string::npos) << out;
     EXPECT_NE(out.find("Procedure created.\n\nNo errors.\n"), std::string::npos) << out;
 }
+
+// Errors found by name resolution are listed by SHOW ERRORS where they
+// point: the statement ignored, then the missing table itself; running
+// the unit is refused because it is invalid.
+TEST_F(OcisqlSessionTest, ShowErrorsListsNameResolutionErrorsAndTheUnitCannotRun)
+{
+    std::string out, err;
+    const std::string script = "CREATE OR REPLACE PROCEDURE COUNT_GONE IS\n  n NUMBER;\nBEGIN\n"
+                               "  SELECT COUNT(*) INTO n FROM gone_table;\nEND;\n/\n"
+                               "SHOW ERRORS\n"
+                               "EXEC COUNT_GONE\n"
+                               "EXIT\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_NE(out.find("Errors for PROCEDURE COUNT_GONE:\n\nLINE/COL ERROR\n"), std::string::npos) << out;
+    const size_t ignored = out.find("\n4/3      PL/SQL: SQL Statement ignored\n");
+    const size_t missing = out.find("\n4/31     PL/SQL: ORA-00942: table or view does not exist\n");
+    EXPECT_NE(ignored, std::string::npos) << out;
+    EXPECT_NE(missing, std::string::npos) << out;
+    EXPECT_LT(ignored, missing) << out;
+    EXPECT_NE((out + err).find("PLS-00905: object SCOTT.COUNT_GONE is invalid"), std::string::npos) << out << err;
+}
+
+// A block can read the session's output itself with GET_LINES; what it
+// took is no longer there for ocisql to show.
+TEST_F(OcisqlSessionTest, ABlockReadsItsOwnOutputWithGetLines)
+{
+    std::string out, err;
+    const std::string script = "SET SERVEROUTPUT ON\n"
+                               "DECLARE\n  lines DBMS_OUTPUT.CHARARR;\n  n INTEGER := 10;\nBEGIN\n"
+                               "  DBMS_OUTPUT.PUT_LINE('first');\n  DBMS_OUTPUT.PUT_LINE('second');\n"
+                               "  DBMS_OUTPUT.GET_LINES(lines, n);\n"
+                               "  FOR i IN REVERSE 1 .. n LOOP\n    DBMS_OUTPUT.PUT_LINE(i || ': ' || lines(i));\n  END LOOP;\n"
+                               "END;\n/\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_EQ(out, "2: second\n1: first\n\nPL/SQL procedure successfully completed.\n\n");
+}
+
+// A job runs in one session at a time: a job that asks to run itself while
+// it runs is refused, and its own handler sees why.
+TEST_F(OcisqlSessionTest, RunOfAJobThatIsRunningIsRefused)
+{
+    std::string out, err;
+    const std::string script =
+        "CREATE TABLE run_log (t VARCHAR2(200));\n"
+        "VARIABLE j NUMBER\n"
+        "BEGIN\n  DBMS_JOB.SUBMIT(:j, 'BEGIN DBMS_JOB.RUN(job); EXCEPTION WHEN OTHERS THEN"
+        " INSERT INTO run_log VALUES (SQLERRM); END;', SYSDATE + 1, NULL);\n  COMMIT;\nEND;\n/\n"
+        "EXEC DBMS_JOB.RUN(:j)\n"
+        "SELECT t FROM run_log;\n"
+        "EXIT\n";
+    EXPECT_EQ(Ocisql("scott/tiger@DEMO", script, &out, &err), 0) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_NE(out.find("\nORA-00054: resource busy and acquire with NOWAIT specified\n\n1 row selected.\n"),
+              std::string::npos)
+        << out;
+}
