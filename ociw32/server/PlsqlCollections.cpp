@@ -13,14 +13,6 @@
 namespace VkOracle {
 namespace {
 
-OraValue NumberValue(int64_t n)
-{
-    OraValue v;
-    v.kind = OraValue::Kind::Number;
-    v.number = OraNumFromInt(n);
-    return v;
-}
-
 // DBMS_OUTPUT.CHARARR, the table GET_LINES fills.
 const PlsqlVar& CharArr()
 {
@@ -168,10 +160,10 @@ bool PlsqlInterpreter::CollectionTerm(PlsqlSpan span, size_t i, PlsqlScope* scop
     *last = i + 2;
     *value = OraValue{};
     if (method == "COUNT") {
-        *value = NumberValue(static_cast<int64_t>(e.size()));
+        *value = PlsqlOps::Integer(static_cast<int64_t>(e.size()));
     } else if (method == "FIRST" || method == "LAST") {
         if (!e.empty())
-            *value = NumberValue(method == "FIRST" ? e.begin()->first : e.rbegin()->first);
+            *value = PlsqlOps::Integer(method == "FIRST" ? e.begin()->first : e.rbegin()->first);
     } else if (method == "NEXT" || method == "PRIOR" || method == "EXISTS") {
         if (!isOp(i + 3, "("))
             CompileFail(i, "PLS-00306: wrong number or types of arguments in call to '" + method + "'");
@@ -190,11 +182,11 @@ bool PlsqlInterpreter::CollectionTerm(PlsqlSpan span, size_t i, PlsqlScope* scop
         if (method == "NEXT") {
             auto it = e.upper_bound(key);
             if (it != e.end())
-                *value = NumberValue(it->first);
+                *value = PlsqlOps::Integer(it->first);
         } else {
             auto it = e.lower_bound(key);
             if (it != e.begin())
-                *value = NumberValue(std::prev(it)->first);
+                *value = PlsqlOps::Integer(std::prev(it)->first);
         }
     } else {
         CompileFailAt(i + 2, m_frames.back().token, "PLS-00302: component '" + method + "' must be declared");

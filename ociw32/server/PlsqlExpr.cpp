@@ -399,6 +399,11 @@ OraValue Number(const OraNum& n)
     return v;
 }
 
+OraValue Integer(int64_t n)
+{
+    return Number(OraNumFromInt(n));
+}
+
 OraValue Text(const std::string& s)
 {
     OraValue v;

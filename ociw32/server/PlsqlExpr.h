@@ -73,6 +73,7 @@ struct PlsqlNeedsSql {};
 // PlsqlRaise (PlsqlInterpreter.h) with Oracle's code and text.
 namespace PlsqlOps {
 OraValue Number(const OraNum& n);
+OraValue Integer(int64_t n);
 OraValue Text(const std::string& s); // '' is NULL
 OraValue Boolean(int b);             // 1, 0, -1 for NULL
 int Truth(const OraValue& v);        // 1, 0, -1 for NULL

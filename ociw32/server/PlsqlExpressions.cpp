@@ -13,14 +13,6 @@
 namespace VkOracle {
 namespace {
 
-OraValue NumberValue(int64_t n)
-{
-    OraValue v;
-    v.kind = OraValue::Kind::Number;
-    v.number = OraNumFromInt(n);
-    return v;
-}
-
 OraValue TextValue(const std::string& s)
 {
     OraValue v;
@@ -154,7 +146,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             const std::string attr = t[i + 2].text;
             const bool any = m_rowCount >= 0;
             if (attr == "ROWCOUNT")
-                out += any ? bind(NumberValue(m_rowCount)) : "NULL";
+                out += any ? bind(PlsqlOps::Integer(m_rowCount)) : "NULL";
             else if (attr == "FOUND")
                 out += any ? (m_rowCount > 0 ? "(1=1)" : "(1=0)") : "(NULL=1)";
             else if (attr == "NOTFOUND")
@@ -178,7 +170,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             continue;
         }
         if (w == "SQLCODE") {
-            out += bind(NumberValue(SqlCode()));
+            out += bind(PlsqlOps::Integer(SqlCode()));
             continue;
         }
         if (w == "SQLERRM" && !isOp(i + 1, "(")) {
@@ -385,7 +377,7 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
         return n.var->value;
     }
     case Op::SqlCode:
-        return NumberValue(SqlCode());
+        return PlsqlOps::Integer(SqlCode());
     case Op::SqlErrm:
         if (!m_inHandler)
             return TextValue("ORA-0000: normal, successful completion");
@@ -398,11 +390,11 @@ OraValue PlsqlInterpreter::EvalNode(const PlsqlExprNode& n, PlsqlScope* scope)
         if (m_rowCount < 0)
             return OraValue{};
         if (n.name == "ROWCOUNT")
-            return NumberValue(m_rowCount);
+            return PlsqlOps::Integer(m_rowCount);
         return PlsqlOps::Boolean((m_rowCount > 0) == (n.name == "FOUND") ? 1 : 0);
     case Op::Neg: {
         const OraValue v = EvalNode(*n.kids[0], scope);
-        return PlsqlOps::Arithmetic(Op::Sub, NumberValue(0), v);
+        return PlsqlOps::Arithmetic(Op::Sub, PlsqlOps::Integer(0), v);
     }
     case Op::Add:
     case Op::Sub:
@@ -515,7 +507,7 @@ OraValue PlsqlInterpreter::EvalValue(PlsqlSpan span, PlsqlScope* scope, char wan
     const size_t token = m_frames.back().token;
     if (wanted == 'B') {
         const int c = EvalCondition(span, scope);
-        return c < 0 ? OraValue{} : NumberValue(c);
+        return c < 0 ? OraValue{} : PlsqlOps::Integer(c);
     }
     const PlsqlCompiledExpr& c = Compiled(span, scope);
     if (c.way == PlsqlCompiledExpr::Way::StoredCall)
