@@ -125,21 +125,15 @@ TEST_F(CrashSafeRunTest, TheStopQueryNeverNamesASessionThatDoesNotRunTheJob)
     EXPECT_EQ(Run(program, "SELECT COUNT(*) FROM DBA_JOBS_RUNNING"), "0");
     // A live run is found, in the session that runs it.
     const std::string scottSid = Run(*m_scott, "SELECT USERENV('SESSIONID') FROM DUAL");
-    std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(m_scott->Parse("BEGIN DBMS_JOB.RUN(" + m_job + "); END;", &st).Ok());
-    std::atomic<bool> done{false};
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        st->Execute(&rows);
-        done = true;
-    });
+    oraenginetest::BackgroundStatement run(*m_scott, "BEGIN DBMS_JOB.RUN(" + m_job + "); END;");
+    ASSERT_TRUE(run.Parsed());
     std::string found;
-    while (found.empty() && !done) {
+    run.WaitUntil([&] {
         found = Run(program, StopQuery(m_job));
-        std::this_thread::yield();
-    }
+        return !found.empty();
+    });
     m_scott->Break();
-    runner.join();
+    run.Wait();
     EXPECT_EQ(found.find('\n'), std::string::npos) << found;
     EXPECT_EQ(found.substr(0, found.find('|')), scottSid);
     EXPECT_EQ(Run(program, "SELECT FAILURES FROM DBA_JOBS WHERE JOB = " + m_job), "2");

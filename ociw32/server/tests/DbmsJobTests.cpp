@@ -286,18 +286,10 @@ TEST_F(DbmsJobTest, RunOfARunningJobIsRefusedWithOra00054)
 {
     ASSERT_EQ(Run(Scott(), "BEGIN DBMS_JOB.WHAT(3, 'DBMS_LOCK.SLEEP(600);'); COMMIT; END;"), "ok");
     VkOracle::OraSession& first = Logon("SCOTT", "TIGER");
-    std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(first.Parse("BEGIN DBMS_JOB.RUN(3); END;", &st).Ok());
-    std::atomic<bool> done{false};
-    VkOracle::OraResult result;
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        result = st->Execute(&rows);
-        done = true;
-    });
-    while (Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = 3") != "1" && !done)
-        std::this_thread::yield();
-    EXPECT_FALSE(done) << result.message;
+    oraenginetest::BackgroundStatement run(first, "BEGIN DBMS_JOB.RUN(3); END;");
+    ASSERT_TRUE(run.Parsed());
+    EXPECT_TRUE(run.WaitUntil([&] { return Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = 3") == "1"; }))
+        << run.Result().message;
     const std::string refused = Run(Scott(), "BEGIN DBMS_JOB.RUN(3); END;");
     EXPECT_EQ(FirstLine(refused), "ORA-00054: resource busy and acquire with NOWAIT specified");
     EXPECT_NE(refused.find("ORA-06512: at \"SYS.DBMS_JOB\""), std::string::npos) << refused;
@@ -308,7 +300,7 @@ TEST_F(DbmsJobTest, RunOfARunningJobIsRefusedWithOra00054)
     const std::string target = Run("SELECT S.SID || ', ' || S.SERIAL# FROM V$SESSION S, DBA_JOBS_RUNNING R"
                                    " WHERE S.SID = R.SID AND R.JOB = 3");
     EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
-    runner.join();
+    run.Wait();
     // Once the run is over the job runs again.
     ASSERT_EQ(Run(Scott(), "BEGIN DBMS_JOB.WHAT(3, 'NULL;'); COMMIT; END;"), "ok");
     EXPECT_EQ(Run(Scott(), "BEGIN DBMS_JOB.RUN(3); END;"), "ok");

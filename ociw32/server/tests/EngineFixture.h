@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace oraenginetest {
@@ -29,6 +31,59 @@ inline int64_t PinnedNow()
     VkOracle::OraDateFromParts(p, &s);
     return s;
 }
+
+// A statement executing on a thread of its own, so that a test can watch,
+// break or kill its session meanwhile. Parsed at construction (Parsed()
+// says whether it was); the thread is joined at the latest on destruction.
+class BackgroundStatement {
+public:
+    BackgroundStatement(VkOracle::OraSession& session, const std::string& sql)
+    {
+        m_parsed = session.Parse(sql, &m_statement).Ok();
+        if (!m_parsed)
+            return;
+        m_thread = std::thread([this] {
+            uint64_t rows = 0;
+            m_result = m_statement->Execute(&rows);
+            m_done = true;
+        });
+    }
+    ~BackgroundStatement()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    BackgroundStatement(const BackgroundStatement&) = delete;
+    BackgroundStatement& operator=(const BackgroundStatement&) = delete;
+
+    bool Parsed() const { return m_parsed; }
+    bool Done() const { return m_done; }
+    // Yields until ready() is true or the statement has ended; true for
+    // ready (the statement still running).
+    template <class Ready>
+    bool WaitUntil(Ready ready)
+    {
+        while (!m_done && !ready())
+            std::this_thread::yield();
+        return !m_done;
+    }
+    // Waits for the end; what the statement gave.
+    const VkOracle::OraResult& Wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_result;
+    }
+    // Only after Wait(), or for a message once Done().
+    const VkOracle::OraResult& Result() const { return m_result; }
+
+private:
+    std::unique_ptr<VkOracle::OraStatement> m_statement;
+    VkOracle::OraResult m_result;
+    std::atomic<bool> m_done{false};
+    bool m_parsed = false;
+    std::thread m_thread;
+};
 
 // A numbered conformance case: a statement and the rows it must give (or
 // the error it must raise).

@@ -28,25 +28,15 @@ TEST_F(KillSessionTest, ABusySessionIsInterruptedWithOra00028)
     VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
     const std::string target = Target("SCOTT");
     ASSERT_NE(target.find(", "), std::string::npos) << target;
-    std::unique_ptr<VkOracle::OraStatement> st;
     // The committed change tells the test that the block is under way.
-    ASSERT_TRUE(scott.Parse("BEGIN UPDATE DEPT SET LOC = 'ASLEEP' WHERE DEPTNO = 40; COMMIT; "
-                            "DBMS_LOCK.SLEEP(600); END;",
-                            &st)
-                    .Ok());
-    std::atomic<bool> done{false};
-    VkOracle::OraResult result;
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        result = st->Execute(&rows);
-        done = true;
-    });
-    while (Run("SELECT LOC FROM SCOTT.DEPT WHERE DEPTNO = 40") != "ASLEEP" && !done)
-        std::this_thread::yield();
-    EXPECT_FALSE(done) << result.message;
+    oraenginetest::BackgroundStatement block(
+        scott, "BEGIN UPDATE DEPT SET LOC = 'ASLEEP' WHERE DEPTNO = 40; COMMIT; DBMS_LOCK.SLEEP(600); END;");
+    ASSERT_TRUE(block.Parsed());
+    EXPECT_TRUE(block.WaitUntil([&] { return Run("SELECT LOC FROM SCOTT.DEPT WHERE DEPTNO = 40") == "ASLEEP"; }))
+        << block.Result().message;
     const auto killedAt = std::chrono::steady_clock::now();
     EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
-    runner.join();
+    const VkOracle::OraResult& result = block.Wait();
     EXPECT_LT(std::chrono::steady_clock::now() - killedAt, std::chrono::seconds(5));
     EXPECT_EQ(result.message.rfind("ORA-00028: your session has been killed", 0), 0u) << result.message;
     EXPECT_EQ(Run("SELECT STATUS FROM V$SESSION WHERE USERNAME = 'SCOTT'"), "KILLED");
@@ -62,20 +52,12 @@ TEST_F(KillSessionTest, AKilledJobRunLeavesNoRunningRow)
               "ok");
     const std::string job = Run("SELECT MAX(JOB) FROM DBA_JOBS WHERE LOG_USER = 'SCOTT'");
     const std::string target = Target("SCOTT");
-    std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(scott.Parse("BEGIN DBMS_JOB.RUN(" + job + "); END;", &st).Ok());
-    std::atomic<bool> done{false};
-    VkOracle::OraResult result;
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        result = st->Execute(&rows);
-        done = true;
-    });
-    while (Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) != "1" && !done)
-        std::this_thread::yield();
-    EXPECT_FALSE(done) << result.message;
+    oraenginetest::BackgroundStatement run(scott, "BEGIN DBMS_JOB.RUN(" + job + "); END;");
+    ASSERT_TRUE(run.Parsed());
+    EXPECT_TRUE(run.WaitUntil([&] { return Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) == "1"; }))
+        << run.Result().message;
     EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + target + "'"), "ok");
-    runner.join();
+    const VkOracle::OraResult& result = run.Wait();
     // The run fails as a job fails; its session is dead from now on.
     EXPECT_EQ(result.message.rfind("ORA-12011", 0), 0u) << result.message;
     EXPECT_EQ(Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job), "0");

@@ -164,20 +164,13 @@ TEST_F(PlsqlTest, AFailingBlockUndoesOnlyItsOwnWork)
 
 TEST_F(PlsqlTest, BreakStopsAnEndlessLoop)
 {
-    std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(Scott().Parse("DECLARE i NUMBER := 0; BEGIN LOOP i := i + 1; END LOOP; END;", &st).Ok());
-    std::atomic<bool> done{false};
-    VkOracle::OraResult result;
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        result = st->Execute(&rows);
-        done = true;
-    });
-    while (!done) {
+    oraenginetest::BackgroundStatement loop(Scott(), "DECLARE i NUMBER := 0; BEGIN LOOP i := i + 1; END LOOP; END;");
+    ASSERT_TRUE(loop.Parsed());
+    loop.WaitUntil([&] {
         Scott().Break();
-        std::this_thread::yield();
-    }
-    runner.join();
+        return false;
+    });
+    const VkOracle::OraResult& result = loop.Wait();
     EXPECT_EQ(result.message, "ORA-01013: user requested cancel of current operation\nORA-06512: at line 1");
     // The session carries on.
     EXPECT_EQ(Block("BEGIN NULL; END;"), "ok");
@@ -190,20 +183,13 @@ TEST_F(PlsqlTest, LockSleepWaitsItsSecondsAndABreakEndsIt)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
     EXPECT_NE(Block("BEGIN DBMS_LOCK.NAP(1); END;").find("PLS-00302"), std::string::npos);
 
-    std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(Scott().Parse("BEGIN DBMS_LOCK.SLEEP(600); END;", &st).Ok());
-    std::atomic<bool> done{false};
-    VkOracle::OraResult result;
-    std::thread runner([&] {
-        uint64_t rows = 0;
-        result = st->Execute(&rows);
-        done = true;
-    });
-    while (!done) {
+    oraenginetest::BackgroundStatement sleep(Scott(), "BEGIN DBMS_LOCK.SLEEP(600); END;");
+    ASSERT_TRUE(sleep.Parsed());
+    sleep.WaitUntil([&] {
         Scott().Break();
-        std::this_thread::yield();
-    }
-    runner.join();
+        return false;
+    });
+    const VkOracle::OraResult& result = sleep.Wait();
     EXPECT_EQ(result.message.rfind("ORA-01013: user requested cancel of current operation", 0), 0u) << result.message;
 }
 
