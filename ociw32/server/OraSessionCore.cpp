@@ -502,6 +502,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     // Version 7 servers (territory AMERICA) default to two-digit YY years.
     if (core->m_major <= 7)
         SetSessionDateFormat(db, "DD-MON-YY");
+    core->m_initialDateFormat = SessionDateFormat(db);
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
@@ -658,6 +659,32 @@ sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
 void OraSessionCore::ForgetStatements()
 {
     m_statements->Clear();
+}
+
+OraResult OraSessionCore::BecomeUser(const std::string& userIn)
+{
+    const std::string user = VkAsciiUpper(userIn);
+    Rollback();
+    int64_t userId = 0;
+    {
+        SqliteStmt q(m_db, "SELECT user_id FROM cat_users WHERE username = ? AND is_role = 0");
+        q.Bind(1, user);
+        if (!q.Step())
+            return OraResult{1017, FormatOraError(1017), 0};
+        userId = q.Int(0);
+    }
+    m_userId = userId;
+    m_catalog = std::make_unique<OraCatalog>(m_db, user, m_major);
+    m_generation = -1;
+    SyncCatalog();
+    m_statements->Clear();
+    m_plsql.reset();
+    m_currval.clear();
+    SetSessionDateFormat(m_db, m_initialDateFormat);
+    SqliteStmt row(m_db, "UPDATE inst.cat_sessions SET username = ?1, user_id = ?2, schemaname = ?1 WHERE sid = ?3");
+    row.Bind(1, user).Bind(2, userId).Bind(3, static_cast<int64_t>(m_sid));
+    row.Run();
+    return OraResult{};
 }
 
 void OraSessionCore::ReapDeadRuns()

@@ -15,7 +15,8 @@ class JobQueueTest : public DemoEngineTest {
 protected:
     void TearDown() override
     {
-        VkOracle::OraJobQueue::Instance().Stop(m_db);
+        // The queue process ends with its database, before its files go.
+        EXPECT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Immediate).Ok());
         EngineTest::TearDown();
     }
     std::string Jobs(const char* where)
