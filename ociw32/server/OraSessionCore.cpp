@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <sys/stat.h>
@@ -58,10 +59,26 @@ void HasPrivFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, CoreOf(ctx)->Catalog().HasSysPriv(ArgString(argv[0])) ? 1 : 0);
 }
 
+// A process that has exited but was not yet reaped (a killed queue process
+// whose parent is slow to wait for it) is dead for its sessions.
+bool IsZombie(pid_t pid)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    std::FILE* f = std::fopen(path, "r");
+    if (!f)
+        return false;
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    const char* close = std::strrchr(text, ')');
+    return n > 0 && close && close[1] == ' ' && close[2] == 'Z';
+}
+
 void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     const pid_t pid = static_cast<pid_t>(sqlite3_value_int64(argv[0]));
-    const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid);
     sqlite3_result_int(ctx, alive ? 1 : 0);
 }
 

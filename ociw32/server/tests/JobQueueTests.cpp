@@ -13,12 +13,6 @@ namespace {
 
 class JobQueueTest : public DemoEngineTest {
 protected:
-    void TearDown() override
-    {
-        // The queue process ends with its database, before its files go.
-        EXPECT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Immediate).Ok());
-        EngineTest::TearDown();
-    }
     std::string Jobs(const char* where)
     {
         return Run(System(), std::string("SELECT JOB, LAST_DATE, FAILURES FROM DBA_JOBS WHERE ") + where + " ORDER BY JOB");
