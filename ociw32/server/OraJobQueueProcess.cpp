@@ -72,6 +72,9 @@ OraJobQueueProcess::Ending OraJobQueueProcess::CheckEnding() const
 
 bool OraJobQueueProcess::ReadParameters(int* processes, int* interval)
 {
+    // Also takes on a clock moved by another process.
+    if (m_sys && !m_sys->CheckAlive().Ok())
+        m_sys->Close();
     if (!m_sys || m_sys->Closed()) {
         m_sys.reset();
         if (!OraSessionCore::OpenInternal(m_db, "SYS", &m_sys).Ok()) {

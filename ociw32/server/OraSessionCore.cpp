@@ -682,6 +682,14 @@ OraResult OraSessionCore::BecomeUser(const std::string& userIn)
 {
     const std::string user = VkAsciiUpper(userIn);
     Rollback();
+    m_plsql.reset();
+    m_currval.clear();
+    SetSessionDateFormat(m_db, m_initialDateFormat);
+    // The same owner again keeps its privileges and compiled statements.
+    if (user == m_catalog->User()) {
+        m_catalog->SetSchema(user);
+        return OraResult{};
+    }
     int64_t userId = 0;
     {
         SqliteStmt q(m_db, "SELECT user_id FROM cat_users WHERE username = ? AND is_role = 0");
@@ -695,9 +703,6 @@ OraResult OraSessionCore::BecomeUser(const std::string& userIn)
     m_generation = -1;
     SyncCatalog();
     m_statements->Clear();
-    m_plsql.reset();
-    m_currval.clear();
-    SetSessionDateFormat(m_db, m_initialDateFormat);
     SqliteStmt row(m_db, "UPDATE inst.cat_sessions SET username = ?1, user_id = ?2, schemaname = ?1 WHERE sid = ?3");
     row.Bind(1, user).Bind(2, userId).Bind(3, static_cast<int64_t>(m_sid));
     row.Run();
