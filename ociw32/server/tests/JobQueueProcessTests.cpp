@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <regex>
 #include <set>
@@ -243,6 +245,33 @@ TEST_F(JobQueueProcessTest, AFailedRunIsLoggedWithItsErrorStack)
     struct stat st {};
     ASSERT_EQ(::stat(VkOracle::QueueLogFilePath(m_db).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Whether the process has ended (a zombie not yet reaped by whoever
+// adopted it has ended too).
+bool ProcessEnded(int pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text))
+        return true;
+    const size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+}
+
+// A test's root removed under a running queue: the process notices and ends.
+TEST_F(JobQueueProcessTest, TheQueueEndsWhenItsDatabaseFilesDisappear)
+{
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    Logon("SCOTT", "TIGER");
+    LogoffAll();
+    ASSERT_TRUE(VkOracle::OraJobQueueRunning(m_db));
+    const int pid = VkOracle::OraJobQueuePid(m_db);
+    ASSERT_GT(pid, 0);
+    std::error_code error;
+    std::filesystem::remove_all(m_db.directory, error);
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_TRUE(WaitFor([&] { return ProcessEnded(pid); }));
 }
 
 } // namespace
