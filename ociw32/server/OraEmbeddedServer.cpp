@@ -180,16 +180,19 @@ public:
     {
         if (!DatabaseFileExists(ref))
             return Failed(1034);
+        // ABORT kills the queue before it can see the new state and book
+        // anything; the others let it see the state and end by itself:
+        // NORMAL after its runs, IMMEDIATE after breaking them.
+        const int pid = OraJobQueuePid(ref);
+        if (mode == OraShutdownMode::Abort && pid > 0) {
+            ::kill(pid, SIGKILL);
+            OraWaitJobQueueEnded(ref, std::chrono::seconds(5));
+        }
         OraInstanceState state = ReadInstanceState(ref);
         state.open = false;
         state.shutdown = mode;
         if (!WriteInstanceState(ref, state))
             return Failed(1034);
-        // The queue process sees the new state at once and ends: NORMAL after
-        // its runs, IMMEDIATE after breaking them; ABORT does not ask.
-        const int pid = OraJobQueuePid(ref);
-        if (mode == OraShutdownMode::Abort && pid > 0)
-            ::kill(pid, SIGKILL);
         if (mode == OraShutdownMode::Normal) {
             while (!OraWaitJobQueueEnded(ref, std::chrono::seconds(60))) {
             }

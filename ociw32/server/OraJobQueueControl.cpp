@@ -34,6 +34,20 @@ bool LockIsFree(const OraDatabaseRef& db)
     return free;
 }
 
+// Async-signal-safe: the pid as decimal text, alone in the file.
+void WritePid(int fd, pid_t pid)
+{
+    char text[16];
+    int at = sizeof text;
+    text[--at] = '\n';
+    do {
+        text[--at] = static_cast<char>('0' + pid % 10);
+        pid /= 10;
+    } while (pid > 0 && at > 0);
+    if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, text + at, sizeof text - at, 0) < 0)
+        return;
+}
+
 // In the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecQueueProcess(int lockFd, int nullFd, const char* program, char* const* argv)
 {
@@ -116,8 +130,13 @@ bool OraStartJobQueue(const OraDatabaseRef& db)
         // caller (terminal, process group, zombie) ties the queue to it.
         ::setsid();
         const pid_t queue = ::fork();
-        if (queue != 0)
+        if (queue != 0) {
+            // The pid is in the lock file before the starter returns, for a
+            // shutdown abort that follows at once.
+            if (queue > 0)
+                WritePid(lockFd, queue);
             _exit(queue < 0 ? 1 : 0);
+        }
         ExecQueueProcess(lockFd, nullFd, program.c_str(), argv.data());
     }
     ::close(nullFd);

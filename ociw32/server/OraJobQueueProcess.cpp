@@ -10,6 +10,8 @@
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkPrivateFiles.h"
 
+#include <sqlite3.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -194,13 +196,23 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
         core->Close();
         core.reset();
     }
+    const std::string job = "Job " + std::to_string(due.job);
     if (!core) {
-        if (!OraSessionCore::OpenInternal(m_db, due.owner, &core).Ok()) {
+        OraResult r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
+        // Logons racing for the instance file may lose a round; the queue
+        // tries again at once rather than an interval later.
+        for (int attempt = 1; !r.Ok() && attempt < 8 && CheckEnding() == Ending::None; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5 << attempt));
+            r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
+        }
+        if (!r.Ok()) {
             core.reset();
+            OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
             return;
         }
-    } else if (!core->BecomeUser(due.owner).Ok()) {
+    } else if (const OraResult r = core->BecomeUser(due.owner); !r.Ok()) {
         // Every run starts from its owner's environment, not the last job's.
+        OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
         return;
     }
     sqlite3* db = core->Db();
@@ -213,8 +225,10 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
         // Claimed first: a client's DBMS_JOB.RUN may have taken it meanwhile.
         SqliteStmt claim(db, "INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
         claim.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        if (!claim.Run())
+        if (!claim.Run()) {
+            OraJobQueueLog::Append(m_db, job + " not claimed: " + sqlite3_errmsg(db));
             return;
+        }
     }
     bool stillDue = false;
     {
@@ -243,12 +257,12 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
     {
         SqliteStmt release(db, "DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?");
         release.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        release.Run();
+        if (!release.Run())
+            OraJobQueueLog::Append(m_db, job + " not released: " + sqlite3_errmsg(db));
     }
     if (!ran)
         return;
-    const std::string who = "Job " + std::to_string(due.job) + " run by session " + std::to_string(core->Sid()) + " (" +
-                            due.owner + ")";
+    const std::string who = job + " run by session " + std::to_string(core->Sid()) + " (" + due.owner + ")";
     if (r.Ok()) {
         OraJobQueueLog::Append(m_db, who + ": completed");
     } else {
