@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -194,10 +195,17 @@ TEST_F(JobQueueProcessTest, ShutdownImmediateBreaksTheRunsAndCountsAFailure)
     ASSERT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Immediate).Ok());
     // Returns once the queue has ended, its run broken and booked.
     EXPECT_FALSE(VkOracle::OraJobQueueRunning(m_db));
-    const std::vector<std::string> block = LogLines("^ORA-");
+    const std::vector<std::string> block = LogLines("ORA-");
     ASSERT_GE(block.size(), 2u) << Log();
     EXPECT_EQ(block[0], "ORA-12012: error on auto execute of job " + job);
-    EXPECT_EQ(block[1], "ORA-01013: user requested cancel of current operation");
+    // The break lands wherever the run is (in a statement, or compiling one).
+    EXPECT_NE(std::find_if(block.begin() + 1, block.end(),
+                           [](const std::string& line) {
+                               return line.find("ORA-01013: user requested cancel of current operation") !=
+                                      std::string::npos;
+                           }),
+              block.end())
+        << Log();
     EXPECT_EQ(LogLines("^Job queue process stopped: shutdown immediate$").size(), 1u) << Log();
     // Once open again, the job shows its failure and runs nowhere.
     ASSERT_TRUE(Server().Startup(m_db).Ok());
