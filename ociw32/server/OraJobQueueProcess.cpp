@@ -207,7 +207,9 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
         }
         if (!r.Ok()) {
             core.reset();
-            OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
+            // Closing down, nothing runs: not worth a line each.
+            if (CheckEnding() == Ending::None)
+                OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
             return;
         }
     } else if (const OraResult r = core->BecomeUser(due.owner); !r.Ok()) {
