@@ -56,9 +56,10 @@ bool OraJobQueueProcess::TakeLock(int inheritedLock)
         if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
             return false;
     }
+    // The pid serves shutdown abort only: a failure to write it is no reason to stop.
     const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(m_lockFd, 0) != 0 || ::pwrite(m_lockFd, pid.data(), pid.size(), 0) < 0)
-        return true; // the pid only serves shutdown abort
+    if (::ftruncate(m_lockFd, 0) == 0 && ::pwrite(m_lockFd, pid.data(), pid.size(), 0) < 0)
+        OraJobQueueLog::Append(m_db, "Cannot write the pid of the job queue process");
     return true;
 }
 
