@@ -241,10 +241,13 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
     }
     OraResult r;
     bool ran = false;
+    // A run is not started once the instance is closing, even before the
+    // coordinator has noticed.
+    const bool closing = CheckEnding() != Ending::None;
     core->SetInBlock(true); // a shutdown immediate breaks the run between statements
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_stopping && stillDue) {
+        if (!m_stopping && !closing && stillDue) {
             m_running[index] = core;
             ran = true;
         }
