@@ -78,7 +78,7 @@ bool IsZombie(pid_t pid)
 void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     const pid_t pid = static_cast<pid_t>(sqlite3_value_int64(argv[0]));
-    const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid);
+    const bool alive = pid > 0 && (pid == ::getpid() || ((::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid)));
     sqlite3_result_int(ctx, alive ? 1 : 0);
 }
 
