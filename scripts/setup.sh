@@ -91,6 +91,18 @@ case "$mode" in
         summary+=("$loc")
       fi
     done
+    # Tests shut down what they start: a job queue process of this build
+    # still running after the suite is a leak (it ends within a second of
+    # its database's files going, so give it that long).
+    queue_pattern="^$(cd "$build_dir" && pwd -P)/bin/oradmin queue-process "
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      pgrep -f "$queue_pattern" >/dev/null || break
+      sleep 0.2
+    done
+    if pgrep -af "$queue_pattern"; then
+      echo "== Job queue processes were left running by the tests (listed above)"
+      failed=1
+    fi
     # The end of a long log is what gets read: say there what failed and why.
     for loc in "${summary[@]}"; do
       echo "== Failed with LC_ALL=$loc:"

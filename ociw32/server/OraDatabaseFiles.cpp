@@ -25,6 +25,16 @@ std::string InstanceFilePath(const OraDatabaseRef& db)
     return db.directory + "/" + db.sid + ".inst";
 }
 
+std::string QueueLockFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".cjq";
+}
+
+std::string QueueLogFilePath(const OraDatabaseRef& db)
+{
+    return db.directory + "/" + db.sid + ".log";
+}
+
 bool DatabaseFileExists(const OraDatabaseRef& db)
 {
     struct stat st {};
@@ -39,6 +49,10 @@ OraInstanceState ReadInstanceState(const OraDatabaseRef& db)
     while (in >> word) {
         if (word == "SHUTDOWN")
             state.open = false;
+        else if (word == "IMMEDIATE")
+            state.shutdown = OraShutdownMode::Immediate;
+        else if (word == "ABORT")
+            state.shutdown = OraShutdownMode::Abort;
         else if (word == "OPEN")
             state.open = true;
         else if (word == "PINNED" || word == "OFFSET") {
@@ -62,7 +76,10 @@ bool WriteInstanceState(const OraDatabaseRef& db, const OraInstanceState& state)
         std::ofstream out(tmp, std::ios::trunc);
         if (!out)
             return false;
-        out << (state.open ? "OPEN" : "SHUTDOWN") << "\n";
+        out << (state.open ? "OPEN" : "SHUTDOWN");
+        if (!state.open && state.shutdown != OraShutdownMode::Normal)
+            out << (state.shutdown == OraShutdownMode::Abort ? " ABORT" : " IMMEDIATE");
+        out << "\n";
         switch (state.clock.mode) {
         case OraClockMode::System: out << "SYSTEM\n"; break;
         case OraClockMode::Pinned: out << "PINNED " << state.clock.value << "\n"; break;

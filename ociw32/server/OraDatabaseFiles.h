@@ -13,6 +13,8 @@ namespace VkOracle {
 
 struct OraInstanceState {
     bool open = true;
+    OraShutdownMode shutdown = OraShutdownMode::Normal; // how it was closed
+
     OraClockSetting clock;
 };
 
@@ -21,6 +23,10 @@ std::string StateFilePath(const OraDatabaseRef& db);
 // Sessions and running jobs: <dir>/<SID>.inst, a SQLite file of its own.
 std::string InstanceFilePath(const OraDatabaseRef& db);
 bool DatabaseFileExists(const OraDatabaseRef& db);
+// The job queue process: <dir>/<SID>.cjq holds its lock (and its pid),
+// <dir>/<SID>.log is the log it appends to.
+std::string QueueLockFilePath(const OraDatabaseRef& db);
+std::string QueueLogFilePath(const OraDatabaseRef& db);
 
 // A missing or unreadable state file reads as open with the system clock.
 OraInstanceState ReadInstanceState(const OraDatabaseRef& db);

@@ -8,6 +8,7 @@
 #include "ociw32/server/OraEngineSession.h"
 #include "ociw32/server/OraGuard.h"
 #include "ociw32/server/OraJobQueue.h"
+#include "ociw32/server/OraJobQueueControl.h"
 #include "ociw32/server/OraServer.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -15,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,7 +105,8 @@ private:
         OraResult r = OraSessionCore::Open(db, user, password, &core);
         if (!r.Ok())
             return r;
-        OraJobQueue::Instance().Ensure(db, core->Db());
+        // The first logon after the queue stopped (or never ran) starts it.
+        OraJobQueue::StartIfWanted(db, core->Db());
         *session = std::make_unique<OraEngineSession>(core);
         return OraResult{};
     }
@@ -166,17 +169,38 @@ public:
             return Failed(1034);
         OraInstanceState state = ReadInstanceState(ref);
         state.open = true;
-        return WriteInstanceState(ref, state) ? OraResult{} : Failed(1034);
+        state.shutdown = OraShutdownMode::Normal;
+        if (!WriteInstanceState(ref, state))
+            return Failed(1034);
+        OraJobQueue::StartIfWanted(ref);
+        return OraResult{};
     }
 
-    OraResult Shutdown(const OraDatabaseRef& ref) override
+    OraResult Shutdown(const OraDatabaseRef& ref, OraShutdownMode mode) override
     {
         if (!DatabaseFileExists(ref))
             return Failed(1034);
-        OraJobQueue::Instance().Stop(ref);
+        // ABORT kills the queue before it can see the new state and book
+        // anything; the others let it see the state and end by itself:
+        // NORMAL after its runs, IMMEDIATE after breaking them.
+        const int pid = OraJobQueuePid(ref);
+        if (mode == OraShutdownMode::Abort && pid > 0) {
+            ::kill(pid, SIGKILL);
+            OraWaitJobQueueEnded(ref, std::chrono::seconds(5));
+        }
         OraInstanceState state = ReadInstanceState(ref);
         state.open = false;
-        return WriteInstanceState(ref, state) ? OraResult{} : Failed(1034);
+        state.shutdown = mode;
+        if (!WriteInstanceState(ref, state))
+            return Failed(1034);
+        if (mode == OraShutdownMode::Normal) {
+            while (!OraWaitJobQueueEnded(ref, std::chrono::seconds(60))) {
+            }
+        } else if (!OraWaitJobQueueEnded(ref, std::chrono::seconds(30)) && pid > 0) {
+            ::kill(pid, SIGKILL);
+            OraWaitJobQueueEnded(ref, std::chrono::seconds(5));
+        }
+        return OraResult{};
     }
 
     std::string Status(const OraDatabaseRef& ref) override

@@ -2,48 +2,17 @@
 
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/OraJobQueueControl.h"
 #include "ociw32/server/OraSessionCore.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/SqliteUtil.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <vector>
 
 namespace VkOracle {
 
-OraJobQueue& OraJobQueue::Instance()
-{
-    static OraJobQueue queue;
-    return queue;
-}
-
-OraJobQueue::~OraJobQueue()
-{
-    std::map<std::string, std::unique_ptr<Worker>> workers;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        for (auto& [key, w] : m_workers)
-            w->stop = true;
-        workers.swap(m_workers);
-    }
-    m_wake.notify_all();
-    for (auto& [key, w] : workers)
-        if (w->thread.joinable())
-            w->thread.join();
-}
-
-bool OraJobQueue::Settings(const OraDatabaseRef& db, int* processes, int* interval)
-{
-    std::shared_ptr<OraSessionCore> core;
-    if (!OraSessionCore::OpenInternal(db, "SYS", &core).Ok())
-        return false;
-    ReadSettings(core->Db(), processes, interval);
-    core->Close();
-    return true;
-}
-
-void OraJobQueue::ReadSettings(sqlite3* connection, int* processes, int* interval)
+void OraJobQueue::ReadParameters(sqlite3* connection, int* processes, int* interval)
 {
     *processes = 0;
     *interval = 60;
@@ -54,51 +23,24 @@ void OraJobQueue::ReadSettings(sqlite3* connection, int* processes, int* interva
     }
 }
 
-void OraJobQueue::Ensure(const OraDatabaseRef& db, sqlite3* connection)
+bool OraJobQueue::StartIfWanted(const OraDatabaseRef& db, sqlite3* connection)
 {
     int processes = 0, interval = 60;
-    ReadSettings(connection, &processes, &interval);
-    if (processes <= 0)
-        return;
-    std::lock_guard<std::mutex> guard(m_lock);
-    std::unique_ptr<Worker>& w = m_workers[db.directory + "/" + db.sid];
-    if (w)
-        return;
-    w = std::make_unique<Worker>();
-    w->thread = std::thread(&OraJobQueue::Loop, this, db, w.get());
+    ReadParameters(connection, &processes, &interval);
+    if (processes <= 0 || OraJobQueueRunning(db))
+        return true;
+    return OraStartJobQueue(db);
 }
 
-void OraJobQueue::Stop(const OraDatabaseRef& db)
+bool OraJobQueue::StartIfWanted(const OraDatabaseRef& db)
 {
-    std::unique_ptr<Worker> w;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        auto it = m_workers.find(db.directory + "/" + db.sid);
-        if (it == m_workers.end())
-            return;
-        it->second->stop = true;
-        w = std::move(it->second);
-        m_workers.erase(it);
-    }
-    m_wake.notify_all();
-    if (w->thread.joinable() && w->thread.get_id() != std::this_thread::get_id())
-        w->thread.join();
-    else if (w->thread.joinable())
-        w->thread.detach();
-}
-
-void OraJobQueue::Loop(OraDatabaseRef db, Worker* worker)
-{
-    for (;;) {
-        int processes = 0, interval = 60;
-        if (Settings(db, &processes, &interval) && processes > 0)
-            RunDueJobs(db, true);
-        std::unique_lock<std::mutex> lock(m_lock);
-        // The queue's own timer: wakes early only to stop.
-        m_wake.wait_for(lock, std::chrono::seconds(interval > 0 ? interval : 60), [worker] { return worker->stop; });
-        if (worker->stop)
-            return;
-    }
+    std::shared_ptr<OraSessionCore> sys;
+    // Opening also clears the runs an aborted instance left behind.
+    if (!OraSessionCore::OpenInternal(db, "SYS", &sys).Ok())
+        return false;
+    const bool started = StartIfWanted(db, sys->Db());
+    sys->Close();
+    return started;
 }
 
 int OraJobQueue::RunDueJobs(const OraDatabaseRef& db, bool whileEnabled)
@@ -119,7 +61,7 @@ int OraJobQueue::RunDueJobs(const OraDatabaseRef& db, bool whileEnabled)
         if (whileEnabled) {
             // ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0 holds back the rest at once.
             int processes = 0, interval = 60;
-            ReadSettings(sys->Db(), &processes, &interval);
+            ReadParameters(sys->Db(), &processes, &interval);
             if (processes <= 0)
                 break;
         }

@@ -1,19 +1,12 @@
 #pragma once
 // Job queue processes: while a database's JOB_QUEUE_PROCESSES is above 0
-// (ALTER SYSTEM SET JOB_QUEUE_PROCESSES = n), a background thread of this
-// process wakes every JOB_QUEUE_INTERVAL seconds and runs the due, unbroken
-// jobs in sessions of their owners, listed in DBA_JOBS_RUNNING meanwhile.
-// A job being run (by any process) is claimed in the instance's running
-// table first, so it never runs twice at once.
+// (ALTER SYSTEM SET JOB_QUEUE_PROCESSES = n), a background process of the
+// database (OraJobQueueProcess, started here) runs the due, unbroken jobs,
+// at most n at once, each in a session of its owner, listed in
+// DBA_JOBS_RUNNING meanwhile. A job being run (by any process) is claimed in
+// the instance's running table first, so it never runs twice at once.
 
 #include "ociw32/server/OraServer.h"
-
-#include <condition_variable>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <thread>
 
 struct sqlite3;
 
@@ -21,32 +14,21 @@ namespace VkOracle {
 
 class OraJobQueue {
 public:
-    static OraJobQueue& Instance();
-    ~OraJobQueue();
+    // Starts the database's queue process when its parameter (read on the
+    // given connection to it) asks for one and none runs; never runs a job
+    // in the caller. False when it had to be started and could not.
+    static bool StartIfWanted(const OraDatabaseRef& db, sqlite3* connection);
+    // The same for a caller without a connection (startup): opens one.
+    static bool StartIfWanted(const OraDatabaseRef& db);
 
-    // Starts the database's queue thread when its parameter (read on the
-    // given connection to it) asks for one.
-    void Ensure(const OraDatabaseRef& db, sqlite3* connection);
-    // Stops the database's queue thread (shutdown).
-    void Stop(const OraDatabaseRef& db);
+    // JOB_QUEUE_PROCESSES and JOB_QUEUE_INTERVAL as the connection reads
+    // them (0 and 60 when unset).
+    static void ReadParameters(sqlite3* connection, int* processes, int* interval);
 
-    // One pass of the queue: runs every job due now once; the number run.
+    // One pass of the queue in the calling process (tests): runs every job
+    // due now once; the number run.
     // `whileEnabled`: stops before the next job once JOB_QUEUE_PROCESSES is 0.
     static int RunDueJobs(const OraDatabaseRef& db, bool whileEnabled = false);
-
-private:
-    struct Worker {
-        std::thread thread;
-        bool stop = false;
-    };
-    OraJobQueue() = default;
-    void Loop(OraDatabaseRef db, Worker* worker);
-    static bool Settings(const OraDatabaseRef& db, int* processes, int* interval);
-    static void ReadSettings(sqlite3* connection, int* processes, int* interval);
-
-    std::mutex m_lock;
-    std::condition_variable m_wake;
-    std::map<std::string, std::unique_ptr<Worker>> m_workers;
 };
 
 } // namespace VkOracle

@@ -81,6 +81,11 @@ public:
     virtual std::string ServerVersion() const = 0; // "10.2.0.1.0"
 };
 
+// How a shutdown treats the job runs under way: NORMAL lets them end,
+// IMMEDIATE breaks them (each counts a failure), ABORT kills the queue
+// process (its runs are cleared as failures by the next session).
+enum class OraShutdownMode { Normal, Immediate, Abort };
+
 // Where a database lives: its SID and its folder (under the Oracle home).
 struct OraDatabaseRef {
     std::string sid;
@@ -100,7 +105,9 @@ public:
     // Adds the demo users, schemas, rows and jobs (idempotent).
     virtual OraResult LoadDemoContent(const OraDatabaseRef& db) = 0;
     virtual OraResult Startup(const OraDatabaseRef& db) = 0;
-    virtual OraResult Shutdown(const OraDatabaseRef& db) = 0;
+    // Closes the database and returns once its job queue process has ended.
+    virtual OraResult Shutdown(const OraDatabaseRef& db, OraShutdownMode mode) = 0;
+    OraResult Shutdown(const OraDatabaseRef& db) { return Shutdown(db, OraShutdownMode::Normal); }
     // "OPEN", "SHUTDOWN" or "MISSING", with the version after a space when known.
     virtual std::string Status(const OraDatabaseRef& db) = 0;
     // Pins or offsets the database's clock for every session, in every process.

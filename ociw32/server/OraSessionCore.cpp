@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <sys/stat.h>
@@ -58,10 +59,26 @@ void HasPrivFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, CoreOf(ctx)->Catalog().HasSysPriv(ArgString(argv[0])) ? 1 : 0);
 }
 
+// A process that has exited but was not yet reaped (a killed queue process
+// whose parent is slow to wait for it) is dead for its sessions.
+bool IsZombie(pid_t pid)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    std::FILE* f = std::fopen(path, "r");
+    if (!f)
+        return false;
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    const char* close = std::strrchr(text, ')');
+    return n > 0 && close && close[1] == ' ' && close[2] == 'Z';
+}
+
 void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     const pid_t pid = static_cast<pid_t>(sqlite3_value_int64(argv[0]));
-    const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    const bool alive = pid > 0 && (pid == ::getpid() || ((::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid)));
     sqlite3_result_int(ctx, alive ? 1 : 0);
 }
 
@@ -506,6 +523,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     // Version 7 servers (territory AMERICA) default to two-digit YY years.
     if (core->m_major <= 7)
         SetSessionDateFormat(db, "DD-MON-YY");
+    core->m_initialDateFormat = SessionDateFormat(db);
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
@@ -663,6 +681,37 @@ sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
 void OraSessionCore::ForgetStatements()
 {
     m_statements->Clear();
+}
+
+OraResult OraSessionCore::BecomeUser(const std::string& userIn)
+{
+    const std::string user = VkAsciiUpper(userIn);
+    Rollback();
+    m_plsql.reset();
+    m_currval.clear();
+    SetSessionDateFormat(m_db, m_initialDateFormat);
+    // The same owner again keeps its privileges and compiled statements.
+    if (user == m_catalog->User()) {
+        m_catalog->SetSchema(user);
+        return OraResult{};
+    }
+    int64_t userId = 0;
+    {
+        SqliteStmt q(m_db, "SELECT user_id FROM cat_users WHERE username = ? AND is_role = 0");
+        q.Bind(1, user);
+        if (!q.Step())
+            return OraResult{1017, FormatOraError(1017), 0};
+        userId = q.Int(0);
+    }
+    m_userId = userId;
+    m_catalog = std::make_unique<OraCatalog>(m_db, user, m_major);
+    m_generation = -1;
+    SyncCatalog();
+    m_statements->Clear();
+    SqliteStmt row(m_db, "UPDATE inst.cat_sessions SET username = ?1, user_id = ?2, schemaname = ?1 WHERE sid = ?3");
+    row.Bind(1, user).Bind(2, userId).Bind(3, static_cast<int64_t>(m_sid));
+    row.Run();
+    return OraResult{};
 }
 
 void OraSessionCore::ReapDeadRuns()

@@ -75,6 +75,11 @@ public:
     OraResult BeginWrite(LockWait how = LockWait::Wait);
     OraResult Commit();
     OraResult Rollback();
+    // A job queue process's session taking on the next job's owner: the
+    // user, schema and privileges become the owner's and the session's own
+    // state (statements, package state, sequences, date format) starts
+    // afresh. ORA-01017 when there is no such user (then nothing changed).
+    OraResult BecomeUser(const std::string& user);
     // Ends the session: rolls back, unregisters, refuses further calls.
     void Close();
     bool Closed() const { return m_closed; }
@@ -143,6 +148,7 @@ private:
     bool m_killed = false;
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
+    std::string m_initialDateFormat; // as the logon left it
     static int BusyWait(void* self, int attempt);
     // Shows the wait in V$SESSION (STATUS 'ACTIVE') on a connection of its
     // own, since the waiting one may not run anything meanwhile.

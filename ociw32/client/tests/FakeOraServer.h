@@ -35,7 +35,7 @@ public:
     VkOracle::OraResult CreateDatabase(const VkOracle::OraDatabaseRef&, const std::string&) override { return {}; }
     VkOracle::OraResult LoadDemoContent(const VkOracle::OraDatabaseRef&) override { return {}; }
     VkOracle::OraResult Startup(const VkOracle::OraDatabaseRef&) override { return {}; }
-    VkOracle::OraResult Shutdown(const VkOracle::OraDatabaseRef&) override { return {}; }
+    VkOracle::OraResult Shutdown(const VkOracle::OraDatabaseRef&, VkOracle::OraShutdownMode) override { return {}; }
     std::string Status(const VkOracle::OraDatabaseRef&) override { return "OPEN 10.2.0.1.0"; }
     VkOracle::OraResult SetClock(const VkOracle::OraDatabaseRef&, const VkOracle::OraClockSetting&) override { return {}; }
 

@@ -4,6 +4,7 @@
 
 #include "ociw32/functions/OraDate.h"
 #include "ociw32/server/OraEngineSession.h"
+#include "ociw32/server/OraJobQueueControl.h"
 #include "ociw32/server/OraServer.h"
 #include "testsupport/TestRoot.h"
 
@@ -123,7 +124,18 @@ protected:
     void TearDown() override
     {
         m_sessions.clear();
+        m_system = nullptr;
+        // A queue process a test started ends with its database, not later.
+        if (VkOracle::OraJobQueueRunning(m_db)) {
+            EXPECT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Immediate).Ok());
+        }
         qvtest::FreshRootTest::TearDown();
+    }
+    // Logs every session of the test off.
+    void LogoffAll()
+    {
+        m_sessions.clear();
+        m_system = nullptr;
     }
     virtual std::string Version() const { return "10.2.0.1.0"; }
     VkOracle::OraServer& Server() { return VkOracle::TheOraServer(); }

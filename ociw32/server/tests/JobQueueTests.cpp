@@ -1,5 +1,5 @@
 // Job queue processes: a pass runs the due, unbroken jobs in their owners'
-// sessions; the background thread runs only when the parameter asks.
+// sessions; the queue process runs only when the parameter asks.
 #include "EngineFixture.h"
 
 #include "ociw32/server/OraJobQueue.h"
@@ -13,11 +13,6 @@ namespace {
 
 class JobQueueTest : public DemoEngineTest {
 protected:
-    void TearDown() override
-    {
-        VkOracle::OraJobQueue::Instance().Stop(m_db);
-        EngineTest::TearDown();
-    }
     std::string Jobs(const char* where)
     {
         return Run(System(), std::string("SELECT JOB, LAST_DATE, FAILURES FROM DBA_JOBS WHERE ") + where + " ORDER BY JOB");
@@ -60,7 +55,7 @@ TEST_F(JobQueueTest, ParametersNeedAlterSystemAndSensibleValues)
     }
 }
 
-TEST_F(JobQueueTest, TheQueueThreadRunsDueJobsWhenEnabled)
+TEST_F(JobQueueTest, TheQueueProcessRunsDueJobsWhenEnabled)
 {
     ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_INTERVAL = 1"), "ok");
     ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
@@ -74,7 +69,7 @@ TEST_F(JobQueueTest, TheQueueThreadRunsDueJobsWhenEnabled)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     EXPECT_EQ(ran, "3");
-    ASSERT_TRUE(Server().Shutdown(m_db).Ok()); // stops the thread
+    ASSERT_TRUE(Server().Shutdown(m_db).Ok()); // ends the queue process
 }
 
 // Setting the parameter to 0 while a pass runs holds back the jobs not yet
@@ -84,7 +79,7 @@ TEST_F(JobQueueTest, SettingProcessesToZeroStopsNewRunsAtOnce)
     ASSERT_EQ(Run("CREATE TABLE GATE (OPEN NUMBER)"), "ok");
     ASSERT_EQ(Run("GRANT SELECT ON GATE TO SCOTT"), "ok");
     // Logged on first: a logon while the parameter is above 0 would start the
-    // database's own queue thread, which would race this test's pass.
+    // database's queue process, which would race this test's pass.
     VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
     // Due before the demo's jobs: waits until the test opens the gate.
     ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'DECLARE N NUMBER := 0; BEGIN WHILE N = 0 LOOP"

@@ -4,6 +4,9 @@
 #include "ociw32/functions/OraDateFormat.h"
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/names/OraHome.h"
+#include "ociw32/server/OraJobQueueControl.h"
+#include "ociw32/server/OraJobQueueLog.h"
+#include "ociw32/server/OraJobQueueProcess.h"
 #include "ociw32/names/OraTnsNames.h"
 #include "ociw32/tools/oradmin/OraDemoNames.h"
 #include "platform/DataRoot.h"
@@ -66,7 +69,9 @@ int OraAdmin::Usage()
           << kDefaultVersion
           << ")\n"
              "  startup SID                 open a database\n"
-             "  shutdown SID                shut a database down\n"
+             "  shutdown SID [normal|immediate|abort]\n"
+             "                              shut a database down (normal lets running jobs end)\n"
+             "  log SID                     show the log of the database's job queue\n"
              "  status                      list the databases under the Oracle home\n"
              "  clock SID pin 'YYYY-MM-DD HH24:MI:SS' | offset N[s|m|h|d] | system\n"
              "                              pin or shift the database's SYSDATE\n";
@@ -92,8 +97,13 @@ int OraAdmin::Run(const std::vector<std::string>& args)
         return Create(args[1], args.size() == 4 ? args[3] : kDefaultVersion);
     if (command == "startup" && args.size() == 2)
         return Startup(args[1]);
-    if (command == "shutdown" && args.size() == 2)
-        return Shutdown(args[1]);
+    if (command == "shutdown" && (args.size() == 2 || args.size() == 3))
+        return Shutdown(args[1], args.size() == 3 ? args[2] : "normal");
+    if (command == "log" && args.size() == 2)
+        return Log(args[1]);
+    // Not in the usage: how the server starts a database's queue process.
+    if (command == kQueueProcessCommand && args.size() == 3)
+        return OraJobQueueProcess(OraDatabaseRef{args[1], args[2]}).Run(3);
     if (command == "status" && args.size() == 1)
         return Status();
     if (command == "clock" && args.size() >= 3)
@@ -206,13 +216,17 @@ int OraAdmin::Demo()
     OraServer& server = TheOraServer();
     for (const Db& d : databases) {
         const OraDatabaseRef db = Database(home, d.sid);
-        if (server.Status(db).rfind("MISSING", 0) != 0)
+        const std::string status = server.Status(db);
+        // An open database gets its job queue back when it asks for one.
+        if (status.rfind("OPEN", 0) == 0)
+            server.Startup(db);
+        if (status.rfind("MISSING", 0) != 0)
             continue;
         OraResult r = server.CreateDatabase(db, d.version);
         if (r.Ok() && d.content)
             r = server.LoadDemoContent(db);
-        if (r.Ok() && d.down)
-            r = server.Shutdown(db);
+        if (r.Ok())
+            r = d.down ? server.Shutdown(db, OraShutdownMode::Immediate) : server.Startup(db);
         if (!r.Ok()) {
             m_err << "oradmin: cannot create the database " << d.sid << '\n';
             return Report(r);
@@ -267,7 +281,31 @@ int OraAdmin::Startup(const std::string& sid)
     return 0;
 }
 
-int OraAdmin::Shutdown(const std::string& sid)
+int OraAdmin::Shutdown(const std::string& sid, const std::string& modeText)
+{
+    if (!OraIsPlainSid(sid)) {
+        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+        return 2;
+    }
+    const std::string modeWord = VkAsciiUpper(modeText);
+    OraShutdownMode mode = OraShutdownMode::Normal;
+    if (modeWord == "IMMEDIATE")
+        mode = OraShutdownMode::Immediate;
+    else if (modeWord == "ABORT")
+        mode = OraShutdownMode::Abort;
+    else if (modeWord != "NORMAL")
+        return Usage();
+    std::filesystem::path home;
+    if (!RegisteredHome(&home))
+        return 1;
+    const OraDatabaseRef db = Database(home, sid);
+    if (int rc = Report(TheOraServer().Shutdown(db, mode)))
+        return rc;
+    m_out << "Database " << db.sid << " shut down.\n";
+    return 0;
+}
+
+int OraAdmin::Log(const std::string& sid)
 {
     if (!OraIsPlainSid(sid)) {
         m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
@@ -277,9 +315,16 @@ int OraAdmin::Shutdown(const std::string& sid)
     if (!RegisteredHome(&home))
         return 1;
     const OraDatabaseRef db = Database(home, sid);
-    if (int rc = Report(TheOraServer().Shutdown(db)))
-        return rc;
-    m_out << "Database " << db.sid << " shut down.\n";
+    if (TheOraServer().Status(db).rfind("MISSING", 0) == 0) {
+        m_err << "oradmin: there is no database " << db.sid << " in " << home.string() << '\n';
+        return 1;
+    }
+    std::string text;
+    if (!OraJobQueueLog::Read(db, &text)) {
+        m_err << "oradmin: cannot read the job queue log of " << db.sid << '\n';
+        return 1;
+    }
+    m_out << text;
     return 0;
 }
 

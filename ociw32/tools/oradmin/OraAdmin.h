@@ -24,7 +24,8 @@ private:
     int Demo();
     int Create(const std::string& sid, const std::string& version);
     int Startup(const std::string& sid);
-    int Shutdown(const std::string& sid);
+    int Shutdown(const std::string& sid, const std::string& mode);
+    int Log(const std::string& sid);
     int Status();
     int Clock(const std::string& sid, const std::vector<std::string>& args);
     int Usage();

@@ -9,7 +9,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace VkOracle;
 
@@ -120,7 +123,8 @@ TEST_F(OraToolsTest, ADamagedRegistryIsNamedInsteadOfAMissingHomeOrAnUnknownAlia
 TEST_F(OraToolsTest, UsageErrors)
 {
     const char* lines[] = {"", "frobnicate", "create", "create 9LIVES", "create X --version",
-                           "clock DEMO pin not-a-date", "clock DEMO offset 5y", "clock DEMO"};
+                           "clock DEMO pin not-a-date", "clock DEMO offset 5y", "clock DEMO",
+                           "shutdown DEMO sideways", "log", "log DEMO extra"};
     for (const char* args : lines) {
         std::string output; // RunCommand appends
         EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " " + args, &output, true), 2) << args;
@@ -168,4 +172,55 @@ TEST_F(OraToolsTest, OcisqlReportsConnectErrorsLikeOracle)
     }
     EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " --bogus x 2>&1", &output), 2);
     EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " 2>&1", &output), 2);
+}
+
+// The job queue process as a user meets it: a short ocisql call leaves the
+// due jobs to the queue (here held off by its lock), the queue runs them
+// once it may, "oradmin log" shows what it did and shutdown ends it.
+TEST_F(OraToolsTest, TheQueueProcessRunsJobsAndOradminShowsItsLog)
+{
+    std::string output;
+    ASSERT_EQ(qvtest::RunCommand(Tool("oradmin") + " demo", &output, true), 0) << output;
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " log DEMO", &output, true), 0);
+    EXPECT_EQ(output, ""); // no queue asked for yet
+    const std::filesystem::path lockFile = root() / "oracle" / "database" / "DEMO" / "DEMO.cjq";
+    const int lock = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    const std::string setup = "alter system set job_queue_interval = 1;\nalter system set job_queue_processes = 4;\n"
+                              "begin for i in 1 .. 50 loop dbms_job.submit(:j, 'null;', sysdate, 'sysdate + 1');"
+                              " end loop; commit; end;\n/\n";
+    const auto ocisql = [&](const std::string& connect, const std::string& script) {
+        std::string out;
+        qvtest::RunCommand(Tool("ocisql") + " " + connect + " <<'EOF'\nvariable j number\n" + script + "EOF", &out, true);
+        return out;
+    };
+    ASSERT_NE(ocisql("system/manager@DEMO", setup).find("System altered."), std::string::npos);
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("ocisql") + " -c 'select 1 from dual' scott/tiger@DEMO", &output, true), 0);
+    const std::string ran = "select count(*) from dba_jobs where last_date is not null and job > 13;\n";
+    EXPECT_NE(ocisql("system/manager@DEMO", ran).find("\n       0\n"), std::string::npos);
+    ::close(lock);
+    // The next logon starts the queue; the jobs run with no client connected.
+    ocisql("scott/tiger@DEMO", "select 1 from dual;\n");
+    std::string log;
+    for (int i = 0; i < 3000 && log.find(": completed\n") == std::string::npos; ++i) {
+        log.clear();
+        qvtest::RunCommand(Tool("oradmin") + " log DEMO", &log, true);
+        if (log.find(": completed\n") == std::string::npos)
+            ::usleep(10000);
+    }
+    EXPECT_NE(log.find(" Job queue process started (pid "), std::string::npos) << log;
+    EXPECT_NE(log.find(" JOB_QUEUE_PROCESSES = 4\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(": completed\n"), std::string::npos) << log;
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " shutdown DEMO immediate", &output, true), 0) << output;
+    EXPECT_EQ(output, "Database DEMO shut down.\n");
+    log.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " log DEMO", &log, true), 0);
+    EXPECT_NE(log.find(" Job queue process stopped: shutdown immediate\n"), std::string::npos) << log;
+    output.clear();
+    EXPECT_EQ(qvtest::RunCommand(Tool("oradmin") + " log NOSUCH", &output, true), 1);
+    EXPECT_NE(output.find("there is no database NOSUCH"), std::string::npos) << output;
 }
