@@ -188,6 +188,9 @@ public:
             ::kill(pid, SIGKILL);
             OraWaitJobQueueEnded(ref, std::chrono::seconds(5));
         }
+        // The next startup clears the runs of a queue that is gone; one
+        // still exiting would count as alive and keep them.
+        auto ended = [pid] { return pid <= 0 || OraWaitProcessEnded(pid, std::chrono::seconds(5)); };
         OraInstanceState state = ReadInstanceState(ref);
         state.open = false;
         state.shutdown = mode;
@@ -200,6 +203,7 @@ public:
             ::kill(pid, SIGKILL);
             OraWaitJobQueueEnded(ref, std::chrono::seconds(5));
         }
+        ended();
         return OraResult{};
     }
 

@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -180,6 +182,37 @@ int OraJobQueuePid(const OraDatabaseRef& db)
     }
     ::close(fd);
     return pid;
+}
+
+bool OraProcessAlive(int pid)
+{
+    if (pid <= 0)
+        return false;
+    if (::kill(pid, 0) != 0 && errno != EPERM)
+        return false;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+    std::FILE* f = std::fopen(path, "re");
+    if (!f)
+        return true;
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    // The state follows the command name in parentheses, which may hold any character.
+    const char* close = std::strrchr(text, ')');
+    const bool zombie = n > 0 && close && close[1] == ' ' && close[2] == 'Z';
+    return !zombie;
+}
+
+bool OraWaitProcessEnded(int pid, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (OraProcessAlive(pid)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 } // namespace VkOracle

@@ -24,6 +24,13 @@ bool OraStartJobQueue(const OraDatabaseRef& db);
 bool OraWaitJobQueueEnded(const OraDatabaseRef& db, std::chrono::milliseconds limit);
 // The process id the running queue wrote into its lock file; 0 when none runs.
 int OraJobQueuePid(const OraDatabaseRef& db);
+// Whether a process still runs: it exists and is no zombie (a killed process
+// not yet reaped by its parent has ended all the same).
+bool OraProcessAlive(int pid);
+// Waits until the process has ended (see OraProcessAlive), at most `limit`.
+// Its locks are released a little before that, while it exits, and its
+// sessions count as live until then.
+bool OraWaitProcessEnded(int pid, std::chrono::milliseconds limit);
 // The program that runs queue processes: oradmin beside this module or in
 // ../bin; empty when there is none.
 std::string OraJobQueueProgram();

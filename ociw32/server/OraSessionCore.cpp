@@ -1,4 +1,5 @@
 #include "ociw32/server/OraSessionCore.h"
+#include "ociw32/server/OraJobQueueControl.h"
 #include "ociw32/server/PlsqlSqlFunction.h"
 
 #include "ociw32/functions/OraErrors.h"
@@ -61,24 +62,10 @@ void HasPrivFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 // A process that has exited but was not yet reaped (a killed queue process
 // whose parent is slow to wait for it) is dead for its sessions.
-bool IsZombie(pid_t pid)
-{
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
-    std::FILE* f = std::fopen(path, "r");
-    if (!f)
-        return false;
-    char text[512] = {};
-    const size_t n = std::fread(text, 1, sizeof text - 1, f);
-    std::fclose(f);
-    const char* close = std::strrchr(text, ')');
-    return n > 0 && close && close[1] == ' ' && close[2] == 'Z';
-}
-
 void PidAliveFn(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     const pid_t pid = static_cast<pid_t>(sqlite3_value_int64(argv[0]));
-    const bool alive = pid > 0 && (pid == ::getpid() || ((::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid)));
+    const bool alive = pid > 0 && (pid == ::getpid() || OraProcessAlive(static_cast<int>(pid)));
     sqlite3_result_int(ctx, alive ? 1 : 0);
 }
 
