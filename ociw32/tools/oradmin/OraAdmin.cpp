@@ -260,21 +260,36 @@ int OraAdmin::Create(const std::string& sidText, const std::string& version)
     return AddAliases(home, {{db.sid, OraLocalAliasEntry(db.sid, version)}}) ? 0 : 1;
 }
 
-int OraAdmin::Startup(const std::string& sid)
+bool OraAdmin::CheckSid(const std::string& sid)
 {
-    if (!OraIsPlainSid(sid)) {
-        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
-        return 2;
-    }
+    if (OraIsPlainSid(sid))
+        return true;
+    m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+    return false;
+}
+
+bool OraAdmin::FindDatabase(const std::string& sid, bool suggestCreate, OraDatabaseRef* db)
+{
     std::filesystem::path home;
     if (!RegisteredHome(&home))
+        return false;
+    *db = Database(home, sid);
+    if (TheOraServer().Status(*db).rfind("MISSING", 0) != 0)
+        return true;
+    m_err << "oradmin: there is no database " << db->sid << " in " << home.string();
+    if (suggestCreate)
+        m_err << " (oradmin create " << db->sid << " makes one)";
+    m_err << '\n';
+    return false;
+}
+
+int OraAdmin::Startup(const std::string& sid)
+{
+    if (!CheckSid(sid))
+        return 2;
+    OraDatabaseRef db;
+    if (!FindDatabase(sid, true, &db))
         return 1;
-    const OraDatabaseRef db = Database(home, sid);
-    if (TheOraServer().Status(db).rfind("MISSING", 0) == 0) {
-        m_err << "oradmin: there is no database " << db.sid << " in " << home.string()
-              << " (oradmin create " << db.sid << " makes one)\n";
-        return 1;
-    }
     if (int rc = Report(TheOraServer().Startup(db)))
         return rc;
     m_out << "Database " << db.sid << " opened.\n";
@@ -283,10 +298,8 @@ int OraAdmin::Startup(const std::string& sid)
 
 int OraAdmin::Shutdown(const std::string& sid, const std::string& modeText)
 {
-    if (!OraIsPlainSid(sid)) {
-        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+    if (!CheckSid(sid))
         return 2;
-    }
     const std::string modeWord = VkAsciiUpper(modeText);
     OraShutdownMode mode = OraShutdownMode::Normal;
     if (modeWord == "IMMEDIATE")
@@ -307,18 +320,11 @@ int OraAdmin::Shutdown(const std::string& sid, const std::string& modeText)
 
 int OraAdmin::Log(const std::string& sid)
 {
-    if (!OraIsPlainSid(sid)) {
-        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+    if (!CheckSid(sid))
         return 2;
-    }
-    std::filesystem::path home;
-    if (!RegisteredHome(&home))
+    OraDatabaseRef db;
+    if (!FindDatabase(sid, false, &db))
         return 1;
-    const OraDatabaseRef db = Database(home, sid);
-    if (TheOraServer().Status(db).rfind("MISSING", 0) == 0) {
-        m_err << "oradmin: there is no database " << db.sid << " in " << home.string() << '\n';
-        return 1;
-    }
     std::string text;
     if (!OraJobQueueLog::Read(db, &text)) {
         m_err << "oradmin: cannot read the job queue log of " << db.sid << '\n';
@@ -357,10 +363,8 @@ int OraAdmin::Status()
 
 int OraAdmin::Clock(const std::string& sid, const std::vector<std::string>& args)
 {
-    if (!OraIsPlainSid(sid)) {
-        m_err << "oradmin: \"" << sid << "\" is no valid SID\n";
+    if (!CheckSid(sid))
         return 2;
-    }
     OraClockSetting setting;
     if (args[0] == "system" && args.size() == 1) {
         setting.mode = OraClockMode::System;

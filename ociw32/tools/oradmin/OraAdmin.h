@@ -38,6 +38,11 @@ private:
     bool AddAliases(const std::filesystem::path& home,
                     const std::vector<std::pair<std::string, std::string>>& aliases);
     OraDatabaseRef Database(const std::filesystem::path& home, const std::string& sid) const;
+    // Reports and fails for a SID that is no plain name.
+    bool CheckSid(const std::string& sid);
+    // The existing database SID of the registered home; reports and fails
+    // when there is no home or no such database.
+    bool FindDatabase(const std::string& sid, bool suggestCreate, OraDatabaseRef* db);
     int Report(const OraResult& r);
 
     std::ostream& m_out;
