@@ -8,16 +8,8 @@
 namespace oraenginetest {
 namespace {
 
-class DbmsJobTest : public DemoEngineTest {
+class DbmsJobTest : public ScottEngineTest {
 protected:
-    void SetUp() override
-    {
-        DemoEngineTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_scott = &Logon("SCOTT", "TIGER");
-    }
-    VkOracle::OraSession& Scott() { return *m_scott; }
     std::string Job(int job, const char* columns = "WHAT, INTERVAL, BROKEN, FAILURES")
     {
         return Run(Scott(), std::string("SELECT ") + columns + " FROM USER_JOBS WHERE JOB = " + std::to_string(job));
@@ -46,8 +38,6 @@ protected:
         }
         return out.kind == VkOracle::OraValue::Kind::Number ? out.number.i : -2;
     }
-    std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
-    VkOracle::OraSession* m_scott = nullptr;
 };
 
 TEST_F(DbmsJobTest, SubmitHandsOutTheNextNumberThroughTheOutBind)

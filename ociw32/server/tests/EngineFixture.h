@@ -239,4 +239,22 @@ protected:
     }
 };
 
+// The demo database with SCOTT logged on.
+class ScottEngineTest : public DemoEngineTest {
+protected:
+    void SetUp() override
+    {
+        DemoEngineTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_scott = &Logon("SCOTT", "TIGER");
+    }
+    VkOracle::OraSession& Scott() { return *m_scott; }
+    // The first line of a message.
+    static std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
+
+private:
+    VkOracle::OraSession* m_scott = nullptr;
+};
+
 } // namespace oraenginetest

@@ -10,16 +10,8 @@
 
 namespace oraenginetest {
 
-class PlsqlEngineTest : public DemoEngineTest {
+class PlsqlEngineTest : public ScottEngineTest {
 protected:
-    void SetUp() override
-    {
-        DemoEngineTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_scott = &Logon("SCOTT", "TIGER");
-    }
-    VkOracle::OraSession& Scott() { return *m_scott; }
 
     // Runs a block as SCOTT; "ok" or the whole error. Binds are text or NULL
     // going in; their values afterwards come back in *out as "NAME=value" lines.
@@ -64,11 +56,6 @@ protected:
                                     {"R"}, &out);
         return r == "ok" ? out.substr(2) : r;
     }
-    // The first line of a message.
-    static std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
-
-private:
-    VkOracle::OraSession* m_scott = nullptr;
 };
 
 } // namespace oraenginetest

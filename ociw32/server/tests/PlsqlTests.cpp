@@ -10,17 +10,15 @@
 namespace oraenginetest {
 namespace {
 
-class PlsqlTest : public DemoEngineTest {
+class PlsqlTest : public ScottEngineTest {
 protected:
     void SetUp() override
     {
-        DemoEngineTest::SetUp();
+        ScottEngineTest::SetUp();
         if (HasFatalFailure())
             return;
-        m_scott = &Logon("SCOTT", "TIGER");
-        ASSERT_EQ(Run(*m_scott, "CREATE TABLE T (N NUMBER, S VARCHAR2(20))"), "ok");
+        ASSERT_EQ(Run(Scott(), "CREATE TABLE T (N NUMBER, S VARCHAR2(20))"), "ok");
     }
-    VkOracle::OraSession& Scott() { return *m_scott; }
     // Runs a block with named binds; returns "ok" or the error, and the
     // binds' values after execution in *out as "NAME=value" lines.
     std::string Block(const std::string& sql, std::vector<std::pair<std::string, VkOracle::OraValue>> binds = {},
@@ -52,7 +50,6 @@ protected:
         v.number = VkOracle::OraNumFromInt(n);
         return v;
     }
-    VkOracle::OraSession* m_scott = nullptr;
 };
 
 struct BlockCase {
