@@ -11,7 +11,7 @@
 // loads libociw32.so by name as the program does.
 
 #include "bench/BenchDemoHome.h"
-#include "ociw32/include/OciEntryPoints.h"
+#include "bench/BenchOci.h"
 
 #include <sqlite3.h>
 
@@ -36,35 +36,17 @@ constexpr int kProcesses = 20;
 
 using Oci = VkOracle::OciEntryPoints;
 
-text* T(const char* s)
-{
-    return reinterpret_cast<text*>(const_cast<char*>(s));
-}
-
-[[noreturn]] void Die(const Oci& oci, cda_def* area, const char* what)
-{
-    char buf[512] = {};
-    oci.oerhms(area, static_cast<sb2>(area->rc), reinterpret_cast<text*>(buf), sizeof buf);
-    std::fprintf(stderr, "bench_oci_costs: %s: %s", what, buf);
-    std::exit(1);
-}
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 double SubmitBlock(const Oci& oci, Lda_Def* lda)
 {
     Cda_Def cda{};
     if (oci.oopen(&cda, lda, nullptr, -1, -1, nullptr, -1))
-        Die(oci, &cda, "oopen");
+        BenchOciDie(oci, &cda, "oopen");
     const std::string block = "DECLARE J NUMBER; BEGIN FOR I IN 1.." + std::to_string(kJobs) +
                               " LOOP DBMS_JOB.SUBMIT(J, 'NULL;', SYSDATE + 1, 'SYSDATE + 1'); END LOOP; COMMIT; END;";
     const auto start = std::chrono::steady_clock::now();
-    if (oci.oparse(&cda, T(block.c_str()), -1, 0, 1) || oci.oexec(&cda))
-        Die(oci, &cda, "submit block");
-    const double s = Seconds(start);
+    if (oci.oparse(&cda, BenchText(block.c_str()), -1, 0, 1) || oci.oexec(&cda))
+        BenchOciDie(oci, &cda, "submit block");
+    const double s = BenchSeconds(start);
     oci.oclose(&cda);
     return s;
 }
@@ -85,7 +67,7 @@ double InsertJobs(sqlite3* db, int first)
         }
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 double LogonSelect(const Oci& oci)
@@ -94,20 +76,20 @@ double LogonSelect(const Oci& oci)
     for (int i = 0; i < kLogons; ++i) {
         Lda_Def lda{};
         ub1 hda[HDA_SIZE] = {};
-        if (oci.olog(&lda, hda, T("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
-            Die(oci, &lda, "logon");
+        if (oci.olog(&lda, hda, BenchText("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
+            BenchOciDie(oci, &lda, "logon");
         Cda_Def cda{};
         double one = 0;
         if (oci.oopen(&cda, &lda, nullptr, -1, -1, nullptr, -1) ||
-            oci.oparse(&cda, T("select 1 from dual"), -1, 0, 1) ||
+            oci.oparse(&cda, BenchText("select 1 from dual"), -1, 0, 1) ||
             oci.odefin(&cda, 1, reinterpret_cast<ub1*>(&one), sizeof one, SQLT_FLT, -1, nullptr, nullptr, -1, -1,
                        nullptr, nullptr) ||
             oci.oexec(&cda) || oci.ofen(&cda, 1) || one != 1)
-            Die(oci, &cda, "select 1");
+            BenchOciDie(oci, &cda, "select 1");
         oci.oclose(&cda);
         oci.ologof(&lda);
     }
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 double OpenSelect(const std::string& path)
@@ -125,7 +107,7 @@ double OpenSelect(const std::string& path)
         sqlite3_finalize(st);
         sqlite3_close(db);
     }
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 int SqliteSelect1(const char* path)
@@ -210,8 +192,8 @@ int main(int argc, char** argv)
 
     Lda_Def lda{};
     ub1 hda[HDA_SIZE] = {};
-    if (oci.olog(&lda, hda, T("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
-        Die(oci, &lda, "logon");
+    if (oci.olog(&lda, hda, BenchText("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
+        BenchOciDie(oci, &lda, "logon");
     double submit = 1e9, inserts = 1e9, logons = 1e9, opens = 1e9;
     for (int r = 0; r < kRepeats; ++r) {
         submit = std::min(submit, SubmitBlock(oci, &lda));

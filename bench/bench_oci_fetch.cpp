@@ -7,7 +7,7 @@
 // table through the call interface, and fills a plain SQLite copy of it.
 
 #include "bench/BenchDemoHome.h"
-#include "ociw32/include/OciEntryPoints.h"
+#include "bench/BenchOci.h"
 
 #include <sqlite3.h>
 
@@ -32,24 +32,6 @@ const char* kSelect = "SELECT ID, NAME, CREATED, AMOUNT FROM BENCH_ROWS";
 
 using Oci = VkOracle::OciEntryPoints;
 
-text* T(const char* s)
-{
-    return reinterpret_cast<text*>(const_cast<char*>(s));
-}
-
-[[noreturn]] void Die(const Oci& oci, cda_def* area, const char* what)
-{
-    char buf[512] = {};
-    oci.oerhms(area, static_cast<sb2>(area->rc), reinterpret_cast<text*>(buf), sizeof buf);
-    std::fprintf(stderr, "bench_oci_fetch: %s: %s", what, buf);
-    std::exit(1);
-}
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 long MaxRssKb()
 {
     rusage u{};
@@ -66,20 +48,20 @@ void Fill(const Oci& oci, Lda_Def* lda)
 {
     Cda_Def cda{};
     if (oci.oopen(&cda, lda, nullptr, -1, -1, nullptr, -1))
-        Die(oci, &cda, "oopen");
-    if (oci.oparse(&cda, T("CREATE TABLE BENCH_ROWS (ID NUMBER(10) NOT NULL, NAME VARCHAR2(30), "
+        BenchOciDie(oci, &cda, "oopen");
+    if (oci.oparse(&cda, BenchText("CREATE TABLE BENCH_ROWS (ID NUMBER(10) NOT NULL, NAME VARCHAR2(30), "
                            "CREATED DATE, AMOUNT NUMBER(12,2))"), -1, 0, 1))
-        Die(oci, &cda, "create table");
-    if (oci.oparse(&cda, T("INSERT INTO BENCH_ROWS (ID, NAME, CREATED, AMOUNT) VALUES (:id, :name, :created, :amount)"), -1, 0, 1))
-        Die(oci, &cda, "parse insert");
+        BenchOciDie(oci, &cda, "create table");
+    if (oci.oparse(&cda, BenchText("INSERT INTO BENCH_ROWS (ID, NAME, CREATED, AMOUNT) VALUES (:id, :name, :created, :amount)"), -1, 0, 1))
+        BenchOciDie(oci, &cda, "parse insert");
     int id = 0;
     char name[31] = {};
     unsigned char created[7] = {120, 101, 1, 1, 1, 1, 1};
     double amount = 0;
-    oci.obndrv(&cda, T(":id"), -1, reinterpret_cast<ub1*>(&id), sizeof id, SQLT_INT, -1, nullptr, nullptr, -1, -1);
-    oci.obndrv(&cda, T(":name"), -1, reinterpret_cast<ub1*>(name), -1, SQLT_STR, -1, nullptr, nullptr, -1, -1);
-    oci.obndrv(&cda, T(":created"), -1, created, 7, SQLT_DAT, -1, nullptr, nullptr, -1, -1);
-    oci.obndrv(&cda, T(":amount"), -1, reinterpret_cast<ub1*>(&amount), sizeof amount, SQLT_FLT, -1, nullptr, nullptr, -1, -1);
+    oci.obndrv(&cda, BenchText(":id"), -1, reinterpret_cast<ub1*>(&id), sizeof id, SQLT_INT, -1, nullptr, nullptr, -1, -1);
+    oci.obndrv(&cda, BenchText(":name"), -1, reinterpret_cast<ub1*>(name), -1, SQLT_STR, -1, nullptr, nullptr, -1, -1);
+    oci.obndrv(&cda, BenchText(":created"), -1, created, 7, SQLT_DAT, -1, nullptr, nullptr, -1, -1);
+    oci.obndrv(&cda, BenchText(":amount"), -1, reinterpret_cast<ub1*>(&amount), sizeof amount, SQLT_FLT, -1, nullptr, nullptr, -1, -1);
     for (int i = 1; i <= kRows; ++i) {
         id = i;
         std::snprintf(name, sizeof name, "%s", Name(i).c_str());
@@ -87,10 +69,10 @@ void Fill(const Oci& oci, Lda_Def* lda)
         created[4] = static_cast<unsigned char>(1 + i % 24);
         amount = (i % 100000) / 100.0;
         if (oci.oexec(&cda))
-            Die(oci, &cda, "insert");
+            BenchOciDie(oci, &cda, "insert");
     }
     if (oci.ocom(lda))
-        Die(oci, lda, "commit");
+        BenchOciDie(oci, lda, "commit");
     oci.oclose(&cda);
 }
 
@@ -134,7 +116,7 @@ double StepSqlite(sqlite3* db, double* checksum)
         std::exit(1);
     }
     *checksum = sum;
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 // Fetches the rows as the program does: NUMBER as double, VARCHAR2 as a
@@ -144,9 +126,9 @@ double FetchOci(const Oci& oci, Lda_Def* lda, int arraySize, size_t* bufferBytes
     const auto start = std::chrono::steady_clock::now();
     Cda_Def cda{};
     if (oci.oopen(&cda, lda, nullptr, -1, -1, nullptr, -1))
-        Die(oci, &cda, "oopen");
-    if (oci.oparse(&cda, T(kSelect), -1, 0, 1))
-        Die(oci, &cda, "parse select");
+        BenchOciDie(oci, &cda, "oopen");
+    if (oci.oparse(&cda, BenchText(kSelect), -1, 0, 1))
+        BenchOciDie(oci, &cda, "parse select");
     const size_t n = static_cast<size_t>(arraySize);
     std::vector<double> ids(n), amounts(n);
     std::vector<char> names(n * 31);
@@ -157,20 +139,20 @@ double FetchOci(const Oci& oci, Lda_Def* lda, int arraySize, size_t* bufferBytes
     auto def = [&](int pos, void* buf, int cell, int type) {
         if (oci.odefin(&cda, pos, static_cast<ub1*>(buf), cell, type, -1, ind.data() + (pos - 1) * n,
                        nullptr, -1, -1, len.data() + (pos - 1) * n, rc.data() + (pos - 1) * n))
-            Die(oci, &cda, "odefin");
+            BenchOciDie(oci, &cda, "odefin");
     };
     def(1, ids.data(), 8, SQLT_FLT);
     def(2, names.data(), 31, SQLT_STR);
     def(3, dates.data(), 7, SQLT_DAT);
     def(4, amounts.data(), 8, SQLT_FLT);
     if (oci.oexec(&cda))
-        Die(oci, &cda, "oexec");
+        BenchOciDie(oci, &cda, "oexec");
     ub4 before = 0;
     double sum = 0;
     while (true) {
         const sword rv = oci.ofen(&cda, arraySize);
         if (rv != 0 && cda.rc != OCI_NO_DATA_FOUND)
-            Die(oci, &cda, "ofen");
+            BenchOciDie(oci, &cda, "ofen");
         for (ub4 i = 0; i < cda.rpc - before; ++i)
             sum += ids[i] + amounts[i] + static_cast<double>(std::strlen(&names[i * 31])) + dates[i * 7 + 3];
         before = cda.rpc;
@@ -183,7 +165,7 @@ double FetchOci(const Oci& oci, Lda_Def* lda, int arraySize, size_t* bufferBytes
     }
     oci.oclose(&cda);
     g_sink = g_sink + sum;
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 } // namespace
@@ -202,8 +184,8 @@ int main()
 
     Lda_Def lda{};
     ub1 hda[HDA_SIZE] = {};
-    if (oci.olog(&lda, hda, T("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
-        Die(oci, &lda, "logon");
+    if (oci.olog(&lda, hda, BenchText("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
+        BenchOciDie(oci, &lda, "logon");
     std::printf("Filling %d rows through the call interface...\n", kRows);
     Fill(oci, &lda);
 
