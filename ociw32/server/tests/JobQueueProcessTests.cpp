@@ -82,6 +82,19 @@ protected:
                   "ok");
         return Run(scott, "SELECT MAX(JOB) FROM USER_JOBS");
     }
+    // A gated job running in the queue process (one runner) with no client
+    // session left; its number, empty when it did not start.
+    std::string GatedRunWithoutClients()
+    {
+        const std::string job = SubmitGated(Logon("SCOTT", "TIGER"));
+        EXPECT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+        Logon("SCOTT", "TIGER");
+        const bool running =
+            WaitFor([&] { return Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) == "1"; });
+        EXPECT_TRUE(running);
+        LogoffAll();
+        return running ? job : std::string();
+    }
     std::string Running() { return Run("SELECT COUNT(*) || '/' || COUNT(DISTINCT SID) FROM DBA_JOBS_RUNNING"); }
 };
 
@@ -186,12 +199,8 @@ TEST_F(JobQueueProcessTest, FourProcessesRunFourLongJobsAtOnce)
 
 TEST_F(JobQueueProcessTest, ShutdownImmediateBreaksTheRunsAndCountsAFailure)
 {
-    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
-    const std::string job = SubmitGated(scott);
-    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
-    Logon("SCOTT", "TIGER");
-    ASSERT_TRUE(WaitFor([&] { return Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) == "1"; }));
-    LogoffAll();
+    const std::string job = GatedRunWithoutClients();
+    ASSERT_FALSE(job.empty());
     ASSERT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Immediate).Ok());
     // Returns once the queue has ended, its run broken and booked.
     EXPECT_FALSE(VkOracle::OraJobQueueRunning(m_db));
@@ -285,12 +294,8 @@ TEST_F(JobQueueProcessTest, ProcessesSetToZeroStopsNewRunsAtOnce)
 // closed instance as every session's does, and the queue ends after it.
 TEST_F(JobQueueProcessTest, ShutdownNormalLetsTheRunMeetTheClosedInstance)
 {
-    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
-    const std::string job = SubmitGated(scott);
-    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
-    Logon("SCOTT", "TIGER");
-    ASSERT_TRUE(WaitFor([&] { return Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING WHERE JOB = " + job) == "1"; }));
-    LogoffAll();
+    const std::string job = GatedRunWithoutClients();
+    ASSERT_FALSE(job.empty());
     ASSERT_TRUE(Server().Shutdown(m_db, VkOracle::OraShutdownMode::Normal).Ok());
     EXPECT_FALSE(VkOracle::OraJobQueueRunning(m_db));
     EXPECT_EQ(LogLines("^Job queue process stopped: shutdown normal$").size(), 1u) << Log();
