@@ -9,7 +9,6 @@ namespace VkOracle {
 OraCatalog::OraCatalog(sqlite3* db, std::string user, int majorVersion)
     : m_db(db), m_user(user), m_schema(std::move(user)), m_major(majorVersion)
 {
-    RefreshPrivileges();
 }
 
 void OraCatalog::RefreshPrivileges()

@@ -29,6 +29,8 @@ struct OraObjectRef {
 
 class OraCatalog {
 public:
+    // Knows no privileges until RefreshPrivileges (the session's first
+    // catalogue sync calls it, once its SQL functions are in place).
     OraCatalog(sqlite3* db, std::string user, int majorVersion);
 
     sqlite3* Db() const { return m_db; }

@@ -580,7 +580,8 @@ void OraDdlExecutor::DropTableOrView(const std::string& owner, const std::string
         SqliteExec(db, "PRAGMA defer_foreign_keys = ON");
         Exec("DROP TABLE " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
     } else {
-        Exec("DROP VIEW " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
+        // (a dictionary view has no SQLite view of its own)
+        Exec("DROP VIEW IF EXISTS " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
         SqliteStmt v(db, "DELETE FROM cat_views WHERE owner = ? AND view_name = ?");
         v.Bind(1, owner).Bind(2, name);
         v.Run();

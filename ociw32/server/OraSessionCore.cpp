@@ -470,7 +470,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         std::string error;
         const std::string inst = InstanceFilePath(ref);
         VkTouchPrivate(inst); // 0600 before SQLite makes it
-        bool attached = AttachInstance(db, inst, core->m_major, &error);
+        bool attached = AttachInstance(db, inst, &error);
         const int why = sqlite3_errcode(db);
         if (!attached && (why == SQLITE_CORRUPT || why == SQLITE_NOTADB)) {
             // Left damaged by a machine crash: everything in it belonged to
@@ -479,7 +479,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
             for (const std::string& path : {inst, inst + "-wal", inst + "-shm"})
                 ::unlink(path.c_str());
             VkTouchPrivate(inst);
-            attached = AttachInstance(db, inst, core->m_major, &error);
+            attached = AttachInstance(db, inst, &error);
         }
         if (!attached)
             return notAvailable();
