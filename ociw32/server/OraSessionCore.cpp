@@ -434,6 +434,17 @@ OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::str
     return OpenChecked(ref, user, std::string(), false, core);
 }
 
+namespace {
+// The last connection to close leaves the log and shared-memory files in
+// place, emptied, rather than deleting them for the next logon to make again.
+void KeepLogFiles(sqlite3* db, const char* schema)
+{
+    int persist = 1;
+    sqlite3_file_control(db, schema, SQLITE_FCNTL_PERSIST_WAL, &persist);
+    SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 0");
+}
+} // namespace
+
 OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::string& userIn, const std::string& password,
                                       bool checkPassword, std::shared_ptr<OraSessionCore>* out)
 {
@@ -457,6 +468,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     sqlite3_busy_handler(db, &OraSessionCore::BusyWait, core.get());
     core->m_lockWait = LockWait::Brief;
     SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
+    KeepLogFiles(db, "main");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
     {
@@ -486,6 +498,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         // Sessions and runs never need to survive a machine crash (their
         // processes do not), so their changes are never synced to disk.
         SqliteExec(db, "PRAGMA inst.synchronous = OFF");
+        KeepLogFiles(db, "inst");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
