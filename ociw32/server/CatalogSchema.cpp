@@ -619,7 +619,8 @@ std::string CreatedName(const std::string& sql)
 
 // Raised whenever kTables or Views() gain something an existing database
 // must be given at its next logon.
-// Level 3: dictionary views are no longer kept in the schema.
+// Level 3: neither dictionary views nor the generation's triggers are kept
+// in the schema.
 constexpr int kCatalogLevel = 3;
 
 bool Exists(sqlite3* db, const char* query, const std::string& a, const std::string& b = {})
@@ -664,6 +665,29 @@ bool DropSchemaDictionaryViews(sqlite3* db, std::string* error)
             return false;
     }
     return true;
+}
+
+// Earlier builds kept the triggers that move the catalogue generation in the
+// schema; sessions now make them as TEMP triggers at their first write.
+bool DropGenerationTriggers(sqlite3* db, std::string* error)
+{
+    std::vector<std::string> drop;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'",
+                               -1, &st, nullptr) != SQLITE_OK) {
+            *error = sqlite3_errmsg(db);
+            sqlite3_finalize(st);
+            return false;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW)
+            drop.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    for (const std::string& name : drop)
+        if (!Exec(db, "DROP TRIGGER main.\"" + name + "\"", error))
+            return false;
+    return Exec(db, "INSERT OR IGNORE INTO cat_db VALUES ('catalog_generation', '0')", error);
 }
 
 } // namespace
@@ -773,7 +797,7 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
     for (const ViewDef& view : Views())
         if (major >= view.minMajor && !AddDictionaryView(db, view, major, t, objectId, error))
             return fail();
-    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000'), ('catalog_level', '" +
+    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000'), ('catalog_generation', '0'), ('catalog_level', '" +
                       std::to_string(kCatalogLevel) + "')",
               error))
         return fail();
@@ -821,7 +845,7 @@ bool UpgradeCatalog(sqlite3* db, int major, std::string* error)
         if (!AddDictionaryView(db, view, major, t, objectId, error))
             return fail();
     }
-    if (!DropSchemaDictionaryViews(db, error))
+    if (!DropSchemaDictionaryViews(db, error) || !DropGenerationTriggers(db, error))
         return fail();
     if (!Exec(db, "INSERT OR REPLACE INTO cat_db VALUES ('next_object_id', '" + std::to_string(objectId) +
                       "'), ('catalog_level', '" + std::to_string(kCatalogLevel) + "')",

@@ -625,24 +625,25 @@ const char* const kWatchedChanges[] = {"INSERT", "UPDATE", "DELETE"};
 
 bool OraSessionCore::WatchCatalog()
 {
-    const int64_t wanted = static_cast<int64_t>(std::size(kWatchedTables) * std::size(kWatchedChanges));
-    {
-        SqliteStmt q(m_db, "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'");
-        if (q.Step() && q.Int(0) == wanted)
-            return true;
-    }
-    // Once per database (its first logon): a write of the schema.
-    std::string sql = "BEGIN; INSERT OR IGNORE INTO main.cat_db VALUES ('catalog_generation', '0');";
+    SqliteStmt q(m_db, "SELECT 1 FROM main.cat_db WHERE key = 'catalog_generation'");
+    return q.Step();
+}
+
+void OraSessionCore::WatchCatalogWrites()
+{
+    if (m_watchingWrites || !m_watched)
+        return;
+    std::string sql;
     for (const char* table : kWatchedTables)
         for (const char* change : kWatchedChanges)
-            sql += std::string(" CREATE TRIGGER IF NOT EXISTS main.cat_gen_") + table + "_" + change + " AFTER " +
-                   change + " ON " + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
+            sql += std::string("CREATE TEMP TRIGGER IF NOT EXISTS cat_gen_") + table + "_" + change + " AFTER " + change +
+                   " ON main." + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
                    " WHERE key = 'catalog_generation'; END;";
-    sql += " COMMIT";
-    if (SqliteExec(m_db, sql))
-        return true;
-    SqliteExec(m_db, "ROLLBACK");
-    return false;
+    // Made inside a transaction they would go with its rollback: then they
+    // are made again at the next write.
+    const bool lasting = sqlite3_get_autocommit(m_db) != 0;
+    if (SqliteExec(m_db, sql) && lasting)
+        m_watchingWrites = true;
 }
 
 void OraSessionCore::SyncCatalog()
@@ -737,6 +738,7 @@ void OraSessionCore::ReapDeadRuns()
 
 OraResult OraSessionCore::BeginWrite(LockWait how)
 {
+    WatchCatalogWrites();
     if (!sqlite3_get_autocommit(m_db)) {
         if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
             return OraResult{};
