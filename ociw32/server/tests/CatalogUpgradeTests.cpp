@@ -59,6 +59,10 @@ protected:
             "DELETE FROM cat_synonyms WHERE owner = 'PUBLIC' AND synonym_name IN ('V$PARAMETER', 'USER_ERRORS', 'ALL_ERRORS')",
             "DELETE FROM cat_objects WHERE object_name IN ('V_$PARAMETER', 'V$PARAMETER', 'USER_ERRORS', 'ALL_ERRORS')",
             "DELETE FROM cat_db WHERE key = 'catalog_level'",
+            // Earlier builds kept the generation's triggers in the schema.
+            "CREATE TRIGGER cat_gen_cat_tab_privs_INSERT AFTER INSERT ON cat_tab_privs BEGIN UPDATE cat_db"
+            " SET value = CAST(value AS INTEGER) + 1 WHERE key = 'catalog_generation'; END",
+            "DELETE FROM cat_db WHERE key = 'catalog_generation'",
         };
         for (const char* sql : steps) {
             char* message = nullptr;
@@ -72,14 +76,15 @@ protected:
         return Run(Logon(user, password), sql);
     }
     std::string DatabaseFile() const { return m_db.directory + "/" + m_db.sid + ".db"; }
-    // The names of the database's SQLite views, sorted, ","-separated.
-    std::string SchemaViews()
+    // The names of the database's SQLite views (or triggers), sorted, ","-separated.
+    std::string SchemaViews(const char* type = "view")
     {
         sqlite3* db = nullptr;
         std::string names;
         if (sqlite3_open(DatabaseFile().c_str(), &db) == SQLITE_OK) {
             sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'view' ORDER BY name", -1, &st, nullptr);
+            sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = ? ORDER BY name", -1, &st, nullptr);
+            sqlite3_bind_text(st, 1, type, -1, SQLITE_STATIC);
             while (sqlite3_step(st) == SQLITE_ROW)
                 names += (names.empty() ? "" : ",") + std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
             sqlite3_finalize(st);
@@ -123,6 +128,25 @@ TEST_F(CatalogUpgradeTest, TheSchemaKeepsOnlyTheDictionaryViewsAUserViewReads)
     EXPECT_EQ(Fresh("SCOTT", "TIGER", "DROP VIEW MY_TABLES"), "ok");
     EXPECT_EQ(SchemaViews(), kDemoViews + std::string("SYS.USER_TABLES,cat_my_grantees,cat_visible_objects"));
     EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM USER_TABLES"), "6");
+}
+
+TEST_F(CatalogUpgradeTest, TheGenerationLeavesTheSchemaAndGrantsStillReachOtherSessions)
+{
+    MakeOld();
+    ASSERT_EQ(SchemaViews("trigger"), "cat_gen_cat_tab_privs_INSERT");
+    EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "CREATE USER READER IDENTIFIED BY READER"), "ok");
+    EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "GRANT CREATE SESSION TO READER"), "ok");
+    EXPECT_EQ(SchemaViews("trigger"), "");
+    VkOracle::OraSession& reader = Logon("READER", "READER");
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    EXPECT_EQ(Run(scott, "CREATE TABLE SECRET (X NUMBER)"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "ORA-00942: table or view does not exist");
+    EXPECT_EQ(Run(scott, "GRANT SELECT ON SECRET TO READER"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "0");
+    EXPECT_EQ(Run(scott, "REVOKE SELECT ON SECRET FROM READER"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "ORA-00942: table or view does not exist");
+    // Only sessions that wrote made triggers, and only for themselves.
+    EXPECT_EQ(SchemaViews("trigger"), "");
 }
 
 } // namespace
