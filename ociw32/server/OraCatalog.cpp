@@ -2,6 +2,8 @@
 
 #include "ociw32/server/SqliteUtil.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace VkOracle {
@@ -13,14 +15,39 @@ OraCatalog::OraCatalog(sqlite3* db, std::string user, int majorVersion)
 
 void OraCatalog::RefreshPrivileges()
 {
-    m_grantees.clear();
+    // What cat_my_grantees lists (the user, PUBLIC, the roles granted to
+    // either, directly or through roles), walked here by key: the recursive
+    // query needs temporary tables, whose first use in a process costs more
+    // than the whole walk.
+    m_grantees = {m_user};
+    if (m_user != "PUBLIC")
+        m_grantees.push_back("PUBLIC");
     m_sysPrivs.clear();
-    SqliteStmt g(m_db, "SELECT grantee FROM cat_my_grantees");
-    while (g.Step())
-        m_grantees.push_back(g.Text(0));
-    SqliteStmt p(m_db, "SELECT DISTINCT privilege FROM cat_sys_privs WHERE grantee IN (SELECT grantee FROM cat_my_grantees)");
-    while (p.Step())
-        m_sysPrivs.push_back(p.Text(0));
+    sqlite3_stmt* roles = nullptr;
+    sqlite3_stmt* privs = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT granted_role FROM cat_role_privs WHERE grantee = ?", -1, &roles, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT privilege FROM cat_sys_privs WHERE grantee = ?", -1, &privs, nullptr);
+    auto column = [](sqlite3_stmt* st) {
+        const unsigned char* text = sqlite3_column_text(st, 0);
+        return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+    };
+    auto addOnce = [](std::vector<std::string>* list, std::string item) {
+        if (std::find(list->begin(), list->end(), item) == list->end())
+            list->push_back(std::move(item));
+    };
+    for (size_t i = 0; roles && privs && i < m_grantees.size(); ++i) {
+        const std::string grantee = m_grantees[i];
+        sqlite3_bind_text(roles, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(roles) == SQLITE_ROW)
+            addOnce(&m_grantees, column(roles));
+        sqlite3_reset(roles);
+        sqlite3_bind_text(privs, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(privs) == SQLITE_ROW)
+            addOnce(&m_sysPrivs, column(privs));
+        sqlite3_reset(privs);
+    }
+    sqlite3_finalize(roles);
+    sqlite3_finalize(privs);
 }
 
 bool OraCatalog::HasSysPriv(const std::string& privilege) const
