@@ -13,6 +13,20 @@ OraCatalog::OraCatalog(sqlite3* db, std::string user, int majorVersion)
 {
 }
 
+OraCatalog::~OraCatalog()
+{
+    for (auto& [sql, stmt] : m_kept)
+        sqlite3_finalize(stmt);
+}
+
+sqlite3_stmt* OraCatalog::Kept(const char* sql) const
+{
+    sqlite3_stmt*& stmt = m_kept[sql];
+    if (!stmt)
+        sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    return stmt;
+}
+
 void OraCatalog::RefreshPrivileges()
 {
     // What cat_my_grantees lists (the user, PUBLIC, the roles granted to
@@ -58,8 +72,8 @@ bool OraCatalog::HasSysPriv(const std::string& privilege) const
 OraObjectRef OraCatalog::Find(const std::string& owner, const std::string& name) const
 {
     OraObjectRef ref;
-    SqliteStmt q(m_db, "SELECT object_type, object_id FROM cat_objects WHERE owner = ? AND object_name = ?"
-                       " AND object_type NOT IN ('INDEX', 'TRIGGER', 'PACKAGE BODY', 'TYPE BODY')");
+    SqliteStmt q(Kept("SELECT object_type, object_id FROM cat_objects WHERE owner = ? AND object_name = ?"
+                      " AND object_type NOT IN ('INDEX', 'TRIGGER', 'PACKAGE BODY', 'TYPE BODY')"));
     q.Bind(1, owner).Bind(2, name);
     if (q.Step()) {
         ref.found = true;
@@ -85,7 +99,7 @@ OraObjectRef OraCatalog::Resolve(const std::vector<std::string>& name) const
     }
     // Follow synonym chains (bounded against loops).
     for (int hops = 0; ref.found && ref.type == "SYNONYM" && hops < 10; ++hops) {
-        SqliteStmt s(m_db, "SELECT table_owner, table_name FROM cat_synonyms WHERE owner = ? AND synonym_name = ?");
+        SqliteStmt s(Kept("SELECT table_owner, table_name FROM cat_synonyms WHERE owner = ? AND synonym_name = ?"));
         s.Bind(1, ref.owner).Bind(2, ref.name);
         if (!s.Step())
             return OraObjectRef{};
@@ -144,8 +158,8 @@ bool OraCatalog::HasObjectPriv(const OraObjectRef& object, const std::string& pr
 std::vector<OraColumnInfo> OraCatalog::Columns(const std::string& owner, const std::string& table) const
 {
     std::vector<OraColumnInfo> cols;
-    SqliteStmt q(m_db, "SELECT column_name, data_type, data_length, data_precision, data_scale, nullable, data_default"
-                       " FROM cat_columns WHERE owner = ? AND table_name = ? ORDER BY column_id");
+    SqliteStmt q(Kept("SELECT column_name, data_type, data_length, data_precision, data_scale, nullable, data_default"
+                      " FROM cat_columns WHERE owner = ? AND table_name = ? ORDER BY column_id"));
     q.Bind(1, owner).Bind(2, table);
     while (q.Step()) {
         OraColumnInfo c;

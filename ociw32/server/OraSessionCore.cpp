@@ -280,6 +280,7 @@ OraSessionCore::~OraSessionCore()
         sqlite3_finalize(f.second.stmt);
     }
     m_fragments.clear();
+    m_catalog.reset(); // its kept statements before the connection
     sqlite3_close_v2(m_db);
 }
 
