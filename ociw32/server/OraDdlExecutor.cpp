@@ -81,6 +81,8 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
         // Killing a session must not wait for that session's transaction;
         // other DDL waits only a moment for one and then fails with ORA-00054.
         const bool kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
+        if (!kill)
+            m_core.WatchCatalogWrites();
         OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief);
         if (kill && !SqliteExec(db, "BEGIN"))
             begun = m_core.MapError(sqlite3_errcode(db), false);

@@ -438,11 +438,13 @@ OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::str
 namespace {
 // The last connection to close leaves the log and shared-memory files in
 // place, emptied, rather than deleting them for the next logon to make again.
+// (Any size limit empties the log at that close; a small one would also cut
+// it back after every checkpoint, for the next writer to grow it again.)
 void KeepLogFiles(sqlite3* db, const char* schema)
 {
     int persist = 1;
     sqlite3_file_control(db, schema, SQLITE_FCNTL_PERSIST_WAL, &persist);
-    SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 0");
+    SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 67108864");
 }
 } // namespace
 
@@ -739,7 +741,6 @@ void OraSessionCore::ReapDeadRuns()
 
 OraResult OraSessionCore::BeginWrite(LockWait how)
 {
-    WatchCatalogWrites();
     if (!sqlite3_get_autocommit(m_db)) {
         if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
             return OraResult{};

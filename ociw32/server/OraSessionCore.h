@@ -74,8 +74,9 @@ public:
     // so a later commit never meets a newer snapshot).
     OraResult BeginWrite(LockWait how = LockWait::Wait);
     // Makes this connection's changes to the catalogue tables move its
-    // generation (TEMP triggers, made at the first write of the session, so
-    // that a session that only reads never pays for them).
+    // generation: TEMP triggers, made before the session's first DDL, so
+    // that a session that only reads or changes data never parses them
+    // (SQLite looks through every TEMP trigger when it compiles a change).
     void WatchCatalogWrites();
     OraResult Commit();
     OraResult Rollback();
