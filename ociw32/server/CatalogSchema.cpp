@@ -668,7 +668,7 @@ bool DropSchemaDictionaryViews(sqlite3* db, std::string* error)
 }
 
 // Earlier builds kept the triggers that move the catalogue generation in the
-// schema; sessions now make them as TEMP triggers at their first write.
+// schema; sessions now make them as TEMP triggers before their first DDL.
 bool DropGenerationTriggers(sqlite3* db, std::string* error)
 {
     std::vector<std::string> drop;
