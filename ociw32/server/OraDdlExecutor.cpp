@@ -81,6 +81,8 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
         // Killing a session must not wait for that session's transaction;
         // other DDL waits only a moment for one and then fails with ORA-00054.
         const bool kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
+        if (!kill)
+            m_core.WatchCatalogWrites();
         OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief);
         if (kill && !SqliteExec(db, "BEGIN"))
             begun = m_core.MapError(sqlite3_errcode(db), false);
@@ -580,7 +582,8 @@ void OraDdlExecutor::DropTableOrView(const std::string& owner, const std::string
         SqliteExec(db, "PRAGMA defer_foreign_keys = ON");
         Exec("DROP TABLE " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
     } else {
-        Exec("DROP VIEW " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
+        // (a dictionary view has no SQLite view of its own)
+        Exec("DROP VIEW IF EXISTS " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
         SqliteStmt v(db, "DELETE FROM cat_views WHERE owner = ? AND view_name = ?");
         v.Bind(1, owner).Bind(2, name);
         v.Run();

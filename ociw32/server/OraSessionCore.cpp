@@ -280,6 +280,7 @@ OraSessionCore::~OraSessionCore()
         sqlite3_finalize(f.second.stmt);
     }
     m_fragments.clear();
+    m_catalog.reset(); // its kept statements before the connection
     sqlite3_close_v2(m_db);
 }
 
@@ -434,6 +435,19 @@ OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::str
     return OpenChecked(ref, user, std::string(), false, core);
 }
 
+namespace {
+// The last connection to close leaves the log and shared-memory files in
+// place, emptied, rather than deleting them for the next logon to make again.
+// (Any size limit empties the log at that close; a small one would also cut
+// it back after every checkpoint, for the next writer to grow it again.)
+void KeepLogFiles(sqlite3* db, const char* schema)
+{
+    int persist = 1;
+    sqlite3_file_control(db, schema, SQLITE_FCNTL_PERSIST_WAL, &persist);
+    SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 67108864");
+}
+} // namespace
+
 OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::string& userIn, const std::string& password,
                                       bool checkPassword, std::shared_ptr<OraSessionCore>* out)
 {
@@ -457,6 +471,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     sqlite3_busy_handler(db, &OraSessionCore::BusyWait, core.get());
     core->m_lockWait = LockWait::Brief;
     SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
+    KeepLogFiles(db, "main");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
     {
@@ -470,7 +485,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         std::string error;
         const std::string inst = InstanceFilePath(ref);
         VkTouchPrivate(inst); // 0600 before SQLite makes it
-        bool attached = AttachInstance(db, inst, core->m_major, &error);
+        bool attached = AttachInstance(db, inst, &error);
         const int why = sqlite3_errcode(db);
         if (!attached && (why == SQLITE_CORRUPT || why == SQLITE_NOTADB)) {
             // Left damaged by a machine crash: everything in it belonged to
@@ -479,13 +494,14 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
             for (const std::string& path : {inst, inst + "-wal", inst + "-shm"})
                 ::unlink(path.c_str());
             VkTouchPrivate(inst);
-            attached = AttachInstance(db, inst, core->m_major, &error);
+            attached = AttachInstance(db, inst, &error);
         }
         if (!attached)
             return notAvailable();
         // Sessions and runs never need to survive a machine crash (their
         // processes do not), so their changes are never synced to disk.
         SqliteExec(db, "PRAGMA inst.synchronous = OFF");
+        KeepLogFiles(db, "inst");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
@@ -612,24 +628,25 @@ const char* const kWatchedChanges[] = {"INSERT", "UPDATE", "DELETE"};
 
 bool OraSessionCore::WatchCatalog()
 {
-    const int64_t wanted = static_cast<int64_t>(std::size(kWatchedTables) * std::size(kWatchedChanges));
-    {
-        SqliteStmt q(m_db, "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'");
-        if (q.Step() && q.Int(0) == wanted)
-            return true;
-    }
-    // Once per database (its first logon): a write of the schema.
-    std::string sql = "BEGIN; INSERT OR IGNORE INTO main.cat_db VALUES ('catalog_generation', '0');";
+    SqliteStmt q(m_db, "SELECT 1 FROM main.cat_db WHERE key = 'catalog_generation'");
+    return q.Step();
+}
+
+void OraSessionCore::WatchCatalogWrites()
+{
+    if (m_watchingWrites || !m_watched)
+        return;
+    std::string sql;
     for (const char* table : kWatchedTables)
         for (const char* change : kWatchedChanges)
-            sql += std::string(" CREATE TRIGGER IF NOT EXISTS main.cat_gen_") + table + "_" + change + " AFTER " +
-                   change + " ON " + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
+            sql += std::string("CREATE TEMP TRIGGER IF NOT EXISTS cat_gen_") + table + "_" + change + " AFTER " + change +
+                   " ON main." + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
                    " WHERE key = 'catalog_generation'; END;";
-    sql += " COMMIT";
-    if (SqliteExec(m_db, sql))
-        return true;
-    SqliteExec(m_db, "ROLLBACK");
-    return false;
+    // Made inside a transaction they would go with its rollback: then they
+    // are made again at the next write.
+    const bool lasting = sqlite3_get_autocommit(m_db) != 0;
+    if (SqliteExec(m_db, sql) && lasting)
+        m_watchingWrites = true;
 }
 
 void OraSessionCore::SyncCatalog()

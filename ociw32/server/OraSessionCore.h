@@ -73,6 +73,11 @@ public:
     // Starts Oracle's implicit transaction before a change (write lock first,
     // so a later commit never meets a newer snapshot).
     OraResult BeginWrite(LockWait how = LockWait::Wait);
+    // Makes this connection's changes to the catalogue tables move its
+    // generation: TEMP triggers, made before the session's first DDL, so
+    // that a session that only reads or changes data never parses them
+    // (SQLite looks through every TEMP trigger when it compiles a change).
+    void WatchCatalogWrites();
     OraResult Commit();
     OraResult Rollback();
     // A job queue process's session taking on the next job's owner: the
@@ -166,10 +171,11 @@ private:
     // Prepared once: the runs whose session or process is gone.
     sqlite3_stmt* m_deadRuns = nullptr;
 
-    // Triggers on the catalogue tables that move its generation; false when
-    // they could not be made (then every parse reads privileges again).
+    // Whether the database keeps a catalogue generation; false when it has
+    // none (then every parse reads privileges again).
     bool WatchCatalog();
     bool m_watched = false;
+    bool m_watchingWrites = false;
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;
