@@ -439,7 +439,12 @@ void OraDdlExecutor::CreateView(const SqlStatement& st, const std::string& sql)
         c.Bind(9, std::string(t.nullable ? "Y" : "N"));
         c.Run();
     }
-    Exec("CREATE VIEW " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)) + "(" + list + ") AS " + compiled.sql);
+    const std::string storage = SqlQuoteIdent(OraCatalog::StorageName(owner, name));
+    Exec("CREATE VIEW " + storage + "(" + list + ") AS " + compiled.sql);
+    // A stored view cannot read the instance's own tables (V$SESSION,
+    // DBA_JOBS_RUNNING): refuse it now rather than fail at every use.
+    if (!SqliteStmt(m_core.Db(), "SELECT * FROM main." + storage + " LIMIT 0").Ok())
+        Fail(3001);
     AddObject(owner, name, "VIEW");
     SqliteStmt v(m_core.Db(), "INSERT INTO cat_views VALUES (?, ?, ?)");
     v.Bind(1, owner).Bind(2, name).Bind(3, sql.substr(static_cast<size_t>(st.select->pos)));

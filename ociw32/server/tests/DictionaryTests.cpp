@@ -62,9 +62,14 @@ TEST_P(DictionaryTest, EveryCatalogueViewAnswersByName)
         const std::string few = Run("SELECT COUNT(*) FROM " + view + " WHERE ROWNUM <= 2 GROUP BY 1");
         EXPECT_EQ(few, all == "0" ? "" : all == "1" ? "1" : "2") << view;
         EXPECT_EQ(Run("SELECT COUNT(*) FROM " + view + " A, DUAL D WHERE D.DUMMY = 'X'"), all) << view;
-        // (A view kept in the database cannot read the instance file's sessions.)
-        if (view == "SYS.V_$SESSION" || view == "SYS.DBA_JOBS_RUNNING")
+        // A view kept in the database cannot read the instance file's
+        // sessions: it is refused whole, and nothing of it is left.
+        if (view == "SYS.V_$SESSION" || view == "SYS.DBA_JOBS_RUNNING") {
+            EXPECT_EQ(Run("CREATE VIEW SYSTEM.OVER_VIEW AS SELECT * FROM " + view).substr(0, 10), "ORA-03001:") << view;
+            EXPECT_EQ(Run("SELECT COUNT(*) FROM ALL_OBJECTS WHERE OBJECT_NAME = 'OVER_VIEW'"), "0") << view;
+            EXPECT_EQ(Run("SELECT COUNT(*) FROM ALL_TAB_COLUMNS WHERE TABLE_NAME = 'OVER_VIEW'"), "0") << view;
             continue;
+        }
         EXPECT_EQ(Run("CREATE VIEW SYSTEM.OVER_VIEW AS SELECT * FROM " + view), "ok") << view;
         EXPECT_EQ(Run("SELECT COUNT(*) FROM SYSTEM.OVER_VIEW"), Run("SELECT COUNT(*) FROM " + view)) << view;
         EXPECT_EQ(Run("DROP VIEW SYSTEM.OVER_VIEW"), "ok") << view;
