@@ -6,6 +6,8 @@
 
 #include "ociw32/server/PlsqlInterpreter.h"
 
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace VkOracle {
@@ -20,7 +22,28 @@ public:
     // bookkeeping; the result is the job's own error, if any.
     OraResult RunJob(int64_t job);
 
+    // A job queue runner: its number, and the turn its process's runners
+    // take for their own writes (so that they never meet in SQLite's lock).
+    struct QueueSlot {
+        int runner = 0;
+        std::mutex* writers = nullptr;
+    };
+    enum class QueueRun { Ran, NotDue, Taken };
+    // A job queue run: as RunJob, once the job is claimed in the transaction
+    // that checks it is still due and unbroken, that no other session runs
+    // it (else Taken, ORA-00054) and that JOB_QUEUE_PROCESSES still leaves
+    // room for the runner (else NotDue, as for a job no longer due). The
+    // job's work is committed with its bookkeeping.
+    OraResult RunQueued(int64_t job, const QueueSlot& slot, QueueRun* outcome);
+
 private:
+    struct JobRow;
+    bool ReadRow(int64_t job, JobRow* row);
+    OraResult Run(int64_t job, const QueueSlot* slot, QueueRun* outcome);
+    OraResult Claim(int64_t job, const QueueSlot& slot, int64_t start, JobRow* row, QueueRun* outcome);
+    OraResult Mark(int64_t job, int64_t start);
+    OraResult Finish(int64_t job, const JobRow& row, int64_t start, OraValue next, std::map<std::string, PlsqlVar>& vars,
+                     OraResult r, const QueueSlot* slot);
     int64_t OwnJob(const OraValue& job);
     void CheckWhat(const OraValue& what);
     void CheckInterval(const OraValue& interval);

@@ -218,55 +218,31 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
         OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
         return;
     }
-    sqlite3* db = core->Db();
-    int processes = 0, interval = 0;
-    // ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0 holds back the next run at once.
-    OraJobQueue::ReadParameters(db, &processes, &interval);
-    if (processes <= 0 || index >= static_cast<size_t>(processes))
-        return;
-    {
-        // Claimed first: a client's DBMS_JOB.RUN may have taken it meanwhile.
-        SqliteStmt claim(db, "INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
-        claim.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        if (!claim.Run()) {
-            OraJobQueueLog::Append(m_db, job + " not claimed: " + sqlite3_errmsg(db));
-            return;
-        }
-    }
-    bool stillDue = false;
-    {
-        SqliteStmt q(db, "SELECT 1 FROM cat_jobs WHERE job = ? AND broken = 'N' AND next_date <= ?");
-        q.Bind(1, due.job).Bind(2, OracleSysdate(db));
-        stillDue = q.Step();
-    }
-    OraResult r;
-    bool ran = false;
-    // A run is not started once the instance is closing, even before the
-    // coordinator has noticed.
-    const bool closing = CheckEnding() != Ending::None;
     core->SetInBlock(true); // a shutdown immediate breaks the run between statements
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_stopping && !closing && stillDue) {
-            m_running[index] = core;
-            ran = true;
+        // Not started once the queue is stopping.
+        if (m_stopping) {
+            core->SetInBlock(false);
+            return;
         }
+        m_running[index] = core;
     }
-    if (ran) {
+    OraDbmsJob::QueueRun outcome = OraDbmsJob::QueueRun::NotDue;
+    OraResult r;
+    {
         PlsqlInterpreter interpreter(core);
         OraDbmsJob jobs(interpreter);
-        r = jobs.RunJob(due.job);
+        r = jobs.RunQueued(due.job, {static_cast<int>(index), &m_writers}, &outcome);
+    }
+    {
         std::lock_guard<std::mutex> guard(m_lock);
         m_running[index].reset();
     }
     core->SetInBlock(false);
-    {
-        SqliteStmt release(db, "DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?");
-        release.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        if (!release.Run())
-            OraJobQueueLog::Append(m_db, job + " not released: " + sqlite3_errmsg(db));
-    }
-    if (!ran)
+    if (outcome == OraDbmsJob::QueueRun::Taken)
+        OraJobQueueLog::Append(m_db, job + " not claimed: " + r.message);
+    if (outcome != OraDbmsJob::QueueRun::Ran)
         return;
     const std::string who = job + " run by session " + std::to_string(core->Sid()) + " (" + due.owner + ")";
     if (r.Ok()) {

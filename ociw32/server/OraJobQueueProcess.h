@@ -67,6 +67,7 @@ private:
     bool m_stopping = false;
     std::vector<std::shared_ptr<OraSessionCore>> m_running; // per runner, while it runs a job
     std::vector<std::thread> m_runners;
+    std::mutex m_writers; // the runners' own write transactions take turns here
 };
 
 } // namespace VkOracle
