@@ -311,7 +311,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
 
 struct OraDbmsJob::JobRow {
     std::string what, interval, schema, nlsEnv;
-    int64_t failures = 0, next = 0;
+    int64_t failures = 0, next = 0, thisDate = 0;
 };
 
 namespace {
@@ -329,8 +329,8 @@ std::unique_lock<std::mutex> WriterTurn(sqlite3* db, std::mutex* writers)
 
 bool OraDbmsJob::ReadRow(int64_t job, JobRow* row)
 {
-    SqliteStmt q(m_in.Core().Prepared("SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env"
-                                      " FROM cat_jobs WHERE job = ?"));
+    SqliteStmt q(m_in.Core().Prepared("SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env,"
+                                      " this_date FROM cat_jobs WHERE job = ?"));
     q.Bind(1, job);
     if (!q.Step())
         return false;
@@ -340,6 +340,7 @@ bool OraDbmsJob::ReadRow(int64_t job, JobRow* row)
     row->failures = q.Int(3);
     row->next = q.Int(4);
     row->nlsEnv = q.Text(5);
+    row->thisDate = q.Int(6);
     return true;
 }
 
@@ -348,12 +349,12 @@ OraResult OraDbmsJob::RunJob(int64_t job)
     return Run(job, nullptr, nullptr);
 }
 
-OraResult OraDbmsJob::RunQueued(int64_t job, const QueueSlot& slot, QueueRun* outcome)
+OraResult OraDbmsJob::RunQueued(int64_t job, QueueSlot* slot, QueueRun* outcome)
 {
-    return Run(job, &slot, outcome);
+    return Run(job, slot, outcome);
 }
 
-OraResult OraDbmsJob::Run(int64_t job, const QueueSlot* slot, QueueRun* outcome)
+OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
 {
     OraSessionCore& core = m_in.Core();
     sqlite3* db = core.Db();
@@ -370,8 +371,21 @@ OraResult OraDbmsJob::Run(int64_t job, const QueueSlot* slot, QueueRun* outcome)
     if (!r.Ok())
         return r;
     JobRow row;
-    const int64_t start = OracleSysdate(db);
+    int64_t start = OracleSysdate(db);
+    const bool claimed = slot && slot->claimed == job;
     if (slot) {
+        slot->claimed = 0;
+        slot->next = 0;
+    }
+    if (claimed) {
+        // Claimed and marked with the runner's last run: it started then.
+        if (!ReadRow(job, &row)) {
+            ReleaseClaim(job, slot->writers);
+            return r;
+        }
+        start = row.thisDate;
+        *outcome = QueueRun::Ran;
+    } else if (slot) {
         r = Claim(job, *slot, start, &row, outcome);
         if (*outcome != QueueRun::Ran)
             return r;
@@ -413,32 +427,62 @@ OraResult OraDbmsJob::Claim(int64_t job, const QueueSlot& slot, int64_t start, J
     OraResult r = core.BeginWrite();
     if (!r.Ok())
         return r;
+    *outcome = ClaimIn(job, slot.runner, start);
+    if (*outcome != QueueRun::Ran) {
+        core.Rollback();
+        return *outcome == QueueRun::Taken ? OraResult{54, FormatOraError(54), 0} : r;
+    }
+    if (!ReadRow(job, row)) {
+        *outcome = QueueRun::NotDue;
+        core.Rollback();
+        return r;
+    }
+    r = core.Commit();
+    if (!r.Ok())
+        *outcome = QueueRun::NotDue;
+    return r;
+}
+
+OraDbmsJob::QueueRun OraDbmsJob::ClaimIn(int64_t job, int runner, int64_t start)
+{
+    OraSessionCore& core = m_in.Core();
+    // A client's DBMS_JOB.RUN may be running it.
+    SqliteStmt claim(core.Prepared("INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)"));
+    claim.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+    if (!claim.Run())
+        return QueueRun::Taken;
     // Read under the write lock, so the newest run, change or ALTER SYSTEM
     // SET JOB_QUEUE_PROCESSES decides.
     SqliteStmt mark(core.Prepared("UPDATE cat_jobs SET this_date = ?1 WHERE job = ?2 AND broken = 'N' AND next_date <= ?1"
                                   " AND ?3 < (SELECT CAST(value AS INTEGER) FROM cat_db"
                                   " WHERE key = 'job_queue_processes')"));
-    mark.Bind(1, start).Bind(2, job).Bind(3, static_cast<int64_t>(slot.runner));
-    if (!mark.Run() || sqlite3_changes(db) != 1) {
-        core.Rollback();
-        return r;
+    mark.Bind(1, start).Bind(2, job).Bind(3, static_cast<int64_t>(runner));
+    if (mark.Run() && sqlite3_changes(core.Db()) == 1)
+        return QueueRun::Ran;
+    SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
+    release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+    release.Run();
+    return QueueRun::NotDue;
+}
+
+void OraDbmsJob::ReleaseClaim(int64_t job, std::mutex* writers)
+{
+    OraSessionCore& core = m_in.Core();
+    sqlite3* db = core.Db();
+    core.Rollback();
+    const auto turn = WriterTurn(db, writers);
+    const bool begun = core.BeginWrite().Ok();
+    if (begun) {
+        SqliteStmt unmark(core.Prepared("UPDATE cat_jobs SET this_date = NULL WHERE job = ?"));
+        unmark.Bind(1, job);
+        unmark.Run();
     }
-    // A client's DBMS_JOB.RUN may be running it.
-    SqliteStmt claim(core.Prepared("INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)"));
-    claim.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
-    if (!claim.Run()) {
-        *outcome = QueueRun::Taken;
-        core.Rollback();
-        return OraResult{54, FormatOraError(54), 0};
-    }
-    if (!ReadRow(job, row)) {
-        core.Rollback();
-        return r;
-    }
-    r = core.Commit();
-    if (r.Ok())
-        *outcome = QueueRun::Ran;
-    return r;
+    // Without the database's lock the claim still goes: its row alone says running.
+    SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
+    release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+    release.Run();
+    if (begun)
+        core.Commit();
 }
 
 OraResult OraDbmsJob::Mark(int64_t job, int64_t start)
@@ -457,7 +501,7 @@ OraResult OraDbmsJob::Mark(int64_t job, int64_t start)
 }
 
 OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraValue next,
-                             std::map<std::string, PlsqlVar>& vars, OraResult r, const QueueSlot* slot)
+                             std::map<std::string, PlsqlVar>& vars, OraResult r, QueueSlot* slot)
 {
     OraSessionCore& core = m_in.Core();
     sqlite3* db = core.Db();
@@ -515,10 +559,18 @@ OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraV
         SqliteStmt done(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ?"));
         done.Bind(1, job);
         done.Run();
+        // The runner's next job is claimed with this run's bookkeeping.
+        if (slot && slot->takeNext && !slot->next) {
+            slot->next = slot->takeNext();
+            if (slot->next && ClaimIn(slot->next, slot->runner, OracleSysdate(db)) == QueueRun::Ran)
+                slot->claimed = slot->next;
+        }
         book = core.Commit();
         if (book.Ok() || !r.Ok())
             return r.Ok() ? book : r;
         r = book; // the job's work was not kept: a failed run
+        if (slot)
+            slot->claimed = 0; // nor the next claim
     }
 }
 

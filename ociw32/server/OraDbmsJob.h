@@ -6,6 +6,7 @@
 
 #include "ociw32/server/PlsqlInterpreter.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -22,28 +23,40 @@ public:
     // bookkeeping; the result is the job's own error, if any.
     OraResult RunJob(int64_t job);
 
-    // A job queue runner: its number, and the turn its process's runners
-    // take for their own writes (so that they never meet in SQLite's lock).
+    enum class QueueRun { Ran, NotDue, Taken };
+    // A job queue runner: its number, the turn its process's runners take
+    // for their own writes (so that they never meet in SQLite's lock), and
+    // the hand-over of its next job, which is claimed in the transaction
+    // that books the run before it.
     struct QueueSlot {
         int runner = 0;
         std::mutex* writers = nullptr;
+        // Asked while a run's bookkeeping is open: the runner's next job when
+        // it may be claimed there (same owner), else 0.
+        std::function<int64_t()> takeNext;
+        int64_t next = 0;    // out: what takeNext gave
+        int64_t claimed = 0; // in and out: a job already claimed for this runner
     };
-    enum class QueueRun { Ran, NotDue, Taken };
     // A job queue run: as RunJob, once the job is claimed in the transaction
     // that checks it is still due and unbroken, that no other session runs
     // it (else Taken, ORA-00054) and that JOB_QUEUE_PROCESSES still leaves
     // room for the runner (else NotDue, as for a job no longer due). The
     // job's work is committed with its bookkeeping.
-    OraResult RunQueued(int64_t job, const QueueSlot& slot, QueueRun* outcome);
+    OraResult RunQueued(int64_t job, QueueSlot* slot, QueueRun* outcome);
+    // Lets go of a job claimed for this session that will not run now: it
+    // is not counted as run or failed.
+    void ReleaseClaim(int64_t job, std::mutex* writers);
 
 private:
     struct JobRow;
     bool ReadRow(int64_t job, JobRow* row);
-    OraResult Run(int64_t job, const QueueSlot* slot, QueueRun* outcome);
+    OraResult Run(int64_t job, QueueSlot* slot, QueueRun* outcome);
     OraResult Claim(int64_t job, const QueueSlot& slot, int64_t start, JobRow* row, QueueRun* outcome);
+    // Claims a job in the write transaction open.
+    QueueRun ClaimIn(int64_t job, int runner, int64_t start);
     OraResult Mark(int64_t job, int64_t start);
     OraResult Finish(int64_t job, const JobRow& row, int64_t start, OraValue next, std::map<std::string, PlsqlVar>& vars,
-                     OraResult r, const QueueSlot* slot);
+                     OraResult r, QueueSlot* slot);
     int64_t OwnJob(const OraValue& job);
     void CheckWhat(const OraValue& what);
     void CheckInterval(const OraValue& interval);

@@ -172,9 +172,21 @@ void OraJobQueueProcess::Scan()
 void OraJobQueueProcess::Runner(size_t index)
 {
     std::shared_ptr<OraSessionCore> session;
-    for (;;) {
-        DueJob due;
-        {
+    DueJob due, next;
+    OraDbmsJob::QueueSlot slot;
+    slot.runner = static_cast<int>(index);
+    slot.writers = &m_writers;
+    // Only a job of the same owner: its claim needs no other environment.
+    slot.takeNext = [&]() -> int64_t {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_stopping || index >= m_processes || m_due.empty() || m_due.front().owner != due.owner)
+            return 0;
+        next = std::move(m_due.front());
+        m_due.pop_front();
+        return next.job;
+    };
+    for (bool handedOver = false;;) {
+        if (!handedOver) {
             std::unique_lock<std::mutex> lock(m_lock);
             m_wake.wait(lock, [&] { return m_stopping || (!m_due.empty() && index < m_processes); });
             if (m_stopping)
@@ -182,18 +194,34 @@ void OraJobQueueProcess::Runner(size_t index)
             due = std::move(m_due.front());
             m_due.pop_front();
         }
-        RunOne(index, due, &session);
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_queued.erase(due.job);
+        RunOne(index, due, &session, &slot);
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_queued.erase(due.job);
+        }
+        handedOver = slot.next != 0;
+        if (handedOver)
+            due = std::move(next);
     }
     if (session)
         session->Close();
 }
 
-void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session)
+void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session,
+                                OraDbmsJob::QueueSlot* slot)
 {
     std::shared_ptr<OraSessionCore>& core = *session;
+    const bool claimed = core && slot->claimed == due.job;
+    slot->next = 0;
+    // A job claimed with the last run that is not run now is let go uncounted.
+    auto letGo = [&] {
+        if (claimed) {
+            PlsqlInterpreter interpreter(core);
+            OraDbmsJob(interpreter).ReleaseClaim(due.job, &m_writers);
+        }
+    };
     if (core && !core->CheckAlive().Ok()) {
+        letGo();
         core->Close();
         core.reset();
     }
@@ -214,26 +242,31 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
             return;
         }
     } else if (const OraResult r = core->BecomeUser(due.owner); !r.Ok()) {
+        letGo();
         // Every run starts from its owner's environment, not the last job's.
         OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
         return;
     }
     core->SetInBlock(true); // a shutdown immediate breaks the run between statements
+    bool starting = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         // Not started once the queue is stopping.
-        if (m_stopping) {
-            core->SetInBlock(false);
-            return;
-        }
-        m_running[index] = core;
+        starting = !m_stopping;
+        if (starting)
+            m_running[index] = core;
+    }
+    if (!starting) {
+        core->SetInBlock(false);
+        letGo();
+        return;
     }
     OraDbmsJob::QueueRun outcome = OraDbmsJob::QueueRun::NotDue;
     OraResult r;
     {
         PlsqlInterpreter interpreter(core);
         OraDbmsJob jobs(interpreter);
-        r = jobs.RunQueued(due.job, {static_cast<int>(index), &m_writers}, &outcome);
+        r = jobs.RunQueued(due.job, slot, &outcome);
     }
     {
         std::lock_guard<std::mutex> guard(m_lock);

@@ -5,6 +5,7 @@
 // job. It ends when the database shuts down or its files disappear, and
 // logs what it does (OraJobQueueLog).
 
+#include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/OraServer.h"
 
 #include <condition_variable>
@@ -46,8 +47,9 @@ private:
     // Queues the due jobs not yet queued or running.
     void Scan();
     void Runner(size_t index);
-    // One job in the runner's session (opened or switched to the owner).
-    void RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session);
+    // One job in the runner's session (opened or switched to the owner);
+    // the slot hands over the next job when its claim went with this run.
+    void RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session, OraDbmsJob::QueueSlot* slot);
     void Stop(Ending ending);
     // Waits for a change in the database's folder, at most `ms`
     // milliseconds; true when the instance state was replaced.
