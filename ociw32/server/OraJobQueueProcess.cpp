@@ -99,6 +99,7 @@ int OraJobQueueProcess::Run(int inheritedLock)
     if (m_notifyFd >= 0)
         ::inotify_add_watch(m_notifyFd, m_db.directory.c_str(),
                             IN_MOVED_TO | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
+    m_checkpointer = std::make_unique<OraWalCheckpointer>(m_db);
     OraJobQueueLog::Append(m_db, "Job queue process started (pid " + std::to_string(::getpid()) + ")");
     int shownProcesses = -1;
     auto nextScan = std::chrono::steady_clock::now();
@@ -144,6 +145,7 @@ int OraJobQueueProcess::Run(int inheritedLock)
             nextScan = std::chrono::steady_clock::now();
     }
     Stop(ending);
+    m_checkpointer.reset();
     OraJobQueueLog::Append(m_db, std::string("Job queue process stopped: ") + EndingText(ending));
     return 0;
 }
@@ -241,6 +243,7 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
                 OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
             return;
         }
+        m_checkpointer->Watch(core->Db());
     } else if (const OraResult r = core->BecomeUser(due.owner); !r.Ok()) {
         letGo();
         // Every run starts from its owner's environment, not the last job's.

@@ -7,6 +7,7 @@
 
 #include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/OraServer.h"
+#include "ociw32/server/OraWalCheckpointer.h"
 
 #include <condition_variable>
 #include <deque>
@@ -60,6 +61,7 @@ private:
     int m_lockFd = -1;
     int m_notifyFd = -1;
     std::shared_ptr<OraSessionCore> m_sys;
+    std::unique_ptr<OraWalCheckpointer> m_checkpointer; // for the runners' sessions
 
     std::mutex m_lock; // guards the members below
     std::condition_variable m_wake;
