@@ -210,6 +210,11 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
     OraValue nowValue;
     nowValue.kind = OraValue::Kind::Date;
     nowValue.date = now;
+    // A job made due now is run without waiting for the queue's next look.
+    auto dueNow = [&](const OraValue& next) {
+        if (next.kind == OraValue::Kind::Date && next.date <= now)
+            core.WakeJobQueueAtCommit();
+    };
     if (submit) {
         const OraValue& what = args[1].value;
         const OraValue next = args[2].given && args[2].value.kind != OraValue::Kind::Null ? args[2].value : nowValue;
@@ -246,6 +251,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
         if (!q.Run())
             PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), false));
+        dueNow(next.kind == OraValue::Kind::Date ? next : nowValue);
         OraValue out;
         out.kind = OraValue::Kind::Number;
         out.number = OraNumFromInt(number);
@@ -257,6 +263,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         CheckWhat(args[1].value);
         CheckInterval(args[3].value);
         Update(job, "what = COALESCE(?1, what), next_date = COALESCE(?2, next_date)", args[1].value, args[2].value);
+        dueNow(args[2].value);
         if (args[3].value.kind != OraValue::Kind::Null)
             Update(job, "interval = ?1", args[3].value);
         if (instances && args[4].given && args[4].value.kind != OraValue::Kind::Null)
@@ -270,6 +277,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         if (args[1].value.kind == OraValue::Kind::Null)
             PlsqlInterpreter::Raise(1400, "ORA-01400: cannot insert NULL into (\"SYS\".\"JOB$\".\"NEXT_DATE\")");
         Update(job, "next_date = ?1", args[1].value);
+        dueNow(args[1].value);
     } else if (procedure == "INTERVAL") {
         const OraValue interval = args[1].value.kind == OraValue::Kind::Null ? OraValue{OraValue::Kind::Text, {}, "null", 0}
                                                                              : args[1].value;
@@ -286,6 +294,7 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         } else {
             const OraValue next = args[2].given && args[2].value.kind != OraValue::Kind::Null ? args[2].value : nowValue;
             Update(job, "broken = 'N', next_date = ?1", next);
+            dueNow(next);
         }
     } else if (procedure == "REMOVE") {
         OraResult begun = core.BeginWrite();

@@ -98,7 +98,7 @@ int OraJobQueueProcess::Run(int inheritedLock)
     m_notifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (m_notifyFd >= 0)
         ::inotify_add_watch(m_notifyFd, m_db.directory.c_str(),
-                            IN_MOVED_TO | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
+                            IN_MOVED_TO | IN_ATTRIB | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
     m_checkpointer = std::make_unique<OraWalCheckpointer>(m_db);
     OraJobQueueLog::Append(m_db, "Job queue process started (pid " + std::to_string(::getpid()) + ")");
     int shownProcesses = -1;
@@ -328,7 +328,9 @@ bool OraJobQueueProcess::WaitForChange(int ms)
     while ((n = ::read(m_notifyFd, events, sizeof events)) > 0) {
         for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
             const auto* e = reinterpret_cast<const inotify_event*>(events + at);
-            if ((e->mask & IN_MOVED_TO) && e->len > 0 && stateName == e->name)
+            // Replaced (shutdown, a moved clock) or touched (a job made due,
+            // a parameter changed: SignalInstanceState).
+            if ((e->mask & (IN_MOVED_TO | IN_ATTRIB)) && e->len > 0 && stateName == e->name)
                 stateChanged = true;
             at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
         }

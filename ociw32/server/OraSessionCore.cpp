@@ -756,16 +756,20 @@ OraResult OraSessionCore::Commit()
     if (sqlite3_get_autocommit(m_db))
         return OraResult{};
     const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    const bool wake = std::exchange(m_wakeJobQueue, false);
     if (rc != SQLITE_OK) {
         OraResult r = MapError(rc, false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
     }
+    if (wake)
+        SignalInstanceState(m_ref);
     return OraResult{};
 }
 
 OraResult OraSessionCore::Rollback()
 {
+    m_wakeJobQueue = false;
     // A break landing in the first attempt interrupts it; the second runs.
     for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(m_db); ++attempt)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

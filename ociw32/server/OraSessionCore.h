@@ -75,6 +75,9 @@ public:
     OraResult BeginWrite(LockWait how = LockWait::Wait);
     OraResult Commit();
     OraResult Rollback();
+    // The transaction made a job due or changed the queue's parameters: its
+    // commit wakes the job queue process (SignalInstanceState).
+    void WakeJobQueueAtCommit() { m_wakeJobQueue = true; }
     // A job queue process's session taking on the next job's owner: the
     // user, schema and privileges become the owner's and the session's own
     // state (statements, package state, sequences, date format) starts
@@ -158,6 +161,7 @@ private:
     sqlite3* WaitConnection();
     sqlite3* m_waitDb = nullptr;
     bool m_waitMarked = false;
+    bool m_wakeJobQueue = false;
     LockWait m_lockWait = LockWait::Wait;
 
     // Clears the runs of sessions that are gone (their process died): the
