@@ -382,16 +382,20 @@ OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
     JobRow row;
     int64_t start = OracleSysdate(db);
     const bool claimed = slot && slot->claimed == job;
+    const std::shared_ptr<JobRow> claimedRow = slot ? std::move(slot->claimedRow) : nullptr;
     if (slot) {
         slot->claimed = 0;
+        slot->claimedRow.reset();
         slot->next = 0;
     }
     if (claimed) {
-        // Claimed and marked with the runner's last run: it started then.
-        if (!ReadRow(job, &row)) {
+        if (claimedRow) {
+            row = *claimedRow;
+        } else if (!ReadRow(job, &row)) {
             ReleaseClaim(job, slot->writers);
             return r;
         }
+        // Claimed and marked with the runner's last run: it started then.
         start = row.thisDate;
         *outcome = QueueRun::Ran;
     } else if (slot) {
@@ -571,15 +575,22 @@ OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraV
         // The runner's next job is claimed with this run's bookkeeping.
         if (slot && slot->takeNext && !slot->next) {
             slot->next = slot->takeNext();
-            if (slot->next && ClaimIn(slot->next, slot->runner, OracleSysdate(db)) == QueueRun::Ran)
+            if (slot->next && ClaimIn(slot->next, slot->runner, OracleSysdate(db)) == QueueRun::Ran) {
                 slot->claimed = slot->next;
+                // Read in the same transaction, not in one of its own.
+                auto claimedRow = std::make_shared<JobRow>();
+                if (ReadRow(slot->next, claimedRow.get()))
+                    slot->claimedRow = std::move(claimedRow);
+            }
         }
         book = core.Commit();
         if (book.Ok() || !r.Ok())
             return r.Ok() ? book : r;
         r = book; // the job's work was not kept: a failed run
-        if (slot)
+        if (slot) {
             slot->claimed = 0; // nor the next claim
+            slot->claimedRow.reset();
+        }
     }
 }
 

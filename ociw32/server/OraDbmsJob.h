@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -24,6 +25,10 @@ public:
     OraResult RunJob(int64_t job);
 
     enum class QueueRun { Ran, NotDue, Taken };
+private:
+    struct JobRow;
+
+public:
     // A job queue runner: its number, the turn its process's runners take
     // for their own writes (so that they never meet in SQLite's lock), and
     // the hand-over of its next job, which is claimed in the transaction
@@ -36,6 +41,7 @@ public:
         std::function<int64_t()> takeNext;
         int64_t next = 0;    // out: what takeNext gave
         int64_t claimed = 0; // in and out: a job already claimed for this runner
+        std::shared_ptr<JobRow> claimedRow; // as the claim read it
     };
     // A job queue run: as RunJob, once the job is claimed in the transaction
     // that checks it is still due and unbroken, that no other session runs
@@ -48,7 +54,6 @@ public:
     void ReleaseClaim(int64_t job, std::mutex* writers);
 
 private:
-    struct JobRow;
     bool ReadRow(int64_t job, JobRow* row);
     OraResult Run(int64_t job, QueueSlot* slot, QueueRun* outcome);
     OraResult Claim(int64_t job, const QueueSlot& slot, int64_t start, JobRow* row, QueueRun* outcome);

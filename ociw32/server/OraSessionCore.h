@@ -141,6 +141,9 @@ private:
                                  bool checkPassword, std::shared_ptr<OraSessionCore>* core);
     void RegisterSessionFunctions();
     OraResult MapConstraint(const std::string& message, bool updating) const;
+    // Runs a statement of the engine's own (BEGIN, COMMIT), prepared once
+    // (transaction bookkeeping is hot); SQLite's result code.
+    int RunKept(const char* sql);
 
     OraDatabaseRef m_ref;
     sqlite3* m_db = nullptr;

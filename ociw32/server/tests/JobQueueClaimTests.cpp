@@ -123,7 +123,9 @@ TEST_F(JobQueueClaimTest, OnlyADueUnbrokenFreeJobWithRoomForTheRunnerIsClaimed)
         if (c.processes) {
             ASSERT_EQ(Run(std::string("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = ") + c.processes), "ok");
         }
-        OraDbmsJob::QueueSlot slot{c.runner, &m_writers, {}};
+        OraDbmsJob::QueueSlot slot;
+        slot.runner = c.runner;
+        slot.writers = &m_writers;
         EXPECT_EQ(RunQueued(core, c.job, &slot), c.outcome);
         EXPECT_EQ(slot.claimed, 0);
     }
@@ -141,7 +143,8 @@ TEST_F(JobQueueClaimTest, ARunClaimsTheRunnersNextJobWithItsBookkeeping)
     const auto core = Core();
     const std::string sid = std::to_string(core->Sid());
     std::deque<std::string> next{second};
-    OraDbmsJob::QueueSlot slot{0, &m_writers, {}};
+    OraDbmsJob::QueueSlot slot;
+    slot.writers = &m_writers;
     slot.takeNext = [&]() -> int64_t {
         if (next.empty())
             return 0;
@@ -214,7 +217,10 @@ TEST_F(JobQueueClaimTest, TwoQueuesRacingRunEveryDueJobExactlyOnce)
                     queue.jobs.pop_front();
                     return job;
                 };
-                OraDbmsJob::QueueSlot slot{runner, &queue.writers, pop};
+                OraDbmsJob::QueueSlot slot;
+                slot.runner = runner;
+                slot.writers = &queue.writers;
+                slot.takeNext = pop;
                 for (int64_t job = pop(); job;) {
                     if (RunQueued(core, std::to_string(job), &slot) == "ran")
                         ++ran;
