@@ -229,13 +229,7 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
     }
     const std::string job = "Job " + std::to_string(due.job);
     if (!core) {
-        OraResult r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
-        // Logons racing for the instance file may lose a round; the queue
-        // tries again at once rather than an interval later.
-        for (int attempt = 1; !r.Ok() && attempt < 8 && CheckEnding() == Ending::None; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5 << attempt));
-            r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
-        }
+        const OraResult r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
         if (!r.Ok()) {
             core.reset();
             // Closing down, nothing runs: not worth a line each.
