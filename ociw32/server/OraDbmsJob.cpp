@@ -481,21 +481,19 @@ OraDbmsJob::QueueRun OraDbmsJob::ClaimIn(int64_t job, int runner, int64_t start)
 void OraDbmsJob::ReleaseClaim(int64_t job, std::mutex* writers)
 {
     OraSessionCore& core = m_in.Core();
-    sqlite3* db = core.Db();
     core.Rollback();
-    const auto turn = WriterTurn(db, writers);
-    const bool begun = core.BeginWrite().Ok();
-    if (begun) {
-        SqliteStmt unmark(core.Prepared("UPDATE cat_jobs SET this_date = NULL WHERE job = ?"));
-        unmark.Bind(1, job);
-        unmark.Run();
-    }
-    // Without the database's lock the claim still goes: its row alone says running.
+    const auto turn = WriterTurn(core.Db(), writers);
+    // Never a long wait (the queue may be stopping): a claim that cannot be
+    // let go now goes with the session, counted as a run that failed.
+    if (!core.BeginWrite(OraSessionCore::LockWait::Brief).Ok())
+        return;
+    SqliteStmt unmark(core.Prepared("UPDATE cat_jobs SET this_date = NULL WHERE job = ?"));
+    unmark.Bind(1, job);
+    unmark.Run();
     SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
     release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
     release.Run();
-    if (begun)
-        core.Commit();
+    core.Commit();
 }
 
 OraResult OraDbmsJob::Mark(int64_t job, int64_t start)

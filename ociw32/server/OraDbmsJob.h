@@ -50,7 +50,8 @@ public:
     // job's work is committed with its bookkeeping.
     OraResult RunQueued(int64_t job, QueueSlot* slot, QueueRun* outcome);
     // Lets go of a job claimed for this session that will not run now: it
-    // is not counted as run or failed.
+    // is not counted as run or failed (unless the lock is not to be had
+    // within a moment: then the claim ends with the session, as a failure).
     void ReleaseClaim(int64_t job, std::mutex* writers);
 
 private:
