@@ -180,7 +180,6 @@ int main(int argc, char** argv)
                 "  ratio %5.2f  target <= %.0fx: %s\n",
                 kJobs, processes, queue * 1000, kJobs / queue, kJobs, sqlite * 1000, ratio, kTarget,
                 ratio <= kTarget ? "met" : "missed");
-    std::system(("grep -h PROF " + db.directory + "/BENCH.log").c_str());
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
     return 0;

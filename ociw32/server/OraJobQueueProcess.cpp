@@ -215,12 +215,18 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
     std::shared_ptr<OraSessionCore>& core = *session;
     const bool claimed = core && slot->claimed == due.job;
     slot->next = 0;
+    if (!claimed) {
+        slot->claimed = 0;
+        slot->claimedRow.reset();
+    }
     // A job claimed with the last run that is not run now is let go uncounted.
     auto letGo = [&] {
-        if (claimed) {
-            PlsqlInterpreter interpreter(core);
-            OraDbmsJob(interpreter).ReleaseClaim(due.job, &m_writers);
-        }
+        if (!claimed)
+            return;
+        PlsqlInterpreter interpreter(core);
+        OraDbmsJob(interpreter).ReleaseClaim(due.job, &m_writers);
+        slot->claimed = 0;
+        slot->claimedRow.reset();
     };
     if (core && !core->CheckAlive().Ok()) {
         letGo();

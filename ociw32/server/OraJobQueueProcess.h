@@ -53,7 +53,7 @@ private:
     void RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session, OraDbmsJob::QueueSlot* slot);
     void Stop(Ending ending);
     // Waits for a change in the database's folder, at most `ms`
-    // milliseconds; true when the instance state was replaced.
+    // milliseconds; true when the instance state was replaced or touched.
     bool WaitForChange(int ms);
     static const char* EndingText(Ending ending);
 
