@@ -755,9 +755,9 @@ OraResult OraSessionCore::BeginWrite(LockWait how)
     // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
     // the write lock of the database alone.
     m_lockWait = how;
-    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+    int rc = RunKept("BEGIN");
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(m_db, "UPDATE main.cat_db SET value = value WHERE 0", nullptr, nullptr, nullptr);
+        rc = RunKept("UPDATE main.cat_db SET value = value WHERE 0");
     m_lockWait = LockWait::Wait;
     MarkWaiting(false);
     if (rc != SQLITE_OK) {
@@ -768,21 +768,35 @@ OraResult OraSessionCore::BeginWrite(LockWait how)
     return OraResult{};
 }
 
+int OraSessionCore::RunKept(const char* sql)
+{
+    sqlite3_stmt* st = Prepared(sql);
+    if (!st)
+        return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 OraResult OraSessionCore::Commit()
 {
     if (sqlite3_get_autocommit(m_db))
         return OraResult{};
-    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    const int rc = RunKept("COMMIT");
+    const bool wake = std::exchange(m_wakeJobQueue, false);
     if (rc != SQLITE_OK) {
         OraResult r = MapError(rc, false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
     }
+    if (wake)
+        SignalInstanceState(m_ref);
     return OraResult{};
 }
 
 OraResult OraSessionCore::Rollback()
 {
+    m_wakeJobQueue = false;
     // A break landing in the first attempt interrupts it; the second runs.
     for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(m_db); ++attempt)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

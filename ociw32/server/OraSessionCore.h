@@ -80,6 +80,9 @@ public:
     void WatchCatalogWrites();
     OraResult Commit();
     OraResult Rollback();
+    // The transaction made a job due or changed the queue's parameters: its
+    // commit wakes the job queue process (SignalInstanceState).
+    void WakeJobQueueAtCommit() { m_wakeJobQueue = true; }
     // A job queue process's session taking on the next job's owner: the
     // user, schema and privileges become the owner's and the session's own
     // state (statements, package state, sequences, date format) starts
@@ -143,6 +146,9 @@ private:
                                  bool checkPassword, std::shared_ptr<OraSessionCore>* core);
     void RegisterSessionFunctions();
     OraResult MapConstraint(const std::string& message, bool updating) const;
+    // Runs a statement of the engine's own (BEGIN, COMMIT), prepared once
+    // (transaction bookkeeping is hot); SQLite's result code.
+    int RunKept(const char* sql);
 
     OraDatabaseRef m_ref;
     sqlite3* m_db = nullptr;
@@ -163,6 +169,7 @@ private:
     sqlite3* WaitConnection();
     sqlite3* m_waitDb = nullptr;
     bool m_waitMarked = false;
+    bool m_wakeJobQueue = false;
     LockWait m_lockWait = LockWait::Wait;
 
     // Clears the runs of sessions that are gone (their process died): the
