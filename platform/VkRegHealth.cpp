@@ -1,5 +1,6 @@
 #include "platform/VkRegHealth.h"
 
+#include "platform/RegHive.h"
 #include "platform/VkPrivateFiles.h"
 
 #include <cerrno>
@@ -42,7 +43,11 @@ bool VkCheckRegistryHive(HKEY root, VkRegProblem* problem)
         *problem = {VkRegProblem::NoFolder, folder, std::strerror(cause)};
         return true;
     }
-    const LONG rc = RegQueryInfoKey(root, nullptr, nullptr, nullptr, nullptr, nullptr);
+    // Opening the hive is the check: a file that is no hive is refused there
+    // (and an open hive is kept for the calls that follow).
+    LONG rc = ERROR_SUCCESS;
+    if (!VkRegHive::Get(file, &rc) && rc == ERROR_SUCCESS)
+        rc = ERROR_CANTOPEN;
     if (rc == ERROR_BADDB) {
         *problem = {VkRegProblem::Damaged, file, {}};
         return true;

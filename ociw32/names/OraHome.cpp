@@ -11,12 +11,17 @@ namespace {
 
 std::string ReadString(HKEY key, const char* name)
 {
-    DWORD type = 0, len = 0;
-    if (RegQueryValueEx(key, name, &type, nullptr, &len) != ERROR_SUCCESS || len == 0
-        || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return {};
-    std::vector<char> buf(len + 1, '\0');
-    if (RegQueryValueEx(key, name, &type, reinterpret_cast<BYTE*>(buf.data()), &len) != ERROR_SUCCESS)
+    // One read for the usual short value; a longer one is asked again with
+    // the size the first answer gave.
+    std::vector<char> buf(512, '\0');
+    DWORD type = 0;
+    DWORD len = static_cast<DWORD>(buf.size() - 1);
+    LONG rc = RegQueryValueEx(key, name, &type, reinterpret_cast<BYTE*>(buf.data()), &len);
+    if (rc == ERROR_MORE_DATA) {
+        buf.assign(len + 1, '\0');
+        rc = RegQueryValueEx(key, name, &type, reinterpret_cast<BYTE*>(buf.data()), &len);
+    }
+    if (rc != ERROR_SUCCESS || len == 0 || (type != REG_SZ && type != REG_EXPAND_SZ))
         return {};
     return std::string(buf.data());
 }

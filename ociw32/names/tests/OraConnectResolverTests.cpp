@@ -194,3 +194,24 @@ TEST_F(OraConnectResolverTest, ASidOrServiceNeverNamesAFolderOutsideTheDatabases
     EXPECT_TRUE(OraDatabaseDir(m_home, "../UP").empty());
     EXPECT_EQ(OraDatabaseDir(m_home, "demo"), m_home / "database" / "DEMO");
 }
+
+// Values are read whole at any length (short ones in one read, longer ones
+// asked again); a value that is no string reads as empty.
+TEST_F(OraConnectResolverTest, RegistryStringsOfAnyLength)
+{
+    for (size_t length : {size_t(1), size_t(510), size_t(511), size_t(512), size_t(513), size_t(4000)}) {
+        const std::string value = "/" + std::string(length - 1, 'h');
+        SetString("SOFTWARE\\ORACLE", "ORACLE_HOME", value);
+        EXPECT_EQ(OraRegisteredHome().string(), value) << length;
+        EXPECT_EQ(OraRegistryString("", "ORACLE_HOME"), value) << length;
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORACLE", KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const std::string bytes(700, 'b');
+    ASSERT_EQ(RegSetValueEx(key, "BINARY", REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                            static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(OraRegistryString("", "BINARY"), "");
+    EXPECT_EQ(OraRegistryString("", "MISSING"), "");
+}
