@@ -1,4 +1,5 @@
 #include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/OraTransaction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
@@ -114,7 +115,8 @@ int64_t OraDbmsJob::OwnJob(const OraValue& job)
 {
     const int64_t number = IntOf(job);
     OraSessionCore& core = m_in.Core();
-    SqliteStmt q(core.Prepared("SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?"));
+    // Prepared each time: the name may be a committed-image view.
+    SqliteStmt q(core.Db(), "SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?");
     q.Bind(1, number).Bind(2, core.Catalog().User());
     if (job.kind == OraValue::Kind::Null || !q.Step())
         PlsqlInterpreter::Raise(23421, FormatOraError(23421, {job.kind == OraValue::Kind::Null ? "" : std::to_string(number)}));
@@ -147,15 +149,16 @@ void OraDbmsJob::CheckInterval(const OraValue& interval)
 void OraDbmsJob::Update(int64_t job, const std::string& assignments, const OraValue& a, const OraValue& b)
 {
     OraSessionCore& core = m_in.Core();
-    OraResult begun = core.BeginWrite();
-    if (!begun.Ok())
-        PlsqlInterpreter::RaiseResult(begun);
-    SqliteStmt q(core.Db(), "UPDATE cat_jobs SET " + assignments + " WHERE job = ?3");
-    BindValue(q, 1, a);
-    BindValue(q, 2, b);
-    q.Bind(3, job);
-    if (!q.Run())
-        PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), true));
+    // Only the job's row is locked, so other jobs never wait for this one.
+    OraResult r = core.RunWrite([&] {
+        SqliteStmt q(core.Db(), "UPDATE main.cat_jobs SET " + assignments + " WHERE job = ?3");
+        BindValue(q, 1, a);
+        BindValue(q, 2, b);
+        q.Bind(3, job);
+        return q.Run() ? OraResult{} : core.MapError(q.LastCode(), true);
+    });
+    if (!r.Ok())
+        PlsqlInterpreter::RaiseResult(r);
 }
 
 bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, PlsqlScope* scope)
@@ -205,6 +208,9 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
     if (m_in.Checking())
         return true;
     OraSessionCore& core = m_in.Core();
+    // Jobs other transactions changed are read as they were committed.
+    if (OraResult synced = core.Transaction().SyncShadows(); !synced.Ok())
+        PlsqlInterpreter::RaiseResult(synced);
     sqlite3* db = core.Db();
     const int64_t now = OracleSysdate(db);
     OraValue nowValue;
@@ -225,27 +231,28 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         if (instance < 0)
             PlsqlInterpreter::Raise(23319, "ORA-23319: parameter value \"" + std::to_string(instance) +
                                                "\" is not appropriate");
-        OraResult begun = core.BeginWrite();
-        if (!begun.Ok())
-            PlsqlInterpreter::RaiseResult(begun);
         int64_t number = IntOf(args[0].value);
-        if (procedure == "SUBMIT") {
-            SqliteStmt seq(core.Prepared("SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND"
-                                         " sequence_name = 'JOBSEQ'"));
-            number = seq.Step() ? seq.Int(0) : 1;
-            SqliteStmt bump(core.Prepared("UPDATE cat_sequences SET last_number = last_number + 1 WHERE sequence_owner = 'SYS'"
-                                " AND sequence_name = 'JOBSEQ'"));
-            bump.Run();
-        }
-        SqliteStmt q(core.Prepared("INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
-                         " total_time, broken, interval, failures, what, nls_env, misc_env, instance)"
-                         " VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?, x'0102000200000000', ?)"));
-        const std::string user = core.Catalog().User();
-        q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
-        q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
-        q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
-        if (!q.Run())
-            PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), false));
+        OraResult r = core.RunWrite([&] {
+            if (procedure == "SUBMIT") {
+                SqliteStmt seq(core.Prepared("SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND"
+                                             " sequence_name = 'JOBSEQ'"));
+                number = seq.Step() ? seq.Int(0) : 1;
+                SqliteStmt bump(core.Prepared("UPDATE cat_sequences SET last_number = last_number + 1 WHERE"
+                                              " sequence_owner = 'SYS' AND sequence_name = 'JOBSEQ'"));
+                bump.Run();
+            }
+            SqliteStmt q(core.Prepared("INSERT INTO main.cat_jobs(job, log_user, priv_user, schema_user, last_date,"
+                                       " this_date, next_date, total_time, broken, interval, failures, what, nls_env,"
+                                       " misc_env, instance) VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?,"
+                                       " x'0102000200000000', ?)"));
+            const std::string user = core.Catalog().User();
+            q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
+            q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
+            q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
+            return q.Run() ? OraResult{} : core.MapError(q.LastCode(), false);
+        });
+        if (!r.Ok())
+            PlsqlInterpreter::RaiseResult(r);
         OraValue out;
         out.kind = OraValue::Kind::Number;
         out.number = OraNumFromInt(number);
@@ -288,12 +295,13 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
             Update(job, "broken = 'N', next_date = ?1", next);
         }
     } else if (procedure == "REMOVE") {
-        OraResult begun = core.BeginWrite();
-        if (!begun.Ok())
-            PlsqlInterpreter::RaiseResult(begun);
-        SqliteStmt q(db, "DELETE FROM cat_jobs WHERE job = ?");
-        q.Bind(1, job);
-        q.Run();
+        OraResult r = core.RunWrite([&] {
+            SqliteStmt q(db, "DELETE FROM main.cat_jobs WHERE job = ?");
+            q.Bind(1, job);
+            return q.Run() ? OraResult{} : core.MapError(q.LastCode(), false);
+        });
+        if (!r.Ok())
+            PlsqlInterpreter::RaiseResult(r);
     } else if (procedure == "RUN") {
         const std::string stack = "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406\nORA-06512: at \"SYS.DBMS_JOB\", line 272";
         // A job runs in one session at a time: its lock is asked for without waiting.
@@ -321,6 +329,8 @@ OraResult OraDbmsJob::RunJob(int64_t job)
         ~Level() { --depth; }
     } level{++core.m_recursiveSql};
     OraResult r = core.Commit(); // RUN commits the caller's work first
+    if (r.Ok())
+        r = core.Transaction().SyncShadows();
     if (!r.Ok())
         return r;
     std::string what, interval, schema, nlsEnv;
@@ -345,16 +355,17 @@ OraResult OraDbmsJob::RunJob(int64_t job)
     if (r.Ok() && next.kind != OraValue::Kind::Date && next.kind != OraValue::Kind::Null)
         r = OraResult{23420, FormatOraError(23420), 0};
     if (r.Ok()) {
-        r = core.BeginWrite();
-        if (r.Ok()) {
-            SqliteStmt mark(db, "UPDATE cat_jobs SET this_date = ? WHERE job = ?");
+        r = core.RunWrite([&] {
+            SqliteStmt mark(db, "UPDATE main.cat_jobs SET this_date = ? WHERE job = ?");
             mark.Bind(1, start).Bind(2, job);
             mark.Run();
             SqliteStmt running(db, "INSERT OR REPLACE INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
             running.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
             running.Run();
+            return OraResult{};
+        });
+        if (r.Ok())
             r = core.Commit();
-        }
     }
     std::map<std::string, PlsqlVar> vars = JobVariables(job, storedNext);
     if (r.Ok()) {
@@ -379,42 +390,45 @@ OraResult OraDbmsJob::RunJob(int64_t job)
     } else {
         core.Rollback();
     }
-    OraResult book = core.BeginWrite();
-    if (!book.Ok())
-        return book;
-    if (r.Ok()) {
-        const bool broken = IsTrue(vars["BROKEN"].value);
-        const OraValue& leftNext = vars["NEXT_DATE"].value;
-        // A job that changed next_date itself keeps that date.
-        if (leftNext.kind == OraValue::Kind::Date && leftNext.date != storedNext)
-            next = leftNext;
-        if (next.kind == OraValue::Kind::Null && !broken) {
-            SqliteStmt del(db, "DELETE FROM cat_jobs WHERE job = ?");
-            del.Bind(1, job);
-            del.Run();
+    if (!r.Ok())
+        ++failures;
+    OraResult book = core.RunWrite([&] {
+        if (r.Ok()) {
+            const bool broken = IsTrue(vars["BROKEN"].value);
+            const OraValue& leftNext = vars["NEXT_DATE"].value;
+            // A job that changed next_date itself keeps that date.
+            if (leftNext.kind == OraValue::Kind::Date && leftNext.date != storedNext)
+                next = leftNext;
+            if (next.kind == OraValue::Kind::Null && !broken) {
+                SqliteStmt del(db, "DELETE FROM main.cat_jobs WHERE job = ?");
+                del.Bind(1, job);
+                del.Run();
+            } else {
+                SqliteStmt q(db, "UPDATE main.cat_jobs SET last_date = ?1, this_date = NULL, next_date = ?2, failures = 0,"
+                                 " broken = ?3, total_time = total_time + ?4 WHERE job = ?5");
+                q.Bind(1, start).Bind(2, broken ? kYear4000 : next.date).Bind(3, std::string(broken ? "Y" : "N"));
+                q.Bind(4, end - start).Bind(5, job);
+                q.Run();
+            }
         } else {
-            SqliteStmt q(db, "UPDATE cat_jobs SET last_date = ?1, this_date = NULL, next_date = ?2, failures = 0,"
-                             " broken = ?3, total_time = total_time + ?4 WHERE job = ?5");
-            q.Bind(1, start).Bind(2, broken ? kYear4000 : next.date).Bind(3, std::string(broken ? "Y" : "N"));
-            q.Bind(4, end - start).Bind(5, job);
+            // Retries back off 1, 2, 4 ... minutes, never beyond the normal interval.
+            int64_t retry = start + 60 * (int64_t{1} << std::min<int64_t>(failures - 1, 20));
+            if (next.kind == OraValue::Kind::Date && next.date < retry)
+                retry = next.date;
+            const bool broken = failures >= 16;
+            SqliteStmt q(db, "UPDATE main.cat_jobs SET this_date = NULL, failures = ?1,"
+                             " next_date = CASE WHEN ?3 OR broken = 'Y' THEN ?6 ELSE ?2 END, broken = CASE WHEN ?3 THEN 'Y' ELSE broken END, total_time = total_time + ?4 WHERE job = ?5");
+            q.Bind(1, failures).Bind(2, retry).Bind(3, static_cast<int64_t>(broken));
+            q.Bind(4, end - start).Bind(5, job).Bind(6, kYear4000);
             q.Run();
         }
-    } else {
-        ++failures;
-        // Retries back off 1, 2, 4 ... minutes, never beyond the normal interval.
-        int64_t retry = start + 60 * (int64_t{1} << std::min<int64_t>(failures - 1, 20));
-        if (next.kind == OraValue::Kind::Date && next.date < retry)
-            retry = next.date;
-        const bool broken = failures >= 16;
-        SqliteStmt q(db, "UPDATE cat_jobs SET this_date = NULL, failures = ?1,"
-                         " next_date = CASE WHEN ?3 OR broken = 'Y' THEN ?6 ELSE ?2 END, broken = CASE WHEN ?3 THEN 'Y' ELSE broken END, total_time = total_time + ?4 WHERE job = ?5");
-        q.Bind(1, failures).Bind(2, retry).Bind(3, static_cast<int64_t>(broken));
-        q.Bind(4, end - start).Bind(5, job).Bind(6, kYear4000);
-        q.Run();
-    }
-    SqliteStmt done(db, "DELETE FROM inst.cat_jobs_running WHERE job = ?");
-    done.Bind(1, job);
-    done.Run();
+        SqliteStmt done(db, "DELETE FROM inst.cat_jobs_running WHERE job = ?");
+        done.Bind(1, job);
+        done.Run();
+        return OraResult{};
+    });
+    if (!book.Ok())
+        return book;
     book = core.Commit();
     return r.Ok() ? book : r;
 }

@@ -152,7 +152,8 @@ void OraJobQueueProcess::Scan()
 {
     std::vector<DueJob> due;
     {
-        SqliteStmt q(m_sys->Db(), "SELECT job, priv_user FROM cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+        SqliteStmt q(m_sys->Db(), "SELECT job, priv_user FROM main.cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+                                " job NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = 'cat_jobs') AND"
                                   " job NOT IN (SELECT job FROM inst.cat_jobs_running) ORDER BY next_date, job");
         q.Bind(1, OracleSysdate(m_sys->Db()));
         while (q.Step())
@@ -235,7 +236,7 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
     }
     bool stillDue = false;
     {
-        SqliteStmt q(db, "SELECT 1 FROM cat_jobs WHERE job = ? AND broken = 'N' AND next_date <= ?");
+        SqliteStmt q(db, "SELECT 1 FROM main.cat_jobs WHERE job = ? AND broken = 'N' AND next_date <= ?");
         q.Bind(1, due.job).Bind(2, OracleSysdate(db));
         stillDue = q.Step();
     }

@@ -10,6 +10,7 @@
 #include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/OraStackGuard.h"
+#include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 #include "platform/VkPrivateFiles.h"
@@ -264,6 +265,7 @@ void ClearDeadRuns(const OraDatabaseRef& ref, const std::vector<std::pair<int64_
 OraSessionCore::~OraSessionCore()
 {
     Close();
+    m_transaction.reset();
     sqlite3_finalize(m_deadRuns);
     m_deadRuns = nullptr;
     sqlite3_finalize(m_generationStmt);
@@ -413,6 +415,9 @@ void OraSessionCore::RegisterSessionFunctions()
              sqlite3_result_int(ctx, 1);
          }, 0},
         {"ora_currval", 2, CurrvalFn, 0},
+        {"ora_txn", 0, [](sqlite3_context* ctx, int, sqlite3_value**) {
+             sqlite3_result_int64(ctx, CoreOf(ctx)->Transaction().Id());
+         }, SQLITE_INNOCUOUS},
     };
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
@@ -514,6 +519,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
+    core->m_transaction = std::make_unique<OraTransaction>(*core, db);
     {
         // A database from an earlier build gets what the catalogue gained
         // since; one that cannot be written goes on without it.
@@ -556,6 +562,8 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return OraResult{1034, FormatOraError(1034), 0};
     }
     core->m_lockWait = LockWait::Wait;
+    // Transactions of sessions that died are rolled back before this one reads.
+    core->m_transaction->RollbackDead();
     *out = core;
     return OraResult{};
 }
@@ -597,6 +605,7 @@ OraResult OraSessionCore::CheckAlive()
     if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
     ReapDeadRuns();
+    m_transaction->RollbackDead();
     return OraResult{};
 }
 
@@ -722,54 +731,83 @@ void OraSessionCore::ReapDeadRuns()
         ClearDeadRuns(m_ref, dead);
 }
 
-OraResult OraSessionCore::BeginWrite(LockWait how)
+OraResult OraSessionCore::BeginWrite(LockWait how, bool capture)
 {
-    if (!sqlite3_get_autocommit(m_db)) {
-        if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
-            return OraResult{};
-        // Work written elsewhere (the instance file) goes on as it is; a
-        // transaction open without any write (left by a rollback a break
-        // interrupted) has nothing to keep, and its old snapshot could
-        // neither wait for the lock nor write: it starts afresh.
-        if (sqlite3_txn_state(m_db, nullptr) == SQLITE_TXN_WRITE)
-            return OraResult{};
-        Rollback();
+    return m_transaction->BeginWrite(capture, how == LockWait::Brief);
+}
+
+OraResult OraSessionCore::EndWrite(bool ok, bool nowait, bool* restart)
+{
+    return m_transaction->EndWrite(ok, nowait, restart);
+}
+
+OraResult OraSessionCore::RunWrite(const std::function<OraResult()>& body)
+{
+    for (;;) {
+        OraResult r = BeginWrite();
+        if (!r.Ok())
+            return r;
+        r = body();
+        bool restart = false;
+        OraResult ended = EndWrite(r.Ok(), false, &restart);
+        if (!r.Ok())
+            return r;
+        if (!ended.Ok() || !restart)
+            return ended;
     }
-    // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
-    // the write lock of the database alone.
+}
+
+int OraSessionCore::ExecWaiting(const char* sql, LockWait how)
+{
     m_lockWait = how;
-    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(m_db, "UPDATE main.cat_db SET value = value WHERE 0", nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
     m_lockWait = LockWait::Wait;
     MarkWaiting(false);
-    if (rc != SQLITE_OK) {
-        OraResult r = MapError(rc, false);
-        Rollback();
-        return r;
+    return rc;
+}
+
+OraResult OraSessionCore::WaitForTransaction(int64_t txn)
+{
+    MarkWaiting(true);
+    OraResult r;
+    for (int attempt = 0;; ++attempt) {
+        if (m_breakRequested || m_blockBreak) {
+            r = Error(1013);
+            break;
+        }
+        // A kill ends the wait as it ends a sleeping block.
+        if (attempt % 10 == 9 && KilledWhileWaiting()) {
+            m_killed = true;
+            r = Error(28);
+            break;
+        }
+        const int state = m_transaction->StateOf(txn);
+        if (m_breakRequested || m_blockBreak)
+            continue; // the look may have been interrupted
+        if (state == 0)
+            break;
+        if (state == 2) {
+            m_transaction->Undo(txn, 0, true);
+            break;
+        }
+        ::usleep(5000);
     }
-    return OraResult{};
+    MarkWaiting(false);
+    return r;
 }
 
 OraResult OraSessionCore::Commit()
 {
-    if (sqlite3_get_autocommit(m_db))
-        return OraResult{};
-    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        OraResult r = MapError(rc, false);
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return r;
-    }
-    return OraResult{};
+    return m_transaction->Commit();
 }
 
 OraResult OraSessionCore::Rollback()
 {
     // A break landing in the first attempt interrupts it; the second runs.
-    for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(m_db); ++attempt)
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return OraResult{};
+    OraResult r = m_transaction->Rollback();
+    if (!r.Ok())
+        r = m_transaction->Rollback();
+    return r;
 }
 
 void OraSessionCore::Close()
@@ -778,7 +816,8 @@ void OraSessionCore::Close()
         return;
     if (!m_db)
         return;
-    Rollback();
+    if (m_transaction)
+        Rollback();
     SqliteStmt del(m_db, "DELETE FROM cat_sessions WHERE sid = ?");
     del.Bind(1, static_cast<int64_t>(m_sid));
     del.Run();

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@ struct sqlite3_value;
 namespace VkOracle {
 
 class OraEngineStatementCache;
+class OraTransaction;
 struct PlsqlSessionState;
 
 class OraSessionCore {
@@ -66,15 +68,31 @@ public:
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
     bool KilledByOther();
-    // How long a session waits for the write lock another session holds:
-    // until it is free (or Break, ORA-01013), not at all (NOWAIT), or a
-    // moment, as DDL does (both then fail with ORA-00054).
+    // How long a session waits for SQLite's write lock (held only for one
+    // statement's change): until it is free (or Break, ORA-01013), or a
+    // moment, as DDL does (then ORA-00054).
     enum class LockWait { Wait, NoWait, Brief };
-    // Starts Oracle's implicit transaction before a change (write lock first,
-    // so a later commit never meets a newer snapshot).
-    OraResult BeginWrite(LockWait how = LockWait::Wait);
+    // Opens a statement's short SQLite write transaction; with `capture` the
+    // rows it changes join the session's Oracle transaction as row locks.
+    OraResult BeginWrite(LockWait how = LockWait::Wait, bool capture = true);
+    // Ends it (`ok` false undoes the statement alone). When it touched rows
+    // another transaction holds, the statement is undone and either fails
+    // (NOWAIT or no *restart: ORA-00054) or waits for the holder to end and
+    // sets *restart: the caller runs the statement again.
+    OraResult EndWrite(bool ok, bool nowait = false, bool* restart = nullptr);
+    // Runs `body` (statements on Db()) as one write, restarting it after a
+    // wait for another transaction's rows; its failure undoes it.
+    OraResult RunWrite(const std::function<OraResult()>& body);
+    // Ends the Oracle transaction: releases its row locks / writes its
+    // before-images back.
     OraResult Commit();
     OraResult Rollback();
+    OraTransaction& Transaction() { return *m_transaction; }
+    // Runs one SQLite command waiting for SQLite's lock as `how` says.
+    int ExecWaiting(const char* sql, LockWait how);
+    // Waits until transaction `txn` ends (rolling it back if its session is
+    // gone); ORA-01013 on Break, ORA-00028 when this session is killed.
+    OraResult WaitForTransaction(int64_t txn);
     // A job queue process's session taking on the next job's owner: the
     // user, schema and privileges become the owner's and the session's own
     // state (statements, package state, sequences, date format) starts
@@ -173,6 +191,7 @@ private:
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;
+    std::unique_ptr<OraTransaction> m_transaction;
     std::map<std::string, sqlite3_stmt*> m_prepared;
 
     struct FragmentState {

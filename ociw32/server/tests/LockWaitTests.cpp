@@ -145,7 +145,8 @@ TEST_F(LockWaitTest, NowaitFailsAtOnceOnlyWhileAnotherSessionHoldsTheLock)
 // Break ends the wait of a FOR UPDATE and of LOCK TABLE as it ends a writer's.
 TEST_F(LockWaitTest, BreakEndsEveryKindOfWait)
 {
-    ASSERT_EQ(Run(*m_holder, "DELETE FROM BONUS"), "rows=0");
+    ASSERT_EQ(Run(*m_holder, "UPDATE EMP SET SAL = SAL"), "rows=14");
+    ASSERT_EQ(Run(*m_holder, "UPDATE DEPT SET LOC = LOC"), "rows=4");
     for (const char* sql : {"SELECT SAL FROM EMP FOR UPDATE", "LOCK TABLE EMP IN EXCLUSIVE MODE",
                             "BEGIN UPDATE DEPT SET LOC = LOC; END;"}) {
         SCOPED_TRACE(sql);
@@ -192,9 +193,9 @@ TEST_F(LockWaitTest, DdlOnATableWithAnotherSessionsChangeFailsWithBusy)
     EXPECT_EQ(Run(*m_waiter, columns), "9");
 }
 
-// ROLLBACK TO SAVEPOINT undoes only what followed it; the lock stays until
-// the transaction ends.
-TEST_F(LockWaitTest, RollbackToSavepointKeepsTheLock)
+// ROLLBACK TO SAVEPOINT undoes only what followed it and frees the rows
+// locked after it; those locked before stay locked until the transaction ends.
+TEST_F(LockWaitTest, RollbackToSavepointKeepsTheEarlierLocks)
 {
     ASSERT_EQ(Run(*m_holder, "UPDATE EMP SET SAL = 1 WHERE EMPNO = 7369"), "rows=1");
     ASSERT_EQ(Run(*m_holder, "SAVEPOINT S1"), "ok");
@@ -204,6 +205,8 @@ TEST_F(LockWaitTest, RollbackToSavepointKeepsTheLock)
     EXPECT_EQ(Sal(*m_holder), "1");
     EXPECT_EQ(Run(*m_holder, "SELECT COUNT(*) FROM EMP WHERE EMPNO = 7499"), "1");
     EXPECT_EQ(Run(*m_waiter, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"), kBusy);
+    EXPECT_EQ(Run(*m_waiter, "SELECT SAL FROM EMP WHERE EMPNO = 7499 FOR UPDATE NOWAIT"), "1600");
+    EXPECT_EQ(Run(*m_waiter, "ROLLBACK"), "ok");
     EXPECT_EQ(Run(*m_holder, "ROLLBACK"), "ok");
     EXPECT_EQ(Sal(*m_waiter), "800");
 }
