@@ -67,6 +67,10 @@ const char* const kTables[] = {
     " pid INTEGER NOT NULL)",
     "CREATE TABLE cat_undo(tbl TEXT NOT NULL, rid INTEGER NOT NULL, txn INTEGER NOT NULL, seq INTEGER NOT NULL,"
     " op TEXT NOT NULL, vals BLOB, PRIMARY KEY(tbl, rid, txn, seq)) WITHOUT ROWID",
+    // The tables each transaction holds records on (`changes`: rows changed,
+    // not only locked), so that finding them never reads every record.
+    "CREATE TABLE cat_undo_tables(tbl TEXT NOT NULL, txn INTEGER NOT NULL, changes INTEGER NOT NULL,"
+    " PRIMARY KEY(tbl, txn)) WITHOUT ROWID",
     // Compile errors of stored units, as USER_ERRORS shows them.
     "CREATE TABLE cat_errors(owner TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL,"
     " line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(owner, name, type, sequence))",

@@ -757,10 +757,20 @@ OraResult OraSessionCore::RunWrite(const std::function<OraResult()>& body)
     }
 }
 
-int OraSessionCore::ExecWaiting(const char* sql, LockWait how)
+int OraSessionCore::BeginOwnWrite(LockWait how)
 {
+    // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
+    // the write lock of the database alone.
     m_lockWait = how;
-    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt* take = Prepared("UPDATE main.cat_db SET value = value WHERE 0");
+        rc = take ? sqlite3_step(take) : SQLITE_ERROR;
+        if (take)
+            sqlite3_reset(take);
+        if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
     m_lockWait = LockWait::Wait;
     MarkWaiting(false);
     return rc;
@@ -768,6 +778,9 @@ int OraSessionCore::ExecWaiting(const char* sql, LockWait how)
 
 OraResult OraSessionCore::WaitForTransaction(int64_t txn)
 {
+    // Nothing of this session's may keep SQLite's lock while it waits.
+    if (OraResult flushed = m_transaction->Flush(); !flushed.Ok())
+        return flushed;
     MarkWaiting(true);
     OraResult r;
     for (int attempt = 0;; ++attempt) {
@@ -981,7 +994,10 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
 {
     const std::string message = sqlite3_errmsg(m_db);
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && (m_breakRequested || m_blockBreak)))
+    // A break may land in one of the engine's own steps, whose caller then
+    // reports a general failure: the connection still says why.
+    if (primary == SQLITE_INTERRUPT || sqlite3_errcode(m_db) == SQLITE_INTERRUPT ||
+        (primary == SQLITE_BUSY && (m_breakRequested || m_blockBreak)))
         return Error(1013);
     if (primary == SQLITE_BUSY && m_killed)
         return Error(28);

@@ -88,8 +88,9 @@ public:
     OraResult Commit();
     OraResult Rollback();
     OraTransaction& Transaction() { return *m_transaction; }
-    // Runs one SQLite command waiting for SQLite's lock as `how` says.
-    int ExecWaiting(const char* sql, LockWait how);
+    // Opens a SQLite write transaction on the database file (not the
+    // instance file), waiting for SQLite's lock as `how` says; SQLite's code.
+    int BeginOwnWrite(LockWait how);
     // Waits until transaction `txn` ends (rolling it back if its session is
     // gone); ORA-01013 on Break, ORA-00028 when this session is killed.
     OraResult WaitForTransaction(int64_t txn);
@@ -114,6 +115,7 @@ public:
     }
     // A PL/SQL block is running: Break also stops it between statements.
     void SetInBlock(bool inBlock);
+    bool InBlock() const { return m_inBlock; }
     // Takes a break request made while a block runs (true once per request).
     bool TakeBlockBreak() { return m_blockBreak.exchange(false); }
 

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 
@@ -82,11 +83,26 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
         ++m_depth;
         return OraResult{};
     }
+    if (m_heldOpen && SqliteExec(m_db, "SAVEPOINT qv_stmt")) {
+        // The block's earlier statements are not committed yet: this one
+        // goes on in their SQLite transaction, undone alone if need be.
+        m_inHeld = true;
+        m_depth = 1;
+        m_changes.clear();
+        m_nested.clear();
+        m_shadowedBefore = m_shadowed;
+        m_shadowViewsBefore = m_shadowViews;
+        m_capturing = capture;
+        return OraResult{};
+    }
+    if (OraResult flushed = Flush(); !flushed.Ok())
+        return flushed;
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); // a read left open
+    m_inHeld = false;
     const OraSessionCore::LockWait how =
         briefWait ? OraSessionCore::LockWait::Brief : OraSessionCore::LockWait::Wait;
-    const int rc = m_core.ExecWaiting("BEGIN IMMEDIATE", how);
+    const int rc = m_core.BeginOwnWrite(how);
     if (rc != SQLITE_OK) {
         OraResult r = m_core.MapError(rc, false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -141,7 +157,12 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     m_depth = 0;
     m_capturing = false;
     auto abandon = [&] {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (m_inHeld) {
+            SqliteExec(m_db, "ROLLBACK TO qv_stmt");
+            SqliteExec(m_db, "RELEASE qv_stmt");
+        } else {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
         RestoreShadows();
         m_changes.clear();
     };
@@ -151,8 +172,12 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     }
     if (const int64_t holder = FindHolder()) {
         abandon();
+        // What the block wrote before is committed before any wait.
+        OraResult flushed = Flush();
         if (holder < 0) // the check itself failed (a break)
             return m_core.MapError(m_failedRc, false);
+        if (!flushed.Ok())
+            return flushed;
         if (nowait || !restart)
             return m_core.Error(54);
         OraResult waited = m_core.WaitForTransaction(holder);
@@ -163,7 +188,17 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     }
     const bool started = m_txn == 0;
     OraResult r = WriteRecords();
-    if (r.Ok()) {
+    // Inside a PL/SQL block the SQLite transaction stays open for the next
+    // statement a few milliseconds at most (a commit costs more than most
+    // statements); it is committed before anything that may wait.
+    const bool keepOpen = m_core.InBlock();
+    if (r.Ok() && m_inHeld) {
+        if (!SqliteExec(m_db, "RELEASE qv_stmt"))
+            r = m_core.MapError(sqlite3_errcode(m_db), false);
+    } else if (r.Ok() && keepOpen) {
+        m_heldOpen = true;
+        m_heldSince = std::chrono::steady_clock::now();
+    } else if (r.Ok()) {
         const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             r = m_core.MapError(rc, false);
@@ -175,7 +210,30 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
         return r;
     }
     m_changes.clear();
-    return OraResult{};
+    return m_inHeld ? FlushIfStale() : OraResult{};
+}
+
+OraResult OraTransaction::Flush()
+{
+    if (!m_heldOpen || m_depth > 0)
+        return OraResult{};
+    m_heldOpen = false;
+    m_inHeld = false;
+    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return OraResult{};
+    OraResult r = m_core.MapError(rc, false);
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_txn && StateOf(m_txn) == 0)
+        ClearTransaction();
+    return r;
+}
+
+OraResult OraTransaction::FlushIfStale()
+{
+    if (!m_heldOpen || std::chrono::steady_clock::now() - m_heldSince < std::chrono::milliseconds(5))
+        return OraResult{};
+    return Flush();
 }
 
 int64_t OraTransaction::Probe(SqliteStmt& q)
@@ -196,14 +254,36 @@ int64_t OraTransaction::FindHolder()
         m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
     sqlite3_stmt* tableLock = m_core.Prepared(
         "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
-    sqlite3_stmt* anyRecord = m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND txn <> ?2 LIMIT 1");
-    if (!rowQuery || !tableLock || !anyRecord)
-        return 0;
-    std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
-    std::set<std::string> tables, wholeTables;
+    sqlite3_stmt* anyRecord =
+        m_core.Prepared("SELECT txn FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 LIMIT 1");
+    if (!rowQuery || !tableLock || !anyRecord) {
+        m_failedRc = SQLITE_ERROR;
+        return -1;
+    }
+    // Tables no other transaction holds anything of need no further look:
+    // the common case costs one probe per table.
+    std::map<std::string, bool> contended;
     for (const Change& c : m_changes) {
+        if (contended.count(c.table))
+            continue;
+        SqliteStmt q(anyRecord);
+        q.Bind(1, c.table).Bind(2, m_txn);
+        const int64_t holder = Probe(q);
+        if (holder < 0)
+            return holder;
+        contended[c.table] = holder != 0;
+    }
+    std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
+    std::set<std::string> tables;
+    for (const Change& c : m_changes) {
+        if (!contended[c.table])
+            continue;
         if (c.op == 'T') {
-            wholeTables.insert(c.table);
+            // LOCK TABLE waits for any record another transaction has on it.
+            SqliteStmt q(anyRecord);
+            q.Bind(1, c.table).Bind(2, m_txn);
+            if (const int64_t holder = Probe(q))
+                return holder;
             continue;
         }
         tables.insert(c.table);
@@ -211,12 +291,6 @@ int64_t OraTransaction::FindHolder()
             written[c.table].push_back(c.rid);
         SqliteStmt q(rowQuery);
         q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
-        if (const int64_t holder = Probe(q))
-            return holder;
-    }
-    for (const std::string& t : wholeTables) {
-        SqliteStmt q(anyRecord);
-        q.Bind(1, t).Bind(2, m_txn);
         if (const int64_t holder = Probe(q))
             return holder;
     }
@@ -236,6 +310,17 @@ int64_t OraTransaction::FindHolder()
 // a new row with that key waits, or its rollback could not restore the row.
 int64_t OraTransaction::UniqueKeyHolder(const std::string& table, const std::vector<int64_t>& rids)
 {
+    {
+        SqliteStmt others(m_core.Prepared("SELECT 1 FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 AND"
+                                          " changes <> 0 LIMIT 1"));
+        others.Bind(1, table).Bind(2, m_txn);
+        if (!others.Step()) {
+            if (others.LastCode() == SQLITE_DONE)
+                return 0;
+            m_failedRc = others.LastCode() ? others.LastCode() : SQLITE_ERROR;
+            return -1;
+        }
+    }
     std::vector<std::pair<int64_t, std::vector<UndoValue>>> images;
     {
         SqliteStmt q(m_core.Prepared("SELECT txn, vals FROM main.cat_undo WHERE tbl = ?1 AND txn <> ?2"
@@ -373,6 +458,21 @@ OraResult OraTransaction::WriteRecords()
         if (c.op == 'U' || c.op == 'D' || c.op == 'I')
             m_imaged.insert({c.table, c.rid});
     }
+    std::map<std::string, int64_t> tables;
+    for (const Change& c : m_changes) {
+        int64_t& changes = tables[c.table];
+        changes = changes || c.op == 'I' || c.op == 'U' || c.op == 'D';
+    }
+    sqlite3_stmt* note = m_core.Prepared("INSERT INTO main.cat_undo_tables(tbl, txn, changes) VALUES (?1, ?2, ?3)"
+                                         " ON CONFLICT(tbl, txn) DO UPDATE SET changes = max(changes, excluded.changes)");
+    if (!note)
+        return m_core.Error(600, {"undo"});
+    for (const auto& [table, changes] : tables) {
+        SqliteStmt q(note);
+        q.Bind(1, table).Bind(2, m_txn).Bind(3, changes);
+        if (!q.Run())
+            return m_core.MapError(q.LastCode(), false);
+    }
     return OraResult{};
 }
 
@@ -380,11 +480,13 @@ OraResult OraTransaction::Commit()
 {
     if (m_depth > 0)
         return OraResult{};
+    if (OraResult flushed = Flush(); !flushed.Ok())
+        return flushed;
     if (m_txn == 0) {
         ClearTransaction();
         return OraResult{};
     }
-    const int rc = m_core.ExecWaiting("BEGIN IMMEDIATE", OraSessionCore::LockWait::Wait);
+    const int rc = m_core.BeginOwnWrite(OraSessionCore::LockWait::Wait);
     if (rc != SQLITE_OK) {
         OraResult r = m_core.MapError(rc, false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -394,7 +496,9 @@ OraResult OraTransaction::Commit()
     records.Bind(1, m_txn);
     SqliteStmt entry(m_core.Prepared("DELETE FROM main.cat_txns WHERE txn = ?"));
     entry.Bind(1, m_txn);
-    if (!records.Run() || !entry.Run() || sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    SqliteStmt tables(m_core.Prepared("DELETE FROM main.cat_undo_tables WHERE txn = ?"));
+    tables.Bind(1, m_txn);
+    if (!records.Run() || !entry.Run() || !tables.Run() || sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         OraResult r = m_core.MapError(sqlite3_errcode(m_db), false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
@@ -407,6 +511,7 @@ OraResult OraTransaction::Rollback()
 {
     if (m_depth > 0)
         return OraResult{};
+    Flush();
     OraResult r = m_txn ? Undo(m_txn, 0, true) : OraResult{};
     if (r.Ok())
         ClearTransaction();
@@ -473,7 +578,9 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
 {
     const bool own = m_depth > 0;
     if (!own) {
-        const int rc = m_core.ExecWaiting("BEGIN IMMEDIATE", OraSessionCore::LockWait::Wait);
+        if (OraResult flushed = Flush(); !flushed.Ok())
+            return flushed;
+        const int rc = m_core.BeginOwnWrite(OraSessionCore::LockWait::Wait);
         if (rc != SQLITE_OK) {
             OraResult r = m_core.MapError(rc, false);
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -567,7 +674,9 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
     if (ok && whole) {
         SqliteStmt entry(m_db, "DELETE FROM main.cat_txns WHERE txn = ?");
         entry.Bind(1, txn);
-        ok = entry.Run();
+        SqliteStmt tables(m_db, "DELETE FROM main.cat_undo_tables WHERE txn = ?");
+        tables.Bind(1, txn);
+        ok = entry.Run() && tables.Run();
     }
     m_capturing = capturing;
     if (own)
@@ -611,7 +720,7 @@ void OraTransaction::RollbackDead()
 std::set<std::string> OraTransaction::HeldTables(int* failedRc)
 {
     std::set<std::string> out;
-    SqliteStmt q(m_core.Prepared("SELECT DISTINCT tbl FROM main.cat_undo WHERE txn <> ?1 AND op IN ('I','U','D')"));
+    SqliteStmt q(m_core.Prepared("SELECT DISTINCT tbl FROM main.cat_undo_tables WHERE txn <> ?1 AND changes <> 0"));
     q.Bind(1, m_txn);
     while (q.Step())
         out.insert(q.Text(0));
@@ -632,7 +741,7 @@ int64_t OraTransaction::KeyHolder(const std::string& message)
     const size_t last = rest.rfind('.');
     if (last == std::string::npos)
         return 0;
-    SqliteStmt q(m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND txn <> ?2 AND op IN ('I','U')"
+    SqliteStmt q(m_core.Prepared("SELECT txn FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 AND changes <> 0"
                                  " LIMIT 1"));
     q.Bind(1, rest.substr(0, last)).Bind(2, m_txn);
     return q.Step() ? q.Int(0) : 0;
@@ -640,7 +749,7 @@ int64_t OraTransaction::KeyHolder(const std::string& message)
 
 bool OraTransaction::OthersHold(const std::string& table)
 {
-    SqliteStmt q(m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND txn <> ?2 LIMIT 1"));
+    SqliteStmt q(m_core.Prepared("SELECT 1 FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 LIMIT 1"));
     q.Bind(1, table).Bind(2, m_txn);
     return q.Step() || q.LastCode() != SQLITE_DONE;
 }

@@ -10,6 +10,7 @@
 
 #include "ociw32/server/OraServer.h"
 
+#include <chrono>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -50,6 +51,10 @@ public:
 
     OraResult Commit();
     OraResult Rollback();
+    // Commits the SQLite transaction a PL/SQL block's statements share (see
+    // EndWrite); FlushIfStale only once it has been open a few milliseconds.
+    OraResult Flush();
+    OraResult FlushIfStale();
     // Savepoints: ROLLBACK TO undoes and unlocks what followed; false when
     // the name is unknown in this transaction.
     void Savepoint(const std::string& name);
@@ -121,6 +126,10 @@ private:
     std::set<std::string> m_shadowed;
     std::vector<std::string> m_shadowViews;
     int64_t m_shadowGeneration = 0;
+    // A block's statements share one SQLite transaction for a moment.
+    bool m_heldOpen = false;
+    bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
+    std::chrono::steady_clock::time_point m_heldSince{};
     // The views as they were when the running write began.
     std::set<std::string> m_shadowedBefore;
     std::vector<std::string> m_shadowViewsBefore;

@@ -88,6 +88,9 @@ OraResult PlsqlStatement::Execute(uint64_t* rowsProcessed)
         m_core->SetInBlock(true);
         OraResult r = interpreter.Run(*m_unit, &m_values);
         m_core->SetInBlock(false);
+        OraResult flushed = transaction.Flush();
+        if (r.Ok() && !flushed.Ok())
+            r = flushed;
         if (!r.Ok())
             transaction.RollbackToMark(mark);
         else if (rowsProcessed)
