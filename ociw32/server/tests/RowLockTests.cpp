@@ -273,6 +273,26 @@ TEST_F(RowLockTest, TheJobQueueSkipsAJobAnotherSessionHolds)
     EXPECT_EQ(Run(System(), "SELECT JOB FROM DBA_JOBS WHERE LAST_DATE = SYSDATE ORDER BY JOB"), "1\n9\n11");
 }
 
+// Before-images are exact: what others read meanwhile and what a rollback
+// writes back are the committed values to the last digit, rows deleted
+// come back under their old ROWID.
+TEST_F(RowLockTest, RollbackAndCommittedReadsGiveExactValues)
+{
+    ASSERT_EQ(Run(*m_a, "CREATE TABLE V (K NUMBER PRIMARY KEY, I NUMBER, D NUMBER, S VARCHAR2(40), T DATE)"), "ok");
+    ASSERT_EQ(Run(*m_a, "INSERT INTO V VALUES (1, 9007199254740993, 0.1, 'it''s\ta tab', SYSDATE)"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "INSERT INTO V VALUES (2, -42, 1.5E-7, NULL, NULL)"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "COMMIT"), "ok");
+    const std::string all = "SELECT K, I, D, S, T, ROWID FROM V ORDER BY K";
+    const std::string committed = Run(*m_b, all);
+    ASSERT_EQ(Run(*m_a, "UPDATE V SET I = I + 1, D = D * 3, S = 'x', T = NULL WHERE K = 1"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "DELETE FROM V WHERE K = 2"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "INSERT INTO V VALUES (3, 3, 3, '3', NULL)"), "rows=1");
+    EXPECT_EQ(Run(*m_b, all), committed);
+    EXPECT_EQ(Run(*m_a, "ROLLBACK"), "ok");
+    EXPECT_EQ(Run(*m_a, all), committed);
+    EXPECT_EQ(Run(*m_b, all), committed);
+}
+
 // A database made before row locks gets their tables at its next logon.
 TEST_F(RowLockTest, AnOldDatabaseGetsRowLocksAtItsNextLogon)
 {
