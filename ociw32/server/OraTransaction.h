@@ -36,7 +36,8 @@ public:
 
     // Opens a statement's SQLite write transaction (a savepoint when one is
     // open already); `capture` records the rows it changes. SQLite's lock is
-    // waited for as `wait` says; ORA-00054 or ORA-01013 on failure.
+    // waited for until free, or 2 s with `briefWait`; ORA-00054 or
+    // ORA-01013 on failure.
     OraResult BeginWrite(bool capture, bool briefWait);
     bool Writing() const { return m_depth > 0; }
     // Ends it: `ok` false undoes the statement's changes only. Otherwise the
