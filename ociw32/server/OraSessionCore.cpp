@@ -797,9 +797,8 @@ OraResult OraSessionCore::WaitForTransaction(int64_t txn)
         const int state = m_transaction->StateOf(txn);
         if (m_breakRequested || m_blockBreak)
             continue; // the look may have been interrupted
-        if (state == 0)
-            break;
-        if (state == 2) {
+        // Ended: records left by a killed session after its rollback go too.
+        if (state != 1) {
             m_transaction->Undo(txn, 0, true);
             break;
         }

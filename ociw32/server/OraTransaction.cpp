@@ -419,6 +419,18 @@ OraResult OraTransaction::WriteRecords()
 {
     if (m_changes.empty())
         return OraResult{};
+    if (m_txn != 0) {
+        // Rolled back by another session meanwhile (this one was killed):
+        // nothing may be added to a transaction that is gone.
+        SqliteStmt live(m_core.Prepared("SELECT 1 FROM main.cat_txns WHERE txn = ?"));
+        live.Bind(1, m_txn);
+        if (!live.Step()) {
+            if (live.LastCode() != SQLITE_DONE)
+                return m_core.MapError(live.LastCode(), false);
+            ClearTransaction();
+            return m_core.Error(28);
+        }
+    }
     if (m_txn == 0) {
         SqliteStmt add(m_core.Prepared("INSERT INTO main.cat_txns(sid, serial, pid) SELECT sid, serial, pid FROM"
                                        " inst.cat_sessions WHERE sid = ?"));
@@ -692,7 +704,7 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
 int OraTransaction::StateOf(int64_t txn)
 {
     SqliteStmt q(m_core.Prepared("SELECT EXISTS (SELECT 1 FROM inst.cat_sessions s WHERE s.sid = t.sid AND"
-                                 " s.serial = t.serial AND s.pid = t.pid AND ora_pid_alive(s.pid))"
+                                 " s.serial = t.serial AND s.pid = t.pid AND s.killed = 0 AND ora_pid_alive(s.pid))"
                                  " FROM main.cat_txns t WHERE t.txn = ?"));
     q.Bind(1, txn);
     if (!q.Step())
@@ -708,7 +720,7 @@ void OraTransaction::RollbackDead()
     {
         SqliteStmt q(m_core.Prepared("SELECT t.txn FROM main.cat_txns t WHERE NOT EXISTS (SELECT 1 FROM"
                                      " inst.cat_sessions s WHERE s.sid = t.sid AND s.serial = t.serial AND"
-                                     " s.pid = t.pid AND ora_pid_alive(s.pid))"));
+                                     " s.pid = t.pid AND s.killed = 0 AND ora_pid_alive(s.pid))"));
         while (q.Step())
             dead.push_back(q.Int(0));
     }

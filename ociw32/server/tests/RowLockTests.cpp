@@ -293,6 +293,24 @@ TEST_F(RowLockTest, RollbackAndCommittedReadsGiveExactValues)
     EXPECT_EQ(Run(*m_b, all), committed);
 }
 
+// Killing a holder (ALTER SYSTEM KILL SESSION) rolls its transaction back
+// and frees its rows at once, as Oracle's PMON does.
+TEST_F(RowLockTest, AKilledSessionsRowsAreFreedAtOnce)
+{
+    ASSERT_EQ(Run(*m_a, "UPDATE EMP SET SAL = 1 WHERE EMPNO = 7369"), "rows=1");
+    const std::string sid = Run(*m_a, "SELECT USERENV('SESSIONID') FROM DUAL");
+    const std::string serial = Run("SELECT SERIAL# FROM V$SESSION WHERE SID = " + sid);
+    ASSERT_EQ(Run("ALTER SYSTEM KILL SESSION '" + sid + "," + serial + "'"), "ok");
+    EXPECT_EQ(AtOnce("SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"), "800");
+    EXPECT_EQ(AtOnce("UPDATE EMP SET SAL = SAL + 1 WHERE EMPNO = 7369"), "rows=1");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    // The victim's COMMIT (refused, or before it notices the kill, empty)
+    // brings nothing of its rolled-back change back.
+    const std::string commit = Run(*m_a, "COMMIT");
+    EXPECT_TRUE(commit == "ok" || commit == "ORA-00028: your session has been killed") << commit;
+    EXPECT_EQ(Run(*m_b, "SELECT SAL FROM EMP WHERE EMPNO = 7369"), "801");
+}
+
 // A database made before row locks gets their tables at its next logon.
 TEST_F(RowLockTest, AnOldDatabaseGetsRowLocksAtItsNextLogon)
 {
