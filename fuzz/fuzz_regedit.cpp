@@ -9,12 +9,14 @@
 
 namespace {
 
-// A data root of the fuzzer's own, removed when the process ends.
+// A data root of the fuzzer's own, removed when the process ends. Every run
+// writes hive files, so it lives in memory where the machine has a tmpfs.
 struct ScratchRoot {
     ScratchRoot()
     {
-        char pattern[] = "/tmp/qv-fuzz-reg-XXXXXX";
-        if (const char* made = ::mkdtemp(pattern))
+        const bool shm = std::filesystem::is_directory("/dev/shm") && ::access("/dev/shm", W_OK) == 0;
+        std::string pattern = std::string(shm ? "/dev/shm" : "/tmp") + "/qv-fuzz-reg-XXXXXX";
+        if (const char* made = ::mkdtemp(pattern.data()))
             path = made;
         ::setenv("QUORVANE_ROOT", path.c_str(), 1);
     }

@@ -305,6 +305,13 @@ LONG VkRegHive::OpenOnce()
     // FULL: a commit is on disk, not only in the log's page cache, when the
     // call returns.
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    // The last process to close leaves the log files in place, emptied,
+    // instead of deleting them for the next one to make again (any limit
+    // empties the log at that close; a small one would cut it back after
+    // every checkpoint as well).
+    int persist = 1;
+    sqlite3_file_control(m_db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+    sqlite3_exec(m_db, "PRAGMA journal_size_limit=67108864", nullptr, nullptr, nullptr);
     if (appId != HiveApplicationId) {
         // Set up under the write lock, deciding again there: another
         // process may have set the hive up meanwhile.

@@ -249,8 +249,12 @@ std::string TrimSpaces(const std::string& s)
 
 OraNum OraNumFromDouble(double value)
 {
-    if (std::isfinite(value) && value == std::floor(value) && value > -9.2e18 && value < 9.2e18)
-        return OraNumFromInt(static_cast<int64_t>(value));
+    // (NaN and the infinities fail the range test; no floor() call per value)
+    if (value > -9.2e18 && value < 9.2e18) {
+        const int64_t i = static_cast<int64_t>(value);
+        if (static_cast<double>(i) == value)
+            return OraNumFromInt(i);
+    }
     return OraNum{false, 0, value};
 }
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -113,12 +114,11 @@ struct ViewDef {
     int minMajor;
     std::vector<ViewColumn> columns;
     const char* tail;
-    bool instance = false; // a TEMP view per connection over the instance file
 };
 
 #define DDATE(c) "ora_to_char_date(" c ", 'HH24:MI:SS')"
 
-std::vector<ViewDef> Views()
+std::vector<ViewDef> MakeViews()
 {
     std::vector<ViewColumn> objectCols = {
         {"OWNER", "V30", true, 0, "o.owner"},
@@ -443,7 +443,7 @@ std::vector<ViewDef> Views()
           {"THIS_DATE", "D", false, 0, "j.this_date"}, {"THIS_SEC", "V8", false, 0, DDATE("j.this_date")},
           {"INSTANCE", "N", false, 8, "0"}},
          " FROM cat_jobs_running r JOIN cat_jobs j ON j.job = r.job"
-         " JOIN cat_sessions s ON s.sid = r.sid WHERE ora_pid_alive(s.pid)", true},
+         " JOIN cat_sessions s ON s.sid = r.sid WHERE ora_pid_alive(s.pid)"},
         {"V_$SESSION", "SELECT_CATALOG_ROLE", 0,
          {{"SADDR", "R8", false, 0, "NULL"}, {"SID", "N", false, 0, "s.sid"}, {"SERIAL#", "N", false, 0, "s.serial"},
           {"AUDSID", "N", false, 0, "s.sid"}, {"PADDR", "R8", false, 0, "NULL"},
@@ -457,7 +457,7 @@ std::vector<ViewDef> Views()
           {"TERMINAL", "V30", false, 0, "'pts/0'"}, {"PROGRAM", "V64", false, 0, "s.program"},
           {"TYPE", "V10", false, 0, "'USER'"}, {"LOGON_TIME", "D", false, 0, "s.logon_time"},
           {"LAST_CALL_ET", "N", false, 0, "0"}},
-         " FROM cat_sessions s WHERE ora_pid_alive(s.pid)", true},
+         " FROM cat_sessions s WHERE ora_pid_alive(s.pid)"},
         {"USER_ERRORS", "PUBLIC", 0, errorCols, " FROM cat_errors e WHERE e.owner = ora_user()"},
         {"ALL_ERRORS", "PUBLIC", 0, allErrorCols,
          " FROM cat_errors e WHERE e.owner = ora_user() OR ora_user() = 'SYS'"
@@ -478,6 +478,12 @@ std::vector<ViewDef> Views()
          " FROM cat_parameters WHERE name = 'nls_date_format')) AS value) s ON s.name = c.name) p"},
     };
     return v;
+}
+
+const std::vector<ViewDef>& Views()
+{
+    static const std::vector<ViewDef> views = MakeViews();
+    return views;
 }
 
 bool Exec(sqlite3* db, const std::string& sql, std::string* error)
@@ -562,9 +568,8 @@ std::string ParameterRows(int major)
     return sql;
 }
 
-// Adds one dictionary view of a version: its columns, the SQLite view (not
-// for the instance's per-connection views), its object, its grant and its
-// public synonym. objectId is the next free object number.
+// Adds one dictionary view of a version: its columns, its object, its text,
+// its grant and its public synonym. objectId is the next free object number.
 bool AddDictionaryView(sqlite3* db, const ViewDef& view, int major, const std::string& t, int64_t& objectId,
                        std::string* error)
 {
@@ -591,8 +596,7 @@ bool AddDictionaryView(sqlite3* db, const ViewDef& view, int major, const std::s
                   error))
             return false;
     }
-    if ((!view.instance && !Exec(db, "CREATE VIEW \"SYS." + std::string(view.name) + "\" AS " + select, error)) ||
-        !addObject("SYS", view.name, "VIEW") ||
+    if (!addObject("SYS", view.name, "VIEW") ||
         !Exec(db, "INSERT INTO cat_views VALUES ('SYS', " + Quote(view.name) + ", " + Quote(select) + ")", error) ||
         !Exec(db, "INSERT INTO cat_tab_privs VALUES (" + Quote(view.grantee) + ", 'SYS', " + Quote(view.name) +
                       ", 'SYS', 'SELECT', 'NO')",
@@ -625,7 +629,10 @@ std::string CreatedName(const std::string& sql)
 
 // Raised whenever kTables or Views() gain something an existing database
 // must be given at its next logon.
-constexpr int kCatalogLevel = 3;
+// Level 3: neither dictionary views nor the generation's triggers are kept
+// in the schema; or (a build of that level too) the row locks' tables came.
+// Level 4: both, whichever of the two a database has.
+constexpr int kCatalogLevel = 4;
 
 bool Exists(sqlite3* db, const char* query, const std::string& a, const std::string& b = {})
 {
@@ -640,9 +647,63 @@ bool Exists(sqlite3* db, const char* query, const std::string& a, const std::str
     return found;
 }
 
+// Earlier builds kept every dictionary view in the schema, which SQLite
+// reads at each connection's first statement. Those no view of the schema
+// names go; the others stay (a user view made then reads them).
+bool DropSchemaDictionaryViews(sqlite3* db, std::string* error)
+{
+    std::vector<std::string> drop;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT v.name FROM main.sqlite_master v WHERE v.type = 'view'"
+                                   " AND v.name LIKE 'SYS.%' AND NOT EXISTS (SELECT 1 FROM main.sqlite_master u"
+                                   " WHERE u.type = 'view' AND u.name <> v.name"
+                                   " AND instr(u.sql, '\"' || v.name || '\"') > 0)",
+                               -1, &st, nullptr) != SQLITE_OK) {
+            *error = sqlite3_errmsg(db);
+            sqlite3_finalize(st);
+            return false;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW)
+            drop.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    for (const std::string& name : drop) {
+        const std::string view = name.substr(4);
+        const bool dictionary = std::any_of(Views().begin(), Views().end(),
+                                            [&](const ViewDef& d) { return view == d.name; });
+        if (dictionary && !Exec(db, "DROP VIEW main.\"" + name + "\"", error))
+            return false;
+    }
+    return true;
+}
+
+// Earlier builds kept the triggers that move the catalogue generation in the
+// schema; sessions now make them as TEMP triggers before their first DDL.
+bool DropGenerationTriggers(sqlite3* db, std::string* error)
+{
+    std::vector<std::string> drop;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'",
+                               -1, &st, nullptr) != SQLITE_OK) {
+            *error = sqlite3_errmsg(db);
+            sqlite3_finalize(st);
+            return false;
+        }
+        while (sqlite3_step(st) == SQLITE_ROW)
+            drop.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    for (const std::string& name : drop)
+        if (!Exec(db, "DROP TRIGGER main.\"" + name + "\"", error))
+            return false;
+    return Exec(db, "INSERT OR IGNORE INTO cat_db VALUES ('catalog_generation', '0')", error);
+}
+
 } // namespace
 
-bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string* error)
+bool AttachInstance(sqlite3* db, const std::string& path, std::string* error)
 {
     if (!Exec(db, "ATTACH DATABASE " + Quote(path) + " AS inst", error))
         return false;
@@ -650,14 +711,15 @@ bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string
     for (const char* sql : kInstanceTables)
         if (!Exec(db, sql, error))
             return false;
-    for (const ViewDef& view : Views()) {
-        if (!view.instance)
-            continue;
-        if (!Exec(db, "CREATE TEMP VIEW IF NOT EXISTS \"SYS." + std::string(view.name) + "\" AS " + ViewSelect(view, major),
-                  error))
-            return false;
-    }
     return true;
+}
+
+std::string DictionaryViewQuery(const std::string& name, int major)
+{
+    for (const ViewDef& view : Views())
+        if (major >= view.minMajor && name == view.name)
+            return ViewSelect(view, major);
+    return {};
 }
 
 int MajorVersionOf(const std::string& version)
@@ -746,7 +808,7 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
     for (const ViewDef& view : Views())
         if (major >= view.minMajor && !AddDictionaryView(db, view, major, t, objectId, error))
             return fail();
-    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000'), ('catalog_level', '" +
+    if (!Exec(db, "INSERT INTO cat_db VALUES ('next_object_id', '1000'), ('catalog_generation', '0'), ('catalog_level', '" +
                       std::to_string(kCatalogLevel) + "')",
               error))
         return fail();
@@ -794,6 +856,8 @@ bool UpgradeCatalog(sqlite3* db, int major, std::string* error)
         if (!AddDictionaryView(db, view, major, t, objectId, error))
             return fail();
     }
+    if (!DropSchemaDictionaryViews(db, error) || !DropGenerationTriggers(db, error))
+        return fail();
     if (!Exec(db, "INSERT OR REPLACE INTO cat_db VALUES ('next_object_id', '" + std::to_string(objectId) +
                       "'), ('catalog_level', '" + std::to_string(kCatalogLevel) + "')",
               error))

@@ -1,8 +1,8 @@
 #pragma once
 // The catalogue inside a database file: the tables that hold users,
 // objects, columns, constraints, privileges and jobs, and the data
-// dictionary views Oracle shows over them (as SQLite views named
-// "SYS.<VIEW>", described by catalogue rows like any other view).
+// dictionary views Oracle shows over them (described by catalogue rows like
+// any other view, their queries kept in code: see DictionaryViewQuery).
 
 #include <string>
 
@@ -19,9 +19,15 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error);
 // False, with *error, when the database could not be changed.
 bool UpgradeCatalog(sqlite3* db, int major, std::string* error);
 
-// Attaches the instance file (sessions, running jobs) as "inst" and creates
-// the connection's TEMP views over it (V$SESSION, DBA_JOBS_RUNNING).
-bool AttachInstance(sqlite3* db, const std::string& path, int major, std::string* error);
+// Attaches the instance file (sessions, running jobs) as "inst"; false,
+// with *error, when it cannot be attached or given its tables.
+bool AttachInstance(sqlite3* db, const std::string& path, std::string* error);
+
+// The query of a dictionary view ("ALL_OBJECTS", "V_$SESSION") as a server
+// of that version shows it; empty when the name is none of them. SQLite
+// never reads these at a connection's start: the compiler writes the query
+// where a statement names the view.
+std::string DictionaryViewQuery(const std::string& name, int major);
 
 // Major version from a version text ("7.3.4.0.0" -> 7).
 int MajorVersionOf(const std::string& version);

@@ -2,6 +2,8 @@
 
 #include "ociw32/server/SqliteUtil.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace VkOracle {
@@ -9,19 +11,57 @@ namespace VkOracle {
 OraCatalog::OraCatalog(sqlite3* db, std::string user, int majorVersion)
     : m_db(db), m_user(user), m_schema(std::move(user)), m_major(majorVersion)
 {
-    RefreshPrivileges();
+}
+
+OraCatalog::~OraCatalog()
+{
+    for (auto& [sql, stmt] : m_kept)
+        sqlite3_finalize(stmt);
+}
+
+sqlite3_stmt* OraCatalog::Kept(const char* sql) const
+{
+    sqlite3_stmt*& stmt = m_kept[sql];
+    if (!stmt)
+        sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    return stmt;
 }
 
 void OraCatalog::RefreshPrivileges()
 {
-    m_grantees.clear();
+    // What cat_my_grantees lists (the user, PUBLIC, the roles granted to
+    // either, directly or through roles), walked here by key: the recursive
+    // query needs temporary tables, whose first use in a process costs more
+    // than the whole walk.
+    m_grantees = {m_user};
+    if (m_user != "PUBLIC")
+        m_grantees.push_back("PUBLIC");
     m_sysPrivs.clear();
-    SqliteStmt g(m_db, "SELECT grantee FROM cat_my_grantees");
-    while (g.Step())
-        m_grantees.push_back(g.Text(0));
-    SqliteStmt p(m_db, "SELECT DISTINCT privilege FROM cat_sys_privs WHERE grantee IN (SELECT grantee FROM cat_my_grantees)");
-    while (p.Step())
-        m_sysPrivs.push_back(p.Text(0));
+    sqlite3_stmt* roles = nullptr;
+    sqlite3_stmt* privs = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT granted_role FROM cat_role_privs WHERE grantee = ?", -1, &roles, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT privilege FROM cat_sys_privs WHERE grantee = ?", -1, &privs, nullptr);
+    auto column = [](sqlite3_stmt* st) {
+        const unsigned char* text = sqlite3_column_text(st, 0);
+        return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+    };
+    auto addOnce = [](std::vector<std::string>* list, std::string item) {
+        if (std::find(list->begin(), list->end(), item) == list->end())
+            list->push_back(std::move(item));
+    };
+    for (size_t i = 0; roles && privs && i < m_grantees.size(); ++i) {
+        const std::string grantee = m_grantees[i];
+        sqlite3_bind_text(roles, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(roles) == SQLITE_ROW)
+            addOnce(&m_grantees, column(roles));
+        sqlite3_reset(roles);
+        sqlite3_bind_text(privs, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(privs) == SQLITE_ROW)
+            addOnce(&m_sysPrivs, column(privs));
+        sqlite3_reset(privs);
+    }
+    sqlite3_finalize(roles);
+    sqlite3_finalize(privs);
 }
 
 bool OraCatalog::HasSysPriv(const std::string& privilege) const
@@ -32,8 +72,8 @@ bool OraCatalog::HasSysPriv(const std::string& privilege) const
 OraObjectRef OraCatalog::Find(const std::string& owner, const std::string& name) const
 {
     OraObjectRef ref;
-    SqliteStmt q(m_db, "SELECT object_type, object_id FROM cat_objects WHERE owner = ? AND object_name = ?"
-                       " AND object_type NOT IN ('INDEX', 'TRIGGER', 'PACKAGE BODY', 'TYPE BODY')");
+    SqliteStmt q(Kept("SELECT object_type, object_id FROM cat_objects WHERE owner = ? AND object_name = ?"
+                      " AND object_type NOT IN ('INDEX', 'TRIGGER', 'PACKAGE BODY', 'TYPE BODY')"));
     q.Bind(1, owner).Bind(2, name);
     if (q.Step()) {
         ref.found = true;
@@ -59,7 +99,7 @@ OraObjectRef OraCatalog::Resolve(const std::vector<std::string>& name) const
     }
     // Follow synonym chains (bounded against loops).
     for (int hops = 0; ref.found && ref.type == "SYNONYM" && hops < 10; ++hops) {
-        SqliteStmt s(m_db, "SELECT table_owner, table_name FROM cat_synonyms WHERE owner = ? AND synonym_name = ?");
+        SqliteStmt s(Kept("SELECT table_owner, table_name FROM cat_synonyms WHERE owner = ? AND synonym_name = ?"));
         s.Bind(1, ref.owner).Bind(2, ref.name);
         if (!s.Step())
             return OraObjectRef{};
@@ -118,8 +158,8 @@ bool OraCatalog::HasObjectPriv(const OraObjectRef& object, const std::string& pr
 std::vector<OraColumnInfo> OraCatalog::Columns(const std::string& owner, const std::string& table) const
 {
     std::vector<OraColumnInfo> cols;
-    SqliteStmt q(m_db, "SELECT column_name, data_type, data_length, data_precision, data_scale, nullable, data_default"
-                       " FROM cat_columns WHERE owner = ? AND table_name = ? ORDER BY column_id");
+    SqliteStmt q(Kept("SELECT column_name, data_type, data_length, data_precision, data_scale, nullable, data_default"
+                      " FROM cat_columns WHERE owner = ? AND table_name = ? ORDER BY column_id"));
     q.Bind(1, owner).Bind(2, table);
     while (q.Step()) {
         OraColumnInfo c;

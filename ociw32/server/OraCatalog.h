@@ -6,10 +6,12 @@
 #include "ociw32/server/SqlType.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace VkOracle {
 
@@ -29,7 +31,12 @@ struct OraObjectRef {
 
 class OraCatalog {
 public:
+    // Knows no privileges until RefreshPrivileges (the session's first
+    // catalogue sync calls it, once its SQL functions are in place).
     OraCatalog(sqlite3* db, std::string user, int majorVersion);
+    ~OraCatalog();
+    OraCatalog(const OraCatalog&) = delete;
+    OraCatalog& operator=(const OraCatalog&) = delete;
 
     sqlite3* Db() const { return m_db; }
     const std::string& User() const { return m_user; }
@@ -66,6 +73,8 @@ public:
     static std::string IndexStorageName(const std::string& owner, const std::string& name);
 
 private:
+    // The lookups every compile makes, prepared once per session.
+    sqlite3_stmt* Kept(const char* sql) const;
     // SELECT ANY DICTIONARY reads SYS's tables and views, nothing more.
     bool ReadsDictionary(const OraObjectRef& object, const std::string& privilege) const;
 
@@ -75,6 +84,7 @@ private:
     int m_major;
     std::vector<std::string> m_grantees;
     std::vector<std::string> m_sysPrivs;
+    mutable std::map<const char*, sqlite3_stmt*> m_kept;
 };
 
 } // namespace VkOracle

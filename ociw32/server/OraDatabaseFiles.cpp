@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,6 +95,11 @@ bool WriteInstanceState(const OraDatabaseRef& db, const OraInstanceState& state)
         return false;
     }
     return true;
+}
+
+bool SignalInstanceState(const OraDatabaseRef& db)
+{
+    return ::utimensat(AT_FDCWD, StateFilePath(db).c_str(), nullptr, 0) == 0;
 }
 
 } // namespace VkOracle

@@ -32,5 +32,9 @@ std::string QueueLogFilePath(const OraDatabaseRef& db);
 OraInstanceState ReadInstanceState(const OraDatabaseRef& db);
 // Written to a temporary file and renamed over the old one.
 bool WriteInstanceState(const OraDatabaseRef& db, const OraInstanceState& state);
+// Tells the job queue process to look again (at its parameters and for due
+// jobs) without changing the state: the file's times are set. False when
+// there is no state file to touch.
+bool SignalInstanceState(const OraDatabaseRef& db);
 
 } // namespace VkOracle

@@ -92,6 +92,8 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
         // Killing a session must not wait for that session's transaction;
         // other DDL waits only a moment for one and then fails with ORA-00054.
         kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
+        if (!kill)
+            m_core.WatchCatalogWrites();
         OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief, false);
         if (kill && !SqliteExec(db, "BEGIN"))
             begun = m_core.MapError(sqlite3_errcode(db), false);
@@ -163,6 +165,9 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
     }
     if (transactional) {
         OraResult committed = endWrite(true);
+        // DDL ends its transaction: a queue parameter it changed wakes the queue.
+        if (committed.Ok() && !kill)
+            committed = m_core.Commit();
         if (!committed.Ok())
             return committed;
     }
@@ -468,7 +473,12 @@ void OraDdlExecutor::CreateView(const SqlStatement& st, const std::string& sql)
         c.Bind(9, std::string(t.nullable ? "Y" : "N"));
         c.Run();
     }
-    Exec("CREATE VIEW " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)) + "(" + list + ") AS " + compiled.sql);
+    const std::string storage = SqlQuoteIdent(OraCatalog::StorageName(owner, name));
+    Exec("CREATE VIEW " + storage + "(" + list + ") AS " + compiled.sql);
+    // A stored view cannot read the instance's own tables (V$SESSION,
+    // DBA_JOBS_RUNNING): refuse it now rather than fail at every use.
+    if (!SqliteStmt(m_core.Db(), "SELECT * FROM main." + storage + " LIMIT 0").Ok())
+        Fail(3001);
     AddObject(owner, name, "VIEW");
     SqliteStmt v(m_core.Db(), "INSERT INTO cat_views VALUES (?, ?, ?)");
     v.Bind(1, owner).Bind(2, name).Bind(3, sql.substr(static_cast<size_t>(st.select->pos)));
@@ -611,7 +621,8 @@ void OraDdlExecutor::DropTableOrView(const std::string& owner, const std::string
         SqliteExec(db, "PRAGMA defer_foreign_keys = ON");
         Exec("DROP TABLE " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
     } else {
-        Exec("DROP VIEW " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
+        // (a dictionary view has no SQLite view of its own)
+        Exec("DROP VIEW IF EXISTS " + SqlQuoteIdent(OraCatalog::StorageName(owner, name)));
         SqliteStmt v(db, "DELETE FROM cat_views WHERE owner = ? AND view_name = ?");
         v.Bind(1, owner).Bind(2, name);
         v.Run();

@@ -300,6 +300,7 @@ void OraDdlExecutor::AlterSystem(const SqlStatement& st)
         q.Bind(1, processes ? std::string("job_queue_processes") : std::string("job_queue_interval"));
         q.Bind(2, std::to_string(value));
         q.Run();
+        m_core.WakeJobQueueAtCommit();
         return;
     }
     if (st.setting == "SET") {

@@ -29,6 +29,9 @@ OraEngineStatement::OraEngineStatement(std::shared_ptr<OraSessionCore> core, Ora
 {
     m_values.resize(m_plan.bindNames.size());
     m_bound.resize(m_plan.bindNames.size(), false);
+    m_kinds.reserve(m_plan.types.size());
+    for (const SqlType& t : m_plan.types)
+        m_kinds.push_back(t.IsNumber() ? ColumnKind::Number : t.IsDate() ? ColumnKind::Date : ColumnKind::Text);
 }
 
 OraEngineStatement::~OraEngineStatement()
@@ -405,52 +408,57 @@ OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
         CloseCursor();
         return r;
     }
-    const size_t n = m_plan.types.size();
+    // One value object per cell: the value_* readers skip the per-call
+    // checks of the column_* ones (the connection has no mutex to take).
+    const size_t n = m_kinds.size();
     row->resize(n);
     for (size_t i = 0; i < n; ++i) {
         OraValue& v = (*row)[i];
-        const int col = static_cast<int>(i);
-        const int type = sqlite3_column_type(m_stmt, col);
+        sqlite3_value* cell = sqlite3_column_value(m_stmt, static_cast<int>(i));
+        const int type = sqlite3_value_type(cell);
         v.text.clear();
         if (type == SQLITE_NULL) {
             v.kind = OraValue::Kind::Null;
             continue;
         }
-        const SqlType& t = m_plan.types[i];
-        if (t.IsNumber()) {
+        switch (m_kinds[i]) {
+        case ColumnKind::Number:
             v.kind = OraValue::Kind::Number;
             if (type == SQLITE_INTEGER) {
-                v.number = OraNumFromInt(sqlite3_column_int64(m_stmt, col));
+                v.number = OraNumFromInt(sqlite3_value_int64(cell));
             } else if (type == SQLITE_FLOAT) {
-                v.number = OraNumFromDouble(sqlite3_column_double(m_stmt, col));
+                v.number = OraNumFromDouble(sqlite3_value_double(cell));
             } else {
-                const char* s = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+                const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
                 if (!ParseOracleNumber(s ? s : "", &v.number)) {
                     CloseCursor();
                     return OraResult{1722, FormatOraError(1722), 0};
                 }
             }
-        } else if (t.IsDate()) {
+            break;
+        case ColumnKind::Date:
             v.kind = OraValue::Kind::Date;
             if (type == SQLITE_INTEGER)
-                v.date = sqlite3_column_int64(m_stmt, col);
+                v.date = sqlite3_value_int64(cell);
             else if (type == SQLITE_FLOAT)
-                v.date = std::llround(sqlite3_column_double(m_stmt, col));
+                v.date = std::llround(sqlite3_value_double(cell));
             else {
                 v.kind = OraValue::Kind::Text;
-                v.text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+                v.text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
             }
-        } else {
+            break;
+        case ColumnKind::Text:
             v.kind = OraValue::Kind::Text;
             if (type == SQLITE_INTEGER)
-                v.text = FormatOracleNumber(static_cast<int64_t>(sqlite3_column_int64(m_stmt, col)));
+                v.text = FormatOracleNumber(static_cast<int64_t>(sqlite3_value_int64(cell)));
             else if (type == SQLITE_FLOAT)
-                v.text = FormatOracleNumber(sqlite3_column_double(m_stmt, col));
+                v.text = FormatOracleNumber(sqlite3_value_double(cell));
             else
-                v.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
-                              static_cast<size_t>(sqlite3_column_bytes(m_stmt, col)));
+                v.text.assign(reinterpret_cast<const char*>(sqlite3_value_text(cell)),
+                              static_cast<size_t>(sqlite3_value_bytes(cell)));
             if (v.text.empty())
                 v.kind = OraValue::Kind::Null;
+            break;
         }
     }
     return OraResult{};

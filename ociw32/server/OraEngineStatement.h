@@ -82,8 +82,12 @@ private:
     void CloseCursor();
     OraResult Failure(int rc);
 
+    // What a select-list column is read as, worked out once for all rows.
+    enum class ColumnKind : unsigned char { Number, Date, Text };
+
     std::shared_ptr<OraSessionCore> m_core;
     OraStatementPlan m_plan;
+    std::vector<ColumnKind> m_kinds;
     sqlite3_stmt* m_stmt = nullptr;
     std::vector<OraValue> m_values;
     std::vector<bool> m_bound;

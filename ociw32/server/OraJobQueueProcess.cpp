@@ -98,7 +98,8 @@ int OraJobQueueProcess::Run(int inheritedLock)
     m_notifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (m_notifyFd >= 0)
         ::inotify_add_watch(m_notifyFd, m_db.directory.c_str(),
-                            IN_MOVED_TO | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
+                            IN_MOVED_TO | IN_ATTRIB | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF);
+    m_checkpointer = std::make_unique<OraWalCheckpointer>(m_db);
     OraJobQueueLog::Append(m_db, "Job queue process started (pid " + std::to_string(::getpid()) + ")");
     int shownProcesses = -1;
     auto nextScan = std::chrono::steady_clock::now();
@@ -144,6 +145,7 @@ int OraJobQueueProcess::Run(int inheritedLock)
             nextScan = std::chrono::steady_clock::now();
     }
     Stop(ending);
+    m_checkpointer.reset();
     OraJobQueueLog::Append(m_db, std::string("Job queue process stopped: ") + EndingText(ending));
     return 0;
 }
@@ -153,7 +155,7 @@ void OraJobQueueProcess::Scan()
     std::vector<DueJob> due;
     {
         SqliteStmt q(m_sys->Db(), "SELECT job, priv_user FROM main.cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
-                                " job NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = 'cat_jobs') AND"
+                                  " job NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = 'cat_jobs') AND"
                                   " job NOT IN (SELECT job FROM inst.cat_jobs_running) ORDER BY next_date, job");
         q.Bind(1, OracleSysdate(m_sys->Db()));
         while (q.Step())
@@ -173,9 +175,21 @@ void OraJobQueueProcess::Scan()
 void OraJobQueueProcess::Runner(size_t index)
 {
     std::shared_ptr<OraSessionCore> session;
-    for (;;) {
-        DueJob due;
-        {
+    DueJob due, next;
+    OraDbmsJob::QueueSlot slot;
+    slot.runner = static_cast<int>(index);
+    slot.writers = &m_writers;
+    // Only a job of the same owner: its claim needs no other environment.
+    slot.takeNext = [&]() -> int64_t {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_stopping || index >= m_processes || m_due.empty() || m_due.front().owner != due.owner)
+            return 0;
+        next = std::move(m_due.front());
+        m_due.pop_front();
+        return next.job;
+    };
+    for (bool handedOver = false;;) {
+        if (!handedOver) {
             std::unique_lock<std::mutex> lock(m_lock);
             m_wake.wait(lock, [&] { return m_stopping || (!m_due.empty() && index < m_processes); });
             if (m_stopping)
@@ -183,30 +197,46 @@ void OraJobQueueProcess::Runner(size_t index)
             due = std::move(m_due.front());
             m_due.pop_front();
         }
-        RunOne(index, due, &session);
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_queued.erase(due.job);
+        RunOne(index, due, &session, &slot);
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_queued.erase(due.job);
+        }
+        handedOver = slot.next != 0;
+        if (handedOver)
+            due = std::move(next);
     }
     if (session)
         session->Close();
 }
 
-void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session)
+void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session,
+                                OraDbmsJob::QueueSlot* slot)
 {
     std::shared_ptr<OraSessionCore>& core = *session;
+    const bool claimed = core && slot->claimed == due.job;
+    slot->next = 0;
+    if (!claimed) {
+        slot->claimed = 0;
+        slot->claimedRow.reset();
+    }
+    // A job claimed with the last run that is not run now is let go uncounted.
+    auto letGo = [&] {
+        if (!claimed)
+            return;
+        PlsqlInterpreter interpreter(core);
+        OraDbmsJob(interpreter).ReleaseClaim(due.job, &m_writers);
+        slot->claimed = 0;
+        slot->claimedRow.reset();
+    };
     if (core && !core->CheckAlive().Ok()) {
+        letGo();
         core->Close();
         core.reset();
     }
     const std::string job = "Job " + std::to_string(due.job);
     if (!core) {
-        OraResult r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
-        // Logons racing for the instance file may lose a round; the queue
-        // tries again at once rather than an interval later.
-        for (int attempt = 1; !r.Ok() && attempt < 8 && CheckEnding() == Ending::None; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5 << attempt));
-            r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
-        }
+        const OraResult r = OraSessionCore::OpenInternal(m_db, due.owner, &core);
         if (!r.Ok()) {
             core.reset();
             // Closing down, nothing runs: not worth a line each.
@@ -214,60 +244,42 @@ void OraJobQueueProcess::RunOne(size_t index, const DueJob& due, std::shared_ptr
                 OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
             return;
         }
+        m_checkpointer->Watch(core->Db());
     } else if (const OraResult r = core->BecomeUser(due.owner); !r.Ok()) {
+        letGo();
         // Every run starts from its owner's environment, not the last job's.
         OraJobQueueLog::Append(m_db, job + " not run: no session for " + due.owner + ": " + r.message);
         return;
     }
-    sqlite3* db = core->Db();
-    int processes = 0, interval = 0;
-    // ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0 holds back the next run at once.
-    OraJobQueue::ReadParameters(db, &processes, &interval);
-    if (processes <= 0 || index >= static_cast<size_t>(processes))
-        return;
-    {
-        // Claimed first: a client's DBMS_JOB.RUN may have taken it meanwhile.
-        SqliteStmt claim(db, "INSERT INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
-        claim.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        if (!claim.Run()) {
-            OraJobQueueLog::Append(m_db, job + " not claimed: " + sqlite3_errmsg(db));
-            return;
-        }
-    }
-    bool stillDue = false;
-    {
-        SqliteStmt q(db, "SELECT 1 FROM main.cat_jobs WHERE job = ? AND broken = 'N' AND next_date <= ?");
-        q.Bind(1, due.job).Bind(2, OracleSysdate(db));
-        stillDue = q.Step();
-    }
-    OraResult r;
-    bool ran = false;
-    // A run is not started once the instance is closing, even before the
-    // coordinator has noticed.
-    const bool closing = CheckEnding() != Ending::None;
     core->SetInBlock(true); // a shutdown immediate breaks the run between statements
+    bool starting = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_stopping && !closing && stillDue) {
+        // Not started once the queue is stopping.
+        starting = !m_stopping;
+        if (starting)
             m_running[index] = core;
-            ran = true;
-        }
     }
-    if (ran) {
+    if (!starting) {
+        core->SetInBlock(false);
+        letGo();
+        return;
+    }
+    OraDbmsJob::QueueRun outcome = OraDbmsJob::QueueRun::NotDue;
+    OraResult r;
+    {
         PlsqlInterpreter interpreter(core);
         OraDbmsJob jobs(interpreter);
-        r = jobs.RunJob(due.job);
+        r = jobs.RunQueued(due.job, slot, &outcome);
+    }
+    {
         std::lock_guard<std::mutex> guard(m_lock);
         m_running[index].reset();
     }
     core->SetInBlock(false);
-    {
-        SqliteStmt release(db, "DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?");
-        release.Bind(1, due.job).Bind(2, static_cast<int64_t>(core->Sid()));
-        if (!release.Run())
-            OraJobQueueLog::Append(m_db, job + " not released: " + sqlite3_errmsg(db));
-    }
-    if (!ran)
+    if (outcome == OraDbmsJob::QueueRun::Taken)
+        OraJobQueueLog::Append(m_db, job + " not claimed: " + r.message);
+    if (outcome != OraDbmsJob::QueueRun::Ran)
         return;
     const std::string who = job + " run by session " + std::to_string(core->Sid()) + " (" + due.owner + ")";
     if (r.Ok()) {
@@ -317,7 +329,9 @@ bool OraJobQueueProcess::WaitForChange(int ms)
     while ((n = ::read(m_notifyFd, events, sizeof events)) > 0) {
         for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
             const auto* e = reinterpret_cast<const inotify_event*>(events + at);
-            if ((e->mask & IN_MOVED_TO) && e->len > 0 && stateName == e->name)
+            // Replaced (shutdown, a moved clock) or touched (a job made due,
+            // a parameter changed: SignalInstanceState).
+            if ((e->mask & (IN_MOVED_TO | IN_ATTRIB)) && e->len > 0 && stateName == e->name)
                 stateChanged = true;
             at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
         }

@@ -5,7 +5,9 @@
 // job. It ends when the database shuts down or its files disappear, and
 // logs what it does (OraJobQueueLog).
 
+#include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/OraServer.h"
+#include "ociw32/server/OraWalCheckpointer.h"
 
 #include <condition_variable>
 #include <deque>
@@ -46,11 +48,12 @@ private:
     // Queues the due jobs not yet queued or running.
     void Scan();
     void Runner(size_t index);
-    // One job in the runner's session (opened or switched to the owner).
-    void RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session);
+    // One job in the runner's session (opened or switched to the owner);
+    // the slot hands over the next job when its claim went with this run.
+    void RunOne(size_t index, const DueJob& due, std::shared_ptr<OraSessionCore>* session, OraDbmsJob::QueueSlot* slot);
     void Stop(Ending ending);
     // Waits for a change in the database's folder, at most `ms`
-    // milliseconds; true when the instance state was replaced.
+    // milliseconds; true when the instance state was replaced or touched.
     bool WaitForChange(int ms);
     static const char* EndingText(Ending ending);
 
@@ -58,6 +61,7 @@ private:
     int m_lockFd = -1;
     int m_notifyFd = -1;
     std::shared_ptr<OraSessionCore> m_sys;
+    std::unique_ptr<OraWalCheckpointer> m_checkpointer; // for the runners' sessions
 
     std::mutex m_lock; // guards the members below
     std::condition_variable m_wake;
@@ -67,6 +71,7 @@ private:
     bool m_stopping = false;
     std::vector<std::shared_ptr<OraSessionCore>> m_running; // per runner, while it runs a job
     std::vector<std::thread> m_runners;
+    std::mutex m_writers; // the runners' own write transactions take turns here
 };
 
 } // namespace VkOracle

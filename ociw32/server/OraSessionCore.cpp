@@ -282,6 +282,7 @@ OraSessionCore::~OraSessionCore()
         sqlite3_finalize(f.second.stmt);
     }
     m_fragments.clear();
+    m_catalog.reset(); // its kept statements before the connection
     sqlite3_close_v2(m_db);
 }
 
@@ -439,6 +440,19 @@ OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::str
     return OpenChecked(ref, user, std::string(), false, core);
 }
 
+namespace {
+// The last connection to close leaves the log and shared-memory files in
+// place, emptied, rather than deleting them for the next logon to make again.
+// (Any size limit empties the log at that close; a small one would also cut
+// it back after every checkpoint, for the next writer to grow it again.)
+void KeepLogFiles(sqlite3* db, const char* schema)
+{
+    int persist = 1;
+    sqlite3_file_control(db, schema, SQLITE_FCNTL_PERSIST_WAL, &persist);
+    SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 67108864");
+}
+} // namespace
+
 OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::string& userIn, const std::string& password,
                                       bool checkPassword, std::shared_ptr<OraSessionCore>* out)
 {
@@ -462,6 +476,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     sqlite3_busy_handler(db, &OraSessionCore::BusyWait, core.get());
     core->m_lockWait = LockWait::Brief;
     SqliteExec(db, "PRAGMA foreign_keys = ON; PRAGMA trusted_schema = ON; PRAGMA synchronous = NORMAL");
+    KeepLogFiles(db, "main");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
     {
@@ -475,7 +490,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         std::string error;
         const std::string inst = InstanceFilePath(ref);
         VkTouchPrivate(inst); // 0600 before SQLite makes it
-        bool attached = AttachInstance(db, inst, core->m_major, &error);
+        bool attached = AttachInstance(db, inst, &error);
         const int why = sqlite3_errcode(db);
         if (!attached && (why == SQLITE_CORRUPT || why == SQLITE_NOTADB)) {
             // Left damaged by a machine crash: everything in it belonged to
@@ -484,13 +499,14 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
             for (const std::string& path : {inst, inst + "-wal", inst + "-shm"})
                 ::unlink(path.c_str());
             VkTouchPrivate(inst);
-            attached = AttachInstance(db, inst, core->m_major, &error);
+            attached = AttachInstance(db, inst, &error);
         }
         if (!attached)
             return notAvailable();
         // Sessions and runs never need to survive a machine crash (their
         // processes do not), so their changes are never synced to disk.
         SqliteExec(db, "PRAGMA inst.synchronous = OFF");
+        KeepLogFiles(db, "inst");
     }
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
@@ -621,24 +637,25 @@ const char* const kWatchedChanges[] = {"INSERT", "UPDATE", "DELETE"};
 
 bool OraSessionCore::WatchCatalog()
 {
-    const int64_t wanted = static_cast<int64_t>(std::size(kWatchedTables) * std::size(kWatchedChanges));
-    {
-        SqliteStmt q(m_db, "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'");
-        if (q.Step() && q.Int(0) == wanted)
-            return true;
-    }
-    // Once per database (its first logon): a write of the schema.
-    std::string sql = "BEGIN; INSERT OR IGNORE INTO main.cat_db VALUES ('catalog_generation', '0');";
+    SqliteStmt q(m_db, "SELECT 1 FROM main.cat_db WHERE key = 'catalog_generation'");
+    return q.Step();
+}
+
+void OraSessionCore::WatchCatalogWrites()
+{
+    if (m_watchingWrites || !m_watched)
+        return;
+    std::string sql;
     for (const char* table : kWatchedTables)
         for (const char* change : kWatchedChanges)
-            sql += std::string(" CREATE TRIGGER IF NOT EXISTS main.cat_gen_") + table + "_" + change + " AFTER " +
-                   change + " ON " + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
+            sql += std::string("CREATE TEMP TRIGGER IF NOT EXISTS cat_gen_") + table + "_" + change + " AFTER " + change +
+                   " ON main." + table + " BEGIN UPDATE cat_db SET value = CAST(value AS INTEGER) + 1"
                    " WHERE key = 'catalog_generation'; END;";
-    sql += " COMMIT";
-    if (SqliteExec(m_db, sql))
-        return true;
-    SqliteExec(m_db, "ROLLBACK");
-    return false;
+    // Made inside a transaction they would go with its rollback: then they
+    // are made again at the next write.
+    const bool lasting = sqlite3_get_autocommit(m_db) != 0;
+    if (SqliteExec(m_db, sql) && lasting)
+        m_watchingWrites = true;
 }
 
 void OraSessionCore::SyncCatalog()
@@ -762,15 +779,9 @@ int OraSessionCore::BeginOwnWrite(LockWait how)
     // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
     // the write lock of the database alone.
     m_lockWait = how;
-    int rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_stmt* take = Prepared("UPDATE main.cat_db SET value = value WHERE 0");
-        rc = take ? sqlite3_step(take) : SQLITE_ERROR;
-        if (take)
-            sqlite3_reset(take);
-        if (rc == SQLITE_DONE)
-            rc = SQLITE_OK;
-    }
+    int rc = RunKept("BEGIN");
+    if (rc == SQLITE_OK)
+        rc = RunKept("UPDATE main.cat_db SET value = value WHERE 0");
     m_lockWait = LockWait::Wait;
     MarkWaiting(false);
     return rc;
@@ -808,13 +819,77 @@ OraResult OraSessionCore::WaitForTransaction(int64_t txn)
     return r;
 }
 
+int OraSessionCore::RunKept(const char* sql)
+{
+    sqlite3_stmt* st = Prepared(sql);
+    if (!st)
+        return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 OraResult OraSessionCore::Commit()
 {
-    return m_transaction->Commit();
+    OraResult r = m_transaction->Commit();
+    const bool wake = std::exchange(m_wakeJobQueue, false);
+    if (r.Ok() && wake)
+        SignalInstanceState(m_ref);
+    return r;
+}
+
+OraResult OraSessionCore::CommitWith(const std::function<OraResult()>& body, bool undo,
+                                     const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder)
+{
+    OraResult r = m_transaction->EndWith(undo, body, heldRows, holder);
+    if (*holder != 0)
+        return r; // nothing was done
+    const bool wake = std::exchange(m_wakeJobQueue, false) && !undo;
+    if (r.Ok() && wake)
+        SignalInstanceState(m_ref);
+    return r;
+}
+
+OraResult OraSessionCore::OpenOwnWrite(LockWait how)
+{
+    if (OraResult flushed = m_transaction->Flush(); !flushed.Ok())
+        return flushed;
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); // a read left open
+    const int rc = BeginOwnWrite(how);
+    if (rc == SQLITE_OK)
+        return OraResult{};
+    OraResult r = MapError(rc, false);
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return r;
+}
+
+OraResult OraSessionCore::CloseOwnWrite(bool keep)
+{
+    OraResult r;
+    if (keep) {
+        if (const int rc = RunKept("COMMIT"); rc != SQLITE_OK)
+            r = MapError(rc, false);
+    }
+    if (!keep || !r.Ok())
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return r;
+}
+
+OraResult OraSessionCore::RunOwnWrite(const std::function<OraResult()>& body, LockWait how)
+{
+    if (m_transaction->Writing())
+        return body(); // joins the statement's write
+    if (OraResult begun = OpenOwnWrite(how); !begun.Ok())
+        return begun;
+    OraResult r = body();
+    OraResult ended = CloseOwnWrite(r.Ok());
+    return r.Ok() ? ended : r;
 }
 
 OraResult OraSessionCore::Rollback()
 {
+    m_wakeJobQueue = false;
     // A break landing in the first attempt interrupts it; the second runs.
     OraResult r = m_transaction->Rollback();
     if (!r.Ok())

@@ -87,10 +87,36 @@ public:
     // before-images back.
     OraResult Commit();
     OraResult Rollback();
+    // Ends the Oracle transaction (committing it, or with `undo` rolling it
+    // back) in the same SQLite transaction as `body`'s writes, which lock no
+    // rows: a crash never keeps the one without the other. When a row of
+    // `heldRows` (table, rowid) is another transaction's, nothing is done
+    // and *holder names that transaction, for the caller to wait for.
+    OraResult CommitWith(const std::function<OraResult()>& body, bool undo,
+                         const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder);
+    // A SQLite write transaction of the engine's own bookkeeping, which
+    // locks no rows: opened (after what a block left open is committed),
+    // then committed (`keep`) or undone.
+    OraResult OpenOwnWrite(LockWait how);
+    OraResult CloseOwnWrite(bool keep);
+    // Runs `body` in such a transaction (or in the statement's write under
+    // way); its failure or a failed commit undoes it.
+    OraResult RunOwnWrite(const std::function<OraResult()>& body, LockWait how = LockWait::Wait);
+    // The transaction made a job due or changed the queue's parameters: its
+    // commit wakes the job queue process (SignalInstanceState).
+    void WakeJobQueueAtCommit() { m_wakeJobQueue = true; }
+    // Makes this connection's changes to the catalogue tables move its
+    // generation: TEMP triggers, made before the session's first DDL, so
+    // that a session that only reads or changes data never parses them
+    // (SQLite looks through every TEMP trigger when it compiles a change).
+    void WatchCatalogWrites();
     OraTransaction& Transaction() { return *m_transaction; }
     // Opens a SQLite write transaction on the database file (not the
     // instance file), waiting for SQLite's lock as `how` says; SQLite's code.
     int BeginOwnWrite(LockWait how);
+    // Runs a statement of the engine's own (BEGIN, COMMIT), prepared once
+    // (transaction bookkeeping is hot); SQLite's result code.
+    int RunKept(const char* sql);
     // Waits until transaction `txn` ends (rolling it back if its session is
     // gone); ORA-01013 on Break, ORA-00028 when this session is killed.
     OraResult WaitForTransaction(int64_t txn);
@@ -178,6 +204,7 @@ private:
     sqlite3* WaitConnection();
     sqlite3* m_waitDb = nullptr;
     bool m_waitMarked = false;
+    bool m_wakeJobQueue = false;
     LockWait m_lockWait = LockWait::Wait;
 
     // Clears the runs of sessions that are gone (their process died): the
@@ -186,10 +213,11 @@ private:
     // Prepared once: the runs whose session or process is gone.
     sqlite3_stmt* m_deadRuns = nullptr;
 
-    // Triggers on the catalogue tables that move its generation; false when
-    // they could not be made (then every parse reads privileges again).
+    // Whether the database keeps a catalogue generation; false when it has
+    // none (then every parse reads privileges again).
     bool WatchCatalog();
     bool m_watched = false;
+    bool m_watchingWrites = false;
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;

@@ -519,6 +519,81 @@ OraResult OraTransaction::Commit()
     return OraResult{};
 }
 
+OraResult OraTransaction::EndWith(bool undo, const std::function<OraResult()>& body,
+                                  const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder)
+{
+    *holder = 0;
+    if (m_depth > 0)
+        return m_core.Error(600, {"transaction end inside a write"});
+    // A block's last statements still open go on in their SQLite
+    // transaction: one commit for them, the end and the body.
+    const bool joined = m_heldOpen && sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE;
+    auto fail = [&](OraResult r) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (joined && m_txn && StateOf(m_txn) == 0)
+            ClearTransaction(); // its entry went with the rollback
+        return r;
+    };
+    if (joined) {
+        m_heldOpen = false;
+        m_inHeld = false;
+    } else {
+        if (OraResult flushed = Flush(); !flushed.Ok())
+            return flushed;
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); // a read left open
+        const int rc = m_core.BeginOwnWrite(OraSessionCore::LockWait::Wait);
+        if (rc != SQLITE_OK)
+            return fail(m_core.MapError(rc, false));
+    }
+    m_failedRc = 0;
+    sqlite3_stmt* rowQuery =
+        m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
+    if (!rowQuery)
+        return fail(m_core.Error(600, {"undo"}));
+    for (const auto& [table, rid] : heldRows) {
+        SqliteStmt q(rowQuery);
+        q.Bind(1, table).Bind(2, rid).Bind(3, m_txn);
+        const int64_t found = Probe(q);
+        if (found < 0)
+            return fail(m_core.MapError(m_failedRc, false));
+        if (found > 0) {
+            *holder = found;
+            // What the block wrote is kept; nothing else was done.
+            if (joined && m_core.RunKept("COMMIT") != SQLITE_OK)
+                return fail(m_core.MapError(sqlite3_errcode(m_db), false));
+            if (!joined)
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return OraResult{};
+        }
+    }
+    // Inside the write Undo joins it rather than opening its own.
+    m_depth = 1;
+    m_capturing = false;
+    OraResult r;
+    if (m_txn != 0 && undo) {
+        r = Undo(m_txn, 0, true);
+    } else if (m_txn != 0) {
+        SqliteStmt records(m_core.Prepared("DELETE FROM main.cat_undo WHERE txn = ?"));
+        records.Bind(1, m_txn);
+        SqliteStmt entry(m_core.Prepared("DELETE FROM main.cat_txns WHERE txn = ?"));
+        entry.Bind(1, m_txn);
+        SqliteStmt tables(m_core.Prepared("DELETE FROM main.cat_undo_tables WHERE txn = ?"));
+        tables.Bind(1, m_txn);
+        if (!records.Run() || !entry.Run() || !tables.Run())
+            r = m_core.MapError(sqlite3_errcode(m_db), false);
+    }
+    if (r.Ok())
+        r = body();
+    m_depth = 0;
+    if (!r.Ok())
+        return fail(r);
+    if (const int done = m_core.RunKept("COMMIT"); done != SQLITE_OK)
+        return fail(m_core.MapError(done, false));
+    ClearTransaction();
+    return OraResult{};
+}
+
 OraResult OraTransaction::Rollback()
 {
     if (m_depth > 0)

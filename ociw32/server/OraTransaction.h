@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -52,6 +53,12 @@ public:
 
     OraResult Commit();
     OraResult Rollback();
+    // Commits (or with `undo` rolls back) in one SQLite transaction with
+    // `body`'s writes, which are captured by nobody; see
+    // OraSessionCore::CommitWith. *holder is set when a row of `heldRows`
+    // is another transaction's: then nothing is done.
+    OraResult EndWith(bool undo, const std::function<OraResult()>& body,
+                      const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder);
     // Commits the SQLite transaction a PL/SQL block's statements share (see
     // EndWrite); FlushIfStale only once it has been open a few milliseconds.
     OraResult Flush();

@@ -124,6 +124,7 @@ bool PlsqlInterpreter::Revalidate(const std::string& owner, const std::string& n
     if (!compiles)
         return false;
     // Kept when the session can write now; otherwise it is compiled again next time.
+    m_core->WatchCatalogWrites();
     SqliteStmt valid(db, "UPDATE cat_objects SET status = 'VALID' WHERE owner = ? AND object_name = ? AND object_type = ?");
     valid.Bind(1, owner).Bind(2, name).Bind(3, type);
     if (valid.Run()) {

@@ -2,6 +2,7 @@
 // joins, ROWNUM limits, grouping rules, ORDER BY, set operations.
 #include "ociw32/server/SqlCompiler.h"
 
+#include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -75,6 +76,8 @@ SqlCompiler::Source SqlCompiler::TableSource(const SqlFromItem& item, const std:
     s.sqlAlias = sqlAlias;
     s.columns = m_catalog.Columns(ref.owner, ref.name);
     s.storage = OraCatalog::StorageName(ref.owner, ref.name);
+    if (ref.owner == "SYS" && ref.type == "VIEW")
+        s.viewQuery = DictionaryViewQuery(ref.name, m_catalog.Major());
     return s;
 }
 
@@ -112,7 +115,7 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             scope.sources.push_back(s);
         } else {
             Source s = TableSource(item, "SELECT", alias);
-            s.storage = SqlQuoteIdent(s.storage);
+            s.storage = s.viewQuery.empty() ? SqlQuoteIdent(s.storage) : "(" + s.viewQuery + ")";
             scope.sources.push_back(s);
         }
     }
@@ -139,7 +142,9 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             simpleBlock = simpleBlock && !hasAggregate(*item.expr);
     }
     // A grouped query over one table takes its first rows in a sub-query.
-    const bool singleTable = scope.sources.size() == 1 && scope.sources[0].storage[0] != '(';
+    // (a dictionary view counts as the view it stands for)
+    const bool singleTable = scope.sources.size() == 1 &&
+                             (scope.sources[0].storage[0] != '(' || !scope.sources[0].viewQuery.empty());
     for (const SqlExprPtr& c : conjuncts) {
         if ((simpleBlock || singleTable) && c->kind == SqlExpr::Kind::Compare && c->args.size() == 2 &&
             c->quantifier.empty() && (IsRownum(*c->args[0]) || IsRownum(*c->args[1]))) {
@@ -379,7 +384,8 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
     if (limitOut) {
         limitOut->count = limit;
         // ROWNUM numbers rows in the order the table holds them.
-        if (!limit.empty() && scope.sources.size() == 1 && scope.sources[0].storage[0] != '(')
+        if (!limit.empty() && scope.sources.size() == 1 &&
+            (scope.sources[0].storage[0] != '(' || !scope.sources[0].viewQuery.empty()))
             limitOut->tableOrder = scope.sources[0].sqlAlias + ".rowid";
     }
     return sql;

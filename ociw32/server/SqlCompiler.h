@@ -86,6 +86,7 @@ private:
         std::vector<OraColumnInfo> columns;
         bool outer = false;
         std::string storage;   // SQLite table name, or "(subquery)"
+        std::string viewQuery; // a dictionary view's query, written in place of its name
     };
     struct Scope {
         std::vector<Source> sources;

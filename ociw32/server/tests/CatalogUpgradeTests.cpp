@@ -1,21 +1,52 @@
 // A database made by an earlier build, without what the catalogue gained
-// since (V$PARAMETER, USER_ERRORS and their tables), gets them at its next
-// logon, once.
+// since (V$PARAMETER, USER_ERRORS and their tables) and with every
+// dictionary view kept in its schema, gets the new views at its next logon,
+// once, and loses the schema's copies that no user view reads.
 
 #include "EngineFixture.h"
 
 #include <sqlite3.h>
 
+#include <string>
+#include <vector>
+
 namespace oraenginetest {
 namespace {
+
+// The demo's own views, first in the schema's sorted list.
+const char* const kDemoViews = "SCOTT.EMP_DEPT_V,SCOTT.SAL_SUMMARY_V,";
 
 class CatalogUpgradeTest : public DemoEngineTest {
 protected:
     // Takes the database back to what an earlier build made.
     void MakeOld()
     {
+        // A user view an earlier build made over a dictionary view names it.
+        EXPECT_EQ(Fresh("SCOTT", "TIGER", "CREATE VIEW MY_TABLES AS SELECT TABLE_NAME FROM USER_TABLES"), "ok");
+        LogoffAll();
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_db.directory + "/" + m_db.sid + ".db").c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(DatabaseFile().c_str(), &db), SQLITE_OK);
+        // Earlier builds kept every dictionary view in the schema.
+        std::vector<std::string> views;
+        {
+            sqlite3_stmt* st = nullptr;
+            ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT 'CREATE VIEW \"SYS.' || view_name || '\" AS ' || text FROM cat_views"
+                                             " WHERE owner = 'SYS' AND view_name NOT IN ('V_$SESSION', 'DBA_JOBS_RUNNING')",
+                                         -1, &st, nullptr),
+                      SQLITE_OK);
+            while (sqlite3_step(st) == SQLITE_ROW)
+                views.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+        }
+        EXPECT_GT(views.size(), 40u);
+        views.push_back("DROP VIEW \"SCOTT.MY_TABLES\"");
+        views.push_back("CREATE VIEW \"SCOTT.MY_TABLES\"(\"TABLE_NAME\") AS SELECT t0.\"TABLE_NAME\" AS \"TABLE_NAME\""
+                        " FROM \"SYS.USER_TABLES\" AS t0");
+        for (const std::string& sql : views) {
+            char* message = nullptr;
+            EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << sql << ": " << message;
+            sqlite3_free(message);
+        }
         const char* const steps[] = {
             "DROP VIEW \"SYS.V_$PARAMETER\"",
             "DROP VIEW \"SYS.USER_ERRORS\"",
@@ -28,6 +59,10 @@ protected:
             "DELETE FROM cat_synonyms WHERE owner = 'PUBLIC' AND synonym_name IN ('V$PARAMETER', 'USER_ERRORS', 'ALL_ERRORS')",
             "DELETE FROM cat_objects WHERE object_name IN ('V_$PARAMETER', 'V$PARAMETER', 'USER_ERRORS', 'ALL_ERRORS')",
             "DELETE FROM cat_db WHERE key = 'catalog_level'",
+            // Earlier builds kept the generation's triggers in the schema.
+            "CREATE TRIGGER cat_gen_cat_tab_privs_INSERT AFTER INSERT ON cat_tab_privs BEGIN UPDATE cat_db"
+            " SET value = CAST(value AS INTEGER) + 1 WHERE key = 'catalog_generation'; END",
+            "DELETE FROM cat_db WHERE key = 'catalog_generation'",
         };
         for (const char* sql : steps) {
             char* message = nullptr;
@@ -39,6 +74,23 @@ protected:
     std::string Fresh(const std::string& user, const std::string& password, const std::string& sql)
     {
         return Run(Logon(user, password), sql);
+    }
+    std::string DatabaseFile() const { return m_db.directory + "/" + m_db.sid + ".db"; }
+    // The names of the database's SQLite views (or triggers), sorted, ","-separated.
+    std::string SchemaViews(const char* type = "view")
+    {
+        sqlite3* db = nullptr;
+        std::string names;
+        if (sqlite3_open(DatabaseFile().c_str(), &db) == SQLITE_OK) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = ? ORDER BY name", -1, &st, nullptr);
+            sqlite3_bind_text(st, 1, type, -1, SQLITE_STATIC);
+            while (sqlite3_step(st) == SQLITE_ROW)
+                names += (names.empty() ? "" : ",") + std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        return names;
     }
 };
 
@@ -55,6 +107,46 @@ TEST_F(CatalogUpgradeTest, AnOldDatabaseGetsTheNewViewsAtItsNextLogon)
     EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "SELECT COUNT(*) - COUNT(DISTINCT OBJECT_ID) FROM DBA_OBJECTS"), "0");
     const std::string before = Fresh("SYSTEM", "MANAGER", "SELECT COUNT(*) FROM DBA_OBJECTS");
     EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "SELECT COUNT(*) FROM DBA_OBJECTS"), before);
+}
+
+TEST_F(CatalogUpgradeTest, TheSchemaKeepsOnlyTheDictionaryViewsAUserViewReads)
+{
+    EXPECT_EQ(SchemaViews(), kDemoViews + std::string("cat_my_grantees,cat_visible_objects"));
+    MakeOld();
+    ASSERT_GT(SchemaViews().size(), 500u);
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM MY_TABLES"), "6");
+    EXPECT_EQ(SchemaViews(), "SCOTT.EMP_DEPT_V,SCOTT.MY_TABLES,SCOTT.SAL_SUMMARY_V,SYS.USER_TABLES,"
+                             "cat_my_grantees,cat_visible_objects");
+    // The dictionary answers as before, through the kept view and without the others.
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM USER_TABLES"), "6");
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM ALL_OBJECTS WHERE OWNER = 'SCOTT' AND OBJECT_NAME = 'MY_TABLES'"),
+              "1");
+    EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "SELECT COUNT(*) FROM ALL_VIEWS WHERE OWNER = 'SYS' AND VIEW_NAME = 'ALL_OBJECTS'"),
+              "1");
+    // Once the user view goes, so may the copy it read, at no later logon:
+    // the level says the work is done.
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "DROP VIEW MY_TABLES"), "ok");
+    EXPECT_EQ(SchemaViews(), kDemoViews + std::string("SYS.USER_TABLES,cat_my_grantees,cat_visible_objects"));
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM USER_TABLES"), "6");
+}
+
+TEST_F(CatalogUpgradeTest, TheGenerationLeavesTheSchemaAndGrantsStillReachOtherSessions)
+{
+    MakeOld();
+    ASSERT_EQ(SchemaViews("trigger"), "cat_gen_cat_tab_privs_INSERT");
+    EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "CREATE USER READER IDENTIFIED BY READER"), "ok");
+    EXPECT_EQ(Fresh("SYSTEM", "MANAGER", "GRANT CREATE SESSION TO READER"), "ok");
+    EXPECT_EQ(SchemaViews("trigger"), "");
+    VkOracle::OraSession& reader = Logon("READER", "READER");
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    EXPECT_EQ(Run(scott, "CREATE TABLE SECRET (X NUMBER)"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "ORA-00942: table or view does not exist");
+    EXPECT_EQ(Run(scott, "GRANT SELECT ON SECRET TO READER"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "0");
+    EXPECT_EQ(Run(scott, "REVOKE SELECT ON SECRET FROM READER"), "ok");
+    EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "ORA-00942: table or view does not exist");
+    // Only sessions that wrote made triggers, and only for themselves.
+    EXPECT_EQ(SchemaViews("trigger"), "");
 }
 
 } // namespace

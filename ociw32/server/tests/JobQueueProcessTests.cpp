@@ -303,6 +303,25 @@ TEST_F(JobQueueProcessTest, ShutdownNormalLetsTheRunMeetTheClosedInstance)
     EXPECT_EQ(LogLines("^ORA-12012: error on auto execute of job " + job + "$").size(), 1u) << Log();
 }
 
+// A job made due (or the parameter changed) is acted on at once, not at the
+// queue's next look an interval later.
+TEST_F(JobQueueProcessTest, AJobMadeDueRunsWithoutWaitingForTheNextLook)
+{
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_INTERVAL = 3600"), "ok");
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER"); // starts the queue, which looks once
+    // The demo's three due jobs: the first look is over.
+    ASSERT_TRUE(WaitFor([&] { return LogLines(": completed$").size() == 3; })) << Log();
+    ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'NULL;', SYSDATE, 'SYSDATE + 1'); COMMIT; END;"),
+              "ok");
+    const std::string job = Run(scott, "SELECT MAX(JOB) FROM USER_JOBS");
+    EXPECT_TRUE(WaitFor([&] { return LogLines("^Job " + job + " run by session \\d+ \\(SCOTT\\): completed$").size() == 1; }))
+        << Log();
+    // A second runner is taken on as soon as the parameter says so.
+    ASSERT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 2"), "ok");
+    EXPECT_TRUE(WaitFor([&] { return LogLines("^JOB_QUEUE_PROCESSES = 2$").size() == 1; })) << Log();
+}
+
 // Whether the process has ended (a zombie not yet reaped by whoever
 // adopted it has ended too).
 bool ProcessEnded(int pid)

@@ -4,6 +4,9 @@
 
 #include "ociw32/server/OraJobQueue.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -101,6 +104,65 @@ TEST_F(JobQueueTest, SettingProcessesToZeroStopsNewRunsAtOnce)
     // Enabled again, the held-back jobs run.
     EXPECT_EQ(Run("ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 1"), "ok");
     EXPECT_EQ(VkOracle::OraJobQueue::RunDueJobs(m_db, true), 3);
+}
+
+// What may make the queue act wakes its process: a committed change of its
+// parameters or a job made due now touch the instance state (the process
+// watches it); other changes, and rollbacks, do not.
+TEST_F(JobQueueTest, ParameterChangesAndJobsMadeDueSignalTheQueueAtCommit)
+{
+    VkOracle::OraSession& scott = Logon("SCOTT", "TIGER");
+    ASSERT_EQ(Run(scott, "DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'NULL;', SYSDATE + 1, 'SYSDATE + 1'); COMMIT; END;"),
+              "ok");
+    const std::string job = Run(scott, "SELECT MAX(JOB) FROM USER_JOBS");
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, m_db.directory.c_str(), IN_ATTRIB), 0);
+    const std::string stateName = m_db.sid + ".state";
+    // Whether the state file was touched since the last look.
+    auto signalled = [&] {
+        bool touched = false;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+                touched = touched || (e->len > 0 && stateName == e->name);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            }
+        return touched;
+    };
+    const struct {
+        const char* sql;
+        bool system;
+        bool signals;
+    } cases[] = {
+        {"ALTER SYSTEM SET JOB_QUEUE_PROCESSES = 0", true, true},
+        {"ALTER SYSTEM SET JOB_QUEUE_INTERVAL = 5", true, true},
+        {"BEGIN DBMS_JOB.NEXT_DATE(#J, SYSDATE); COMMIT; END;", false, true},
+        {"BEGIN DBMS_JOB.NEXT_DATE(#J, SYSDATE + 1); COMMIT; END;", false, false},
+        {"BEGIN DBMS_JOB.NEXT_DATE(#J, SYSDATE); ROLLBACK; END;", false, false},
+        {"BEGIN DBMS_JOB.CHANGE(#J, NULL, SYSDATE - 1, NULL); COMMIT; END;", false, true},
+        {"BEGIN DBMS_JOB.CHANGE(#J, 'NULL;', NULL, NULL); COMMIT; END;", false, false},
+        {"BEGIN DBMS_JOB.BROKEN(#J, TRUE); COMMIT; END;", false, false},
+        {"BEGIN DBMS_JOB.BROKEN(#J, FALSE); COMMIT; END;", false, true},
+        {"DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'NULL;'); COMMIT; END;", false, true},
+        {"DECLARE J NUMBER; BEGIN DBMS_JOB.SUBMIT(J, 'NULL;', SYSDATE + 1 / 24); COMMIT; END;", false, false},
+        {"UPDATE EMP SET SAL = SAL WHERE 1 = 0", false, false},
+    };
+    for (const auto& c : cases) {
+        std::string sql = c.sql;
+        if (const size_t at = sql.find("#J"); at != std::string::npos)
+            sql.replace(at, 2, job);
+        SCOPED_TRACE(sql);
+        signalled();
+        const std::string result = Run(c.system ? System() : scott, sql);
+        EXPECT_TRUE(result == "ok" || result == "rows=0") << result;
+        if (!c.signals) {
+            EXPECT_EQ(Run(scott, "COMMIT"), "ok");
+        }
+        EXPECT_EQ(signalled(), c.signals);
+    }
+    ::close(watch);
 }
 
 } // namespace

@@ -1,0 +1,18 @@
+# cmake -DFILES="a;b" -P CheckNoQt.cmake: fails when any of the files names a
+# Qt library among the libraries it needs (its DT_NEEDED entries).
+foreach(_f ${FILES})
+  execute_process(COMMAND readelf -d ${_f} OUTPUT_VARIABLE _dyn RESULT_VARIABLE _rc)
+  if(NOT _rc EQUAL 0)
+    message(FATAL_ERROR "readelf could not read ${_f}")
+  endif()
+  string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" _needed "${_dyn}")
+  if(NOT _needed)
+    message(FATAL_ERROR "${_f} lists no needed libraries; readelf's output changed?")
+  endif()
+  foreach(_n ${_needed})
+    if(_n MATCHES "libQt")
+      message(FATAL_ERROR "${_f} needs Qt: ${_n}")
+    endif()
+  endforeach()
+  message(STATUS "${_f}: ${_needed}")
+endforeach()
