@@ -17,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -942,23 +943,43 @@ void OraSessionCore::SetRunning(bool running)
 
 namespace {
 // A brief wait (DDL, logon housekeeping) gives up after 2 s.
-constexpr int kBriefWaitSteps = 200;
+constexpr auto kBriefWait = std::chrono::seconds(2);
+// Most locks are held for one statement's change: the first sleeps are
+// tens of microseconds, growing to a few milliseconds for a long wait.
+constexpr long kFirstSleepUs = 20;
+constexpr long kLongestSleepUs = 5000;
+// Shown in V$SESSION, and checked for a kill, only once the wait is not
+// one of those moments.
+constexpr auto kShownWait = std::chrono::milliseconds(10);
+constexpr auto kKillCheckEvery = std::chrono::milliseconds(100);
 } // namespace
 
 int OraSessionCore::BusyWait(void* self, int attempt)
 {
     auto* core = static_cast<OraSessionCore*>(self);
-    if (core->m_breakRequested || core->m_blockBreak || core->m_lockWait == LockWait::NoWait ||
-        (core->m_lockWait == LockWait::Brief && attempt >= kBriefWaitSteps))
+    if (core->m_breakRequested || core->m_blockBreak || core->m_lockWait == LockWait::NoWait)
         return 0;
-    if (attempt == 0)
-        core->MarkWaiting(true);
-    // A kill ends the wait as it ends a sleeping block.
-    if (attempt % 10 == 9 && core->KilledWhileWaiting()) {
-        core->m_killed = true;
-        return 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) {
+        core->m_busySince = now;
+        core->m_busyKillCheck = now;
     }
-    ::usleep(10000);
+    const auto waited = now - core->m_busySince;
+    if (core->m_lockWait == LockWait::Brief && waited >= kBriefWait)
+        return 0;
+    if (waited >= kShownWait) {
+        core->MarkWaiting(true);
+        // A kill ends the wait as it ends a sleeping block.
+        if (now - core->m_busyKillCheck >= kKillCheckEvery) {
+            core->m_busyKillCheck = now;
+            if (core->KilledWhileWaiting()) {
+                core->m_killed = true;
+                return 0;
+            }
+        }
+    }
+    const long sleepUs = attempt >= 8 ? kLongestSleepUs : std::min(kLongestSleepUs, kFirstSleepUs << attempt);
+    ::usleep(static_cast<useconds_t>(sleepUs));
     return 1;
 }
 

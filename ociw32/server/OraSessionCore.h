@@ -196,6 +196,8 @@ private:
     int64_t m_userId = 0;
     std::string m_initialDateFormat; // as the logon left it
     static int BusyWait(void* self, int attempt);
+    std::chrono::steady_clock::time_point m_busySince{};
+    std::chrono::steady_clock::time_point m_busyKillCheck{};
     // Shows the wait in V$SESSION (STATUS 'ACTIVE') on a connection of its
     // own, since the waiting one may not run anything meanwhile.
     void MarkWaiting(bool waiting);
