@@ -63,6 +63,7 @@ public:
     // EndWrite); FlushIfStale only once it has been open a few milliseconds.
     OraResult Flush();
     OraResult FlushIfStale();
+    bool HeldOpen() const { return m_heldOpen; }
     // Savepoints: ROLLBACK TO undoes and unlocks what followed; false when
     // the name is unknown in this transaction.
     void Savepoint(const std::string& name);

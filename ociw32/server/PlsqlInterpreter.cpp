@@ -383,7 +383,7 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     if (!checking && m_core->TakeBlockBreak())
         Raise(1013, FormatOraError(1013));
     // The statements' shared SQLite transaction is not kept across long work.
-    if (!checking)
+    if (!checking && m_core->Transaction().HeldOpen())
         if (OraResult flushed = m_core->Transaction().FlushIfStale(); !flushed.Ok())
             RaiseResult(flushed);
     switch (st.kind) {

@@ -311,6 +311,36 @@ TEST_F(RowLockTest, AKilledSessionsRowsAreFreedAtOnce)
     EXPECT_EQ(Run(*m_b, "SELECT SAL FROM EMP WHERE EMPNO = 7369"), "801");
 }
 
+// A block that goes on working after a change (sleeping, looping) keeps its
+// row locks but not SQLite's lock: others write other rows meanwhile.
+TEST_F(RowLockTest, ABusyBlockHoldsOnlyItsRows)
+{
+    const char* const blocks[] = {
+        "BEGIN UPDATE EMP SET SAL = 1 WHERE EMPNO = 7369; DBMS_LOCK.SLEEP(600); END;",
+        "BEGIN UPDATE EMP SET SAL = 1 WHERE EMPNO = 7369; FOR i IN 1 .. 2000000000 LOOP NULL; END LOOP; END;",
+    };
+    for (const char* block : blocks) {
+        SCOPED_TRACE(block);
+        std::future<std::string> busy = std::async(std::launch::async, [this, block] { return Run(*m_a, block); });
+        std::string locked;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline &&
+               (locked = Run(*m_b, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT")) != kBusy) {
+            Run(*m_b, "ROLLBACK");
+            std::this_thread::yield();
+        }
+        EXPECT_EQ(locked, kBusy);
+        EXPECT_EQ(AtOnce("UPDATE EMP SET SAL = SAL + 1 WHERE EMPNO = 7499"), "rows=1");
+        EXPECT_EQ(Run(*m_b, "ROLLBACK"), "ok");
+        while (!Finished(busy)) {
+            m_a->Break();
+            std::this_thread::yield();
+        }
+        EXPECT_EQ(busy.get().rfind(kCancelled, 0), 0u);
+        EXPECT_EQ(Run(*m_a, "SELECT SAL FROM EMP WHERE EMPNO = 7369"), "800"); // the failed block undid itself
+    }
+}
+
 // A database made before row locks gets their tables at its next logon.
 TEST_F(RowLockTest, AnOldDatabaseGetsRowLocksAtItsNextLogon)
 {
