@@ -237,8 +237,9 @@ TEST_F(ExplorerTree, DisconnectEmptiesTheTreeAndAFailedLogonLeavesItEmpty)
     LogOn("DEMO");
     const int before = m_logins;
     m_tree->Disconnect();
+    // OnLogin comes just after the state changes: waited for, not raced.
+    EXPECT_TRUE(WaitUntil([&] { return m_logins > before; }));
     ASSERT_TRUE(WaitUntil([this] { return !m_tree->Connected() && m_tree->topLevelItemCount() == 0; }));
-    EXPECT_GT(m_logins.load(), before);
 
     m_logins = 0;
     m_tree->SetPassword("wrong");
