@@ -438,7 +438,10 @@ OraResult OraSessionCore::Open(const OraDatabaseRef& ref, const std::string& use
 OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::string& user,
                                        std::shared_ptr<OraSessionCore>* core)
 {
-    return OpenChecked(ref, user, std::string(), false, core);
+    OraResult r = OpenChecked(ref, user, std::string(), false, core);
+    if (r.Ok())
+        (*core)->m_internal = true;
+    return r;
 }
 
 namespace {
@@ -622,7 +625,15 @@ OraResult OraSessionCore::CheckAlive()
     if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
     ReapDeadRuns();
-    m_transaction->RollbackDead();
+    // A queue runner calls this before each job: there the transactions of
+    // dead sessions are looked for every 100 ms. Others read their rows'
+    // committed image meanwhile, and a session that wants those rows rolls
+    // them back itself, as every logon and every client's call does.
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_internal || now - m_deadLookedAt >= std::chrono::milliseconds(100)) {
+        m_deadLookedAt = now;
+        m_transaction->RollbackDead();
+    }
     return OraResult{};
 }
 

@@ -192,6 +192,8 @@ private:
     int m_major = 10;
     int m_sid = 0;
     bool m_killed = false;
+    bool m_internal = false; // opened by the engine itself (OpenInternal)
+    std::chrono::steady_clock::time_point m_deadLookedAt{};
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
     std::string m_initialDateFormat; // as the logon left it
