@@ -62,6 +62,16 @@ const char* const kTables[] = {
     "CREATE TABLE cat_parameters(num INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, type INTEGER NOT NULL,"
     " default_value TEXT, isses_modifiable TEXT NOT NULL, issys_modifiable TEXT NOT NULL, low INTEGER, high INTEGER,"
     " description TEXT)",
+    // Open transactions (their sessions, to tell whether they are alive) and
+    // their undo records: a record locks its row and keeps its before-image.
+    "CREATE TABLE cat_txns(txn INTEGER PRIMARY KEY AUTOINCREMENT, sid INTEGER NOT NULL, serial INTEGER NOT NULL,"
+    " pid INTEGER NOT NULL)",
+    "CREATE TABLE cat_undo(tbl TEXT NOT NULL, rid INTEGER NOT NULL, txn INTEGER NOT NULL, seq INTEGER NOT NULL,"
+    " op TEXT NOT NULL, vals BLOB, PRIMARY KEY(tbl, rid, txn, seq)) WITHOUT ROWID",
+    // The tables each transaction holds records on (`changes`: rows changed,
+    // not only locked), so that finding them never reads every record.
+    "CREATE TABLE cat_undo_tables(tbl TEXT NOT NULL, txn INTEGER NOT NULL, changes INTEGER NOT NULL,"
+    " PRIMARY KEY(tbl, txn)) WITHOUT ROWID",
     // Compile errors of stored units, as USER_ERRORS shows them.
     "CREATE TABLE cat_errors(owner TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL,"
     " line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(owner, name, type, sequence))",
@@ -620,8 +630,9 @@ std::string CreatedName(const std::string& sql)
 // Raised whenever kTables or Views() gain something an existing database
 // must be given at its next logon.
 // Level 3: neither dictionary views nor the generation's triggers are kept
-// in the schema.
-constexpr int kCatalogLevel = 3;
+// in the schema; or (a build of that level too) the row locks' tables came.
+// Level 4: both, whichever of the two a database has.
+constexpr int kCatalogLevel = 4;
 
 bool Exists(sqlite3* db, const char* query, const std::string& a, const std::string& b = {})
 {

@@ -1,4 +1,5 @@
 #include "ociw32/server/OraDbmsJob.h"
+#include "ociw32/server/OraTransaction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
@@ -114,7 +115,8 @@ int64_t OraDbmsJob::OwnJob(const OraValue& job)
 {
     const int64_t number = IntOf(job);
     OraSessionCore& core = m_in.Core();
-    SqliteStmt q(core.Prepared("SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?"));
+    // Prepared each time: the name may be a committed-image view.
+    SqliteStmt q(core.Db(), "SELECT 1 FROM cat_jobs WHERE job = ? AND priv_user = ?");
     q.Bind(1, number).Bind(2, core.Catalog().User());
     if (job.kind == OraValue::Kind::Null || !q.Step())
         PlsqlInterpreter::Raise(23421, FormatOraError(23421, {job.kind == OraValue::Kind::Null ? "" : std::to_string(number)}));
@@ -147,15 +149,16 @@ void OraDbmsJob::CheckInterval(const OraValue& interval)
 void OraDbmsJob::Update(int64_t job, const std::string& assignments, const OraValue& a, const OraValue& b)
 {
     OraSessionCore& core = m_in.Core();
-    OraResult begun = core.BeginWrite();
-    if (!begun.Ok())
-        PlsqlInterpreter::RaiseResult(begun);
-    SqliteStmt q(core.Db(), "UPDATE cat_jobs SET " + assignments + " WHERE job = ?3");
-    BindValue(q, 1, a);
-    BindValue(q, 2, b);
-    q.Bind(3, job);
-    if (!q.Run())
-        PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), true));
+    // Only the job's row is locked, so other jobs never wait for this one.
+    OraResult r = core.RunWrite([&] {
+        SqliteStmt q(core.Db(), "UPDATE main.cat_jobs SET " + assignments + " WHERE job = ?3");
+        BindValue(q, 1, a);
+        BindValue(q, 2, b);
+        q.Bind(3, job);
+        return q.Run() ? OraResult{} : core.MapError(q.LastCode(), true);
+    });
+    if (!r.Ok())
+        PlsqlInterpreter::RaiseResult(r);
 }
 
 bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, PlsqlScope* scope)
@@ -205,6 +208,9 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
     if (m_in.Checking())
         return true;
     OraSessionCore& core = m_in.Core();
+    // Jobs other transactions changed are read as they were committed.
+    if (OraResult synced = core.Transaction().SyncShadows(); !synced.Ok())
+        PlsqlInterpreter::RaiseResult(synced);
     sqlite3* db = core.Db();
     const int64_t now = OracleSysdate(db);
     OraValue nowValue;
@@ -230,27 +236,28 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
         if (instance < 0)
             PlsqlInterpreter::Raise(23319, "ORA-23319: parameter value \"" + std::to_string(instance) +
                                                "\" is not appropriate");
-        OraResult begun = core.BeginWrite();
-        if (!begun.Ok())
-            PlsqlInterpreter::RaiseResult(begun);
         int64_t number = IntOf(args[0].value);
-        if (procedure == "SUBMIT") {
-            SqliteStmt seq(core.Prepared("SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND"
-                                         " sequence_name = 'JOBSEQ'"));
-            number = seq.Step() ? seq.Int(0) : 1;
-            SqliteStmt bump(core.Prepared("UPDATE cat_sequences SET last_number = last_number + 1 WHERE sequence_owner = 'SYS'"
-                                " AND sequence_name = 'JOBSEQ'"));
-            bump.Run();
-        }
-        SqliteStmt q(core.Prepared("INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
-                         " total_time, broken, interval, failures, what, nls_env, misc_env, instance)"
-                         " VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?, x'0102000200000000', ?)"));
-        const std::string user = core.Catalog().User();
-        q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
-        q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
-        q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
-        if (!q.Run())
-            PlsqlInterpreter::RaiseResult(core.MapError(q.LastCode(), false));
+        OraResult r = core.RunWrite([&] {
+            if (procedure == "SUBMIT") {
+                SqliteStmt seq(core.Prepared("SELECT last_number FROM cat_sequences WHERE sequence_owner = 'SYS' AND"
+                                             " sequence_name = 'JOBSEQ'"));
+                number = seq.Step() ? seq.Int(0) : 1;
+                SqliteStmt bump(core.Prepared("UPDATE cat_sequences SET last_number = last_number + 1 WHERE"
+                                              " sequence_owner = 'SYS' AND sequence_name = 'JOBSEQ'"));
+                bump.Run();
+            }
+            SqliteStmt q(core.Prepared("INSERT INTO main.cat_jobs(job, log_user, priv_user, schema_user, last_date,"
+                                       " this_date, next_date, total_time, broken, interval, failures, what, nls_env,"
+                                       " misc_env, instance) VALUES (?, ?, ?, ?, NULL, NULL, ?, 0, 'N', ?, NULL, ?, ?,"
+                                       " x'0102000200000000', ?)"));
+            const std::string user = core.Catalog().User();
+            q.Bind(1, number).Bind(2, user).Bind(3, user).Bind(4, core.Catalog().Schema());
+            q.Bind(5, next.kind == OraValue::Kind::Date ? next.date : now).Bind(6, interval.text).Bind(7, what.text);
+            q.Bind(8, NlsEnvOf(SessionDateFormat(db))).Bind(9, instance);
+            return q.Run() ? OraResult{} : core.MapError(q.LastCode(), false);
+        });
+        if (!r.Ok())
+            PlsqlInterpreter::RaiseResult(r);
         dueNow(next.kind == OraValue::Kind::Date ? next : nowValue);
         OraValue out;
         out.kind = OraValue::Kind::Number;
@@ -297,12 +304,13 @@ bool OraDbmsJob::Call(const std::string& procedure, const PlsqlStmt& call, Plsql
             dueNow(next);
         }
     } else if (procedure == "REMOVE") {
-        OraResult begun = core.BeginWrite();
-        if (!begun.Ok())
-            PlsqlInterpreter::RaiseResult(begun);
-        SqliteStmt q(db, "DELETE FROM cat_jobs WHERE job = ?");
-        q.Bind(1, job);
-        q.Run();
+        OraResult r = core.RunWrite([&] {
+            SqliteStmt q(db, "DELETE FROM main.cat_jobs WHERE job = ?");
+            q.Bind(1, job);
+            return q.Run() ? OraResult{} : core.MapError(q.LastCode(), false);
+        });
+        if (!r.Ok())
+            PlsqlInterpreter::RaiseResult(r);
     } else if (procedure == "RUN") {
         const std::string stack = "\nORA-06512: at \"SYS.DBMS_IJOB\", line 406\nORA-06512: at \"SYS.DBMS_JOB\", line 272";
         // A job runs in one session at a time: its lock is asked for without waiting.
@@ -336,21 +344,35 @@ std::unique_lock<std::mutex> WriterTurn(sqlite3* db, std::mutex* writers)
 
 } // namespace
 
-bool OraDbmsJob::ReadRow(int64_t job, JobRow* row)
+bool OraDbmsJob::ReadRow(int64_t job, JobRow* row, bool committedImage)
 {
-    SqliteStmt q(m_in.Core().Prepared("SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env,"
-                                      " this_date FROM cat_jobs WHERE job = ?"));
-    q.Bind(1, job);
-    if (!q.Step())
-        return false;
-    row->what = q.Text(0);
-    row->interval = q.Text(1);
-    row->schema = q.Text(2);
-    row->failures = q.Int(3);
-    row->next = q.Int(4);
-    row->nlsEnv = q.Text(5);
-    row->thisDate = q.Int(6);
-    return true;
+    OraSessionCore& core = m_in.Core();
+    // The queue reads rows it has claimed, which nobody else holds: the
+    // table itself. A client's RUN reads the committed image, which may be
+    // a view made since any statement was kept.
+    static const char* const kTable = "SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env,"
+                                      " this_date FROM main.cat_jobs WHERE job = ?";
+    static const char* const kImage = "SELECT what, interval, schema_user, COALESCE(failures, 0), next_date, nls_env,"
+                                      " this_date FROM cat_jobs WHERE job = ?";
+    auto read = [&](SqliteStmt& q) {
+        q.Bind(1, job);
+        if (!q.Step())
+            return false;
+        row->what = q.Text(0);
+        row->interval = q.Text(1);
+        row->schema = q.Text(2);
+        row->failures = q.Int(3);
+        row->next = q.Int(4);
+        row->nlsEnv = q.Text(5);
+        row->thisDate = q.Int(6);
+        return true;
+    };
+    if (committedImage) {
+        SqliteStmt q(core.Db(), kImage);
+        return read(q);
+    }
+    SqliteStmt q(core.Prepared(kTable));
+    return read(q);
 }
 
 OraResult OraDbmsJob::RunJob(int64_t job)
@@ -377,6 +399,8 @@ OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
         ~Level() { --depth; }
     } level{++core.m_recursiveSql};
     OraResult r = core.Commit(); // RUN commits the caller's work first
+    if (r.Ok() && !slot)
+        r = core.Transaction().SyncShadows();
     if (!r.Ok())
         return r;
     JobRow row;
@@ -391,7 +415,7 @@ OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
     if (claimed) {
         if (claimedRow) {
             row = *claimedRow;
-        } else if (!ReadRow(job, &row)) {
+        } else if (!ReadRow(job, &row, false)) {
             ReleaseClaim(job, slot->writers);
             return r;
         }
@@ -402,7 +426,7 @@ OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
         r = Claim(job, *slot, start, &row, outcome);
         if (*outcome != QueueRun::Ran)
             return r;
-    } else if (!ReadRow(job, &row)) {
+    } else if (!ReadRow(job, &row, true)) {
         return OraResult{23421, FormatOraError(23421, {std::to_string(job)}), 0};
     }
     // The interval is evaluated just before the job starts.
@@ -435,25 +459,20 @@ OraResult OraDbmsJob::Run(int64_t job, QueueSlot* slot, QueueRun* outcome)
 OraResult OraDbmsJob::Claim(int64_t job, const QueueSlot& slot, int64_t start, JobRow* row, QueueRun* outcome)
 {
     OraSessionCore& core = m_in.Core();
-    sqlite3* db = core.Db();
-    const auto turn = WriterTurn(db, slot.writers);
-    OraResult r = core.BeginWrite();
-    if (!r.Ok())
-        return r;
+    const auto turn = WriterTurn(core.Db(), slot.writers);
+    // The claim is the queue's own bookkeeping, committed at once: it locks
+    // no row of the job.
+    if (OraResult begun = core.OpenOwnWrite(OraSessionCore::LockWait::Wait); !begun.Ok())
+        return begun;
     *outcome = ClaimIn(job, slot.runner, start);
-    if (*outcome != QueueRun::Ran) {
-        core.Rollback();
-        return *outcome == QueueRun::Taken ? OraResult{54, FormatOraError(54), 0} : r;
-    }
-    if (!ReadRow(job, row)) {
+    if (*outcome == QueueRun::Ran && !ReadRow(job, row, false))
         *outcome = QueueRun::NotDue;
-        core.Rollback();
-        return r;
-    }
-    r = core.Commit();
-    if (!r.Ok())
+    const OraResult ended = core.CloseOwnWrite(*outcome == QueueRun::Ran);
+    if (*outcome == QueueRun::Taken)
+        return OraResult{54, FormatOraError(54), 0};
+    if (!ended.Ok())
         *outcome = QueueRun::NotDue;
-    return r;
+    return ended;
 }
 
 OraDbmsJob::QueueRun OraDbmsJob::ClaimIn(int64_t job, int runner, int64_t start)
@@ -465,10 +484,12 @@ OraDbmsJob::QueueRun OraDbmsJob::ClaimIn(int64_t job, int runner, int64_t start)
     if (!claim.Run())
         return QueueRun::Taken;
     // Read under the write lock, so the newest run, change or ALTER SYSTEM
-    // SET JOB_QUEUE_PROCESSES decides.
-    SqliteStmt mark(core.Prepared("UPDATE cat_jobs SET this_date = ?1 WHERE job = ?2 AND broken = 'N' AND next_date <= ?1"
-                                  " AND ?3 < (SELECT CAST(value AS INTEGER) FROM cat_db"
-                                  " WHERE key = 'job_queue_processes')"));
+    // SET JOB_QUEUE_PROCESSES decides. A job whose row another transaction
+    // holds waits for that transaction's end: its row is not committed.
+    SqliteStmt mark(core.Prepared("UPDATE main.cat_jobs SET this_date = ?1 WHERE job = ?2 AND broken = 'N'"
+                                  " AND next_date <= ?1 AND ?3 < (SELECT CAST(value AS INTEGER) FROM main.cat_db"
+                                  " WHERE key = 'job_queue_processes') AND NOT EXISTS (SELECT 1 FROM main.cat_undo"
+                                  " WHERE tbl = 'cat_jobs' AND rid = ?2)"));
     mark.Bind(1, start).Bind(2, job).Bind(3, static_cast<int64_t>(runner));
     if (mark.Run() && sqlite3_changes(core.Db()) == 1)
         return QueueRun::Ran;
@@ -485,30 +506,35 @@ void OraDbmsJob::ReleaseClaim(int64_t job, std::mutex* writers)
     const auto turn = WriterTurn(core.Db(), writers);
     // Never a long wait (the queue may be stopping): a claim that cannot be
     // let go now goes with the session, counted as a run that failed.
-    if (!core.BeginWrite(OraSessionCore::LockWait::Brief).Ok())
-        return;
-    SqliteStmt unmark(core.Prepared("UPDATE cat_jobs SET this_date = NULL WHERE job = ?"));
-    unmark.Bind(1, job);
-    unmark.Run();
-    SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
-    release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
-    release.Run();
-    core.Commit();
+    core.RunOwnWrite(
+        [&] {
+            SqliteStmt unmark(core.Prepared("UPDATE main.cat_jobs SET this_date = NULL WHERE job = ?"));
+            unmark.Bind(1, job);
+            unmark.Run();
+            SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
+            release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+            release.Run();
+            return OraResult{};
+        },
+        OraSessionCore::LockWait::Brief);
 }
 
 OraResult OraDbmsJob::Mark(int64_t job, int64_t start)
 {
     OraSessionCore& core = m_in.Core();
-    OraResult r = core.BeginWrite();
-    if (!r.Ok())
-        return r;
-    SqliteStmt mark(core.Prepared("UPDATE cat_jobs SET this_date = ? WHERE job = ?"));
-    mark.Bind(1, start).Bind(2, job);
-    mark.Run();
-    SqliteStmt running(core.Prepared("INSERT OR REPLACE INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)"));
-    running.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
-    running.Run();
-    return core.Commit();
+    sqlite3* db = core.Db();
+    // The job's row is locked for the run's start, waiting for a transaction
+    // that holds it.
+    OraResult r = core.RunWrite([&] {
+        SqliteStmt mark(db, "UPDATE main.cat_jobs SET this_date = ? WHERE job = ?");
+        mark.Bind(1, start).Bind(2, job);
+        mark.Run();
+        SqliteStmt running(db, "INSERT OR REPLACE INTO inst.cat_jobs_running(job, sid) VALUES (?, ?)");
+        running.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+        running.Run();
+        return OraResult{};
+    });
+    return r.Ok() ? core.Commit() : r;
 }
 
 OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraValue next,
@@ -517,38 +543,31 @@ OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraV
     OraSessionCore& core = m_in.Core();
     sqlite3* db = core.Db();
     const int64_t end = OracleSysdate(db);
-    if (!r.Ok())
-        core.Rollback();
-    // The job's own changes are committed with its bookkeeping: a crash
-    // never keeps the one without the other. At most twice: a commit that
-    // fails makes the run a failure, and that is booked alone.
-    for (;;) {
-        const auto turn = WriterTurn(db, slot ? slot->writers : nullptr);
-        OraResult book = core.BeginWrite();
-        if (!book.Ok()) {
-            // The queue lets go of the job, so that it is not shown running
-            // for as long as the session lasts.
-            if (slot) {
-                SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
-                release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
-                release.Run();
-            }
-            return book;
-        }
+    // Lets go of the job, so that it is not shown running for as long as
+    // the session lasts.
+    auto release = [&] {
+        if (!slot)
+            return;
+        SqliteStmt release(core.Prepared("DELETE FROM inst.cat_jobs_running WHERE job = ? AND sid = ?"));
+        release.Bind(1, job).Bind(2, static_cast<int64_t>(core.Sid()));
+        release.Run();
+    };
+    auto book = [&]() -> OraResult {
         if (r.Ok()) {
             const bool broken = IsTrue(vars["BROKEN"].value);
             const OraValue& leftNext = vars["NEXT_DATE"].value;
             // A job that changed next_date itself keeps that date.
+            OraValue runNext = next;
             if (leftNext.kind == OraValue::Kind::Date && leftNext.date != row.next)
-                next = leftNext;
-            if (next.kind == OraValue::Kind::Null && !broken) {
-                SqliteStmt del(core.Prepared("DELETE FROM cat_jobs WHERE job = ?"));
+                runNext = leftNext;
+            if (runNext.kind == OraValue::Kind::Null && !broken) {
+                SqliteStmt del(core.Prepared("DELETE FROM main.cat_jobs WHERE job = ?"));
                 del.Bind(1, job);
                 del.Run();
             } else {
-                SqliteStmt q(core.Prepared("UPDATE cat_jobs SET last_date = ?1, this_date = NULL, next_date = ?2,"
+                SqliteStmt q(core.Prepared("UPDATE main.cat_jobs SET last_date = ?1, this_date = NULL, next_date = ?2,"
                                            " failures = 0, broken = ?3, total_time = total_time + ?4 WHERE job = ?5"));
-                q.Bind(1, start).Bind(2, broken ? kYear4000 : next.date).Bind(3, std::string(broken ? "Y" : "N"));
+                q.Bind(1, start).Bind(2, broken ? kYear4000 : runNext.date).Bind(3, std::string(broken ? "Y" : "N"));
                 q.Bind(4, end - start).Bind(5, job);
                 q.Run();
             }
@@ -559,7 +578,7 @@ OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraV
             if (next.kind == OraValue::Kind::Date && next.date < retry)
                 retry = next.date;
             const bool broken = failures >= 16;
-            SqliteStmt q(core.Prepared("UPDATE cat_jobs SET this_date = NULL, failures = ?1,"
+            SqliteStmt q(core.Prepared("UPDATE main.cat_jobs SET this_date = NULL, failures = ?1,"
                                        " next_date = CASE WHEN ?3 OR broken = 'Y' THEN ?6 ELSE ?2 END,"
                                        " broken = CASE WHEN ?3 THEN 'Y' ELSE broken END,"
                                        " total_time = total_time + ?4 WHERE job = ?5"));
@@ -577,14 +596,38 @@ OraResult OraDbmsJob::Finish(int64_t job, const JobRow& row, int64_t start, OraV
                 slot->claimed = slot->next;
                 // Read in the same transaction, not in one of its own.
                 auto claimedRow = std::make_shared<JobRow>();
-                if (ReadRow(slot->next, claimedRow.get()))
+                if (ReadRow(slot->next, claimedRow.get(), false))
                     slot->claimedRow = std::move(claimedRow);
             }
         }
-        book = core.Commit();
-        if (book.Ok() || !r.Ok())
-            return r.Ok() ? book : r;
-        r = book; // the job's work was not kept: a failed run
+        return OraResult{};
+    };
+    // The job's own changes are committed (or, when it failed, undone) in
+    // the SQLite transaction that books the run: a crash never keeps the
+    // one without the other. A commit that fails makes the run a failure,
+    // booked with its work undone.
+    for (;;) {
+        OraResult ended;
+        int64_t holder = 0;
+        {
+            const auto turn = WriterTurn(db, slot ? slot->writers : nullptr);
+            ended = core.CommitWith(book, !r.Ok(), {{"cat_jobs", job}}, &holder);
+        }
+        if (holder != 0) {
+            // Another transaction holds the job's row: its end is waited for
+            // outside the process's turn.
+            if (OraResult waited = core.WaitForTransaction(holder); !waited.Ok()) {
+                release();
+                return waited;
+            }
+            continue;
+        }
+        if (ended.Ok() || !r.Ok()) {
+            if (!ended.Ok())
+                release();
+            return r.Ok() ? ended : r;
+        }
+        r = ended; // the job's work was not kept: a failed run
         if (slot) {
             slot->claimed = 0; // nor the next claim
             slot->claimedRow.reset();

@@ -55,7 +55,9 @@ public:
     void ReleaseClaim(int64_t job, std::mutex* writers);
 
 private:
-    bool ReadRow(int64_t job, JobRow* row);
+    // The job's row; with `committedImage` as this session may see it, else
+    // the table's own (a row the queue has claimed).
+    bool ReadRow(int64_t job, JobRow* row, bool committedImage);
     OraResult Run(int64_t job, QueueSlot* slot, QueueRun* outcome);
     OraResult Claim(int64_t job, const QueueSlot& slot, int64_t start, JobRow* row, QueueRun* outcome);
     // Claims a job in the write transaction open.

@@ -1,5 +1,6 @@
 // Tables, views, indexes, sequences, synonyms and DROP.
 #include "ociw32/server/OraDdlExecutor.h"
+#include "ociw32/server/OraTransaction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraFunctions.h"
@@ -67,6 +68,15 @@ void OraDdlExecutor::RemoveObject(const std::string& owner, const std::string& n
     q.Run();
 }
 
+bool OraDdlExecutor::HeldByOthers(const SqlStatement& st) const
+{
+    if (st.kind != SqlStmtKind::Drop && st.kind != SqlStmtKind::AlterTable && st.kind != SqlStmtKind::CreateIndex)
+        return false;
+    OraObjectRef ref = m_catalog.Resolve(st.target);
+    return ref.found && ref.type == "TABLE" &&
+           m_core.Transaction().OthersHold(OraCatalog::StorageName(ref.owner, ref.name));
+}
+
 OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
 {
     sqlite3* db = m_core.Db();
@@ -74,21 +84,36 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
     m_warning = OraResult{};
     // Session settings do not end the transaction; everything else does.
     const bool transactional = st.kind != SqlStmtKind::AlterSession && st.kind != SqlStmtKind::Lock;
+    bool kill = false;
     if (transactional) {
         OraResult committed = m_core.Commit();
         if (!committed.Ok())
             return committed;
         // Killing a session must not wait for that session's transaction;
         // other DDL waits only a moment for one and then fails with ORA-00054.
-        const bool kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
+        kill = st.kind == SqlStmtKind::AlterSystem && st.setting == "KILL";
         if (!kill)
             m_core.WatchCatalogWrites();
-        OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief);
+        OraResult begun = kill ? OraResult{} : m_core.BeginWrite(OraSessionCore::LockWait::Brief, false);
         if (kill && !SqliteExec(db, "BEGIN"))
             begun = m_core.MapError(sqlite3_errcode(db), false);
         if (!begun.Ok())
             return begun;
+        // DDL does not queue behind transactions on its table.
+        if (!kill && HeldByOthers(st)) {
+            m_core.EndWrite(false);
+            return m_core.Error(54);
+        }
     }
+    auto endWrite = [&](bool ok) {
+        if (!kill)
+            return m_core.EndWrite(ok);
+        if (ok && SqliteExec(db, "COMMIT"))
+            return OraResult{};
+        OraResult r = ok ? m_core.MapError(sqlite3_errcode(db), false) : OraResult{};
+        SqliteExec(db, "ROLLBACK");
+        return r;
+    };
     try {
         switch (st.kind) {
         case SqlStmtKind::CreateTable: CreateTable(st, sql); break;
@@ -116,12 +141,18 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
             if (!ref.found || !m_catalog.CanSee(ref))
                 Fail(942);
             // Held until the transaction ends; the wait can be broken.
-            m_core.SetRunning(true);
-            OraResult locked = m_core.BeginWrite(st.nowait ? OraSessionCore::LockWait::NoWait
-                                                           : OraSessionCore::LockWait::Wait);
-            m_core.SetRunning(false);
-            if (!locked.Ok())
-                return locked;
+            const std::string table = OraCatalog::StorageName(ref.owner, ref.name);
+            for (bool restart = true; restart;) {
+                m_core.SetRunning(true);
+                OraResult locked = m_core.BeginWrite();
+                if (locked.Ok()) {
+                    m_core.Transaction().LockTable(table);
+                    locked = m_core.EndWrite(true, st.nowait, &restart);
+                }
+                m_core.SetRunning(false);
+                if (!locked.Ok())
+                    return locked;
+            }
             break;
         }
         default:
@@ -129,11 +160,14 @@ OraResult OraDdlExecutor::Run(const SqlStatement& st, const std::string& sql)
         }
     } catch (const Failure& f) {
         if (transactional)
-            m_core.Rollback();
+            endWrite(false);
         return f.result;
     }
     if (transactional) {
-        OraResult committed = m_core.Commit();
+        OraResult committed = endWrite(true);
+        // DDL ends its transaction: a queue parameter it changed wakes the queue.
+        if (committed.Ok() && !kill)
+            committed = m_core.Commit();
         if (!committed.Ok())
             return committed;
     }

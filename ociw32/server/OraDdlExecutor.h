@@ -20,6 +20,8 @@ class OraDdlExecutor {
 public:
     explicit OraDdlExecutor(OraSessionCore& core);
     OraResult Run(const SqlStatement& st, const std::string& sql);
+    // Whether the statement changes a table another transaction holds rows of.
+    bool HeldByOthers(const SqlStatement& st) const;
 
 private:
     struct Failure {

@@ -120,7 +120,7 @@ void OraDdlExecutor::DropUser(const SqlStatement& st)
                             "DELETE FROM cat_sys_privs WHERE grantee = ?1",
                             "DELETE FROM cat_tab_privs WHERE grantee = ?1 OR owner = ?1",
                             "DELETE FROM cat_objects WHERE owner = ?1",
-                            "DELETE FROM cat_jobs WHERE priv_user = ?1"}) {
+                            "DELETE FROM main.cat_jobs WHERE priv_user = ?1"}) {
         SqliteStmt q(db, sql);
         q.Bind(1, name);
         q.Run();

@@ -228,7 +228,7 @@ OraResult LoadJobs(sqlite3* db, int64_t now)
                             " AND sequence_name = 'JOBSEQ'");
         bump.Run();
         const bool broken = j.broken[0] == 'Y';
-        SqliteStmt q(db, "INSERT INTO cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
+        SqliteStmt q(db, "INSERT INTO main.cat_jobs(job, log_user, priv_user, schema_user, last_date, this_date, next_date,"
                          " total_time, broken, interval, failures, what, nls_env, misc_env, instance)"
                          " VALUES (?, ?, ?, ?, ?, NULL, ?, ?, ?, ?, ?, ?, ?, x'0102000200000000', 0)");
         q.Bind(1, number).Bind(2, std::string(j.owner)).Bind(3, std::string(j.owner)).Bind(4, std::string(j.owner));
@@ -285,16 +285,15 @@ OraResult LoadDemoSchema(const std::shared_ptr<OraSessionCore>& sysCore)
         if (!r.Ok())
             return r;
     }
-    r = sysCore->BeginWrite();
-    if (r.Ok())
-        r = LoadJobs(sysCore->Db(), now);
+    // The demo's jobs are loaded committed, with no transaction of their own.
+    r = sysCore->BeginWrite(OraSessionCore::LockWait::Wait, false);
+    if (!r.Ok())
+        return r;
+    r = LoadJobs(sysCore->Db(), now);
     if (r.Ok() && !SqliteExec(sysCore->Db(), "INSERT INTO cat_db VALUES ('demo_loaded', '1')"))
         r = OraResult{600, "ORA-00600: internal error code, arguments: [demo marker]", 0};
-    if (!r.Ok()) {
-        sysCore->Rollback();
-        return r;
-    }
-    return sysCore->Commit();
+    OraResult ended = sysCore->EndWrite(r.Ok());
+    return r.Ok() ? ended : r;
 }
 
 } // namespace VkOracle

@@ -6,6 +6,7 @@
 #include "ociw32/server/OraEngineStatement.h"
 #include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraGuard.h"
+#include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqlParser.h"
 #include "ociw32/server/PlsqlStatement.h"
@@ -46,6 +47,48 @@ int FunctionCodeOf(SqlStmtKind kind)
     case SqlStmtKind::Rollback: return 55;
     case SqlStmtKind::Savepoint: return 56;
     default: return 0;
+    }
+}
+
+// The rows an UPDATE or DELETE means, as a query: read from the committed
+// image, they include rows another transaction changed out of its reach or
+// deleted, which the statement must wait for as Oracle's does.
+SqlSelect TargetRows(const SqlStatement& st)
+{
+    SqlSelect rows;
+    SqlFromItem from;
+    from.name = st.target;
+    from.alias = st.targetAlias;
+    rows.from.push_back(from);
+    rows.where = st.where;
+    return rows;
+}
+
+// FOR UPDATE locks the rows of its first table that the query selects: a
+// companion query gives their rowids under the same FROM and WHERE.
+void CompileRowLock(const OraCatalog& catalog, const std::string& sql, const std::map<std::string, int>& binds,
+                    const SqlSelect& select, OraStatementPlan* plan)
+{
+    if (select.from.empty() || select.from.front().sub || !select.setOps.empty())
+        return;
+    OraObjectRef ref = catalog.Resolve(select.from.front().name);
+    if (!ref.found || ref.type != "TABLE")
+        return;
+    SqlSelect rows = select;
+    auto rowid = std::make_shared<SqlExpr>();
+    rowid->kind = SqlExpr::Kind::Pseudo;
+    rowid->text = "ROWID";
+    rows.items.clear();
+    rows.items.push_back(SqlSelectItem{rowid, "", false});
+    rows.orderBy.clear();
+    rows.distinct = false;
+    rows.forUpdate = false;
+    SqlCompiler compiler(catalog, sql, binds);
+    CompiledStatement compiled;
+    SqlCompileError ignored;
+    if (compiler.CompileQuery(rows, &compiled, &ignored) && compiled.fragments.empty()) {
+        plan->lockSql = compiled.sql;
+        plan->lockTable = OraCatalog::StorageName(ref.owner, ref.name);
     }
 }
 
@@ -152,6 +195,8 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
         plan.forUpdate = st->select->forUpdate;
         plan.nowait = st->select->nowait;
         ok = compiler.CompileQuery(*st->select, &compiled, &compileError);
+        if (ok && plan.forUpdate)
+            CompileRowLock(catalog, sql, binds, *st->select, &plan);
         break;
     case SqlStmtKind::Insert:
         plan.kind = OraStatementKind::Insert;
@@ -162,11 +207,15 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
         plan.kind = OraStatementKind::Update;
         plan.dml = 'U';
         ok = compiler.CompileUpdate(*st, &compiled, &compileError);
+        if (ok)
+            CompileRowLock(catalog, sql, binds, TargetRows(*st), &plan);
         break;
     case SqlStmtKind::Delete:
         plan.kind = OraStatementKind::Delete;
         plan.dml = 'D';
         ok = compiler.CompileDelete(*st, &compiled, &compileError);
+        if (ok)
+            CompileRowLock(catalog, sql, binds, TargetRows(*st), &plan);
         break;
     case SqlStmtKind::Commit:
         plan.kind = OraStatementKind::Commit;
@@ -205,6 +254,7 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
         plan.sql = compiled.sql;
         plan.usesSequences = compiled.usesSequences;
         plan.rownumCounters = compiled.rownumCounters;
+        plan.shadowGeneration = m_core->Transaction().ShadowGeneration();
         const int rc = sqlite3_prepare_v2(m_core->Db(), compiled.sql.c_str(), static_cast<int>(compiled.sql.size()), &stmt, nullptr);
         if (rc != SQLITE_OK) {
             OraResult r = m_core->MapError(rc, false);

@@ -4,6 +4,7 @@
 #include "ociw32/functions/OraFunctions.h"
 #include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraGuard.h"
+#include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 
@@ -54,9 +55,10 @@ void OraEngineStatement::CloseCursor()
     if (m_stmt)
         sqlite3_reset(m_stmt);
     m_open = false;
+    m_firstStep = false;
     if (m_commitAtEnd) {
         m_commitAtEnd = false;
-        m_core->Commit();
+        m_core->EndWrite(true);
     }
 }
 
@@ -87,29 +89,37 @@ OraResult OraEngineStatement::BoundValue(const std::string& name, OraValue* valu
 
 OraResult OraEngineStatement::BindAll()
 {
+    return BindTo(m_stmt);
+}
+
+OraResult OraEngineStatement::BindTo(sqlite3_stmt* stmt)
+{
+    const int count = sqlite3_bind_parameter_count(stmt);
     for (size_t i = 0; i < m_values.size(); ++i) {
         if (!m_bound[i])
             return OraResult{1008, FormatOraError(1008), 0};
         const int index = static_cast<int>(i) + 1;
+        if (index > count)
+            break;
         const OraValue& v = m_values[i];
         switch (v.kind) {
         case OraValue::Kind::Null:
-            sqlite3_bind_null(m_stmt, index);
+            sqlite3_bind_null(stmt, index);
             break;
         case OraValue::Kind::Number:
             if (v.number.isInt)
-                sqlite3_bind_int64(m_stmt, index, v.number.i);
+                sqlite3_bind_int64(stmt, index, v.number.i);
             else
-                sqlite3_bind_double(m_stmt, index, v.number.d);
+                sqlite3_bind_double(stmt, index, v.number.d);
             break;
         case OraValue::Kind::Text:
             if (v.text.empty())
-                sqlite3_bind_null(m_stmt, index);
+                sqlite3_bind_null(stmt, index);
             else
-                sqlite3_bind_text(m_stmt, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_text(stmt, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
             break;
         case OraValue::Kind::Date:
-            sqlite3_bind_int64(m_stmt, index, v.date);
+            sqlite3_bind_int64(stmt, index, v.date);
             break;
         }
     }
@@ -149,12 +159,13 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     if (!alive.Ok())
         return alive;
     m_core->ResetFragmentValues(m_plan.fragmentIds);
+    OraTransaction& transaction = m_core->Transaction();
     switch (m_plan.kind) {
     case OraStatementKind::Commit:
         return m_core->Commit();
     case OraStatementKind::Rollback:
         if (m_plan.rollbackToSavepoint) {
-            if (!SqliteExec(m_core->Db(), "ROLLBACK TO " + SqlQuoteIdent(m_plan.savepoint)))
+            if (!transaction.RollbackTo(m_plan.savepoint))
                 return m_core->Error(1086, {m_plan.savepoint});
             return OraResult{};
         }
@@ -165,10 +176,8 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     case OraStatementKind::Delete:
         break;
     default:
-        if (!m_plan.savepoint.empty()) {
-            m_core->BeginWrite();
-            SqliteExec(m_core->Db(), "SAVEPOINT " + SqlQuoteIdent(m_plan.savepoint));
-        }
+        if (!m_plan.savepoint.empty())
+            transaction.Savepoint(m_plan.savepoint);
         return OraResult{};
     }
     if (!m_stmt)
@@ -178,44 +187,195 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
     OraResult bound = BindAll();
     if (!bound.Ok())
         return bound;
-    sqlite3* db = m_core->Db();
-    const bool writes = m_plan.kind != OraStatementKind::Query || m_plan.usesSequences || m_plan.forUpdate;
-    if (writes) {
-        const bool autocommit = sqlite3_get_autocommit(db) != 0;
-        m_core->SetRunning(true); // waiting for the write lock can be broken
-        OraResult begun = m_core->BeginWrite(m_plan.nowait ? OraSessionCore::LockWait::NoWait
-                                                           : OraSessionCore::LockWait::Wait);
-        m_core->SetRunning(false);
+    if (m_plan.kind != OraStatementKind::Query)
+        return RunDml(rowsProcessed);
+    if (m_plan.forUpdate && !m_plan.lockSql.empty()) {
+        OraResult locked = LockRows();
+        if (!locked.Ok())
+            return locked;
+    }
+    if (m_plan.usesSequences && !transaction.Writing()) {
+        // Sequence numbers are drawn in a write of their own, kept whatever
+        // becomes of the transaction.
+        OraResult begun = m_core->BeginWrite(OraSessionCore::LockWait::Wait, false);
         if (!begun.Ok())
             return begun;
-        // A query drawing sequence numbers keeps them without opening a
-        // transaction; FOR UPDATE opens one and keeps its locks until it ends.
-        m_commitAtEnd = m_plan.kind == OraStatementKind::Query && autocommit && !m_plan.forUpdate;
+        m_commitAtEnd = true;
     }
-    for (int id : m_plan.rownumCounters)
-        m_core->m_rownum[id] = 0;
-    BeginOracleStatement(db);
-    m_inStatement = true;
-    if (m_plan.kind == OraStatementKind::Query) {
-        m_open = true;
+    return OpenQuery();
+}
+
+OraResult OraEngineStatement::Reprepare()
+{
+    const int64_t generation = m_core->Transaction().ShadowGeneration();
+    if (m_plan.shadowGeneration == generation || !m_stmt)
         return OraResult{};
-    }
-    m_core->SetRunning(true);
-    int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
-    }
-    m_core->SetRunning(false);
-    EndOracleStatement(db);
-    m_inStatement = false;
-    if (rc != SQLITE_DONE) {
-        OraResult r = Failure(rc);
-        sqlite3_reset(m_stmt);
+    sqlite3_stmt* fresh = nullptr;
+    if (sqlite3_prepare_v2(m_core->Db(), m_plan.sql.c_str(), static_cast<int>(m_plan.sql.size()), &fresh, nullptr) !=
+        SQLITE_OK) {
+        OraResult r = m_core->MapError(sqlite3_errcode(m_core->Db()), false);
+        sqlite3_finalize(fresh);
         return r;
     }
-    if (rowsProcessed)
-        *rowsProcessed = static_cast<uint64_t>(sqlite3_changes64(db));
-    sqlite3_reset(m_stmt);
+    sqlite3_finalize(m_stmt);
+    m_stmt = fresh;
+    m_plan.shadowGeneration = generation;
+    return BindAll();
+}
+
+OraResult OraEngineStatement::OpenQuery()
+{
+    OraResult synced = m_core->Transaction().SyncShadows();
+    if (synced.Ok())
+        synced = Reprepare();
+    if (!synced.Ok())
+        return synced;
+    for (int id : m_plan.rownumCounters)
+        m_core->m_rownum[id] = 0;
+    BeginOracleStatement(m_core->Db());
+    m_inStatement = true;
+    m_open = true;
+    m_firstStep = true;
     return OraResult{};
+}
+
+int OraEngineStatement::FirstStep()
+{
+    OraTransaction& transaction = m_core->Transaction();
+    // The tables others hold changes on must be read through their committed
+    // image; the set read before the query's snapshot opened is checked
+    // again inside it, and the query restarts if it grew meanwhile.
+    for (int attempt = 0;; ++attempt) {
+        m_core->SetStepping(true);
+        const int rc = sqlite3_step(m_stmt);
+        m_core->SetStepping(false);
+        if (rc != SQLITE_ROW || transaction.Writing() || attempt >= 3 || transaction.ShadowsCover())
+            return rc;
+        sqlite3_reset(m_stmt);
+        if (!transaction.SyncShadows().Ok() || !Reprepare().Ok())
+            return SQLITE_ERROR;
+        for (int id : m_plan.rownumCounters)
+            m_core->m_rownum[id] = 0;
+    }
+}
+
+OraResult OraEngineStatement::AddTargetRows()
+{
+    sqlite3_stmt* rows = nullptr;
+    if (sqlite3_prepare_v2(m_core->Db(), m_plan.lockSql.c_str(), -1, &rows, nullptr) != SQLITE_OK) {
+        OraResult r = m_core->MapError(sqlite3_errcode(m_core->Db()), false);
+        sqlite3_finalize(rows);
+        return r;
+    }
+    OraResult r = BindTo(rows);
+    int rc = SQLITE_DONE;
+    while (r.Ok() && (rc = sqlite3_step(rows)) == SQLITE_ROW)
+        m_core->Transaction().LockRow(m_plan.lockTable, sqlite3_column_int64(rows, 0));
+    if (r.Ok() && rc != SQLITE_DONE)
+        r = Failure(rc);
+    sqlite3_finalize(rows);
+    return r;
+}
+
+OraResult OraEngineStatement::LockRows()
+{
+    sqlite3* db = m_core->Db();
+    sqlite3_stmt* lock = nullptr;
+    if (sqlite3_prepare_v2(db, m_plan.lockSql.c_str(), -1, &lock, nullptr) != SQLITE_OK) {
+        OraResult r = m_core->MapError(sqlite3_errcode(db), false);
+        sqlite3_finalize(lock);
+        return r;
+    }
+    OraResult r;
+    for (;;) {
+        m_core->SetRunning(true); // waiting for the rows can be broken
+        r = m_core->BeginWrite();
+        if (!r.Ok()) {
+            m_core->SetRunning(false);
+            break;
+        }
+        // Prepared before the write: the committed-image views may be new.
+        sqlite3_stmt* fresh = nullptr;
+        if (sqlite3_prepare_v2(db, m_plan.lockSql.c_str(), -1, &fresh, nullptr) == SQLITE_OK) {
+            sqlite3_finalize(lock);
+            lock = fresh;
+        }
+        r = BindTo(lock);
+        int rc = SQLITE_DONE;
+        while (r.Ok() && (rc = sqlite3_step(lock)) == SQLITE_ROW)
+            m_core->Transaction().LockRow(m_plan.lockTable, sqlite3_column_int64(lock, 0));
+        if (r.Ok() && rc != SQLITE_DONE)
+            r = Failure(rc);
+        sqlite3_reset(lock);
+        bool restart = false;
+        OraResult ended = m_core->EndWrite(r.Ok(), m_plan.nowait, &restart);
+        m_core->SetRunning(false);
+        if (r.Ok())
+            r = ended;
+        if (!r.Ok() || !restart)
+            break;
+    }
+    sqlite3_finalize(lock);
+    return r;
+}
+
+OraResult OraEngineStatement::RunDml(uint64_t* rowsProcessed)
+{
+    sqlite3* db = m_core->Db();
+    for (;;) {
+        // Inside another statement's write nothing can be waited for.
+        const bool outer = !m_core->Transaction().Writing();
+        m_core->SetRunning(true); // waiting for the rows can be broken
+        OraResult begun = m_core->BeginWrite();
+        if (begun.Ok())
+            begun = Reprepare();
+        if (!begun.Ok()) {
+            m_core->EndWrite(false);
+            m_core->SetRunning(false);
+            return begun;
+        }
+        for (int id : m_plan.rownumCounters)
+            m_core->m_rownum[id] = 0;
+        BeginOracleStatement(db);
+        m_inStatement = true;
+        int rc;
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        }
+        EndOracleStatement(db);
+        m_inStatement = false;
+        // A key another transaction's pending change took is waited for, as
+        // Oracle waits; once it is committed the statement fails for real.
+        const std::string message = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(db);
+        OraResult r = rc == SQLITE_DONE ? OraResult{} : Failure(rc);
+        const int64_t keyHolder =
+            outer && (rc & 0xff) == SQLITE_CONSTRAINT ? m_core->Transaction().KeyHolder(message) : 0;
+        const uint64_t changed = static_cast<uint64_t>(sqlite3_changes64(db));
+        sqlite3_reset(m_stmt);
+        if (r.Ok() && outer && !m_plan.lockSql.empty() && m_core->Transaction().OthersHold(m_plan.lockTable))
+            r = AddTargetRows();
+        bool restart = false;
+        OraResult ended = m_core->EndWrite(r.Ok(), false, &restart);
+        if (keyHolder) {
+            r = m_core->WaitForTransaction(keyHolder);
+            m_core->SetRunning(false);
+            if (!r.Ok())
+                return r;
+            m_core->ResetFragmentValues(m_plan.fragmentIds);
+            continue;
+        }
+        m_core->SetRunning(false);
+        if (!r.Ok())
+            return r;
+        if (!ended.Ok())
+            return ended;
+        if (restart) {
+            m_core->ResetFragmentValues(m_plan.fragmentIds);
+            continue;
+        }
+        if (rowsProcessed)
+            *rowsProcessed = changed;
+        return OraResult{};
+    }
 }
 
 OraResult OraEngineStatement::Fetch(std::vector<OraValue>* row)
@@ -229,9 +389,15 @@ OraResult OraEngineStatement::FetchNow(std::vector<OraValue>* row)
         return OraResult{1012, FormatOraError(1012), 0};
     if (!m_open)
         return OraResult{1002, FormatOraError(1002), 0};
-    m_core->SetStepping(true);
-    const int rc = sqlite3_step(m_stmt);
-    m_core->SetStepping(false);
+    int rc;
+    if (m_firstStep) {
+        m_firstStep = false;
+        rc = FirstStep();
+    } else {
+        m_core->SetStepping(true);
+        rc = sqlite3_step(m_stmt);
+        m_core->SetStepping(false);
+    }
     if (rc == SQLITE_DONE) {
         CloseCursor();
         return OraResult{1403, FormatOraError(1403), 0};

@@ -25,6 +25,11 @@ struct OraStatementPlan {
     bool usesSequences = false;
     bool forUpdate = false;           // SELECT ... FOR UPDATE [NOWAIT] locks
     bool nowait = false;
+    // FOR UPDATE, UPDATE and DELETE: the rowids of the rows it locks, of
+    // this table.
+    std::string lockSql, lockTable;
+    // The committed-image views' generation the statement was prepared under.
+    int64_t shadowGeneration = 0;
     std::vector<int> rownumCounters;
     std::vector<int> fragmentIds;     // ora_eval fragments the session holds for it
     char dml = 0;                     // 'I', 'U', 'D' for DML
@@ -58,6 +63,22 @@ private:
     OraResult ExecuteNow(uint64_t* rowsProcessed);
     OraResult FetchNow(std::vector<OraValue>* row);
     OraResult BindAll();
+    OraResult BindTo(sqlite3_stmt* stmt);
+    // Runs a DML statement as one write, again after waiting for rows
+    // another transaction held.
+    OraResult RunDml(uint64_t* rowsProcessed);
+    // Adds the rows the committed image gives an UPDATE or DELETE to the
+    // rows it locks, so that it waits for those another transaction holds.
+    OraResult AddTargetRows();
+    // Locks the rows a FOR UPDATE query selects.
+    OraResult LockRows();
+    // Opens a query on the committed image of what others hold.
+    OraResult OpenQuery();
+    // Prepares the statement again when the committed-image views changed
+    // since it was prepared.
+    OraResult Reprepare();
+    // Steps a query the first time, in a snapshot its views match.
+    int FirstStep();
     void CloseCursor();
     OraResult Failure(int rc);
 
@@ -73,6 +94,8 @@ private:
     bool m_open = false;
     bool m_inStatement = false;
     bool m_commitAtEnd = false;
+    // The query's first step is still to come (FirstStep).
+    bool m_firstStep = false;
     std::string m_cacheKey;
     int64_t m_generation = -1;
 };

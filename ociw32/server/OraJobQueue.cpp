@@ -50,7 +50,8 @@ int OraJobQueue::RunDueJobs(const OraDatabaseRef& db, bool whileEnabled)
         return 0;
     std::vector<std::pair<int64_t, std::string>> due;
     {
-        SqliteStmt q(sys->Db(), "SELECT job, priv_user FROM cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+        SqliteStmt q(sys->Db(), "SELECT job, priv_user FROM main.cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+                                " job NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = 'cat_jobs') AND"
                                 " job NOT IN (SELECT job FROM inst.cat_jobs_running) ORDER BY next_date, job");
         q.Bind(1, OracleSysdate(sys->Db()));
         while (q.Step())

@@ -154,7 +154,8 @@ void OraJobQueueProcess::Scan()
 {
     std::vector<DueJob> due;
     {
-        SqliteStmt q(m_sys->Db(), "SELECT job, priv_user FROM cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+        SqliteStmt q(m_sys->Db(), "SELECT job, priv_user FROM main.cat_jobs WHERE broken = 'N' AND next_date <= ? AND"
+                                  " job NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = 'cat_jobs') AND"
                                   " job NOT IN (SELECT job FROM inst.cat_jobs_running) ORDER BY next_date, job");
         q.Bind(1, OracleSysdate(m_sys->Db()));
         while (q.Step())

@@ -10,12 +10,14 @@
 #include "ociw32/server/OraEngineStatementCache.h"
 #include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/OraStackGuard.h"
+#include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/SqliteUtil.h"
 #include "platform/VkAscii.h"
 #include "platform/VkPrivateFiles.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -264,6 +266,7 @@ void ClearDeadRuns(const OraDatabaseRef& ref, const std::vector<std::pair<int64_
 OraSessionCore::~OraSessionCore()
 {
     Close();
+    m_transaction.reset();
     sqlite3_finalize(m_deadRuns);
     m_deadRuns = nullptr;
     sqlite3_finalize(m_generationStmt);
@@ -414,6 +417,9 @@ void OraSessionCore::RegisterSessionFunctions()
              sqlite3_result_int(ctx, 1);
          }, 0},
         {"ora_currval", 2, CurrvalFn, 0},
+        {"ora_txn", 0, [](sqlite3_context* ctx, int, sqlite3_value**) {
+             sqlite3_result_int64(ctx, CoreOf(ctx)->Transaction().Id());
+         }, SQLITE_INNOCUOUS},
     };
     for (const Fn& f : fns)
         sqlite3_create_function_v2(m_db, f.name, f.n, SQLITE_UTF8 | f.flags, this, f.fn, nullptr, nullptr, nullptr);
@@ -432,7 +438,10 @@ OraResult OraSessionCore::Open(const OraDatabaseRef& ref, const std::string& use
 OraResult OraSessionCore::OpenInternal(const OraDatabaseRef& ref, const std::string& user,
                                        std::shared_ptr<OraSessionCore>* core)
 {
-    return OpenChecked(ref, user, std::string(), false, core);
+    OraResult r = OpenChecked(ref, user, std::string(), false, core);
+    if (r.Ok())
+        (*core)->m_internal = true;
+    return r;
 }
 
 namespace {
@@ -530,6 +539,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_catalog = std::make_unique<OraCatalog>(db, user, core->m_major);
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
+    core->m_transaction = std::make_unique<OraTransaction>(*core, db);
     {
         // A database from an earlier build gets what the catalogue gained
         // since; one that cannot be written goes on without it.
@@ -572,6 +582,8 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return OraResult{1034, FormatOraError(1034), 0};
     }
     core->m_lockWait = LockWait::Wait;
+    // Transactions of sessions that died are rolled back before this one reads.
+    core->m_transaction->RollbackDead();
     *out = core;
     return OraResult{};
 }
@@ -613,6 +625,15 @@ OraResult OraSessionCore::CheckAlive()
     if (!m_instanceOpen)
         return OraResult{3114, FormatOraError(3114), 0};
     ReapDeadRuns();
+    // A queue runner calls this before each job: there the transactions of
+    // dead sessions are looked for every 100 ms. Others read their rows'
+    // committed image meanwhile, and a session that wants those rows rolls
+    // them back itself, as every logon and every client's call does.
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_internal || now - m_deadLookedAt >= std::chrono::milliseconds(100)) {
+        m_deadLookedAt = now;
+        m_transaction->RollbackDead();
+    }
     return OraResult{};
 }
 
@@ -739,19 +760,34 @@ void OraSessionCore::ReapDeadRuns()
         ClearDeadRuns(m_ref, dead);
 }
 
-OraResult OraSessionCore::BeginWrite(LockWait how)
+OraResult OraSessionCore::BeginWrite(LockWait how, bool capture)
 {
-    if (!sqlite3_get_autocommit(m_db)) {
-        if (sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE)
-            return OraResult{};
-        // Work written elsewhere (the instance file) goes on as it is; a
-        // transaction open without any write (left by a rollback a break
-        // interrupted) has nothing to keep, and its old snapshot could
-        // neither wait for the lock nor write: it starts afresh.
-        if (sqlite3_txn_state(m_db, nullptr) == SQLITE_TXN_WRITE)
-            return OraResult{};
-        Rollback();
+    return m_transaction->BeginWrite(capture, how == LockWait::Brief);
+}
+
+OraResult OraSessionCore::EndWrite(bool ok, bool nowait, bool* restart)
+{
+    return m_transaction->EndWrite(ok, nowait, restart);
+}
+
+OraResult OraSessionCore::RunWrite(const std::function<OraResult()>& body)
+{
+    for (;;) {
+        OraResult r = BeginWrite();
+        if (!r.Ok())
+            return r;
+        r = body();
+        bool restart = false;
+        OraResult ended = EndWrite(r.Ok(), false, &restart);
+        if (!r.Ok())
+            return r;
+        if (!ended.Ok() || !restart)
+            return ended;
     }
+}
+
+int OraSessionCore::BeginOwnWrite(LockWait how)
+{
     // BEGIN IMMEDIATE would lock the instance file too; a no-op write takes
     // the write lock of the database alone.
     m_lockWait = how;
@@ -760,12 +796,39 @@ OraResult OraSessionCore::BeginWrite(LockWait how)
         rc = RunKept("UPDATE main.cat_db SET value = value WHERE 0");
     m_lockWait = LockWait::Wait;
     MarkWaiting(false);
-    if (rc != SQLITE_OK) {
-        OraResult r = MapError(rc, false);
-        Rollback();
-        return r;
+    return rc;
+}
+
+OraResult OraSessionCore::WaitForTransaction(int64_t txn)
+{
+    // Nothing of this session's may keep SQLite's lock while it waits.
+    if (OraResult flushed = m_transaction->Flush(); !flushed.Ok())
+        return flushed;
+    MarkWaiting(true);
+    OraResult r;
+    for (int attempt = 0;; ++attempt) {
+        if (m_breakRequested || m_blockBreak) {
+            r = Error(1013);
+            break;
+        }
+        // A kill ends the wait as it ends a sleeping block.
+        if (attempt % 10 == 9 && KilledWhileWaiting()) {
+            m_killed = true;
+            r = Error(28);
+            break;
+        }
+        const int state = m_transaction->StateOf(txn);
+        if (m_breakRequested || m_blockBreak)
+            continue; // the look may have been interrupted
+        // Ended: records left by a killed session after its rollback go too.
+        if (state != 1) {
+            m_transaction->Undo(txn, 0, true);
+            break;
+        }
+        ::usleep(5000);
     }
-    return OraResult{};
+    MarkWaiting(false);
+    return r;
 }
 
 int OraSessionCore::RunKept(const char* sql)
@@ -780,27 +843,70 @@ int OraSessionCore::RunKept(const char* sql)
 
 OraResult OraSessionCore::Commit()
 {
-    if (sqlite3_get_autocommit(m_db))
-        return OraResult{};
-    const int rc = RunKept("COMMIT");
+    OraResult r = m_transaction->Commit();
     const bool wake = std::exchange(m_wakeJobQueue, false);
-    if (rc != SQLITE_OK) {
-        OraResult r = MapError(rc, false);
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return r;
-    }
-    if (wake)
+    if (r.Ok() && wake)
         SignalInstanceState(m_ref);
-    return OraResult{};
+    return r;
+}
+
+OraResult OraSessionCore::CommitWith(const std::function<OraResult()>& body, bool undo,
+                                     const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder)
+{
+    OraResult r = m_transaction->EndWith(undo, body, heldRows, holder);
+    if (*holder != 0)
+        return r; // nothing was done
+    const bool wake = std::exchange(m_wakeJobQueue, false) && !undo;
+    if (r.Ok() && wake)
+        SignalInstanceState(m_ref);
+    return r;
+}
+
+OraResult OraSessionCore::OpenOwnWrite(LockWait how)
+{
+    if (OraResult flushed = m_transaction->Flush(); !flushed.Ok())
+        return flushed;
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); // a read left open
+    const int rc = BeginOwnWrite(how);
+    if (rc == SQLITE_OK)
+        return OraResult{};
+    OraResult r = MapError(rc, false);
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return r;
+}
+
+OraResult OraSessionCore::CloseOwnWrite(bool keep)
+{
+    OraResult r;
+    if (keep) {
+        if (const int rc = RunKept("COMMIT"); rc != SQLITE_OK)
+            r = MapError(rc, false);
+    }
+    if (!keep || !r.Ok())
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return r;
+}
+
+OraResult OraSessionCore::RunOwnWrite(const std::function<OraResult()>& body, LockWait how)
+{
+    if (m_transaction->Writing())
+        return body(); // joins the statement's write
+    if (OraResult begun = OpenOwnWrite(how); !begun.Ok())
+        return begun;
+    OraResult r = body();
+    OraResult ended = CloseOwnWrite(r.Ok());
+    return r.Ok() ? ended : r;
 }
 
 OraResult OraSessionCore::Rollback()
 {
     m_wakeJobQueue = false;
     // A break landing in the first attempt interrupts it; the second runs.
-    for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(m_db); ++attempt)
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return OraResult{};
+    OraResult r = m_transaction->Rollback();
+    if (!r.Ok())
+        r = m_transaction->Rollback();
+    return r;
 }
 
 void OraSessionCore::Close()
@@ -809,7 +915,8 @@ void OraSessionCore::Close()
         return;
     if (!m_db)
         return;
-    Rollback();
+    if (m_transaction)
+        Rollback();
     SqliteStmt del(m_db, "DELETE FROM cat_sessions WHERE sid = ?");
     del.Bind(1, static_cast<int64_t>(m_sid));
     del.Run();
@@ -847,23 +954,43 @@ void OraSessionCore::SetRunning(bool running)
 
 namespace {
 // A brief wait (DDL, logon housekeeping) gives up after 2 s.
-constexpr int kBriefWaitSteps = 200;
+constexpr auto kBriefWait = std::chrono::seconds(2);
+// Most locks are held for one statement's change: the first sleeps are
+// tens of microseconds, growing to a few milliseconds for a long wait.
+constexpr long kFirstSleepUs = 20;
+constexpr long kLongestSleepUs = 5000;
+// Shown in V$SESSION, and checked for a kill, only once the wait is not
+// one of those moments.
+constexpr auto kShownWait = std::chrono::milliseconds(10);
+constexpr auto kKillCheckEvery = std::chrono::milliseconds(100);
 } // namespace
 
 int OraSessionCore::BusyWait(void* self, int attempt)
 {
     auto* core = static_cast<OraSessionCore*>(self);
-    if (core->m_breakRequested || core->m_blockBreak || core->m_lockWait == LockWait::NoWait ||
-        (core->m_lockWait == LockWait::Brief && attempt >= kBriefWaitSteps))
+    if (core->m_breakRequested || core->m_blockBreak || core->m_lockWait == LockWait::NoWait)
         return 0;
-    if (attempt == 0)
-        core->MarkWaiting(true);
-    // A kill ends the wait as it ends a sleeping block.
-    if (attempt % 10 == 9 && core->KilledWhileWaiting()) {
-        core->m_killed = true;
-        return 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) {
+        core->m_busySince = now;
+        core->m_busyKillCheck = now;
     }
-    ::usleep(10000);
+    const auto waited = now - core->m_busySince;
+    if (core->m_lockWait == LockWait::Brief && waited >= kBriefWait)
+        return 0;
+    if (waited >= kShownWait) {
+        core->MarkWaiting(true);
+        // A kill ends the wait as it ends a sleeping block.
+        if (now - core->m_busyKillCheck >= kKillCheckEvery) {
+            core->m_busyKillCheck = now;
+            if (core->KilledWhileWaiting()) {
+                core->m_killed = true;
+                return 0;
+            }
+        }
+    }
+    const long sleepUs = attempt >= 8 ? kLongestSleepUs : std::min(kLongestSleepUs, kFirstSleepUs << attempt);
+    ::usleep(static_cast<useconds_t>(sleepUs));
     return 1;
 }
 
@@ -973,7 +1100,10 @@ OraResult OraSessionCore::MapError(int rc, bool updating) const
 {
     const std::string message = sqlite3_errmsg(m_db);
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && (m_breakRequested || m_blockBreak)))
+    // A break may land in one of the engine's own steps, whose caller then
+    // reports a general failure: the connection still says why.
+    if (primary == SQLITE_INTERRUPT || sqlite3_errcode(m_db) == SQLITE_INTERRUPT ||
+        (primary == SQLITE_BUSY && (m_breakRequested || m_blockBreak)))
         return Error(1013);
     if (primary == SQLITE_BUSY && m_killed)
         return Error(28);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@ struct sqlite3_value;
 namespace VkOracle {
 
 class OraEngineStatementCache;
+class OraTransaction;
 struct PlsqlSessionState;
 
 class OraSessionCore {
@@ -66,23 +68,58 @@ public:
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
     bool KilledByOther();
-    // How long a session waits for the write lock another session holds:
-    // until it is free (or Break, ORA-01013), not at all (NOWAIT), or a
-    // moment, as DDL does (both then fail with ORA-00054).
+    // How long a session waits for SQLite's write lock (held only for one
+    // statement's change): until it is free (or Break, ORA-01013), or a
+    // moment, as DDL does (then ORA-00054).
     enum class LockWait { Wait, NoWait, Brief };
-    // Starts Oracle's implicit transaction before a change (write lock first,
-    // so a later commit never meets a newer snapshot).
-    OraResult BeginWrite(LockWait how = LockWait::Wait);
+    // Opens a statement's short SQLite write transaction; with `capture` the
+    // rows it changes join the session's Oracle transaction as row locks.
+    OraResult BeginWrite(LockWait how = LockWait::Wait, bool capture = true);
+    // Ends it (`ok` false undoes the statement alone). When it touched rows
+    // another transaction holds, the statement is undone and either fails
+    // (NOWAIT or no *restart: ORA-00054) or waits for the holder to end and
+    // sets *restart: the caller runs the statement again.
+    OraResult EndWrite(bool ok, bool nowait = false, bool* restart = nullptr);
+    // Runs `body` (statements on Db()) as one write, restarting it after a
+    // wait for another transaction's rows; its failure undoes it.
+    OraResult RunWrite(const std::function<OraResult()>& body);
+    // Ends the Oracle transaction: releases its row locks / writes its
+    // before-images back.
+    OraResult Commit();
+    OraResult Rollback();
+    // Ends the Oracle transaction (committing it, or with `undo` rolling it
+    // back) in the same SQLite transaction as `body`'s writes, which lock no
+    // rows: a crash never keeps the one without the other. When a row of
+    // `heldRows` (table, rowid) is another transaction's, nothing is done
+    // and *holder names that transaction, for the caller to wait for.
+    OraResult CommitWith(const std::function<OraResult()>& body, bool undo,
+                         const std::vector<std::pair<std::string, int64_t>>& heldRows, int64_t* holder);
+    // A SQLite write transaction of the engine's own bookkeeping, which
+    // locks no rows: opened (after what a block left open is committed),
+    // then committed (`keep`) or undone.
+    OraResult OpenOwnWrite(LockWait how);
+    OraResult CloseOwnWrite(bool keep);
+    // Runs `body` in such a transaction (or in the statement's write under
+    // way); its failure or a failed commit undoes it.
+    OraResult RunOwnWrite(const std::function<OraResult()>& body, LockWait how = LockWait::Wait);
+    // The transaction made a job due or changed the queue's parameters: its
+    // commit wakes the job queue process (SignalInstanceState).
+    void WakeJobQueueAtCommit() { m_wakeJobQueue = true; }
     // Makes this connection's changes to the catalogue tables move its
     // generation: TEMP triggers, made before the session's first DDL, so
     // that a session that only reads or changes data never parses them
     // (SQLite looks through every TEMP trigger when it compiles a change).
     void WatchCatalogWrites();
-    OraResult Commit();
-    OraResult Rollback();
-    // The transaction made a job due or changed the queue's parameters: its
-    // commit wakes the job queue process (SignalInstanceState).
-    void WakeJobQueueAtCommit() { m_wakeJobQueue = true; }
+    OraTransaction& Transaction() { return *m_transaction; }
+    // Opens a SQLite write transaction on the database file (not the
+    // instance file), waiting for SQLite's lock as `how` says; SQLite's code.
+    int BeginOwnWrite(LockWait how);
+    // Runs a statement of the engine's own (BEGIN, COMMIT), prepared once
+    // (transaction bookkeeping is hot); SQLite's result code.
+    int RunKept(const char* sql);
+    // Waits until transaction `txn` ends (rolling it back if its session is
+    // gone); ORA-01013 on Break, ORA-00028 when this session is killed.
+    OraResult WaitForTransaction(int64_t txn);
     // A job queue process's session taking on the next job's owner: the
     // user, schema and privileges become the owner's and the session's own
     // state (statements, package state, sequences, date format) starts
@@ -104,6 +141,7 @@ public:
     }
     // A PL/SQL block is running: Break also stops it between statements.
     void SetInBlock(bool inBlock);
+    bool InBlock() const { return m_inBlock; }
     // Takes a break request made while a block runs (true once per request).
     bool TakeBlockBreak() { return m_blockBreak.exchange(false); }
 
@@ -146,9 +184,6 @@ private:
                                  bool checkPassword, std::shared_ptr<OraSessionCore>* core);
     void RegisterSessionFunctions();
     OraResult MapConstraint(const std::string& message, bool updating) const;
-    // Runs a statement of the engine's own (BEGIN, COMMIT), prepared once
-    // (transaction bookkeeping is hot); SQLite's result code.
-    int RunKept(const char* sql);
 
     OraDatabaseRef m_ref;
     sqlite3* m_db = nullptr;
@@ -157,10 +192,14 @@ private:
     int m_major = 10;
     int m_sid = 0;
     bool m_killed = false;
+    bool m_internal = false; // opened by the engine itself (OpenInternal)
+    std::chrono::steady_clock::time_point m_deadLookedAt{};
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     int64_t m_userId = 0;
     std::string m_initialDateFormat; // as the logon left it
     static int BusyWait(void* self, int attempt);
+    std::chrono::steady_clock::time_point m_busySince{};
+    std::chrono::steady_clock::time_point m_busyKillCheck{};
     // Shows the wait in V$SESSION (STATUS 'ACTIVE') on a connection of its
     // own, since the waiting one may not run anything meanwhile.
     void MarkWaiting(bool waiting);
@@ -186,6 +225,7 @@ private:
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;
+    std::unique_ptr<OraTransaction> m_transaction;
     std::map<std::string, sqlite3_stmt*> m_prepared;
 
     struct FragmentState {

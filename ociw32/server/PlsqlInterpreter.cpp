@@ -1,4 +1,5 @@
 #include "ociw32/server/PlsqlInterpreter.h"
+#include "ociw32/server/OraTransaction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/functions/OraNumber.h"
@@ -381,6 +382,10 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     const bool checking = frame.checking;
     if (!checking && m_core->TakeBlockBreak())
         Raise(1013, FormatOraError(1013));
+    // The statements' shared SQLite transaction is not kept across long work.
+    if (!checking && m_core->Transaction().HeldOpen())
+        if (OraResult flushed = m_core->Transaction().FlushIfStale(); !flushed.Ok())
+            RaiseResult(flushed);
     switch (st.kind) {
     case PlsqlStmt::Kind::Null:
         return;

@@ -4,6 +4,7 @@
 #include "ociw32/server/OraDbmsJob.h"
 #include "ociw32/server/OraStackGuard.h"
 #include "ociw32/server/PlsqlInterpreter.h"
+#include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/PlsqlParser.h"
 #include "ociw32/server/PlsqlSessionState.h"
 #include "ociw32/server/SqliteUtil.h"
@@ -163,6 +164,9 @@ bool PlsqlInterpreter::CallBuiltin(const std::vector<std::string>& fullName, con
         const double wanted = seconds.kind == OraValue::Kind::Number
                                   ? (seconds.number.isInt ? static_cast<double>(seconds.number.i) : seconds.number.d)
                                   : 0.0;
+        // Nothing written before the sleep keeps SQLite's lock through it.
+        if (OraResult flushed = m_core->Transaction().Flush(); !flushed.Ok())
+            RaiseResult(flushed);
         // In short steps, so that a break ends the sleep as it ends a block.
         const auto until = std::chrono::steady_clock::now() +
                            std::chrono::milliseconds(static_cast<int64_t>(std::max(0.0, wanted) * 1000.0));

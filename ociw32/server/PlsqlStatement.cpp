@@ -1,4 +1,5 @@
 #include "ociw32/server/PlsqlStatement.h"
+#include "ociw32/server/OraTransaction.h"
 
 #include "ociw32/functions/OraErrors.h"
 #include "ociw32/server/OraGuard.h"
@@ -81,23 +82,19 @@ OraResult PlsqlStatement::Execute(uint64_t* rowsProcessed)
                 return OraResult{1008, FormatOraError(1008), 0};
         // A block is one statement: failing, it undoes its own work (back to
         // its last COMMIT), not the caller's earlier work.
-        sqlite3* db = m_core->Db();
-        const bool inTransaction = !sqlite3_get_autocommit(db);
-        if (inTransaction && !SqliteExec(db, "SAVEPOINT qv_plsql_block"))
-            return m_core->MapError(sqlite3_errcode(db), false);
+        OraTransaction& transaction = m_core->Transaction();
+        const auto mark = transaction.Mark();
         PlsqlInterpreter interpreter(m_core);
         m_core->SetInBlock(true);
         OraResult r = interpreter.Run(*m_unit, &m_values);
         m_core->SetInBlock(false);
-        if (!r.Ok()) {
-            if (!sqlite3_get_autocommit(db) &&
-                !(inTransaction && SqliteExec(db, "ROLLBACK TO qv_plsql_block")))
-                m_core->Rollback();
-        } else if (rowsProcessed) {
+        OraResult flushed = transaction.Flush();
+        if (r.Ok() && !flushed.Ok())
+            r = flushed;
+        if (!r.Ok())
+            transaction.RollbackToMark(mark);
+        else if (rowsProcessed)
             *rowsProcessed = 1; // a block reports one "row" processed
-        }
-        if (!sqlite3_get_autocommit(db))
-            SqliteExec(db, "RELEASE qv_plsql_block");
         return r;
     });
 }

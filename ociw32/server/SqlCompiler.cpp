@@ -619,7 +619,8 @@ bool SqlCompiler::CompileInsert(const SqlStatement& st, CompiledStatement* out, 
             defaults.push_back(StoreInto(e.sql, e.type, c.type, ref.owner, ref.name, c.name));
             defaulted.push_back(&c);
         }
-        std::string sql = "INSERT INTO " + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + "(";
+        // Writes name the table itself: the name alone may be its committed-image view.
+        std::string sql = "INSERT INTO main." + SqlQuoteIdent(OraCatalog::StorageName(ref.owner, ref.name)) + "(";
         for (size_t i = 0; i < targets.size(); ++i)
             sql += (i ? ", " : "") + SqlQuoteIdent(targets[i]->name);
         for (size_t i = 0; i < defaulted.size(); ++i)
@@ -674,7 +675,7 @@ bool SqlCompiler::CompileUpdate(const SqlStatement& st, CompiledStatement* out, 
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "UPDATE " + SqlQuoteIdent(s.storage) + " AS " + alias + " SET ";
+        std::string sql = "UPDATE main." + SqlQuoteIdent(s.storage) + " AS " + alias + " SET ";
         for (size_t i = 0; i < st.columns.size(); ++i) {
             const OraColumnInfo* col = nullptr;
             for (const OraColumnInfo& c : s.columns)
@@ -711,7 +712,7 @@ bool SqlCompiler::CompileDelete(const SqlStatement& st, CompiledStatement* out, 
             Fail(1732, 7);
         Scope scope;
         scope.sources.push_back(s);
-        std::string sql = "DELETE FROM " + SqlQuoteIdent(s.storage) + " AS " + alias;
+        std::string sql = "DELETE FROM main." + SqlQuoteIdent(s.storage) + " AS " + alias;
         if (st.where)
             sql += " WHERE " + Expr(*st.where, scope).sql;
         out->sql = WithClause(m_named) + sql;

@@ -71,6 +71,33 @@ protected:
         }
         sqlite3_close(db);
     }
+    // Runs statements on the closed database's file.
+    void Patch(std::initializer_list<const char*> steps)
+    {
+        LogoffAll();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(DatabaseFile().c_str(), &db), SQLITE_OK);
+        for (const char* sql : steps) {
+            char* message = nullptr;
+            EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK) << sql << ": " << message;
+            sqlite3_free(message);
+        }
+        sqlite3_close(db);
+    }
+    std::string Level() { return Scalar("SELECT value FROM cat_db WHERE key = 'catalog_level'"); }
+    std::string Scalar(const char* query)
+    {
+        sqlite3* db = nullptr;
+        std::string out;
+        if (sqlite3_open(DatabaseFile().c_str(), &db) == SQLITE_OK) {
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v2(db, query, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+                out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        return out;
+    }
     std::string Fresh(const std::string& user, const std::string& password, const std::string& sql)
     {
         return Run(Logon(user, password), sql);
@@ -147,6 +174,44 @@ TEST_F(CatalogUpgradeTest, TheGenerationLeavesTheSchemaAndGrantsStillReachOtherS
     EXPECT_EQ(Run(reader, "SELECT COUNT(*) FROM SCOTT.SECRET"), "ORA-00942: table or view does not exist");
     // Only sessions that wrote made triggers, and only for themselves.
     EXPECT_EQ(SchemaViews("trigger"), "");
+}
+
+// Two builds of the same level went different ways: one without the
+// row locks' tables, one with its dictionary views and generation
+// triggers still in the schema. Either gets what the other had.
+TEST_F(CatalogUpgradeTest, ALevelThreeDatabaseWithoutRowLockTablesGetsThemAndLocksRows)
+{
+    Patch({"DROP TABLE cat_undo", "DROP TABLE cat_undo_tables", "DROP TABLE cat_txns",
+           "UPDATE cat_db SET value = '3' WHERE key = 'catalog_level'"});
+    ASSERT_EQ(Level(), "3");
+    VkOracle::OraSession& a = Logon("SCOTT", "TIGER");
+    VkOracle::OraSession& b = Logon("SCOTT", "TIGER");
+    EXPECT_EQ(Level(), "4");
+    EXPECT_EQ(Run(a, "UPDATE EMP SET SAL = 900 WHERE EMPNO = 7369"), "rows=1");
+    EXPECT_EQ(Run(b, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"),
+              "ORA-00054: resource busy and acquire with NOWAIT specified");
+    EXPECT_EQ(Run(b, "SELECT SAL FROM EMP WHERE EMPNO = 7369"), "800");
+    EXPECT_EQ(Run(a, "ROLLBACK"), "ok");
+    EXPECT_EQ(Run(b, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"), "800");
+    EXPECT_EQ(Run(b, "COMMIT"), "ok");
+    EXPECT_EQ(Scalar("SELECT count(*) FROM cat_undo"), "0");
+}
+
+TEST_F(CatalogUpgradeTest, ALevelThreeDatabaseWithSchemaViewsAndTriggersLosesThem)
+{
+    MakeOld();
+    Patch({"INSERT OR REPLACE INTO cat_db VALUES ('catalog_level', '3')",
+           "INSERT OR REPLACE INTO cat_db VALUES ('catalog_generation', '0')"});
+    ASSERT_GT(SchemaViews().size(), 500u);
+    ASSERT_EQ(SchemaViews("trigger"), "cat_gen_cat_tab_privs_INSERT");
+    EXPECT_EQ(Fresh("SCOTT", "TIGER", "SELECT COUNT(*) FROM MY_TABLES"), "6");
+    EXPECT_EQ(Level(), "4");
+    EXPECT_EQ(SchemaViews(), "SCOTT.EMP_DEPT_V,SCOTT.MY_TABLES,SCOTT.SAL_SUMMARY_V,SYS.USER_TABLES,"
+                             "cat_my_grantees,cat_visible_objects");
+    EXPECT_EQ(SchemaViews("trigger"), "");
+    // The tables it had are kept, not made again.
+    EXPECT_EQ(Scalar("SELECT count(*) FROM sqlite_master WHERE name IN ('cat_txns', 'cat_undo', 'cat_undo_tables')"),
+              "3");
 }
 
 } // namespace

@@ -184,6 +184,51 @@ TEST_F(JobQueueClaimTest, ARunClaimsTheRunnersNextJobWithItsBookkeeping)
     EXPECT_EQ(Run("SELECT COUNT(*) FROM DBA_JOBS WHERE NEXT_DATE <= SYSDATE AND JOB = " + third), "1");
 }
 
+// A job's row another transaction holds (an uncommitted DBMS_JOB call) is
+// not committed: the job is neither claimed nor claimed as the next one
+// until that transaction ends. A run's own row locks end with its booking:
+// its work kept when it succeeds, undone when it fails.
+TEST_F(JobQueueClaimTest, HeldJobsWaitAndARunsRowLocksEndWithItsBooking)
+{
+    const std::string first = Submit("SYSDATE"), held = Submit("SYSDATE"), failing = Submit("SYSDATE");
+    ASSERT_EQ(Run(*m_scott, "BEGIN DBMS_JOB.WHAT(" + failing + ", 'INSERT INTO SYSTEM.RUNS VALUES (JOB);"
+                            " RAISE_APPLICATION_ERROR(-20001, ''no'');'); COMMIT; END;"),
+              "ok");
+    ASSERT_EQ(Run(*m_scott, "BEGIN DBMS_JOB.NEXT_DATE(" + held + ", SYSDATE); END;"), "ok");
+    const auto core = Core();
+    auto records = [&] {
+        VkOracle::SqliteStmt q(core->Db(), "SELECT (SELECT count(*) FROM main.cat_undo WHERE tbl <> 'cat_jobs'),"
+                                           " (SELECT count(*) FROM main.cat_txns)");
+        return q.Step() ? std::to_string(q.Int(0)) + "/" + std::to_string(q.Int(1)) : std::string("none");
+    };
+    EXPECT_EQ(records(), "0/1"); // SCOTT's transaction holds only the job's row
+    OraDbmsJob::QueueSlot slot;
+    slot.writers = &m_writers;
+    EXPECT_EQ(RunQueued(core, held, &slot), "not due");
+    EXPECT_EQ(State(held), "NULL|NULL|0|NULL");
+    bool offered = false;
+    slot.takeNext = [&]() -> int64_t {
+        offered = !offered;
+        return offered ? std::stoll(held) : 0;
+    };
+    ASSERT_EQ(RunQueued(core, first, &slot), "ran");
+    EXPECT_EQ(std::to_string(slot.next) + "/" + std::to_string(slot.claimed), held + "/0");
+    EXPECT_EQ(State(held), "NULL|NULL|0|NULL");
+    EXPECT_EQ(records(), "0/1");
+    ASSERT_EQ(Run(*m_scott, "COMMIT"), "ok");
+    slot.takeNext = nullptr;
+    EXPECT_EQ(RunQueued(core, held, &slot), "ran");
+    EXPECT_EQ(RunQueued(core, failing, &slot), "ran ORA-20001: no");
+    EXPECT_EQ(State(failing), "NULL|NULL|1|NULL");
+    // Only the two runs that succeeded left their rows, and no lock is left.
+    EXPECT_EQ(Run("SELECT COUNT(*), COUNT(DISTINCT JOB) FROM RUNS"), "2|2");
+    EXPECT_EQ(Run("SELECT COUNT(*) FROM RUNS WHERE JOB = " + failing), "0");
+    EXPECT_EQ(records(), "0/0");
+    VkOracle::SqliteStmt undo(core->Db(), "SELECT count(*) FROM main.cat_undo");
+    ASSERT_TRUE(undo.Step());
+    EXPECT_EQ(undo.Int(0), 0);
+}
+
 // Two queues (each with its own writers' turn, as two processes have)
 // with two runners each, all given every due job at once.
 TEST_F(JobQueueClaimTest, TwoQueuesRacingRunEveryDueJobExactlyOnce)

@@ -5,6 +5,8 @@
 // shows STATUS 'ACTIVE' in V$SESSION, which is how these tests see it wait.
 #include "EngineFixture.h"
 
+#include <sqlite3.h>
+
 #include <sys/wait.h>
 #include <csignal>
 #include <unistd.h>
@@ -145,7 +147,8 @@ TEST_F(LockWaitTest, NowaitFailsAtOnceOnlyWhileAnotherSessionHoldsTheLock)
 // Break ends the wait of a FOR UPDATE and of LOCK TABLE as it ends a writer's.
 TEST_F(LockWaitTest, BreakEndsEveryKindOfWait)
 {
-    ASSERT_EQ(Run(*m_holder, "DELETE FROM BONUS"), "rows=0");
+    ASSERT_EQ(Run(*m_holder, "UPDATE EMP SET SAL = SAL"), "rows=14");
+    ASSERT_EQ(Run(*m_holder, "UPDATE DEPT SET LOC = LOC"), "rows=4");
     for (const char* sql : {"SELECT SAL FROM EMP FOR UPDATE", "LOCK TABLE EMP IN EXCLUSIVE MODE",
                             "BEGIN UPDATE DEPT SET LOC = LOC; END;"}) {
         SCOPED_TRACE(sql);
@@ -192,9 +195,9 @@ TEST_F(LockWaitTest, DdlOnATableWithAnotherSessionsChangeFailsWithBusy)
     EXPECT_EQ(Run(*m_waiter, columns), "9");
 }
 
-// ROLLBACK TO SAVEPOINT undoes only what followed it; the lock stays until
-// the transaction ends.
-TEST_F(LockWaitTest, RollbackToSavepointKeepsTheLock)
+// ROLLBACK TO SAVEPOINT undoes only what followed it and frees the rows
+// locked after it; those locked before stay locked until the transaction ends.
+TEST_F(LockWaitTest, RollbackToSavepointKeepsTheEarlierLocks)
 {
     ASSERT_EQ(Run(*m_holder, "UPDATE EMP SET SAL = 1 WHERE EMPNO = 7369"), "rows=1");
     ASSERT_EQ(Run(*m_holder, "SAVEPOINT S1"), "ok");
@@ -204,6 +207,8 @@ TEST_F(LockWaitTest, RollbackToSavepointKeepsTheLock)
     EXPECT_EQ(Sal(*m_holder), "1");
     EXPECT_EQ(Run(*m_holder, "SELECT COUNT(*) FROM EMP WHERE EMPNO = 7499"), "1");
     EXPECT_EQ(Run(*m_waiter, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"), kBusy);
+    EXPECT_EQ(Run(*m_waiter, "SELECT SAL FROM EMP WHERE EMPNO = 7499 FOR UPDATE NOWAIT"), "1600");
+    EXPECT_EQ(Run(*m_waiter, "ROLLBACK"), "ok");
     EXPECT_EQ(Run(*m_holder, "ROLLBACK"), "ok");
     EXPECT_EQ(Sal(*m_waiter), "800");
 }
@@ -247,6 +252,51 @@ TEST_F(LockWaitTest, AKilledProcessLeavesNoChangeAndNoLock)
     EXPECT_EQ(Run(fresh, "SELECT COUNT(*) FROM DEPT WHERE DEPTNO = 40"), "1");
     EXPECT_EQ(Run(fresh, "SELECT SAL FROM EMP WHERE EMPNO = 7369 FOR UPDATE NOWAIT"), "801");
     EXPECT_EQ(Run(fresh, "ROLLBACK"), "ok");
+}
+
+// SQLite's own write lock, which a statement of another session holds for a
+// moment, is waited for with short sleeps; the wait still gives way as the
+// statement asks: DDL after a moment (ORA-00054), a change at the lock's
+// release, at Break or when the session is killed. Here a connection of the
+// test holds the lock for as long as the test needs.
+TEST_F(LockWaitTest, SqlitesWriteLockIsWaitedForAsTheStatementAsks)
+{
+    ASSERT_EQ(Run("SELECT COUNT(*) FROM DUAL"), "1"); // logged on before the lock is taken
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_db.directory + "/" + m_db.sid + ".db").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(*m_waiter, "CREATE TABLE LATER (A NUMBER)"), kBusy);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(1500));
+    EXPECT_LT(waited, std::chrono::seconds(20));
+
+    std::future<std::string> update = Start("UPDATE EMP SET SAL = 5 WHERE EMPNO = 7369");
+    ASSERT_TRUE(WaiterIsWaiting());
+    EXPECT_FALSE(Finished(update));
+    ASSERT_EQ(sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(update.get(), "rows=1");
+    EXPECT_EQ(Run(*m_waiter, "ROLLBACK"), "ok");
+
+    ASSERT_EQ(sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    update = Start("UPDATE EMP SET SAL = 6 WHERE EMPNO = 7369");
+    ASSERT_TRUE(WaiterIsWaiting());
+    while (!Finished(update)) {
+        m_waiter->Break();
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(update.get().rfind("ORA-01013: user requested cancel of current operation", 0), 0u);
+
+    update = Start("UPDATE EMP SET SAL = 7 WHERE EMPNO = 7369");
+    ASSERT_TRUE(WaiterIsWaiting());
+    const std::string serial = Run("SELECT SERIAL# FROM V$SESSION WHERE SID = " + m_waiterSid);
+    EXPECT_EQ(Run("ALTER SYSTEM KILL SESSION '" + m_waiterSid + "," + serial + "'"), "ok");
+    EXPECT_EQ(update.get(), "ORA-00028: your session has been killed");
+
+    ASSERT_EQ(sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_EQ(Sal(*m_holder), "800");
 }
 
 } // namespace

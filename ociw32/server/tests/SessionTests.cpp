@@ -97,10 +97,10 @@ TEST_F(SessionTest, BreakCancelsARunningQuery)
 
 TEST_F(SessionTest, BreakEndsAWaitForAnotherSessionsLock)
 {
-    EXPECT_EQ(Run("INSERT INTO T (ID) VALUES (1)"), "rows=1"); // holds the write lock
+    EXPECT_EQ(Run("INSERT INTO T (ID) VALUES (1)"), "rows=1"); // holds the key 1
     VkOracle::OraSession& other = Logon("SYSTEM", "MANAGER");
     std::unique_ptr<VkOracle::OraStatement> st;
-    ASSERT_TRUE(other.Parse("INSERT INTO T (ID) VALUES (2)", &st).Ok());
+    ASSERT_TRUE(other.Parse("INSERT INTO T (ID) VALUES (1)", &st).Ok());
     std::atomic<bool> done{false};
     VkOracle::OraResult result;
     std::thread writer([&] {
