@@ -3,6 +3,7 @@
 // target:
 //   DBMS_JOB.SUBMIT x 1 000 in one block   vs 1 000 INSERTs in one transaction (<= 10x)
 //   logon + select 1 from dual + logoff    vs open the file, select 1, close   (<= 2x)
+//   a PL/SQL loop of 5 000 INSERTs         vs 5 000 prepared INSERTs, one transaction (<= 3x)
 // The submits run in this process; the logons are measured from outside, as
 // the CPU time of short processes (ocisql -c against this program's own
 // --select1 mode), and in this process for information.
@@ -66,6 +67,52 @@ double InsertJobs(sqlite3* db, int first)
             std::exit(1);
         }
     }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    return BenchSeconds(start);
+}
+
+constexpr int kLoopRows = 5000;
+
+void ExecOci(const Oci& oci, Lda_Def* lda, const std::string& sql)
+{
+    Cda_Def cda{};
+    if (oci.oopen(&cda, lda, nullptr, -1, -1, nullptr, -1))
+        BenchOciDie(oci, &cda, "oopen");
+    if (oci.oparse(&cda, BenchText(sql.c_str()), -1, 0, 1) || oci.oexec(&cda))
+        BenchOciDie(oci, &cda, sql.c_str());
+    oci.oclose(&cda);
+}
+
+// 5 000 INSERTs from a PL/SQL loop, committed at its end.
+double InsertLoopBlock(const Oci& oci, Lda_Def* lda, int first)
+{
+    const std::string block = "BEGIN FOR I IN " + std::to_string(first) + ".." + std::to_string(first + kLoopRows - 1) +
+                              " LOOP INSERT INTO BENCH_ROWS VALUES (I, 'ROW ' || I, I * 2); END LOOP; COMMIT; END;";
+    const auto start = std::chrono::steady_clock::now();
+    ExecOci(oci, lda, block);
+    return BenchSeconds(start);
+}
+
+// The same rows through one prepared INSERT, bound and stepped per row, in
+// one transaction on a plain table of the same shape.
+double PreparedInserts(sqlite3* db, int first)
+{
+    const auto start = std::chrono::steady_clock::now();
+    sqlite3_stmt* st = nullptr;
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO BENCH_ROWS VALUES (?, ?, ?)", -1, &st, nullptr);
+    for (int i = first; i < first + kLoopRows; ++i) {
+        const std::string name = "ROW " + std::to_string(i);
+        sqlite3_bind_int64(st, 1, i);
+        sqlite3_bind_text(st, 2, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(st, 3, int64_t{i} * 2);
+        if (sqlite3_step(st) != SQLITE_DONE) {
+            std::fprintf(stderr, "bench_oci_costs: %s\n", sqlite3_errmsg(db));
+            std::exit(1);
+        }
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return BenchSeconds(start);
 }
@@ -189,15 +236,21 @@ int main(int argc, char** argv)
                      " schema_user TEXT NOT NULL, last_date INTEGER, this_date INTEGER, next_date INTEGER NOT NULL,"
                      " broken TEXT, interval TEXT, failures INTEGER, what TEXT, total_time INTEGER)",
                  nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "CREATE TABLE BENCH_ROWS(ID INTEGER PRIMARY KEY, NAME TEXT, N INTEGER)", nullptr, nullptr, nullptr);
 
     Lda_Def lda{};
     ub1 hda[HDA_SIZE] = {};
     if (oci.olog(&lda, hda, BenchText("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
         BenchOciDie(oci, &lda, "logon");
-    double submit = 1e9, inserts = 1e9, logons = 1e9, opens = 1e9;
+    double submit = 1e9, inserts = 1e9, logons = 1e9, opens = 1e9, loop = 1e9, prepared = 1e9;
     for (int r = 0; r < kRepeats; ++r) {
         submit = std::min(submit, SubmitBlock(oci, &lda));
         inserts = std::min(inserts, InsertJobs(db, 1 + r * kJobs));
+    }
+    ExecOci(oci, &lda, "CREATE TABLE BENCH_ROWS (ID NUMBER PRIMARY KEY, NAME VARCHAR2(30), N NUMBER)");
+    for (int r = 0; r < kRepeats; ++r) {
+        loop = std::min(loop, InsertLoopBlock(oci, &lda, 1 + r * kLoopRows));
+        prepared = std::min(prepared, PreparedInserts(db, 1 + r * kLoopRows));
     }
     oci.ologof(&lda);
     sqlite3_close(db);
@@ -219,6 +272,7 @@ int main(int argc, char** argv)
         select1 = std::min(select1, RunProcesses({(BenchBinFolder() / "bench_oci_costs").string(), "--select1", demoPath}));
     }
     Report("DBMS_JOB.SUBMIT x 1000 in one block", submit, inserts, 10);
+    Report("PL/SQL loop of 5000 INSERTs", loop, prepared, 3);
     Report(("logon + select 1 from dual, " + std::to_string(kProcesses) + " processes (CPU)").c_str(), ocisql,
            select1, 2);
     std::printf("(in this process, %d logons + select 1: %.2f ms vs SQLite %.2f ms, ratio %.0f)\n", kLogons,
