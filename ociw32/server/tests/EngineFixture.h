@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -236,6 +238,22 @@ protected:
             return;
         VkOracle::OraResult r = Server().LoadDemoContent(m_db);
         ASSERT_TRUE(r.Ok()) << r.message;
+    }
+    // True once V$SESSION shows session `sid` waiting for a lock (false after 30 s).
+    bool ShowsWaiting(const std::string& sid)
+    {
+        const std::string query = "SELECT STATUS FROM V$SESSION WHERE SID = " + sid;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Run(query) == "ACTIVE")
+                return true;
+            std::this_thread::yield();
+        }
+        return false;
+    }
+    static bool Finished(std::future<std::string>& f)
+    {
+        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }
 };
 

@@ -47,21 +47,7 @@ protected:
         return std::async(std::launch::async, [this, sql] { return Run(*m_waiter, sql); });
     }
     // True once V$SESSION shows the waiter waiting (false after 30 s).
-    bool WaiterIsWaiting()
-    {
-        const std::string query = "SELECT STATUS FROM V$SESSION WHERE SID = " + m_waiterSid;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (Run(query) == "ACTIVE")
-                return true;
-            std::this_thread::yield();
-        }
-        return false;
-    }
-    static bool Finished(std::future<std::string>& f)
-    {
-        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }
+    bool WaiterIsWaiting() { return ShowsWaiting(m_waiterSid); }
     std::string Sal(VkOracle::OraSession& s) { return Run(s, "SELECT SAL FROM EMP WHERE EMPNO = 7369"); }
 
     VkOracle::OraSession* m_holder = nullptr;

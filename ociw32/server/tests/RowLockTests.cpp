@@ -46,21 +46,7 @@ protected:
         return f.get();
     }
     // True once V$SESSION shows B waiting (false after 30 s).
-    bool BIsWaiting()
-    {
-        const std::string query = "SELECT STATUS FROM V$SESSION WHERE SID = " + m_bSid;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (Run(query) == "ACTIVE")
-                return true;
-            std::this_thread::yield();
-        }
-        return false;
-    }
-    static bool Finished(std::future<std::string>& f)
-    {
-        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }
+    bool BIsWaiting() { return ShowsWaiting(m_bSid); }
 
     VkOracle::OraSession* m_a = nullptr;
     VkOracle::OraSession* m_b = nullptr;
