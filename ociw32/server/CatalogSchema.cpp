@@ -647,27 +647,34 @@ bool Exists(sqlite3* db, const char* query, const std::string& a, const std::str
     return found;
 }
 
+// The names a query of the schema gives, in its first column.
+bool SchemaNames(sqlite3* db, const char* query, std::vector<std::string>* names, std::string* error)
+{
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, query, -1, &st, nullptr) != SQLITE_OK) {
+        *error = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        return false;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW)
+        names->emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return true;
+}
+
 // Earlier builds kept every dictionary view in the schema, which SQLite
 // reads at each connection's first statement. Those no view of the schema
 // names go; the others stay (a user view made then reads them).
 bool DropSchemaDictionaryViews(sqlite3* db, std::string* error)
 {
     std::vector<std::string> drop;
-    {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT v.name FROM main.sqlite_master v WHERE v.type = 'view'"
-                                   " AND v.name LIKE 'SYS.%' AND NOT EXISTS (SELECT 1 FROM main.sqlite_master u"
-                                   " WHERE u.type = 'view' AND u.name <> v.name"
-                                   " AND instr(u.sql, '\"' || v.name || '\"') > 0)",
-                               -1, &st, nullptr) != SQLITE_OK) {
-            *error = sqlite3_errmsg(db);
-            sqlite3_finalize(st);
-            return false;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW)
-            drop.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
+    if (!SchemaNames(db,
+                     "SELECT v.name FROM main.sqlite_master v WHERE v.type = 'view'"
+                     " AND v.name LIKE 'SYS.%' AND NOT EXISTS (SELECT 1 FROM main.sqlite_master u"
+                     " WHERE u.type = 'view' AND u.name <> v.name"
+                     " AND instr(u.sql, '\"' || v.name || '\"') > 0)",
+                     &drop, error))
+        return false;
     for (const std::string& name : drop) {
         const std::string view = name.substr(4);
         const bool dictionary = std::any_of(Views().begin(), Views().end(),
@@ -683,18 +690,9 @@ bool DropSchemaDictionaryViews(sqlite3* db, std::string* error)
 bool DropGenerationTriggers(sqlite3* db, std::string* error)
 {
     std::vector<std::string> drop;
-    {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'",
-                               -1, &st, nullptr) != SQLITE_OK) {
-            *error = sqlite3_errmsg(db);
-            sqlite3_finalize(st);
-            return false;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW)
-            drop.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
+    if (!SchemaNames(db, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND name LIKE 'cat_gen_%'", &drop,
+                     error))
+        return false;
     for (const std::string& name : drop)
         if (!Exec(db, "DROP TRIGGER main.\"" + name + "\"", error))
             return false;

@@ -488,6 +488,17 @@ OraResult OraTransaction::WriteRecords()
     return OraResult{};
 }
 
+bool OraTransaction::DeleteRecords()
+{
+    SqliteStmt records(m_core.Prepared("DELETE FROM main.cat_undo WHERE txn = ?"));
+    records.Bind(1, m_txn);
+    SqliteStmt entry(m_core.Prepared("DELETE FROM main.cat_txns WHERE txn = ?"));
+    entry.Bind(1, m_txn);
+    SqliteStmt tables(m_core.Prepared("DELETE FROM main.cat_undo_tables WHERE txn = ?"));
+    tables.Bind(1, m_txn);
+    return records.Run() && entry.Run() && tables.Run();
+}
+
 OraResult OraTransaction::Commit()
 {
     if (m_depth > 0)
@@ -504,13 +515,7 @@ OraResult OraTransaction::Commit()
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
     }
-    SqliteStmt records(m_core.Prepared("DELETE FROM main.cat_undo WHERE txn = ?"));
-    records.Bind(1, m_txn);
-    SqliteStmt entry(m_core.Prepared("DELETE FROM main.cat_txns WHERE txn = ?"));
-    entry.Bind(1, m_txn);
-    SqliteStmt tables(m_core.Prepared("DELETE FROM main.cat_undo_tables WHERE txn = ?"));
-    tables.Bind(1, m_txn);
-    if (!records.Run() || !entry.Run() || !tables.Run() || sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (!DeleteRecords() || sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         OraResult r = m_core.MapError(sqlite3_errcode(m_db), false);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
@@ -574,13 +579,7 @@ OraResult OraTransaction::EndWith(bool undo, const std::function<OraResult()>& b
     if (m_txn != 0 && undo) {
         r = Undo(m_txn, 0, true);
     } else if (m_txn != 0) {
-        SqliteStmt records(m_core.Prepared("DELETE FROM main.cat_undo WHERE txn = ?"));
-        records.Bind(1, m_txn);
-        SqliteStmt entry(m_core.Prepared("DELETE FROM main.cat_txns WHERE txn = ?"));
-        entry.Bind(1, m_txn);
-        SqliteStmt tables(m_core.Prepared("DELETE FROM main.cat_undo_tables WHERE txn = ?"));
-        tables.Bind(1, m_txn);
-        if (!records.Run() || !entry.Run() || !tables.Run())
+        if (!DeleteRecords())
             r = m_core.MapError(sqlite3_errcode(m_db), false);
     }
     if (r.Ok())

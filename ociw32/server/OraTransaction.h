@@ -119,6 +119,8 @@ private:
     // Takes the views back to the running write's start, which its ROLLBACK did.
     void RestoreShadows();
     void ClearTransaction();
+    // Deletes this transaction's records, table list and entry (inside a write).
+    bool DeleteRecords();
 
     OraSessionCore& m_core;
     sqlite3* m_db;
