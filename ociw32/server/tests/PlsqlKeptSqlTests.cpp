@@ -39,12 +39,13 @@ TEST_F(KeptSqlTest, EachRunReadsTheValuesOfItsMoment)
          "ROW 1=1,ROW 2=3,ROW 3=6,ROW 4=10,ROW 5=15,"},
         // SQL%ROWCOUNT and SQL%FOUND inside the statement are the previous
         // statement's, which changes from run to run.
-        {2, "", "DECLARE t VARCHAR2(200); BEGIN FOR i IN 1..4 LOOP"
+        {2, "", "DECLARE t VARCHAR2(200); BEGIN FOR i IN 1..4 LOOP INSERT INTO KS1 VALUES (i, 'A', i); END LOOP;"
+                " FOR i IN 1..4 LOOP"
                 " UPDATE KS1 SET N = 0 WHERE ID = i AND MOD(i, 2) = 0;"
                 " INSERT INTO KS1 VALUES (10 + i, CASE WHEN SQL%FOUND THEN 'F' ELSE 'N' END, SQL%ROWCOUNT); END LOOP;"
                 " FOR r IN (SELECT NAME, N FROM KS1 WHERE ID > 10 ORDER BY ID) LOOP t := t || r.NAME || r.N; END LOOP;"
                 " :R := t; ROLLBACK; END;",
-         "N0N0N0N0"},
+         "N0F1N0F1"},
         // A block inside the loop is a new scope on every run: its own variable.
         {3, "", "DECLARE t VARCHAR2(200); BEGIN FOR i IN 1..3 LOOP DECLARE x NUMBER := i * 10; BEGIN"
                 " INSERT INTO KS1 VALUES (x, 'X', i); END; END LOOP;"
