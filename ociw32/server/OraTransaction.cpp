@@ -83,7 +83,7 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
         ++m_depth;
         return OraResult{};
     }
-    if (m_heldOpen && SqliteExec(m_db, "SAVEPOINT qv_stmt")) {
+    if (m_heldOpen && m_core.RunKept("SAVEPOINT qv_stmt") == SQLITE_OK) {
         // The block's earlier statements are not committed yet: this one
         // goes on in their SQLite transaction, undone alone if need be.
         m_inHeld = true;
@@ -111,6 +111,7 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
     m_depth = 1;
     m_changes.clear();
     m_nested.clear();
+    ForgetHeld();
     // Views made or dropped inside the write go with it if it is undone.
     m_shadowedBefore = m_shadowed;
     m_shadowViewsBefore = m_shadowViews;
@@ -158,13 +159,14 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     m_capturing = false;
     auto abandon = [&] {
         if (m_inHeld) {
-            SqliteExec(m_db, "ROLLBACK TO qv_stmt");
-            SqliteExec(m_db, "RELEASE qv_stmt");
+            m_core.RunKept("ROLLBACK TO qv_stmt");
+            m_core.RunKept("RELEASE qv_stmt");
         } else {
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
         RestoreShadows();
         m_changes.clear();
+        ForgetHeld();
     };
     if (!ok) {
         abandon();
@@ -193,8 +195,8 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     // statements); it is committed before anything that may wait.
     const bool keepOpen = m_core.InBlock();
     if (r.Ok() && m_inHeld) {
-        if (!SqliteExec(m_db, "RELEASE qv_stmt"))
-            r = m_core.MapError(sqlite3_errcode(m_db), false);
+        if (const int rc = m_core.RunKept("RELEASE qv_stmt"); rc != SQLITE_OK)
+            r = m_core.MapError(rc, false);
     } else if (r.Ok() && keepOpen) {
         m_heldOpen = true;
         m_heldSince = std::chrono::steady_clock::now();
@@ -266,12 +268,18 @@ int64_t OraTransaction::FindHolder()
     for (const Change& c : m_changes) {
         if (contended.count(c.table))
             continue;
+        if (m_inHeld && m_heldFree.count(c.table)) {
+            contended[c.table] = false;
+            continue;
+        }
         SqliteStmt q(anyRecord);
         q.Bind(1, c.table).Bind(2, m_txn);
         const int64_t holder = Probe(q);
         if (holder < 0)
             return holder;
         contended[c.table] = holder != 0;
+        if (!holder)
+            m_heldFree.insert(c.table);
     }
     std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
     std::set<std::string> tables;
@@ -407,8 +415,16 @@ std::vector<std::vector<int>> OraTransaction::UniqueKeys(const std::string& tabl
     return out;
 }
 
+void OraTransaction::ForgetHeld()
+{
+    m_heldLive = false;
+    m_heldNoted.clear();
+    m_heldFree.clear();
+}
+
 void OraTransaction::ClearTransaction()
 {
+    ForgetHeld();
     m_txn = 0;
     m_seq = 0;
     m_savepoints.clear();
@@ -419,7 +435,7 @@ OraResult OraTransaction::WriteRecords()
 {
     if (m_changes.empty())
         return OraResult{};
-    if (m_txn != 0) {
+    if (m_txn != 0 && !(m_inHeld && m_heldLive)) {
         // Rolled back by another session meanwhile (this one was killed):
         // nothing may be added to a transaction that is gone.
         SqliteStmt live(m_core.Prepared("SELECT 1 FROM main.cat_txns WHERE txn = ?"));
@@ -440,6 +456,7 @@ OraResult OraTransaction::WriteRecords()
         m_txn = sqlite3_last_insert_rowid(m_db);
         m_seq = 0;
     }
+    m_heldLive = true;
     sqlite3_stmt* held = m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1");
     sqlite3_stmt* ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)");
     if (!held || !ins)
@@ -480,10 +497,14 @@ OraResult OraTransaction::WriteRecords()
     if (!note)
         return m_core.Error(600, {"undo"});
     for (const auto& [table, changes] : tables) {
+        if (m_inHeld && changes && m_heldNoted.count(table))
+            continue;
         SqliteStmt q(note);
         q.Bind(1, table).Bind(2, m_txn).Bind(3, changes);
         if (!q.Run())
             return m_core.MapError(q.LastCode(), false);
+        if (changes)
+            m_heldNoted.insert(table);
     }
     return OraResult{};
 }

@@ -141,6 +141,16 @@ private:
     bool m_heldOpen = false;
     bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
     std::chrono::steady_clock::time_point m_heldSince{};
+    // What the statements found in the SQLite transaction they share, where
+    // no other session writes meanwhile: this transaction's entry is alive,
+    // the tables it noted in cat_undo_tables (with changes) and those no
+    // other transaction holds anything of. Read only by a statement that
+    // goes on in that transaction; forgotten when a new one begins and when
+    // a statement in it is undone.
+    bool m_heldLive = false;
+    std::set<std::string> m_heldNoted;
+    std::set<std::string> m_heldFree;
+    void ForgetHeld();
     // The views as they were when the running write began.
     std::set<std::string> m_shadowedBefore;
     std::vector<std::string> m_shadowViewsBefore;
