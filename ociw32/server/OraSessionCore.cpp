@@ -609,6 +609,12 @@ OraResult OraSessionCore::CheckAlive()
     // The kill is reported once; the client refuses later calls itself.
     if (KilledByOther())
         return OraResult{28, FormatOraError(28), 0};
+    // A block runs statement after statement: there the files are looked at
+    // every few milliseconds, not for each one.
+    const auto checkedAt = std::chrono::steady_clock::now();
+    if (m_inBlock && m_instanceOpen && m_stateKnown && checkedAt - m_aliveCheckedAt < std::chrono::milliseconds(5))
+        return OraResult{};
+    m_aliveCheckedAt = checkedAt;
     // The state file is re-read only when it changed (it is replaced by rename).
     struct stat st {};
     StateKey key;
@@ -691,7 +697,7 @@ void OraSessionCore::SyncCatalog()
 
 sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
 {
-    auto it = m_prepared.find(sql);
+    auto it = m_prepared.find(std::string_view(sql));
     if (it != m_prepared.end())
         return it->second;
     sqlite3_stmt* stmt = nullptr;
