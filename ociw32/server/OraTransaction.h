@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -151,6 +152,28 @@ private:
     std::set<std::string> m_heldNoted;
     std::set<std::string> m_heldFree;
     void ForgetHeld();
+
+    // Rows the transaction inserts one after another into a user table (each
+    // rowid the last one's next) share one record: op R, rid the first
+    // rowid, vals the last. Only the newest record grows, so rolling back to
+    // a savepoint never splits one; the last rowid is written to it before
+    // its SQLite transaction commits (or anything reads the transaction's
+    // records), and the running write remembers the run as it found it.
+    static constexpr int64_t kRunRows = 256;
+    struct InsertRun {
+        std::string table;
+        int64_t first = 0;
+        int64_t last = 0;
+        int64_t seq = 0;
+        int64_t written = 0; // the last rowid its record holds
+    };
+    std::optional<InsertRun> m_run;
+    std::optional<InsertRun> m_runAtBegin;
+    // Writes the run's last rowid to its record (inside a write); SQLite's code.
+    int SaveRun();
+    // No later insert joins the run (a savepoint, a rollback): it is saved
+    // first, which may commit what a block left open.
+    void SealRun();
     // The views as they were when the running write began.
     std::set<std::string> m_shadowedBefore;
     std::vector<std::string> m_shadowViewsBefore;
