@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -229,6 +230,9 @@ private:
     std::unique_ptr<OraEngineStatementCache> m_statements;
     std::unique_ptr<OraTransaction> m_transaction;
     std::map<std::string, sqlite3_stmt*, std::less<>> m_prepared; // found by the caller's text without a copy
+    // Callers pass the same literal each time: the entry last found for an
+    // address is tried first (and its text compared) before the search.
+    std::unordered_map<const char*, std::map<std::string, sqlite3_stmt*, std::less<>>::const_iterator> m_preparedAt;
 
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;

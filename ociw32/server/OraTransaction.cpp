@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <string_view>
 
 namespace VkOracle {
 namespace {
@@ -55,8 +56,11 @@ void OraTransaction::Capture(sqlite3* db, int op, const char* table, int64_t key
         return;
     }
     // A row updated again since its image was kept needs none.
-    if (op == SQLITE_UPDATE && key1 == key2 && m_imaged.count({table, key1}))
-        return;
+    if (op == SQLITE_UPDATE && key1 == key2) {
+        const auto imaged = m_imaged.find(std::string_view(table));
+        if (imaged != m_imaged.end() && imaged->second.count(key1))
+            return;
+    }
     Change c{table, op == SQLITE_DELETE ? 'D' : 'U', key1, {}};
     const int n = sqlite3_preupdate_count(db);
     for (int i = 0; i < n; ++i) {
@@ -516,7 +520,7 @@ OraResult OraTransaction::WriteRecords()
         if (userInsert && m_run && m_run->table == c.table && c.rid == m_run->last + 1 && m_run->seq == m_seq &&
             m_run->last - m_run->first + 1 < kRunRows) {
             m_run->last = c.rid;
-            m_imaged.insert({c.table, c.rid});
+            m_imaged[c.table].insert(c.rid);
             continue;
         }
         // Any other record ends the run.
@@ -543,7 +547,7 @@ OraResult OraTransaction::WriteRecords()
         if (userInsert)
             m_run = InsertRun{c.table, c.rid, c.rid, m_seq, c.rid};
         if (c.op == 'U' || c.op == 'D' || c.op == 'I')
-            m_imaged.insert({c.table, c.rid});
+            m_imaged[c.table].insert(c.rid);
     }
     std::map<std::string, int64_t> tables;
     for (const Change& c : m_changes) {

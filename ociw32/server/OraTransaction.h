@@ -13,9 +13,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -134,7 +136,7 @@ private:
     std::vector<std::pair<std::string, int64_t>> m_savepoints;
     // Rows whose before-image is kept since the last savepoint: a further
     // update of them needs no new record.
-    std::set<std::pair<std::string, int64_t>> m_imaged;
+    std::map<std::string, std::unordered_set<int64_t>, std::less<>> m_imaged; // rowids by table
     std::set<std::string> m_shadowed;
     std::vector<std::string> m_shadowViews;
     int64_t m_shadowGeneration = 0;
