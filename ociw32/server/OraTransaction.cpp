@@ -264,24 +264,32 @@ int64_t OraTransaction::FindHolder()
     m_failedRc = 0;
     if (m_changes.empty())
         return 0;
-    sqlite3_stmt* rowQuery =
-        m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
-    sqlite3_stmt* tableLock = m_core.Prepared(
-        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
+    if (m_inHeld) {
+        // Tables found free earlier in the block's SQLite transaction stay free.
+        const std::string* seen = nullptr;
+        bool allFree = true;
+        for (const Change& c : m_changes) {
+            if (seen && *seen == c.table)
+                continue;
+            if (!m_heldFree.count(c.table)) {
+                allFree = false;
+                break;
+            }
+            seen = &c.table;
+        }
+        if (allFree)
+            return 0;
+    }
     sqlite3_stmt* anyRecord =
         m_core.Prepared("SELECT txn FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 LIMIT 1");
-    // A run of another transaction's inserts that covers the row.
-    sqlite3_stmt* runQuery = m_core.Prepared(
-        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid BETWEEN ?2 - 255 AND ?2 AND op = 'R' AND txn <> ?3"
-        " AND vals >= ?2 LIMIT 1");
-    static_assert(kRunRows == 256, "the run probe looks back kRunRows - 1 rowids");
-    if (!rowQuery || !tableLock || !anyRecord || !runQuery) {
+    if (!anyRecord) {
         m_failedRc = SQLITE_ERROR;
         return -1;
     }
     // Tables no other transaction holds anything of need no further look:
     // the common case costs one probe per table.
     std::map<std::string, bool> contended;
+    bool anyContended = false;
     for (const Change& c : m_changes) {
         if (contended.count(c.table))
             continue;
@@ -295,8 +303,24 @@ int64_t OraTransaction::FindHolder()
         if (holder < 0)
             return holder;
         contended[c.table] = holder != 0;
+        anyContended = anyContended || holder != 0;
         if (!holder)
             m_heldFree.insert(c.table);
+    }
+    if (!anyContended)
+        return 0;
+    sqlite3_stmt* rowQuery =
+        m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
+    sqlite3_stmt* tableLock = m_core.Prepared(
+        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
+    // A run of another transaction's inserts that covers the row.
+    sqlite3_stmt* runQuery = m_core.Prepared(
+        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid BETWEEN ?2 - 255 AND ?2 AND op = 'R' AND txn <> ?3"
+        " AND vals >= ?2 LIMIT 1");
+    static_assert(kRunRows == 256, "the run probe looks back kRunRows - 1 rowids");
+    if (!rowQuery || !tableLock || !runQuery) {
+        m_failedRc = SQLITE_ERROR;
+        return -1;
     }
     std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
     std::set<std::string> tables;
@@ -504,14 +528,11 @@ OraResult OraTransaction::WriteRecords()
         m_seq = 0;
     }
     m_heldLive = true;
-    sqlite3_stmt* held = m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1");
-    sqlite3_stmt* ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)");
-    if (!held || !ins)
-        return m_core.Error(600, {"undo"});
+    sqlite3_stmt* ins = nullptr; // found when first needed: a run that grows needs none
     for (const Change& c : m_changes) {
         if (c.op == 'L' || c.op == 'T') {
             // A lock on a row already held adds nothing.
-            SqliteStmt q(held);
+            SqliteStmt q(m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1"));
             q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
             if (q.Step())
                 continue;
@@ -527,6 +548,8 @@ OraResult OraTransaction::WriteRecords()
         if (const int saved = SaveRun(); saved != SQLITE_OK)
             return m_core.MapError(saved, false);
         m_run.reset();
+        if (!ins && !(ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)")))
+            return m_core.Error(600, {"undo"});
         sqlite3_bind_text(ins, 1, c.table.data(), static_cast<int>(c.table.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int64(ins, 2, c.rid);
         sqlite3_bind_int64(ins, 3, m_txn);
@@ -549,18 +572,27 @@ OraResult OraTransaction::WriteRecords()
         if (c.op == 'U' || c.op == 'D' || c.op == 'I')
             m_imaged[c.table].insert(c.rid);
     }
+    // The tables the records are on, but for those noted with changes
+    // already in the block's SQLite transaction.
     std::map<std::string, int64_t> tables;
+    const std::string* seen = nullptr;
     for (const Change& c : m_changes) {
+        const bool changed = c.op == 'I' || c.op == 'U' || c.op == 'D';
+        if (seen && *seen == c.table && changed)
+            continue;
+        seen = changed ? &c.table : nullptr;
+        if (changed && m_inHeld && m_heldNoted.count(c.table))
+            continue;
         int64_t& changes = tables[c.table];
-        changes = changes || c.op == 'I' || c.op == 'U' || c.op == 'D';
+        changes = changes || changed;
     }
+    if (tables.empty())
+        return OraResult{};
     sqlite3_stmt* note = m_core.Prepared("INSERT INTO main.cat_undo_tables(tbl, txn, changes) VALUES (?1, ?2, ?3)"
                                          " ON CONFLICT(tbl, txn) DO UPDATE SET changes = max(changes, excluded.changes)");
     if (!note)
         return m_core.Error(600, {"undo"});
     for (const auto& [table, changes] : tables) {
-        if (m_inHeld && changes && m_heldNoted.count(table))
-            continue;
         SqliteStmt q(note);
         q.Bind(1, table).Bind(2, m_txn).Bind(3, changes);
         if (!q.Run())
