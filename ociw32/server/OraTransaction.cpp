@@ -315,7 +315,7 @@ int64_t OraTransaction::FindHolder()
         "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
     // A run of another transaction's inserts that covers the row.
     sqlite3_stmt* runQuery = m_core.Prepared(
-        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid BETWEEN ?2 - 255 AND ?2 AND op = 'R' AND txn <> ?3"
+        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid BETWEEN -?2 AND 255 - ?2 AND op = 'R' AND txn <> ?3"
         " AND vals >= ?2 LIMIT 1");
     static_assert(kRunRows == 256, "the run probe looks back kRunRows - 1 rowids");
     if (!rowQuery || !tableLock || !runQuery) {
@@ -465,7 +465,7 @@ int OraTransaction::SaveRun()
     if (!m_run || m_run->written == m_run->last)
         return SQLITE_OK;
     SqliteStmt q(m_core.Prepared("UPDATE main.cat_undo SET vals = ?1 WHERE tbl = ?2 AND rid = ?3 AND txn = ?4 AND seq = ?5"));
-    q.Bind(1, m_run->last).Bind(2, m_run->table).Bind(3, m_run->first).Bind(4, m_txn).Bind(5, m_run->seq);
+    q.Bind(1, m_run->last).Bind(2, m_run->table).Bind(3, -m_run->first).Bind(4, m_txn).Bind(5, m_run->seq);
     if (!q.Run())
         return q.LastCode() ? q.LastCode() : SQLITE_ERROR;
     m_run->written = m_run->last;
@@ -551,7 +551,7 @@ OraResult OraTransaction::WriteRecords()
         if (!ins && !(ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)")))
             return m_core.Error(600, {"undo"});
         sqlite3_bind_text(ins, 1, c.table.data(), static_cast<int>(c.table.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(ins, 2, c.rid);
+        sqlite3_bind_int64(ins, 2, userInsert ? -c.rid : c.rid);
         sqlite3_bind_int64(ins, 3, m_txn);
         sqlite3_bind_int64(ins, 4, ++m_seq);
         const char op[2] = {userInsert ? 'R' : c.op, 0};
@@ -817,8 +817,8 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
         while (q.Step()) {
             const std::string op = q.Text(2);
             const char kind = op.empty() ? 'L' : op[0];
-            records.push_back(Record{q.Text(0), q.Int(1), kind, kind == 'R' ? std::string() : q.Text(3),
-                                     kind == 'R' ? q.Int(3) : 0});
+            records.push_back(Record{q.Text(0), kind == 'R' ? -q.Int(1) : q.Int(1), kind,
+                                     kind == 'R' ? std::string() : q.Text(3), kind == 'R' ? q.Int(3) : 0});
         }
         interrupted = q.LastCode() != SQLITE_DONE;
     }
@@ -1022,8 +1022,8 @@ OraResult OraTransaction::SyncShadows()
         // A run of inserts (op R) covers rowids rid to vals; a row it holds
         // was not there before, whatever images came after.
         auto inRun = [&](const std::string& rowid, const std::string& txnTest) {
-            return "EXISTS (SELECT 1 FROM main.cat_undo r WHERE r.tbl = " + quoted + " AND r.rid BETWEEN " + rowid +
-                   " - " + std::to_string(kRunRows - 1) + " AND " + rowid + " AND r.op = 'R' AND " + txnTest +
+            return "EXISTS (SELECT 1 FROM main.cat_undo r WHERE r.tbl = " + quoted + " AND r.rid BETWEEN -" + rowid +
+                   " AND " + std::to_string(kRunRows - 1) + " - " + rowid + " AND r.op = 'R' AND " + txnTest +
                    " AND r.vals >= " + rowid + ")";
         };
         const std::string sql =

@@ -157,7 +157,9 @@ private:
 
     // Rows the transaction inserts one after another into a user table (each
     // rowid the last one's next) share one record: op R, rid the first
-    // rowid, vals the last. Only the newest record grows, so rolling back to
+    // rowid negated (runs sort apart from the records of single rows, so a
+    // look for the run that covers a rowid reads runs only), vals the last.
+    // Only the newest record grows, so rolling back to
     // a savepoint never splits one; the last rowid is written to it before
     // its SQLite transaction commits (or anything reads the transaction's
     // records), and the running write remembers the run as it found it.

@@ -339,7 +339,7 @@ protected:
             return;
         ASSERT_EQ(Run(*m_a, "CREATE TABLE KR (ID NUMBER PRIMARY KEY, N NUMBER)"), "ok");
     }
-    // A inserts rows first..last (two runs and more from 600 rows on), uncommitted.
+    // A inserts rows first..last in one block (a run per 256 rows), uncommitted.
     void Insert(int first, int last)
     {
         ASSERT_EQ(Run(*m_a, "BEGIN FOR i IN " + std::to_string(first) + ".." + std::to_string(last) +
@@ -350,13 +350,13 @@ protected:
 
 TEST_F(InsertRunTest, EveryRowOfARunIsTheInsertersUntilItEnds)
 {
-    Insert(1, 600);
-    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "600|180300");
+    Insert(1, 3000);
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "3000|4501500");
     EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "0");
     EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR WHERE ID BETWEEN 250 AND 520"), "0");
     // The first row of a run, rows inside it and the last: B's change of
     // each waits for A (until B gives up).
-    for (int id : {1, 256, 300, 512, 600}) {
+    for (int id : {1, 256, 257, 300, 2999, 3000}) {
         SCOPED_TRACE(id);
         std::future<std::string> change = StartB("UPDATE KR SET N = 0 WHERE ID = " + std::to_string(id));
         ASSERT_TRUE(BIsWaiting());
@@ -366,14 +366,14 @@ TEST_F(InsertRunTest, EveryRowOfARunIsTheInsertersUntilItEnds)
         }
         EXPECT_EQ(change.get(), kCancelled);
     }
-    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "600|180300");
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "3000|4501500");
     std::future<std::string> del = StartB("DELETE FROM KR WHERE ID = 300");
     ASSERT_TRUE(BIsWaiting());
     EXPECT_FALSE(Finished(del));
     EXPECT_EQ(Run(*m_a, "COMMIT"), "ok");
     EXPECT_EQ(del.get(), "rows=1");
     EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
-    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "599");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "2999");
 }
 
 TEST_F(InsertRunTest, ChangesAfterASavepointInsideARunAreUndoneAlone)
