@@ -276,6 +276,7 @@ OraSessionCore::~OraSessionCore()
     for (auto& [sql, stmt] : m_prepared)
         sqlite3_finalize(stmt);
     m_prepared.clear();
+    m_preparedAt.clear();
     m_statements.reset();
     for (auto& f : m_fragments) {
         for (auto& v : f.second.values)
@@ -609,6 +610,12 @@ OraResult OraSessionCore::CheckAlive()
     // The kill is reported once; the client refuses later calls itself.
     if (KilledByOther())
         return OraResult{28, FormatOraError(28), 0};
+    // A block runs statement after statement: there the files are looked at
+    // every few milliseconds, not for each one.
+    const auto checkedAt = std::chrono::steady_clock::now();
+    if (m_inBlock && m_instanceOpen && m_stateKnown && checkedAt - m_aliveCheckedAt < std::chrono::milliseconds(5))
+        return OraResult{};
+    m_aliveCheckedAt = checkedAt;
     // The state file is re-read only when it changed (it is replaced by rename).
     struct stat st {};
     StateKey key;
@@ -691,16 +698,19 @@ void OraSessionCore::SyncCatalog()
 
 sqlite3_stmt* OraSessionCore::Prepared(const char* sql)
 {
-    auto it = m_prepared.find(sql);
-    if (it != m_prepared.end())
-        return it->second;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        return nullptr;
+    if (auto at = m_preparedAt.find(sql); at != m_preparedAt.end() && at->second->first == sql)
+        return at->second->second;
+    auto it = m_prepared.find(std::string_view(sql));
+    if (it == m_prepared.end()) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return nullptr;
+        }
+        it = m_prepared.emplace(sql, stmt).first;
     }
-    m_prepared.emplace(sql, stmt);
-    return stmt;
+    m_preparedAt[sql] = it;
+    return it->second;
 }
 
 void OraSessionCore::ForgetStatements()

@@ -14,6 +14,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -195,6 +197,7 @@ private:
     bool m_internal = false; // opened by the engine itself (OpenInternal)
     std::chrono::steady_clock::time_point m_deadLookedAt{};
     std::chrono::steady_clock::time_point m_killCheckedAt{};
+    std::chrono::steady_clock::time_point m_aliveCheckedAt{}; // CheckAlive's last look at the files
     int64_t m_userId = 0;
     std::string m_initialDateFormat; // as the logon left it
     static int BusyWait(void* self, int attempt);
@@ -226,7 +229,10 @@ private:
     sqlite3_stmt* m_generationStmt = nullptr;
     std::unique_ptr<OraEngineStatementCache> m_statements;
     std::unique_ptr<OraTransaction> m_transaction;
-    std::map<std::string, sqlite3_stmt*> m_prepared;
+    std::map<std::string, sqlite3_stmt*, std::less<>> m_prepared; // found by the caller's text without a copy
+    // Callers pass the same literal each time: the entry last found for an
+    // address is tried first (and its text compared) before the search.
+    std::unordered_map<const char*, std::map<std::string, sqlite3_stmt*, std::less<>>::const_iterator> m_preparedAt;
 
     struct FragmentState {
         sqlite3_stmt* stmt = nullptr;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <string_view>
 
 namespace VkOracle {
 namespace {
@@ -55,8 +56,11 @@ void OraTransaction::Capture(sqlite3* db, int op, const char* table, int64_t key
         return;
     }
     // A row updated again since its image was kept needs none.
-    if (op == SQLITE_UPDATE && key1 == key2 && m_imaged.count({table, key1}))
-        return;
+    if (op == SQLITE_UPDATE && key1 == key2) {
+        const auto imaged = m_imaged.find(std::string_view(table));
+        if (imaged != m_imaged.end() && imaged->second.count(key1))
+            return;
+    }
     Change c{table, op == SQLITE_DELETE ? 'D' : 'U', key1, {}};
     const int n = sqlite3_preupdate_count(db);
     for (int i = 0; i < n; ++i) {
@@ -83,13 +87,14 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
         ++m_depth;
         return OraResult{};
     }
-    if (m_heldOpen && SqliteExec(m_db, "SAVEPOINT qv_stmt")) {
+    if (m_heldOpen && m_core.RunKept("SAVEPOINT qv_stmt") == SQLITE_OK) {
         // The block's earlier statements are not committed yet: this one
         // goes on in their SQLite transaction, undone alone if need be.
         m_inHeld = true;
         m_depth = 1;
         m_changes.clear();
         m_nested.clear();
+        m_runAtBegin = m_run;
         m_shadowedBefore = m_shadowed;
         m_shadowViewsBefore = m_shadowViews;
         m_capturing = capture;
@@ -111,6 +116,8 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
     m_depth = 1;
     m_changes.clear();
     m_nested.clear();
+    m_runAtBegin = m_run;
+    ForgetHeld();
     // Views made or dropped inside the write go with it if it is undone.
     m_shadowedBefore = m_shadowed;
     m_shadowViewsBefore = m_shadowViews;
@@ -158,13 +165,15 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     m_capturing = false;
     auto abandon = [&] {
         if (m_inHeld) {
-            SqliteExec(m_db, "ROLLBACK TO qv_stmt");
-            SqliteExec(m_db, "RELEASE qv_stmt");
+            m_core.RunKept("ROLLBACK TO qv_stmt");
+            m_core.RunKept("RELEASE qv_stmt");
         } else {
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
         RestoreShadows();
         m_changes.clear();
+        m_run = m_runAtBegin;
+        ForgetHeld();
     };
     if (!ok) {
         abandon();
@@ -193,13 +202,15 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     // statements); it is committed before anything that may wait.
     const bool keepOpen = m_core.InBlock();
     if (r.Ok() && m_inHeld) {
-        if (!SqliteExec(m_db, "RELEASE qv_stmt"))
-            r = m_core.MapError(sqlite3_errcode(m_db), false);
+        if (const int rc = m_core.RunKept("RELEASE qv_stmt"); rc != SQLITE_OK)
+            r = m_core.MapError(rc, false);
     } else if (r.Ok() && keepOpen) {
         m_heldOpen = true;
         m_heldSince = std::chrono::steady_clock::now();
     } else if (r.Ok()) {
-        const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        int rc = SaveRun();
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             r = m_core.MapError(rc, false);
     }
@@ -219,11 +230,14 @@ OraResult OraTransaction::Flush()
         return OraResult{};
     m_heldOpen = false;
     m_inHeld = false;
-    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    int rc = SaveRun();
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         return OraResult{};
     OraResult r = m_core.MapError(rc, false);
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_run.reset(); // its record may have gone with the rollback
     if (m_txn && StateOf(m_txn) == 0)
         ClearTransaction();
     return r;
@@ -250,28 +264,63 @@ int64_t OraTransaction::FindHolder()
     m_failedRc = 0;
     if (m_changes.empty())
         return 0;
-    sqlite3_stmt* rowQuery =
-        m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
-    sqlite3_stmt* tableLock = m_core.Prepared(
-        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
+    if (m_inHeld) {
+        // Tables found free earlier in the block's SQLite transaction stay free.
+        const std::string* seen = nullptr;
+        bool allFree = true;
+        for (const Change& c : m_changes) {
+            if (seen && *seen == c.table)
+                continue;
+            if (!m_heldFree.count(c.table)) {
+                allFree = false;
+                break;
+            }
+            seen = &c.table;
+        }
+        if (allFree)
+            return 0;
+    }
     sqlite3_stmt* anyRecord =
         m_core.Prepared("SELECT txn FROM main.cat_undo_tables WHERE tbl = ?1 AND txn <> ?2 LIMIT 1");
-    if (!rowQuery || !tableLock || !anyRecord) {
+    if (!anyRecord) {
         m_failedRc = SQLITE_ERROR;
         return -1;
     }
     // Tables no other transaction holds anything of need no further look:
     // the common case costs one probe per table.
     std::map<std::string, bool> contended;
+    bool anyContended = false;
     for (const Change& c : m_changes) {
         if (contended.count(c.table))
             continue;
+        if (m_inHeld && m_heldFree.count(c.table)) {
+            contended[c.table] = false;
+            continue;
+        }
         SqliteStmt q(anyRecord);
         q.Bind(1, c.table).Bind(2, m_txn);
         const int64_t holder = Probe(q);
         if (holder < 0)
             return holder;
         contended[c.table] = holder != 0;
+        anyContended = anyContended || holder != 0;
+        if (!holder)
+            m_heldFree.insert(c.table);
+    }
+    if (!anyContended)
+        return 0;
+    sqlite3_stmt* rowQuery =
+        m_core.Prepared("SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn <> ?3 LIMIT 1");
+    sqlite3_stmt* tableLock = m_core.Prepared(
+        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid = 0 AND op = 'T' AND txn <> ?2 LIMIT 1");
+    // A run of another transaction's inserts that covers the row.
+    sqlite3_stmt* runQuery = m_core.Prepared(
+        "SELECT txn FROM main.cat_undo WHERE tbl = ?1 AND rid BETWEEN -?2 AND 255 - ?2 AND op = 'R' AND txn <> ?3"
+        " AND vals >= ?2 LIMIT 1");
+    static_assert(kRunRows == 256, "the run probe looks back kRunRows - 1 rowids");
+    if (!rowQuery || !tableLock || !runQuery) {
+        m_failedRc = SQLITE_ERROR;
+        return -1;
     }
     std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
     std::set<std::string> tables;
@@ -292,6 +341,10 @@ int64_t OraTransaction::FindHolder()
         SqliteStmt q(rowQuery);
         q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
         if (const int64_t holder = Probe(q))
+            return holder;
+        SqliteStmt run(runQuery);
+        run.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
+        if (const int64_t holder = Probe(run))
             return holder;
     }
     for (const std::string& t : tables) {
@@ -407,8 +460,42 @@ std::vector<std::vector<int>> OraTransaction::UniqueKeys(const std::string& tabl
     return out;
 }
 
+int OraTransaction::SaveRun()
+{
+    if (!m_run || m_run->written == m_run->last)
+        return SQLITE_OK;
+    SqliteStmt q(m_core.Prepared("UPDATE main.cat_undo SET vals = ?1 WHERE tbl = ?2 AND rid = ?3 AND txn = ?4 AND seq = ?5"));
+    q.Bind(1, m_run->last).Bind(2, m_run->table).Bind(3, -m_run->first).Bind(4, m_txn).Bind(5, m_run->seq);
+    if (!q.Run())
+        return q.LastCode() ? q.LastCode() : SQLITE_ERROR;
+    m_run->written = m_run->last;
+    return SQLITE_OK;
+}
+
+void OraTransaction::SealRun()
+{
+    // Unsaved only inside a write or the SQLite transaction a block left open.
+    if (m_run && m_run->written != m_run->last) {
+        if (m_depth > 0)
+            SaveRun();
+        else
+            Flush();
+    }
+    m_run.reset();
+}
+
+void OraTransaction::ForgetHeld()
+{
+    m_heldLive = false;
+    m_heldNoted.clear();
+    m_heldFree.clear();
+}
+
 void OraTransaction::ClearTransaction()
 {
+    ForgetHeld();
+    m_run.reset();
+    m_runAtBegin.reset();
     m_txn = 0;
     m_seq = 0;
     m_savepoints.clear();
@@ -419,7 +506,7 @@ OraResult OraTransaction::WriteRecords()
 {
     if (m_changes.empty())
         return OraResult{};
-    if (m_txn != 0) {
+    if (m_txn != 0 && !(m_inHeld && m_heldLive)) {
         // Rolled back by another session meanwhile (this one was killed):
         // nothing may be added to a transaction that is gone.
         SqliteStmt live(m_core.Prepared("SELECT 1 FROM main.cat_txns WHERE txn = ?"));
@@ -440,26 +527,39 @@ OraResult OraTransaction::WriteRecords()
         m_txn = sqlite3_last_insert_rowid(m_db);
         m_seq = 0;
     }
-    sqlite3_stmt* held = m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1");
-    sqlite3_stmt* ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)");
-    if (!held || !ins)
-        return m_core.Error(600, {"undo"});
+    m_heldLive = true;
+    sqlite3_stmt* ins = nullptr; // found when first needed: a run that grows needs none
     for (const Change& c : m_changes) {
         if (c.op == 'L' || c.op == 'T') {
             // A lock on a row already held adds nothing.
-            SqliteStmt q(held);
+            SqliteStmt q(m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1"));
             q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
             if (q.Step())
                 continue;
         }
+        const bool userInsert = c.op == 'I' && c.table.find('.') != std::string::npos;
+        if (userInsert && m_run && m_run->table == c.table && c.rid == m_run->last + 1 && m_run->seq == m_seq &&
+            m_run->last - m_run->first + 1 < kRunRows) {
+            m_run->last = c.rid;
+            m_imaged[c.table].insert(c.rid);
+            continue;
+        }
+        // Any other record ends the run.
+        if (const int saved = SaveRun(); saved != SQLITE_OK)
+            return m_core.MapError(saved, false);
+        m_run.reset();
+        if (!ins && !(ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)")))
+            return m_core.Error(600, {"undo"});
         sqlite3_bind_text(ins, 1, c.table.data(), static_cast<int>(c.table.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(ins, 2, c.rid);
+        sqlite3_bind_int64(ins, 2, userInsert ? -c.rid : c.rid);
         sqlite3_bind_int64(ins, 3, m_txn);
         sqlite3_bind_int64(ins, 4, ++m_seq);
-        const char op[2] = {c.op, 0};
+        const char op[2] = {userInsert ? 'R' : c.op, 0};
         sqlite3_bind_text(ins, 5, op, 1, SQLITE_TRANSIENT);
         if (c.op == 'U' || c.op == 'D')
             sqlite3_bind_blob(ins, 6, c.image.data(), static_cast<int>(c.image.size()), SQLITE_TRANSIENT);
+        else if (userInsert)
+            sqlite3_bind_int64(ins, 6, c.rid);
         else
             sqlite3_bind_null(ins, 6);
         const int rc = sqlite3_step(ins);
@@ -467,14 +567,27 @@ OraResult OraTransaction::WriteRecords()
         sqlite3_clear_bindings(ins);
         if (rc != SQLITE_DONE)
             return m_core.MapError(rc, false);
+        if (userInsert)
+            m_run = InsertRun{c.table, c.rid, c.rid, m_seq, c.rid};
         if (c.op == 'U' || c.op == 'D' || c.op == 'I')
-            m_imaged.insert({c.table, c.rid});
+            m_imaged[c.table].insert(c.rid);
     }
+    // The tables the records are on, but for those noted with changes
+    // already in the block's SQLite transaction.
     std::map<std::string, int64_t> tables;
+    const std::string* seen = nullptr;
     for (const Change& c : m_changes) {
+        const bool changed = c.op == 'I' || c.op == 'U' || c.op == 'D';
+        if (seen && *seen == c.table && changed)
+            continue;
+        seen = changed ? &c.table : nullptr;
+        if (changed && m_inHeld && m_heldNoted.count(c.table))
+            continue;
         int64_t& changes = tables[c.table];
-        changes = changes || c.op == 'I' || c.op == 'U' || c.op == 'D';
+        changes = changes || changed;
     }
+    if (tables.empty())
+        return OraResult{};
     sqlite3_stmt* note = m_core.Prepared("INSERT INTO main.cat_undo_tables(tbl, txn, changes) VALUES (?1, ?2, ?3)"
                                          " ON CONFLICT(tbl, txn) DO UPDATE SET changes = max(changes, excluded.changes)");
     if (!note)
@@ -484,6 +597,8 @@ OraResult OraTransaction::WriteRecords()
         q.Bind(1, table).Bind(2, m_txn).Bind(3, changes);
         if (!q.Run())
             return m_core.MapError(q.LastCode(), false);
+        if (changes)
+            m_heldNoted.insert(table);
     }
     return OraResult{};
 }
@@ -535,6 +650,7 @@ OraResult OraTransaction::EndWith(bool undo, const std::function<OraResult()>& b
     const bool joined = m_heldOpen && sqlite3_txn_state(m_db, "main") == SQLITE_TXN_WRITE;
     auto fail = [&](OraResult r) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_run.reset();
         if (joined && m_txn && StateOf(m_txn) == 0)
             ClearTransaction(); // its entry went with the rollback
         return r;
@@ -542,6 +658,8 @@ OraResult OraTransaction::EndWith(bool undo, const std::function<OraResult()>& b
     if (joined) {
         m_heldOpen = false;
         m_inHeld = false;
+        if (const int saved = SaveRun(); saved != SQLITE_OK)
+            return fail(m_core.MapError(saved, false));
     } else {
         if (OraResult flushed = Flush(); !flushed.Ok())
             return flushed;
@@ -606,6 +724,7 @@ OraResult OraTransaction::Rollback()
 
 void OraTransaction::Savepoint(const std::string& name)
 {
+    SealRun();
     for (auto it = m_savepoints.begin(); it != m_savepoints.end(); ++it)
         if (it->first == name) {
             m_savepoints.erase(it);
@@ -618,6 +737,7 @@ void OraTransaction::Savepoint(const std::string& name)
 
 bool OraTransaction::RollbackTo(const std::string& name)
 {
+    SealRun();
     for (size_t i = m_savepoints.size(); i-- > 0;) {
         if (m_savepoints[i].first != name)
             continue;
@@ -633,12 +753,14 @@ bool OraTransaction::RollbackTo(const std::string& name)
 
 std::pair<int64_t, int64_t> OraTransaction::Mark()
 {
+    SealRun();
     m_imaged.clear();
     return {m_txn, m_seq};
 }
 
 void OraTransaction::RollbackToMark(const std::pair<int64_t, int64_t>& mark)
 {
+    SealRun();
     if (m_txn == 0)
         return;
     if (mark.first != m_txn) {
@@ -673,6 +795,8 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
             return r;
         }
     }
+    if (txn == m_txn)
+        m_run.reset(); // its record may be undone
     const bool capturing = m_capturing;
     m_capturing = false;
     // Images go back in reverse order; foreign keys hold again at the end.
@@ -682,6 +806,7 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
         int64_t rid;
         char op;
         std::string image;
+        int64_t last; // R: the run's last rowid
     };
     std::vector<Record> records;
     // A break must not leave images half written back with their records gone.
@@ -691,13 +816,15 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
         q.Bind(1, txn).Bind(2, afterSeq);
         while (q.Step()) {
             const std::string op = q.Text(2);
-            records.push_back(Record{q.Text(0), q.Int(1), op.empty() ? 'L' : op[0], q.Text(3)});
+            const char kind = op.empty() ? 'L' : op[0];
+            records.push_back(Record{q.Text(0), kind == 'R' ? -q.Int(1) : q.Int(1), kind,
+                                     kind == 'R' ? std::string() : q.Text(3), kind == 'R' ? q.Int(3) : 0});
         }
         interrupted = q.LastCode() != SQLITE_DONE;
     }
     std::map<std::string, std::vector<std::string>> columns;
     for (const Record& r : records) {
-        if (r.op != 'I' && r.op != 'U' && r.op != 'D')
+        if (r.op != 'I' && r.op != 'R' && r.op != 'U' && r.op != 'D')
             continue;
         auto found = columns.find(r.table);
         if (found == columns.end())
@@ -705,9 +832,9 @@ OraResult OraTransaction::Undo(int64_t txn, int64_t afterSeq, bool whole)
         const std::vector<std::string>& cols = found->second;
         if (cols.empty())
             continue; // the table is gone
-        if (r.op == 'I') {
-            SqliteStmt del(m_db, "DELETE FROM " + MainName(r.table) + " WHERE rowid = ?");
-            del.Bind(1, r.rid);
+        if (r.op == 'I' || r.op == 'R') {
+            SqliteStmt del(m_db, "DELETE FROM " + MainName(r.table) + " WHERE rowid BETWEEN ?1 AND ?2");
+            del.Bind(1, r.rid).Bind(2, r.op == 'R' ? std::max(r.last, r.rid) : r.rid);
             if (!del.Run() && (del.LastCode() & 0xff) == SQLITE_INTERRUPT)
                 interrupted = true;
             continue;
@@ -892,13 +1019,21 @@ OraResult OraTransaction::SyncShadows()
         }
         // The committed image: rows no other transaction changed, and the
         // first before-image of those it did (rows it inserted have none).
+        // A run of inserts (op R) covers rowids rid to vals; a row it holds
+        // was not there before, whatever images came after.
+        auto inRun = [&](const std::string& rowid, const std::string& txnTest) {
+            return "EXISTS (SELECT 1 FROM main.cat_undo r WHERE r.tbl = " + quoted + " AND r.rid BETWEEN -" + rowid +
+                   " AND " + std::to_string(kRunRows - 1) + " - " + rowid + " AND r.op = 'R' AND " + txnTest +
+                   " AND r.vals >= " + rowid + ")";
+        };
         const std::string sql =
             "CREATE TEMP VIEW " + SqlQuoteIdent(table) + " AS " + base + " FROM " + MainName(table) +
             " b WHERE b.rowid NOT IN (SELECT rid FROM main.cat_undo WHERE tbl = " + quoted +
-            " AND txn <> ora_txn() AND op IN ('I','U','D')) UNION ALL " + undo +
-            " FROM main.cat_undo u WHERE u.tbl = " + quoted +
+            " AND txn <> ora_txn() AND op IN ('I','U','D')) AND NOT " + inRun("b.rowid", "r.txn <> ora_txn()") +
+            " UNION ALL " + undo + " FROM main.cat_undo u WHERE u.tbl = " + quoted +
             " AND u.txn <> ora_txn() AND u.op IN ('U','D') AND u.seq = (SELECT min(v.seq) FROM main.cat_undo v"
-            " WHERE v.tbl = u.tbl AND v.rid = u.rid AND v.txn = u.txn AND v.op IN ('I','U','D'))";
+            " WHERE v.tbl = u.tbl AND v.rid = u.rid AND v.txn = u.txn AND v.op IN ('I','U','D')) AND NOT " +
+            inRun("u.rid", "r.txn = u.txn AND r.seq < u.seq");
         // A view not made (a break) is made again by the next statement.
         if (!SqliteExec(m_db, sql)) {
             OraResult r = m_core.MapError(sqlite3_errcode(m_db), false);

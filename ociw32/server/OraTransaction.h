@@ -13,8 +13,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -133,7 +136,7 @@ private:
     std::vector<std::pair<std::string, int64_t>> m_savepoints;
     // Rows whose before-image is kept since the last savepoint: a further
     // update of them needs no new record.
-    std::set<std::pair<std::string, int64_t>> m_imaged;
+    std::map<std::string, std::unordered_set<int64_t>, std::less<>> m_imaged; // rowids by table
     std::set<std::string> m_shadowed;
     std::vector<std::string> m_shadowViews;
     int64_t m_shadowGeneration = 0;
@@ -141,6 +144,40 @@ private:
     bool m_heldOpen = false;
     bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
     std::chrono::steady_clock::time_point m_heldSince{};
+    // What the statements found in the SQLite transaction they share, where
+    // no other session writes meanwhile: this transaction's entry is alive,
+    // the tables it noted in cat_undo_tables (with changes) and those no
+    // other transaction holds anything of. Read only by a statement that
+    // goes on in that transaction; forgotten when a new one begins and when
+    // a statement in it is undone.
+    bool m_heldLive = false;
+    std::set<std::string> m_heldNoted;
+    std::set<std::string> m_heldFree;
+    void ForgetHeld();
+
+    // Rows the transaction inserts one after another into a user table (each
+    // rowid the last one's next) share one record: op R, rid the first
+    // rowid negated (runs sort apart from the records of single rows, so a
+    // look for the run that covers a rowid reads runs only), vals the last.
+    // Only the newest record grows, so rolling back to
+    // a savepoint never splits one; the last rowid is written to it before
+    // its SQLite transaction commits (or anything reads the transaction's
+    // records), and the running write remembers the run as it found it.
+    static constexpr int64_t kRunRows = 256;
+    struct InsertRun {
+        std::string table;
+        int64_t first = 0;
+        int64_t last = 0;
+        int64_t seq = 0;
+        int64_t written = 0; // the last rowid its record holds
+    };
+    std::optional<InsertRun> m_run;
+    std::optional<InsertRun> m_runAtBegin;
+    // Writes the run's last rowid to its record (inside a write); SQLite's code.
+    int SaveRun();
+    // No later insert joins the run (a savepoint, a rollback): it is saved
+    // first, which may commit what a block left open.
+    void SealRun();
     // The views as they were when the running write began.
     std::set<std::string> m_shadowedBefore;
     std::vector<std::string> m_shadowViewsBefore;

@@ -451,6 +451,7 @@ void PlsqlInterpreter::RunExecImmediate(const PlsqlStmt& st, PlsqlScope* scope)
     if (kind == OraStatementKind::Ddl) {
         // Statements parsed before may name what the DDL changed.
         m_statements.clear();
+        m_keptSql.clear();
         m_units.clear();
     }
     if (kind != OraStatementKind::Query) {

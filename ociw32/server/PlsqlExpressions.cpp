@@ -40,15 +40,22 @@ std::string InvalidIdentifier(const std::string& message)
 } // namespace
 
 std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip,
-                                      std::vector<std::pair<size_t, size_t>>* where)
+                                      std::vector<std::pair<size_t, size_t>>* where, RewriteSources* sources)
 {
     const PlsqlUnit& u = *m_frames.back().unit;
     const std::vector<SqlToken>& t = u.tokens;
     std::string out;
     std::map<const PlsqlVar*, std::string> named;
-    auto bind = [&](const OraValue& v) {
+    auto bind = [&](const OraValue& v, PlsqlVar* from = nullptr) {
         binds->push_back(v);
+        if (sources)
+            sources->vars.push_back(from);
         return ":B" + std::to_string(binds->size());
+    };
+    // Text that holds a value of the moment cannot be used again.
+    auto momentary = [&] {
+        if (sources)
+            sources->stable = false;
     };
     auto isOp = [&](size_t i, const char* op) { return i < t.size() && t[i].kind == TokKind::Op && t[i].text == op; };
     // In SQL a column of a table the statement names wins over a variable,
@@ -83,7 +90,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             if (!v)
                 CompileFail(i, "PLS-00049: bad bind variable '" + t[i].text + "'");
             auto it = named.find(v);
-            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
+            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value, v));
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
         }
@@ -93,6 +100,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             int truth = -1;
             size_t last = i;
             if (CollectionTerm(span, i, scope, &value, &truth, &last)) {
+                momentary();
                 out += truth == 1 ? "(1=1)" : truth == 0 ? "(1=0)" : bind(value);
                 prevEnd = t[last].end;
                 i = last;
@@ -104,7 +112,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             // A record's field: r.field
             if (PlsqlVar* f = scope->Find(t[i].text + "." + t[i + 2].text); f && scope->Find(t[i].text)->record) {
                 auto it = named.find(f);
-                out += it != named.end() ? it->second : (named[f] = bind(f->value));
+                out += it != named.end() ? it->second : (named[f] = bind(f->value, f));
                 prevEnd = t[i + 2].end;
                 i += 2;
                 continue;
@@ -115,6 +123,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
             !inScope.count(t[i + 2].text)) {
             // A package's variable: pkg.var
             if (PlsqlVar* v = PackageVariable({t[i].text, t[i + 2].text})) {
+                momentary(); // the package's state may be made afresh
                 out += bind(v->value);
                 prevEnd = t[i + 2].end;
                 i += 2;
@@ -128,6 +137,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
                 if (attr != "FOUND" && attr != "NOTFOUND" && attr != "ROWCOUNT" && attr != "ISOPEN")
                     CompileFail(i, "PLS-00208: identifier '" + attr + "' is not a legal cursor attribute");
                 const OraValue v = Checking() ? OraValue{} : CursorAttribute(*c->cursor, attr);
+                momentary();
                 if (attr == "ROWCOUNT")
                     out += bind(v);
                 else
@@ -145,6 +155,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
         if (w == "SQL" && isOp(i + 1, "%") && i + 2 < span.end) {
             const std::string attr = t[i + 2].text;
             const bool any = m_rowCount >= 0;
+            momentary();
             if (attr == "ROWCOUNT")
                 out += any ? bind(PlsqlOps::Integer(m_rowCount)) : "NULL";
             else if (attr == "FOUND")
@@ -165,11 +176,12 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
         }
         if (PlsqlVar* v = scope->Find(w); v && !v->exception && !isOp(i + 1, "(") && !inScope.count(w)) {
             auto it = named.find(v);
-            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value));
+            const std::string b = it != named.end() ? it->second : (named[v] = bind(v->value, v));
             out += v->base == 'B' ? "(" + b + " = 1)" : b;
             continue;
         }
         if (w == "SQLCODE") {
+            momentary();
             out += bind(PlsqlOps::Integer(SqlCode()));
             continue;
         }
@@ -178,6 +190,7 @@ std::string PlsqlInterpreter::Rewrite(PlsqlSpan span, PlsqlScope* scope, std::ve
                                            : "ORA-0000: normal, successful completion";
             if (m_inHandler && !m_current.userName.empty())
                 text = "User-Defined Exception";
+            momentary();
             out += bind(TextValue(text));
             continue;
         }
@@ -620,12 +633,44 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     const bool checking = m_frames.back().checking;
     std::vector<OraValue> binds;
     std::vector<std::pair<size_t, size_t>> where;
-    const std::string text = Rewrite(st.expr, scope, &binds, st.intoClause, &where);
+    // Within one activation of its scope the statement is rewritten and
+    // parsed once: its text stays the same and only the values change.
+    KeptSql* kept = nullptr;
+    if (!checking) {
+        const uint64_t span = static_cast<uint64_t>(st.expr.begin) << 32 | st.expr.end;
+        kept = &m_keptSql[{m_frames.back().unit, span}];
+        if (kept->scopeSerial != scope->serial || kept->generation != m_core->CatalogGeneration()) {
+            kept->scopeSerial = 0;
+            kept->statement.reset();
+        }
+    }
+    std::string fresh;
+    if (kept && kept->scopeSerial) {
+        binds.reserve(kept->vars.size());
+        for (const PlsqlVar* v : kept->vars)
+            binds.push_back(v->value);
+    } else {
+        RewriteSources sources;
+        fresh = Rewrite(st.expr, scope, &binds, st.intoClause, &where, kept ? &sources : nullptr);
+        if (kept && sources.stable && std::find(sources.vars.begin(), sources.vars.end(), nullptr) == sources.vars.end()) {
+            kept->scopeSerial = scope->serial;
+            kept->generation = m_core->CatalogGeneration();
+            kept->text = fresh;
+            kept->vars = std::move(sources.vars);
+        } else {
+            kept = nullptr;
+        }
+    }
+    const std::string& text = kept ? kept->text : fresh;
     const std::vector<std::pair<PlsqlVar*, std::string>> targets = IntoTargets(st.into, scope, st.token);
     OraResult r;
-    std::unique_ptr<OraStatement> stmt = TakeStatement(text, &r);
+    std::unique_ptr<OraStatement> stmt = kept && kept->statement ? std::move(kept->statement) : TakeStatement(text, &r);
     if (!r.Ok()) {
         if (checking || r.code == 942 || r.code == 904) {
+            if (where.empty()) {
+                binds.clear();
+                Rewrite(st.expr, scope, &binds, st.intoClause, &where);
+            }
             // The error points at the token the SQL engine stopped at.
             size_t at = st.token;
             for (const auto& [offset, token] : where)
@@ -651,20 +696,27 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
         return;
     for (size_t i = 0; i < binds.size(); ++i)
         stmt->Bind("B" + std::to_string(i + 1), binds[i]);
+    // Given back to the kept slot, or kept by text as any statement.
+    auto keep = [&] {
+        if (kept && !kept->statement && kept->scopeSerial)
+            kept->statement = std::move(stmt);
+        else
+            KeepStatement(text, std::move(stmt));
+    };
     uint64_t rows = 0;
     r = stmt->Execute(&rows);
     if (!r.Ok())
         RaiseResult(r);
     if (!query) {
         m_rowCount = static_cast<int64_t>(rows);
-        KeepStatement(text, std::move(stmt));
+        keep();
         return;
     }
     std::vector<OraValue> row, extra;
     r = stmt->Fetch(&row);
     if (r.code == 1403) {
         m_rowCount = 0;
-        KeepStatement(text, std::move(stmt));
+        keep();
         Raise(1403, FormatOraError(1403));
     }
     if (!r.Ok())
@@ -676,7 +728,7 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
     }
     if (r.code != 1403)
         RaiseResult(r);
-    KeepStatement(text, std::move(stmt));
+    keep();
     m_rowCount = 1;
     AssignRow(targets, row, st.token);
 }

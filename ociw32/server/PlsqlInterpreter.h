@@ -131,9 +131,16 @@ private:
     PlsqlVar* Variable(PlsqlScope* scope, const std::string& name, size_t token);
 
     // Expressions
+    // Where a rewritten text's binds come from: the variable each one reads
+    // (null for a value of the moment) and whether the text itself holds
+    // nothing of the moment (SQL%FOUND, a cursor's attribute...).
+    struct RewriteSources {
+        std::vector<PlsqlVar*> vars;
+        bool stable = true;
+    };
     // `where` (when given) gets the offset in the text where each token starts.
     std::string Rewrite(PlsqlSpan span, PlsqlScope* scope, std::vector<OraValue>* binds, PlsqlSpan skip = {},
-                        std::vector<std::pair<size_t, size_t>>* where = nullptr);
+                        std::vector<std::pair<size_t, size_t>>* where = nullptr, RewriteSources* sources = nullptr);
     OraValue EvalValue(PlsqlSpan span, PlsqlScope* scope, char wanted = '?');
     int EvalCondition(PlsqlSpan span, PlsqlScope* scope); // 1 true, 0 false, -1 null
     std::set<std::string> SqlColumnsInScope(PlsqlSpan span) const;
@@ -242,6 +249,19 @@ private:
     int64_t m_rowCount = -1;
     std::map<std::string, std::shared_ptr<PlsqlUnit>> m_units;
     std::map<std::string, std::unique_ptr<OraStatement>> m_statements;
+    // An embedded SQL statement as rewritten for one activation of its
+    // scope under one catalogue generation: its text, the variables its
+    // binds read, and its statement, kept between runs (a loop rewrites
+    // and parses it once).
+    struct KeptSql {
+        uint64_t scopeSerial = 0;
+        int64_t generation = 0;
+        std::string text;
+        std::vector<PlsqlVar*> vars;
+        std::unique_ptr<OraStatement> statement;
+    };
+    // By unit and span (begin << 32 | end).
+    std::map<std::pair<const PlsqlUnit*, uint64_t>, KeptSql> m_keptSql;
     std::set<std::string> m_revalidating; // units being compiled again, which may refer to each other
     std::set<std::string> m_validUnits;   // "OWNER.NAME.TYPE" of units found to compile
     std::vector<PlsqlCompileError>* m_collected = nullptr; // CheckStored: errors of statements checked so far

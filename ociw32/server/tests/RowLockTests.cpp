@@ -327,6 +327,89 @@ TEST_F(RowLockTest, ABusyBlockHoldsOnlyItsRows)
     }
 }
 
+// Rows a block inserts one after another are locked as runs of rowids: each
+// row of a run is still A's alone, read by others as absent, freed by a
+// rollback to a savepoint inside the run and by A's death.
+class InsertRunTest : public RowLockTest {
+protected:
+    void SetUp() override
+    {
+        RowLockTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_EQ(Run(*m_a, "CREATE TABLE KR (ID NUMBER PRIMARY KEY, N NUMBER)"), "ok");
+    }
+    // A inserts rows first..last in one block (a run per 256 rows), uncommitted.
+    void Insert(int first, int last)
+    {
+        ASSERT_EQ(Run(*m_a, "BEGIN FOR i IN " + std::to_string(first) + ".." + std::to_string(last) +
+                                " LOOP INSERT INTO KR VALUES (i, i); END LOOP; END;"),
+                  "ok");
+    }
+};
+
+TEST_F(InsertRunTest, EveryRowOfARunIsTheInsertersUntilItEnds)
+{
+    Insert(1, 3000);
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "3000|4501500");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "0");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR WHERE ID BETWEEN 250 AND 520"), "0");
+    // The first row of a run, rows inside it and the last: B's change of
+    // each waits for A (until B gives up).
+    for (int id : {1, 256, 257, 300, 2999, 3000}) {
+        SCOPED_TRACE(id);
+        std::future<std::string> change = StartB("UPDATE KR SET N = 0 WHERE ID = " + std::to_string(id));
+        ASSERT_TRUE(BIsWaiting());
+        while (!Finished(change)) {
+            m_b->Break();
+            std::this_thread::yield();
+        }
+        EXPECT_EQ(change.get(), kCancelled);
+    }
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "3000|4501500");
+    std::future<std::string> del = StartB("DELETE FROM KR WHERE ID = 300");
+    ASSERT_TRUE(BIsWaiting());
+    EXPECT_FALSE(Finished(del));
+    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok");
+    EXPECT_EQ(del.get(), "rows=1");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "2999");
+}
+
+TEST_F(InsertRunTest, ChangesAfterASavepointInsideARunAreUndoneAlone)
+{
+    // In one block and across calls: the rows after the savepoint go, the
+    // rows before stay A's, and a row of the run A changed after the
+    // savepoint is still absent for B.
+    ASSERT_EQ(Run(*m_a, "BEGIN FOR i IN 1..10 LOOP INSERT INTO KR VALUES (i, i); END LOOP; SAVEPOINT S;"
+                        " FOR i IN 11..20 LOOP INSERT INTO KR VALUES (i, i); END LOOP; ROLLBACK TO S; END;"),
+              "ok");
+    ASSERT_EQ(Run(*m_a, "INSERT INTO KR VALUES (21, 21)"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "SAVEPOINT T"), "ok");
+    ASSERT_EQ(Run(*m_a, "UPDATE KR SET N = 99 WHERE ID = 3"), "rows=1");
+    ASSERT_EQ(Run(*m_a, "INSERT INTO KR VALUES (22, 22)"), "rows=1");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "0");
+    ASSERT_EQ(Run(*m_a, "ROLLBACK TO T"), "ok");
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*), SUM(N) FROM KR"), "11|76");
+    EXPECT_EQ(AtOnce("INSERT INTO KR VALUES (15, 0)"), "rows=1");
+    EXPECT_EQ(AtOnce("INSERT INTO KR VALUES (22, 0)"), "rows=1");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KR"), "2");
+    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*), SUM(N) FROM KR"), "13|76");
+}
+
+TEST_F(InsertRunTest, AKilledSessionsRunsAreRolledBack)
+{
+    Insert(1, 600);
+    const std::string sid = Run(*m_a, "SELECT USERENV('SESSIONID') FROM DUAL");
+    const std::string serial = Run("SELECT SERIAL# FROM V$SESSION WHERE SID = " + sid);
+    ASSERT_EQ(Run("ALTER SYSTEM KILL SESSION '" + sid + "," + serial + "'"), "ok");
+    EXPECT_EQ(AtOnce("INSERT INTO KR VALUES (300, 0)"), "rows=1");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*), SUM(N) FROM KR"), "1|0");
+}
+
 // A database made before row locks gets their tables at its next logon.
 TEST_F(RowLockTest, AnOldDatabaseGetsRowLocksAtItsNextLogon)
 {
