@@ -705,6 +705,14 @@ bool AttachInstance(sqlite3* db, const std::string& path, std::string* error)
 {
     if (!Exec(db, "ATTACH DATABASE " + Quote(path) + " AS inst", error))
         return false;
+    // A file an earlier session set up is in WAL mode already, and its
+    // tables are read from the schema SQLite just loaded.
+    bool ready = true;
+    for (const char* table : {"cat_sessions", "cat_jobs_running", "cat_counters"})
+        ready = ready && sqlite3_table_column_metadata(db, "inst", table, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                       nullptr) == SQLITE_OK;
+    if (ready)
+        return true;
     sqlite3_exec(db, "PRAGMA inst.journal_mode = WAL", nullptr, nullptr, nullptr);
     for (const char* sql : kInstanceTables)
         if (!Exec(db, sql, error))
@@ -811,6 +819,11 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error)
               error))
         return fail();
     return Exec(db, "COMMIT", error) || fail();
+}
+
+bool CatalogNeedsUpgrade(const std::string& level)
+{
+    return std::atoi(level.c_str()) < kCatalogLevel;
 }
 
 bool UpgradeCatalog(sqlite3* db, int major, std::string* error)

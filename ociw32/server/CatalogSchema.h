@@ -18,6 +18,9 @@ bool CreateCatalog(sqlite3* db, const std::string& version, std::string* error);
 // parameters added since (once: a level kept in cat_db says it is done).
 // False, with *error, when the database could not be changed.
 bool UpgradeCatalog(sqlite3* db, int major, std::string* error);
+// Whether a database whose cat_db says this catalogue level needs
+// UpgradeCatalog (a logon that read the level already asks here).
+bool CatalogNeedsUpgrade(const std::string& level);
 
 // Attaches the instance file (sessions, running jobs) as "inst"; false,
 // with *error, when it cannot be attached or given its tables.

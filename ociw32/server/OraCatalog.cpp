@@ -37,10 +37,14 @@ void OraCatalog::RefreshPrivileges()
     if (m_user != "PUBLIC")
         m_grantees.push_back("PUBLIC");
     m_sysPrivs.clear();
+    m_objectPrivs.clear();
     sqlite3_stmt* roles = nullptr;
     sqlite3_stmt* privs = nullptr;
+    sqlite3_stmt* objectPrivs = nullptr;
     sqlite3_prepare_v2(m_db, "SELECT granted_role FROM cat_role_privs WHERE grantee = ?", -1, &roles, nullptr);
     sqlite3_prepare_v2(m_db, "SELECT privilege FROM cat_sys_privs WHERE grantee = ?", -1, &privs, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT owner, table_name, privilege FROM cat_tab_privs WHERE grantee = ?", -1,
+                       &objectPrivs, nullptr);
     auto column = [](sqlite3_stmt* st) {
         const unsigned char* text = sqlite3_column_text(st, 0);
         return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
@@ -49,7 +53,7 @@ void OraCatalog::RefreshPrivileges()
         if (std::find(list->begin(), list->end(), item) == list->end())
             list->push_back(std::move(item));
     };
-    for (size_t i = 0; roles && privs && i < m_grantees.size(); ++i) {
+    for (size_t i = 0; roles && privs && objectPrivs && i < m_grantees.size(); ++i) {
         const std::string grantee = m_grantees[i];
         sqlite3_bind_text(roles, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
         while (sqlite3_step(roles) == SQLITE_ROW)
@@ -59,9 +63,27 @@ void OraCatalog::RefreshPrivileges()
         while (sqlite3_step(privs) == SQLITE_ROW)
             addOnce(&m_sysPrivs, column(privs));
         sqlite3_reset(privs);
+        sqlite3_bind_text(objectPrivs, 1, grantee.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(objectPrivs) == SQLITE_ROW) {
+            const std::string object = ObjectKey(reinterpret_cast<const char*>(sqlite3_column_text(objectPrivs, 0)),
+                                                 reinterpret_cast<const char*>(sqlite3_column_text(objectPrivs, 1)));
+            const unsigned char* privilege = sqlite3_column_text(objectPrivs, 2);
+            m_objectPrivs.insert(object);
+            m_objectPrivs.insert(object + '\0' + (privilege ? reinterpret_cast<const char*>(privilege) : ""));
+        }
+        sqlite3_reset(objectPrivs);
     }
     sqlite3_finalize(roles);
     sqlite3_finalize(privs);
+    sqlite3_finalize(objectPrivs);
+}
+
+std::string OraCatalog::ObjectKey(const char* owner, const char* name)
+{
+    std::string key = owner ? owner : "";
+    key += '\0';
+    key += name ? name : "";
+    return key;
 }
 
 bool OraCatalog::HasSysPriv(const std::string& privilege) const
@@ -121,13 +143,7 @@ bool OraCatalog::CanSee(const OraObjectRef& object) const
         return true;
     if (ReadsDictionary(object, "SELECT"))
         return true;
-    std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND grantee IN (";
-    for (size_t i = 0; i < m_grantees.size(); ++i)
-        sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
-    sql += ")";
-    SqliteStmt q(m_db, sql);
-    q.Bind(1, object.owner).Bind(2, object.name);
-    return q.Step();
+    return m_objectPrivs.count(ObjectKey(object.owner.c_str(), object.name.c_str())) != 0;
 }
 
 bool OraCatalog::ReadsDictionary(const OraObjectRef& object, const std::string& privilege) const
@@ -145,14 +161,8 @@ bool OraCatalog::HasObjectPriv(const OraObjectRef& object, const std::string& pr
                                    : HasSysPriv(privilege + " ANY " + (object.type == "SEQUENCE" ? "SEQUENCE" : "TABLE")))
             return true;
     }
-    std::string sql = "SELECT 1 FROM cat_tab_privs WHERE owner = ? AND table_name = ? AND privilege IN (?, 'ALL')"
-                      " AND grantee IN (";
-    for (size_t i = 0; i < m_grantees.size(); ++i)
-        sql += (i ? ", " : "") + SqlQuote(m_grantees[i]);
-    sql += ")";
-    SqliteStmt q(m_db, sql);
-    q.Bind(1, object.owner).Bind(2, object.name).Bind(3, privilege);
-    return q.Step();
+    const std::string key = ObjectKey(object.owner.c_str(), object.name.c_str()) + '\0';
+    return m_objectPrivs.count(key + privilege) != 0 || m_objectPrivs.count(key + "ALL") != 0;
 }
 
 std::vector<OraColumnInfo> OraCatalog::Columns(const std::string& owner, const std::string& table) const

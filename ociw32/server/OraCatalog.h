@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -75,6 +76,7 @@ public:
 private:
     // The lookups every compile makes, prepared once per session.
     sqlite3_stmt* Kept(const char* sql) const;
+    static std::string ObjectKey(const char* owner, const char* name);
     // SELECT ANY DICTIONARY reads SYS's tables and views, nothing more.
     bool ReadsDictionary(const OraObjectRef& object, const std::string& privilege) const;
 
@@ -84,6 +86,9 @@ private:
     int m_major;
     std::vector<std::string> m_grantees;
     std::vector<std::string> m_sysPrivs;
+    // The object privileges of the grantees: "OWNER\0TABLE\0PRIVILEGE",
+    // and "OWNER\0TABLE" for an object any of them has any privilege on.
+    std::unordered_set<std::string> m_objectPrivs;
     mutable std::map<const char*, sqlite3_stmt*> m_kept;
 };
 

@@ -106,7 +106,7 @@ private:
         if (!r.Ok())
             return r;
         // The first logon after the queue stopped (or never ran) starts it.
-        OraJobQueue::StartIfWanted(db, core->Db());
+        OraJobQueue::StartIfWanted(db, core->JobQueueProcessesAtLogon());
         *session = std::make_unique<OraEngineSession>(core);
         return OraResult{};
     }

@@ -27,6 +27,11 @@ bool OraJobQueue::StartIfWanted(const OraDatabaseRef& db, sqlite3* connection)
 {
     int processes = 0, interval = 60;
     ReadParameters(connection, &processes, &interval);
+    return StartIfWanted(db, processes);
+}
+
+bool OraJobQueue::StartIfWanted(const OraDatabaseRef& db, int processes)
+{
     if (processes <= 0 || OraJobQueueRunning(db))
         return true;
     return OraStartJobQueue(db);

@@ -18,6 +18,9 @@ public:
     // given connection to it) asks for one and none runs; never runs a job
     // in the caller. False when it had to be started and could not.
     static bool StartIfWanted(const OraDatabaseRef& db, sqlite3* connection);
+    // The same with the parameter already read (a logon reads it with the
+    // rest of what it needs).
+    static bool StartIfWanted(const OraDatabaseRef& db, int processes);
     // The same for a caller without a connection (startup): opens one.
     static bool StartIfWanted(const OraDatabaseRef& db);
 

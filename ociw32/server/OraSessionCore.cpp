@@ -484,11 +484,27 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     KeepLogFiles(db, "main");
     RegisterOracleFunctions(db);
     SetConnectionClock(db, state.clock);
+    // What a logon needs of cat_db, read at once.
+    std::string catalogLevel;
+    bool hasVersion = false;
     {
-        SqliteStmt v(db, "SELECT value FROM cat_db WHERE key = 'version'");
-        if (!v.Step())
+        SqliteStmt v(db, "SELECT key, value FROM main.cat_db WHERE key IN ('version', 'catalog_level',"
+                         " 'catalog_generation', 'job_queue_processes')");
+        while (v.Step()) {
+            const std::string key = v.Text(0);
+            if (key == "version") {
+                core->m_version = v.Text(1);
+                hasVersion = true;
+            } else if (key == "catalog_level") {
+                catalogLevel = v.Text(1);
+            } else if (key == "catalog_generation") {
+                core->m_watched = true;
+            } else {
+                core->m_queueProcesses = std::atoi(v.Text(1).c_str());
+            }
+        }
+        if (!hasVersion)
             return notAvailable();
-        core->m_version = v.Text(0);
         core->m_major = MajorVersionOf(core->m_version);
     }
     {
@@ -541,13 +557,13 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     core->m_statements = std::make_unique<OraEngineStatementCache>();
     core->RegisterSessionFunctions();
     core->m_transaction = std::make_unique<OraTransaction>(*core, db);
-    {
+    if (CatalogNeedsUpgrade(catalogLevel)) {
         // A database from an earlier build gets what the catalogue gained
         // since; one that cannot be written goes on without it.
         std::string ignored;
         UpgradeCatalog(db, core->m_major, &ignored);
+        core->m_watched = core->WatchCatalog();
     }
-    core->m_watched = core->WatchCatalog();
     core->SyncCatalog();
     if (checkPassword && !core->m_catalog->HasSysPriv("CREATE SESSION"))
         return OraResult{1045, FormatOraError(1045, {user}), 0};

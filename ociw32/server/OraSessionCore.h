@@ -47,6 +47,8 @@ public:
     int Major() const { return m_major; }
     const std::string& Version() const { return m_version; }
     int Sid() const { return m_sid; }
+    // JOB_QUEUE_PROCESSES as the logon read it.
+    int JobQueueProcessesAtLogon() const { return m_queueProcesses; }
     const OraDatabaseRef& Ref() const { return m_ref; }
 
     // Brings the session up to the catalogue's generation, which every
@@ -224,6 +226,7 @@ private:
     // none (then every parse reads privileges again).
     bool WatchCatalog();
     bool m_watched = false;
+    int m_queueProcesses = 0;
     bool m_watchingWrites = false;
     int64_t m_generation = -1;
     sqlite3_stmt* m_generationStmt = nullptr;

@@ -49,6 +49,24 @@ TEST_F(CatalogGenerationTest, RevokesInOneSessionTakeEffectInAnotherAtItsNextPar
     EXPECT_EQ(Server().Logon(m_db, "BOB", "B1", &again).code, 1045);
 }
 
+// Which privilege a grant gives: SELECT lets BOB read, not write; ALL lets
+// him do both, and only until it is revoked.
+TEST_F(CatalogGenerationTest, EachObjectPrivilegeAllowsOnlyWhatItNames)
+{
+    const std::string insert = "INSERT INTO SYSTEM.ITEMS VALUES (2)";
+    EXPECT_EQ(Run("GRANT SELECT ON ITEMS TO BOB"), "ok");
+    EXPECT_EQ(Run(*m_bob, "SELECT COUNT(*) FROM SYSTEM.ITEMS"), "1");
+    EXPECT_EQ(Run(*m_bob, insert).rfind("ORA-01031", 0), 0u);
+    EXPECT_EQ(Run("GRANT ALL ON ITEMS TO READERS"), "ok");
+    EXPECT_EQ(Run("GRANT READERS TO BOB"), "ok");
+    EXPECT_EQ(Run(*m_bob, insert), "rows=1");
+    EXPECT_EQ(Run(*m_bob, "ROLLBACK"), "ok");
+    EXPECT_EQ(Run("REVOKE ALL ON ITEMS FROM READERS"), "ok");
+    EXPECT_EQ(Run(*m_bob, insert).rfind("ORA-01031", 0), 0u);
+    EXPECT_EQ(Run("REVOKE SELECT ON ITEMS FROM BOB"), "ok");
+    EXPECT_EQ(Run(*m_bob, "SELECT COUNT(*) FROM SYSTEM.ITEMS").rfind("ORA-00942", 0), 0u);
+}
+
 TEST_F(CatalogGenerationTest, KeptStatementsFollowTablesChangedByAnotherSession)
 {
     EXPECT_EQ(Run("GRANT SELECT ON ITEMS TO BOB"), "ok");

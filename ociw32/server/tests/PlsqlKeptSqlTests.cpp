@@ -18,8 +18,9 @@ protected:
     void Check(const std::vector<KeptSqlCase>& cases)
     {
         for (const KeptSqlCase& c : cases) {
-            if (*c.setup)
+            if (*c.setup) {
                 ASSERT_EQ(Block(c.setup), "ok") << "case " << c.id;
+            }
             std::string out;
             const std::string r = Block(c.block, {"R"}, &out);
             EXPECT_EQ(r == "ok" ? out.substr(2) : r, c.expected) << "case " << c.id;
