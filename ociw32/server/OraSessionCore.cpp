@@ -775,6 +775,11 @@ OraResult OraSessionCore::BeginWrite(LockWait how, bool capture)
     return m_transaction->BeginWrite(capture, how == LockWait::Brief);
 }
 
+OraResult OraSessionCore::BeginInsert(const std::string& table)
+{
+    return m_transaction->BeginInsert(table);
+}
+
 OraResult OraSessionCore::EndWrite(bool ok, bool nowait, bool* restart)
 {
     return m_transaction->EndWrite(ok, nowait, restart);

@@ -77,6 +77,9 @@ public:
     // Opens a statement's short SQLite write transaction; with `capture` the
     // rows it changes join the session's Oracle transaction as row locks.
     OraResult BeginWrite(LockWait how = LockWait::Wait, bool capture = true);
+    // The same for an INSERT into `table` (storage name) that writes nothing
+    // else; see OraTransaction::BeginInsert.
+    OraResult BeginInsert(const std::string& table);
     // Ends it (`ok` false undoes the statement alone). When it touched rows
     // another transaction holds, the statement is undone and either fails
     // (NOWAIT or no *restart: ORA-00054) or waits for the holder to end and
