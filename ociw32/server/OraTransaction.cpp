@@ -142,6 +142,7 @@ OraResult OraTransaction::BeginInsert(const std::string& table)
         return BeginWrite(true, false);
     m_inHeld = true;
     m_bare = true;
+    ++m_bareInserts;
     m_depth = 1;
     m_changes.clear();
     m_nested.clear();

@@ -49,6 +49,8 @@ public:
     // SQLite's statement rollback undoes a failed step, and EndWrite deletes
     // the rows itself when their records cannot be written. Else BeginWrite.
     OraResult BeginInsert(const std::string& table);
+    // How many INSERTs began without a savepoint (which way a statement went).
+    int64_t BareInserts() const { return m_bareInserts; }
     bool Writing() const { return m_depth > 0; }
     // Ends it: `ok` false undoes the statement's changes only. Otherwise the
     // rows it touched are checked: rows another transaction holds undo the
@@ -151,6 +153,7 @@ private:
     bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
     bool m_bare = false;   // ... without the savepoint (BeginInsert)
     int64_t m_seqAtBegin = 0;
+    int64_t m_bareInserts = 0;
     std::chrono::steady_clock::time_point m_heldSince{};
     // What the statements found in the SQLite transaction they share, where
     // no other session writes meanwhile: this transaction's entry is alive,
