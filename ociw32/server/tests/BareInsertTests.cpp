@@ -114,5 +114,130 @@ TEST_F(BareInsertTest, TheThirdInsertOfALoopFailsAloneInABlockAndAcrossCalls)
     }
 }
 
+// A multi-row INSERT ... SELECT that fails on its last row leaves none of
+// its rows: SQLite's statement rollback undoes those it wrote before.
+TEST_F(BareInsertTest, AnInsertSelectFailingHalfWayLeavesNoneOfItsRows)
+{
+    const struct {
+        const char* what;
+        const char* select;
+        const char* sqlcode;
+    } cases[] = {
+        {"length", "SELECT ID + 100, CASE WHEN ID = 8 THEN 'TOOLONG' ELSE NAME END, N FROM KB", "-12899"},
+        {"unique key", "SELECT ID + 5, NAME, N FROM KB WHERE ID > 2", "-1"},
+        {"not null", "SELECT ID + 100, CASE WHEN ID = 8 THEN NULL ELSE NAME END, N FROM KB", "-1400"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int64_t before = Bare();
+        EXPECT_EQ(BlockA(std::string("BEGIN FOR i IN 1..8 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; BEGIN"
+                                     " INSERT INTO KB ") +
+                         c.select + "; EXCEPTION WHEN OTHERS THEN :E := SQLCODE; END;"
+                                    " INSERT INTO KB VALUES (50, 'Z', 0); END;"),
+                  std::string("ok E=") + c.sqlcode);
+        EXPECT_GE(Bare() - before, 8); // 7 of the loop, the INSERT ... SELECT, the last
+        EXPECT_EQ(Rows(*m_a), "9|86");
+        EXPECT_EQ(Rows(*m_b), "0|NULL");
+        EXPECT_EQ(Run(*m_a, "ROLLBACK"), "ok");
+        EXPECT_EQ(Rows(*m_a), "0|NULL");
+    }
+}
+
+// When the row locks of an INSERT cannot be written, its rows are deleted
+// again and it fails with the error it got; the rows before and after it
+// stay the transaction's. The failure is real: a trigger of the database
+// refuses the lock record of the row whose N is 257 (the first row of the
+// second run of 256).
+TEST_F(BareInsertTest, AnInsertWhoseLocksCannotBeWrittenRemovesExactlyItsRows)
+{
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((m_db.directory + "/" + m_db.sid + ".db").c_str(), &db), SQLITE_OK);
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER test_refuse_lock BEFORE INSERT ON cat_undo WHEN NEW.op = 'R' AND"
+                               " (SELECT N FROM \"SCOTT.KB\" WHERE rowid = -NEW.rid) = 257"
+                               " BEGIN SELECT RAISE(ABORT, 'no room for the lock'); END",
+                               nullptr, nullptr, &message),
+                  SQLITE_OK)
+            << message;
+        sqlite3_free(message);
+        sqlite3_close(db);
+    }
+    const int64_t before = Bare();
+    const std::string result = BlockA("BEGIN FOR i IN 1..300 LOOP BEGIN INSERT INTO KB VALUES (i, 'R', i);"
+                                      " EXCEPTION WHEN OTHERS THEN :E := :E || i || ' ' || SQLCODE || ';'; END;"
+                                      " END LOOP; END;");
+    EXPECT_EQ(result.substr(0, result.find(' ')), "ok");
+    EXPECT_NE(result.find(" E=257 -"), std::string::npos) << result;
+    EXPECT_EQ(result.find(';'), result.size() - 1) << result; // only row 257 failed
+    // 2..257 and 259..300: the failure makes the next INSERT look again.
+    EXPECT_EQ(Bare() - before, 298);
+    EXPECT_EQ(Rows(*m_a), "299|44893");
+    EXPECT_EQ(Run(*m_a, "SELECT COUNT(*) FROM KB WHERE ID = 257 OR ID <> N"), "0");
+    EXPECT_EQ(Rows(*m_b), "0|NULL");
+    // ID 257 is free for B at once; the rows that stayed are A's until it
+    // rolls back, which leaves no record behind.
+    EXPECT_EQ(Run(*m_b, "INSERT INTO KB VALUES (257, 'B', 0)"), "rows=1");
+    const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
+    std::future<std::string> waiting =
+        std::async(std::launch::async, [this] { return Run(*m_b, "INSERT INTO KB VALUES (258, 'B', 0)"); });
+    const bool waited = ShowsWaiting(bSid);
+    EXPECT_EQ(Run(*m_a, "ROLLBACK"), "ok"); // frees B either way
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(waiting.get(), "rows=1");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    EXPECT_EQ(Rows(*m_a), "2|515");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((m_db.directory + "/" + m_db.sid + ".db").c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* records = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM cat_undo", -1, &records, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(records), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int64(records, 0), 0);
+    sqlite3_finalize(records);
+    sqlite3_close(db);
+}
+
+// Savepoints and rollbacks after bare INSERTs free exactly the rows after
+// them, in the block and across calls.
+TEST_F(BareInsertTest, RollbacksAfterBareInsertsUndoWhatFollowedTheirPoint)
+{
+    const int64_t before = Bare();
+    EXPECT_EQ(BlockA("BEGIN FOR i IN 1..5 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; SAVEPOINT S;"
+                     " FOR i IN 6..10 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; ROLLBACK TO S;"
+                     " FOR i IN 11..12 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; SAVEPOINT T;"
+                     " FOR i IN 13..15 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; END;"),
+              "ok E=NULL");
+    EXPECT_GE(Bare() - before, 9);
+    EXPECT_EQ(Run(*m_a, "ROLLBACK TO T"), "ok");
+    EXPECT_EQ(Rows(*m_a), "7|38");
+    // The rows rolled back are free for B at once.
+    EXPECT_EQ(Run(*m_b, "INSERT INTO KB SELECT ID, 'B', 0 FROM (SELECT 6 ID FROM DUAL UNION ALL SELECT 14 FROM DUAL)"),
+              "rows=2");
+    EXPECT_EQ(Run(*m_b, "COMMIT"), "ok");
+    EXPECT_EQ(BlockA("BEGIN FOR i IN 20..25 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; ROLLBACK; END;"),
+              "ok E=NULL");
+    EXPECT_EQ(Rows(*m_a), "2|20");
+    EXPECT_EQ(Rows(*m_b), "2|20");
+}
+
+// While the block's work is uncommitted, another session reads none of it
+// and waits for a key it inserted; the commit shows it all.
+TEST_F(BareInsertTest, OthersReadNothingOfAnUncommittedBlockAndWaitForItsKeys)
+{
+    EXPECT_EQ(BlockA("BEGIN FOR i IN 1..600 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; END;"), "ok E=NULL");
+    EXPECT_EQ(Rows(*m_a), "600|180300");
+    EXPECT_EQ(Rows(*m_b), "0|NULL");
+    EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KB WHERE ID BETWEEN 250 AND 520"), "0");
+    const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
+    std::future<std::string> insert =
+        std::async(std::launch::async, [this] { return Run(*m_b, "INSERT INTO KB VALUES (300, 'B', 0)"); });
+    const bool waited = ShowsWaiting(bSid) && !Finished(insert);
+    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok"); // frees B either way
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(insert.get(), "ORA-00001: unique constraint (SCOTT.KB_PK) violated");
+    EXPECT_EQ(Rows(*m_b), "600|180300");
+}
+
 } // namespace
 } // namespace oraenginetest
