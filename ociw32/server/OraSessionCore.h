@@ -69,7 +69,8 @@ public:
     // Whether another session has killed this one (ALTER SYSTEM KILL
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
-    bool KilledByOther();
+    bool KilledByOther() { return KilledByOther(std::chrono::steady_clock::now()); }
+    bool KilledByOther(std::chrono::steady_clock::time_point now);
     // How long a session waits for SQLite's write lock (held only for one
     // statement's change): until it is free (or Break, ORA-01013), or a
     // moment, as DDL does (then ORA-00054).
