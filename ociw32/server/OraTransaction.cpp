@@ -561,6 +561,7 @@ bool OraTransaction::UndoBare()
         if (SaveRun() != SQLITE_OK)
             return false;
     }
+    ++m_bareUndone;
     return true;
 }
 

@@ -51,6 +51,9 @@ public:
     OraResult BeginInsert(const std::string& table);
     // How many INSERTs began without a savepoint (which way a statement went).
     int64_t BareInserts() const { return m_bareInserts; }
+    // How many of them had their rows deleted again because their records
+    // could not be written.
+    int64_t BareUndone() const { return m_bareUndone; }
     bool Writing() const { return m_depth > 0; }
     // Ends it: `ok` false undoes the statement's changes only. Otherwise the
     // rows it touched are checked: rows another transaction holds undo the
@@ -154,6 +157,7 @@ private:
     bool m_bare = false;   // ... without the savepoint (BeginInsert)
     int64_t m_seqAtBegin = 0;
     int64_t m_bareInserts = 0;
+    int64_t m_bareUndone = 0;
     std::chrono::steady_clock::time_point m_heldSince{};
     // What the statements found in the SQLite transaction they share, where
     // no other session writes meanwhile: this transaction's entry is alive,
