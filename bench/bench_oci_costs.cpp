@@ -7,7 +7,8 @@
 // The submits run in this process; the logons are measured from outside, as
 // the CPU time of short processes (ocisql -c against this program's own
 // --select1 mode), and in this process for information. `--logons` times
-// only the in-process logons, for a profiler.
+// only the in-process logons and `--loop` the PL/SQL loop alone, for a
+// profiler.
 //
 // Runs on a throw-away data root: provisions the demo home with oradmin and
 // loads libociw32.so by name as the program does.
@@ -232,6 +233,21 @@ int main(int argc, char** argv)
         for (int r = 0; r < 10 * kRepeats; ++r)
             best = std::min(best, LogonSelect(oci));
         std::printf("logon + select 1 + logoff in this process: %.1f us\n", best * 1e6 / kLogons);
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--loop") {
+        Lda_Def lda{};
+        ub1 hda[HDA_SIZE] = {};
+        if (oci.olog(&lda, hda, BenchText("scott/tiger@DEMO"), -1, nullptr, -1, nullptr, -1, 0))
+            BenchOciDie(oci, &lda, "logon");
+        ExecOci(oci, &lda, "CREATE TABLE BENCH_ROWS (ID NUMBER PRIMARY KEY, NAME VARCHAR2(30), N NUMBER)");
+        double best = 1e9;
+        for (int r = 0; r < 10 * kRepeats; ++r)
+            best = std::min(best, InsertLoopBlock(oci, &lda, 1 + r * kLoopRows));
+        oci.ologof(&lda);
+        std::printf("PL/SQL loop of %d INSERTs in this process: %.2f ms\n", kLoopRows, best * 1000);
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
         return 0;

@@ -9,6 +9,7 @@
 #include "ociw32/server/OraTransaction.h"
 #include "ociw32/server/SqlCompiler.h"
 #include "ociw32/server/SqlParser.h"
+#include "ociw32/server/SqliteUtil.h"
 #include "ociw32/server/PlsqlStatement.h"
 
 #include <sqlite3.h>
@@ -48,6 +49,20 @@ int FunctionCodeOf(SqlStmtKind kind)
     case SqlStmtKind::Savepoint: return 56;
     default: return 0;
     }
+}
+
+// Whether an INSERT writes its target table alone, so that SQLite's own
+// statement rollback undoes all of a failed one: no trigger on the table,
+// no sequence, fragment or PL/SQL call that could write elsewhere.
+bool WritesTargetAlone(sqlite3* db, const OraStatementPlan& plan, const OraObjectRef& target)
+{
+    if (plan.dml != 'I' || target.type != "TABLE" || plan.usesSequences || !plan.fragmentIds.empty() ||
+        plan.sql.find("ora_plsql_function") != std::string::npos)
+        return false;
+    SqliteStmt triggers(db, "SELECT 1 FROM main.sqlite_schema WHERE type = 'trigger' AND tbl_name = ?1"
+                            " UNION ALL SELECT 1 FROM temp.sqlite_schema WHERE type = 'trigger' AND tbl_name = ?1");
+    triggers.Bind(1, OraCatalog::StorageName(target.owner, target.name));
+    return !triggers.Step() && triggers.LastCode() == SQLITE_DONE;
 }
 
 // The rows an UPDATE or DELETE means, as a query: read from the committed
@@ -244,10 +259,11 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
     }
     if (!ok)
         return error(compileError.code, compileError.pos, compileError.args);
+    OraObjectRef target;
     if (plan.dml) {
-        OraObjectRef ref = catalog.Resolve(st->target);
-        plan.targetOwner = ref.owner;
-        plan.targetTable = ref.name;
+        target = catalog.Resolve(st->target);
+        plan.targetOwner = target.owner;
+        plan.targetTable = target.name;
     }
     sqlite3_stmt* stmt = nullptr;
     if (!compiled.sql.empty()) {
@@ -270,6 +286,10 @@ OraResult ParseOnCore(const std::shared_ptr<OraSessionCore>& m_core, const std::
         if (!added.Ok()) {
             sqlite3_finalize(stmt);
             return added;
+        }
+        if (WritesTargetAlone(m_core->Db(), plan, target)) {
+            plan.plainInsert = true;
+            plan.insertStorage = OraCatalog::StorageName(target.owner, target.name);
         }
         for (const CompiledColumn& c : compiled.columns) {
             OraColumnDesc d;

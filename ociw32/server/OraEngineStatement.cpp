@@ -326,7 +326,7 @@ OraResult OraEngineStatement::RunDml(uint64_t* rowsProcessed)
         // Inside another statement's write nothing can be waited for.
         const bool outer = !m_core->Transaction().Writing();
         m_core->SetRunning(true); // waiting for the rows can be broken
-        OraResult begun = m_core->BeginWrite();
+        OraResult begun = m_plan.plainInsert ? m_core->BeginInsert(m_plan.insertStorage) : m_core->BeginWrite();
         if (begun.Ok())
             begun = Reprepare();
         if (!begun.Ok()) {

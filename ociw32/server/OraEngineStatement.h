@@ -34,6 +34,11 @@ struct OraStatementPlan {
     std::vector<int> fragmentIds;     // ora_eval fragments the session holds for it
     char dml = 0;                     // 'I', 'U', 'D' for DML
     std::string targetOwner, targetTable;
+    // An INSERT that writes its target table alone (no trigger, sequence,
+    // fragment or PL/SQL call), stored as `insertStorage`: it may run
+    // without a savepoint.
+    bool plainInsert = false;
+    std::string insertStorage;
     bool rollbackToSavepoint = false;
     std::string savepoint;
 };

@@ -605,11 +605,10 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     return OraResult{};
 }
 
-bool OraSessionCore::KilledByOther()
+bool OraSessionCore::KilledByOther(std::chrono::steady_clock::time_point now)
 {
     if (m_killed)
         return true;
-    const auto now = std::chrono::steady_clock::now();
     if (now - m_killCheckedAt < std::chrono::milliseconds(50) || !m_db)
         return false;
     m_killCheckedAt = now;
@@ -623,12 +622,12 @@ OraResult OraSessionCore::CheckAlive()
 {
     if (m_closed)
         return OraResult{1012, FormatOraError(1012), 0};
-    // The kill is reported once; the client refuses later calls itself.
-    if (KilledByOther())
-        return OraResult{28, FormatOraError(28), 0};
     // A block runs statement after statement: there the files are looked at
     // every few milliseconds, not for each one.
     const auto checkedAt = std::chrono::steady_clock::now();
+    // The kill is reported once; the client refuses later calls itself.
+    if (KilledByOther(checkedAt))
+        return OraResult{28, FormatOraError(28), 0};
     if (m_inBlock && m_instanceOpen && m_stateKnown && checkedAt - m_aliveCheckedAt < std::chrono::milliseconds(5))
         return OraResult{};
     m_aliveCheckedAt = checkedAt;
@@ -789,6 +788,11 @@ void OraSessionCore::ReapDeadRuns()
 OraResult OraSessionCore::BeginWrite(LockWait how, bool capture)
 {
     return m_transaction->BeginWrite(capture, how == LockWait::Brief);
+}
+
+OraResult OraSessionCore::BeginInsert(const std::string& table)
+{
+    return m_transaction->BeginInsert(table);
 }
 
 OraResult OraSessionCore::EndWrite(bool ok, bool nowait, bool* restart)

@@ -71,7 +71,8 @@ public:
     // Whether another session has killed this one (ALTER SYSTEM KILL
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
-    bool KilledByOther();
+    bool KilledByOther() { return KilledByOther(std::chrono::steady_clock::now()); }
+    bool KilledByOther(std::chrono::steady_clock::time_point now);
     // How long a session waits for SQLite's write lock (held only for one
     // statement's change): until it is free (or Break, ORA-01013), or a
     // moment, as DDL does (then ORA-00054).
@@ -79,6 +80,9 @@ public:
     // Opens a statement's short SQLite write transaction; with `capture` the
     // rows it changes join the session's Oracle transaction as row locks.
     OraResult BeginWrite(LockWait how = LockWait::Wait, bool capture = true);
+    // The same for an INSERT into `table` (storage name) that writes nothing
+    // else; see OraTransaction::BeginInsert.
+    OraResult BeginInsert(const std::string& table);
     // Ends it (`ok` false undoes the statement alone). When it touched rows
     // another transaction holds, the statement is undone and either fails
     // (NOWAIT or no *restart: ORA-00054) or waits for the holder to end and

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <string_view>
+#include <utility>
 
 namespace VkOracle {
 namespace {
@@ -132,6 +133,25 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
     return OraResult{};
 }
 
+OraResult OraTransaction::BeginInsert(const std::string& table)
+{
+    // Bare only where nothing but the new rows' records can be written
+    // (entry alive, table noted and free) and the write lock is still ours.
+    if (m_depth > 0 || !m_heldOpen || !m_heldLive || !m_heldFree.count(table) || !m_heldNoted.count(table) ||
+        sqlite3_txn_state(m_db, "main") != SQLITE_TXN_WRITE)
+        return BeginWrite(true, false);
+    m_inHeld = true;
+    m_bare = true;
+    ++m_bareInserts;
+    m_depth = 1;
+    m_changes.clear();
+    m_nested.clear();
+    m_runAtBegin = m_run;
+    m_seqAtBegin = m_seq;
+    m_capturing = true;
+    return OraResult{};
+}
+
 void OraTransaction::LockRow(const std::string& table, int64_t rowid)
 {
     if (m_depth > 0)
@@ -163,17 +183,32 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     }
     m_depth = 0;
     m_capturing = false;
+    const bool bare = std::exchange(m_bare, false);
     auto abandon = [&] {
-        if (m_inHeld) {
+        if (bare) {
+            // A failed step was undone by SQLite's own statement rollback.
+            if (ok && !UndoBare()) {
+                LoseHeld();
+                return;
+            }
+            if (!ok)
+                m_run = m_runAtBegin;
+        } else if (m_inHeld) {
             m_core.RunKept("ROLLBACK TO qv_stmt");
             m_core.RunKept("RELEASE qv_stmt");
+            RestoreShadows();
+            m_run = m_runAtBegin;
         } else {
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            RestoreShadows();
+            m_run = m_runAtBegin;
         }
-        RestoreShadows();
         m_changes.clear();
-        m_run = m_runAtBegin;
         ForgetHeld();
+        // An interrupt or I/O error makes SQLite roll back the whole
+        // transaction, savepoints or not.
+        if (m_inHeld && sqlite3_get_autocommit(m_db))
+            LoseHeld();
     };
     if (!ok) {
         abandon();
@@ -202,7 +237,7 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
     // statements); it is committed before anything that may wait.
     const bool keepOpen = m_core.InBlock();
     if (r.Ok() && m_inHeld) {
-        if (const int rc = m_core.RunKept("RELEASE qv_stmt"); rc != SQLITE_OK)
+        if (const int rc = bare ? SQLITE_OK : m_core.RunKept("RELEASE qv_stmt"); rc != SQLITE_OK)
             r = m_core.MapError(rc, false);
     } else if (r.Ok() && keepOpen) {
         m_heldOpen = true;
@@ -489,6 +524,68 @@ void OraTransaction::ForgetHeld()
     m_heldLive = false;
     m_heldNoted.clear();
     m_heldFree.clear();
+}
+
+bool OraTransaction::UndoBare()
+{
+    const std::string* table = nullptr;
+    for (const Change& c : m_changes) {
+        if (c.op != 'I' || (table && *table != c.table))
+            return false; // cannot happen for what BeginInsert takes
+        table = &c.table;
+    }
+    if (table) {
+        sqlite3_stmt* del = nullptr;
+        const std::string sql = "DELETE FROM " + MainName(*table) + " WHERE rowid = ?";
+        bool deleted = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &del, nullptr) == SQLITE_OK;
+        auto& imaged = m_imaged[*table];
+        for (size_t i = 0; deleted && i < m_changes.size(); ++i) {
+            sqlite3_bind_int64(del, 1, m_changes[i].rid);
+            deleted = sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(m_db) == 1;
+            sqlite3_reset(del);
+            imaged.erase(m_changes[i].rid);
+        }
+        sqlite3_finalize(del);
+        if (!deleted)
+            return false;
+    }
+    SqliteStmt records(m_core.Prepared("DELETE FROM main.cat_undo WHERE txn = ?1 AND seq > ?2"));
+    records.Bind(1, m_txn).Bind(2, m_seqAtBegin);
+    if (!records.Run())
+        return false;
+    m_seq = m_seqAtBegin;
+    // The run the statement joined may have been saved with its rows.
+    m_run = m_runAtBegin;
+    if (m_run) {
+        m_run->written = m_run->first - 1;
+        if (SaveRun() != SQLITE_OK)
+            return false;
+    }
+    ++m_bareUndone;
+    return true;
+}
+
+void OraTransaction::LoseHeld()
+{
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_heldOpen = false;
+    m_inHeld = false;
+    m_changes.clear();
+    m_run.reset();
+    m_runAtBegin.reset();
+    ForgetHeld();
+    // The records of the statements it held went with it.
+    m_imaged.clear();
+    m_seq = 0;
+    if (m_txn && StateOf(m_txn) == 0)
+        ClearTransaction();
+    else if (m_txn) {
+        SqliteStmt last(m_core.Prepared("SELECT max(seq) FROM main.cat_undo WHERE txn = ?"));
+        last.Bind(1, m_txn);
+        if (last.Step())
+            m_seq = last.Int(0);
+    }
 }
 
 void OraTransaction::ClearTransaction()

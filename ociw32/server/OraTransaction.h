@@ -43,6 +43,17 @@ public:
     // waited for until free, or 2 s with `briefWait`; ORA-00054 or
     // ORA-01013 on failure.
     OraResult BeginWrite(bool capture, bool briefWait);
+    // Opens the write of an INSERT into user table `table` that writes
+    // nothing else (no trigger, sequence or PL/SQL call). Where the block's
+    // SQLite transaction already found the table free it takes no savepoint:
+    // SQLite's statement rollback undoes a failed step, and EndWrite deletes
+    // the rows itself when their records cannot be written. Else BeginWrite.
+    OraResult BeginInsert(const std::string& table);
+    // How many INSERTs began without a savepoint (which way a statement went).
+    int64_t BareInserts() const { return m_bareInserts; }
+    // How many of them had their rows deleted again because their records
+    // could not be written.
+    int64_t BareUndone() const { return m_bareUndone; }
     bool Writing() const { return m_depth > 0; }
     // Ends it: `ok` false undoes the statement's changes only. Otherwise the
     // rows it touched are checked: rows another transaction holds undo the
@@ -143,6 +154,10 @@ private:
     // A block's statements share one SQLite transaction for a moment.
     bool m_heldOpen = false;
     bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
+    bool m_bare = false;   // ... without the savepoint (BeginInsert)
+    int64_t m_seqAtBegin = 0;
+    int64_t m_bareInserts = 0;
+    int64_t m_bareUndone = 0;
     std::chrono::steady_clock::time_point m_heldSince{};
     // What the statements found in the SQLite transaction they share, where
     // no other session writes meanwhile: this transaction's entry is alive,
@@ -154,6 +169,12 @@ private:
     std::set<std::string> m_heldNoted;
     std::set<std::string> m_heldFree;
     void ForgetHeld();
+    // Undoes a bare INSERT whose step succeeded: deletes its rows and the
+    // records written for them; false when that failed too.
+    bool UndoBare();
+    // The block's SQLite transaction is gone (SQLite rolled it all back, or
+    // undoing a bare INSERT failed): what its statements noted goes with it.
+    void LoseHeld();
 
     // Rows the transaction inserts one after another into a user table (each
     // rowid the last one's next) share one record: op R, rid the first
