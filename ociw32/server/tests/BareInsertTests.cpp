@@ -47,12 +47,14 @@ protected:
         if (!r.Ok())
             return r.message;
         const bool binds = sql.find(":E") != std::string::npos;
-        if (binds)
+        if (binds) {
             EXPECT_TRUE(st->Bind("E", VkOracle::OraValue{}).Ok());
+        }
         r = st->Execute(nullptr);
         VkOracle::OraValue e;
-        if (binds)
+        if (binds) {
             EXPECT_TRUE(st->BoundValue("E", &e).Ok());
+        }
         return (r.Ok() ? std::string("ok") : r.message) + " E=" + ValueText(e);
     }
     // Rows and sum of IDs of KB as `s` sees it.
