@@ -92,10 +92,7 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
         // The block's earlier statements are not committed yet: this one
         // goes on in their SQLite transaction, undone alone if need be.
         m_inHeld = true;
-        m_depth = 1;
-        m_changes.clear();
-        m_nested.clear();
-        m_runAtBegin = m_run;
+        StartStatement();
         m_shadowedBefore = m_shadowed;
         m_shadowViewsBefore = m_shadowViews;
         m_capturing = capture;
@@ -114,10 +111,7 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         return r;
     }
-    m_depth = 1;
-    m_changes.clear();
-    m_nested.clear();
-    m_runAtBegin = m_run;
+    StartStatement();
     ForgetHeld();
     // Views made or dropped inside the write go with it if it is undone.
     m_shadowedBefore = m_shadowed;
@@ -133,6 +127,14 @@ OraResult OraTransaction::BeginWrite(bool capture, bool briefWait)
     return OraResult{};
 }
 
+void OraTransaction::StartStatement()
+{
+    m_depth = 1;
+    m_changes.clear();
+    m_nested.clear();
+    m_runAtBegin = m_run;
+}
+
 OraResult OraTransaction::BeginInsert(const std::string& table)
 {
     // Bare only where nothing but the new rows' records can be written
@@ -143,10 +145,7 @@ OraResult OraTransaction::BeginInsert(const std::string& table)
     m_inHeld = true;
     m_bare = true;
     ++m_bareInserts;
-    m_depth = 1;
-    m_changes.clear();
-    m_nested.clear();
-    m_runAtBegin = m_run;
+    StartStatement();
     m_seqAtBegin = m_seq;
     m_capturing = true;
     return OraResult{};

@@ -169,6 +169,8 @@ private:
     std::set<std::string> m_heldNoted;
     std::set<std::string> m_heldFree;
     void ForgetHeld();
+    // A statement starts: nothing of it is noted yet.
+    void StartStatement();
     // Undoes a bare INSERT whose step succeeded: deletes its rows and the
     // records written for them; false when that failed too.
     bool UndoBare();
