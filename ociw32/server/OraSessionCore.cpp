@@ -413,7 +413,8 @@ void OraSessionCore::RegisterSessionFunctions()
         {"ora_rownum_peek", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
              sqlite3_result_int64(ctx, CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])] + 1);
          }, 0},
-        {"ora_rownum_take", 1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+        // Its arguments after the first only place it in the loops of a join.
+        {"ora_rownum_take", -1, [](sqlite3_context* ctx, int, sqlite3_value** argv) {
              ++CoreOf(ctx)->m_rownum[sqlite3_value_int(argv[0])];
              sqlite3_result_int(ctx, 1);
          }, 0},

@@ -310,7 +310,21 @@ std::string SqlCompiler::QueryBlock(const SqlSelect& select, Scope* parent, std:
             cond += (cond.empty() ? "" : " AND ") + w;
         for (const std::string& r : rownumConds)
             cond += (cond.empty() ? "" : " AND ") + r;
-        const std::string take = "ora_rownum_take(" + std::to_string(scope.rownumId) + ")";
+        // A term that names no table runs in a join's outermost loop, counting
+        // its rows only: a column of every source keeps it in the innermost.
+        // SQLite tests a view's own conditions that hold a correlated
+        // sub-query after all others; a correlated sub-query of its own puts
+        // the count after them too, so rows the view leaves out are not counted.
+        const bool viaView = std::any_of(scope.sources.begin(), scope.sources.end(),
+                                         [](const Source& s) { return s.storage[0] == '('; });
+        std::string take = "ora_rownum_take(" + std::to_string(scope.rownumId);
+        if (scope.sources.size() > 1 || viaView)
+            for (const Source& s : scope.sources)
+                if (!s.columns.empty())
+                    take += ", " + (s.sqlAlias.empty() ? "" : s.sqlAlias + ".") + SqlQuoteIdent(s.columns.front().name);
+        take += ")";
+        if (viaView)
+            take = "(SELECT " + take + ")";
         where.push_back(cond.empty() ? take : "CASE WHEN " + cond + " THEN " + take + " ELSE 0 END");
     }
     // GROUP BY / HAVING.
