@@ -144,7 +144,7 @@ OraResult OraTransaction::BeginInsert(const std::string& table)
         return BeginWrite(true, false);
     m_inHeld = true;
     m_bare = true;
-    ++m_bareInserts;
+    m_bareInserts.store(m_bareInserts.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     StartStatement();
     m_seqAtBegin = m_seq;
     m_capturing = true;
@@ -566,6 +566,7 @@ bool OraTransaction::UndoBare()
 
 void OraTransaction::LoseHeld()
 {
+    ++m_heldLost;
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_heldOpen = false;

@@ -10,6 +10,7 @@
 
 #include "ociw32/server/OraServer.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -49,11 +50,15 @@ public:
     // SQLite's statement rollback undoes a failed step, and EndWrite deletes
     // the rows itself when their records cannot be written. Else BeginWrite.
     OraResult BeginInsert(const std::string& table);
-    // How many INSERTs began without a savepoint (which way a statement went).
-    int64_t BareInserts() const { return m_bareInserts; }
+    // How many INSERTs began without a savepoint (which way a statement went;
+    // another thread may read it while a statement runs).
+    int64_t BareInserts() const { return m_bareInserts.load(std::memory_order_relaxed); }
     // How many of them had their rows deleted again because their records
     // could not be written.
     int64_t BareUndone() const { return m_bareUndone; }
+    // How many times SQLite dropped a block's shared transaction under a
+    // statement (an interrupt or I/O error) and LoseHeld started over.
+    int64_t HeldLost() const { return m_heldLost; }
     bool Writing() const { return m_depth > 0; }
     // Ends it: `ok` false undoes the statement's changes only. Otherwise the
     // rows it touched are checked: rows another transaction holds undo the
@@ -156,8 +161,9 @@ private:
     bool m_inHeld = false; // the running write goes on in it (savepoint qv_stmt)
     bool m_bare = false;   // ... without the savepoint (BeginInsert)
     int64_t m_seqAtBegin = 0;
-    int64_t m_bareInserts = 0;
+    std::atomic<int64_t> m_bareInserts{0}; // written by this session's thread only
     int64_t m_bareUndone = 0;
+    int64_t m_heldLost = 0;
     std::chrono::steady_clock::time_point m_heldSince{};
     // What the statements found in the SQLite transaction they share, where
     // no other session writes meanwhile: this transaction's entry is alive,

@@ -245,5 +245,41 @@ TEST_F(BareInsertTest, OthersReadNothingOfAnUncommittedBlockAndWaitForItsKeys)
     EXPECT_EQ(Rows(*m_b), "600|180300");
 }
 
+// A Break that lands inside SQLite while a block's statement runs makes
+// SQLite drop the block's whole shared transaction. The session starts over
+// from what is really there: the block's work is gone, what the transaction
+// did before the block stays its own, locked, and commits.
+TEST_F(BareInsertTest, ABreakInsideSqliteLosesTheBlocksSharedWorkAndNothingBefore)
+{
+    ASSERT_EQ(Run(*m_a, "INSERT INTO KB VALUES (-1, 'PRE', 0)"), "rows=1");
+    const int64_t bare = Bare();
+    // The second INSERT goes without a savepoint and runs long inside SQLite.
+    BackgroundStatement block(*m_a, "BEGIN INSERT INTO KB VALUES (0, 'IN', 0);"
+                                    " INSERT INTO KB SELECT ROWNUM, 'X', 0 FROM ALL_OBJECTS a, ALL_OBJECTS b, ALL_OBJECTS c;"
+                                    " END;");
+    ASSERT_TRUE(block.Parsed());
+    ASSERT_TRUE(block.WaitUntil([&] { return Bare() > bare; })) << "the block ended first: " << block.Wait().message;
+    block.WaitUntil([&] {
+        m_a->Break();
+        return false;
+    });
+    const VkOracle::OraResult& result = block.Wait();
+    EXPECT_EQ(result.message.rfind("ORA-01013: user requested cancel of current operation", 0), 0u) << result.message;
+    EXPECT_EQ(m_core->Transaction().HeldLost(), 1);
+
+    EXPECT_EQ(Rows(*m_a), "1|-1");
+    EXPECT_EQ(Rows(*m_b), "0|NULL");
+    // The session goes on: a later block, its row's key still held from B.
+    EXPECT_EQ(BlockA("BEGIN FOR i IN 1..3 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; END;"), "ok E=NULL");
+    const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
+    std::future<std::string> insert =
+        std::async(std::launch::async, [this] { return Run(*m_b, "INSERT INTO KB VALUES (-1, 'B', 0)"); });
+    const bool waited = ShowsWaiting(bSid) && !Finished(insert);
+    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok"); // frees B either way
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(insert.get(), "ORA-00001: unique constraint (SCOTT.KB_PK) violated");
+    EXPECT_EQ(Rows(*m_b), "4|5");
+}
+
 } // namespace
 } // namespace oraenginetest
