@@ -59,6 +59,18 @@ protected:
     }
     // Rows and sum of IDs of KB as `s` sees it.
     std::string Rows(VkOracle::OraSession& s) { return Run(s, "SELECT COUNT(*), SUM(ID) FROM KB"); }
+    // B's INSERT of `id`, a key A's uncommitted work holds, waits until A
+    // commits and then fails on the key.
+    void ExpectBWaitsForAsKey(int id)
+    {
+        const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
+        const std::string sql = "INSERT INTO KB VALUES (" + std::to_string(id) + ", 'B', 0)";
+        std::future<std::string> insert = std::async(std::launch::async, [this, sql] { return Run(*m_b, sql); });
+        const bool waited = ShowsWaiting(bSid) && !Finished(insert);
+        EXPECT_EQ(Run(*m_a, "COMMIT"), "ok"); // frees B either way
+        EXPECT_TRUE(waited);
+        EXPECT_EQ(insert.get(), "ORA-00001: unique constraint (SCOTT.KB_PK) violated");
+    }
 
     std::shared_ptr<VkOracle::OraSessionCore> m_core;
     std::unique_ptr<VkOracle::OraSession> m_a;
@@ -235,13 +247,7 @@ TEST_F(BareInsertTest, OthersReadNothingOfAnUncommittedBlockAndWaitForItsKeys)
     EXPECT_EQ(Rows(*m_a), "600|180300");
     EXPECT_EQ(Rows(*m_b), "0|NULL");
     EXPECT_EQ(Run(*m_b, "SELECT COUNT(*) FROM KB WHERE ID BETWEEN 250 AND 520"), "0");
-    const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
-    std::future<std::string> insert =
-        std::async(std::launch::async, [this] { return Run(*m_b, "INSERT INTO KB VALUES (300, 'B', 0)"); });
-    const bool waited = ShowsWaiting(bSid) && !Finished(insert);
-    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok"); // frees B either way
-    EXPECT_TRUE(waited);
-    EXPECT_EQ(insert.get(), "ORA-00001: unique constraint (SCOTT.KB_PK) violated");
+    ExpectBWaitsForAsKey(300);
     EXPECT_EQ(Rows(*m_b), "600|180300");
 }
 
@@ -271,13 +277,7 @@ TEST_F(BareInsertTest, ABreakInsideSqliteLosesTheBlocksSharedWorkAndNothingBefor
     EXPECT_EQ(Rows(*m_b), "0|NULL");
     // The session goes on: a later block, its row's key still held from B.
     EXPECT_EQ(BlockA("BEGIN FOR i IN 1..3 LOOP INSERT INTO KB VALUES (i, 'R', i); END LOOP; END;"), "ok E=NULL");
-    const std::string bSid = Run(*m_b, "SELECT USERENV('SESSIONID') FROM DUAL");
-    std::future<std::string> insert =
-        std::async(std::launch::async, [this] { return Run(*m_b, "INSERT INTO KB VALUES (-1, 'B', 0)"); });
-    const bool waited = ShowsWaiting(bSid) && !Finished(insert);
-    EXPECT_EQ(Run(*m_a, "COMMIT"), "ok"); // frees B either way
-    EXPECT_TRUE(waited);
-    EXPECT_EQ(insert.get(), "ORA-00001: unique constraint (SCOTT.KB_PK) violated");
+    ExpectBWaitsForAsKey(-1);
     EXPECT_EQ(Rows(*m_b), "4|5");
 }
 
