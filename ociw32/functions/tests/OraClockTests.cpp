@@ -3,6 +3,8 @@
 #include "ociw32/functions/OraClock.h"
 #include "ociw32/functions/OraDateFormat.h"
 
+#include <ctime>
+
 using namespace VkOracle;
 
 namespace {
@@ -78,6 +80,26 @@ TEST_F(OraClockTest, ProcessClockPinAndOffset)
     EXPECT_EQ(c.Sysdate(), 77);
     ClearConnectionClock(c.db);
     EXPECT_EQ(c.Sysdate(), 5);
+}
+
+// The zone's offset is converted once a second: each reading still equals
+// the wall clock plus the offset localtime_r gives for that moment, also
+// across a second's boundary.
+TEST_F(OraClockTest, LocalTimeIsTheWallClockPlusTheZoneOffset)
+{
+    auto local = [](std::time_t t) {
+        std::tm parts {};
+        localtime_r(&t, &parts);
+        return static_cast<int64_t>(t) + parts.tm_gmtoff;
+    };
+    const std::time_t start = std::time(nullptr);
+    for (std::time_t before = start; before <= start;) {
+        before = std::time(nullptr);
+        const int64_t now = OraLocalTimeNow();
+        const std::time_t after = std::time(nullptr);
+        ASSERT_GE(now, local(before));
+        ASSERT_LE(now, local(after));
+    }
 }
 
 TEST_F(OraClockTest, StatementKeepsOneSysdate)
