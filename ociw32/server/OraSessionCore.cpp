@@ -620,11 +620,15 @@ bool OraSessionCore::KilledByOther(std::chrono::steady_clock::time_point now)
 
 OraResult OraSessionCore::CheckAlive()
 {
+    return CheckAlive(std::chrono::steady_clock::now());
+}
+
+OraResult OraSessionCore::CheckAlive(std::chrono::steady_clock::time_point checkedAt)
+{
     if (m_closed)
         return OraResult{1012, FormatOraError(1012), 0};
     // A block runs statement after statement: there the files are looked at
     // every few milliseconds, not for each one.
-    const auto checkedAt = std::chrono::steady_clock::now();
     // The kill is reported once; the client refuses later calls itself.
     if (KilledByOther(checkedAt))
         return OraResult{28, FormatOraError(28), 0};
@@ -651,9 +655,8 @@ OraResult OraSessionCore::CheckAlive()
     // dead sessions are looked for every 100 ms. Others read their rows'
     // committed image meanwhile, and a session that wants those rows rolls
     // them back itself, as every logon and every client's call does.
-    const auto now = std::chrono::steady_clock::now();
-    if (!m_internal || now - m_deadLookedAt >= std::chrono::milliseconds(100)) {
-        m_deadLookedAt = now;
+    if (!m_internal || checkedAt - m_deadLookedAt >= std::chrono::milliseconds(100)) {
+        m_deadLookedAt = checkedAt;
         m_transaction->RollbackDead();
     }
     return OraResult{};

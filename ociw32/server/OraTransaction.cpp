@@ -254,7 +254,7 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
             r = m_core.MapError(rc, false);
     } else if (r.Ok() && keepOpen) {
         m_heldOpen = true;
-        m_heldSince = std::chrono::steady_clock::now();
+        m_heldSince = m_core.StatementClock();
     } else if (r.Ok()) {
         int rc = SaveRun();
         if (rc == SQLITE_OK)
@@ -293,7 +293,7 @@ OraResult OraTransaction::Flush()
 
 OraResult OraTransaction::FlushIfStale()
 {
-    if (!m_heldOpen || std::chrono::steady_clock::now() - m_heldSince < std::chrono::milliseconds(5))
+    if (!m_heldOpen || m_core.StatementClock() - m_heldSince < std::chrono::milliseconds(5))
         return OraResult{};
     return Flush();
 }
