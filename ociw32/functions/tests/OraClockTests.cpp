@@ -174,3 +174,19 @@ TEST(OraFunctionsRegistration, RepeatedRegistrationAndCloseAreSafe)
     sqlite3_close(db2);
     RegisterOracleFunctions(nullptr);
 }
+
+// Sessions are looked up by connection address, which a new connection may
+// get again once the old one is closed: it must find its own fresh session.
+TEST(OraFunctionsRegistration, AReusedConnectionAddressGetsAFreshSession)
+{
+    for (int i = 0; i < 20; ++i) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+        RegisterOracleFunctions(db);
+        EXPECT_EQ(SessionDateFormat(db), kOraDefaultDateFormat) << "connection " << i;
+        ASSERT_EQ(SetSessionDateFormat(db, "YYYY"), 0);
+        EXPECT_EQ(SessionDateFormat(db), "YYYY");
+        sqlite3_close(db);
+        EXPECT_EQ(SessionDateFormat(db), kOraDefaultDateFormat) << "closed connection " << i;
+    }
+}
