@@ -968,6 +968,8 @@ void OraSessionCore::Break()
 
 void OraSessionCore::SetInBlock(bool inBlock)
 {
+    // A statement run in the block before any PL/SQL statement reads its own.
+    m_clockRead = false;
     std::lock_guard<std::mutex> guard(m_breakLock);
     m_inBlock = inBlock;
     m_blockBreak = false;

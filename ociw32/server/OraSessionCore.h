@@ -74,7 +74,7 @@ public:
     // starts and ends (alive, kill, the block's shared SQLite transaction)
     // share the reading. Read at the first call after ExpireStatementClock,
     // which each PL/SQL statement and each SQL statement run outside a
-    // block calls as it starts.
+    // block calls as it starts (and SetInBlock).
     std::chrono::steady_clock::time_point StatementClock()
     {
         if (!m_clockRead) {
