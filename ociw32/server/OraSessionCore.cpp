@@ -977,14 +977,19 @@ void OraSessionCore::SetInBlock(bool inBlock)
 
 void OraSessionCore::SetRunning(bool running)
 {
+    // Starting needs no lock: a break before it is missed either way (a
+    // block still stops at its next statement), one after it interrupts.
+    // Ending takes it, so that no break lands after its request is cleared.
+    if (running) {
+        m_running.store(true);
+        return;
+    }
     {
         std::lock_guard<std::mutex> guard(m_breakLock);
-        m_running = running;
-        if (!running)
-            m_breakRequested = false;
+        m_running = false;
+        m_breakRequested = false;
     }
-    if (!running)
-        MarkWaiting(false); // a wait met inside the statement is over
+    MarkWaiting(false); // a wait met inside the statement is over
 }
 
 namespace {
