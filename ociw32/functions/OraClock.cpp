@@ -14,10 +14,18 @@ OraClockSetting s_clock;
 
 int64_t OraLocalTimeNow()
 {
+    // Every statement asks; the time zone's offset (glibc converts under a
+    // lock) can change only on a second's boundary.
+    thread_local std::time_t convertedAt = -1;
+    thread_local int64_t offset = 0;
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    return static_cast<int64_t>(now) + local.tm_gmtoff;
+    if (now != convertedAt) {
+        std::tm local {};
+        localtime_r(&now, &local);
+        offset = local.tm_gmtoff;
+        convertedAt = now;
+    }
+    return static_cast<int64_t>(now) + offset;
 }
 
 void SetOracleClockPinned(int64_t seconds)

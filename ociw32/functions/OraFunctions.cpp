@@ -3,6 +3,8 @@
 #include "ociw32/functions/OraDateFormat.h"
 #include "ociw32/functions/OraSqlValues.h"
 
+#include <atomic>
+#include <cstdint>
 #include <unordered_map>
 
 namespace VkOracle {
@@ -13,12 +15,28 @@ namespace {
 
 std::mutex s_sessionsLock;
 std::unordered_map<sqlite3*, OraSession*> s_sessions;
+// Moves whenever a session goes: a connection's address may come back.
+std::atomic<uint64_t> s_released{0};
 
 OraSession* Find(sqlite3* db)
 {
+    // Every statement asks for its connection's session as it starts and
+    // ends: the last one a thread found is kept until any session goes.
+    struct Found {
+        sqlite3* db = nullptr;
+        OraSession* session = nullptr;
+        uint64_t released = 0;
+    };
+    thread_local Found last;
+    const uint64_t released = s_released.load(std::memory_order_acquire);
+    if (db && last.db == db && last.released == released)
+        return last.session;
     std::lock_guard<std::mutex> guard(s_sessionsLock);
     const auto it = s_sessions.find(db);
-    return it == s_sessions.end() ? nullptr : it->second;
+    if (it == s_sessions.end())
+        return nullptr;
+    last = Found{db, it->second, released};
+    return it->second;
 }
 
 // Runs when SQLite drops the function that owns the session (connection close).
@@ -32,6 +50,7 @@ void ReleaseSession(void* p)
                 s_sessions.erase(it);
                 break;
             }
+        s_released.fetch_add(1, std::memory_order_acq_rel);
     }
     delete session;
 }

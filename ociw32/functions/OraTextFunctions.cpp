@@ -4,6 +4,8 @@
 #include "ociw32/functions/OraText.h"
 #include "platform/VkAscii.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace VkOracle::detail {
@@ -33,12 +35,43 @@ bool IsNumericValue(sqlite3_value* v)
     return t == SQLITE_INTEGER || t == SQLITE_FLOAT;
 }
 
+// Appends an integer as FormatOracleNumber writes one (plain decimal).
+void AppendInteger(std::string* out, int64_t value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out->append(digits, static_cast<size_t>(end - digits));
+}
+
 void Concat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     std::string out;
+    std::string part;
     for (int k = 0; k < argc; ++k) {
-        std::string part;
-        if (ArgText(ctx, argv[k], &part) == Arg::Value)
+        sqlite3_value* v = argv[k];
+        // Integral numbers and text go straight in; other numbers take
+        // Oracle's formatting.
+        switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL:
+            continue;
+        case SQLITE_INTEGER:
+            AppendInteger(&out, sqlite3_value_int64(v));
+            continue;
+        case SQLITE_FLOAT:
+            if (const OraNum n = OraNumFromDouble(sqlite3_value_double(v)); n.isInt) {
+                AppendInteger(&out, n.i);
+                continue;
+            }
+            break;
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v)); // before its length
+            out.append(text, static_cast<size_t>(sqlite3_value_bytes(v)));
+            continue;
+        }
+        default:
+            break;
+        }
+        if (ArgText(ctx, v, &part) == Arg::Value)
             out += part;
     }
     ResultText(ctx, out);

@@ -155,7 +155,10 @@ OraResult OraEngineStatement::ExecuteNow(uint64_t* rowsProcessed)
 {
     if (rowsProcessed)
         *rowsProcessed = 0;
-    OraResult alive = m_core->CheckAlive();
+    // Inside a block the PL/SQL statement that runs this one started its clock.
+    if (!m_core->InBlock())
+        m_core->ExpireStatementClock();
+    OraResult alive = m_core->CheckAlive(m_core->StatementClock());
     if (!alive.Ok())
         return alive;
     m_core->ResetFragmentValues(m_plan.fragmentIds);

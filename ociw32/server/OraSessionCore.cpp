@@ -621,11 +621,15 @@ bool OraSessionCore::KilledByOther(std::chrono::steady_clock::time_point now)
 
 OraResult OraSessionCore::CheckAlive()
 {
+    return CheckAlive(std::chrono::steady_clock::now());
+}
+
+OraResult OraSessionCore::CheckAlive(std::chrono::steady_clock::time_point checkedAt)
+{
     if (m_closed)
         return OraResult{1012, FormatOraError(1012), 0};
     // A block runs statement after statement: there the files are looked at
     // every few milliseconds, not for each one.
-    const auto checkedAt = std::chrono::steady_clock::now();
     // The kill is reported once; the client refuses later calls itself.
     if (KilledByOther(checkedAt))
         return OraResult{28, FormatOraError(28), 0};
@@ -652,9 +656,8 @@ OraResult OraSessionCore::CheckAlive()
     // dead sessions are looked for every 100 ms. Others read their rows'
     // committed image meanwhile, and a session that wants those rows rolls
     // them back itself, as every logon and every client's call does.
-    const auto now = std::chrono::steady_clock::now();
-    if (!m_internal || now - m_deadLookedAt >= std::chrono::milliseconds(100)) {
-        m_deadLookedAt = now;
+    if (!m_internal || checkedAt - m_deadLookedAt >= std::chrono::milliseconds(100)) {
+        m_deadLookedAt = checkedAt;
         m_transaction->RollbackDead();
     }
     return OraResult{};
@@ -966,6 +969,8 @@ void OraSessionCore::Break()
 
 void OraSessionCore::SetInBlock(bool inBlock)
 {
+    // A statement run in the block before any PL/SQL statement reads its own.
+    m_clockRead = false;
     std::lock_guard<std::mutex> guard(m_breakLock);
     m_inBlock = inBlock;
     m_blockBreak = false;
@@ -973,14 +978,19 @@ void OraSessionCore::SetInBlock(bool inBlock)
 
 void OraSessionCore::SetRunning(bool running)
 {
+    // Starting needs no lock: a break before it is missed either way (a
+    // block still stops at its next statement), one after it interrupts.
+    // Ending takes it, so that no break lands after its request is cleared.
+    if (running) {
+        m_running.store(true);
+        return;
+    }
     {
         std::lock_guard<std::mutex> guard(m_breakLock);
-        m_running = running;
-        if (!running)
-            m_breakRequested = false;
+        m_running = false;
+        m_breakRequested = false;
     }
-    if (!running)
-        MarkWaiting(false); // a wait met inside the statement is over
+    MarkWaiting(false); // a wait met inside the statement is over
 }
 
 namespace {

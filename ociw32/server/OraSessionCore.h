@@ -68,6 +68,22 @@ public:
     // with 28 once another session killed it (then 1012); also picks up
     // clock changes made by other processes.
     OraResult CheckAlive();
+    // CheckAlive with the clock already read (StatementClock).
+    OraResult CheckAlive(std::chrono::steady_clock::time_point now);
+    // The steady clock read once per statement: the checks made while one
+    // starts and ends (alive, kill, the block's shared SQLite transaction)
+    // share the reading. Read at the first call after ExpireStatementClock,
+    // which each PL/SQL statement and each SQL statement run outside a
+    // block calls as it starts (and SetInBlock).
+    std::chrono::steady_clock::time_point StatementClock()
+    {
+        if (!m_clockRead) {
+            m_statementClock = std::chrono::steady_clock::now();
+            m_clockRead = true;
+        }
+        return m_statementClock;
+    }
+    void ExpireStatementClock() { m_clockRead = false; }
     // Whether another session has killed this one (ALTER SYSTEM KILL
     // SESSION). Asks the catalogue at most every 50 ms, so that loops and
     // sleeps can call it freely.
@@ -204,6 +220,8 @@ private:
     std::chrono::steady_clock::time_point m_deadLookedAt{};
     std::chrono::steady_clock::time_point m_killCheckedAt{};
     std::chrono::steady_clock::time_point m_aliveCheckedAt{}; // CheckAlive's last look at the files
+    std::chrono::steady_clock::time_point m_statementClock{};
+    bool m_clockRead = false;
     int64_t m_userId = 0;
     std::string m_initialDateFormat; // as the logon left it
     static int BusyWait(void* self, int attempt);

@@ -50,19 +50,32 @@ void OraTransaction::Hook(void* self, sqlite3* db, int op, const char* dbName, c
         t->Capture(db, op, table, key1, key2);
 }
 
+OraTransaction::TableId OraTransaction::Intern(std::string_view table)
+{
+    // Statements mostly write one table, row after row.
+    if (m_lastTable && *m_lastTable == table)
+        return m_lastTable;
+    auto it = m_tableNames.find(table);
+    if (it == m_tableNames.end())
+        it = m_tableNames.emplace(table).first;
+    m_lastTable = &*it;
+    return m_lastTable;
+}
+
 void OraTransaction::Capture(sqlite3* db, int op, const char* table, int64_t key1, int64_t key2)
 {
+    const TableId id = Intern(table);
     if (op == SQLITE_INSERT) {
-        m_changes.push_back(Change{table, 'I', key2, {}});
+        m_changes.push_back(Change{id, 'I', key2, {}});
         return;
     }
     // A row updated again since its image was kept needs none.
     if (op == SQLITE_UPDATE && key1 == key2) {
-        const auto imaged = m_imaged.find(std::string_view(table));
-        if (imaged != m_imaged.end() && imaged->second.count(key1))
+        const auto imaged = m_imaged.find(id);
+        if (imaged != m_imaged.end() && imaged->second.Contains(key1))
             return;
     }
-    Change c{table, op == SQLITE_DELETE ? 'D' : 'U', key1, {}};
+    Change c{id, op == SQLITE_DELETE ? 'D' : 'U', key1, {}};
     const int n = sqlite3_preupdate_count(db);
     for (int i = 0; i < n; ++i) {
         sqlite3_value* v = nullptr;
@@ -73,7 +86,7 @@ void OraTransaction::Capture(sqlite3* db, int op, const char* table, int64_t key
         // A new rowid: the old row goes, a new one comes.
         c.op = 'D';
         m_changes.push_back(std::move(c));
-        m_changes.push_back(Change{table, 'I', key2, {}});
+        m_changes.push_back(Change{id, 'I', key2, {}});
         return;
     }
     m_changes.push_back(std::move(c));
@@ -139,7 +152,8 @@ OraResult OraTransaction::BeginInsert(const std::string& table)
 {
     // Bare only where nothing but the new rows' records can be written
     // (entry alive, table noted and free) and the write lock is still ours.
-    if (m_depth > 0 || !m_heldOpen || !m_heldLive || !m_heldFree.count(table) || !m_heldNoted.count(table) ||
+    const TableId id = Intern(table);
+    if (m_depth > 0 || !m_heldOpen || !m_heldLive || !m_heldFree.count(id) || !m_heldNoted.count(id) ||
         sqlite3_txn_state(m_db, "main") != SQLITE_TXN_WRITE)
         return BeginWrite(true, false);
     m_inHeld = true;
@@ -154,13 +168,13 @@ OraResult OraTransaction::BeginInsert(const std::string& table)
 void OraTransaction::LockRow(const std::string& table, int64_t rowid)
 {
     if (m_depth > 0)
-        m_changes.push_back(Change{table, 'L', rowid, {}});
+        m_changes.push_back(Change{Intern(table), 'L', rowid, {}});
 }
 
 void OraTransaction::LockTable(const std::string& table)
 {
     if (m_depth > 0)
-        m_changes.push_back(Change{table, 'T', 0, {}});
+        m_changes.push_back(Change{Intern(table), 'T', 0, {}});
 }
 
 OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
@@ -240,7 +254,7 @@ OraResult OraTransaction::EndWrite(bool ok, bool nowait, bool* restart)
             r = m_core.MapError(rc, false);
     } else if (r.Ok() && keepOpen) {
         m_heldOpen = true;
-        m_heldSince = std::chrono::steady_clock::now();
+        m_heldSince = m_core.StatementClock();
     } else if (r.Ok()) {
         int rc = SaveRun();
         if (rc == SQLITE_OK)
@@ -279,7 +293,7 @@ OraResult OraTransaction::Flush()
 
 OraResult OraTransaction::FlushIfStale()
 {
-    if (!m_heldOpen || std::chrono::steady_clock::now() - m_heldSince < std::chrono::milliseconds(5))
+    if (!m_heldOpen || m_core.StatementClock() - m_heldSince < std::chrono::milliseconds(5))
         return OraResult{};
     return Flush();
 }
@@ -300,16 +314,16 @@ int64_t OraTransaction::FindHolder()
         return 0;
     if (m_inHeld) {
         // Tables found free earlier in the block's SQLite transaction stay free.
-        const std::string* seen = nullptr;
+        TableId seen = nullptr;
         bool allFree = true;
         for (const Change& c : m_changes) {
-            if (seen && *seen == c.table)
+            if (seen == c.table)
                 continue;
             if (!m_heldFree.count(c.table)) {
                 allFree = false;
                 break;
             }
-            seen = &c.table;
+            seen = c.table;
         }
         if (allFree)
             return 0;
@@ -322,7 +336,7 @@ int64_t OraTransaction::FindHolder()
     }
     // Tables no other transaction holds anything of need no further look:
     // the common case costs one probe per table.
-    std::map<std::string, bool> contended;
+    std::map<TableId, bool> contended;
     bool anyContended = false;
     for (const Change& c : m_changes) {
         if (contended.count(c.table))
@@ -332,7 +346,7 @@ int64_t OraTransaction::FindHolder()
             continue;
         }
         SqliteStmt q(anyRecord);
-        q.Bind(1, c.table).Bind(2, m_txn);
+        q.Bind(1, *c.table).Bind(2, m_txn);
         const int64_t holder = Probe(q);
         if (holder < 0)
             return holder;
@@ -356,15 +370,15 @@ int64_t OraTransaction::FindHolder()
         m_failedRc = SQLITE_ERROR;
         return -1;
     }
-    std::map<std::string, std::vector<int64_t>> written; // new or changed rows per table
-    std::set<std::string> tables;
+    std::map<TableId, std::vector<int64_t>> written; // new or changed rows per table
+    std::set<TableId> tables;
     for (const Change& c : m_changes) {
         if (!contended[c.table])
             continue;
         if (c.op == 'T') {
             // LOCK TABLE waits for any record another transaction has on it.
             SqliteStmt q(anyRecord);
-            q.Bind(1, c.table).Bind(2, m_txn);
+            q.Bind(1, *c.table).Bind(2, m_txn);
             if (const int64_t holder = Probe(q))
                 return holder;
             continue;
@@ -373,22 +387,22 @@ int64_t OraTransaction::FindHolder()
         if (c.op == 'I' || c.op == 'U')
             written[c.table].push_back(c.rid);
         SqliteStmt q(rowQuery);
-        q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
+        q.Bind(1, *c.table).Bind(2, c.rid).Bind(3, m_txn);
         if (const int64_t holder = Probe(q))
             return holder;
         SqliteStmt run(runQuery);
-        run.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
+        run.Bind(1, *c.table).Bind(2, c.rid).Bind(3, m_txn);
         if (const int64_t holder = Probe(run))
             return holder;
     }
-    for (const std::string& t : tables) {
+    for (TableId t : tables) {
         SqliteStmt q(tableLock);
-        q.Bind(1, t).Bind(2, m_txn);
+        q.Bind(1, *t).Bind(2, m_txn);
         if (const int64_t holder = Probe(q))
             return holder;
     }
     for (const auto& [table, rids] : written)
-        if (const int64_t holder = UniqueKeyHolder(table, rids))
+        if (const int64_t holder = UniqueKeyHolder(*table, rids))
             return holder;
     return 0;
 }
@@ -499,7 +513,7 @@ int OraTransaction::SaveRun()
     if (!m_run || m_run->written == m_run->last)
         return SQLITE_OK;
     SqliteStmt q(m_core.Prepared("UPDATE main.cat_undo SET vals = ?1 WHERE tbl = ?2 AND rid = ?3 AND txn = ?4 AND seq = ?5"));
-    q.Bind(1, m_run->last).Bind(2, m_run->table).Bind(3, -m_run->first).Bind(4, m_txn).Bind(5, m_run->seq);
+    q.Bind(1, m_run->last).Bind(2, *m_run->table).Bind(3, -m_run->first).Bind(4, m_txn).Bind(5, m_run->seq);
     if (!q.Run())
         return q.LastCode() ? q.LastCode() : SQLITE_ERROR;
     m_run->written = m_run->last;
@@ -527,22 +541,22 @@ void OraTransaction::ForgetHeld()
 
 bool OraTransaction::UndoBare()
 {
-    const std::string* table = nullptr;
+    TableId table = nullptr;
     for (const Change& c : m_changes) {
-        if (c.op != 'I' || (table && *table != c.table))
+        if (c.op != 'I' || (table && table != c.table))
             return false; // cannot happen for what BeginInsert takes
-        table = &c.table;
+        table = c.table;
     }
     if (table) {
         sqlite3_stmt* del = nullptr;
         const std::string sql = "DELETE FROM " + MainName(*table) + " WHERE rowid = ?";
         bool deleted = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &del, nullptr) == SQLITE_OK;
-        auto& imaged = m_imaged[*table];
+        OraRowidSet& imaged = m_imaged[table];
         for (size_t i = 0; deleted && i < m_changes.size(); ++i) {
             sqlite3_bind_int64(del, 1, m_changes[i].rid);
             deleted = sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(m_db) == 1;
             sqlite3_reset(del);
-            imaged.erase(m_changes[i].rid);
+            imaged.Erase(m_changes[i].rid);
         }
         sqlite3_finalize(del);
         if (!deleted)
@@ -630,15 +644,15 @@ OraResult OraTransaction::WriteRecords()
         if (c.op == 'L' || c.op == 'T') {
             // A lock on a row already held adds nothing.
             SqliteStmt q(m_core.Prepared("SELECT 1 FROM main.cat_undo WHERE tbl = ?1 AND rid = ?2 AND txn = ?3 LIMIT 1"));
-            q.Bind(1, c.table).Bind(2, c.rid).Bind(3, m_txn);
+            q.Bind(1, *c.table).Bind(2, c.rid).Bind(3, m_txn);
             if (q.Step())
                 continue;
         }
-        const bool userInsert = c.op == 'I' && c.table.find('.') != std::string::npos;
+        const bool userInsert = c.op == 'I' && c.table->find('.') != std::string::npos;
         if (userInsert && m_run && m_run->table == c.table && c.rid == m_run->last + 1 && m_run->seq == m_seq &&
             m_run->last - m_run->first + 1 < kRunRows) {
             m_run->last = c.rid;
-            m_imaged[c.table].insert(c.rid);
+            m_imaged[c.table].Insert(c.rid);
             continue;
         }
         // Any other record ends the run.
@@ -647,7 +661,7 @@ OraResult OraTransaction::WriteRecords()
         m_run.reset();
         if (!ins && !(ins = m_core.Prepared("INSERT INTO main.cat_undo(tbl, rid, txn, seq, op, vals) VALUES (?,?,?,?,?,?)")))
             return m_core.Error(600, {"undo"});
-        sqlite3_bind_text(ins, 1, c.table.data(), static_cast<int>(c.table.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(ins, 1, c.table->data(), static_cast<int>(c.table->size()), SQLITE_STATIC);
         sqlite3_bind_int64(ins, 2, userInsert ? -c.rid : c.rid);
         sqlite3_bind_int64(ins, 3, m_txn);
         sqlite3_bind_int64(ins, 4, ++m_seq);
@@ -667,17 +681,17 @@ OraResult OraTransaction::WriteRecords()
         if (userInsert)
             m_run = InsertRun{c.table, c.rid, c.rid, m_seq, c.rid};
         if (c.op == 'U' || c.op == 'D' || c.op == 'I')
-            m_imaged[c.table].insert(c.rid);
+            m_imaged[c.table].Insert(c.rid);
     }
     // The tables the records are on, but for those noted with changes
     // already in the block's SQLite transaction.
-    std::map<std::string, int64_t> tables;
-    const std::string* seen = nullptr;
+    std::map<TableId, int64_t> tables;
+    TableId seen = nullptr;
     for (const Change& c : m_changes) {
         const bool changed = c.op == 'I' || c.op == 'U' || c.op == 'D';
-        if (seen && *seen == c.table && changed)
+        if (seen && seen == c.table && changed)
             continue;
-        seen = changed ? &c.table : nullptr;
+        seen = changed ? c.table : nullptr;
         if (changed && m_inHeld && m_heldNoted.count(c.table))
             continue;
         int64_t& changes = tables[c.table];
@@ -691,7 +705,7 @@ OraResult OraTransaction::WriteRecords()
         return m_core.Error(600, {"undo"});
     for (const auto& [table, changes] : tables) {
         SqliteStmt q(note);
-        q.Bind(1, table).Bind(2, m_txn).Bind(3, changes);
+        q.Bind(1, *table).Bind(2, m_txn).Bind(3, changes);
         if (!q.Run())
             return m_core.MapError(q.LastCode(), false);
         if (changes)

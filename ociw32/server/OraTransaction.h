@@ -8,6 +8,7 @@
 // transaction holds changes through a TEMP view of its committed image.
 // Not thread-safe: the session's thread only.
 
+#include "ociw32/server/OraRowidSet.h"
 #include "ociw32/server/OraServer.h"
 
 #include <atomic>
@@ -18,7 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -114,8 +115,15 @@ public:
     OraResult Undo(int64_t txn, int64_t afterSeq, bool whole);
 
 private:
+    // A table named once per session: changes, runs and the block's notes
+    // hold this rather than a copy of the name for every row.
+    using TableId = const std::string*;
+    TableId Intern(std::string_view table);
+    std::set<std::string, std::less<>> m_tableNames;
+    TableId m_lastTable = nullptr;
+
     struct Change {
-        std::string table;
+        TableId table = nullptr;
         char op = 'I'; // I, U, D, L (row lock), T (table lock)
         int64_t rid = 0;
         std::string image; // before-image of U and D
@@ -152,7 +160,7 @@ private:
     std::vector<std::pair<std::string, int64_t>> m_savepoints;
     // Rows whose before-image is kept since the last savepoint: a further
     // update of them needs no new record.
-    std::map<std::string, std::unordered_set<int64_t>, std::less<>> m_imaged; // rowids by table
+    std::map<TableId, OraRowidSet> m_imaged; // rowids by table
     std::set<std::string> m_shadowed;
     std::vector<std::string> m_shadowViews;
     int64_t m_shadowGeneration = 0;
@@ -172,8 +180,8 @@ private:
     // goes on in that transaction; forgotten when a new one begins and when
     // a statement in it is undone.
     bool m_heldLive = false;
-    std::set<std::string> m_heldNoted;
-    std::set<std::string> m_heldFree;
+    std::set<TableId> m_heldNoted;
+    std::set<TableId> m_heldFree;
     void ForgetHeld();
     // A statement starts: nothing of it is noted yet.
     void StartStatement();
@@ -194,7 +202,7 @@ private:
     // records), and the running write remembers the run as it found it.
     static constexpr int64_t kRunRows = 256;
     struct InsertRun {
-        std::string table;
+        TableId table = nullptr;
         int64_t first = 0;
         int64_t last = 0;
         int64_t seq = 0;

@@ -645,11 +645,9 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
         }
     }
     std::string fresh;
-    if (kept && kept->scopeSerial) {
-        binds.reserve(kept->vars.size());
-        for (const PlsqlVar* v : kept->vars)
-            binds.push_back(v->value);
-    } else {
+    // A kept statement binds its variables' values as they are (below).
+    const std::vector<PlsqlVar*>* keptVars = kept && kept->scopeSerial ? &kept->vars : nullptr;
+    if (!keptVars) {
         RewriteSources sources;
         fresh = Rewrite(st.expr, scope, &binds, st.intoClause, &where, kept ? &sources : nullptr);
         if (kept && sources.stable && std::find(sources.vars.begin(), sources.vars.end(), nullptr) == sources.vars.end()) {
@@ -694,8 +692,9 @@ void PlsqlInterpreter::RunSqlStatement(const PlsqlStmt& st, PlsqlScope* scope)
                     true);
     if (checking)
         return;
-    for (size_t i = 0; i < binds.size(); ++i)
-        stmt->Bind("B" + std::to_string(i + 1), binds[i]);
+    const size_t bindCount = keptVars ? keptVars->size() : binds.size();
+    for (size_t i = 0; i < bindCount; ++i)
+        stmt->Bind("B" + std::to_string(i + 1), keptVars ? (*keptVars)[i]->value : binds[i]);
     // Given back to the kept slot, or kept by text as any statement.
     auto keep = [&] {
         if (kept && !kept->statement && kept->scopeSerial)

@@ -382,6 +382,7 @@ void PlsqlInterpreter::RunStatement(const PlsqlStmt& st, PlsqlScope* scope)
     const bool checking = frame.checking;
     if (!checking && m_core->TakeBlockBreak())
         Raise(1013, FormatOraError(1013));
+    m_core->ExpireStatementClock();
     // The statements' shared SQLite transaction is not kept across long work.
     if (!checking && m_core->Transaction().HeldOpen())
         if (OraResult flushed = m_core->Transaction().FlushIfStale(); !flushed.Ok())

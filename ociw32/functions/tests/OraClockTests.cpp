@@ -3,6 +3,8 @@
 #include "ociw32/functions/OraClock.h"
 #include "ociw32/functions/OraDateFormat.h"
 
+#include <ctime>
+
 using namespace VkOracle;
 
 namespace {
@@ -80,6 +82,26 @@ TEST_F(OraClockTest, ProcessClockPinAndOffset)
     EXPECT_EQ(c.Sysdate(), 5);
 }
 
+// The zone's offset is converted once a second: each reading still equals
+// the wall clock plus the offset localtime_r gives for that moment, also
+// across a second's boundary.
+TEST_F(OraClockTest, LocalTimeIsTheWallClockPlusTheZoneOffset)
+{
+    auto local = [](std::time_t t) {
+        std::tm parts {};
+        localtime_r(&t, &parts);
+        return static_cast<int64_t>(t) + parts.tm_gmtoff;
+    };
+    const std::time_t start = std::time(nullptr);
+    for (std::time_t before = start; before <= start;) {
+        before = std::time(nullptr);
+        const int64_t now = OraLocalTimeNow();
+        const std::time_t after = std::time(nullptr);
+        ASSERT_GE(now, local(before));
+        ASSERT_LE(now, local(after));
+    }
+}
+
 TEST_F(OraClockTest, StatementKeepsOneSysdate)
 {
     const int64_t a = oratest::PinnedNow();
@@ -151,4 +173,20 @@ TEST(OraFunctionsRegistration, RepeatedRegistrationAndCloseAreSafe)
     sqlite3_finalize(stmt);
     sqlite3_close(db2);
     RegisterOracleFunctions(nullptr);
+}
+
+// Sessions are looked up by connection address, which a new connection may
+// get again once the old one is closed: it must find its own fresh session.
+TEST(OraFunctionsRegistration, AReusedConnectionAddressGetsAFreshSession)
+{
+    for (int i = 0; i < 20; ++i) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+        RegisterOracleFunctions(db);
+        EXPECT_EQ(SessionDateFormat(db), kOraDefaultDateFormat) << "connection " << i;
+        ASSERT_EQ(SetSessionDateFormat(db, "YYYY"), 0);
+        EXPECT_EQ(SessionDateFormat(db), "YYYY");
+        sqlite3_close(db);
+        EXPECT_EQ(SessionDateFormat(db), kOraDefaultDateFormat) << "closed connection " << i;
+    }
 }

@@ -142,6 +142,45 @@ TEST_F(OraTextSqlTest, ConcatenationIgnoresNull)
     });
 }
 
+// Integers and doubles that hold one are written straight into the result;
+// every other number must come out as Oracle's formatting writes it.
+TEST_F(OraTextSqlTest, ConcatenationWritesNumbersAsOracleDoes)
+{
+    Check(Cases{
+        {"ora_concat('ROW ', 0)", "T:ROW 0"},
+        {"ora_concat('ROW ', 42)", "T:ROW 42"},
+        {"ora_concat('ROW ', -42)", "T:ROW -42"},
+        {"ora_concat('n', 123456789012345)", "T:n123456789012345"},
+        {"ora_concat('n', 9223372036854775807)", "T:n9223372036854775807"},
+        {"ora_concat('n', -9223372036854775807 - 1)", "T:n-9223372036854775808"},
+        {"ora_concat(1, 2, -3)", "T:12-3"},
+        {"ora_concat('r', CAST(5 AS REAL))", "T:r5"},
+        {"ora_concat('r', 0.0)", "T:r0"},
+        {"ora_concat('r', -0.0)", "T:r0"},
+        {"ora_concat('r', -2.0)", "T:r-2"},
+        {"ora_concat('r', 1e15)", "T:r1000000000000000"},
+        {"ora_concat('r', 9.1e18)", "T:r9100000000000000000"},
+        {"ora_concat('r', -9.1e18)", "T:r-9100000000000000000"},
+        // Out of int64's reach, or not integral: Oracle's formatting.
+        {"ora_concat('r', 9.3e18)", "T:r9300000000000000000"},
+        {"ora_concat('r', -9.3e18)", "T:r-9300000000000000000"},
+        {"ora_concat('r', 2 * 9223372036854775807.0)", "T:r18446744073709600000"},
+        {"ora_concat('r', 1e39)", "T:r1000000000000000000000000000000000000000"},
+        {"ora_concat('r', 1e40)", "T:r1.0000E+40"},
+        {"ora_concat('r', -1e40)", "T:r-1.0000E+40"},
+        {"ora_concat('r', 0.5)", "T:r.5"},
+        {"ora_concat('r', -1.5)", "T:r-1.5"},
+        {"ora_concat('r', 1 / 3.0)", "T:r.333333333333333"},
+        {"ora_concat('r', 123.456)", "T:r123.456"},
+        {"ora_concat('r', 2.5e-10)", "T:r.00000000025"},
+        {"ora_concat('r', 1e15 + 0.5)", "T:r1000000000000000"}, // 15 significant digits
+        // Mixed with NULL, '' and a blob (read as its bytes).
+        {"ora_concat(1, 'a', 2.5, NULL, '', -3)", "T:1a2.5-3"},
+        {"ora_concat(x'41', 1)", "T:A1"},
+        {"ora_concat(NULL, 0)", "T:0"},
+    });
+}
+
 TEST_F(OraTextSqlTest, NullFunctions)
 {
     Check(Cases{
