@@ -5,6 +5,7 @@
 #include "app/CQuorvaneStrings.h"
 #include "framework/TwCommandLineInfo.h"
 #include "framework/TwMainFrame.h"
+#include "platform/VkSqliteSetup.h"
 
 #include <QApplication>
 
@@ -38,6 +39,7 @@ int WriteDemoPalette(CQuorvaneApp& app)
 // The program: one application object, started, run and ended.
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     // Help and version need no window system.
     QStringList args;
     for (int i = 1; i < argc; ++i)

@@ -1,3 +1,4 @@
+#include "platform/VkSqliteSetup.h"
 #include "testsupport/TestRoot.h"
 
 #include <clocale>
@@ -7,6 +8,7 @@
 // that a run with LC_ALL=tr_TR.UTF-8 tests what a Turkish user gets.
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     std::setlocale(LC_ALL, "");
     ::testing::InitGoogleTest(&argc, argv);
     qvtest::TempRoot root;

@@ -1,3 +1,4 @@
+#include "platform/VkSqliteSetup.h"
 #include "testsupport/TestRoot.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 // GUI tests: offscreen platform, one QApplication, a fresh data root.
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     qvtest::TempRoot root;

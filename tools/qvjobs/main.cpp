@@ -1,6 +1,7 @@
 // qvjobs: the job queue of a database from the command line, without a
 // window. See QvJobsStrings.cpp for the usage.
 
+#include "platform/VkSqliteSetup.h"
 #include "tools/qvjobs/QvJobsArguments.h"
 #include "tools/qvjobs/QvJobsCommands.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     std::vector<std::string> words(argv + 1, argv + argc);
     QvJobsArguments arguments;
     std::string error;

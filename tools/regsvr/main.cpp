@@ -7,6 +7,7 @@
 // loaded, 4 it lacks the entry point, 5 the entry point failed.
 
 #include "platform/ComRuntime.h"
+#include "platform/VkSqliteSetup.h"
 
 #include <cstring>
 #include <iostream>
@@ -31,6 +32,7 @@ bool IsOption(const char* arg, char letter)
 
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     bool unregister = false;
     bool silent = false;
     const char* module = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/RegText.h"
 #include "platform/VkPrivateFiles.h"
 #include "platform/VkRegHealth.h"
+#include "platform/VkSqliteSetup.h"
 
 #include <cstdio>
 #include <cstring>
@@ -211,6 +212,7 @@ int List(const std::string& key)
 
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return Usage();

@@ -10,6 +10,7 @@
 #include "ociw32/tools/ocisql/OciSqlScript.h"
 #include "ociw32/tools/ocisql/OciSqlSession.h"
 #include "platform/VkRegHealth.h"
+#include "platform/VkSqliteSetup.h"
 
 #include <cstring>
 #include <iostream>
@@ -35,6 +36,7 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    VkSetUpSqlite();
     OciSqlRunner::Mode mode = OciSqlRunner::Mode::Aligned;
     std::optional<std::string> command;
     std::string connect;
