@@ -2,6 +2,8 @@
 
 #include "platform/VkAscii.h"
 
+#include <algorithm>
+
 bool VkTnsEntryScanner::StartsAlias(const std::string& line)
 {
     std::size_t i = 0;
@@ -23,12 +25,39 @@ bool VkTnsEntryScanner::StartsAlias(const std::string& line)
 VkTnsEntryScanner::Result VkTnsEntryScanner::Scan(std::istream& in,
                                                   const std::function<void(const std::string&)>& onEntry)
 {
+    Result result = ScanLines([&in](std::string* line) { return static_cast<bool>(std::getline(in, *line)); },
+                              onEntry);
+    result.readError = in.bad();
+    return result;
+}
+
+VkTnsEntryScanner::Result VkTnsEntryScanner::Scan(std::string_view text,
+                                                  const std::function<void(const std::string&)>& onEntry)
+{
+    // Lines as std::getline splits them: at each '\n', with no empty line
+    // after a final one.
+    size_t at = 0;
+    return ScanLines(
+        [&](std::string* line) {
+            if (at >= text.size())
+                return false;
+            const size_t end = std::min(text.find('\n', at), text.size());
+            line->assign(text.substr(at, end - at));
+            at = end + 1;
+            return true;
+        },
+        onEntry);
+}
+
+VkTnsEntryScanner::Result VkTnsEntryScanner::ScanLines(const std::function<bool(std::string*)>& nextLine,
+                                                       const std::function<void(const std::string&)>& onEntry)
+{
     Result result;
     std::string pending; // the entry being gathered
     std::size_t depth = 0;
     bool opened = false; // pending holds a "("
     std::string line;
-    while (std::getline(in, line)) {
+    while (nextLine(&line)) {
         std::size_t start = 0;
         while (start < line.size() && VkIsAsciiSpace(line[start]))
             ++start;
@@ -68,6 +97,5 @@ VkTnsEntryScanner::Result VkTnsEntryScanner::Scan(std::istream& in,
     }
     if (opened)
         result.damaged = true;
-    result.readError = in.bad();
     return result;
 }

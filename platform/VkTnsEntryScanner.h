@@ -10,6 +10,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 
 class VkTnsEntryScanner {
 public:
@@ -20,7 +21,14 @@ public:
 
     // Calls onEntry with each complete entry's text, in file order.
     static Result Scan(std::istream& in, const std::function<void(const std::string&)>& onEntry);
+    // The same over text already read (no read error can happen).
+    static Result Scan(std::string_view text, const std::function<void(const std::string&)>& onEntry);
 
     // Whether a line opens a new alias in its first column: a name, "=", "(".
     static bool StartsAlias(const std::string& line);
+
+private:
+    // The scan over lines as nextLine gives them (false at the end).
+    static Result ScanLines(const std::function<bool(std::string*)>& nextLine,
+                            const std::function<void(const std::string&)>& onEntry);
 };

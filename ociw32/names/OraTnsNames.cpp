@@ -1,9 +1,7 @@
 #include "ociw32/names/OraTnsNames.h"
 
 #include "platform/VkAscii.h"
-#include "platform/VkTnsEntryScanner.h"
-
-#include <fstream>
+#include "platform/VkFileText.h"
 
 namespace VkOracle {
 
@@ -102,17 +100,34 @@ OraTnsNames::Status OraTnsNames::Load(const std::filesystem::path& file)
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         return Status::NotFound;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    std::string text;
+    switch (VkReadFileText(file, &text)) {
+    case VkFileRead::Ok:
+        return Load(std::string_view(text));
+    case VkFileRead::CannotOpen:
         return Status::NotFound;
-    return Load(in);
+    case VkFileRead::ReadFailed:
+        break;
+    }
+    m_entries.clear();
+    return Status::ReadError;
 }
 
 OraTnsNames::Status OraTnsNames::Load(std::istream& in)
 {
+    return LoadWith([&in](const EntrySink& onEntry) { return VkTnsEntryScanner::Scan(in, onEntry); });
+}
+
+OraTnsNames::Status OraTnsNames::Load(std::string_view text)
+{
+    return LoadWith([text](const EntrySink& onEntry) { return VkTnsEntryScanner::Scan(text, onEntry); });
+}
+
+OraTnsNames::Status OraTnsNames::LoadWith(const std::function<VkTnsEntryScanner::Result(const EntrySink&)>& scanner)
+{
     m_entries.clear();
     bool damaged = false;
-    const VkTnsEntryScanner::Result scan = VkTnsEntryScanner::Scan(in, [&](const std::string& text) {
+    const VkTnsEntryScanner::Result scan = scanner([&](const std::string& text) {
         std::string name;
         OraTnsEntry entry;
         if (!ParseEntry(text, &name, &entry)) {

@@ -4,10 +4,14 @@
 // own), where only the names ADDRESS (PROTOCOL, HOST, KEY, PORT) and
 // CONNECT_DATA (SID, SERVICE_NAME) matter, at any nesting.
 
+#include "platform/VkTnsEntryScanner.h"
+
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace VkOracle {
@@ -37,6 +41,7 @@ public:
 
     Status Load(const std::filesystem::path& file);
     Status Load(std::istream& in);
+    Status Load(std::string_view text);
 
     // The entry of a net service name, looked up in upper case; null if none.
     const OraTnsEntry* Find(const std::string& name) const;
@@ -47,6 +52,9 @@ public:
     static bool ParseEntry(const std::string& text, std::string* name, OraTnsEntry* entry);
 
 private:
+    using EntrySink = std::function<void(const std::string&)>;
+    Status LoadWith(const std::function<VkTnsEntryScanner::Result(const EntrySink&)>& scanner);
+
     std::map<std::string, OraTnsEntry> m_entries;
 };
 

@@ -1,10 +1,12 @@
 #include "ociw32/server/OraDatabaseFiles.h"
 
+#include "platform/VkAscii.h"
+#include "platform/VkFileText.h"
 #include "platform/VkPrivateFiles.h"
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,9 +47,21 @@ bool DatabaseFileExists(const OraDatabaseRef& db)
 OraInstanceState ReadInstanceState(const OraDatabaseRef& db)
 {
     OraInstanceState state;
-    std::ifstream in(StateFilePath(db));
+    // Read at every logon: no stream here (see VkReadFileText).
+    std::string text;
+    VkReadFileText(StateFilePath(db), &text);
+    size_t at = 0;
+    auto next = [&](std::string* word) {
+        while (at < text.size() && VkIsAsciiSpace(text[at]))
+            ++at;
+        const size_t start = at;
+        while (at < text.size() && !VkIsAsciiSpace(text[at]))
+            ++at;
+        word->assign(text, start, at - start);
+        return !word->empty();
+    };
     std::string word;
-    while (in >> word) {
+    while (next(&word)) {
         if (word == "SHUTDOWN")
             state.open = false;
         else if (word == "IMMEDIATE")
@@ -57,11 +71,14 @@ OraInstanceState ReadInstanceState(const OraDatabaseRef& db)
         else if (word == "OPEN")
             state.open = true;
         else if (word == "PINNED" || word == "OFFSET") {
+            // A value that is not a whole number ends the reading.
+            std::string number;
             long long value = 0;
-            if (in >> value) {
-                state.clock.mode = word == "PINNED" ? OraClockMode::Pinned : OraClockMode::Offset;
-                state.clock.value = value;
-            }
+            if (!next(&number) || std::from_chars(number.data(), number.data() + number.size(), value).ptr
+                                      != number.data() + number.size())
+                break;
+            state.clock.mode = word == "PINNED" ? OraClockMode::Pinned : OraClockMode::Offset;
+            state.clock.value = value;
         } else if (word == "SYSTEM") {
             state.clock = OraClockSetting{};
         }

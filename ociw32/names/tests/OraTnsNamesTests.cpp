@@ -3,17 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+
+#include <unistd.h>
 
 using namespace VkOracle;
 
 namespace {
 
+// Everything an entry says, in one line, for comparing two readings.
+std::string Describe(const OraTnsNames& names)
+{
+    std::string out;
+    for (const auto& [name, entry] : names.Entries()) {
+        out += name + " sid=" + entry.sid + " service=" + entry.serviceName;
+        for (const OraTnsAddress& a : entry.addresses)
+            out += " [" + std::to_string(a.protocol) + " " + a.hostOrKey + " " + std::to_string(a.port) + "]";
+        out += "\n";
+    }
+    return out;
+}
+
+// Reads text as a stream and as text in memory (what a file is read into);
+// both readings must agree in everything.
 OraTnsNames Parse(const std::string& text, OraTnsNames::Status* status = nullptr)
 {
     OraTnsNames names;
     std::istringstream in(text);
     OraTnsNames::Status s = names.Load(in);
+    OraTnsNames fromText;
+    EXPECT_EQ(fromText.Load(std::string_view(text)), s) << text;
+    EXPECT_EQ(Describe(fromText), Describe(names)) << text;
     if (status)
         *status = s;
     return names;
@@ -155,4 +177,33 @@ TEST(OraTnsNames, LongLinesAndHugeEntriesReadInLinearTime)
     ASSERT_NE(names.Find("LAST"), nullptr);
     // Quadratic reading took seconds here; linear takes milliseconds.
     EXPECT_LT(took, std::chrono::seconds(2));
+}
+
+TEST(OraTnsNames, LinesEndAsAStreamEndsThem)
+{
+    // No final line break, CR LF endings, blank lines and a lone "\n".
+    for (const char* text : {"A=(DESCRIPTION=(CONNECT_DATA=(SID=S1)))",
+                             "A=(DESCRIPTION=\r\n(CONNECT_DATA=(SID=S1)))\r\n\r\nB=(DESCRIPTION=(CONNECT_DATA=(SID=S2)))\r\n",
+                             "\n", "", "A=(DESCRIPTION=\n\n\n(CONNECT_DATA=(SID=S1))", "A=(X=1)\nB=(Y=2"})
+        Parse(text); // compares the two readings
+}
+
+TEST(OraTnsNames, LoadsAFileByPath)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tns-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path file = dir / "tnsnames.ora";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "ONE = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = h)(PORT = 1)) (CONNECT_DATA = (SID = X)))\n"
+               "TWO = (DESCRIPTION = (CONNECT_DATA = (SID = Y))";
+    }
+    OraTnsNames names;
+    EXPECT_EQ(names.Load(file), OraTnsNames::Status::Corrupt); // TWO never closes
+    ASSERT_NE(names.Find("one"), nullptr);
+    EXPECT_EQ(names.Find("one")->sid, "X");
+    EXPECT_EQ(names.Find("two"), nullptr);
+    EXPECT_EQ(names.Load(dir / "missing.ora"), OraTnsNames::Status::NotFound);
+    EXPECT_EQ(names.Load(dir), OraTnsNames::Status::NotFound); // a folder is no file
+    std::filesystem::remove_all(dir);
 }

@@ -99,7 +99,7 @@ struct OciSqlRunner::Column {
     bool Numeric() const { return type == 2; }
 };
 
-OciSqlRunner::OciSqlRunner(const OciFunctions& functions, Mode mode, std::ostream& out, std::ostream& err)
+OciSqlRunner::OciSqlRunner(const OciFunctions& functions, Mode mode, OciSqlOutput& out, OciSqlOutput& err)
     : m_f(functions), m_mode(mode), m_out(out), m_err(err)
 {
 }
@@ -123,7 +123,7 @@ bool OciSqlRunner::Fail(cda_def* area)
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
     m_err << message << '\n';
-    m_err.flush();
+    m_err.Flush();
     return false;
 }
 
@@ -208,7 +208,7 @@ bool OciSqlRunner::Run(const std::string& statement)
         m_out << '\n';
     if (feedback) {
         m_out << Feedback(statement) << "\n\n";
-        m_out.flush();
+        m_out.Flush();
     }
     return ok;
 }
@@ -220,7 +220,7 @@ bool OciSqlRunner::WarnCompiledWithErrors(const std::string& statement)
         std::string created = Feedback(statement);
         created.pop_back(); // "Procedure created"
         m_out << "\nWarning: " << created << " with compilation errors.\n\n";
-        m_out.flush();
+        m_out.Flush();
     }
     return true;
 }
@@ -235,7 +235,7 @@ bool OciSqlRunner::BindVariables(const std::string& statement)
         OciSqlVariables::Variable* v = m_variables->Find(name);
         if (!v) {
             m_err << "SP2-0552: Bind variable \"" << name << "\" not declared.\n";
-            m_err.flush();
+            m_err.Flush();
             m_clientError = true;
             return false;
         }
@@ -338,7 +338,7 @@ int OciSqlRunner::PrintServerOutput()
             break;
         m_out << (lineIndicator == -1 ? "" : line.data()) << '\n';
     }
-    m_out.flush();
+    m_out.Flush();
     return n;
 }
 
@@ -428,7 +428,7 @@ bool OciSqlRunner::Query(const std::vector<Column>& described)
         if (m_settings.serverOutput)
             PrintServerOutput();
     }
-    m_out.flush();
+    m_out.Flush();
     return ok;
 }
 

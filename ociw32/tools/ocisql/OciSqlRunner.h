@@ -5,10 +5,10 @@
 // "ORA-nnnnn: text" lines.
 
 #include "ociw32/tools/ocisql/OciLibrary.h"
+#include "ociw32/tools/ocisql/OciSqlOutput.h"
 #include "ociw32/tools/ocisql/OciSqlVariables.h"
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,7 @@ public:
     };
     using Rows = std::vector<std::vector<std::string>>;
 
-    OciSqlRunner(const OciFunctions& functions, Mode mode, std::ostream& out, std::ostream& err);
+    OciSqlRunner(const OciFunctions& functions, Mode mode, OciSqlOutput& out, OciSqlOutput& err);
     ~OciSqlRunner();
     OciSqlRunner(const OciSqlRunner&) = delete;
     OciSqlRunner& operator=(const OciSqlRunner&) = delete;
@@ -74,8 +74,8 @@ private:
 
     const OciFunctions& m_f;
     Mode m_mode;
-    std::ostream& m_out;
-    std::ostream& m_err;
+    OciSqlOutput& m_out;
+    OciSqlOutput& m_err;
     Lda_Def m_lda{};
     Cda_Def m_cda{};
     ub1 m_hda[HDA_SIZE] = {};

@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <fstream>
-#include <iomanip>
 #include <limits>
 
 namespace VkOracle {
@@ -72,7 +71,7 @@ bool CreatedUnit(const std::string& statement, std::string* type, std::string* n
 
 } // namespace
 
-OciSqlSession::OciSqlSession(OciSqlRunner& runner, std::ostream& out, std::ostream& err, bool interactive)
+OciSqlSession::OciSqlSession(OciSqlRunner& runner, OciSqlOutput& out, OciSqlOutput& err, bool interactive)
     : m_runner(runner), m_out(out), m_err(err), m_interactive(interactive)
 {
     m_runner.SetVariables(&m_variables);
@@ -87,14 +86,14 @@ int OciSqlSession::Run(std::istream& in)
     RunLines(in, {}, 0);
     if (m_interactive && !banner.empty())
         m_out << (m_exit ? "" : "\n") << "Disconnected from " << banner[0][0] << '\n';
-    m_out.flush();
+    m_out.Flush();
     return m_exit ? *m_exit : m_failed ? 1 : 0;
 }
 
 void OciSqlSession::Problem(const std::string& message)
 {
     m_err << message << '\n';
-    m_err.flush();
+    m_err.Flush();
     m_failed = true;
 }
 
@@ -106,11 +105,14 @@ void OciSqlSession::RunLines(std::istream& in, const std::filesystem::path& dir,
     const bool prompt = m_interactive && depth == 0;
     while (!m_exit) {
         if (prompt) {
-            if (script.AtStart())
+            if (script.AtStart()) {
                 m_out << "SQL> ";
-            else
-                m_out << std::setw(3) << script.LineCount() + 1 << "  ";
-            m_out.flush();
+            } else {
+                // The line number right-aligned in three places.
+                const std::string number = std::to_string(script.LineCount() + 1);
+                m_out << std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') << number << "  ";
+            }
+            m_out.Flush();
         }
         if (!std::getline(in, line))
             break;
@@ -337,7 +339,7 @@ void OciSqlSession::Show(const std::vector<std::string>& args)
     }
     if (!ok)
         m_failed = true;
-    m_out.flush();
+    m_out.Flush();
 }
 
 void OciSqlSession::Print(const std::vector<std::string>& args)
@@ -365,7 +367,7 @@ void OciSqlSession::Print(const std::vector<std::string>& args)
         };
         m_out << '\n' << cell(v->name) << '\n' << std::string(width, '-') << '\n' << cell(value) << "\n\n";
     }
-    m_out.flush();
+    m_out.Flush();
 }
 
 void OciSqlSession::Script(const std::string& file, const std::filesystem::path& base, int depth)

@@ -11,14 +11,13 @@
 #include <filesystem>
 #include <istream>
 #include <optional>
-#include <ostream>
 #include <string>
 
 namespace VkOracle {
 
 class OciSqlSession {
 public:
-    OciSqlSession(OciSqlRunner& runner, std::ostream& out, std::ostream& err, bool interactive);
+    OciSqlSession(OciSqlRunner& runner, OciSqlOutput& out, OciSqlOutput& err, bool interactive);
 
     // Reads statements and commands until the input ends or EXIT; returns
     // the exit status: EXIT's, WHENEVER's, else 1 when anything failed.
@@ -44,8 +43,8 @@ private:
     void Problem(const std::string& message);
 
     OciSqlRunner& m_runner;
-    std::ostream& m_out;
-    std::ostream& m_err;
+    OciSqlOutput& m_out;
+    OciSqlOutput& m_err;
     bool m_interactive;
     OciSqlVariables m_variables;
     bool m_failed = false;

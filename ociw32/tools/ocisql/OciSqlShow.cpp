@@ -29,7 +29,7 @@ std::string NamePart(const std::string& s)
 
 } // namespace
 
-OciSqlShow::OciSqlShow(OciSqlRunner& runner, std::ostream& out, std::ostream& err)
+OciSqlShow::OciSqlShow(OciSqlRunner& runner, OciSqlOutput& out, OciSqlOutput& err)
     : m_runner(runner), m_out(out), m_err(err)
 {
 }
@@ -160,7 +160,7 @@ bool OciSqlShow::Describe(const std::string& name)
         return false;
     if (type.empty()) {
         m_err << "ERROR:\nORA-04043: object " << name << " does not exist\n\n";
-        m_err.flush();
+        m_err.Flush();
         return false;
     }
     if (type == "TABLE" || type == "VIEW")

@@ -4,14 +4,13 @@
 
 #include "ociw32/tools/ocisql/OciSqlRunner.h"
 
-#include <ostream>
 #include <string>
 
 namespace VkOracle {
 
 class OciSqlShow {
 public:
-    OciSqlShow(OciSqlRunner& runner, std::ostream& out, std::ostream& err);
+    OciSqlShow(OciSqlRunner& runner, OciSqlOutput& out, OciSqlOutput& err);
 
     // Columns of a table or view, or the arguments of a procedure, function
     // or package; false (ORA-04043 printed) when there is no such object.
@@ -36,8 +35,8 @@ private:
                            const std::string& type);
 
     OciSqlRunner& m_runner;
-    std::ostream& m_out;
-    std::ostream& m_err;
+    OciSqlOutput& m_out;
+    OciSqlOutput& m_err;
 };
 
 } // namespace VkOracle

@@ -12,8 +12,10 @@
 #include "platform/VkRegHealth.h"
 #include "platform/VkSqliteSetup.h"
 
+#include <cstdio>
 #include <cstring>
-#include <iostream>
+#include <ext/stdio_sync_filebuf.h>
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +28,9 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: ocisql [--tsv | --describe] [-c STATEMENT] USER/PASSWORD@ALIAS\n"
-                 "Statements are read from standard input unless -c gives one; end each with ';',\n"
-                 "or a PL/SQL block with a line holding '/'. EXIT [n] ends the session with that status.\n";
+    OciSqlOutput(stderr) << "usage: ocisql [--tsv | --describe] [-c STATEMENT] USER/PASSWORD@ALIAS\n"
+                            "Statements are read from standard input unless -c gives one; end each with ';',\n"
+                            "or a PL/SQL block with a line holding '/'. EXIT [n] ends the session with that status.\n";
     return 2;
 }
 
@@ -54,7 +56,7 @@ int main(int argc, char** argv)
             Usage();
             return 0;
         } else if (!arg.empty() && arg[0] == '-') {
-            std::cerr << "ocisql: unknown option " << arg << "\n";
+            OciSqlOutput(stderr) << "ocisql: unknown option " << arg << "\n";
             return Usage();
         } else if (connect.empty()) {
             connect = arg;
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
     OciFunctions functions;
     std::string error;
     if (!LoadOciLibrary("libociw32.so", &functions, &error)) {
-        std::cerr << "ocisql: the Oracle client library is not available: " << error << "\n";
+        OciSqlOutput(stderr) << "ocisql: the Oracle client library is not available: " << error << "\n";
         return 1;
     }
 
@@ -76,10 +78,12 @@ int main(int argc, char** argv)
     // is the cause to name, not the ORA-12154 it would lead to.
     VkRegProblem problem;
     if (VkCheckRegistryHive(HKEY_LOCAL_MACHINE, &problem)) {
-        std::cerr << "ocisql: " << VkRegProblemText(problem) << "\n";
+        OciSqlOutput(stderr) << "ocisql: " << VkRegProblemText(problem) << "\n";
         return 1;
     }
-    OciSqlRunner runner(functions, mode, std::cout, std::cerr);
+    OciSqlOutput out(stdout);
+    OciSqlOutput err(stderr);
+    OciSqlRunner runner(functions, mode, out, err);
     if (!runner.Connect(connect))
         return 1;
     int status = 0;
@@ -89,9 +93,12 @@ int main(int argc, char** argv)
             status = 1;
     } else {
         // Prompts and the banner are for people at a terminal; scripts and
-        // pipes get only what their statements print.
-        OciSqlSession session(runner, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1);
-        status = session.Run(std::cin);
+        // pipes get only what their statements print. Standard input is read
+        // through stdio, as std::cin would (a -c call makes no stream at all).
+        __gnu_cxx::stdio_sync_filebuf<char> input(stdin);
+        std::istream in(&input);
+        OciSqlSession session(runner, out, err, ::isatty(STDIN_FILENO) == 1);
+        status = session.Run(in);
         if (session.RollbackOnExit())
             runner.Execute("ROLLBACK");
         if (!runner.Finish() && !session.Exited())

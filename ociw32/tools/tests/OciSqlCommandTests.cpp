@@ -1,7 +1,9 @@
 // The client's command lines, bind placeholders, variables and the texts
-// DESCRIBE and SHOW PARAMETER build, without a server.
+// DESCRIBE and SHOW PARAMETER build, and the output they go to, without a
+// server.
 
 #include "ociw32/tools/ocisql/OciSqlCommand.h"
+#include "ociw32/tools/ocisql/OciSqlOutput.h"
 #include "ociw32/tools/ocisql/OciSqlScript.h"
 #include "ociw32/tools/ocisql/OciSqlShow.h"
 #include "ociw32/tools/ocisql/OciSqlVariables.h"
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 using namespace VkOracle;
@@ -221,4 +224,28 @@ TEST(OciSqlScript, ADotLineHoldsTheEntryForTheNextSlash)
     script.AddLine("  n number;", &out);
     EXPECT_FALSE(script.AtStart());
     EXPECT_EQ(script.LineCount(), 2);
+}
+
+TEST(OciSqlOutput, WritesTextAndNumbersAsAStreamWould)
+{
+    OciSqlOutput text;
+    text << "n=" << -12 << ' ' << static_cast<size_t>(4000000000u) << ' ' << std::string("s") << '\t'
+         << static_cast<short>(-1) << std::string_view("|end") << 0L << '\n';
+    EXPECT_EQ(text.Text(), "n=-12 4000000000 s\t-1|end0\n");
+    text.Clear();
+    EXPECT_EQ(text.Text(), "");
+
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        OciSqlOutput out(file);
+        out << "to a file " << 7 << '\n';
+        out.Flush();
+        EXPECT_EQ(out.Text(), ""); // nothing kept when writing to a file
+    }
+    std::rewind(file);
+    char buffer[64] = {};
+    ASSERT_NE(std::fgets(buffer, sizeof buffer, file), nullptr);
+    EXPECT_STREQ(buffer, "to a file 7\n");
+    std::fclose(file);
 }

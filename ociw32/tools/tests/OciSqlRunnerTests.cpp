@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 using namespace VkOracle;
 
@@ -56,8 +55,8 @@ protected:
 
     fake::FakeOraServer m_server;
     OciFunctions m_functions = LinkedFunctions();
-    std::ostringstream m_out;
-    std::ostringstream m_err;
+    VkOracle::OciSqlOutput m_out;
+    VkOracle::OciSqlOutput m_err;
 };
 
 } // namespace
@@ -66,7 +65,7 @@ TEST_F(OciSqlRunnerTest, AlignedOutputForPeople)
 {
     EXPECT_TRUE(RunAll(OciSqlRunner::Mode::Aligned, {"SELECT * FROM ROWS3", "UPDATE 1", "UPDATE 4",
                                                      "CREATE TABLE t (x NUMBER)", "SELECT * FROM ROWS0"}));
-    EXPECT_EQ(m_out.str(),
+    EXPECT_EQ(m_out.Text(),
               "\n"
               "ID NAME NOTE   D\n"
               "-- ---- ------ ---------\n"
@@ -79,14 +78,14 @@ TEST_F(OciSqlRunnerTest, AlignedOutputForPeople)
               "4 rows updated.\n\n"
               "Table created.\n\n"
               "no rows selected\n\n");
-    EXPECT_EQ(m_err.str(), "");
+    EXPECT_EQ(m_err.Text(), "");
     EXPECT_EQ(m_server.commits.load(), 2); // on finishing, and at logoff
 }
 
 TEST_F(OciSqlRunnerTest, TabSeparatedRowsWithIsoDates)
 {
     EXPECT_TRUE(RunAll(OciSqlRunner::Mode::Tsv, {"SELECT * FROM ROWS3", "UPDATE 2", "SELECT VALUES"}));
-    EXPECT_EQ(m_out.str(),
+    EXPECT_EQ(m_out.Text(),
               "ID\tNAME\tNOTE\tD\n"
               "1\tROW1\tnote 1\t2001-01-01 00:00:00\n"
               "2\tROW2\tnote 2\t2001-01-02 00:00:00\n"
@@ -98,7 +97,7 @@ TEST_F(OciSqlRunnerTest, TabSeparatedRowsWithIsoDates)
 TEST_F(OciSqlRunnerTest, DescribeListsTheSelectList)
 {
     EXPECT_TRUE(RunAll(OciSqlRunner::Mode::Describe, {"SELECT * FROM ROWS3"}));
-    EXPECT_EQ(m_out.str(),
+    EXPECT_EQ(m_out.Text(),
               "ID\t2\t22\t6\t0\t0\n"
               "NAME\t1\t10\t0\t0\t1\n"
               "NOTE\t1\t20\t0\t0\t1\n"
@@ -108,7 +107,7 @@ TEST_F(OciSqlRunnerTest, DescribeListsTheSelectList)
 TEST_F(OciSqlRunnerTest, ErrorsGoToTheErrorStreamAndTheRestRuns)
 {
     EXPECT_FALSE(RunAll(OciSqlRunner::Mode::Tsv, {"SELECT FROM x", "nonsense", "UPDATE 1", "LOST"}));
-    EXPECT_EQ(m_err.str(),
+    EXPECT_EQ(m_err.Text(),
               "ORA-00936: missing expression\n"
               "ORA-00900: invalid SQL statement\n"
               "ORA-03113: end-of-file on communication channel\n"
@@ -119,6 +118,6 @@ TEST_F(OciSqlRunnerTest, FailedLogon)
 {
     OciSqlRunner runner(m_functions, OciSqlRunner::Mode::Aligned, m_out, m_err);
     EXPECT_FALSE(runner.Connect("scott/lion@DEMO"));
-    EXPECT_EQ(m_err.str(), "ORA-01017: invalid username/password; logon denied\n");
+    EXPECT_EQ(m_err.Text(), "ORA-01017: invalid username/password; logon denied\n");
     EXPECT_FALSE(runner.Run("SELECT VALUES"));
 }
