@@ -457,6 +457,27 @@ void KeepLogFiles(sqlite3* db, const char* schema)
     sqlite3_file_control(db, schema, SQLITE_FCNTL_PERSIST_WAL, &persist);
     SqliteExec(db, std::string("PRAGMA ") + schema + ".journal_size_limit = 67108864");
 }
+
+// The logon's reads in one read transaction: one consistent view, and one
+// lock and file check instead of one per statement. Ended before anything
+// is written.
+class LogonReads {
+public:
+    explicit LogonReads(sqlite3* db) : m_db(db), m_open(sqlite3_get_autocommit(db) && SqliteExec(db, "BEGIN")) {}
+    ~LogonReads() { End(); }
+    LogonReads(const LogonReads&) = delete;
+    LogonReads& operator=(const LogonReads&) = delete;
+    void End()
+    {
+        if (m_open)
+            SqliteExec(m_db, "COMMIT");
+        m_open = false;
+    }
+
+private:
+    sqlite3* m_db;
+    bool m_open;
+};
 } // namespace
 
 OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::string& userIn, const std::string& password,
@@ -530,6 +551,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         SqliteExec(db, "PRAGMA inst.synchronous = OFF");
         KeepLogFiles(db, "inst");
     }
+    LogonReads reads(db);
     const std::string user = VkAsciiUpper(userIn);
     if (checkPassword && password.empty())
         return OraResult{1005, FormatOraError(1005), 0};
@@ -545,6 +567,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         upgradePassword = checkPassword && !OraPasswordVerifier::IsVerifier(q.Text(1));
     }
     if (upgradePassword) {
+        reads.End();
         // A file written before verifiers keeps the password itself: replace it.
         SqliteStmt u(db, "UPDATE cat_users SET password = ? WHERE user_id = ?");
         u.Bind(1, OraPasswordVerifier::Make(password)).Bind(2, core->m_userId);
@@ -561,6 +584,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     if (CatalogNeedsUpgrade(catalogLevel)) {
         // A database from an earlier build gets what the catalogue gained
         // since; one that cannot be written goes on without it.
+        reads.End();
         std::string ignored;
         UpgradeCatalog(db, core->m_major, &ignored);
         core->m_watched = core->WatchCatalog();
@@ -570,6 +594,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         return OraResult{1045, FormatOraError(1045, {user}), 0};
     // Runs left by dead processes are cleared before this session sees them.
     core->ReapDeadRuns();
+    reads.End();
     // Register in V$SESSION, dropping rows of processes that died. The id is
     // new for the life of the instance file, so a stale id kept anywhere
     // never names this session.

@@ -17,7 +17,9 @@ bool LoadOciLibrary(const std::string& file, OciFunctions* f, std::string* error
     // comes first; the build's lib/ folder beside bin/ is the fallback for
     // when the loader cannot use this program's run path (as under the
     // address sanitizer, whose dlopen searches from its own library).
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Bound lazily: a short session calls a fraction of what the library
+    // imports. Symbol versions are still checked here, at load.
+    void* handle = dlopen(file.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
         *error = why ? why : "cannot load " + file;
@@ -25,7 +27,7 @@ bool LoadOciLibrary(const std::string& file, OciFunctions* f, std::string* error
         const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
         if (!ec && file.find('/') == std::string::npos) {
             const std::filesystem::path beside = self.parent_path().parent_path() / "lib" / file;
-            handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+            handle = dlopen(beside.c_str(), RTLD_LAZY | RTLD_LOCAL);
         }
         if (!handle)
             return false;
