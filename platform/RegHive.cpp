@@ -52,11 +52,88 @@ LONG ErrorFor(int rc, LONG otherwise)
     }
 }
 
-// A prepared statement that finalises itself.
+// Statements kept per connection between calls: a registry call runs a few
+// short statements, and preparing them was most of its work. A hive's calls
+// are serialised by its own mutex; the table has a lock of its own.
+class KeptStatements {
+public:
+    // The kept statement for sql on db, taken out of the table; null if none.
+    static sqlite3_stmt* Take(sqlite3* db, const char* sql)
+    {
+        std::lock_guard lock(Mutex());
+        auto& table = Table();
+        const auto it = table.find({db, sql});
+        if (it == table.end())
+            return nullptr;
+        sqlite3_stmt* stmt = it->second;
+        table.erase(it);
+        return stmt;
+    }
+    // Keeps a statement that has been reset; one kept already wins.
+    static void Give(sqlite3* db, const char* sql, sqlite3_stmt* stmt)
+    {
+        {
+            std::lock_guard lock(Mutex());
+            if (Table().emplace(std::make_pair(db, std::string(sql)), stmt).second)
+                return;
+        }
+        sqlite3_finalize(stmt);
+    }
+    // Finalises db's statements; before it closes (sqlite3_close refuses a
+    // connection with statements left).
+    static void Forget(sqlite3* db)
+    {
+        std::lock_guard lock(Mutex());
+        auto& table = Table();
+        for (auto it = table.lower_bound({db, std::string()}); it != table.end() && it->first.first == db;) {
+            sqlite3_finalize(it->second);
+            it = table.erase(it);
+        }
+    }
+
+private:
+    using Key = std::pair<sqlite3*, std::string>;
+    struct Less {
+        using is_transparent = void;
+        bool operator()(const Key& a, const Key& b) const { return a < b; }
+        bool operator()(const Key& a, const std::pair<sqlite3*, const char*>& b) const
+        {
+            return a.first != b.first ? a.first < b.first : a.second.compare(b.second) < 0;
+        }
+        bool operator()(const std::pair<sqlite3*, const char*>& a, const Key& b) const
+        {
+            return a.first != b.first ? a.first < b.first : b.second.compare(a.second) > 0;
+        }
+    };
+    static std::mutex& Mutex()
+    {
+        static std::mutex* mutex = new std::mutex; // outlives the hives' closing at exit
+        return *mutex;
+    }
+    static std::map<Key, sqlite3_stmt*, Less>& Table()
+    {
+        static auto* table = new std::map<Key, sqlite3_stmt*, Less>;
+        return *table;
+    }
+};
+
+// A prepared statement, kept for the connection's next call when done.
 class Stmt {
 public:
-    Stmt(sqlite3* db, const char* sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Stmt() { sqlite3_finalize(m_stmt); }
+    Stmt(sqlite3* db, const char* sql) : m_db(db), m_sql(sql)
+    {
+        m_stmt = KeptStatements::Take(db, sql);
+        if (!m_stmt)
+            m_rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr);
+    }
+    ~Stmt()
+    {
+        if (!m_stmt)
+            return;
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        KeptStatements::Give(m_db, m_sql, m_stmt);
+    }
     Stmt(const Stmt&) = delete;
     Stmt& operator=(const Stmt&) = delete;
 
@@ -96,6 +173,8 @@ public:
     }
 
 private:
+    sqlite3* m_db;
+    const char* m_sql;
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
 };
@@ -257,8 +336,10 @@ VkRegHive::~VkRegHive()
 {
     // Closing a connection inherited through fork() would disturb the
     // parent's locks and log; a child leaves it alone.
-    if (m_db && m_pid == ::getpid())
+    if (m_db && m_pid == ::getpid()) {
+        KeptStatements::Forget(m_db);
         sqlite3_close(m_db);
+    }
 }
 
 LONG VkRegHive::Open()
@@ -270,6 +351,7 @@ LONG VkRegHive::Open()
         LONG rc = OpenOnce();
         if (rc != ERROR_BUSY || std::chrono::steady_clock::now() > deadline)
             return rc;
+        KeptStatements::Forget(m_db);
         sqlite3_close(m_db);
         m_db = nullptr;
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min(2 + attempt, 50)));
