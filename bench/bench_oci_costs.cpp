@@ -35,7 +35,7 @@ namespace {
 constexpr int kRepeats = 5; // best of, against a busy machine
 constexpr int kJobs = 1000;
 constexpr int kLogons = 100;
-constexpr int kProcesses = 20;
+constexpr int kProcesses = 50;
 
 using Oci = VkOracle::OciEntryPoints;
 
