@@ -604,18 +604,32 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
     if (!SqliteExec(db, "BEGIN"))
         return notAvailable();
     bool registered = SqliteExec(db, "DELETE FROM inst.cat_sessions WHERE NOT ora_pid_alive(pid);"
-                                     " INSERT OR IGNORE INTO inst.cat_counters VALUES ('last_sid', 6);"
-                                     " UPDATE inst.cat_counters SET value = max(value,"
-                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_sessions),"
-                                     " (SELECT coalesce(max(sid), 0) FROM inst.cat_jobs_running)) + 1"
-                                     " WHERE name = 'last_sid'");
+                                     " INSERT OR IGNORE INTO inst.cat_counters VALUES ('last_sid', 6)");
+    // A counter made just now (in an instance file from before counters)
+    // starts past every id still named; from then on every id comes from it,
+    // so adding one is enough.
+    if (registered && sqlite3_changes(db) == 1)
+        registered = SqliteExec(db, "UPDATE inst.cat_counters SET value = max(value,"
+                                    " (SELECT coalesce(max(sid), 0) FROM inst.cat_sessions),"
+                                    " (SELECT coalesce(max(sid), 0) FROM inst.cat_jobs_running))"
+                                    " WHERE name = 'last_sid'");
+    int64_t sid = 0;
     if (registered) {
+        SqliteStmt next(db, "UPDATE inst.cat_counters SET value = value + 1 WHERE name = 'last_sid' RETURNING value");
+        registered = next.Step();
+        if (registered) {
+            sid = next.Int(0);
+            registered = !next.Step() && next.LastCode() == SQLITE_DONE;
+        }
+    }
+    if (registered) {
+        uint32_t random = 0;
+        sqlite3_randomness(sizeof random, &random);
         SqliteStmt ins(db, "INSERT INTO inst.cat_sessions(sid, serial, username, user_id, pid, logon_time, program,"
-                           " machine, osuser, schemaname) SELECT value, abs(random() % 30000) + 1, ?, ?, ?, ?, ?, ?, ?, ?"
-                           " FROM inst.cat_counters WHERE name = 'last_sid'");
-        ins.Bind(1, user).Bind(2, core->m_userId).Bind(3, static_cast<int64_t>(::getpid())).Bind(4, OracleSysdate(db));
-        ins.Bind(5, std::string("ociw32")).Bind(6, std::string(host)).Bind(7, std::string(osUser ? osUser : "oracle"));
-        ins.Bind(8, user);
+                           " machine, osuser, schemaname) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        ins.Bind(1, sid).Bind(2, static_cast<int64_t>(random % 30000 + 1)).Bind(3, user).Bind(4, core->m_userId);
+        ins.Bind(5, static_cast<int64_t>(::getpid())).Bind(6, OracleSysdate(db)).Bind(7, std::string("ociw32"));
+        ins.Bind(8, std::string(host)).Bind(9, std::string(osUser ? osUser : "oracle")).Bind(10, user);
         registered = ins.Run() && sqlite3_changes(db) == 1;
     }
     if (registered)

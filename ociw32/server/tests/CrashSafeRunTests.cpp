@@ -5,6 +5,7 @@
 #include "EngineFixture.h"
 #include "ociw32/server/OraDatabaseFiles.h"
 
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <csignal>
 #include <unistd.h>
@@ -150,6 +151,30 @@ TEST_F(EngineTest, ADamagedInstanceFileStartsAgainEmpty)
     }
     EXPECT_EQ(Run("SELECT COUNT(*) FROM V$SESSION"), "1");
     EXPECT_EQ(Run("SELECT COUNT(*) FROM DBA_JOBS_RUNNING"), "0");
+}
+
+// Session ids come from a counter in the instance file. One without the
+// counter (written before there was one) starts it past every id a live
+// session still has; after that each logon takes the next id.
+TEST_F(EngineTest, ACounterMadeLateStartsPastEveryIdInUse)
+{
+    VkOracle::OraSession& first = System();
+    const long firstSid = std::stol(Run(first, "SELECT USERENV('SESSIONID') FROM DUAL"));
+    {
+        sqlite3* inst = nullptr;
+        ASSERT_EQ(sqlite3_open(VkOracle::InstanceFilePath(m_db).c_str(), &inst), SQLITE_OK);
+        // A session of this (live) process with a higher id than the counter gave.
+        const std::string sql = "DELETE FROM cat_counters; INSERT INTO cat_sessions(sid, serial, username, pid)"
+                                " VALUES (" + std::to_string(firstSid + 40) + ", 1, 'SCOTT', " +
+                                std::to_string(::getpid()) + ")";
+        EXPECT_EQ(sqlite3_exec(inst, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(inst);
+    }
+    VkOracle::OraSession& second = Logon("SYSTEM", "MANAGER");
+    const long secondSid = std::stol(Run(second, "SELECT USERENV('SESSIONID') FROM DUAL"));
+    EXPECT_EQ(secondSid, firstSid + 41);
+    VkOracle::OraSession& third = Logon("SYSTEM", "MANAGER");
+    EXPECT_EQ(std::stol(Run(third, "SELECT USERENV('SESSIONID') FROM DUAL")), secondSid + 1);
 }
 
 } // namespace
