@@ -75,15 +75,6 @@ const char* const kTables[] = {
     // Compile errors of stored units, as USER_ERRORS shows them.
     "CREATE TABLE cat_errors(owner TEXT NOT NULL, name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL,"
     " line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(owner, name, type, sequence))",
-    "CREATE VIEW cat_my_grantees AS WITH RECURSIVE g(grantee) AS (SELECT ora_user() UNION SELECT 'PUBLIC'"
-    " UNION SELECT r.granted_role FROM cat_role_privs r JOIN g ON r.grantee = g.grantee) SELECT grantee FROM g",
-    // Objects the session may see: its own, granted ones, PUBLIC synonyms, and
-    // with SELECT ANY TABLE everything outside SYS.
-    "CREATE VIEW cat_visible_objects AS SELECT o.* FROM cat_objects o WHERE o.owner = ora_user()"
-    " OR o.owner = 'PUBLIC' OR ora_user() = 'SYS'"
-    " OR (o.owner <> 'SYS' AND ora_has_priv('SELECT ANY TABLE'))"
-    " OR EXISTS (SELECT 1 FROM cat_tab_privs p WHERE p.owner = o.owner AND p.table_name = o.object_name"
-    " AND p.grantee IN (SELECT grantee FROM cat_my_grantees))",
     "CREATE TABLE \"SYS.DUAL\"(\"DUMMY\" TEXT)",
     "INSERT INTO \"SYS.DUAL\" VALUES ('X')",
 };
@@ -536,6 +527,41 @@ const char* const kConnectPrivs[] = {"CREATE SESSION", "ALTER SESSION", "CREATE 
 const char* const kResourcePrivs[] = {"CREATE TABLE", "CREATE SEQUENCE", "CREATE PROCEDURE", "CREATE TRIGGER",
                                       "CREATE TYPE", "CREATE CLUSTER"};
 
+// The grantees whose grants reach the session (the user, PUBLIC, the roles
+// granted to either, directly or through roles), and the objects the session
+// may see (its own, granted ones, PUBLIC synonyms, and with SELECT ANY TABLE
+// everything outside SYS). Written into the queries that name them rather
+// than kept as views in the schema, which every logon would parse.
+// (Databases made by earlier builds keep the two views; their user views
+// may read them.)
+const char* const kMyGrantees =
+    "(WITH RECURSIVE cat_g(grantee) AS (SELECT ora_user() UNION SELECT 'PUBLIC'"
+    " UNION SELECT r.granted_role FROM cat_role_privs r JOIN cat_g ON r.grantee = cat_g.grantee)"
+    " SELECT grantee FROM cat_g)";
+const char* const kVisibleObjects =
+    "(SELECT o.* FROM cat_objects o WHERE o.owner = ora_user()"
+    " OR o.owner = 'PUBLIC' OR ora_user() = 'SYS'"
+    " OR (o.owner <> 'SYS' AND ora_has_priv('SELECT ANY TABLE'))"
+    " OR EXISTS (SELECT 1 FROM cat_tab_privs p WHERE p.owner = o.owner AND p.table_name = o.object_name"
+    " AND p.grantee IN (SELECT grantee FROM cat_my_grantees)))";
+
+// Replaces every whole-word name in sql by text.
+void ReplaceName(std::string* sql, const std::string& name, const std::string& text)
+{
+    auto isWord = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+    };
+    for (size_t at = sql->find(name); at != std::string::npos; at = sql->find(name, at)) {
+        const size_t end = at + name.size();
+        if ((at > 0 && isWord((*sql)[at - 1])) || (end < sql->size() && isWord((*sql)[end]))) {
+            at = end;
+            continue;
+        }
+        sql->replace(at, name.size(), text);
+        at += text.size();
+    }
+}
+
 std::string ViewSelect(const ViewDef& view, int major)
 {
     std::string select = "SELECT ";
@@ -724,8 +750,15 @@ std::string DictionaryViewQuery(const std::string& name, int major)
 {
     for (const ViewDef& view : Views())
         if (major >= view.minMajor && name == view.name)
-            return ViewSelect(view, major);
+            return WithCatalogHelpers(ViewSelect(view, major));
     return {};
+}
+
+std::string WithCatalogHelpers(std::string sql)
+{
+    ReplaceName(&sql, "cat_visible_objects", kVisibleObjects);
+    ReplaceName(&sql, "cat_my_grantees", kMyGrantees);
+    return sql;
 }
 
 int MajorVersionOf(const std::string& version)

@@ -31,6 +31,9 @@ bool AttachInstance(sqlite3* db, const std::string& path, std::string* error);
 // never reads these at a connection's start: the compiler writes the query
 // where a statement names the view.
 std::string DictionaryViewQuery(const std::string& name, int major);
+// sql with the catalogue's helper queries (cat_visible_objects,
+// cat_my_grantees) written in where it names them.
+std::string WithCatalogHelpers(std::string sql);
 
 // Major version from a version text ("7.3.4.0.0" -> 7).
 int MajorVersionOf(const std::string& version);

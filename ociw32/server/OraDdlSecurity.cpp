@@ -3,6 +3,7 @@
 #include "ociw32/server/OraDdlExecutor.h"
 
 #include "ociw32/functions/OraFunctions.h"
+#include "ociw32/server/CatalogSchema.h"
 #include "ociw32/server/OraPasswordVerifier.h"
 #include "ociw32/server/PlsqlInterpreter.h"
 #include "ociw32/server/PlsqlParser.h"
@@ -178,8 +179,9 @@ void OraDdlExecutor::Grant(const SqlStatement& st)
         bool isRole = false;
         const bool exists = m_catalog.UserExists(p, &isRole);
         if (exists && isRole) {
-            SqliteStmt admin(db, "SELECT 1 FROM cat_role_privs WHERE granted_role = ? AND admin_option = 'YES' AND"
-                                 " grantee IN (SELECT grantee FROM cat_my_grantees)");
+            SqliteStmt admin(db, WithCatalogHelpers("SELECT 1 FROM cat_role_privs WHERE granted_role = ? AND"
+                                                    " admin_option = 'YES' AND grantee IN"
+                                                    " (SELECT grantee FROM cat_my_grantees)"));
             admin.Bind(1, p);
             if (!m_catalog.HasSysPriv("GRANT ANY ROLE") && !admin.Step())
                 Fail(1031);
@@ -198,8 +200,9 @@ void OraDdlExecutor::Grant(const SqlStatement& st)
                 Fail(1919, {priv});
             Fail(990);
         }
-        SqliteStmt admin(db, "SELECT 1 FROM cat_sys_privs WHERE privilege = ? AND admin_option = 'YES' AND"
-                             " grantee IN (SELECT grantee FROM cat_my_grantees)");
+        SqliteStmt admin(db, WithCatalogHelpers("SELECT 1 FROM cat_sys_privs WHERE privilege = ? AND"
+                                                " admin_option = 'YES' AND grantee IN"
+                                                " (SELECT grantee FROM cat_my_grantees)"));
         admin.Bind(1, priv);
         if (!m_catalog.HasSysPriv("GRANT ANY PRIVILEGE") && !admin.Step())
             Fail(1031);
