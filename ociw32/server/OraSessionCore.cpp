@@ -633,7 +633,7 @@ OraResult OraSessionCore::OpenChecked(const OraDatabaseRef& ref, const std::stri
         registered = ins.Run() && sqlite3_changes(db) == 1;
     }
     if (registered)
-        core->m_sid = static_cast<int>(sqlite3_last_insert_rowid(db));
+        core->m_sid = static_cast<int>(sid);
     if (!registered || !SqliteExec(db, "COMMIT")) {
         SqliteExec(db, "ROLLBACK");
         return OraResult{1034, FormatOraError(1034), 0};
